@@ -1,0 +1,65 @@
+# Shared by scripts/run and scripts/test: installs what the build needs, configures and builds.
+# shellcheck shell=bash
+
+ZEL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+# Debian 12 packages the build, the tests and the benchmarks use. libgmock-dev completes the
+# GTest CMake package; ImageMagick's `convert` and gifsicle are peers in the interop tests.
+ZEL_PACKAGES=(
+  g++ cmake ninja-build pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev libgif-dev
+  gifsicle imagemagick
+)
+
+zel_log() { printf '[zel] %s\n' "$*" >&2; }
+zel_die() {
+  printf '[zel] error: %s\n' "$*" >&2
+  exit 1
+}
+
+# Installs the Debian packages among "$@" that are not installed yet. A machine that has them
+# all never touches apt.
+zel_install_packages() {
+  command -v dpkg-query >/dev/null 2>&1 ||
+    zel_die "dpkg-query not found: these scripts set up a Debian 12 machine."
+  local pkg status
+  local -a missing=()
+  for pkg in "$@"; do
+    status="$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)"
+    [[ "$status" == "install ok installed" ]] || missing+=("$pkg")
+  done
+  ((${#missing[@]} == 0)) && return 0
+
+  local -a asRoot=()
+  if ((EUID != 0)); then
+    command -v sudo >/dev/null 2>&1 ||
+      zel_die "missing packages: ${missing[*]}. Run this script as root or install sudo."
+    asRoot=(sudo)
+  fi
+  zel_log "installing: ${missing[*]}"
+  "${asRoot[@]}" apt-get update
+  "${asRoot[@]}" env DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y --no-install-recommends "${missing[@]}"
+}
+
+# zel_configure BUILD_DIR [CMAKE_ARGS...]: configures BUILD_DIR from the repository root.
+# The generator is chosen on the first configure only, so a tree set up by hand keeps its own.
+zel_configure() {
+  local buildDir="$1"
+  shift
+  local -a generator=()
+  [[ -f "$buildDir/CMakeCache.txt" ]] || generator=(-G Ninja)
+  cmake -S "$ZEL_ROOT" -B "$buildDir" "${generator[@]}" "$@"
+}
+
+# zel_build BUILD_DIR: builds every target on all cores.
+zel_build() {
+  cmake --build "$1" -j"$(nproc)"
+}
+
+# Installs, configures and builds the default tree in build/.
+zel_prepare_default() {
+  zel_install_packages "${ZEL_PACKAGES[@]}"
+  zel_configure "$ZEL_ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  zel_build "$ZEL_ROOT/build"
+}

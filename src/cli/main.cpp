@@ -1,0 +1,30 @@
+// zel-cli: the GIF reader and writer of Zel, from the command line.
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/cli_common.h"
+#include "cli/convert_command.h"
+#include "cli/info_command.h"
+
+int main(int argc, char** argv) {
+  using namespace zel::cli;
+  if (argc < 2) {
+    PrintUsage(stderr);
+    return kExitUsage;
+  }
+  std::string command = argv[1];
+  std::vector<std::string> args(argv + 2, argv + argc);
+  if (command == "--help" || command == "-h" || command == "help") {
+    PrintUsage(stdout);
+    return kExitOk;
+  }
+  if (command == "info") return RunInfoCommand(args, stdout, stderr);
+  if (command == "convert") return RunConvertCommand(args, stderr, STDERR_FILENO);
+  PrintError(stderr, "unknown command '" + command + "'");
+  PrintUsage(stderr);
+  return kExitUsage;
+}

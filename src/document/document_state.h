@@ -1,0 +1,86 @@
+// The one open document: the current picture, the frames, the kind and the state flags.
+// The application owns one DocumentState and passes it by reference.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "document/frame_set.h"
+#include "document/packed_dib.h"
+
+namespace zel {
+
+// What kind of document is open. Only the two animation kinds play and have frame commands.
+enum class ImageKind : char {
+  kNone = 0,
+  kGifAnimation = 'a',
+  kFrameAnimation = 'f',
+  kGifPicture = 'g',
+  kBitmap = 'b',
+  kJpeg = 'j',
+  kPng = 'p',
+};
+
+bool IsAnimation(ImageKind kind);
+// The status-bar label of a kind: "ｱﾆﾒ", "ﾌﾚｰﾑ", "GIF", "BMP", "JPEG", "PING" or " ".
+const char* KindLabel(ImageKind kind);
+
+// StateFlags bits.
+enum StateFlag : uint32_t {
+  kFlagFromCommandLine = 0x1,
+  kFlagLoaded = 0x2,
+  kFlagStopped = 0x4,
+  kFlagStep = 0x8,
+  kFlagBusy = 0x10,
+};
+
+constexpr uint32_t kDefaultBackgroundColor = 0xC0C0C0;  // COLORREF 0x00BBGGRR
+
+struct DocumentState {
+  PackedDib currentPicture;
+  PackedDib displayPalettePicture;  // palette displays only
+  PackedDib toolSource;
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t bitCount = 0;
+  ImageKind kind = ImageKind::kNone;
+  int64_t fileTime = 0;
+  std::unique_ptr<FrameSet> frameSet;
+  uint32_t lastFrameTick = 0;
+  int32_t currentFrame = 0;
+  std::string filePath;
+  uint32_t backgroundColor = kDefaultBackgroundColor;
+  int32_t trueColorDisplay = 1;
+  uint32_t flags = 0;
+  int32_t frameMax = kFrameMaxDefault;
+  // Called after the current picture changed, so that a view can repaint.
+  std::function<void()> pictureChanged;
+};
+
+// Creates the document's frame set for the frame-maximum setting (clamped). False when
+// memory is short: start-up cannot go on.
+bool CreateDocumentContainer(DocumentState& doc, int frameMaxSetting);
+
+// Installs `picture` as the current picture (ownership passes; a null picture does nothing).
+// On a palette display a picture whose table has 0 or more than 256 entries, or that
+// needs a colour reduction, is refused and freed; the result says whether it was installed.
+bool SetCurrentPicture(DocumentState& doc, PackedDib picture);
+
+// The transparent index of a single 8-bit picture when saved: the first table entry equal
+// to the background colour, or -1 (and -1 for kinds other than 'b' and 'g').
+int32_t CurrentTransparentIndex(const DocumentState& doc);
+
+// Writes the background colour into the transparent entry of the current picture and,
+// for animations, of every frame.
+void ApplyBackgroundColor(DocumentState& doc);
+
+// Replaces the document's frames by `source`'s and shows frame 0: kind becomes `kind`,
+// the current frame 0, playback runs. False when frame 0 cannot be copied.
+bool InstallAnimation(DocumentState& doc, FrameSet& source, ImageKind kind, uint32_t nowTick);
+
+// Frees every frame and installs a single picture of the given kind.
+bool InstallSinglePicture(DocumentState& doc, PackedDib picture, ImageKind kind);
+
+}  // namespace zel

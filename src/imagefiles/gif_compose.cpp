@@ -1,0 +1,245 @@
+// Bringing the frames of a GIF animation into one palette and onto the logical screen.
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "imagefiles/gif_decoder.h"
+
+namespace zel {
+namespace {
+
+// More composed pixels than this in one animation are refused as running out of memory:
+// a few bytes of a hostile file must not claim the whole machine.
+constexpr uint64_t kComposeBudget = uint64_t{4} << 30;
+
+bool SameColor(const Rgbq& a, const Rgbq& b) {
+  return a.red == b.red && a.green == b.green && a.blue == b.blue;
+}
+
+}  // namespace
+
+void MergeFramePalettes(FrameSet& frames) {
+  int32_t background = frames.transparentIndex;
+  if (background < 0 || background > 255) background = 0;
+  frames.transparentIndex = background;
+  std::array<Rgbq, 256> shared = frames.palette;
+  int32_t size = frames.paletteCount < 0 ? 0 : std::min(frames.paletteCount, 256);
+  bool taken[256] = {};
+  taken[background] = true;
+
+  for (int f = 0; f < frames.count; ++f) {
+    Frame& frame = frames.frame(f);
+    if (!frame.image) continue;
+    const Rgbq* table = frame.image.ColorTable();
+    int32_t colors = static_cast<int32_t>(std::min<uint32_t>(frame.image.ColorCount(), 256));
+    int32_t transparent = frame.transparentIndex;
+    if (transparent >= 0 && transparent < colors) shared[background] = table[transparent];
+
+    for (int32_t i = 0; i < colors; ++i) {
+      if (frame.colorMap[i] == 0) continue;
+      int32_t target = -1;
+      if (i == transparent) {
+        target = background;
+      } else {
+        for (int32_t j = 0; j < size; ++j) {
+          if (j != background && SameColor(shared[j], table[i])) {
+            target = j;
+            break;
+          }
+        }
+      }
+      if (target < 0) {
+        for (int32_t j = 0; j < size; ++j) {
+          if (!taken[j]) {
+            target = j;
+            break;
+          }
+        }
+        if (target >= 0) {
+          shared[target] = table[i];
+        } else if (size < 256) {
+          int32_t at = size == background ? size + 1 : size;
+          if (at < 256) {
+            shared[at] = table[i];
+            target = at;
+            size = at + 1;
+          }
+        }
+        if (target < 0) {
+          // All 256 entries in use: the nearest colour by summed channel differences.
+          int best = 768;
+          target = 0;
+          for (int32_t j = 0; j < 256; ++j) {
+            int d = std::abs(shared[j].blue - table[i].blue) +
+                    std::abs(shared[j].green - table[i].green) +
+                    std::abs(shared[j].red - table[i].red);
+            if (d < best) {
+              best = d;
+              target = j;
+            }
+          }
+          size = 256;
+        }
+      }
+      frame.colorMap[i] = static_cast<uint8_t>(target);
+      taken[target] = true;
+    }
+  }
+  for (auto& entry : shared) entry.reserved = 0;
+  frames.palette = shared;
+  frames.paletteCount = size;
+}
+
+bool ComposeFrames(FrameSet& frames) {
+  const int32_t sw = frames.screenWidth;
+  const int32_t sh = frames.screenHeight;
+  if (sw <= 0 || sh <= 0) return false;
+  if (static_cast<uint64_t>(RowStride(8, sw)) * static_cast<uint64_t>(sh) *
+          static_cast<uint64_t>(frames.count) > kComposeBudget) {
+    return false;
+  }
+  const uint8_t background = static_cast<uint8_t>(frames.transparentIndex & 0xFF);
+  const uint32_t colors = static_cast<uint32_t>(std::clamp(frames.paletteCount, 1, 256));
+  const size_t screenPixels = static_cast<size_t>(sw) * static_cast<size_t>(sh);
+
+  std::vector<uint8_t> canvas;
+  std::vector<uint8_t> saved;
+  std::vector<PackedDib> composed;
+  try {
+    canvas.assign(screenPixels, background);
+    composed.reserve(static_cast<size_t>(frames.count));
+  } catch (...) {
+    return false;
+  }
+
+  for (int f = 0; f < frames.count; ++f) {
+    const Frame& frame = frames.frame(f);
+    int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    if (frame.image) {
+      DibHeader h = frame.image.Header();
+      x0 = std::max(frame.left, 0);
+      y0 = std::max(frame.top, 0);
+      x1 = std::min<int64_t>(static_cast<int64_t>(frame.left) + h.width, sw);
+      y1 = std::min<int64_t>(static_cast<int64_t>(frame.top) + h.height, sh);
+    }
+    const bool visible = x0 < x1 && y0 < y1;
+    const int method = frame.disposalMethod;
+
+    if (method == 3 && visible) {
+      try {
+        saved.resize(static_cast<size_t>(x1 - x0) * static_cast<size_t>(y1 - y0));
+      } catch (...) {
+        return false;
+      }
+      for (int32_t y = y0; y < y1; ++y) {
+        std::memcpy(saved.data() + static_cast<size_t>(y - y0) * (x1 - x0),
+                    canvas.data() + static_cast<size_t>(y) * sw + x0, x1 - x0);
+      }
+    }
+
+    if (visible) {
+      const int32_t t = frame.transparentIndex;
+      const uint8_t* map = frame.colorMap.data();
+      for (int32_t y = y0; y < y1; ++y) {
+        const uint8_t* src = frame.image.Row(y - frame.top) + (x0 - frame.left);
+        uint8_t* dst = canvas.data() + static_cast<size_t>(y) * sw + x0;
+        const int32_t n = x1 - x0;
+        if (t < 0) {
+          for (int32_t x = 0; x < n; ++x) dst[x] = map[src[x]];
+        } else {
+          for (int32_t x = 0; x < n; ++x) {
+            if (src[x] != t) dst[x] = map[src[x]];
+          }
+        }
+      }
+    }
+
+    PackedDib picture = NewPicture(sw, sh, 8, colors, frames.palette.data());
+    if (!picture) return false;
+    for (int32_t y = 0; y < sh; ++y) {
+      std::memcpy(picture.Row(y), canvas.data() + static_cast<size_t>(y) * sw, sw);
+    }
+    composed.push_back(std::move(picture));
+
+    if (visible && method == 2) {
+      for (int32_t y = y0; y < y1; ++y) {
+        std::memset(canvas.data() + static_cast<size_t>(y) * sw + x0, background, x1 - x0);
+      }
+    } else if (visible && method == 3) {
+      for (int32_t y = y0; y < y1; ++y) {
+        std::memcpy(canvas.data() + static_cast<size_t>(y) * sw + x0,
+                    saved.data() + static_cast<size_t>(y - y0) * (x1 - x0), x1 - x0);
+      }
+    }
+  }
+
+  for (int f = 0; f < frames.count; ++f) frames.frame(f).image = std::move(composed[f]);
+  return true;
+}
+
+namespace {
+
+// A file without a global colour table keeps its frames as read (each with its own
+// palette) when they all cover the screen and no frame shows an earlier one through
+// transparency; otherwise it is composed like any other animation.
+bool KeepFramesAsRead(const FrameSet& frames) {
+  bool anyTransparent = false;
+  bool allDisposedToBackground = true;
+  for (int f = 0; f < frames.count; ++f) {
+    const Frame& frame = frames.frame(f);
+    if (!frame.image) return false;
+    DibHeader h = frame.image.Header();
+    if (frame.left != 0 || frame.top != 0 || h.width != frames.screenWidth ||
+        h.height != frames.screenHeight) {
+      return false;
+    }
+    if (frame.transparentIndex >= 0) anyTransparent = true;
+    if (frame.disposalMethod != 2) allDisposedToBackground = false;
+  }
+  return !anyTransparent || allDisposedToBackground;
+}
+
+// A logical screen of zero width or height is taken to be the area the frames cover.
+void FitEmptyScreen(FrameSet& frames) {
+  if (frames.screenWidth > 0 && frames.screenHeight > 0) return;
+  int32_t w = 0, h = 0;
+  for (int f = 0; f < frames.count; ++f) {
+    const Frame& frame = frames.frame(f);
+    if (!frame.image) continue;
+    DibHeader d = frame.image.Header();
+    w = std::max(w, frame.left + d.width);
+    h = std::max(h, frame.top + d.height);
+  }
+  if (frames.screenWidth <= 0) frames.screenWidth = std::min(w, 65535);
+  if (frames.screenHeight <= 0) frames.screenHeight = std::min(h, 65535);
+}
+
+}  // namespace
+
+int LoadGifAnimationData(const uint8_t* data, size_t size, FrameSet& frames, int maxFrames) {
+  int result = ReadGifData(data, size, frames, maxFrames);
+  if (result != kGifReadOk || frames.count < 2) return result;
+  FitEmptyScreen(frames);
+  if (frames.paletteCount < 0) {
+    if (KeepFramesAsRead(frames)) return kGifReadOk;
+    frames.palette.fill(Rgbq{});
+    frames.paletteCount = 0;
+  }
+  MergeFramePalettes(frames);
+  if (!ComposeFrames(frames)) {
+    frames.FreeFrames();
+    return kGifNoMemory;
+  }
+  return kGifReadOk;
+}
+
+bool LoadGifAnimation(const std::string& path, FrameSet& frames, int maxFrames) {
+  frames.count = 0;
+  size_t size = 0;
+  std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path, &size);
+  if (!bytes) return false;
+  return LoadGifAnimationData(bytes->data(), size, frames, maxFrames) == kGifReadOk;
+}
+
+}  // namespace zel

@@ -1,0 +1,159 @@
+#include "imagefiles/gif_decoder.h"
+
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "imagefiles/gif_bytes.h"
+#include "imagefiles/gif_lzw_decoder.h"
+#include "platform/file_io.h"
+
+namespace zel {
+namespace {
+
+constexpr uint8_t kLoopingExtension[15] = {0xFF, 0x0B, 'N', 'E', 'T', 'S', 'C', 'A',
+                                           'P',  'E',  '2', '.', '0', 0x03, 0x01};
+
+// The graphic control extension waiting for the next image block. Without one, an image
+// has no transparent colour.
+struct PendingControl {
+  int32_t delay = 0;
+  int32_t delayOffset = 0;
+  int32_t transparentIndex = -1;
+  int32_t disposal = 0;
+  int32_t disposalMethod = 0;
+};
+
+enum class BlockOutcome { kFrame, kEndOfData };
+
+int ReadImageBlock(const GifBytes& gif, size_t* pos, FrameSet& frames,
+                   const PendingControl& control, LzwDecoder& decoder, BlockOutcome* outcome) {
+  size_t p = *pos;
+  Frame& frame = frames.frame(frames.count);
+  frame.image.Reset();
+  frame.left = gif.Le16(p + 1);
+  frame.top = gif.Le16(p + 3);
+  uint32_t width = gif.Le16(p + 5);
+  uint32_t height = gif.Le16(p + 7);
+  uint8_t packed = gif.At(p + 9);
+  p += 10;
+
+  Rgbq local[256];
+  const Rgbq* palette = frames.palette.data();
+  int32_t colors = frames.paletteCount;
+  frame.hasLocalPalette = 0;
+  if (packed & 0x80) {
+    colors = 1 << ((packed & 7) + 1);
+    gif.ReadPalette(p, static_cast<uint32_t>(colors), local);
+    palette = local;
+    p += 3 * static_cast<size_t>(colors);
+    frame.hasLocalPalette = 1;
+  }
+  // A file cut off before the image's data begins ends like any other end of data.
+  if (p >= gif.size()) {
+    *outcome = BlockOutcome::kEndOfData;
+    return kGifReadOk;
+  }
+  if (colors <= 0 || width == 0 || height == 0) return kGifBadBlock;
+
+  PackedDib image = NewPicture(static_cast<int32_t>(width), static_cast<int32_t>(height), 8,
+                               static_cast<uint32_t>(colors), palette);
+  if (!image) return kGifNoMemory;
+  frame.colorMap.fill(0);
+  LzwTarget target{image.Pixels(), image.Stride(), width, height, (packed & 0x40) != 0};
+  int result = decoder.Decode(gif.data(), gif.size(), &p, target, frame.colorMap.data());
+  if (result != 0) return result;
+
+  frame.delay = control.delay;
+  frame.delayOffset = control.delayOffset;
+  frame.transparentIndex = control.transparentIndex;
+  frame.disposal = control.disposal;
+  frame.disposalMethod = control.disposalMethod;
+  frame.image = std::move(image);
+  ++frames.count;
+  *pos = p;
+  *outcome = BlockOutcome::kFrame;
+  return kGifReadOk;
+}
+
+int ReadBlocks(const GifBytes& gif, FrameSet& frames, int maxFrames) {
+  if (!gif.Matches(0, reinterpret_cast<const uint8_t*>("GIF8"), 4) ||
+      !(gif.At(4) == '7' || gif.At(4) == '9') || gif.At(5) != 'a') {
+    return kGifBadSignature;
+  }
+  frames.screenWidth = gif.Le16(6);
+  frames.screenHeight = gif.Le16(8);
+  frames.transparentIndex = gif.At(11);
+  size_t pos = 13;
+  uint8_t screenFlags = gif.At(10);
+  if (screenFlags & 0x80) {
+    uint32_t colors = 1u << ((screenFlags & 7) + 1);
+    gif.ReadPalette(pos, colors, frames.palette.data());
+    frames.paletteCount = static_cast<int32_t>(colors);
+    pos += 3 * colors;
+  } else {
+    frames.paletteCount = -1;
+    frames.transparentIndex = -1;
+  }
+
+  std::unique_ptr<LzwDecoder> decoder(new (std::nothrow) LzwDecoder);
+  if (!decoder) return kGifNoMemory;
+  PendingControl control;
+  while (frames.count < maxFrames && pos < gif.size()) {
+    uint8_t introducer = gif.At(pos);
+    if (introducer == kGifTrailer) break;
+    if (introducer == kGifExtensionIntroducer) {
+      if (gif.Matches(pos + 1, kLoopingExtension, sizeof kLoopingExtension)) frames.loop = 1;
+      if (gif.At(pos + 1) == kGifGraphicControlLabel && gif.At(pos + 2) == 4) {
+        uint8_t packed = gif.At(pos + 3);
+        control.disposal = (packed >> 3) & 3;
+        control.disposalMethod = (packed >> 2) & 7;
+        control.delay = gif.Le16(pos + 4);
+        control.delayOffset = static_cast<int32_t>(pos + 4);
+        control.transparentIndex = (packed & 1) ? gif.At(pos + 6) : -1;
+      }
+      pos += 2;
+      if (!SkipSubBlocks(gif, &pos)) return kGifBadBlock;
+      continue;
+    }
+    if (introducer != kGifImageSeparator) break;
+    BlockOutcome outcome;
+    int result = ReadImageBlock(gif, &pos, frames, control, *decoder, &outcome);
+    if (result != kGifReadOk) return result;
+    if (outcome == BlockOutcome::kEndOfData) break;
+    control = PendingControl{};
+  }
+  return kGifReadOk;
+}
+
+}  // namespace
+
+std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, size_t* size) {
+  std::optional<std::vector<uint8_t>> bytes = ReadFileBytes(path);
+  if (!bytes) return std::nullopt;
+  *size = bytes->size();
+  try {
+    bytes->resize(bytes->size() + kWholeFileSlack, 0);
+  } catch (...) {
+    return std::nullopt;
+  }
+  return bytes;
+}
+
+int ReadGifData(const uint8_t* data, size_t size, FrameSet& frames, int maxFrames) {
+  frames.count = 0;
+  if (maxFrames > frames.capacity()) maxFrames = frames.capacity();
+  int result = ReadBlocks(GifBytes(data, size), frames, maxFrames);
+  if (result != kGifReadOk) frames.FreeFrames();
+  return result;
+}
+
+int ReadGifFile(const std::string& path, FrameSet& frames, int maxFrames) {
+  frames.count = 0;
+  size_t size = 0;
+  std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path, &size);
+  if (!bytes) return kGifCannotRead;
+  return ReadGifData(bytes->data(), size, frames, maxFrames);
+}
+
+}  // namespace zel

@@ -1,0 +1,70 @@
+// Reading GIF files (GIF87a and GIF89a, single pictures and animations) into a FrameSet.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "document/frame_set.h"
+#include "document/packed_dib.h"
+
+namespace zel {
+
+// Result codes of the GIF reader.
+enum GifReadResult : int {
+  kGifReadOk = 0,
+  kGifCannotRead = -1,          // the file cannot be opened or read completely
+  kGifBadSignature = -3,        // neither "GIF87a" nor "GIF89a"
+  kGifBadBlock = -4,            // extension runs off the end; image block without palette or size
+  kGifNoMemory = -6,
+  kGifPictureExtensionRunsOut = -20,  // ReadGifPicture: extension runs off the end
+  kGifPictureTrailerFirst = -21,      // ReadGifPicture: trailer before any image
+  kGifPictureUnknownBlock = -22,      // ReadGifPicture: unknown byte before the first image
+  kGifPictureBadColorBits = -24,
+  kGifPictureNoPalette = -25,
+  kGifPictureZeroWidth = -26,
+  kGifPictureZeroHeight = -27,
+  kGifBadCodeSize = -28,          // LZW minimum code size outside 2..11
+  kGifBadFirstCode = -29,         // first code after a clear code above the clear code
+  kGifBadPreviousCode = -30,
+  kGifBadPreviousCodeNew = -31,
+};
+
+// Zero bytes kept behind the data that ReadWholeFile returns.
+constexpr size_t kWholeFileSlack = 512;
+
+// The whole file followed by 512 zero bytes; `size` receives the file's own length.
+std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, size_t* size);
+
+// Parses GIF data into `frames` (which the caller has cleared), keeping at most `maxFrames`
+// frames. Each frame is an 8-bit picture of its image block's size with its own palette.
+// On failure the frames read so far are freed and count is 0.
+int ReadGifData(const uint8_t* data, size_t size, FrameSet& frames, int maxFrames);
+int ReadGifFile(const std::string& path, FrameSet& frames, int maxFrames);
+
+// Builds one palette shared by all frames and maps each frame's colours onto it.
+void MergeFramePalettes(FrameSet& frames);
+// Turns every frame into a full logical-screen picture in the shared palette, drawn the way
+// GIF89a displays it. False when memory is short (the frames are then as before).
+bool ComposeFrames(FrameSet& frames);
+
+// Reads a GIF file and, for an animation, brings its frames into one palette on the
+// logical screen. Returns a GifReadResult.
+int LoadGifAnimationData(const uint8_t* data, size_t size, FrameSet& frames, int maxFrames);
+bool LoadGifAnimation(const std::string& path, FrameSet& frames, int maxFrames);
+
+// Progress of ReadGifPicture: the values a progress window receives as wParam and lParam.
+using GifPictureProgress = std::function<void(uint32_t wParam, uint32_t lParam)>;
+
+// The first picture of a GIF file as an 8-bit picture of the image block's size; returns 0
+// or a GifReadResult code, and leaves `out` null on failure.
+int ReadGifPicture(PackedDib& out, const std::string& path, const GifPictureProgress& progress);
+int ReadGifPictureData(PackedDib& out, const uint8_t* data, size_t size,
+                       const GifPictureProgress& progress);
+// The logical screen size of a GIF file as (height x 65536) + width, or a negative code.
+int64_t ReadGifScreenSize(const std::string& path);
+
+}  // namespace zel

@@ -1,0 +1,133 @@
+#include "imagefiles/gif_lzw_encoder.h"
+
+#include <cstring>
+#include <memory>
+
+namespace zel {
+namespace {
+
+constexpr uint32_t kTableLimit = 4095;
+
+}  // namespace
+
+void LzwEncoder::Begin(int codeSize, bool rawCodes, std::vector<uint8_t>* out,
+                       LzwCodeTrace* trace) {
+  out_ = out;
+  trace_ = trace;
+  raw_ = rawCodes;
+  started_ = false;
+  codeSize_ = static_cast<uint32_t>(codeSize);
+  clear_ = 1u << codeSize_;
+  end_ = clear_ + 1;
+  bits_ = 0;
+  bitCount_ = 0;
+  ResetTable();
+  Put(clear_);
+}
+
+void LzwEncoder::ResetTable() {
+  width_ = codeSize_ + 1;
+  limit_ = 1u << width_;
+  nextFree_ = clear_ + 2;
+  longest_ = 1;
+  std::memset(hash_, 0xFF, sizeof hash_);
+}
+
+void LzwEncoder::Put(uint32_t code) {
+  if (trace_ != nullptr) {
+    trace_->codes.push_back(static_cast<uint16_t>(code));
+    trace_->widths.push_back(static_cast<uint8_t>(width_));
+  }
+  bits_ |= static_cast<uint64_t>(code) << bitCount_;
+  bitCount_ += width_;
+  if (bitCount_ >= 32) {
+    uint8_t bytes[4] = {static_cast<uint8_t>(bits_), static_cast<uint8_t>(bits_ >> 8),
+                        static_cast<uint8_t>(bits_ >> 16), static_cast<uint8_t>(bits_ >> 24)};
+    out_->insert(out_->end(), bytes, bytes + 4);
+    bits_ >>= 32;
+    bitCount_ -= 32;
+  }
+}
+
+void LzwEncoder::Feed(const uint8_t* pixels, size_t count) {
+  size_t i = 0;
+  if (!started_) {
+    if (count == 0) return;
+    current_ = pixels[0];
+    currentLength_ = 1;
+    started_ = true;
+    i = 1;
+  }
+  uint32_t current = current_;
+  uint32_t length = currentLength_;
+  for (; i < count; ++i) {
+    const uint32_t p = pixels[i];
+    const uint32_t key = (current << 8) | p;
+    uint32_t slot = 0;
+    if (!raw_) {
+      if (length < longest_) {
+        // Look for the string current + p.
+        slot = Slot(key);
+        uint32_t entry;
+        while ((entry = hash_[slot]) != kEmpty) {
+          if ((entry >> 12) == key) break;
+          slot = (slot + 1) & (kHashSize - 1);
+        }
+        if (entry != kEmpty) {
+          current = entry & 0xFFF;
+          ++length;
+          continue;
+        }
+      } else {
+        slot = kHashSize;  // not searched: find the free slot below if needed
+      }
+    }
+    Put(current);
+    if (nextFree_ < kTableLimit) {
+      if (!raw_) {
+        if (slot == kHashSize) {
+          slot = Slot(key);
+          while (hash_[slot] != kEmpty) slot = (slot + 1) & (kHashSize - 1);
+        }
+        hash_[slot] = (key << 12) | nextFree_;
+      }
+      if (length + 1 > longest_) longest_ = length + 1;
+      if (nextFree_ >= limit_) {
+        ++width_;
+        limit_ = 1u << width_;
+      }
+      ++nextFree_;
+    } else {
+      Put(clear_);
+      ResetTable();
+    }
+    current = p;
+    length = 1;
+  }
+  current_ = current;
+  currentLength_ = length;
+}
+
+bool LzwEncoder::Finish() {
+  if (!started_) return false;
+  Put(current_);
+  Put(end_);
+  while (bitCount_ > 0) {
+    out_->push_back(static_cast<uint8_t>(bits_));
+    bits_ >>= 8;
+    bitCount_ = bitCount_ >= 8 ? bitCount_ - 8 : 0;
+  }
+  return true;
+}
+
+std::vector<uint8_t> LzwEncodePixels(const uint8_t* pixels, size_t count, int codeSize,
+                                     bool rawCodes, LzwCodeTrace* trace) {
+  std::vector<uint8_t> out;
+  auto encoder = std::make_unique<LzwEncoder>();
+  encoder->Begin(codeSize, rawCodes, &out, trace);
+  encoder->Feed(pixels, count);
+  encoder->Finish();
+  return out;
+}
+
+}  // namespace zel

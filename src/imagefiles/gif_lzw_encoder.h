@@ -1,0 +1,49 @@
+// GIF LZW encoding: pixels in, variable-width codes packed least-significant bit first out.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "imagefiles/gif_encoder.h"
+
+namespace zel {
+
+class LzwEncoder {
+ public:
+  // Starts an image: emits the clear code. `out` receives the packed code bytes.
+  void Begin(int codeSize, bool rawCodes, std::vector<uint8_t>* out, LzwCodeTrace* trace);
+  // Feeds pixels in order; every value must be below 2^codeSize.
+  void Feed(const uint8_t* pixels, size_t count);
+  // Emits the pending string and the end code and flushes the last partial byte. False
+  // when no pixel was fed.
+  bool Finish();
+
+ private:
+  static constexpr uint32_t kHashBits = 13;
+  static constexpr uint32_t kHashSize = 1u << kHashBits;
+  static constexpr uint32_t kEmpty = 0xFFFFFFFFu;
+
+  void Put(uint32_t code);
+  void ResetTable();
+  static uint32_t Slot(uint32_t key) { return (key * 0x9E3779B1u) >> (32 - kHashBits); }
+
+  std::vector<uint8_t>* out_ = nullptr;
+  LzwCodeTrace* trace_ = nullptr;
+  bool raw_ = false;
+  bool started_ = false;
+  uint32_t codeSize_ = 0;
+  uint32_t clear_ = 0;
+  uint32_t end_ = 0;
+  uint32_t width_ = 0;
+  uint32_t limit_ = 0;
+  uint32_t nextFree_ = 0;
+  uint32_t current_ = 0;
+  uint32_t currentLength_ = 0;
+  uint32_t longest_ = 0;
+  uint64_t bits_ = 0;      // pending bits, least significant first
+  uint32_t bitCount_ = 0;  // number of pending bits
+  uint32_t hash_[kHashSize];
+};
+
+}  // namespace zel

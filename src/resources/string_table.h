@@ -1,0 +1,33 @@
+// The program's messages, by their string-table numbers.
+#pragma once
+
+namespace zel {
+
+enum MessageId : int {
+  kMsgBadFileName = 500,
+  kMsgBadImageFile = 501,
+  kMsgNoMemory = 502,
+  kMsgNotFrameBitmap = 503,
+  kMsgOutOfRange = 504,
+  kMsgFileError = 505,
+  kMsgStringError = 506,
+  kMsgNotUpdated = 507,
+  kMsgNoPicture = 508,
+  kMsgCannotConvert = 509,
+  kMsgCannotOpen = 510,
+  kMsgMonochromeOnly = 511,
+  kMsgMotionBitmapError = 512,
+  kMsgTooFewElements = 513,
+  kMsgEnterTitle = 514,
+  kMsgDiscardPicture = 516,
+};
+
+// The text of a message number, or nullptr for an unknown number.
+const char* MessageText(int id);
+
+// Caption of the program's message boxes.
+inline constexpr const char* kMessageCaption = "zel";
+// Shown when a GIF file cannot be written.
+inline constexpr const char* kGifWriteFailedText = "画像ファイルに書き込みできません．";
+
+}  // namespace zel

@@ -1,0 +1,93 @@
+// Command lines zel-cli must refuse or explain without touching any file.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cli_runner.h"
+
+namespace zel::clitest {
+namespace {
+
+struct ArgumentCase {
+  const char* name;
+  std::vector<std::string> args;  // "@" at the start of an argument stands for the temp folder
+  int exitCode;
+  const char* stdoutHas;  // "" when stdout must be empty
+  const char* stderrHas;  // "" when stderr must be empty
+};
+
+class ArgumentTest : public testing::TestWithParam<ArgumentCase> {};
+
+TEST_P(ArgumentTest, ExitCodeAndMessage) {
+  const ArgumentCase& c = GetParam();
+  TempDir dir;
+  // A valid GIF, so only the argument under test can be at fault.
+  static const std::vector<uint8_t> kTinyGif = {
+      'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0, 0, 0, 255, 255, 255,
+      0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x44, 0x01, 0, 0x3B};
+  for (const char* name : {"in.gif", "in.png"}) WriteBytes(dir.path() / name, kTinyGif);
+  std::vector<std::string> args;
+  for (const std::string& a : c.args) {
+    args.push_back(!a.empty() && a[0] == '@' ? dir / a.substr(1) : a);
+  }
+
+  RunResult r = RunCli(args);
+
+  EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
+  if (*c.stdoutHas) {
+    EXPECT_NE(r.out.find(c.stdoutHas), std::string::npos) << r.out;
+  } else {
+    EXPECT_EQ(r.out, "");
+  }
+  if (*c.stderrHas) {
+    EXPECT_NE(r.err.find(c.stderrHas), std::string::npos) << r.err;
+  } else {
+    EXPECT_EQ(r.err, "");
+  }
+  // Nothing but the two inputs may be left in the folder.
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    (void)entry;
+    ++files;
+  }
+  EXPECT_EQ(files, 2);
+}
+
+const ArgumentCase kArgumentCases[] = {
+    {"NoArguments", {}, 2, "", "usage: zel-cli"},
+    {"Help", {"--help"}, 0, "usage: zel-cli", ""},
+    {"UnknownCommand", {"frobnicate", "@in.gif"}, 2, "", "unknown command 'frobnicate'"},
+    {"InfoWithoutFile", {"info"}, 2, "", "usage: zel-cli"},
+    {"InfoWithTwoFiles", {"info", "@in.gif", "@in.gif"}, 2, "", "usage: zel-cli"},
+    {"ConvertWithoutOutput", {"convert", "@in.gif"}, 2, "", "usage: zel-cli"},
+    {"ConvertToPng",
+     {"convert", "@in.gif", "@out.png"},
+     2,
+     "",
+     "zel-cli: writing .png files is not supported yet; use .gif"},
+    {"ConvertToGifx",
+     {"convert", "@in.gif", "@out.gifx"},
+     2,
+     "",
+     "zel-cli: writing .gifx files is not supported yet; use .gif"},
+    {"ConvertToNameWithoutExtension",
+     {"convert", "@in.gif", "@out"},
+     2,
+     "",
+     "not supported yet; use .gif"},
+    {"ConvertFromPng",
+     {"convert", "@in.png", "@out.gif"},
+     2,
+     "",
+     "zel-cli: reading .png files is not supported yet"},
+    {"InfoOfPng", {"info", "@in.png"}, 2, "", "zel-cli: reading .png files is not supported yet"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cli, ArgumentTest, testing::ValuesIn(kArgumentCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace zel::clitest

@@ -1,0 +1,155 @@
+#include "cli_runner.h"
+
+#include <fcntl.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace zel::clitest {
+namespace {
+
+std::vector<char*> ArgvOf(std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  return argv;
+}
+
+int ExitCodeOf(int status) {
+  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+  return -1;
+}
+
+std::string ReadAllFd(int fd) {
+  std::string text;
+  char buffer[4096];
+  for (;;) {
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;  // a pseudo-terminal reports EIO once the child has gone
+    text.append(buffer, static_cast<size_t>(n));
+  }
+  return text;
+}
+
+std::string ReadFileText(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Runs argv with stdout and stderr sent to files, so neither pipe can fill up.
+RunResult Run(std::vector<std::string> args) {
+  TempDir capture;
+  std::string outPath = capture / "stdout";
+  std::string errPath = capture / "stderr";
+  std::vector<char*> argv = ArgvOf(args);
+  pid_t pid = ::fork();
+  if (pid < 0) throw std::runtime_error("fork failed");
+  if (pid == 0) {
+    int in = ::open("/dev/null", O_RDONLY);
+    int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (in < 0 || out < 0 || err < 0) _exit(126);
+    ::dup2(in, 0);
+    ::dup2(out, 1);
+    ::dup2(err, 2);
+    ::execvp(argv[0], argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  RunResult result;
+  result.exitCode = ExitCodeOf(status);
+  result.out = ReadFileText(outPath);
+  result.err = ReadFileText(errPath);
+  return result;
+}
+
+std::vector<std::string> CliArgv(const std::vector<std::string>& args) {
+  std::vector<std::string> argv{ZEL_CLI_PATH};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return argv;
+}
+
+}  // namespace
+
+RunResult RunCli(const std::vector<std::string>& args) { return Run(CliArgv(args)); }
+
+RunResult RunCliOnTerminal(const std::vector<std::string>& args) {
+  std::vector<std::string> argvText = CliArgv(args);
+  std::vector<char*> argv = ArgvOf(argvText);
+  int master = -1;
+  struct winsize size {};
+  size.ws_row = 24;
+  size.ws_col = 100;
+  pid_t pid = ::forkpty(&master, nullptr, nullptr, &size);
+  if (pid < 0) throw std::runtime_error("forkpty failed");
+  if (pid == 0) {
+    int null = ::open("/dev/null", O_RDWR);
+    if (null < 0) _exit(126);
+    ::dup2(null, 0);
+    ::dup2(null, 1);
+    ::execv(argv[0], argv.data());
+    _exit(127);
+  }
+  RunResult result;
+  result.err = ReadAllFd(master);
+  ::close(master);
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  result.exitCode = ExitCodeOf(status);
+  return result;
+}
+
+std::string ImageMagickPath() {
+  for (const char* candidate : {"/usr/bin/convert-im6.q16", "/usr/bin/convert"}) {
+    if (::access(candidate, X_OK) == 0) return candidate;
+  }
+  return "";
+}
+
+bool ImageMagick(const std::vector<std::string>& args, std::string* out) {
+  std::string path = ImageMagickPath();
+  if (path.empty()) return false;
+  std::vector<std::string> argv{path};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return RunTool(argv, out);
+}
+
+bool RunTool(const std::vector<std::string>& argv, std::string* out) {
+  RunResult r = Run(argv);
+  if (out) *out = r.out;
+  return r.exitCode == 0;
+}
+
+std::vector<uint8_t> ReadBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+TempDir::TempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "zel-cli-test-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+}  // namespace zel::clitest

@@ -1,0 +1,275 @@
+// `zel-cli convert`: the written file shows what the input showed, a bad input leaves the
+// output alone, and a write failure says so.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli_runner.h"
+#include "document/frame_set.h"
+#include "imagefiles/gif_decoder.h"
+#include "resources/string_table.h"
+
+namespace zel::clitest {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every frame composed by ImageMagick, as RGBA bytes; fully transparent pixels are zeroed
+// so only what a viewer shows is compared.
+std::string ShownPixels(const std::string& gif) {
+  std::string rgba;
+  EXPECT_TRUE(ImageMagick({gif, "-coalesce", "rgba:-"}, &rgba)) << gif;
+  for (size_t i = 0; i + 3 < rgba.size(); i += 4) {
+    if (rgba[i + 3] == 0) rgba.replace(i, 3, 3, '\0');
+  }
+  return rgba;
+}
+
+std::unique_ptr<FrameSet> Load(const std::string& gif) {
+  auto frames = std::make_unique<FrameSet>(kFrameMaxHighest);
+  EXPECT_TRUE(LoadGifAnimation(gif, *frames, kFrameMaxHighest)) << gif;
+  return frames;
+}
+
+// Frame by frame and pixel by pixel, the colours each loaded frame shows.
+void ExpectSameFrames(const FrameSet& a, const FrameSet& b) {
+  EXPECT_EQ(a.screenWidth, b.screenWidth);
+  EXPECT_EQ(a.screenHeight, b.screenHeight);
+  EXPECT_EQ(a.loop, b.loop);
+  ASSERT_EQ(a.count, b.count);
+  for (int f = 0; f < a.count; ++f) {
+    SCOPED_TRACE("frame " + std::to_string(f));
+    const Frame& fa = a.frame(f);
+    const Frame& fb = b.frame(f);
+    EXPECT_EQ(fa.delay, fb.delay);
+    ASSERT_TRUE(fa.image && fb.image);
+    DibHeader ha = fa.image.Header();
+    DibHeader hb = fb.image.Header();
+    ASSERT_EQ(ha.width, hb.width);
+    ASSERT_EQ(ha.height, hb.height);
+    ASSERT_EQ(ha.bitCount, 8);
+    ASSERT_EQ(hb.bitCount, 8);
+    int mismatches = 0;
+    for (int y = 0; y < ha.height; ++y) {
+      for (int x = 0; x < ha.width; ++x) {
+        Rgbq ca = fa.image.ColorTable()[fa.image.Row(y)[x]];
+        Rgbq cb = fb.image.ColorTable()[fb.image.Row(y)[x]];
+        ca.reserved = cb.reserved = 0;
+        if (!(ca == cb) && mismatches++ < 3) {
+          ADD_FAILURE() << "pixel " << x << "," << y << " differs";
+        }
+      }
+    }
+    EXPECT_EQ(mismatches, 0);
+  }
+}
+
+struct RoundTripCase {
+  const char* name;
+  std::vector<std::string> imageMagickArgs;  // the input file name is appended
+  const char* outputName;
+};
+
+class RoundTripTest : public testing::TestWithParam<RoundTripCase> {};
+
+TEST_P(RoundTripTest, OutputShowsTheSamePictures) {
+  if (ImageMagickPath().empty()) GTEST_SKIP() << "ImageMagick's convert is not installed";
+  const RoundTripCase& c = GetParam();
+  TempDir dir;
+  std::string in = dir / "in.gif";
+  std::string out = dir / c.outputName;
+  std::vector<std::string> args = c.imageMagickArgs;
+  args.push_back(in);
+  ASSERT_TRUE(ImageMagick(args));
+
+  RunResult r = RunCli({"convert", in, out});
+
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "");  // no terminal, so no progress bar
+  ASSERT_TRUE(fs::is_regular_file(out));
+  std::string shownIn = ShownPixels(in);
+  ASSERT_FALSE(shownIn.empty());
+  EXPECT_TRUE(shownIn == ShownPixels(out)) << "ImageMagick shows different pictures";
+  ExpectSameFrames(*Load(in), *Load(out));
+}
+
+const RoundTripCase kRoundTripCases[] = {
+    {"TwoFlatFrames",
+     {"-delay", "7", "-size", "20x10", "xc:red", "-delay", "25", "xc:blue", "-loop", "0"},
+     "out.gif"},
+    // Each frame has up to 256 colours of its own; together far more than one palette holds.
+    {"PlasmaFramesWithTheirOwnPalettes",
+     {"-seed", "7", "-delay", "10", "-size", "64x48", "plasma:red-blue", "plasma:green-yellow",
+      "plasma:white-black", "-loop", "0"},
+     "out.gif"},
+    {"SinglePicture", {"-seed", "3", "-size", "33x21", "plasma:"}, "out.gif"},
+    {"FramesSmallerThanTheScreen",
+     {"-size", "30x20", "xc:white", "-page", "+5+4", "-size", "10x8", "xc:red", "-page", "+12+6",
+      "-size", "8x8", "xc:blue"},
+     "out.gif"},
+    {"TransparentFramesDisposedToBackground",
+     {"-dispose", "background", "-size", "20x20", "xc:none", "-fill", "red", "-draw",
+      "rectangle 5,5 14,14", "-size", "20x20", "xc:none", "-fill", "blue", "-draw",
+      "circle 10,10 14,14"},
+     "out.gif"},
+    {"TransparentFramesKeptInPlace",
+     {"-dispose", "none", "-size", "20x20", "xc:yellow", "-size", "20x20", "xc:none", "-fill",
+      "blue", "-draw", "circle 10,10 14,14"},
+     "out.gif"},
+    {"UpperCaseOutputExtension",
+     {"-size", "8x8", "xc:red", "xc:blue"},
+     "OUT.GIF"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cli, RoundTripTest, testing::ValuesIn(kRoundTripCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- inputs that are not GIF files ----
+
+struct BadInputCase {
+  const char* name;
+  bool exists;
+  std::vector<uint8_t> bytes;
+};
+
+std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+
+class BadInputTest : public testing::TestWithParam<BadInputCase> {
+ protected:
+  void SetUp() override {
+    if (GetParam().exists) WriteBytes(input_, GetParam().bytes);
+  }
+  void ExpectRefused(const RunResult& r) {
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "zel-cli: " + std::string(MessageText(kMsgBadImageFile)) + " (" + input_ +
+                         ")\n");
+  }
+  TempDir dir_;
+  std::string input_ = dir_ / "in.gif";
+  std::string output_ = dir_ / "out.gif";
+};
+
+TEST_P(BadInputTest, InfoRefusesIt) { ExpectRefused(RunCli({"info", input_})); }
+
+TEST_P(BadInputTest, ConvertCreatesNoOutput) {
+  ExpectRefused(RunCli({"convert", input_, output_}));
+  EXPECT_FALSE(fs::exists(output_));
+}
+
+TEST_P(BadInputTest, ConvertLeavesAnExistingOutputAlone) {
+  const std::vector<uint8_t> old = Bytes("GIF89a an older file the user wants to keep");
+  WriteBytes(output_, old);
+  struct stat before {};
+  ASSERT_EQ(::stat(output_.c_str(), &before), 0);
+
+  ExpectRefused(RunCli({"convert", input_, output_}));
+
+  EXPECT_EQ(ReadBytes(output_), old);
+  struct stat after {};
+  ASSERT_EQ(::stat(output_.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);  // not even replaced by a copy
+}
+
+const BadInputCase kBadInputCases[] = {
+    {"MissingFile", false, {}},
+    {"EmptyFile", true, {}},
+    {"TruncatedHeader", true, Bytes("GIF89a\x14\x00")},
+    {"UnknownVersion", true,
+     Bytes(std::string("GIF88a\x01\x00\x01\x00\x00\x00\x00\x2c\x00\x00\x00\x00\x01\x00\x01\x00"
+                       "\x00\x02\x02\x44\x01\x00\x3b",
+                       29))},
+    {"PngBytes", true, Bytes(std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x01\0\0\0\x01", 24))},
+    {"Text", true, Bytes("this is not a picture\n")},
+    // Screen and palette, then nothing: no image at all.
+    {"NoImageBlock", true,
+     {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0, 0, 0, 255, 255, 255, 0x3B}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cli, BadInputTest, testing::ValuesIn(kBadInputCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- output that cannot be written ----
+
+const std::vector<uint8_t> kTinyGif = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0,
+                                       0, 0, 0, 255, 255, 255, 0x2C, 0, 0, 0, 0, 1, 0, 1, 0,
+                                       0, 2, 2, 0x44, 0x01, 0, 0x3B};
+
+TEST(ConvertWriteFailure, MissingFolderIsReportedWithTheWriterCode) {
+  TempDir dir;
+  std::string in = dir / "in.gif";
+  WriteBytes(in, kTinyGif);
+  std::string out = dir / "no-such-folder/out.gif";
+
+  RunResult r = RunCli({"convert", in, out});
+
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, "zel-cli: " + std::string(kGifWriteFailedText) + " (" + out + ", code -1)\n");
+  EXPECT_FALSE(fs::exists(dir / "no-such-folder"));
+}
+
+TEST(ConvertWriteFailure, FolderInTheWayStaysAsItWas) {
+  TempDir dir;
+  std::string in = dir / "in.gif";
+  WriteBytes(in, kTinyGif);
+  std::string out = dir / "out.gif";
+  fs::create_directory(out);
+  WriteBytes(fs::path(out) / "keep.txt", Bytes("keep"));
+
+  RunResult r = RunCli({"convert", in, out});
+
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find(kGifWriteFailedText), std::string::npos) << r.err;
+  EXPECT_TRUE(fs::is_directory(out));
+  EXPECT_EQ(ReadBytes(fs::path(out) / "keep.txt"), Bytes("keep"));
+  // Only the input, the folder and nothing left over from the attempt.
+  int entries = 0;
+  for (const auto& entry : fs::directory_iterator(dir.path())) {
+    (void)entry;
+    ++entries;
+  }
+  EXPECT_EQ(entries, 2);
+}
+
+// ---- progress bar ----
+
+TEST(ConvertProgress, LongAnimationDrawsABarOnlyOnATerminal) {
+  if (ImageMagickPath().empty()) GTEST_SKIP() << "ImageMagick's convert is not installed";
+  TempDir dir;
+  std::string in = dir / "in.gif";
+  ASSERT_TRUE(ImageMagick({"-seed", "5", "-size", "48x32", "plasma:", "plasma:", "-duplicate",
+                           "14,0-1", in}));  // 30 frames
+
+  RunResult onTerminal = RunCliOnTerminal({"convert", in, dir / "a.gif"});
+  RunResult piped = RunCli({"convert", in, dir / "b.gif"});
+
+  EXPECT_EQ(onTerminal.exitCode, 0) << onTerminal.err;
+  EXPECT_NE(onTerminal.err.find("100%"), std::string::npos) << onTerminal.err;
+  EXPECT_NE(onTerminal.err.find("elapsed 00:00:"), std::string::npos) << onTerminal.err;
+  ASSERT_FALSE(onTerminal.err.empty());
+  EXPECT_EQ(onTerminal.err.back(), '\n');  // the shell prompt starts on a line of its own
+  EXPECT_EQ(piped.exitCode, 0) << piped.err;
+  EXPECT_EQ(piped.err, "");
+  EXPECT_EQ(ReadBytes(dir / "a.gif"), ReadBytes(dir / "b.gif"));
+}
+
+TEST(ConvertProgress, ShortWriteDrawsNothingEvenOnATerminal) {
+  TempDir dir;
+  std::string in = dir / "in.gif";
+  WriteBytes(in, kTinyGif);
+
+  RunResult r = RunCliOnTerminal({"convert", in, dir / "out.gif"});
+
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_TRUE(fs::exists(dir / "out.gif"));
+}
+
+}  // namespace
+}  // namespace zel::clitest
