@@ -62,7 +62,8 @@ void FillFlat(zel::PackedDib& image, Rng& rng) {
     int x0 = static_cast<int>(rng.Next() % (kWidth - w));
     int y0 = static_cast<int>(rng.Next() % (kHeight - h));
     uint8_t colour = static_cast<uint8_t>(16 * (rng.Next() % 16) + 8);
-    for (int y = y0; y < y0 + h; ++y) std::memset(image.Row(y) + x0, colour, static_cast<size_t>(w));
+    for (int y = y0; y < y0 + h; ++y)
+      std::memset(image.Row(y) + x0, colour, static_cast<size_t>(w));
   }
 }
 
@@ -71,7 +72,8 @@ void FillNoisy(zel::PackedDib& image, Rng& rng, int frame) {
   for (int y = 0; y < kHeight; ++y) {
     uint8_t* row = image.Row(y);
     for (int x = 0; x < kWidth; ++x) {
-      int v = (x + y + frame * 7) * 255 / (kWidth + kHeight) + static_cast<int>(rng.Next() % 17) - 8;
+      int v =
+          (x + y + frame * 7) * 255 / (kWidth + kHeight) + static_cast<int>(rng.Next() % 17) - 8;
       row[x] = static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
     }
   }
@@ -91,8 +93,8 @@ std::unique_ptr<zel::FrameSet> BuildFrames() {
   frames->loop = 1;
   frames->paletteCount = 256;
   for (int i = 0; i < 256; ++i) {
-    frames->palette[i] = zel::Rgbq{static_cast<uint8_t>(255 - i), static_cast<uint8_t>((i * 3) & 255),
-                                   static_cast<uint8_t>(i), 0};
+    frames->palette[i] = zel::Rgbq{static_cast<uint8_t>(255 - i),
+                                   static_cast<uint8_t>((i * 3) & 255), static_cast<uint8_t>(i), 0};
   }
   Rng rng(0x2545F491u);
   for (int f = 0; f < kFrames; ++f) {
@@ -212,7 +214,8 @@ bool GiflibSameAsSource(const zel::FrameSet& source, GifFileType* gif) {
   for (int f = 0; f < source.count; ++f) {
     const SavedImage& image = gif->SavedImages[f];
     if (image.ImageDesc.Width != kWidth || image.ImageDesc.Height != kHeight) return false;
-    const ColorMapObject* map = image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : gif->SColorMap;
+    const ColorMapObject* map =
+        image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : gif->SColorMap;
     if (map == nullptr) return false;
     for (int y = 0; y < kHeight; ++y) {
       for (int x = 0; x < kWidth; ++x) {
@@ -345,8 +348,12 @@ void EncodeZel(benchmark::State& state, bool rawCodes) {
   state.counters["out_bytes"] = static_cast<double>(out.size());
 }
 
-void BM_EncodeZel(benchmark::State& state) { EncodeZel(state, false); }
-void BM_EncodeZelRaw(benchmark::State& state) { EncodeZel(state, true); }
+void BM_EncodeZel(benchmark::State& state) {
+  EncodeZel(state, false);
+}
+void BM_EncodeZelRaw(benchmark::State& state) {
+  EncodeZel(state, true);
+}
 
 void BM_EncodeGiflib(benchmark::State& state) {
   std::vector<uint8_t> out;
@@ -376,9 +383,10 @@ int main(int argc, char** argv) {
   Corpus corpus;
   if (!Prepare(corpus)) return 1;
   gCorpus = &corpus;
-  std::printf("animation: %d frames of %dx%d; file sizes: zelcore %zu, zelcore raw %zu, giflib %zu\n",
-              kFrames, kWidth, kHeight, corpus.zelBytes.size(), corpus.zelRawBytes.size(),
-              corpus.giflibBytes.size());
+  std::printf(
+      "animation: %d frames of %dx%d; file sizes: zelcore %zu, zelcore raw %zu, giflib %zu\n",
+      kFrames, kWidth, kHeight, corpus.zelBytes.size(), corpus.zelRawBytes.size(),
+      corpus.giflibBytes.size());
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   return 0;

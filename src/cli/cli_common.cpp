@@ -25,7 +25,9 @@ bool IsReadableExtension(const std::string& path) {
   return !ext.empty() && ext[0] == 'g';
 }
 
-bool IsWritableExtension(const std::string& path) { return LowerAscii(ExtensionOf(path)) == "gif"; }
+bool IsWritableExtension(const std::string& path) {
+  return LowerAscii(ExtensionOf(path)) == "gif";
+}
 
 std::string DescribeExtension(const std::string& path) {
   std::string ext = ExtensionOf(path);

@@ -35,6 +35,7 @@ int RunConvertCommand(const std::vector<std::string>& args, std::FILE* err, int 
   {
     TerminalProgress progress(progressFd, frames->count);
     result = WriteGifFile(*frames, output, /*rawCodes=*/false, &progress);
+    progress.Finish(result == kGifWriteOk);
   }
   if (result == kGifWriteCancelled) {
     PrintError(err, "cancelled; " + output + " was not changed");

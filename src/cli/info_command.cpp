@@ -12,8 +12,8 @@ void PrintFrameSetInfo(const FrameSet& frames, std::FILE* out) {
   std::fprintf(out, "palette      %d\n", frames.paletteCount);
   std::fprintf(out, "transparent  %d\n", frames.transparentIndex);
   std::fprintf(out, "frames       %d\n", frames.count);
-  std::fprintf(out, "%-7s %-11s %-11s %6s %8s %8s %6s %11s\n", "frame", "size", "position",
-               "delay", "seconds", "disposal", "method", "transparent");
+  std::fprintf(out, "%-7s %-11s %-11s %6s %8s %8s %6s %11s\n", "frame", "size", "position", "delay",
+               "seconds", "disposal", "method", "transparent");
   for (int i = 0; i < frames.count; ++i) {
     const Frame& f = frames.frame(i);
     char size[32] = "-";

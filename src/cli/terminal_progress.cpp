@@ -64,8 +64,9 @@ TerminalProgress::TerminalProgress(int fd, int frameCount)
     : fd_(fd),
       terminal_(::isatty(fd) == 1),
       immediate_(frameCount >= kBarFrameThreshold),
-      startMs_(TickCount()) {
-  clock_.Start(startMs_);
+      startMs_(TickCount()),
+      clockStartMs_(startMs_) {
+  clock_.Start(clockStartMs_);
   gInterrupts = 0;
   struct sigaction action {};
   action.sa_handler = OnInterrupt;
@@ -74,7 +75,7 @@ TerminalProgress::TerminalProgress(int fd, int frameCount)
 }
 
 TerminalProgress::~TerminalProgress() {
-  Finish();
+  Finish(false);
   ::sigaction(SIGINT, &previousAction_, nullptr);
 }
 
@@ -97,7 +98,10 @@ void TerminalProgress::ReportProgress(int percent) {
   if (changed) Draw();
 }
 
-void TerminalProgress::RestartClock() { clock_.Restart(TickCount()); }
+void TerminalProgress::RestartClock() {
+  clockStartMs_ = TickCount();
+  clock_.Restart(clockStartMs_);
+}
 
 bool TerminalProgress::TakeCancel() {
   if (!cancelEnabled_ || gInterrupts == 0) return false;
@@ -105,8 +109,14 @@ bool TerminalProgress::TakeCancel() {
   return true;
 }
 
-void TerminalProgress::Finish() {
+void TerminalProgress::Finish(bool completed) {
   if (!shown_) return;
+  if (completed && percent_ != 100) {
+    percent_ = 100;
+    elapsed_ = FormatElapsedTime(TickCount() - clockStartMs_);
+    remaining_ = FormatSeconds(0);
+    Draw();
+  }
   shown_ = false;
   WriteAll(fd_, "\n");
 }

@@ -18,6 +18,7 @@ std::string FormatProgressLine(int percent, const std::string& elapsed,
 // Draws on `fd` only when it is a terminal, and only once the work proves long: at once for
 // animations of kBarFrameThreshold frames or more, otherwise after kBarDelayMs.
 // Ctrl-C while the sink is alive asks the operation to cancel.
+// The writer reports the share done before each frame, so it never says 100% itself.
 class TerminalProgress final : public ProgressSink {
  public:
   static constexpr int kBarFrameThreshold = 20;
@@ -33,8 +34,8 @@ class TerminalProgress final : public ProgressSink {
   void DisableCancel() override { cancelEnabled_ = false; }
   bool TakeCancel() override;
 
-  // Ends the bar's line, if a bar was drawn.
-  void Finish();
+  // Ends the bar's line, if a bar was drawn; a completed operation first shows 100%.
+  void Finish(bool completed);
 
  private:
   void Draw();
@@ -44,7 +45,8 @@ class TerminalProgress final : public ProgressSink {
   bool immediate_;
   bool shown_ = false;
   bool cancelEnabled_ = true;
-  uint32_t startMs_;
+  uint32_t startMs_;       // when the sink was made: the bar's show delay counts from here
+  uint32_t clockStartMs_;  // when the elapsed time last started
   int percent_ = -1;
   std::string elapsed_ = "00:00:00";
   std::string remaining_ = "--:--:--";

@@ -41,6 +41,8 @@ class FrameSet {
 
   FrameSet(const FrameSet&) = delete;
   FrameSet& operator=(const FrameSet&) = delete;
+  FrameSet(FrameSet&&) = default;
+  FrameSet& operator=(FrameSet&&) = default;
 
   int32_t screenWidth = 0;
   int32_t screenHeight = 0;

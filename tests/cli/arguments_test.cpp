@@ -19,6 +19,10 @@ struct ArgumentCase {
   const char* stderrHas;  // "" when stderr must be empty
 };
 
+void PrintTo(const ArgumentCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class ArgumentTest : public testing::TestWithParam<ArgumentCase> {};
 
 TEST_P(ArgumentTest, ExitCodeAndMessage) {
@@ -26,8 +30,8 @@ TEST_P(ArgumentTest, ExitCodeAndMessage) {
   TempDir dir;
   // A valid GIF, so only the argument under test can be at fault.
   static const std::vector<uint8_t> kTinyGif = {
-      'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0, 0, 0, 255, 255, 255,
-      0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x44, 0x01, 0, 0x3B};
+      'G', 'I',  'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0,    0,    0, 255, 255,
+      255, 0x2C, 0,   0,   0,   0,   1, 0, 1, 0, 0,    2, 2, 0x44, 0x01, 0, 0x3B};
   for (const char* name : {"in.gif", "in.png"}) WriteBytes(dir.path() / name, kTinyGif);
   std::vector<std::string> args;
   for (const std::string& a : c.args) {

@@ -81,7 +81,9 @@ std::vector<std::string> CliArgv(const std::vector<std::string>& args) {
 
 }  // namespace
 
-RunResult RunCli(const std::vector<std::string>& args) { return Run(CliArgv(args)); }
+RunResult RunCli(const std::vector<std::string>& args) {
+  return Run(CliArgv(args));
+}
 
 RunResult RunCliOnTerminal(const std::vector<std::string>& args) {
   std::vector<std::string> argvText = CliArgv(args);
@@ -138,7 +140,8 @@ std::vector<uint8_t> ReadBytes(const std::filesystem::path& path) {
 
 void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 TempDir::TempDir() {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <ostream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,7 +28,7 @@ struct DecodeCase {
 };
 
 const DecodeCase kDecodeCases[] = {
-    {"opaque_magick", Source::kOpaque, nullptr, 0},
+    {"opaque_magick", Source::kOpaque, nullptr, kLocalTable},
     {"opaque_gifsicle_O2", Source::kOpaque, "gifsicle -O2 {in} -o {out}", kSubRectangle},
     {"opaque_gifsicle_O3", Source::kOpaque, "gifsicle -O3 {in} -o {out}",
      kSubRectangle | kTransparency},
@@ -37,20 +38,22 @@ const DecodeCase kDecodeCases[] = {
     {"opaque_magick_optimize", Source::kOpaque, "convert {in} -layers Optimize {out}",
      kSubRectangle},
     {"opaque_magick_optimize_transparency", Source::kOpaque,
-     "convert {in} -layers OptimizeTransparency {out}", kTransparency},
+     "convert {in} -layers OptimizeTransparency {out}", kLocalTable | kTransparency},
     {"opaque_magick_optimize_plus", Source::kOpaque, "convert {in} -layers OptimizePlus {out}",
      kSubRectangle},
     {"alpha_magick", Source::kAlpha, nullptr, kTransparency | kDisposeBackground},
-    {"alpha_gifsicle_O2", Source::kAlpha, "gifsicle -O2 {in} -o {out}",
-     kSubRectangle | kTransparency},
-    {"alpha_gifsicle_O3", Source::kAlpha, "gifsicle -O3 {in} -o {out}",
-     kSubRectangle | kTransparency},
-    {"alpha_gifsicle_O2_interlace", Source::kAlpha, "gifsicle -O2 --interlace {in} -o {out}",
-     kSubRectangle | kInterlaced},
+    // gifsicle keeps frames that are disposed to background whole unless it unoptimises first.
+    {"alpha_gifsicle_O2", Source::kAlpha, "gifsicle -U -O2 {in} -o {out}",
+     kSubRectangle | kTransparency | kDisposeBackground},
+    {"alpha_gifsicle_O3", Source::kAlpha, "gifsicle -U -O3 {in} -o {out}",
+     kSubRectangle | kTransparency | kDisposeBackground},
+    {"alpha_gifsicle_O2_interlace", Source::kAlpha,
+     "gifsicle -U -O2 {in} | gifsicle --interlace -o {out}", kSubRectangle | kInterlaced},
     {"alpha_magick_optimize", Source::kAlpha, "convert {in} -layers Optimize {out}",
-     kSubRectangle | kTransparency},
+     kTransparency | kDisposePrevious},
     {"alpha_magick_optimize_plus", Source::kAlpha,
-     "convert {in} -coalesce -layers OptimizePlus {out}", kSubRectangle | kTransparency},
+     "convert {in} -coalesce -layers OptimizePlus {out}",
+     kSubRectangle | kLocalTable | kTransparency | kDisposeBackground | kDisposePrevious},
     {"sprite_magick", Source::kSprite, nullptr, kSubRectangle | kLocalTable | kTransparency},
     {"sprite_gifsicle_O3", Source::kSprite, "gifsicle -O3 {in} -o {out}",
      kSubRectangle | kTransparency},
@@ -64,7 +67,12 @@ const DecodeCase kDecodeCases[] = {
      kSubRectangle | kDisposePrevious | kDisposeBackground},
     {"sprite_magick_dispose_background", Source::kSprite,
      "convert {in} -set dispose Background {out}", kSubRectangle | kDisposeBackground},
-    {"sprite_magick_dispose_previous", Source::kSprite, "convert {in} -set dispose Previous {out}",
+    // The first frame keeps its picture: ImageMagick shows the screen before the first frame
+    // in the background colour when that frame has no transparency, where this program (like
+    // web browsers) starts from a transparent screen.
+    {"sprite_magick_dispose_previous", Source::kSprite,
+     "convert {in} -set dispose Previous '(' -clone 0 -set dispose None ')' -swap 0,-1 +delete "
+     "{out}",
      kSubRectangle | kDisposePrevious},
     {"local_only_giflib", Source::kLocalOnly, nullptr, kNoGlobalTable | kLocalTable},
     {"local_only_cleared_giflib", Source::kLocalOnlyCleared, nullptr,
@@ -80,6 +88,8 @@ const DecodeCase kDecodeCases[] = {
     {"still_offset_transparent", Source::kSprite,
      "gifsicle -S 120x80 -p 5,7 {in} '#1' -o {out}", kSubRectangle | kTransparency},
 };
+
+void PrintTo(const DecodeCase& c, std::ostream* os) { *os << c.name; }
 
 std::string Substitute(std::string command, const std::string& in, const std::string& out) {
   for (const auto& [key, value] : {std::pair{std::string("{in}"), Quote(in)},

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -51,6 +52,8 @@ const EncodeCase kEncodeCases[] = {
     {"bits4_local_raw_codes", 15, 11, 4, 2, 16, true, -1, true, Content::kRuns},
     {"single_pixel", 1, 1, 8, 1, 2, false, -1, false, Content::kNoise},
 };
+
+void PrintTo(const EncodeCase& c, std::ostream* os) { *os << c.name; }
 
 void SetPixel(PackedDib& picture, int bits, int x, int y, int index) {
   uint8_t* row = picture.Row(y);
@@ -149,7 +152,7 @@ TEST_P(GifEncodeInterop, GiflibReadsBackIdentically) {
     EXPECT_EQ(image.localColors.empty(), !c.localPalettes);
     const std::vector<Rgba>& map = c.localPalettes ? image.localColors : file->globalColors;
     ASSERT_GE(map.size(), static_cast<size_t>(c.colors));
-    ASSERT_GT(map.size(), static_cast<size_t>(c.transparentIndex));
+    ASSERT_GT(static_cast<int>(map.size()), c.transparentIndex);
     for (int i = 0; i < c.colors; ++i) {
       EXPECT_EQ(map[static_cast<size_t>(i)], ColorOf(frame.image, i)) << "colour " << i;
     }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,8 @@ const RoundTripCase kRoundTripCases[] = {
     {"local_only", Source::kLocalOnly, nullptr, false},
     {"local_only_cleared", Source::kLocalOnlyCleared, nullptr, false},
 };
+
+void PrintTo(const RoundTripCase& c, std::ostream* os) { *os << c.name; }
 
 class GifRoundTripInterop : public testing::TestWithParam<RoundTripCase> {
  protected:

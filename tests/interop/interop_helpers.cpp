@@ -128,7 +128,8 @@ std::optional<std::vector<MagickFrame>> ReadWithMagick(const std::string& path, 
 bool WriteAnimationWithMagick(const std::vector<PlacedImage>& frames, int screenWidth,
                               int screenHeight, const std::string& magickOptions,
                               const std::string& outPath, const std::string& scratchDir) {
-  std::string command = "convert " + magickOptions;
+  // -depth goes first: given between the frames it also moves the frames read before it.
+  std::string command = "convert -depth 8 " + magickOptions;
   for (size_t i = 0; i < frames.size(); ++i) {
     const PlacedImage& f = frames[i];
     std::vector<uint8_t> bytes;
@@ -138,7 +139,7 @@ bool WriteAnimationWithMagick(const std::vector<PlacedImage>& frames, int screen
     WriteFileBytes(raw, bytes);
     command += " -delay " + std::to_string(f.delay) + " -size " + std::to_string(f.image.width) + "x" + std::to_string(f.image.height) +
                " -page " + std::to_string(screenWidth) + "x" + std::to_string(screenHeight) + "+" +
-               std::to_string(f.left) + "+" + std::to_string(f.top) + " -depth 8 rgba:" +
+               std::to_string(f.left) + "+" + std::to_string(f.top) + " rgba:" +
                Quote(raw);
   }
   command += (frames.size() > 1 ? " -loop 0 " : " ") + Quote(outPath);

@@ -48,10 +48,7 @@ std::vector<PlacedImage> AlphaFrames() {
   std::vector<PlacedImage> frames;
   for (int k = 0; k < 4; ++k) {
     PlacedImage frame{RgbaImage(kWidth, kHeight), 0, 0, delays[k]};
-    FillRect(frame.image, 0, 0, kWidth, kHeight, [&](int x, int y) {
-      bool border = x < 2 || y < 2 || x >= kWidth - 2 || y >= kHeight - 2;
-      return border ? fixed[0] : Rgba{};
-    });
+    FillRect(frame.image, 0, 0, 10, 7, [&](int, int) { return fixed[0]; });
     FillRect(frame.image, 40, 24, 17, 13, [&](int, int) { return fixed[1]; });
     FillRect(frame.image, 3 + 20 * k, 4 + 11 * k, 25, 19, [&](int, int) {
       Rgba c = noise[random() % noise.size()];

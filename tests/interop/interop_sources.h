@@ -13,7 +13,8 @@ namespace zel::interop {
 
 enum class Source {
   kOpaque,         // 97x61, 5 full opaque frames: a fixed pattern, a moving noisy block, a bar
-  kAlpha,          // 97x61, 4 full frames on transparency, disposed to background
+  kAlpha,          // 97x61, 4 full frames: fixed blocks and a moving sprite on transparency,
+                   // each frame disposed to background
   kSprite,         // 97x61 opaque background, then 4 sub-rectangle sprites with holes
   kStill,          // one 97x61 noisy picture of 200 colours
   kLocalOnly,      // giflib: no global table, 3 full opaque frames with their own tables

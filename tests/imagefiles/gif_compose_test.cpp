@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include "imagefiles/gif_decoder.h"
+#include "support/gif_builder.h"
+
+namespace zel {
+namespace {
+
+using testing::GifBuilder;
+using testing::PixelColor;
+using testing::Rgb;
+
+const std::vector<Rgb> kColors = {{0, 0, 0}, {200, 0, 0}, {0, 200, 0}, {0, 0, 200}};
+constexpr int T = 3;  // the transparent index in these tests
+
+// Colours of a composed row: 'k', 'r', 'g' for the palette colours, '.' for the
+// animation's transparent (background) index.
+std::string Row(const FrameSet& fs, int frame) {
+  const PackedDib& p = fs.frame(frame).image;
+  std::string out;
+  for (int x = 0; x < p.Header().width; ++x) {
+    if (p.Row(0)[x] == fs.transparentIndex) {
+      out += '.';
+      continue;
+    }
+    Rgb c = PixelColor(p, x, 0);
+    out += c.r ? 'r' : c.g ? 'g' : c.b ? 'b' : 'k';
+  }
+  return out;
+}
+
+struct Step {
+  int packed;  // graphic control packed byte
+  int left;
+  int width;
+  std::vector<uint8_t> pixels;
+};
+
+FrameSet Compose(const std::vector<Step>& steps) {
+  GifBuilder gif(4, 1, kColors);
+  for (const Step& s : steps) gif.Control(s.packed, 10, T).Image(s.left, 0, s.width, 1, s.pixels);
+  gif.Trailer();
+  FrameSet fs(16);
+  EXPECT_EQ(LoadGifAnimationData(gif.bytes().data(), gif.bytes().size(), fs, 16), 0);
+  return fs;
+}
+
+TEST(GifCompose, DisposalMethodsAreAppliedAfterTheFrameIsShown) {
+  struct Case {
+    const char* name;
+    std::vector<Step> steps;
+    std::vector<std::string> rows;
+  } cases[] = {
+      {"leave in place: transparent pixels show the frame before",
+       {{0x05, 0, 4, {1, 1, 1, 1}}, {0x05, 0, 4, {2, T, 2, T}}, {0x05, 0, 4, {T, T, T, 0}}},
+       {"rrrr", "grgr", "grgk"}},
+      {"no disposal given behaves like leave in place",
+       {{0x01, 0, 4, {1, 1, 1, 1}}, {0x01, 0, 4, {2, T, T, 2}}},
+       {"rrrr", "grrg"}},
+      {"restore to background clears only the frame's rectangle",
+       {{0x05, 0, 4, {1, 1, 1, 1}}, {0x09, 1, 2, {2, 2}}, {0x05, 0, 4, {T, T, T, T}}},
+       {"rrrr", "rggr", "r..r"}},
+      {"restore to previous brings back the canvas before the frame",
+       {{0x05, 0, 4, {1, 1, 1, 1}}, {0x0D, 1, 2, {2, T}}, {0x05, 0, 4, {T, T, T, 2}}},
+       {"rrrr", "rgrr", "rrrg"}},
+      {"the canvas starts as background",
+       {{0x05, 1, 2, {1, T}}, {0x05, 0, 4, {T, T, T, T}}},
+       {".r..", ".r.."}},
+      {"frames beyond the screen are clipped",
+       {{0x05, 0, 4, {2, 2, 2, 2}}, {0x05, 3, 3, {1, 1, 1}}},
+       {"gggg", "gggr"}},
+  };
+  for (const Case& c : cases) {
+    FrameSet fs = Compose(c.steps);
+    ASSERT_EQ(fs.count, static_cast<int>(c.rows.size())) << c.name;
+    for (size_t i = 0; i < c.rows.size(); ++i) {
+      ASSERT_EQ(fs.frame(static_cast<int>(i)).image.Header().width, 4) << c.name;
+      EXPECT_EQ(Row(fs, static_cast<int>(i)), c.rows[i]) << c.name << ", frame " << i;
+    }
+  }
+}
+
+TEST(GifCompose, FramesShareOnePaletteAfterwards) {
+  FrameSet fs = Compose({{0x05, 0, 4, {0, 1, 2, T}}, {0x05, 0, 4, {2, 2, 1, 0}}});
+  ASSERT_EQ(fs.count, 2);
+  for (int f = 0; f < 2; ++f) {
+    const PackedDib& p = fs.frame(f).image;
+    EXPECT_EQ(p.Header().clrUsed, static_cast<uint32_t>(fs.paletteCount));
+    for (int i = 0; i < fs.paletteCount; ++i) EXPECT_EQ(p.ColorTable()[i], fs.palette[i]);
+  }
+  // The transparent colour sits at the background index; black moved elsewhere.
+  EXPECT_EQ(fs.transparentIndex, 0);
+  EXPECT_EQ(fs.palette[0].blue, 200);
+  EXPECT_EQ(PixelColor(fs.frame(0).image, 0, 0).r, 0);
+  EXPECT_NE(fs.frame(0).image.Row(0)[0], 0);
+  // Frame fields other than the picture stay as read.
+  EXPECT_EQ(fs.frame(1).disposal, 0);
+  EXPECT_EQ(fs.frame(1).transparentIndex, T);
+  EXPECT_EQ(fs.frame(1).delay, 10);
+}
+
+TEST(GifCompose, MoreThan256ColoursMapToTheNearest) {
+  std::vector<Rgb> grays(256);
+  std::vector<uint8_t> ramp(256);
+  for (int i = 0; i < 256; ++i) {
+    grays[i] = Rgb{static_cast<uint8_t>(i), static_cast<uint8_t>(i), static_cast<uint8_t>(i)};
+    ramp[i] = static_cast<uint8_t>(i);
+  }
+  std::vector<Rgb> odd = {{10, 11, 10}, {250, 250, 251}};
+  auto gif = GifBuilder(256, 1, {{0, 0, 0}, {255, 255, 255}})
+                 .Image(0, 0, 256, 1, ramp, grays)
+                 .Image(0, 0, 2, 1, {0, 1}, odd)
+                 .Trailer();
+  FrameSet fs(4);
+  ASSERT_EQ(LoadGifAnimationData(gif.bytes().data(), gif.bytes().size(), fs, 4), 0);
+  EXPECT_EQ(fs.paletteCount, 256);
+  Rgb a = PixelColor(fs.frame(1).image, 0, 0);
+  Rgb b = PixelColor(fs.frame(1).image, 1, 0);
+  EXPECT_EQ(a.r, 10);
+  EXPECT_EQ(a.g, 10);
+  EXPECT_EQ(b.b, 250);
+  // The first frame keeps its exact colours (except the very last, which had no room).
+  for (int x = 0; x < 254; ++x) EXPECT_EQ(PixelColor(fs.frame(0).image, x, 0).g, x) << x;
+}
+
+TEST(GifCompose, HugeScreensAreRefusedInsteadOfExhaustingMemory) {
+  auto gif = GifBuilder(65535, 65535, kColors);
+  for (int i = 0; i < 3; ++i) gif.Image(0, 0, 1, 1, {1});
+  gif.Trailer();
+  FrameSet fs(4);
+  EXPECT_EQ(LoadGifAnimationData(gif.bytes().data(), gif.bytes().size(), fs, 4), kGifNoMemory);
+  EXPECT_EQ(fs.count, 0);
+}
+
+TEST(GifCompose, EmptyScreenTakesTheFramesArea) {
+  auto gif = GifBuilder(0, 0, kColors).Image(0, 0, 3, 1, {1, 1, 1}).Image(1, 0, 1, 1, {2}).Trailer();
+  FrameSet fs(4);
+  ASSERT_EQ(LoadGifAnimationData(gif.bytes().data(), gif.bytes().size(), fs, 4), 0);
+  EXPECT_EQ(fs.screenWidth, 3);
+  EXPECT_EQ(Row(fs, 1), "rgr");
+}
+
+}  // namespace
+}  // namespace zel
