@@ -86,10 +86,10 @@ int ReadGifPictureData(PackedDib& out, const uint8_t* data, size_t size,
   if (!decoder) return kGifNoMemory;
 
   LzwClearHook onClear;
+  bool reported = false;
+  uint32_t lastBucket = 0;
   if (progress && height >= 8) {
     const uint32_t step = height / 8;
-    bool reported = false;
-    uint32_t lastBucket = 0;
     onClear = [&, step](uint32_t rowsDone) {
       uint32_t bucket = rowsDone / step;
       if (reported && bucket == lastBucket) return;

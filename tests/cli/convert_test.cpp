@@ -69,6 +69,58 @@ void ExpectSameFrames(const FrameSet& a, const FrameSet& b) {
   }
 }
 
+// GIF data as an old encoder without string search writes it: a clear code before every
+// pixel, so every code keeps the width codeSize + 1.
+std::vector<uint8_t> LiteralLzw(const std::vector<uint8_t>& pixels, int codeSize) {
+  const uint32_t clear = 1u << codeSize;
+  const int width = codeSize + 1;
+  std::vector<uint32_t> codes;
+  for (uint8_t p : pixels) codes.insert(codes.end(), {clear, p});
+  codes.push_back(clear + 1);
+  std::vector<uint8_t> data;
+  uint32_t bits = 0;
+  int count = 0;
+  for (uint32_t code : codes) {
+    bits |= code << count;
+    count += width;
+    for (; count >= 8; count -= 8, bits >>= 8) data.push_back(static_cast<uint8_t>(bits));
+  }
+  if (count > 0) data.push_back(static_cast<uint8_t>(bits));
+  std::vector<uint8_t> framed{static_cast<uint8_t>(codeSize), static_cast<uint8_t>(data.size())};
+  framed.insert(framed.end(), data.begin(), data.end());
+  framed.push_back(0);
+  return framed;
+}
+
+// Two 2x2 frames, no global palette: each frame has its own four colours, its own
+// transparent index and disposal "restore to background". Loops forever.
+std::vector<uint8_t> LocalPaletteTransparentAnimation() {
+  std::vector<uint8_t> gif = {'G', 'I', 'F', '8', '9', 'a', 2, 0, 2, 0, 0x00, 0, 0};
+  const uint8_t loop[] = {0x21, 0xFF, 0x0B, 'N', 'E',  'T',  'S',  'C',  'A', 'P',
+                          'E',  '2',  '.',  '0', 0x03, 0x01, 0x00, 0x00, 0x00};
+  gif.insert(gif.end(), std::begin(loop), std::end(loop));
+  struct FrameData {
+    uint8_t transparent;
+    uint8_t palette[12];
+    std::vector<uint8_t> pixels;
+  };
+  const FrameData frames[] = {
+      {1, {255, 0, 0, 0, 255, 0, 0, 0, 255, 9, 9, 9}, {0, 1, 1, 0}},
+      {0, {0, 0, 255, 255, 255, 0, 0, 255, 0, 1, 1, 1}, {2, 2, 0, 1}},
+  };
+  for (const FrameData& f : frames) {
+    const uint8_t control[] = {0x21, 0xF9, 0x04, 0x08 | 0x01, 10, 0, f.transparent, 0};
+    const uint8_t descriptor[] = {0x2C, 0, 0, 0, 0, 2, 0, 2, 0, 0x81};
+    gif.insert(gif.end(), std::begin(control), std::end(control));
+    gif.insert(gif.end(), std::begin(descriptor), std::end(descriptor));
+    gif.insert(gif.end(), std::begin(f.palette), std::end(f.palette));
+    std::vector<uint8_t> data = LiteralLzw(f.pixels, 2);
+    gif.insert(gif.end(), data.begin(), data.end());
+  }
+  gif.push_back(0x3B);
+  return gif;
+}
+
 struct RoundTripCase {
   const char* name;
   std::vector<std::string> imageMagickArgs;  // the input file name is appended
@@ -76,6 +128,8 @@ struct RoundTripCase {
   // False when the frames hold more colours than one palette: loading maps them onto one
   // shared palette, so only what the loader reads can be compared.
   bool viewerSeesTheSame = true;
+  // Input built here instead of by ImageMagick.
+  std::vector<uint8_t> (*makeInput)() = nullptr;
 };
 
 void PrintTo(const RoundTripCase& c, std::ostream* os) {
@@ -90,9 +144,13 @@ TEST_P(RoundTripTest, OutputShowsTheSamePictures) {
   TempDir dir;
   std::string in = dir / "in.gif";
   std::string out = dir / c.outputName;
-  std::vector<std::string> args = c.imageMagickArgs;
-  args.push_back(in);
-  ASSERT_TRUE(ImageMagick(args));
+  if (c.makeInput != nullptr) {
+    WriteBytes(in, c.makeInput());
+  } else {
+    std::vector<std::string> args = c.imageMagickArgs;
+    args.push_back(in);
+    ASSERT_TRUE(ImageMagick(args));
+  }
 
   RunResult r = RunCli({"convert", in, out});
 
@@ -138,6 +196,11 @@ const RoundTripCase kRoundTripCases[] = {
      {"-dispose", "none", "-size", "20x20", "xc:yellow", "-size", "20x20", "xc:none", "-fill",
       "blue", "-draw", "circle 10,10 14,14"},
      "out.gif"},
+    {"SingleTransparentPicture",
+     {"-size", "20x20", "xc:none", "-fill", "red", "-draw", "rectangle 5,5 14,14", "-fill", "blue",
+      "-draw", "rectangle 0,0 3,3"},
+     "out.gif"},
+    {"LocalPalettesWithTransparentFrames", {}, "out.gif", true, &LocalPaletteTransparentAnimation},
     {"UpperCaseOutputExtension", {"-size", "8x8", "xc:red", "xc:blue"}, "OUT.GIF"},
 };
 
