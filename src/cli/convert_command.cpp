@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "cli/cli_common.h"
+#include "cli/interrupt.h"
 #include "cli/terminal_progress.h"
 #include "document/frame_set.h"
 #include "imagefiles/gif_encoder.h"
@@ -28,11 +29,13 @@ int RunConvertCommand(const std::vector<std::string>& args, std::FILE* err, int 
     return kExitUsage;
   }
 
+  InterruptCatcher interrupts;
   std::unique_ptr<FrameSet> frames = LoadInput(input, err);
   if (!frames) return kExitFailed;
 
-  int result;
-  {
+  // Ctrl-C while loading stops before anything is written.
+  int result = kGifWriteCancelled;
+  if (!InterruptCatcher::Take()) {
     TerminalProgress progress(progressFd, frames->count);
     result = WriteGifFile(*frames, output, /*rawCodes=*/false, &progress);
     progress.Finish(result == kGifWriteOk);

@@ -5,21 +5,13 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 
+#include "cli/interrupt.h"
 #include "platform/clock.h"
 
 namespace zel::cli {
 namespace {
-
-volatile std::sig_atomic_t gInterrupts = 0;
-
-// The first Ctrl-C asks for a clean cancel; a second one ends the program at once.
-void OnInterrupt(int) {
-  if (gInterrupts > 0) _exit(130);
-  gInterrupts = 1;
-}
 
 int TerminalColumns(int fd) {
   struct winsize size {};
@@ -67,16 +59,6 @@ TerminalProgress::TerminalProgress(int fd, int frameCount)
       startMs_(TickCount()),
       clockStartMs_(startMs_) {
   clock_.Start(clockStartMs_);
-  gInterrupts = 0;
-  struct sigaction action {};
-  action.sa_handler = OnInterrupt;
-  sigemptyset(&action.sa_mask);
-  ::sigaction(SIGINT, &action, &previousAction_);
-}
-
-TerminalProgress::~TerminalProgress() {
-  Finish(false);
-  ::sigaction(SIGINT, &previousAction_, nullptr);
 }
 
 void TerminalProgress::ReportProgress(int percent) {
@@ -104,9 +86,7 @@ void TerminalProgress::RestartClock() {
 }
 
 bool TerminalProgress::TakeCancel() {
-  if (!cancelEnabled_ || gInterrupts == 0) return false;
-  gInterrupts = 0;
-  return true;
+  return cancelEnabled_ && InterruptCatcher::Take();
 }
 
 void TerminalProgress::Finish(bool completed) {

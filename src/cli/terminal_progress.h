@@ -1,8 +1,6 @@
 // The progress bar zel-cli draws on a terminal while a long write runs.
 #pragma once
 
-#include <signal.h>
-
 #include <cstdint>
 #include <string>
 
@@ -17,7 +15,7 @@ std::string FormatProgressLine(int percent, const std::string& elapsed,
 
 // Draws on `fd` only when it is a terminal, and only once the work proves long: at once for
 // animations of kBarFrameThreshold frames or more, otherwise after kBarDelayMs.
-// Ctrl-C while the sink is alive asks the operation to cancel.
+// Cancel requests are Ctrl-C presses caught by an InterruptCatcher.
 // The writer reports the share done before each frame, so it never says 100% itself.
 class TerminalProgress final : public ProgressSink {
  public:
@@ -25,7 +23,7 @@ class TerminalProgress final : public ProgressSink {
   static constexpr uint32_t kBarDelayMs = 500;
 
   TerminalProgress(int fd, int frameCount);
-  ~TerminalProgress() override;
+  ~TerminalProgress() override { Finish(false); }
   TerminalProgress(const TerminalProgress&) = delete;
   TerminalProgress& operator=(const TerminalProgress&) = delete;
 
@@ -51,7 +49,6 @@ class TerminalProgress final : public ProgressSink {
   std::string elapsed_ = "00:00:00";
   std::string remaining_ = "--:--:--";
   ProgressClock clock_;
-  struct sigaction previousAction_ {};
 };
 
 }  // namespace zel::cli

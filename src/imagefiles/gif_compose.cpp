@@ -181,23 +181,20 @@ bool ComposeFrames(FrameSet& frames) {
 namespace {
 
 // A file without a global colour table keeps its frames as read (each with its own
-// palette) when they all cover the screen and no frame shows an earlier one through
-// transparency; otherwise it is composed like any other animation.
+// palette) when they all cover the screen and none has a transparent colour. With
+// transparency the frames are composed like any other animation, so that the transparent
+// colour survives as the animation's one transparent index when the file is saved again.
 bool KeepFramesAsRead(const FrameSet& frames) {
-  bool anyTransparent = false;
-  bool allDisposedToBackground = true;
   for (int f = 0; f < frames.count; ++f) {
     const Frame& frame = frames.frame(f);
-    if (!frame.image) return false;
+    if (!frame.image || frame.transparentIndex >= 0) return false;
     DibHeader h = frame.image.Header();
     if (frame.left != 0 || frame.top != 0 || h.width != frames.screenWidth ||
         h.height != frames.screenHeight) {
       return false;
     }
-    if (frame.transparentIndex >= 0) anyTransparent = true;
-    if (frame.disposalMethod != 2) allDisposedToBackground = false;
   }
-  return !anyTransparent || allDisposedToBackground;
+  return true;
 }
 
 // A logical screen of zero width or height is taken to be the area the frames cover.

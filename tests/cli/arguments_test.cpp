@@ -29,10 +29,7 @@ TEST_P(ArgumentTest, ExitCodeAndMessage) {
   const ArgumentCase& c = GetParam();
   TempDir dir;
   // A valid GIF, so only the argument under test can be at fault.
-  static const std::vector<uint8_t> kTinyGif = {
-      'G', 'I',  'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0,    0,    0, 255, 255,
-      255, 0x2C, 0,   0,   0,   0,   1, 0, 1, 0, 0,    2, 2, 0x44, 0x01, 0, 0x3B};
-  for (const char* name : {"in.gif", "in.png"}) WriteBytes(dir.path() / name, kTinyGif);
+  for (const char* name : {"in.gif", "in.png"}) WriteBytes(dir.path() / name, TinyGif());
   std::vector<std::string> args;
   for (const std::string& a : c.args) {
     args.push_back(!a.empty() && a[0] == '@' ? dir / a.substr(1) : a);
@@ -51,13 +48,7 @@ TEST_P(ArgumentTest, ExitCodeAndMessage) {
   } else {
     EXPECT_EQ(r.err, "");
   }
-  // Nothing but the two inputs may be left in the folder.
-  int files = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
-    (void)entry;
-    ++files;
-  }
-  EXPECT_EQ(files, 2);
+  EXPECT_EQ(CountEntries(dir.path()), 2);  // nothing but the two inputs
 }
 
 const ArgumentCase kArgumentCases[] = {

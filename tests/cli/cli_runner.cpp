@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -44,8 +45,9 @@ std::string ReadFileText(const std::filesystem::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Runs argv with stdout and stderr sent to files, so neither pipe can fill up.
-RunResult Run(std::vector<std::string> args) {
+// Runs argv with stdout and stderr sent to files, so neither pipe can fill up. With
+// `interruptAfterMs` >= 0 the program gets SIGINT after that many milliseconds.
+RunResult Run(std::vector<std::string> args, int interruptAfterMs = -1) {
   TempDir capture;
   std::string outPath = capture / "stdout";
   std::string errPath = capture / "stderr";
@@ -62,6 +64,10 @@ RunResult Run(std::vector<std::string> args) {
     ::dup2(err, 2);
     ::execvp(argv[0], argv.data());
     _exit(127);
+  }
+  if (interruptAfterMs >= 0) {
+    ::usleep(static_cast<useconds_t>(interruptAfterMs) * 1000);
+    ::kill(pid, SIGINT);
   }
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
@@ -83,6 +89,10 @@ std::vector<std::string> CliArgv(const std::vector<std::string>& args) {
 
 RunResult RunCli(const std::vector<std::string>& args) {
   return Run(CliArgv(args));
+}
+
+RunResult RunCliInterrupted(const std::vector<std::string>& args, int delayMs) {
+  return Run(CliArgv(args), delayMs);
 }
 
 RunResult RunCliOnTerminal(const std::vector<std::string>& args) {
@@ -131,6 +141,25 @@ bool RunTool(const std::vector<std::string>& argv, std::string* out) {
   RunResult r = Run(argv);
   if (out) *out = r.out;
   return r.exitCode == 0;
+}
+
+const std::vector<uint8_t>& TinyGif() {
+  static const std::vector<uint8_t> kGif = {
+      'G',  'I', 'F',  '8',  '9', 'a', 1, 0, 1, 0, 0x80, 0, 0,  // screen 1x1, 2 colours
+      0,    0,   0,    255,  255, 255,                          // black, white
+      0x2C, 0,   0,    0,    0,   1,   0, 1, 0, 0,              // image 1x1 at 0,0
+      2,    2,   0x44, 0x01, 0,                                 // clear, 0, end of data
+      0x3B};
+  return kGif;
+}
+
+int CountEntries(const std::filesystem::path& folder) {
+  int entries = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    (void)entry;
+    ++entries;
+  }
+  return entries;
 }
 
 std::vector<uint8_t> ReadBytes(const std::filesystem::path& path) {

@@ -17,6 +17,9 @@ struct RunResult {
 // Runs the zel-cli binary with `args`, stdin empty, capturing stdout and stderr.
 RunResult RunCli(const std::vector<std::string>& args);
 
+// Runs zel-cli like RunCli and sends it SIGINT (Ctrl-C) after `delayMs` milliseconds.
+RunResult RunCliInterrupted(const std::vector<std::string>& args, int delayMs);
+
 // Runs zel-cli with its stderr on a pseudo-terminal (stdout discarded); `err` receives
 // everything written to the terminal.
 RunResult RunCliOnTerminal(const std::vector<std::string>& args);
@@ -29,8 +32,13 @@ bool ImageMagick(const std::vector<std::string>& args, std::string* out = nullpt
 // stdout goes to `out` when given.
 bool RunTool(const std::vector<std::string>& argv, std::string* out = nullptr);
 
+// A valid one-pixel GIF89a file: a two-colour global palette and one image.
+const std::vector<uint8_t>& TinyGif();
+
 std::vector<uint8_t> ReadBytes(const std::filesystem::path& path);
 void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
+// Files and folders directly inside `folder`.
+int CountEntries(const std::filesystem::path& folder);
 
 // A fresh folder under the system temporary folder, removed with its contents.
 class TempDir {

@@ -12,6 +12,7 @@
 #include "cli_runner.h"
 #include "document/frame_set.h"
 #include "imagefiles/gif_decoder.h"
+#include "imagefiles/gif_encoder.h"
 #include "resources/string_table.h"
 
 namespace zel::clitest {
@@ -282,14 +283,10 @@ INSTANTIATE_TEST_SUITE_P(Cli, BadInputTest, testing::ValuesIn(kBadInputCases),
 
 // ---- output that cannot be written ----
 
-const std::vector<uint8_t> kTinyGif = {'G', 'I', 'F', '8', '9', 'a', 1,   0,    1,    0, 0x80, 0,
-                                       0,   0,   0,   0,   255, 255, 255, 0x2C, 0,    0, 0,    0,
-                                       1,   0,   1,   0,   0,   2,   2,   0x44, 0x01, 0, 0x3B};
-
 TEST(ConvertWriteFailure, MissingFolderIsReportedWithTheWriterCode) {
   TempDir dir;
   std::string in = dir / "in.gif";
-  WriteBytes(in, kTinyGif);
+  WriteBytes(in, TinyGif());
   std::string out = dir / "no-such-folder/out.gif";
 
   RunResult r = RunCli({"convert", in, out});
@@ -302,7 +299,7 @@ TEST(ConvertWriteFailure, MissingFolderIsReportedWithTheWriterCode) {
 TEST(ConvertWriteFailure, FolderInTheWayStaysAsItWas) {
   TempDir dir;
   std::string in = dir / "in.gif";
-  WriteBytes(in, kTinyGif);
+  WriteBytes(in, TinyGif());
   std::string out = dir / "out.gif";
   fs::create_directory(out);
   WriteBytes(fs::path(out) / "keep.txt", Bytes("keep"));
@@ -314,12 +311,7 @@ TEST(ConvertWriteFailure, FolderInTheWayStaysAsItWas) {
   EXPECT_TRUE(fs::is_directory(out));
   EXPECT_EQ(ReadBytes(fs::path(out) / "keep.txt"), Bytes("keep"));
   // Only the input, the folder and nothing left over from the attempt.
-  int entries = 0;
-  for (const auto& entry : fs::directory_iterator(dir.path())) {
-    (void)entry;
-    ++entries;
-  }
-  EXPECT_EQ(entries, 2);
+  EXPECT_EQ(CountEntries(dir.path()), 2);
 }
 
 // ---- progress bar ----
@@ -347,13 +339,59 @@ TEST(ConvertProgress, LongAnimationDrawsABarOnlyOnATerminal) {
 TEST(ConvertProgress, ShortWriteDrawsNothingEvenOnATerminal) {
   TempDir dir;
   std::string in = dir / "in.gif";
-  WriteBytes(in, kTinyGif);
+  WriteBytes(in, TinyGif());
 
   RunResult r = RunCliOnTerminal({"convert", in, dir / "out.gif"});
 
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.err, "");
   EXPECT_TRUE(fs::exists(dir / "out.gif"));
+}
+
+// ---- Ctrl-C ----
+
+// An animation that takes zel-cli well over a second to load and write: frames of noise,
+// which LZW hardly compresses.
+std::vector<uint8_t> SlowAnimation(int frameCount) {
+  FrameSet frames(frameCount);
+  frames.screenWidth = 640;
+  frames.screenHeight = 480;
+  frames.paletteCount = 256;
+  for (int i = 0; i < 256; ++i) {
+    frames.palette[i] = Rgbq{static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i), 0, 0};
+  }
+  uint32_t seed = 12345;
+  for (int f = 0; f < frameCount; ++f) {
+    Frame& frame = frames.frame(f);
+    frame.image = NewPicture(640, 480, 8, 256, frames.palette.data());
+    for (int y = 0; y < 480; ++y) {
+      uint8_t* row = frame.image.Row(y);
+      for (int x = 0; x < 640; ++x) {
+        seed = seed * 1664525u + 1013904223u;
+        row[x] = static_cast<uint8_t>(seed >> 24);
+      }
+    }
+    frames.count = f + 1;
+  }
+  std::vector<uint8_t> gif;
+  EXPECT_EQ(BuildGifFile(frames, /*rawCodes=*/true, nullptr, gif), kGifWriteOk);
+  return gif;
+}
+
+TEST(ConvertInterrupt, CtrlCCancelsAndLeavesTheOutputAsItWas) {
+  TempDir dir;
+  std::string in = dir / "in.gif";
+  std::string out = dir / "out.gif";
+  WriteBytes(in, SlowAnimation(150));
+  const std::vector<uint8_t> old = Bytes("GIF89a the file before");
+  WriteBytes(out, old);
+
+  RunResult r = RunCliInterrupted({"convert", in, out}, 300);
+
+  EXPECT_EQ(r.exitCode, 130);
+  EXPECT_EQ(r.err, "zel-cli: cancelled; " + out + " was not changed\n");
+  EXPECT_EQ(ReadBytes(out), old);
+  EXPECT_EQ(CountEntries(dir.path()), 2);  // no temporary file left behind
 }
 
 }  // namespace

@@ -117,6 +117,23 @@ TEST(GifDecoder, FramesWithoutGlobalTableThatOverlapAreComposed) {
   EXPECT_EQ(PixelColor(second, 2, 1).r, 4);
 }
 
+TEST(GifDecoder, TransparentFramesWithoutGlobalTableAreComposed) {
+  // Full-screen frames disposed to the background: composing keeps their transparency as
+  // the animation's transparent index instead of losing it.
+  std::vector<Rgb> a = {{255, 0, 0}, {0, 255, 0}};
+  auto gif = GifBuilder(2, 1, {})
+                 .Control(0x09, 10, 1).Image(0, 0, 2, 1, {0, 1}, a)
+                 .Control(0x09, 10, 1).Image(0, 0, 2, 1, {1, 0}, a)
+                 .Trailer();
+  FrameSet fs(4);
+  ASSERT_EQ(Load(gif.bytes(), fs), 0);
+  EXPECT_GE(fs.paletteCount, 2);
+  EXPECT_EQ(fs.transparentIndex, 0);
+  EXPECT_EQ(fs.frame(0).image.Row(0)[1], 0);
+  EXPECT_EQ(fs.frame(1).image.Row(0)[0], 0);
+  EXPECT_EQ(PixelColor(fs.frame(1).image, 1, 0).r, 255);
+}
+
 TEST(GifDecoder, MaximumFrameCountStopsReadingWithSuccess) {
   GifBuilder gif(2, 2, kFour);
   for (int i = 0; i < 10; ++i) gif.Control(0x08, i, 0).Image(0, 0, 2, 2, {0, 1, 2, 3});

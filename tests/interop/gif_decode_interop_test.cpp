@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <ostream>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "imagefiles/gif_decoder.h"
@@ -83,17 +83,18 @@ const DecodeCase kDecodeCases[] = {
     {"local_only_mixed_gifsicle_O2", Source::kLocalOnlyMixed, "gifsicle -O2 {in} -o {out}",
      kSubRectangle | kTransparency},
     {"still_magick", Source::kStill, nullptr, 0},
-    {"still_gifsicle_interlace", Source::kStill, "gifsicle --interlace {in} -o {out}",
-     kInterlaced},
-    {"still_offset_transparent", Source::kSprite,
-     "gifsicle -S 120x80 -p 5,7 {in} '#1' -o {out}", kSubRectangle | kTransparency},
+    {"still_gifsicle_interlace", Source::kStill, "gifsicle --interlace {in} -o {out}", kInterlaced},
+    {"still_offset_transparent", Source::kSprite, "gifsicle -S 120x80 -p 5,7 {in} '#1' -o {out}",
+     kSubRectangle | kTransparency},
 };
 
-void PrintTo(const DecodeCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const DecodeCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 std::string Substitute(std::string command, const std::string& in, const std::string& out) {
-  for (const auto& [key, value] : {std::pair{std::string("{in}"), Quote(in)},
-                                   std::pair{std::string("{out}"), Quote(out)}}) {
+  for (const auto& [key, value] :
+       {std::pair{std::string("{in}"), Quote(in)}, std::pair{std::string("{out}"), Quote(out)}}) {
     for (size_t at = command.find(key); at != std::string::npos; at = command.find(key, at)) {
       command.replace(at, key.size(), value);
       at += value.size();
@@ -177,13 +178,14 @@ TEST_P(GifDecodeInterop, RawFramesMatchGiflib) {
     ASSERT_EQ(header.bitCount, 8);
     ASSERT_EQ(header.width, image.width);
     ASSERT_EQ(header.height, image.height);
+    ASSERT_EQ(image.raster.size(), size_t(image.width) * image.height);
     EXPECT_EQ(frame.left, image.left);
     EXPECT_EQ(frame.top, image.top);
     EXPECT_EQ(frame.delay, image.delay);
     EXPECT_EQ(frame.disposalMethod, image.disposal);
     EXPECT_EQ(frame.transparentIndex, image.transparentIndex);
-    const std::vector<Rgba>& map = image.localColors.empty() ? info_->globalColors
-                                                             : image.localColors;
+    const std::vector<Rgba>& map =
+        image.localColors.empty() ? info_->globalColors : image.localColors;
     int mismatches = 0;
     std::string first;
     for (int y = 0; y < image.height; ++y) {
@@ -195,6 +197,7 @@ TEST_P(GifDecodeInterop, RawFramesMatchGiflib) {
           ok = want == image.transparentIndex && have == frame.transparentIndex;
         } else {
           ok = have < static_cast<int>(frame.image.ColorCount()) &&
+               want < static_cast<int>(map.size()) &&
                ColorOf(frame.image, have) == map[static_cast<size_t>(want)];
         }
         if (!ok && ++mismatches <= 5) {

@@ -23,9 +23,9 @@ enum class Content { kNoise, kRuns };
 struct EncodeCase {
   const char* name;
   int width, height;
-  int bits;     // 1, 4 or 8
+  int bits;  // 1, 4 or 8
   int frames;
-  int colors;   // palette entries of every frame
+  int colors;  // palette entries of every frame
   bool localPalettes;
   int transparentIndex;  // -1: none
   bool rawCodes;
@@ -53,7 +53,9 @@ const EncodeCase kEncodeCases[] = {
     {"single_pixel", 1, 1, 8, 1, 2, false, -1, false, Content::kNoise},
 };
 
-void PrintTo(const EncodeCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const EncodeCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 void SetPixel(PackedDib& picture, int bits, int x, int y, int index) {
   uint8_t* row = picture.Row(y);
@@ -85,11 +87,11 @@ void BuildFrames(const EncodeCase& c, FrameSet& frames) {
   frames.paletteCount = c.localPalettes ? -1 : c.colors;
   for (int i = 0; i < c.colors && !c.localPalettes; ++i) frames.palette[i] = shared[i];
   for (int f = 0; f < c.frames; ++f) {
-    std::vector<Rgbq> table = c.localPalettes
-                                  ? ToTable(DistinctColors(c.colors, 200 + static_cast<uint32_t>(f)))
-                                  : shared;
-    PackedDib picture = NewPicture(c.width, c.height, c.bits, static_cast<uint32_t>(c.colors),
-                                   table.data());
+    std::vector<Rgbq> table =
+        c.localPalettes ? ToTable(DistinctColors(c.colors, 200 + static_cast<uint32_t>(f)))
+                        : shared;
+    PackedDib picture =
+        NewPicture(c.width, c.height, c.bits, static_cast<uint32_t>(c.colors), table.data());
     ASSERT_TRUE(picture);
     for (int y = 0; y < c.height; ++y) {
       for (int x = 0; x < c.width; ++x) {
@@ -147,6 +149,7 @@ TEST_P(GifEncodeInterop, GiflibReadsBackIdentically) {
     EXPECT_EQ(image.top, 0);
     ASSERT_EQ(image.width, c.width);
     ASSERT_EQ(image.height, c.height);
+    ASSERT_EQ(image.raster.size(), size_t(c.width) * c.height);
     EXPECT_EQ(image.delay, frame.delay);
     EXPECT_EQ(image.transparentIndex, c.transparentIndex);
     EXPECT_EQ(image.localColors.empty(), !c.localPalettes);

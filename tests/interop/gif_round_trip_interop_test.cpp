@@ -34,7 +34,9 @@ const RoundTripCase kRoundTripCases[] = {
     {"local_only_cleared", Source::kLocalOnlyCleared, nullptr, false},
 };
 
-void PrintTo(const RoundTripCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const RoundTripCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class GifRoundTripInterop : public testing::TestWithParam<RoundTripCase> {
  protected:
@@ -77,8 +79,8 @@ TEST_P(GifRoundTripInterop, MagickShowsWrittenFileLikeOriginal) {
         bool same = (p.a == 0 && q.a == 0) || p == q;
         if (!same && ++mismatches <= 5) {
           ADD_FAILURE() << "(" << x << "," << y << ") original (" << int(p.r) << "," << int(p.g)
-                        << "," << int(p.b) << "," << int(p.a) << "), written (" << int(q.r)
-                        << "," << int(q.g) << "," << int(q.b) << "," << int(q.a) << ")";
+                        << "," << int(p.b) << "," << int(p.a) << "), written (" << int(q.r) << ","
+                        << int(q.g) << "," << int(q.b) << "," << int(q.a) << ")";
         }
       }
     }

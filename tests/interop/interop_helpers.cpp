@@ -68,7 +68,8 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path) {
 
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   if (!out) ADD_FAILURE() << "cannot write " << path;
 }
 
@@ -87,8 +88,8 @@ std::optional<std::vector<MagickFrame>> ReadWithMagick(const std::string& path, 
     MagickFrame f;
     int width = 0, height = 0;
     // %X and %Y carry their sign ("+5").
-    if (std::sscanf(line.c_str(), "%d %d %d %d %d %d %d", &f.screenWidth, &f.screenHeight,
-                    &f.left, &f.top, &width, &height, &f.delay) != 7) {
+    if (std::sscanf(line.c_str(), "%d %d %d %d %d %d %d", &f.screenWidth, &f.screenHeight, &f.left,
+                    &f.top, &width, &height, &f.delay) != 7) {
       ADD_FAILURE() << "unexpected identify line: " << line;
       return std::nullopt;
     }
@@ -137,10 +138,10 @@ bool WriteAnimationWithMagick(const std::vector<PlacedImage>& frames, int screen
     for (const Rgba& p : f.image.pixels) bytes.insert(bytes.end(), {p.r, p.g, p.b, p.a});
     std::string raw = scratchDir + "/frame" + std::to_string(i) + ".rgba";
     WriteFileBytes(raw, bytes);
-    command += " -delay " + std::to_string(f.delay) + " -size " + std::to_string(f.image.width) + "x" + std::to_string(f.image.height) +
-               " -page " + std::to_string(screenWidth) + "x" + std::to_string(screenHeight) + "+" +
-               std::to_string(f.left) + "+" + std::to_string(f.top) + " rgba:" +
-               Quote(raw);
+    command += " -delay " + std::to_string(f.delay) + " -size " + std::to_string(f.image.width) +
+               "x" + std::to_string(f.image.height) + " -page " + std::to_string(screenWidth) +
+               "x" + std::to_string(screenHeight) + "+" + std::to_string(f.left) + "+" +
+               std::to_string(f.top) + " rgba:" + Quote(raw);
   }
   command += (frames.size() > 1 ? " -loop 0 " : " ") + Quote(outPath);
   CommandResult result = RunCommand(command);
@@ -172,8 +173,8 @@ void FindLoopBlock(const ExtensionBlock* blocks, int count, GiflibFile& file) {
     const ExtensionBlock& app = blocks[i];
     const ExtensionBlock& data = blocks[i + 1];
     if (app.Function == APPLICATION_EXT_FUNC_CODE && app.ByteCount == 11 &&
-        std::memcmp(app.Bytes, "NETSCAPE2.0", 11) == 0 &&
-        data.Function == CONTINUE_EXT_FUNC_CODE && data.ByteCount >= 3 && data.Bytes[0] == 1) {
+        std::memcmp(app.Bytes, "NETSCAPE2.0", 11) == 0 && data.Function == CONTINUE_EXT_FUNC_CODE &&
+        data.ByteCount >= 3 && data.Bytes[0] == 1) {
       file.hasLoopBlock = true;
       file.loopCount = data.Bytes[1] | (data.Bytes[2] << 8);
     }
@@ -208,7 +209,6 @@ std::optional<GiflibFile> ReadWithGiflib(const std::string& path) {
   GiflibFile file;
   file.screenWidth = gif->SWidth;
   file.screenHeight = gif->SHeight;
-  file.backgroundIndex = gif->SBackGroundColor;
   file.globalColors = ColorsOf(gif->SColorMap);
   FindLoopBlock(gif->ExtensionBlocks, gif->ExtensionBlockCount, file);
   for (int i = 0; i < gif->ImageCount; ++i) {
@@ -222,19 +222,15 @@ std::optional<GiflibFile> ReadWithGiflib(const std::string& path) {
     image.interlaced = saved.ImageDesc.Interlace;
     image.localColors = ColorsOf(saved.ImageDesc.ColorMap);
     GraphicsControlBlock gcb;
+    // Without a control block giflib gives the defaults: no disposal, no delay, opaque.
     if (DGifSavedExtensionToGCB(gif, i, &gcb) == GIF_OK) {
-      // DGifSavedExtensionToGCB fills defaults when the frame has no control block.
-      for (int b = 0; b < saved.ExtensionBlockCount; ++b) {
-        if (saved.ExtensionBlocks[b].Function == GRAPHICS_EXT_FUNC_CODE) {
-          image.hasControlBlock = true;
-        }
-      }
       image.disposal = gcb.DisposalMode;
       image.delay = gcb.DelayTime;
       image.transparentIndex = gcb.TransparentColor;
     }
     size_t count = static_cast<size_t>(image.width) * static_cast<size_t>(image.height);
-    image.raster.assign(saved.RasterBits, saved.RasterBits + count);
+    if (saved.RasterBits != nullptr)
+      image.raster.assign(saved.RasterBits, saved.RasterBits + count);
     file.images.push_back(std::move(image));
   }
   DGifCloseFile(gif, &error);
@@ -312,9 +308,12 @@ bool WriteWithGiflib(const std::string& path, int screenWidth, int screenHeight,
 int PixelIndex(const PackedDib& picture, int x, int y) {
   const uint8_t* row = picture.Row(y);
   switch (picture.Header().bitCount) {
-    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case 4: return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
-    default: return row[x];
+    case 1:
+      return (row[x >> 3] >> (7 - (x & 7))) & 1;
+    case 4:
+      return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
+    default:
+      return row[x];
   }
 }
 

@@ -3,7 +3,6 @@
 // frames ImageMagick shows.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -94,7 +93,6 @@ struct GiflibImage {
   int left = 0, top = 0, width = 0, height = 0;
   bool interlaced = false;
   std::vector<Rgba> localColors;  // empty without a local colour table
-  bool hasControlBlock = false;
   int disposal = 0;
   int delay = 0;
   int transparentIndex = -1;
@@ -103,7 +101,6 @@ struct GiflibImage {
 
 struct GiflibFile {
   int screenWidth = 0, screenHeight = 0;
-  int backgroundIndex = 0;
   std::vector<Rgba> globalColors;  // empty without a global colour table
   bool hasLoopBlock = false;
   int loopCount = -1;

@@ -129,10 +129,10 @@ std::vector<GiflibFrameSpec> LocalOnlyMixedFrames() {
   };
   const Layout layouts[] = {
       {0, 0, kWidth, kHeight, 60, 1, -1},  // full background, kept
-      {5, 4, 30, 20, 16, 2, 3},           // restored to background afterwards
-      {20, 10, 41, 33, 90, 3, 0},         // restored to the previous picture afterwards
-      {60, 30, 37, 31, 8, 0, 5},          // reaches the right and bottom edges
-      {1, 1, 95, 59, 2, 1, 1},            // mostly transparent overlay
+      {5, 4, 30, 20, 16, 2, 3},            // restored to background afterwards
+      {20, 10, 41, 33, 90, 3, 0},          // restored to the previous picture afterwards
+      {60, 30, 37, 31, 8, 0, 5},           // reaches the right and bottom edges
+      {1, 1, 95, 59, 2, 1, 1},             // mostly transparent overlay
   };
   std::vector<GiflibFrameSpec> frames;
   uint32_t seed = 30;
@@ -173,13 +173,20 @@ std::vector<Rgba> DistinctColors(int count, uint32_t seed) {
 
 const char* SourceName(Source source) {
   switch (source) {
-    case Source::kOpaque: return "opaque";
-    case Source::kAlpha: return "alpha";
-    case Source::kSprite: return "sprite";
-    case Source::kStill: return "still";
-    case Source::kLocalOnly: return "local_only";
-    case Source::kLocalOnlyCleared: return "local_only_cleared";
-    case Source::kLocalOnlyMixed: return "local_only_mixed";
+    case Source::kOpaque:
+      return "opaque";
+    case Source::kAlpha:
+      return "alpha";
+    case Source::kSprite:
+      return "sprite";
+    case Source::kStill:
+      return "still";
+    case Source::kLocalOnly:
+      return "local_only";
+    case Source::kLocalOnlyCleared:
+      return "local_only_cleared";
+    case Source::kLocalOnlyMixed:
+      return "local_only_mixed";
   }
   return "unknown";
 }
