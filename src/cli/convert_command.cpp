@@ -33,6 +33,13 @@ int RunConvertCommand(const std::vector<std::string>& args, std::FILE* err, int 
   std::unique_ptr<FrameSet> frames = LoadInput(input, err);
   if (!frames) return kExitFailed;
 
+  // A single picture is saved the way the editor saves one: its own palette as the global
+  // table and its own transparent colour (the screen's background byte is not one).
+  if (frames->count == 1) {
+    frames->transparentIndex = frames->frame(0).transparentIndex;
+    frames->paletteCount = 0;
+  }
+
   // Ctrl-C while loading stops before anything is written.
   int result = kGifWriteCancelled;
   if (!InterruptCatcher::Take()) {

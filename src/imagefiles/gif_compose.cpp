@@ -68,9 +68,11 @@ void MergeFramePalettes(FrameSet& frames) {
         }
         if (target < 0) {
           // All 256 entries in use: the nearest colour by summed channel differences.
+          // The background entry is the transparent one: an opaque colour never maps there.
           int best = 768;
-          target = 0;
+          target = background == 0 ? 1 : 0;
           for (int32_t j = 0; j < 256; ++j) {
+            if (j == background) continue;
             int d = std::abs(shared[j].blue - table[i].blue) +
                     std::abs(shared[j].green - table[i].green) +
                     std::abs(shared[j].red - table[i].red);

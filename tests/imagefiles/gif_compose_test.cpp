@@ -106,10 +106,10 @@ TEST(GifCompose, MoreThan256ColoursMapToTheNearest) {
     grays[i] = Rgb{static_cast<uint8_t>(i), static_cast<uint8_t>(i), static_cast<uint8_t>(i)};
     ramp[i] = static_cast<uint8_t>(i);
   }
-  std::vector<Rgb> odd = {{10, 11, 10}, {250, 250, 251}};
+  std::vector<Rgb> odd = {{10, 11, 10}, {250, 250, 251}, {0, 0, 1}, {0, 0, 1}};
   auto gif = GifBuilder(256, 1, {{0, 0, 0}, {255, 255, 255}})
                  .Image(0, 0, 256, 1, ramp, grays)
-                 .Image(0, 0, 2, 1, {0, 1}, odd)
+                 .Image(0, 0, 3, 1, {0, 1, 2}, odd)
                  .Trailer();
   FrameSet fs(4);
   ASSERT_EQ(LoadGifAnimationData(gif.bytes().data(), gif.bytes().size(), fs, 4), 0);
@@ -119,6 +119,10 @@ TEST(GifCompose, MoreThan256ColoursMapToTheNearest) {
   EXPECT_EQ(a.r, 10);
   EXPECT_EQ(a.g, 10);
   EXPECT_EQ(b.b, 250);
+  // Nearly black is as near to the transparent background entry as to black itself, but
+  // an opaque colour never becomes transparent.
+  EXPECT_NE(fs.frame(1).image.Row(0)[2], fs.transparentIndex);
+  EXPECT_EQ(PixelColor(fs.frame(1).image, 2, 0).b, 0);
   // The first frame keeps its exact colours (except the very last, which had no room).
   for (int x = 0; x < 254; ++x) EXPECT_EQ(PixelColor(fs.frame(0).image, x, 0).g, x) << x;
 }
