@@ -4,10 +4,12 @@
 ZEL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 # Debian 12 packages the build, the tests and the benchmarks use. libgmock-dev completes the
-# GTest CMake package; ImageMagick's `convert` and gifsicle are peers in the interop tests.
+# GTest CMake package; libjpeg and libpng read and write JPEG and PNG files; ImageMagick's
+# `convert` and gifsicle are peers in the interop tests.
 ZEL_PACKAGES=(
   g++ cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev libgif-dev
+  libjpeg62-turbo-dev libpng-dev zlib1g-dev
   gifsicle imagemagick
 )
 
