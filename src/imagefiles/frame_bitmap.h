@@ -10,11 +10,11 @@
 
 namespace zel {
 
-// Returns 0 or a message number: 504 (no frames, first frame not 8-bit, palette size
-// outside 2..256), 502 (memory), 505 (the file cannot be written).
+// Writes the file form, in which `backgroundColor` (0x00BBGGRR) replaces the transparent
+// palette entry. Returns 0 or a message number: 504 (no frames, first frame not 8-bit,
+// palette size outside 2..256), 502 (memory), 505 (the file cannot be written).
 int WriteFrameBitmapFile(const std::string& path, const FrameSet& frames,
                          uint32_t backgroundColor);
-// `backgroundColor` (0x00BBGGRR) replaces the transparent palette entry in the file.
 // The in-memory form (a packed picture; the transparent entry is not replaced); null on the
 // same conditions.
 PackedDib BuildFrameBitmapImage(const FrameSet& frames);
@@ -28,7 +28,7 @@ int ReadFrameBitmap(const PackedDib& image, FrameSet& frames);
 int ReadFrameBitmapFile(const std::string& path, FrameSet& frames);
 
 // A 24-bit frame bitmap (as paint programs save it) turned back into 8 bits; null when
-// it has more than 256 colours or is not 24-bit.
+// it has more than 255 or fewer than 2 colours, or is not 24-bit.
 PackedDib IndexTrueColorImage(const PackedDib& image);
 // Reads the file, converts it to 8 bits and writes it back.
 bool ConvertFrameBitmapFile(const std::string& path);

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <stdexcept>
 
 #include "imagefiles/gif_encoder.h"
@@ -167,9 +168,30 @@ Rgb PixelColor(const PackedDib& picture, int x, int y) {
   return Rgb{q.red, q.green, q.blue};
 }
 
+namespace {
+
+// Folders made by MakeTempDir, removed when the test program ends.
+class TempFolders {
+ public:
+  ~TempFolders() {
+    for (const std::string& dir : folders_) {
+      std::error_code ignored;
+      std::filesystem::remove_all(dir, ignored);
+    }
+  }
+  void Add(const std::string& dir) { folders_.push_back(dir); }
+
+ private:
+  std::vector<std::string> folders_;
+};
+
+}  // namespace
+
 std::string MakeTempDir() {
+  static TempFolders folders;
   char pattern[] = "/tmp/zel-test-XXXXXX";
   if (::mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");
+  folders.Add(pattern);
   return pattern;
 }
 

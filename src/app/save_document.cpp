@@ -1,0 +1,62 @@
+#include "app/save_document.h"
+
+#include <algorithm>
+
+#include "imagefiles/bmp_file.h"
+#include "imagefiles/frame_bitmap.h"
+#include "imagefiles/gif_encoder.h"
+#include "imagefiles/icon_file.h"
+#include "imagefiles/jpeg_writer.h"
+#include "resources/string_table.h"
+
+namespace zel {
+
+int SaveDocumentAsGif(DocumentState& doc, const std::string& path, ProgressSink* progress) {
+  if (IsAnimation(doc.kind)) {
+    int result = WriteGifFile(*doc.frameSet, path, false, progress);
+    if (result != kGifWriteOk) return result;
+    doc.kind = ImageKind::kGifAnimation;
+  } else {
+    FrameSet single(1);
+    single.transparentIndex = doc.frameSet->transparentIndex;
+    single.paletteCount = 0;
+    single.count = 1;
+    // A copy: the picture stays on show while the progress window keeps the editor alive.
+    single.frame(0).image = DuplicateBlock(doc.currentPicture);
+    if (!single.frame(0).image) return kGifWriteNoMemory;
+    int result = WriteGifFile(single, path, false, progress);
+    if (result != kGifWriteOk) return result;
+    doc.kind = ImageKind::kGifPicture;
+  }
+  doc.filePath = path;
+  return kGifWriteOk;
+}
+
+int SaveDocumentAsBitmap(DocumentState& doc, const std::string& path) {
+  if (IsAnimation(doc.kind)) {
+    int result = WriteFrameBitmapFile(path, *doc.frameSet, doc.backgroundColor);
+    if (result != 0) return result;
+    doc.kind = ImageKind::kFrameAnimation;
+  } else {
+    if (!WriteBmpFile(doc.currentPicture, path)) return -1;
+    doc.kind = ImageKind::kBitmap;
+  }
+  doc.filePath = path;
+  return 0;
+}
+
+int ClampJpegQuality(int quality) { return std::clamp(quality, 30, 100); }
+
+int SaveDocumentAsJpeg(DocumentState& doc, const std::string& path, int quality) {
+  int result = WriteJpegFile(doc.currentPicture, path, ClampJpegQuality(quality));
+  if (result != 0) return result;
+  doc.filePath = path;
+  doc.kind = ImageKind::kBitmap;
+  return 0;
+}
+
+bool MakeIconFile(const DocumentState& doc, const std::string& path) {
+  return WriteIconFile(doc.currentPicture, path, doc.frameSet->transparentIndex);
+}
+
+}  // namespace zel

@@ -1,0 +1,86 @@
+#include "imagefiles/file_names.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace zel {
+namespace {
+
+// Start of the file-name part: just after the last '/'.
+size_t NameStart(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? 0 : slash + 1;
+}
+
+// Position of the extension's '.', or npos when the file name has none.
+size_t ExtensionDot(const std::string& path) {
+  size_t dot = path.rfind('.');
+  if (dot == std::string::npos || dot < NameStart(path)) return std::string::npos;
+  return dot;
+}
+
+std::string InFolder(const std::string& folder, const std::string& name) {
+  if (folder.empty() || folder.back() == '/') return folder + name;
+  return folder + "/" + name;
+}
+
+}  // namespace
+
+std::string ReplaceExtension(std::string path, const std::string& ext) {
+  if (path.empty() || path.back() == '/') return path;
+  return ForceExtension(std::move(path), ext);
+}
+
+std::string ForceExtension(std::string chosenPath, const std::string& ext) {
+  size_t dot = ExtensionDot(chosenPath);
+  if (dot == std::string::npos) return chosenPath + "." + ext;
+  chosenPath.replace(dot + 1, std::string::npos, ext);
+  return chosenPath;
+}
+
+char LoaderLetter(const std::string& path) {
+  size_t dot = ExtensionDot(path);
+  if (dot == std::string::npos || dot + 1 >= path.size()) return 0;
+  char c = path[dot + 1];
+  if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return c;
+}
+
+std::string OpenDialogInitialPath(const std::string& path, const std::string& picturesFolder) {
+  if (path.empty()) return InFolder(picturesFolder, kUntitledName);
+  if (path.back() == '/') return path + kUntitledName;
+  return path;
+}
+
+std::string SaveDialogInitialPath(const std::string& path, const std::string& ext,
+                                  const std::string& picturesFolder) {
+  std::string untitled = std::string(kUntitledName) + "." + ext;
+  if (path.empty()) return InFolder(picturesFolder, untitled);
+  if (path.back() == '/') return path + untitled;
+  return path;
+}
+
+int CheckOutputFileName(const std::string& path) {
+  if (path.empty() || path.front() != '/' || path.back() == '/' ||
+      path.find('\0') != std::string::npos) {
+    return kOutputNameInvalid;
+  }
+  size_t slash = path.rfind('/');
+  std::string folder = slash == 0 ? "/" : path.substr(0, slash);
+  struct stat st;
+  if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return kOutputNameInvalid;
+  if (::stat(path.c_str(), &st) == 0) {
+    return S_ISDIR(st.st_mode) ? kOutputNameInvalid : kOutputNameExists;
+  }
+  // O_EXCL: a file that appeared meanwhile is never truncated or removed.
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return errno == EEXIST ? kOutputNameExists : kOutputNameNotCreatable;
+  ::close(fd);
+  ::unlink(path.c_str());
+  return kOutputNameCreatable;
+}
+
+}  // namespace zel

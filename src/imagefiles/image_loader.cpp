@@ -1,0 +1,221 @@
+#include "imagefiles/image_loader.h"
+
+#include <memory>
+
+#include "imagefiles/bmp_file.h"
+#include "imagefiles/file_names.h"
+#include "imagefiles/frame_bitmap.h"
+#include "imagefiles/gif_decoder.h"
+#include "imagefiles/jpeg_reader.h"
+#include "imagefiles/png_reader.h"
+#include "platform/folders.h"
+#include "resources/string_table.h"
+
+namespace zel {
+namespace {
+
+// What a reader produced, before anything of the document changes.
+struct Loaded {
+  ImageKind kind = ImageKind::kNone;
+  PackedDib picture;
+  std::unique_ptr<FrameSet> frames;  // two or more frames: an animation
+  int32_t transparentIndex = -1;     // of a single picture
+  // The current frame of a local-palette animation is replaced by a copy of the picture.
+  bool replacesCurrentFrame = false;
+};
+
+// Pictures of 8 bits or fewer keep only the colours they use; when that fails the picture
+// stays as read.
+void NormalizeSmallDepth(PackedDib& picture) {
+  if (picture.size() < kDibHeaderSize || picture.Header().bitCount > 8) return;
+  PackedDib normal = NormalizeIndexedImage(picture, 256);
+  if (normal) picture = std::move(normal);
+}
+
+// Frames read into a temporary set become either an animation or a single picture.
+int TakeFrames(std::unique_ptr<FrameSet> frames, ImageKind animationKind, ImageKind pictureKind,
+               Loaded& out) {
+  if (frames->count >= 2) {
+    out.picture = DuplicateBlock(frames->frame(0).image);
+    if (!out.picture) return kMsgNoMemory;
+    out.kind = animationKind;
+    out.frames = std::move(frames);
+    return 0;
+  }
+  if (frames->count == 1) {
+    out.picture = std::move(frames->frame(0).image);
+    out.transparentIndex = frames->frame(0).transparentIndex;
+  }
+  out.kind = pictureKind;
+  return out.picture ? 0 : kMsgBadImageFile;
+}
+
+std::unique_ptr<FrameSet> NewTemporarySet(const DocumentState& doc) {
+  return FrameSet::Create(doc.frameMax);
+}
+
+int ReadFile(DocumentState& doc, const std::string& path, char letter, LoadContext& context,
+             Loaded& out) {
+  switch (letter) {
+    case 'b': {
+      if (IsFrameBitmapFile(path)) {
+        std::unique_ptr<FrameSet> frames = NewTemporarySet(doc);
+        if (!frames) return kMsgNoMemory;
+        if (ReadFrameBitmapFile(path, *frames) == 0) {
+          return TakeFrames(std::move(frames), ImageKind::kFrameAnimation, ImageKind::kBitmap,
+                            out);
+        }
+      }
+      if (ReadBmpFile(out.picture, path) != 0 || !out.picture) return kMsgBadImageFile;
+      NormalizeSmallDepth(out.picture);
+      out.kind = ImageKind::kBitmap;
+      out.replacesCurrentFrame = doc.frameSet->paletteCount < 0;
+      return 0;
+    }
+    case 'g': {
+      std::unique_ptr<FrameSet> frames = NewTemporarySet(doc);
+      if (!frames) return kMsgNoMemory;
+      if (!LoadGifAnimation(path, *frames, doc.frameMax)) return kMsgBadImageFile;
+      int result = TakeFrames(std::move(frames), ImageKind::kGifAnimation,
+                              ImageKind::kGifPicture, out);
+      if (result == 0 && context.lastImagePath) *context.lastImagePath = path;
+      return result;
+    }
+    case 'j':
+      if (ReadJpegFile(out.picture, path, 1, nullptr) != 0 || !out.picture) {
+        return kMsgBadImageFile;
+      }
+      out.kind = ImageKind::kJpeg;
+      if (context.lastImagePath) *context.lastImagePath = path;
+      return 0;
+    case 'p':
+      if (ReadPngFile(out.picture, path, nullptr) != 0 || !out.picture) return kMsgBadImageFile;
+      NormalizeSmallDepth(out.picture);
+      out.kind = ImageKind::kPng;
+      if (context.lastImagePath) *context.lastImagePath = path;
+      return 0;
+    default:
+      return kMsgBadFileName;
+  }
+}
+
+// A pasted or handed-over picture: a frame bitmap becomes an animation; an 8-bit picture
+// may carry its transparent index behind its rows.
+int TakePicture(DocumentState& doc, PackedDib picture, Loaded& out) {
+  if (!picture || picture.size() < kDibHeaderSize) return kMsgNoPictureHandedOver;
+  if (IsFrameBitmap(picture)) {
+    std::unique_ptr<FrameSet> frames = NewTemporarySet(doc);
+    if (!frames) return kMsgNoMemory;
+    if (ReadFrameBitmap(picture, *frames) == 0) {
+      return TakeFrames(std::move(frames), ImageKind::kFrameAnimation, ImageKind::kBitmap, out);
+    }
+  }
+  int32_t trailerIndex = -1;
+  if (picture.Header().bitCount == 8 && ReadTransparencyTrailer(picture, &trailerIndex)) {
+    out.transparentIndex = trailerIndex;
+  } else {
+    NormalizeSmallDepth(picture);
+  }
+  out.picture = std::move(picture);
+  out.kind = ImageKind::kBitmap;
+  return 0;
+}
+
+// Installs what was read. Nothing of the document changes when the picture cannot be shown.
+int Install(DocumentState& doc, Loaded& loaded, LoadMode mode, const std::string& path,
+            const LoadContext& context) {
+  if (!loaded.picture) return kMsgBadImageFile;
+  if (!doc.trueColorDisplay) {
+    uint32_t colors = loaded.picture.ColorCount();
+    if (loaded.picture.Header().bitCount > 8 || colors == 0 || colors > 256) {
+      return kMsgBadImageFile;
+    }
+  }
+  if (loaded.replacesCurrentFrame && doc.frameSet->count > 0) {
+    int current = doc.currentFrame;
+    if (current >= 0 && current < doc.frameSet->count) {
+      PackedDib copy = DuplicateBlock(loaded.picture);
+      if (!copy) return kMsgNoMemory;
+      doc.frameSet->frame(current).image = std::move(copy);
+    }
+  }
+  if (loaded.frames) doc.frameSet->TakeFrom(*loaded.frames);
+  SetCurrentPicture(doc, std::move(loaded.picture));
+
+  // A reload keeps the kind of the document it refreshes.
+  ImageKind kind = mode == LoadMode::kReload ? doc.kind : loaded.kind;
+  switch (kind) {
+    case ImageKind::kJpeg:
+    case ImageKind::kPng:
+      doc.frameSet->transparentIndex = -1;
+      break;
+    case ImageKind::kBitmap:
+    case ImageKind::kGifPicture:
+      doc.frameSet->transparentIndex = loaded.transparentIndex;
+      break;
+    default:
+      break;
+  }
+  if (mode != LoadMode::kReload) {
+    doc.kind = kind;
+    bool fromFile = mode == LoadMode::kOpen;
+    doc.fileTime = fromFile ? FileModificationTime(path) : 0;
+    doc.filePath = fromFile ? path : std::string();
+  }
+  ApplyBackgroundColor(doc);
+  if (IsAnimation(doc.kind)) {
+    doc.lastFrameTick = context.nowTick;
+    doc.currentFrame = 0;
+    doc.flags &= ~(kFlagStopped | kFlagStep);
+  } else {
+    doc.frameSet->FreeFrames();
+  }
+  return 0;
+}
+
+}  // namespace
+
+char ReaderLetter(const std::string& path) {
+  char letter = LoaderLetter(path);
+  switch (letter) {
+    case 'b': case 'g': case 'j': case 'p': return letter;
+    default: return 0;
+  }
+}
+
+int LoadImageFile(DocumentState& doc, const std::string& path, LoadMode mode,
+                  LoadContext& context) {
+  if (mode == LoadMode::kHandOver) return kMsgNoPictureHandedOver;
+  const uint32_t oldFlags = doc.flags;
+  doc.flags = (doc.flags | kFlagLoaded | kFlagStopped) & ~kFlagStep;
+
+  Loaded loaded;
+  int result = 0;
+  if (mode == LoadMode::kClipboard) {
+    PackedDib picture = context.clipboard ? context.clipboard->ReadPicture() : PackedDib();
+    result = TakePicture(doc, std::move(picture), loaded);
+  } else {
+    if (mode == LoadMode::kReload && IsAnimation(doc.kind) && doc.frameSet->paletteCount >= 0 &&
+        !IsFrameBitmapFile(path)) {
+      result = kMsgNotFrameBitmap;
+    } else {
+      char letter = ReaderLetter(path);
+      result = letter ? ReadFile(doc, path, letter, context, loaded) : kMsgBadFileName;
+    }
+  }
+  if (result == 0) result = Install(doc, loaded, mode, path, context);
+  if (result != 0) doc.flags = oldFlags;
+  return result;
+}
+
+int LoadHandedOverPicture(DocumentState& doc, PackedDib picture, LoadContext& context) {
+  const uint32_t oldFlags = doc.flags;
+  doc.flags = (doc.flags | kFlagLoaded | kFlagStopped) & ~kFlagStep;
+  Loaded loaded;
+  int result = TakePicture(doc, std::move(picture), loaded);
+  if (result == 0) result = Install(doc, loaded, LoadMode::kHandOver, std::string(), context);
+  if (result != 0) doc.flags = oldFlags;
+  return result;
+}
+
+}  // namespace zel

@@ -1,0 +1,205 @@
+#include "imagefiles/image_loader.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "imagefiles/bmp_file.h"
+#include "imagefiles/frame_bitmap.h"
+#include "imagefiles/jpeg_writer.h"
+#include "resources/string_table.h"
+#include "support/gif_builder.h"
+
+namespace zel {
+namespace {
+
+using testing::GifBuilder;
+using testing::MakePicture;
+using testing::MakeTempDir;
+using testing::Rgb;
+
+const std::vector<Rgb> kFour = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+class FakeClipboard : public PictureClipboard {
+ public:
+  PackedDib ReadPicture() override { return DuplicateBlock(picture); }
+  PackedDib picture;
+};
+
+class LoaderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = MakeTempDir();
+    ASSERT_TRUE(CreateDocumentContainer(doc, 16));
+    context.lastImagePath = &lastImagePath;
+    context.clipboard = &clipboard;
+    context.nowTick = 777;
+  }
+
+  std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
+    std::string path = dir + "/" + name;
+    WriteBytes(path, bytes);
+    return path;
+  }
+
+  std::vector<uint8_t> Animation() {
+    return GifBuilder(4, 2, kFour, 3)
+        .Looping()
+        .Control(0x09, 10, 2).Image(0, 0, 4, 2, {0, 1, 2, 3, 3, 2, 1, 0})
+        .Control(0x09, 20, 2).Image(1, 0, 2, 1, {2, 1})
+        .Trailer()
+        .bytes();
+  }
+
+  std::string dir;
+  DocumentState doc;
+  std::string lastImagePath;
+  FakeClipboard clipboard;
+  LoadContext context;
+};
+
+TEST_F(LoaderTest, AnimatedGifBecomesThePlayingDocument) {
+  std::string path = Write("anim.GIF", Animation());
+  doc.flags = kFlagStep | kFlagFromCommandLine;
+  ASSERT_EQ(LoadImageFile(doc, path, LoadMode::kOpen, context), 0);
+  EXPECT_EQ(doc.kind, ImageKind::kGifAnimation);
+  EXPECT_EQ(doc.frameSet->count, 2);
+  EXPECT_EQ(doc.frameSet->transparentIndex, 3);
+  EXPECT_EQ(doc.width, 4);
+  EXPECT_EQ(doc.bitCount, 8);
+  EXPECT_EQ(doc.filePath, path);
+  EXPECT_GT(doc.fileTime, 0);
+  EXPECT_EQ(lastImagePath, path);
+  EXPECT_EQ(doc.lastFrameTick, 777u);
+  EXPECT_EQ(doc.flags, kFlagLoaded | kFlagFromCommandLine);
+  // The background colour shows through the transparent entry.
+  Rgbq entry = doc.currentPicture.ColorTable()[3];
+  EXPECT_EQ(entry.red, 0xC0);
+  EXPECT_EQ(doc.frameSet->frame(1).image.ColorTable()[3].green, 0xC0);
+}
+
+TEST_F(LoaderTest, SingleFrameGifIsAPictureOfItsOwnSize) {
+  auto bytes = GifBuilder(9, 9, kFour, 1).Control(0x01, 0, 2).Image(2, 2, 3, 1, {1, 2, 3}).Trailer();
+  ASSERT_EQ(LoadImageFile(doc, Write("one.gif", bytes.bytes()), LoadMode::kOpen, context), 0);
+  EXPECT_EQ(doc.kind, ImageKind::kGifPicture);
+  EXPECT_EQ(doc.width, 3);
+  EXPECT_EQ(doc.height, 1);
+  EXPECT_EQ(doc.frameSet->count, 0);
+  EXPECT_EQ(doc.frameSet->transparentIndex, 2);
+}
+
+TEST_F(LoaderTest, FailuresLeaveTheDocumentAsItWas) {
+  std::string good = Write("anim.gif", Animation());
+  ASSERT_EQ(LoadImageFile(doc, good, LoadMode::kOpen, context), 0);
+  doc.flags |= kFlagStep;
+  const uint32_t flags = doc.flags;
+  lastImagePath = "unchanged";
+
+  struct Case {
+    std::string path;
+    int message;
+  } cases[] = {
+      {Write("noextension", Animation()), kMsgBadFileName},
+      {Write("picture.tif", Animation()), kMsgBadFileName},
+      {dir + "/missing.gif", kMsgBadImageFile},
+      {Write("empty.gif", GifBuilder(4, 4, kFour).Comment("no image").Trailer().bytes()),
+       kMsgBadImageFile},
+      {Write("text.gif", {'h', 'e', 'l', 'l', 'o'}), kMsgBadImageFile},
+      {Write("text.bmp", {'h', 'e', 'l', 'l', 'o'}), kMsgBadImageFile},
+      {Write("text.jpg", {'h', 'e', 'l', 'l', 'o'}), kMsgBadImageFile},
+      {Write("text.png", {'h', 'e', 'l', 'l', 'o'}), kMsgBadImageFile},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(LoadImageFile(doc, c.path, LoadMode::kOpen, context), c.message) << c.path;
+    EXPECT_EQ(doc.kind, ImageKind::kGifAnimation) << c.path;
+    EXPECT_EQ(doc.frameSet->count, 2) << c.path;
+    EXPECT_EQ(doc.filePath, good) << c.path;
+    EXPECT_EQ(doc.flags, flags) << c.path;
+    EXPECT_EQ(lastImagePath, "unchanged") << c.path;
+  }
+  // A reload of an animation needs a frame bitmap.
+  EXPECT_EQ(LoadImageFile(doc, good, LoadMode::kReload, context), kMsgNotFrameBitmap);
+  EXPECT_EQ(doc.frameSet->count, 2);
+}
+
+TEST_F(LoaderTest, ClipboardPictures) {
+  EXPECT_EQ(LoadImageFile(doc, "", LoadMode::kClipboard, context), kMsgNoPictureHandedOver);
+  EXPECT_EQ(doc.kind, ImageKind::kNone);
+
+  // An 8-bit picture carrying "TIDX" and 5 opens with transparent index 5, table untouched.
+  std::vector<Rgb> eight(8, Rgb{1, 1, 1});
+  clipboard.picture = MakePicture(2, 1, {5, 6}, eight);
+  ASSERT_TRUE(WriteTransparencyTrailer(clipboard.picture, 5));
+  ASSERT_EQ(LoadImageFile(doc, "ignored.gif", LoadMode::kClipboard, context), 0);
+  EXPECT_EQ(doc.kind, ImageKind::kBitmap);
+  EXPECT_EQ(doc.frameSet->transparentIndex, 5);
+  EXPECT_EQ(doc.currentPicture.Header().clrUsed, 8u);
+  EXPECT_TRUE(doc.filePath.empty());
+  EXPECT_EQ(doc.fileTime, 0);
+
+  // Without the trailer the picture keeps only the colours it uses.
+  clipboard.picture = MakePicture(2, 1, {5, 6}, eight);
+  ASSERT_EQ(LoadImageFile(doc, "", LoadMode::kClipboard, context), 0);
+  EXPECT_EQ(doc.currentPicture.Header().clrUsed, 2u);
+  EXPECT_EQ(doc.frameSet->transparentIndex, -1);
+
+  // A handed-over frame bitmap becomes an animation.
+  FrameSet frames(4);
+  frames.count = 2;
+  frames.transparentIndex = -1;
+  for (int i = 0; i < 2; ++i) {
+    frames.frame(i).image = MakePicture(3, 2, {0, 1, 2, 3, 0, uint8_t(i)}, kFour);
+    frames.frame(i).delay = 5 + i;
+  }
+  ASSERT_EQ(LoadHandedOverPicture(doc, BuildFrameBitmapImage(frames), context), 0);
+  EXPECT_EQ(doc.kind, ImageKind::kFrameAnimation);
+  EXPECT_EQ(doc.frameSet->count, 2);
+  EXPECT_EQ(doc.frameSet->frame(1).delay, 6);
+  EXPECT_EQ(LoadHandedOverPicture(doc, PackedDib(), context), kMsgNoPictureHandedOver);
+}
+
+TEST_F(LoaderTest, BitmapJpegAndFrameBitmapFiles) {
+  PackedDib picture = MakePicture(5, 3, std::vector<uint8_t>(15, 2), kFour);
+  std::string bmp = dir + "/p.bmp";
+  ASSERT_TRUE(WriteBmpFile(picture, bmp));
+  ASSERT_EQ(LoadImageFile(doc, bmp, LoadMode::kOpen, context), 0);
+  EXPECT_EQ(doc.kind, ImageKind::kBitmap);
+  EXPECT_EQ(doc.currentPicture.Header().clrUsed, 1u);  // only the colour in use
+  EXPECT_TRUE(lastImagePath.empty());                 // bitmaps do not set it
+
+  std::string jpg = dir + "/p.jpg";
+  PackedDib deep = NewPicture(17, 9, 24, 0);
+  ASSERT_EQ(WriteJpegFile(deep, jpg, 75), 0);
+  ASSERT_EQ(LoadImageFile(doc, jpg, LoadMode::kOpen, context), 0);
+  EXPECT_EQ(doc.kind, ImageKind::kJpeg);
+  EXPECT_EQ(doc.bitCount, 24);
+  EXPECT_EQ(doc.frameSet->transparentIndex, -1);
+  EXPECT_EQ(lastImagePath, jpg);
+
+  FrameSet frames(4);
+  frames.count = 2;
+  frames.transparentIndex = 1;
+  for (int i = 0; i < 2; ++i) {
+    frames.frame(i).image = MakePicture(3, 2, {0, 1, 2, 3, 2, uint8_t(i)}, kFour);
+    frames.frame(i).delay = 9;
+  }
+  std::string framePath = dir + "/anim.bmpf";
+  ASSERT_EQ(WriteFrameBitmapFile(framePath, frames, 0xC0C0C0), 0);
+  ASSERT_EQ(LoadImageFile(doc, framePath, LoadMode::kOpen, context), 0);
+  EXPECT_EQ(doc.kind, ImageKind::kFrameAnimation);
+  EXPECT_EQ(doc.frameSet->count, 2);
+  EXPECT_EQ(doc.width, 3);
+
+  // A reload of an animation from a frame bitmap keeps the animation going.
+  ASSERT_EQ(LoadImageFile(doc, framePath, LoadMode::kReload, context), 0);
+  EXPECT_EQ(doc.kind, ImageKind::kFrameAnimation);
+  EXPECT_EQ(doc.frameSet->count, 2);
+}
+
+}  // namespace
+}  // namespace zel
