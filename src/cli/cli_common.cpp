@@ -1,9 +1,12 @@
 #include "cli/cli_common.h"
 
+#include "imagefiles/file_names.h"
 #include "imagefiles/gif_decoder.h"
+#include "imagefiles/image_loader.h"
 #include "resources/string_table.h"
 
 namespace zel::cli {
+namespace {
 
 std::string ExtensionOf(const std::string& path) {
   size_t slash = path.find_last_of('/');
@@ -20,13 +23,15 @@ std::string LowerAscii(std::string text) {
   return text;
 }
 
-bool IsReadableExtension(const std::string& path) {
-  std::string ext = LowerAscii(ExtensionOf(path));
-  return !ext.empty() && ext[0] == 'g';
-}
+}  // namespace
 
-bool IsWritableExtension(const std::string& path) {
-  return LowerAscii(ExtensionOf(path)) == "gif";
+OutputFormat OutputFormatOf(const std::string& path) {
+  std::string ext = LowerAscii(ExtensionOf(path));
+  if (ext == "gif") return OutputFormat::kGif;
+  if (ext == "bmp" || ext == "bmpf") return OutputFormat::kBitmap;
+  if (ext == "jpg" || ext == "jpeg") return OutputFormat::kJpeg;
+  if (ext == "ico") return OutputFormat::kIcon;
+  return OutputFormat::kUnknown;
 }
 
 std::string DescribeExtension(const std::string& path) {
@@ -40,19 +45,31 @@ void PrintError(std::FILE* err, const std::string& text) {
 
 void PrintUsage(std::FILE* to) {
   std::fputs(
-      "usage: zel-cli info FILE.gif\n"
-      "       zel-cli convert IN.gif OUT.gif\n"
+      "usage: zel-cli info FILE\n"
+      "       zel-cli convert IN OUT [--quality N]\n"
       "       zel-cli --help\n"
       "\n"
       "commands:\n"
-      "  info     print the logical screen, the palette and every frame of a GIF file\n"
-      "  convert  read a GIF file and write it again as OUT (a .gif file)\n"
+      "  info     describe a picture or animation: its kind, size, colours and every frame\n"
+      "  convert  open IN (.gif, .bmp, .jpg or .png) and write it as OUT:\n"
+      "             .gif  an 8-bit picture or an animation\n"
+      "             .bmp  a picture as BMP, an animation as a frame bitmap\n"
+      "             .jpg  a 24-bit picture; --quality 30..100 (default 75)\n"
+      "             .ico  an 8-bit picture of 32 x 32 pixels\n"
       "\n"
-      "exit status: 0 done, 1 the file could not be read or written, 2 bad arguments\n",
+      "exit status: 0 done, 1 a file could not be read or written, 2 bad arguments or a\n"
+      "conversion the picture does not allow\n",
       to);
 }
 
-std::unique_ptr<FrameSet> LoadInput(const std::string& path, std::FILE* err) {
+bool CheckReadable(const std::string& path, std::FILE* err) {
+  if (ReaderLetter(path) != 0) return true;
+  PrintError(err, "reading " + DescribeExtension(path) +
+                      " files is not supported; zel-cli reads .gif, .bmp, .jpg and .png files");
+  return false;
+}
+
+std::unique_ptr<FrameSet> LoadGifFrames(const std::string& path, std::FILE* err) {
   std::unique_ptr<FrameSet> frames = FrameSet::Create(kFrameMaxHighest);
   if (!frames) {
     PrintError(err, MessageText(kMsgNoMemory));
@@ -64,6 +81,21 @@ std::unique_ptr<FrameSet> LoadInput(const std::string& path, std::FILE* err) {
     return nullptr;
   }
   return frames;
+}
+
+bool LoadDocument(const std::string& path, DocumentState& doc, std::FILE* err) {
+  if (!CreateDocumentContainer(doc, kFrameMaxHighest)) {
+    PrintError(err, MessageText(kMsgNoMemory));
+    return false;
+  }
+  LoadContext context;
+  int result = LoadImageFile(doc, path, LoadMode::kOpen, context);
+  if (result != 0) {
+    const char* text = MessageText(result);
+    PrintError(err, std::string(text ? text : MessageText(kMsgBadImageFile)) + " (" + path + ")");
+    return false;
+  }
+  return true;
 }
 
 }  // namespace zel::cli

@@ -1,59 +1,140 @@
 #include "cli/convert_command.h"
 
-#include <memory>
+#include <cstdlib>
 
+#include "app/save_document.h"
+#include "app/save_rules.h"
 #include "cli/cli_common.h"
 #include "cli/interrupt.h"
 #include "cli/terminal_progress.h"
-#include "document/frame_set.h"
 #include "imagefiles/gif_encoder.h"
 #include "resources/string_table.h"
 
 namespace zel::cli {
+namespace {
+
+struct ConvertArguments {
+  std::string input;
+  std::string output;
+  int quality = 75;
+};
+
+bool ParseArguments(const std::vector<std::string>& args, ConvertArguments* parsed,
+                    std::FILE* err) {
+  std::vector<std::string> names;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--quality") {
+      if (i + 1 >= args.size()) {
+        PrintError(err, "--quality needs a number from 30 to 100");
+        return false;
+      }
+      char* end = nullptr;
+      long q = std::strtol(args[i + 1].c_str(), &end, 10);
+      if (end == args[i + 1].c_str() || *end != '\0' || q < 30 || q > 100) {
+        PrintError(err, "--quality needs a number from 30 to 100, not '" + args[i + 1] + "'");
+        return false;
+      }
+      parsed->quality = static_cast<int>(q);
+      ++i;
+      continue;
+    }
+    names.push_back(args[i]);
+  }
+  if (names.size() != 2) {
+    PrintUsage(err);
+    return false;
+  }
+  parsed->input = names[0];
+  parsed->output = names[1];
+  return true;
+}
+
+// Why the document cannot be written in the format, or "" when it can.
+std::string RefusalFor(OutputFormat format, const DocumentState& doc) {
+  const std::string bits = std::to_string(doc.bitCount) + "-bit";
+  switch (format) {
+    case OutputFormat::kGif:
+      if (CanSaveAsGif(doc)) return "";
+      return "a " + bits + " picture cannot be saved as GIF: GIF needs an 8-bit picture of at " +
+             "most 256 colours (reduce its colours first)";
+    case OutputFormat::kJpeg:
+      if (CanSaveAsJpeg(doc)) return "";
+      return "an " + bits + " picture cannot be saved as JPEG: JPEG needs a 24-bit picture";
+    case OutputFormat::kIcon:
+      if (CanMakeIcon(doc)) return "";
+      return "an icon needs a single 8-bit picture of 32 x 32 pixels; this is a " + bits + " " +
+             (IsAnimation(doc.kind) ? "animation" : "picture") + " of " +
+             std::to_string(doc.width) + " x " + std::to_string(doc.height);
+    case OutputFormat::kBitmap:
+      return CanSaveAsBitmap(doc) ? "" : "there is no picture to save";
+    case OutputFormat::kUnknown:
+      break;
+  }
+  return "unknown format";
+}
+
+int ReportCancelled(const std::string& output, std::FILE* err) {
+  PrintError(err, "cancelled; " + output + " was not changed");
+  return kExitCancelled;
+}
+
+int SaveGif(DocumentState& doc, const std::string& output, std::FILE* err, int progressFd) {
+  TerminalProgress progress(progressFd, IsAnimation(doc.kind) ? doc.frameSet->count : 1);
+  int result = SaveDocumentAsGif(doc, output, &progress);
+  progress.Finish(result == kGifWriteOk);
+  if (result == kGifWriteCancelled) return ReportCancelled(output, err);
+  if (result != kGifWriteOk) {
+    PrintError(err, std::string(kGifWriteFailedText) + " (" + output + ", code " +
+                        std::to_string(result) + ")");
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
+}  // namespace
 
 int RunConvertCommand(const std::vector<std::string>& args, std::FILE* err, int progressFd) {
-  if (args.size() != 2) {
-    PrintUsage(err);
-    return kExitUsage;
-  }
-  const std::string& input = args[0];
-  const std::string& output = args[1];
-  if (!IsReadableExtension(input)) {
-    PrintError(err,
-               "reading " + DescribeExtension(input) + " files is not supported yet; use .gif");
-    return kExitUsage;
-  }
-  if (!IsWritableExtension(output)) {
-    PrintError(err,
-               "writing " + DescribeExtension(output) + " files is not supported yet; use .gif");
+  ConvertArguments parsed;
+  if (!ParseArguments(args, &parsed, err)) return kExitUsage;
+  if (!CheckReadable(parsed.input, err)) return kExitUsage;
+  OutputFormat format = OutputFormatOf(parsed.output);
+  if (format == OutputFormat::kUnknown) {
+    PrintError(err, "writing " + DescribeExtension(parsed.output) +
+                        " files is not supported; use .gif, .bmp, .jpg or .ico");
     return kExitUsage;
   }
 
   InterruptCatcher interrupts;
-  std::unique_ptr<FrameSet> frames = LoadInput(input, err);
-  if (!frames) return kExitFailed;
-
-  // A single picture is saved the way the editor saves one: its own palette as the global
-  // table and its own transparent colour (the screen's background byte is not one).
-  if (frames->count == 1) {
-    frames->transparentIndex = frames->frame(0).transparentIndex;
-    frames->paletteCount = 0;
-  }
-
+  DocumentState doc;
+  if (!LoadDocument(parsed.input, doc, err)) return kExitFailed;
   // Ctrl-C while loading stops before anything is written.
-  int result = kGifWriteCancelled;
-  if (!InterruptCatcher::Take()) {
-    TerminalProgress progress(progressFd, frames->count);
-    result = WriteGifFile(*frames, output, /*rawCodes=*/false, &progress);
-    progress.Finish(result == kGifWriteOk);
+  if (InterruptCatcher::Take()) return ReportCancelled(parsed.output, err);
+  std::string refusal = RefusalFor(format, doc);
+  if (!refusal.empty()) {
+    PrintError(err, refusal);
+    return kExitUsage;
   }
-  if (result == kGifWriteCancelled) {
-    PrintError(err, "cancelled; " + output + " was not changed");
-    return kExitCancelled;
+
+  int code = 0;
+  switch (format) {
+    case OutputFormat::kGif:
+      return SaveGif(doc, parsed.output, err, progressFd);
+    case OutputFormat::kBitmap:
+      code = SaveDocumentAsBitmap(doc, parsed.output);
+      break;
+    case OutputFormat::kJpeg:
+      code = SaveDocumentAsJpeg(doc, parsed.output, parsed.quality);
+      break;
+    case OutputFormat::kIcon:
+      code = MakeIconFile(doc, parsed.output) ? 0 : -1;
+      break;
+    case OutputFormat::kUnknown:
+      break;
   }
-  if (result != kGifWriteOk) {
-    PrintError(err, std::string(kGifWriteFailedText) + " (" + output + ", code " +
-                        std::to_string(result) + ")");
+  if (code != 0) {
+    const char* text = code >= 500 ? MessageText(code) : nullptr;
+    PrintError(err, std::string(text ? text : kGifWriteFailedText) + " (" + parsed.output +
+                        ", code " + std::to_string(code) + ")");
     return kExitFailed;
   }
   return kExitOk;

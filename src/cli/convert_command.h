@@ -1,4 +1,5 @@
-// `zel-cli convert IN.gif OUT.gif`: reads an animation or picture and writes it as GIF.
+// `zel-cli convert IN OUT [--quality N]`: opens a picture or animation and saves it in the
+// format OUT's extension names, as the editor's save commands do.
 #pragma once
 
 #include <cstdio>
@@ -7,8 +8,8 @@
 
 namespace zel::cli {
 
-// Runs the command on its arguments (input and output names); returns the exit code.
-// The progress bar goes to `progressFd` when that is a terminal.
+// Runs the command on its arguments; returns the exit code. The progress bar goes to
+// `progressFd` when that is a terminal.
 int RunConvertCommand(const std::vector<std::string>& args, std::FILE* err, int progressFd);
 
 }  // namespace zel::cli

@@ -3,8 +3,31 @@
 #include <memory>
 
 #include "cli/cli_common.h"
+#include "imagefiles/image_loader.h"
 
 namespace zel::cli {
+namespace {
+
+const char* KindName(ImageKind kind) {
+  switch (kind) {
+    case ImageKind::kGifAnimation: return "gif-animation";
+    case ImageKind::kFrameAnimation: return "frame-animation";
+    case ImageKind::kGifPicture: return "gif";
+    case ImageKind::kBitmap: return "bitmap";
+    case ImageKind::kJpeg: return "jpeg";
+    case ImageKind::kPng: return "png";
+    case ImageKind::kNone: break;
+  }
+  return "none";
+}
+
+std::string SizeText(const PackedDib& picture) {
+  if (!picture || picture.size() < kDibHeaderSize) return "-";
+  DibHeader h = picture.Header();
+  return std::to_string(h.width) + "x" + std::to_string(h.height < 0 ? -h.height : h.height);
+}
+
+}  // namespace
 
 void PrintFrameSetInfo(const FrameSet& frames, std::FILE* out) {
   std::fprintf(out, "screen       %dx%d\n", frames.screenWidth, frames.screenHeight);
@@ -16,15 +39,28 @@ void PrintFrameSetInfo(const FrameSet& frames, std::FILE* out) {
                "seconds", "disposal", "method", "transparent");
   for (int i = 0; i < frames.count; ++i) {
     const Frame& f = frames.frame(i);
-    char size[32] = "-";
-    if (f.image && f.image.size() >= kDibHeaderSize) {
-      DibHeader h = f.image.Header();
-      std::snprintf(size, sizeof size, "%dx%d", h.width, h.height < 0 ? -h.height : h.height);
-    }
     char position[32];
     std::snprintf(position, sizeof position, "%d,%d", f.left, f.top);
-    std::fprintf(out, "%-7d %-11s %-11s %6d %8.2f %8d %6d %11d\n", i, size, position, f.delay,
-                 f.delay / 100.0, f.disposal, f.disposalMethod, f.transparentIndex);
+    std::fprintf(out, "%-7d %-11s %-11s %6d %8.2f %8d %6d %11d\n", i, SizeText(f.image).c_str(),
+                 position, f.delay, f.delay / 100.0, f.disposal, f.disposalMethod,
+                 f.transparentIndex);
+  }
+}
+
+void PrintDocumentInfo(const DocumentState& doc, std::FILE* out) {
+  std::fprintf(out, "kind         %s\n", KindName(doc.kind));
+  std::fprintf(out, "size         %dx%d\n", doc.width, doc.height);
+  std::fprintf(out, "bits         %d\n", doc.bitCount);
+  std::fprintf(out, "colors       %u\n", doc.currentPicture ? doc.currentPicture.ColorCount() : 0);
+  std::fprintf(out, "transparent  %d\n", doc.frameSet->transparentIndex);
+  if (!IsAnimation(doc.kind)) return;
+  const FrameSet& frames = *doc.frameSet;
+  std::fprintf(out, "frames       %d\n", frames.count);
+  std::fprintf(out, "%-7s %-11s %6s %8s\n", "frame", "size", "delay", "seconds");
+  for (int i = 0; i < frames.count; ++i) {
+    const Frame& f = frames.frame(i);
+    std::fprintf(out, "%-7d %-11s %6d %8.2f\n", i, SizeText(f.image).c_str(), f.delay,
+                 f.delay / 100.0);
   }
 }
 
@@ -34,13 +70,18 @@ int RunInfoCommand(const std::vector<std::string>& args, std::FILE* out, std::FI
     return kExitUsage;
   }
   const std::string& path = args[0];
-  if (!IsReadableExtension(path)) {
-    PrintError(err, "reading " + DescribeExtension(path) + " files is not supported yet; use .gif");
-    return kExitUsage;
+  if (!CheckReadable(path, err)) return kExitUsage;
+  if (ReaderLetter(path) == 'g') {
+    // GIF files are described frame by frame as stored: placement, disposal, transparency.
+    std::unique_ptr<FrameSet> frames = LoadGifFrames(path, err);
+    if (!frames) return kExitFailed;
+    std::fprintf(out, "format       GIF\n");
+    PrintFrameSetInfo(*frames, out);
+    return kExitOk;
   }
-  std::unique_ptr<FrameSet> frames = LoadInput(path, err);
-  if (!frames) return kExitFailed;
-  PrintFrameSetInfo(*frames, out);
+  DocumentState doc;
+  if (!LoadDocument(path, doc, err)) return kExitFailed;
+  PrintDocumentInfo(doc, out);
   return kExitOk;
 }
 

@@ -29,7 +29,7 @@ TEST_P(ArgumentTest, ExitCodeAndMessage) {
   const ArgumentCase& c = GetParam();
   TempDir dir;
   // A valid GIF, so only the argument under test can be at fault.
-  for (const char* name : {"in.gif", "in.png"}) WriteBytes(dir.path() / name, TinyGif());
+  for (const char* name : {"in.gif", "in.png", "in.tif"}) WriteBytes(dir.path() / name, TinyGif());
   std::vector<std::string> args;
   for (const std::string& a : c.args) {
     args.push_back(!a.empty() && a[0] == '@' ? dir / a.substr(1) : a);
@@ -48,7 +48,7 @@ TEST_P(ArgumentTest, ExitCodeAndMessage) {
   } else {
     EXPECT_EQ(r.err, "");
   }
-  EXPECT_EQ(CountEntries(dir.path()), 2);  // nothing but the two inputs
+  EXPECT_EQ(CountEntries(dir.path()), 3);  // nothing but the inputs
 }
 
 const ArgumentCase kArgumentCases[] = {
@@ -62,23 +62,29 @@ const ArgumentCase kArgumentCases[] = {
      {"convert", "@in.gif", "@out.png"},
      2,
      "",
-     "zel-cli: writing .png files is not supported yet; use .gif"},
+     "zel-cli: writing .png files is not supported; use .gif, .bmp, .jpg or .ico"},
     {"ConvertToGifx",
      {"convert", "@in.gif", "@out.gifx"},
      2,
      "",
-     "zel-cli: writing .gifx files is not supported yet; use .gif"},
+     "zel-cli: writing .gifx files is not supported; use .gif, .bmp, .jpg or .ico"},
     {"ConvertToNameWithoutExtension",
      {"convert", "@in.gif", "@out"},
      2,
      "",
-     "not supported yet; use .gif"},
-    {"ConvertFromPng",
-     {"convert", "@in.png", "@out.gif"},
+     "writing extensionless files is not supported"},
+    {"ConvertFromTiff",
+     {"convert", "@in.tif", "@out.gif"},
      2,
      "",
-     "zel-cli: reading .png files is not supported yet"},
-    {"InfoOfPng", {"info", "@in.png"}, 2, "", "zel-cli: reading .png files is not supported yet"},
+     "zel-cli: reading .tif files is not supported; zel-cli reads .gif, .bmp, .jpg and .png"},
+    {"InfoOfTiff", {"info", "@in.tif"}, 2, "", "zel-cli: reading .tif files is not supported"},
+    {"QualityOutOfRange",
+     {"convert", "@in.gif", "@out.jpg", "--quality", "29"},
+     2,
+     "",
+     "--quality needs a number from 30 to 100"},
+    {"QualityWithoutNumber", {"convert", "@in.gif", "@out.jpg", "--quality"}, 2, "", "--quality"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cli, ArgumentTest, testing::ValuesIn(kArgumentCases),
