@@ -30,8 +30,9 @@ PackedDib PackedDib::Allocate(size_t size) {
   return dib;
 }
 
-DibHeader PackedDib::Header() const {
-  const uint8_t* p = bytes_.get();
+DibHeader PackedDib::Header() const { return ParseDibHeader(bytes_.get()); }
+
+DibHeader ParseDibHeader(const uint8_t* p) {
   DibHeader h;
   h.size = ReadLe32(p);
   h.width = static_cast<int32_t>(ReadLe32(p + 4));

@@ -36,6 +36,9 @@ struct DibHeader {
   uint32_t clrImportant = 0;
 };
 
+// The 40-byte information header stored at `p`.
+DibHeader ParseDibHeader(const uint8_t* p);
+
 uint16_t ReadLe16(const uint8_t* p);
 uint32_t ReadLe32(const uint8_t* p);
 void WriteLe16(uint8_t* p, uint16_t v);

@@ -51,16 +51,7 @@ int ParseHeader(const uint8_t* data, size_t size, size_t base, SourceHeader* out
     h.bitCount = ReadLe16(p + 10);
     return kBmpReadOk;
   }
-  h.width = static_cast<int32_t>(ReadLe32(p + 4));
-  h.height = static_cast<int32_t>(ReadLe32(p + 8));
-  h.planes = ReadLe16(p + 12);
-  h.bitCount = ReadLe16(p + 14);
-  h.compression = ReadLe32(p + 16);
-  h.sizeImage = ReadLe32(p + 20);
-  h.xPelsPerMeter = static_cast<int32_t>(ReadLe32(p + 24));
-  h.yPelsPerMeter = static_cast<int32_t>(ReadLe32(p + 28));
-  h.clrUsed = ReadLe32(p + 32);
-  h.clrImportant = ReadLe32(p + 36);
+  h = ParseDibHeader(p);
   if (headerSize > kDibHeaderSize) {
     for (int i = 0; i < 3; ++i) out->masks[i] = ReadLe32(p + 40 + 4 * i);
   }
