@@ -1,11 +1,13 @@
 #include "document/packed_dib.h"
 
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 
 namespace zel {
 
-uint16_t ReadLe16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t ReadLe16(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 uint32_t ReadLe32(const uint8_t* p) {
   return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
          (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
@@ -18,7 +20,9 @@ void WriteLe32(uint8_t* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
-void PackedDib::FreeBlock::operator()(uint8_t* p) const { std::free(p); }
+void PackedDib::FreeBlock::operator()(uint8_t* p) const {
+  std::free(p);
+}
 
 PackedDib PackedDib::Allocate(size_t size) {
   PackedDib dib;
@@ -30,7 +34,9 @@ PackedDib PackedDib::Allocate(size_t size) {
   return dib;
 }
 
-DibHeader PackedDib::Header() const { return ParseDibHeader(bytes_.get()); }
+DibHeader PackedDib::Header() const {
+  return ParseDibHeader(bytes_.get());
+}
 
 DibHeader ParseDibHeader(const uint8_t* p) {
   DibHeader h;
@@ -63,7 +69,9 @@ void PackedDib::SetHeader(const DibHeader& h) {
   WriteLe32(p + 36, h.clrImportant);
 }
 
-uint32_t PackedDib::ColorCount() const { return ColorTableSize(bytes_.get()); }
+uint32_t PackedDib::ColorCount() const {
+  return ColorTableSize(bytes_.get());
+}
 
 size_t PackedDib::PixelOffset() const {
   return ReadLe32(bytes_.get()) + 4 * static_cast<size_t>(ColorCount());
@@ -89,13 +97,20 @@ namespace {
 size_t RowBytes(int bitCount, int32_t width) {
   size_t w = width < 0 ? 0 : static_cast<size_t>(width);
   switch (bitCount) {
-    case 1: return (w + 7) / 8;
-    case 4: return (w + 1) / 2;
-    case 8: return w;
-    case 16: return 2 * w;
-    case 24: return 3 * w;
-    case 32: return 4 * w;
-    default: return 0;
+    case 1:
+      return (w + 7) / 8;
+    case 4:
+      return (w + 1) / 2;
+    case 8:
+      return w;
+    case 16:
+      return 2 * w;
+    case 24:
+      return 3 * w;
+    case 32:
+      return 4 * w;
+    default:
+      return 0;
   }
 }
 
@@ -103,7 +118,12 @@ size_t RowBytes(int bitCount, int32_t width) {
 
 uint32_t RowPadding(int bitCount, int32_t width) {
   switch (bitCount) {
-    case 1: case 4: case 8: case 16: case 24: case 32:
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32:
       return static_cast<uint32_t>((4 - RowBytes(bitCount, width) % 4) % 4);
     default:
       return 0;
@@ -125,11 +145,30 @@ uint32_t ColorTableSize(const uint8_t* header) {
     bits = ReadLe16(header + 14);
   }
   switch (bits) {
-    case 1: return 2;
-    case 4: return 16;
-    case 8: return 256;
-    default: return 0;
+    case 1:
+      return 2;
+    case 4:
+      return 16;
+    case 8:
+      return 256;
+    default:
+      return 0;
   }
+}
+
+bool IsWholePicture(const PackedDib& picture) {
+  if (!picture || picture.size() < kDibHeaderSize) return false;
+  DibHeader h = picture.Header();
+  if (h.size != kDibHeaderSize || h.planes != 1 || h.compression != 0) return false;
+  if (h.width <= 0 || h.height <= 0) return false;
+  if (h.bitCount != 1 && h.bitCount != 4 && h.bitCount != 8 && h.bitCount != 24) return false;
+  uint64_t colors = picture.ColorCount();
+  if ((h.bitCount <= 8 && (colors == 0 || colors > 256)) || (h.bitCount > 8 && colors != 0)) {
+    return false;
+  }
+  uint64_t rows =
+      static_cast<uint64_t>(RowStride(h.bitCount, h.width)) * static_cast<uint64_t>(h.height);
+  return kDibHeaderSize + 4 * colors + rows <= picture.size();
 }
 
 PackedDib DuplicateBlock(const PackedDib& source) {
@@ -190,9 +229,12 @@ bool CheckIndexedLayout(const PackedDib& dib, IndexedLayout* out) {
 
 inline uint8_t IndexAt(const uint8_t* row, int bits, int32_t x) {
   switch (bits) {
-    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case 4: return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
-    default: return row[x];
+    case 1:
+      return (row[x >> 3] >> (7 - (x & 7))) & 1;
+    case 4:
+      return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
+    default:
+      return row[x];
   }
 }
 

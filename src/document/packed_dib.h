@@ -108,6 +108,12 @@ size_t RowStride(int bitCount, int32_t width);
 // else 0. A 12-byte core header counts from its bit count alone.
 uint32_t ColorTableSize(const uint8_t* header);
 
+// True when the block holds a whole uncompressed bottom-up picture of 1, 4, 8 or 24 bits
+// with a 40-byte header, a colour table of at most 256 entries (none above 8 bits) and all
+// its rows: what a picture from outside (clipboard, another program) must be before the
+// program draws or edits it.
+bool IsWholePicture(const PackedDib& picture);
+
 // A copy of the whole block, spare bytes included; null when `source` is null.
 PackedDib DuplicateBlock(const PackedDib& source);
 

@@ -103,6 +103,7 @@ int ReadFile(DocumentState& doc, const std::string& path, char letter, LoadConte
 // may carry its transparent index behind its rows.
 int TakePicture(DocumentState& doc, PackedDib picture, Loaded& out) {
   if (!picture || picture.size() < kDibHeaderSize) return kMsgNoPictureHandedOver;
+  if (!IsWholePicture(picture)) return kMsgBadImageFile;
   if (IsFrameBitmap(picture)) {
     std::unique_ptr<FrameSet> frames = NewTemporarySet(doc);
     if (!frames) return kMsgNoMemory;

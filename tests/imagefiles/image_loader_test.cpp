@@ -161,6 +161,31 @@ TEST_F(LoaderTest, ClipboardPictures) {
   EXPECT_EQ(doc.frameSet->count, 2);
   EXPECT_EQ(doc.frameSet->frame(1).delay, 6);
   EXPECT_EQ(LoadHandedOverPicture(doc, PackedDib(), context), kMsgNoPictureHandedOver);
+
+  // A picture whose header claims more rows than its block holds is refused untouched.
+  struct Lie {
+    const char* name;
+    int32_t width, height;
+    uint16_t bits;
+    uint32_t compression, colors;
+  } lies[] = {{"rows beyond the block", 1000, 1000, 24, 0, 0},
+              {"compressed", 3, 2, 8, 1, 4},
+              {"16 bits", 3, 2, 16, 0, 0},
+              {"300 colours", 3, 2, 8, 0, 300},
+              {"negative width", -3, 2, 8, 0, 4}};
+  for (const Lie& lie : lies) {
+    PackedDib hostile = MakePicture(3, 2, {0, 1, 2, 3, 0, 1}, kFour);
+    DibHeader h = hostile.Header();
+    h.width = lie.width;
+    h.height = lie.height;
+    h.bitCount = lie.bits;
+    h.compression = lie.compression;
+    h.clrUsed = lie.colors;
+    hostile.SetHeader(h);
+    EXPECT_EQ(LoadHandedOverPicture(doc, std::move(hostile), context), kMsgBadImageFile)
+        << lie.name;
+    EXPECT_EQ(doc.kind, ImageKind::kFrameAnimation) << lie.name;
+  }
 }
 
 TEST_F(LoaderTest, BitmapJpegAndFrameBitmapFiles) {
