@@ -10,6 +10,7 @@ ZEL_PACKAGES=(
   g++ cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev libgif-dev
   libjpeg62-turbo-dev libpng-dev zlib1g-dev
+  qt6-base-dev libqt6svg6 fonts-noto-cjk xvfb
   gifsicle imagemagick
 )
 

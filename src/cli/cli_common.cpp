@@ -47,6 +47,7 @@ void PrintUsage(std::FILE* to) {
   std::fputs(
       "usage: zel-cli info FILE\n"
       "       zel-cli convert IN OUT [--quality N]\n"
+      "       zel-cli send FILE\n"
       "       zel-cli --help\n"
       "\n"
       "commands:\n"
@@ -56,9 +57,11 @@ void PrintUsage(std::FILE* to) {
       "             .bmp  a picture as BMP, an animation as a frame bitmap\n"
       "             .jpg  a 24-bit picture; --quality 30..100 (default 75)\n"
       "             .ico  an 8-bit picture of 32 x 32 pixels\n"
+      "  send     open FILE and hand it to the running editor, which shows it; an animation\n"
+      "           goes over whole\n"
       "\n"
-      "exit status: 0 done, 1 a file could not be read or written, 2 bad arguments or a\n"
-      "conversion the picture does not allow\n",
+      "exit status: 0 done, 1 a file could not be read or written or no editor answered,\n"
+      "2 bad arguments or a conversion the picture does not allow\n",
       to);
 }
 

@@ -9,6 +9,7 @@
 #include "cli/cli_common.h"
 #include "cli/convert_command.h"
 #include "cli/info_command.h"
+#include "cli/send_command.h"
 
 int main(int argc, char** argv) {
   using namespace zel::cli;
@@ -24,6 +25,7 @@ int main(int argc, char** argv) {
   }
   if (command == "info") return RunInfoCommand(args, stdout, stderr);
   if (command == "convert") return RunConvertCommand(args, stderr, STDERR_FILENO);
+  if (command == "send") return RunSendCommand(args, stdout, stderr);
   PrintError(stderr, "unknown command '" + command + "'");
   PrintUsage(stderr);
   return kExitUsage;

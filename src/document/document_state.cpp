@@ -82,6 +82,7 @@ void ApplyBackgroundColor(DocumentState& doc) {
   int32_t index = doc.frameSet->transparentIndex;
   if (index < 0) return;
   PaintEntry(doc.currentPicture, index, doc.backgroundColor);
+  PaintEntry(doc.displayPalettePicture, index, doc.backgroundColor);
   if (IsAnimation(doc.kind)) {
     for (int i = 0; i < doc.frameSet->count; ++i) {
       PaintEntry(doc.frameSet->frame(i).image, index, doc.backgroundColor);

@@ -9,6 +9,7 @@
 
 #include "document/frame_set.h"
 #include "document/packed_dib.h"
+#include "document/undo_history.h"
 
 namespace zel {
 
@@ -55,6 +56,7 @@ struct DocumentState {
   int32_t trueColorDisplay = 1;
   uint32_t flags = 0;
   int32_t frameMax = kFrameMaxDefault;
+  UndoHistory undo;
   // Called after the current picture changed, so that a view can repaint.
   std::function<void()> pictureChanged;
 };

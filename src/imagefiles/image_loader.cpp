@@ -24,12 +24,28 @@ struct Loaded {
   bool replacesCurrentFrame = false;
 };
 
-// Pictures of 8 bits or fewer keep only the colours they use; when that fails the picture
-// stays as read.
-void NormalizeSmallDepth(PackedDib& picture) {
-  if (picture.size() < kDibHeaderSize || picture.Header().bitCount > 8) return;
+// Pictures of 8 bits or fewer become 8-bit pictures that keep only the colours they use.
+// That fails only for a pixel beyond the colour table, which has no colour to show: such
+// a picture is refused.
+bool NormalizeSmallDepth(PackedDib& picture) {
+  if (picture.size() < kDibHeaderSize || picture.Header().bitCount > 8) return true;
   PackedDib normal = NormalizeIndexedImage(picture, 256);
-  if (normal) picture = std::move(normal);
+  if (!normal) return false;
+  picture = std::move(normal);
+  return true;
+}
+
+// Every pixel of an 8-bit picture names an entry of its table.
+bool PixelsWithinTable(const PackedDib& picture) {
+  const DibHeader h = picture.Header();
+  const uint32_t colors = picture.ColorCount();
+  for (int32_t y = 0; y < h.height; ++y) {
+    const uint8_t* row = picture.Row(y);
+    for (int32_t x = 0; x < h.width; ++x) {
+      if (row[x] >= colors) return false;
+    }
+  }
+  return true;
 }
 
 // Frames read into a temporary set become either an animation or a single picture.
@@ -67,7 +83,7 @@ int ReadFile(DocumentState& doc, const std::string& path, char letter, LoadConte
         }
       }
       if (ReadBmpFile(out.picture, path) != 0 || !out.picture) return kMsgBadImageFile;
-      NormalizeSmallDepth(out.picture);
+      if (!NormalizeSmallDepth(out.picture)) return kMsgBadImageFile;
       out.kind = ImageKind::kBitmap;
       out.replacesCurrentFrame = doc.frameSet->paletteCount < 0;
       return 0;
@@ -90,7 +106,7 @@ int ReadFile(DocumentState& doc, const std::string& path, char letter, LoadConte
       return 0;
     case 'p':
       if (ReadPngFile(out.picture, path, nullptr) != 0 || !out.picture) return kMsgBadImageFile;
-      NormalizeSmallDepth(out.picture);
+      if (!NormalizeSmallDepth(out.picture)) return kMsgBadImageFile;
       out.kind = ImageKind::kPng;
       if (context.lastImagePath) *context.lastImagePath = path;
       return 0;
@@ -113,9 +129,12 @@ int TakePicture(DocumentState& doc, PackedDib picture, Loaded& out) {
   }
   int32_t trailerIndex = -1;
   if (picture.Header().bitCount == 8 && ReadTransparencyTrailer(picture, &trailerIndex)) {
-    out.transparentIndex = trailerIndex;
-  } else {
-    NormalizeSmallDepth(picture);
+    // The picture keeps its table as it came, so that the index stays right.
+    if (!PixelsWithinTable(picture)) return kMsgBadImageFile;
+    bool inTable = trailerIndex >= 0 && static_cast<uint32_t>(trailerIndex) < picture.ColorCount();
+    out.transparentIndex = inTable ? trailerIndex : -1;
+  } else if (!NormalizeSmallDepth(picture)) {
+    return kMsgBadImageFile;
   }
   out.picture = std::move(picture);
   out.kind = ImageKind::kBitmap;

@@ -162,6 +162,22 @@ TEST_F(LoaderTest, ClipboardPictures) {
   EXPECT_EQ(doc.frameSet->frame(1).delay, 6);
   EXPECT_EQ(LoadHandedOverPicture(doc, PackedDib(), context), kMsgNoPictureHandedOver);
 
+  // Pixels beyond the colour table have no colour: refused, with or without a trailer. A
+  // trailer index beyond the table means no transparency.
+  for (bool trailer : {false, true}) {
+    PackedDib beyond = MakePicture(2, 1, {1, 200}, kFour);
+    if (trailer) {
+      ASSERT_TRUE(WriteTransparencyTrailer(beyond, 1));
+    }
+    EXPECT_EQ(LoadHandedOverPicture(doc, std::move(beyond), context), kMsgBadImageFile);
+    EXPECT_EQ(doc.kind, ImageKind::kFrameAnimation);
+  }
+  PackedDib farIndex = MakePicture(2, 1, {1, 2}, kFour);
+  ASSERT_TRUE(WriteTransparencyTrailer(farIndex, 1000));
+  ASSERT_EQ(LoadHandedOverPicture(doc, std::move(farIndex), context), 0);
+  EXPECT_EQ(doc.frameSet->transparentIndex, -1);
+  ASSERT_EQ(LoadHandedOverPicture(doc, BuildFrameBitmapImage(frames), context), 0);
+
   // A picture whose header claims more rows than its block holds is refused untouched.
   struct Lie {
     const char* name;

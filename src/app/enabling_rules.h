@@ -1,0 +1,38 @@
+// Whether each command is enabled, checked and carried out by this build. The rules read
+// only the document state and the facts gathered in CommandContext, so tests evaluate
+// them without a window.
+#pragma once
+
+#include "app/command_ids.h"
+#include "document/document_state.h"
+
+namespace zel {
+
+struct CommandContext {
+  const DocumentState* doc = nullptr;  // nullptr counts as nothing open
+  bool canUndo = false;                // the undo file is open and holds a snapshot
+  bool clipboardHasPicture = false;    // the clipboard offers a device-independent bitmap
+  bool motionDefinitionsExist = false;
+  bool vantaAvailable = false;  // the sibling maker program exists
+  bool morselReady = false;     // Morsel answered its readiness query with 1
+  bool pictureToolBarVisible = false;
+  bool animationToolBarVisible = false;
+  bool statusBarVisible = false;
+  bool standardToolBarVisible = false;
+};
+
+// The enabling rule of `id`; a command without a rule (and an unknown id) is enabled.
+bool IsCommandEnabled(int id, const CommandContext& ctx);
+
+// The bar toggles (59392, 59393, 32799, 32788) show a check mark while their bar is visible.
+bool IsCommandCheckable(int id);
+bool IsCommandChecked(int id, const CommandContext& ctx);
+
+// Whether this program carries out `id` today. Commands not built yet stay in the menus
+// but are never enabled.
+bool IsCommandBuilt(int id);
+
+// IsCommandBuilt(id) && IsCommandEnabled(id, ctx): what menus and tool bars show.
+bool IsCommandAvailable(int id, const CommandContext& ctx);
+
+}  // namespace zel

@@ -1,0 +1,354 @@
+#include "document/undo_history.h"
+
+#include <fcntl.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <limits>
+#include <new>
+#include <utility>
+
+#include "document/document_state.h"
+
+namespace zel {
+
+static_assert(sizeof(off_t) == 8, "the undo file needs 64-bit file offsets");
+
+namespace {
+
+void WriteLe64(uint8_t* p, uint64_t v) {
+  for (int i = 0; i < 8; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+uint64_t ReadLe64(const uint8_t* p) {
+  uint64_t v = 0;
+  for (int i = 7; i >= 0; --i) v = (v << 8) | p[i];
+  return v;
+}
+
+bool IsKnownKind(uint8_t kind) {
+  switch (static_cast<ImageKind>(kind)) {
+    case ImageKind::kNone:
+    case ImageKind::kGifAnimation:
+    case ImageKind::kFrameAnimation:
+    case ImageKind::kGifPicture:
+    case ImageKind::kBitmap:
+    case ImageKind::kJpeg:
+    case ImageKind::kPng:
+      return true;
+  }
+  return false;
+}
+
+bool PicturePushable(const PackedDib& picture) {
+  return picture.size() <= kUndoMaxPictureBlock && IsWholePicture(picture);
+}
+
+bool WriteAllAt(int fd, const uint8_t* bytes, size_t size, int64_t offset) {
+  while (size > 0) {
+    ssize_t n = ::pwrite(fd, bytes, size, static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes += n;
+    size -= static_cast<size_t>(n);
+    offset += n;
+  }
+  return true;
+}
+
+bool ReadAllAt(int fd, uint8_t* bytes, size_t size, int64_t offset) {
+  if (offset < 0) return false;
+  while (size > 0) {
+    ssize_t n = ::pread(fd, bytes, size, static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;  // error, or the file ends early
+    bytes += n;
+    size -= static_cast<size_t>(n);
+    offset += n;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodeUndoRecordTail(int64_t tailOffset, size_t blockSize, const uint8_t* data,
+                                          size_t dataLength, std::optional<int32_t> value) {
+  std::vector<uint8_t> tail;
+  uint32_t mask = 0;
+  uint8_t field[8];
+  if (blockSize > 0) {
+    WriteLe64(field, blockSize);
+    tail.insert(tail.end(), field, field + 8);
+    mask |= kUndoHasPicture;
+  }
+  if (dataLength > 0) {
+    tail.insert(tail.end(), data, data + dataLength);
+    WriteLe64(field, dataLength);
+    tail.insert(tail.end(), field, field + 8);
+    mask |= kUndoHasData;
+  }
+  if (value) {
+    WriteLe32(field, static_cast<uint32_t>(*value));
+    tail.insert(tail.end(), field, field + 4);
+    mask |= kUndoHasValue;
+  }
+  WriteLe32(field, mask);
+  tail.insert(tail.end(), field, field + 4);
+  WriteLe64(field, static_cast<uint64_t>(tailOffset) + tail.size());
+  tail.insert(tail.end(), field, field + 8);
+  return tail;
+}
+
+int64_t DecodeUndoRecord(const UndoReadAt& read, int64_t end, const UndoRecordShape& shape,
+                         UndoRecord& out) {
+  // `pos` walks backwards; every read first checks that it stays at or above offset 0.
+  int64_t pos = end;
+  uint8_t field[8];
+  auto readBack = [&](uint8_t* dest, uint64_t n) {
+    if (pos < 0 || n > static_cast<uint64_t>(pos)) return false;
+    pos -= static_cast<int64_t>(n);
+    return read(pos, dest, static_cast<size_t>(n));
+  };
+
+  if (!readBack(field, 8) || ReadLe64(field) != static_cast<uint64_t>(pos)) return -1;
+  if (!readBack(field, 4)) return -1;
+  uint32_t mask = ReadLe32(field);
+  uint32_t expected = kUndoHasValue | (shape.dataLength > 0 ? kUndoHasData : 0u);
+  if ((mask & ~static_cast<uint32_t>(kUndoHasPicture)) != expected) return -1;
+  if ((mask & kUndoHasPicture) && !shape.picture) return -1;
+
+  if (!readBack(field, 4)) return -1;
+  int32_t value = static_cast<int32_t>(ReadLe32(field));
+
+  std::vector<uint8_t> data;
+  if (mask & kUndoHasData) {
+    if (!readBack(field, 8) || ReadLe64(field) != shape.dataLength) return -1;
+    if (shape.dataLength > kUndoMaxData) return -1;
+    try {
+      data.resize(shape.dataLength);
+    } catch (const std::bad_alloc&) {
+      return -1;
+    }
+    if (!readBack(data.data(), data.size())) return -1;
+  }
+
+  PackedDib picture;
+  if (mask & kUndoHasPicture) {
+    if (!readBack(field, 8)) return -1;
+    uint64_t size = ReadLe64(field);
+    // The block lies below its size field: a size beyond that is damage, whatever it says.
+    if (size < kDibHeaderSize || size > kUndoMaxPictureBlock || size > static_cast<uint64_t>(pos)) {
+      return -1;
+    }
+    picture = PackedDib::Allocate(static_cast<size_t>(size));
+    if (!picture || !readBack(picture.data(), size) || !IsWholePicture(picture)) return -1;
+  }
+
+  out.picture = std::move(picture);
+  out.data = std::move(data);
+  out.value = value;
+  return pos;
+}
+
+UndoHistory::~UndoHistory() {
+  Drop();
+}
+
+void UndoHistory::Drop() {
+  if (fd_ >= 0) ::close(fd_);
+  if (!path_.empty()) ::unlink(path_.c_str());
+  fd_ = -1;
+  end_ = 0;
+  path_.clear();
+}
+
+void UndoHistory::Reset() {
+  Drop();
+  const char* folder = std::getenv("TMPDIR");
+  std::string name = (folder != nullptr && *folder != '\0') ? folder : "/tmp";
+  if (name.back() != '/') name += '/';
+  name += "ZELXXXXXX";
+  // mkostemp creates the file new, readable and writable by the user only.
+  int fd = ::mkostemp(name.data(), O_CLOEXEC);
+  if (fd < 0) return;
+  fd_ = fd;
+  path_ = std::move(name);
+}
+
+bool UndoHistory::Push(const PackedDib* picture, const uint8_t* data, size_t dataLength,
+                       int32_t value) {
+  if (fd_ < 0) return false;
+  size_t blockSize = 0;
+  if (picture != nullptr && *picture) {
+    if (!PicturePushable(*picture)) return false;
+    blockSize = picture->size();
+  }
+  if (dataLength > kUndoMaxData) return false;
+  std::vector<uint8_t> tail;
+  try {
+    tail = EncodeUndoRecordTail(end_ + static_cast<int64_t>(blockSize), blockSize, data, dataLength,
+                                value);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  if (static_cast<uint64_t>(std::numeric_limits<int64_t>::max() - end_) < blockSize + tail.size()) {
+    return false;
+  }
+  if (blockSize > 0 && !WriteAllAt(fd_, picture->data(), blockSize, end_)) return false;
+  int64_t tailOffset = end_ + static_cast<int64_t>(blockSize);
+  if (!WriteAllAt(fd_, tail.data(), tail.size(), tailOffset)) return false;
+  end_ = tailOffset + static_cast<int64_t>(tail.size());
+  return true;
+}
+
+bool UndoHistory::SaveFrames(const DocumentState& doc) {
+  const FrameSet& frames = *doc.frameSet;
+  if (frames.count < 0 || frames.count > frames.capacity()) return false;
+  for (int i = frames.count - 1; i >= 0; --i) {
+    const Frame& frame = frames.frame(i);
+    if (!Push(&frame.image, nullptr, 0, frame.delay)) return false;
+  }
+  return Push(nullptr, nullptr, 0, frames.count);
+}
+
+void UndoHistory::TakeSnapshot(const DocumentState& doc, int32_t undoClass) {
+  if (fd_ < 0) return;
+  bool ok = true;
+  switch (undoClass) {
+    case kUndoEdit:
+    case kUndoTransform:
+    case kUndoConvert:
+    case kUndoMakeAnime: {
+      if (!doc.frameSet) {
+        ok = false;
+        break;
+      }
+      if (undoClass != kUndoMakeAnime && IsAnimation(doc.kind)) ok = SaveFrames(doc);
+      const PackedDib& picture = undoClass == kUndoTransform ? doc.toolSource : doc.currentPicture;
+      uint8_t kind = static_cast<uint8_t>(doc.kind);
+      ok = ok && Push(&picture, &kind, 1, doc.frameSet->transparentIndex);
+      break;
+    }
+    case kUndoColors:
+      ok = doc.frameSet && Push(&doc.currentPicture, nullptr, 0, doc.frameSet->transparentIndex);
+      break;
+    default:
+      break;
+  }
+  if (!ok || !Push(nullptr, nullptr, 0, undoClass)) Drop();
+}
+
+bool UndoHistory::Undo(DocumentState& doc) {
+  if (fd_ < 0 || end_ <= 0) return false;
+  UndoReadAt read = [this](int64_t offset, uint8_t* dest, size_t n) {
+    return ReadAllAt(fd_, dest, n, offset);
+  };
+
+  // Everything the snapshot holds is read before the document is touched, so a damaged
+  // history leaves the document exactly as it was.
+  UndoRecord classRecord;
+  int64_t pos = DecodeUndoRecord(read, end_, {}, classRecord);
+  if (pos < 0) {
+    Drop();
+    return false;
+  }
+  int32_t undoClass = *classRecord.value;
+  bool withKind = false;
+  bool withFrames = false;
+  switch (undoClass) {
+    case kUndoEdit:
+    case kUndoTransform:
+    case kUndoConvert:
+      withFrames = true;
+      withKind = true;
+      break;
+    case kUndoMakeAnime:
+      withKind = true;
+      break;
+    case kUndoColors:
+      break;
+    default:
+      end_ = pos;  // a command without saved state: nothing to restore
+      return true;
+  }
+  if (!doc.frameSet) {
+    Drop();
+    return false;
+  }
+  FrameSet& frameSet = *doc.frameSet;
+
+  UndoRecord state;
+  ImageKind savedKind = doc.kind;
+  std::vector<PackedDib> images;
+  std::vector<int32_t> delays;
+  bool ok = true;
+  try {
+    pos = DecodeUndoRecord(read, pos, {true, withKind ? size_t{1} : size_t{0}}, state);
+    ok = pos >= 0;
+    if (ok && withKind) {
+      ok = IsKnownKind(state.data[0]);
+      savedKind = static_cast<ImageKind>(state.data[0]);
+    }
+    withFrames = withFrames && IsAnimation(savedKind);
+    if (ok && withFrames) {
+      UndoRecord countRecord;
+      pos = DecodeUndoRecord(read, pos, {}, countRecord);
+      int32_t count = pos >= 0 ? *countRecord.value : -1;
+      ok = count >= 0 && count <= frameSet.capacity();
+      if (ok) {
+        images.reserve(static_cast<size_t>(count));
+        delays.reserve(static_cast<size_t>(count));
+      }
+      for (int32_t i = 0; ok && i < count; ++i) {
+        UndoRecord frameRecord;
+        pos = DecodeUndoRecord(read, pos, {true, 0}, frameRecord);
+        ok = pos >= 0;
+        if (ok) {
+          images.push_back(std::move(frameRecord.picture));
+          delays.push_back(*frameRecord.value);
+        }
+      }
+    }
+  } catch (const std::bad_alloc&) {
+    ok = false;
+  }
+  if (!ok) {
+    Drop();
+    return false;
+  }
+
+  const uint32_t busyBefore = doc.flags & kFlagBusy;
+  doc.flags |= kFlagBusy;
+  // The picture goes in first: it is the one step that can still refuse (a palette display
+  // cannot show every picture), and a refusal must leave the document untouched.
+  if (state.picture && !SetCurrentPicture(doc, std::move(state.picture))) {
+    doc.flags = (doc.flags & ~kFlagBusy) | busyBefore;
+    Drop();
+    return false;
+  }
+  end_ = pos;
+  frameSet.transparentIndex = *state.value;
+  if (undoClass == kUndoConvert || undoClass == kUndoMakeAnime) {
+    doc.kind = savedKind;
+    // A single picture keeps no frames.
+    if (!IsAnimation(savedKind)) frameSet.FreeFrames();
+  }
+  if (withFrames) {
+    frameSet.FreeFrames();
+    const int32_t count = static_cast<int32_t>(images.size());
+    for (int32_t i = 0; i < count; ++i) {
+      Frame& frame = frameSet.frame(i);
+      frame.image = std::move(images[static_cast<size_t>(i)]);
+      frame.delay = delays[static_cast<size_t>(i)];
+    }
+    frameSet.count = count;
+  }
+  if (doc.currentFrame < 0 || doc.currentFrame >= frameSet.count) doc.currentFrame = 0;
+  ApplyBackgroundColor(doc);
+  doc.flags = (doc.flags & ~kFlagBusy) | busyBefore;
+  return true;
+}
+
+}  // namespace zel

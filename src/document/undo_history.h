@@ -1,0 +1,111 @@
+// The undo history: snapshots pushed onto a stack of records in one temporary file.
+// Memory holds only the file, its name and the logical end of the stack.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "document/packed_dib.h"
+
+namespace zel {
+
+struct DocumentState;
+
+// Command classes: which state a snapshot keeps.
+enum UndoClass : int32_t {
+  kUndoEdit = 32771,       // frames (animations), state record with the current picture
+  kUndoTransform = 32784,  // frames (animations), state record with the tool's source picture
+  kUndoConvert = 32808,    // frames (animations), state record; undo restores the kind too
+  kUndoColors = 32798,     // the current picture and the transparent index
+  kUndoMakeAnime = 32800,  // state record with the current picture, no frames
+};
+
+class UndoHistory {
+ public:
+  UndoHistory() = default;
+  ~UndoHistory();
+  UndoHistory(const UndoHistory&) = delete;
+  UndoHistory& operator=(const UndoHistory&) = delete;
+
+  // Drops any history and opens a new empty temporary file ("ZEL" prefix in the temporary
+  // folder). A failure leaves undo disabled.
+  void Reset();
+  // Closes and deletes the file; undo is disabled until the next Reset.
+  void Drop();
+
+  bool IsOpen() const { return fd_ >= 0; }
+  // True when the undo command is enabled: the file is open and holds a snapshot.
+  bool CanUndo() const { return fd_ >= 0 && end_ > 0; }
+  int64_t end() const { return end_; }
+  const std::string& path() const { return path_; }
+
+  // Pushes the snapshot of `undoClass` for the document. Does nothing without a file; a
+  // failure drops the history.
+  void TakeSnapshot(const DocumentState& doc, int32_t undoClass);
+  // Restores the most recent snapshot and removes it. False (history dropped) on any
+  // failure or when there is none.
+  bool Undo(DocumentState& doc);
+
+ private:
+  bool Push(const PackedDib* picture, const uint8_t* data, size_t dataLength, int32_t value);
+  bool SaveFrames(const DocumentState& doc);
+
+  int fd_ = -1;
+  int64_t end_ = 0;
+  std::string path_;
+};
+
+// The record layout of the undo file. The file lives only as long as one run of the
+// program, so the layout is the program's own. One record, at rising offsets, every
+// integer little-endian:
+//   [picture block][block size: int64]   when the mask has kUndoHasPicture
+//   [data][data length: int64]           when the mask has kUndoHasData
+//   [value: int32]                       when the mask has kUndoHasValue
+//   [mask: int32][link: int64]
+// `link` is the offset of the link field itself (the record's end minus 8), so a reader
+// going backwards from the end of the stack can tell a record boundary from garbage.
+enum UndoMask : uint32_t {
+  kUndoHasValue = 1,
+  kUndoHasData = 2,
+  kUndoHasPicture = 4,
+};
+
+// A picture block is a whole picture (IsWholePicture) of at most 1 GiB; data is 1 to
+// 65,536 bytes.
+constexpr uint64_t kUndoMaxPictureBlock = uint64_t{1} << 30;
+constexpr size_t kUndoMaxData = 65536;
+
+struct UndoRecord {
+  PackedDib picture;  // null when the record has none
+  std::vector<uint8_t> data;
+  std::optional<int32_t> value;
+};
+
+// What a reader expects of a record: always a value; a picture block that may be present
+// when `picture` is set (and must be absent otherwise); exactly `dataLength` data bytes
+// when that is above 0, no data when it is 0.
+struct UndoRecordShape {
+  bool picture = false;
+  size_t dataLength = 0;
+};
+
+// Reads exactly `n` bytes at file offset `offset`; false when it cannot.
+using UndoReadAt = std::function<bool(int64_t offset, uint8_t* dest, size_t n)>;
+
+// The bytes of a record that follow its picture block: the block size (when `blockSize`
+// is above 0), the data, the value, the mask and the link. `tailOffset` is the file offset
+// at which these bytes go (the record's start plus `blockSize`).
+std::vector<uint8_t> EncodeUndoRecordTail(int64_t tailOffset, size_t blockSize, const uint8_t* data,
+                                          size_t dataLength, std::optional<int32_t> value);
+
+// Reads the record that ends at `end` into `out`. Returns the record's start, which is the
+// new end of the stack, or -1 when the record is damaged, does not have `shape`, reaches
+// below offset 0, or memory is short. Every size is checked before anything is allocated.
+int64_t DecodeUndoRecord(const UndoReadAt& read, int64_t end, const UndoRecordShape& shape,
+                         UndoRecord& out);
+
+}  // namespace zel

@@ -1,0 +1,78 @@
+#include "ui/dialogs/define_dialog.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/settings.h"
+#include "app/startup_rules.h"
+#include "ui/dialogs/file_dialogs.h"
+#include "ui/dialogs/message_box.h"
+
+namespace zel {
+
+DefineDialog::DefineDialog(Settings& settings, QWidget* parent)
+    : QDialog(parent), settings_(settings) {
+  setWindowTitle(QStringLiteral("設定"));
+
+  editorEdit_ = new QLineEdit(QString::fromStdString(settings_.editorPath), this);
+  editorEdit_->setMaxLength(static_cast<int>(kEditorPathMaxChars));
+  editorEdit_->setMinimumWidth(300);
+  browseButton_ = new QPushButton(QStringLiteral("..."), this);
+  browseButton_->setAutoDefault(false);
+  previewCheck_ = new QCheckBox(QStringLiteral("GIF保存時、IEで確認する"), this);
+  previewCheck_->setChecked(settings_.options & kOptionShowAfterGifSave);
+  backgroundCheck_ = new QCheckBox(QStringLiteral("IE確認で、背景画として表示する"), this);
+  backgroundCheck_->setChecked(settings_.options & kOptionBrowserBackground);
+  frameMaxEdit_ = new QLineEdit(QString::number(settings_.frameMax), this);
+  frameMaxEdit_->setMaximumWidth(80);
+  okButton_ = new QPushButton(QStringLiteral("OK"), this);
+  okButton_->setDefault(true);
+  cancelButton_ = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+  cancelButton_->setAutoDefault(false);
+
+  auto* grid = new QGridLayout(this);
+  grid->addWidget(new QLabel(QStringLiteral("編集ﾂｰﾙ"), this), 0, 0);
+  grid->addWidget(editorEdit_, 0, 1);
+  grid->addWidget(browseButton_, 0, 2);
+  grid->addWidget(previewCheck_, 1, 1, 1, 2);
+  grid->addWidget(backgroundCheck_, 2, 1, 1, 2);
+  grid->addWidget(new QLabel(QStringLiteral("フレーム最大値"), this), 3, 0);
+  grid->addWidget(frameMaxEdit_, 3, 1, Qt::AlignLeft);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(okButton_);
+  buttons->addWidget(cancelButton_);
+  grid->addLayout(buttons, 4, 0, 1, 3);
+
+  connect(browseButton_, &QPushButton::clicked, this, &DefineDialog::Browse);
+  connect(okButton_, &QPushButton::clicked, this, &DefineDialog::Ok);
+  connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void DefineDialog::Browse() {
+  std::string path = DefineBrowseInitialPath(editorEdit_->text().toStdString(),
+                                             QCoreApplication::applicationDirPath().toStdString());
+  // Programs on this system carry no ".exe", so every file is offered.
+  if (!ShowOpenImageDialog(this, QString::fromUtf8(kEditorBrowseTitle),
+                           QString::fromUtf8(kEditorBrowseFilter), QStringLiteral("*"), path))
+    return;
+  editorEdit_->setText(QString::fromStdString(path));
+}
+
+void DefineDialog::Ok() {
+  bool changed = ApplyDefineDialog(settings_, editorEdit_->text().toStdString(),
+                                   previewCheck_->isChecked(), backgroundCheck_->isChecked(),
+                                   DialogTextToInt(frameMaxEdit_->text().toStdString()));
+  if (changed) {
+    restartMessageShown_ = true;
+    ShowMessage(this, QString::fromUtf8(kFrameMaxChangedMessage));
+  }
+  accept();
+}
+
+}  // namespace zel

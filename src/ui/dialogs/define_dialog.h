@@ -1,0 +1,47 @@
+// The settings dialog "設定": the external picture editor, the two browser-preview options
+// and the frame maximum.
+#pragma once
+
+#include <QDialog>
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+
+namespace zel {
+
+struct Settings;
+
+class DefineDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  DefineDialog(Settings& settings, QWidget* parent);
+
+  // True once OK changed the frame maximum and the restart message was shown.
+  bool RestartMessageShown() const { return restartMessageShown_; }
+
+  QLineEdit* EditorEdit() const { return editorEdit_; }
+  QCheckBox* PreviewCheck() const { return previewCheck_; }
+  QCheckBox* BackgroundCheck() const { return backgroundCheck_; }
+  QLineEdit* FrameMaxEdit() const { return frameMaxEdit_; }
+  QPushButton* BrowseButton() const { return browseButton_; }
+  QPushButton* OkButton() const { return okButton_; }
+  QPushButton* CancelButton() const { return cancelButton_; }
+
+ private:
+  void Browse();
+  void Ok();
+
+  Settings& settings_;
+  bool restartMessageShown_ = false;
+  QLineEdit* editorEdit_ = nullptr;
+  QCheckBox* previewCheck_ = nullptr;
+  QCheckBox* backgroundCheck_ = nullptr;
+  QLineEdit* frameMaxEdit_ = nullptr;
+  QPushButton* browseButton_ = nullptr;
+  QPushButton* okButton_ = nullptr;
+  QPushButton* cancelButton_ = nullptr;
+};
+
+}  // namespace zel

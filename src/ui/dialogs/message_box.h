@@ -1,0 +1,18 @@
+// The program's message boxes: caption "zel", an exclamation icon for messages and a
+// question icon for yes/no questions.
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace zel {
+
+// Shows `text` with an OK button and waits until it is closed.
+void ShowMessage(QWidget* parent, const QString& text);
+// Shows the string-table message `id` (nothing for an unknown number).
+void ShowMessageId(QWidget* parent, int id);
+// Asks `text` with Yes and No; true for Yes.
+bool AskYesNo(QWidget* parent, const QString& text);
+
+}  // namespace zel

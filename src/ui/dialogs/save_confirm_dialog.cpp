@@ -1,0 +1,31 @@
+#include "ui/dialogs/save_confirm_dialog.h"
+
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace zel {
+
+bool AskSaveBeforeClose(QWidget* parent) {
+  QDialog dialog(parent);
+  dialog.setWindowTitle(QStringLiteral("zel - 保存の確認"));
+  auto* save = new QPushButton(QStringLiteral("保存する"), &dialog);
+  save->setDefault(true);
+  auto* discard = new QPushButton(QStringLiteral("保存しない"), &dialog);
+  discard->setAutoDefault(false);
+  QObject::connect(save, &QPushButton::clicked, &dialog, &QDialog::accept);
+  QObject::connect(discard, &QPushButton::clicked, &dialog, &QDialog::reject);
+
+  auto* layout = new QVBoxLayout(&dialog);
+  layout->addWidget(new QLabel(QStringLiteral("編集した内容を保存しますか?"), &dialog));
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(save);
+  buttons->addWidget(discard);
+  layout->addLayout(buttons);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+}  // namespace zel

@@ -1,0 +1,104 @@
+#include "ui/dialogs/save_jpeg_dialog.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+
+#include "app/save_document.h"
+#include "imagefiles/file_names.h"
+#include "resources/string_table.h"
+#include "ui/dialogs/file_dialogs.h"
+#include "ui/dialogs/message_box.h"
+
+namespace zel {
+namespace {
+
+constexpr int kMaxPathBytes = 256;
+constexpr const char* kJpegExtension = "jpg";
+
+}  // namespace
+
+JpegNameDecision DecideJpegOutputName(int outputNameCheck) {
+  switch (outputNameCheck) {
+    case kOutputNameInvalid:
+      return JpegNameDecision::kInvalid;
+    case kOutputNameExists:
+      return JpegNameDecision::kAskOverwrite;
+    default:
+      // A name that cannot be created is left to the writer, which reports the failure.
+      return JpegNameDecision::kWrite;
+  }
+}
+
+int JpegQualityFromField(const QString& fieldText, int spinValue) {
+  bool ok = false;
+  int typed = fieldText.trimmed().toInt(&ok);
+  return ClampJpegQuality(ok ? typed : spinValue);
+}
+
+SaveJpegDialog::SaveJpegDialog(std::string& lastImagePath, int& jpegQuality, QWidget* parent)
+    : QDialog(parent), lastImagePath_(lastImagePath), jpegQuality_(jpegQuality) {
+  setWindowTitle(QStringLiteral("JPEGﾌｧｲﾙ作成"));
+
+  nameEdit_ =
+      new QLineEdit(QString::fromStdString(ReplaceExtension(lastImagePath_, kJpegExtension)), this);
+  nameEdit_->setMaxLength(kMaxPathBytes);
+  nameEdit_->setMinimumWidth(320);
+  browseButton_ = new QPushButton(QStringLiteral("..."), this);
+  browseButton_->setAutoDefault(false);
+  qualitySpin_ = new QSpinBox(this);
+  qualitySpin_->setRange(30, 100);
+  qualitySpin_->setValue(ClampJpegQuality(jpegQuality_));
+  createButton_ = new QPushButton(QStringLiteral("作成"), this);
+  createButton_->setDefault(true);
+  closeButton_ = new QPushButton(QStringLiteral("閉じる"), this);
+  closeButton_->setAutoDefault(false);
+
+  auto* grid = new QGridLayout(this);
+  grid->addWidget(new QLabel(QStringLiteral("JPEGﾌｧｲﾙ名"), this), 0, 0);
+  grid->addWidget(nameEdit_, 0, 1);
+  grid->addWidget(browseButton_, 0, 2);
+  grid->addWidget(new QLabel(QStringLiteral("品質"), this), 1, 0);
+  grid->addWidget(qualitySpin_, 1, 1, Qt::AlignLeft);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(createButton_);
+  buttons->addWidget(closeButton_);
+  grid->addLayout(buttons, 2, 0, 1, 3);
+
+  connect(browseButton_, &QPushButton::clicked, this, &SaveJpegDialog::Browse);
+  connect(createButton_, &QPushButton::clicked, this, &SaveJpegDialog::Create);
+  connect(closeButton_, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void SaveJpegDialog::Browse() {
+  std::string path = ReplaceExtension(nameEdit_->text().toStdString(), kJpegExtension);
+  if (!ShowOpenImageDialog(this, QStringLiteral("保存するJPEGファイルを選択します"),
+                           QStringLiteral("JPEGファイル"), QStringLiteral("*.jpg"), path))
+    return;
+  nameEdit_->setText(QString::fromStdString(ReplaceExtension(path, kJpegExtension)));
+}
+
+void SaveJpegDialog::Create() {
+  lastImagePath_ = nameEdit_->text().toStdString();
+  jpegQuality_ = JpegQualityFromField(qualitySpin_->cleanText(), qualitySpin_->value());
+  qualitySpin_->setValue(jpegQuality_);
+  switch (DecideJpegOutputName(CheckOutputFileName(lastImagePath_))) {
+    case JpegNameDecision::kInvalid:
+      ShowMessageId(this, kMsgBadFileName);
+      return;
+    case JpegNameDecision::kAskOverwrite:
+      if (!AskYesNo(this, QStringLiteral("出力画像ファイルが存在するようです、上書きします。\n"
+                                         "よろしいですか?")))
+        return;
+      break;
+    case JpegNameDecision::kWrite:
+      break;
+  }
+  accept();
+}
+
+}  // namespace zel

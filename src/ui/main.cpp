@@ -1,0 +1,55 @@
+// zel: the animated-GIF editor.
+#include <QApplication>
+#include <QScreen>
+#include <QTimer>
+#include <string>
+#include <vector>
+
+#include "app/startup_rules.h"
+#include "resources/string_table.h"
+#include "ui/dialogs/message_box.h"
+#include "ui/editor_session.h"
+#include "ui/main_window.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  app.setOrganizationName(QStringLiteral("Zel"));
+  app.setApplicationName(QStringLiteral("zel"));
+
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const int depth = screen ? screen->depth() : 24;
+
+  zel::EditorSession session;
+  switch (session.Start(depth >= 15 ? 1 : 0)) {
+    case zel::StartResult::kStarted:
+      break;
+    case zel::StartResult::kAlreadyRunning:
+      zel::ShowMessage(nullptr, QString::fromUtf8(zel::kSecondInstanceMessage));
+      return 1;
+    case zel::StartResult::kNoMemory:
+      zel::ShowMessageId(nullptr, zel::kMsgNoMemory);
+      return 1;
+  }
+
+  std::vector<std::string> arguments;
+  const QStringList qtArguments = app.arguments();  // Qt's own options are already taken out
+  for (qsizetype i = 1; i < qtArguments.size(); ++i) {
+    arguments.push_back(qtArguments.at(i).toStdString());
+  }
+
+  int result;
+  {
+    zel::MainWindow window(session);
+    const std::string later =
+        window.LoadCommandLineFile(zel::EditorSession::CommandLineName(arguments));
+    window.show();
+    // Any other picture named on the command line opens once the window is up, the way the
+    // open command opens it.
+    if (!later.empty()) {
+      QTimer::singleShot(0, &window, [&window, later] { window.OpenFile(later); });
+    }
+    result = app.exec();
+  }
+  session.Shutdown();
+  return result;
+}

@@ -1,0 +1,143 @@
+// The editor's main window: the menus, the three tool bars and the four-pane status bar
+// built from the command data, the view, dropped files, the local socket, and the
+// commands of opening, saving, undo, playback, background colour, bars and help.
+#pragma once
+
+#include <QMainWindow>
+#include <QStringList>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "app/enabling_rules.h"
+#include "app/menu_tree.h"
+#include "ui/command_dispatch.h"
+#include "ui/qt_clipboard.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QSocketNotifier;
+class QTimer;
+class QToolBar;
+
+namespace zel {
+
+class EditorSession;
+class PictureView;
+struct ChannelMessage;
+
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // The session must have started; it outlives the window.
+  explicit MainWindow(EditorSession& session, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  // Step 12 of start-up: an animated GIF named on the command line is loaded now and marks
+  // the document as the command-line one. Any other picture is returned for OpenFile after
+  // the window shows (empty when nothing is left to open).
+  std::string LoadCommandLineFile(const std::string& name);
+
+  // Carries out a command when this build has it and its rule enables it; false otherwise.
+  bool RunCommand(int id);
+  // Whether the command is offered now (built, enabled, handled).
+  bool IsAvailable(int id);
+
+  // The open command once a file is chosen: reset undo, load, then tool bars, status bar,
+  // view, recent files and title. Returns 0 or the message number that was shown.
+  int OpenFile(const std::string& path);
+  // A drop of `paths`: exactly one existing file, and confirmed when a document is open.
+  // True when it was loaded.
+  bool DropFiles(const QStringList& paths);
+  // The save-as-GIF command after the file name is known. True when the file was written.
+  bool SaveGifTo(const std::string& path);
+
+  // The message of a request from another program (identification or picture hand-over).
+  uint32_t HandleInstanceMessage(const ChannelMessage& message);
+
+  // Follows the kind: the animation tool bar for an animation, else the picture tool bar.
+  void ShowToolBarsForKind();
+  void UpdateStatusBar();
+  // Refreshes enabled and checked states; the clipboard is asked only for menus.
+  void UpdateCommandStates(bool includeClipboard);
+
+  // Replacements of the modal questions and messages, for tests. Each is used when set.
+  std::function<bool()> saveConfirmation;        // "保存の確認": true saves
+  std::function<bool(const QString&)> question;  // yes/no questions: true is Yes
+  std::function<void(const QString&)> message;   // message boxes
+
+  PictureView* View() const { return view_; }
+  QToolBar* StandardBar() const { return standardBar_; }
+  QToolBar* PictureBar() const { return pictureBar_; }
+  QToolBar* AnimationBar() const { return animationBar_; }
+  QLabel* KindPane() const { return kindPane_; }
+  QLabel* FramePane() const { return framePane_; }
+  QLabel* SizePane() const { return sizePane_; }
+  QAction* Action(int id) const;
+  QStringList RecentFiles() const { return recentFiles_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  void CreateActions();
+  void CreateMenus();
+  void FillMenu(QMenu* menu, const std::vector<MenuNode>& nodes);
+  void CreateToolBars();
+  QToolBar* MakeToolBar(const QString& title, const QString& objectName,
+                        const std::vector<int>& buttons);
+  void CreateStatusBar();
+  void RegisterCommands();
+  void ListenToChannel();
+  CommandContext MakeContext(bool includeClipboard);
+
+  // After any load that replaced the document.
+  void AfterLoad();
+  void UpdateTitle();
+  void RefreshView();
+
+  void ShowMessageText(const QString& text);
+  void ShowMessageNumber(int id);
+  bool Ask(const QString& text);
+
+  void OpenCommand();
+  void SaveGifCommand();
+  void SaveBitmapCommand();
+  void MakeIconCommand();
+  void SaveJpegCommand();
+  void UndoCommand();
+  void BackgroundColorCommand();
+  void ShowPopup(const std::vector<int>& entries);
+  void ToggleBar(QWidget* bar);
+  void HelpCommand();
+  void OpenRecentFile(int id);
+
+  void LoadRecentFiles();
+  void AddRecentFile(const QString& path);
+  void RemoveRecentFile(const QString& path);
+  void StoreRecentFiles();
+  void UpdateRecentActions();
+
+  EditorSession& session_;
+  CommandDispatch dispatch_;
+  QtClipboard clipboard_;
+  std::map<int, QAction*> actions_;
+  QAction* recentPlaceholder_ = nullptr;
+  QStringList recentFiles_;
+  PictureView* view_ = nullptr;
+  QToolBar* standardBar_ = nullptr;
+  QToolBar* pictureBar_ = nullptr;
+  QToolBar* animationBar_ = nullptr;
+  QLabel* kindPane_ = nullptr;
+  QLabel* framePane_ = nullptr;
+  QLabel* sizePane_ = nullptr;
+  QTimer* stateTimer_ = nullptr;
+  QSocketNotifier* channelNotifier_ = nullptr;
+};
+
+}  // namespace zel

@@ -1,0 +1,158 @@
+// `zel-cli send` against a socket served in this test process, the way the editor serves it.
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/instance_messages.h"
+#include "cli_runner.h"
+#include "document/document_state.h"
+#include "imagefiles/image_loader.h"
+#include "platform/instance_lock.h"
+#include "platform/local_channel.h"
+#include "resources/string_table.h"
+#include "support/gif_builder.h"
+
+namespace zel::clitest {
+namespace {
+
+const std::vector<testing::Rgb> kFour = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+
+// Serves the socket on a thread and keeps what arrived; answers hand-overs with 1.
+class Editor {
+ public:
+  explicit Editor(const std::string& socketPath) {
+    listening_ = server_.Listen(socketPath);
+    if (!listening_) return;
+    thread_ = std::thread([this] {
+      auto handler = [this](const ChannelMessage& m) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        received_.push_back(m);
+        return IsPictureHandOver(m) ? 1u : 0u;
+      };
+      while (!stop_) {
+        pollfd p{server_.ListeningFd(), POLLIN, 0};
+        if (::poll(&p, 1, 20) > 0) server_.AcceptAndServeOne(handler);
+      }
+    });
+  }
+  ~Editor() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+  }
+  bool listening() const { return listening_; }
+  std::vector<ChannelMessage> Received() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return received_;
+  }
+
+ private:
+  LocalChannelServer server_;
+  bool listening_ = false;
+  std::atomic<bool> stop_{false};
+  std::mutex mutex_;
+  std::vector<ChannelMessage> received_;
+  std::thread thread_;
+};
+
+class SendTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* old = std::getenv("XDG_RUNTIME_DIR");
+    if (old) oldRuntime_ = old;
+    ::setenv("XDG_RUNTIME_DIR", runtime_.path().c_str(), 1);
+    std::optional<std::string> folder = InstanceFolder(true);
+    ASSERT_TRUE(folder);
+    socketPath_ = *folder + kInstanceSocketName;
+    animation_ = files_ / "anim.gif";
+    WriteBytes(animation_, testing::GifBuilder(3, 2, kFour, 0)
+                               .Looping()
+                               .Control(0x04, 10, 0)
+                               .Image(0, 0, 3, 2, {0, 1, 2, 3, 2, 1})
+                               .Control(0x04, 30, 0)
+                               .Image(0, 0, 3, 2, {3, 3, 1, 0, 0, 2})
+                               .Trailer()
+                               .bytes());
+  }
+  void TearDown() override {
+    if (oldRuntime_) {
+      ::setenv("XDG_RUNTIME_DIR", oldRuntime_->c_str(), 1);
+    } else {
+      ::unsetenv("XDG_RUNTIME_DIR");
+    }
+  }
+
+  TempDir runtime_;
+  TempDir files_;
+  std::optional<std::string> oldRuntime_;
+  std::string socketPath_;
+  std::string animation_;
+};
+
+TEST_F(SendTest, HandsTheWholeAnimationToTheRunningEditor) {
+  Editor editor(socketPath_);
+  ASSERT_TRUE(editor.listening());
+  RunResult r = RunCli({"send", animation_});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_NE(r.out.find("sent"), std::string::npos) << r.out;
+
+  std::vector<ChannelMessage> received = editor.Received();
+  ASSERT_EQ(received.size(), 1u);
+  ASSERT_TRUE(IsPictureHandOver(received[0]));
+  DocumentState doc;
+  ASSERT_TRUE(CreateDocumentContainer(doc, 256));
+  LoadContext context;
+  ASSERT_EQ(LoadHandedOverPicture(doc, HandOverPicture(received[0].data), context), 0);
+  EXPECT_EQ(doc.kind, ImageKind::kFrameAnimation);
+  ASSERT_EQ(doc.frameSet->count, 2);
+  EXPECT_EQ(doc.frameSet->frame(1).delay, 30);
+  testing::Rgb c = testing::PixelColor(doc.frameSet->frame(1).image, 0, 0);
+  EXPECT_EQ(c.b, 255);  // colour 3
+}
+
+TEST_F(SendTest, FailsClearlyWhenNoEditorRuns) {
+  // Nothing at the socket path, then a socket left behind by an editor that is gone.
+  for (bool leftBehind : {false, true}) {
+    if (leftBehind) {
+      int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+      sockaddr_un address{};
+      address.sun_family = AF_UNIX;
+      std::strncpy(address.sun_path, socketPath_.c_str(), sizeof address.sun_path - 1);
+      ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+      ::close(fd);
+    }
+    RunResult r = RunCli({"send", animation_});
+    EXPECT_EQ(r.exitCode, 1) << leftBehind;
+    EXPECT_NE(r.err.find("no editor is running"), std::string::npos) << r.err;
+  }
+}
+
+TEST_F(SendTest, ReportsAFileItCannotRead) {
+  Editor editor(socketPath_);
+  ASSERT_TRUE(editor.listening());
+  RunResult missing = RunCli({"send", files_ / "missing.gif"});
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_NE(missing.err.find(MessageText(kMsgBadImageFile)), std::string::npos) << missing.err;
+  RunResult unknown = RunCli({"send", files_ / "notes.txt"});
+  EXPECT_EQ(unknown.exitCode, 2);
+  EXPECT_NE(unknown.err.find(".txt"), std::string::npos) << unknown.err;
+  RunResult noFile = RunCli({"send"});
+  EXPECT_EQ(noFile.exitCode, 2);
+  EXPECT_TRUE(editor.Received().empty());
+}
+
+}  // namespace
+}  // namespace zel::clitest

@@ -1,0 +1,451 @@
+// The real main window, offscreen: loading through the commands' paths, the status panes
+// and tool bars, playback, drops, the local socket, saving and the question on close.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QLabel>
+#include <QThread>
+#include <QToolBar>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <future>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/command_ids.h"
+#include "app/instance_messages.h"
+#include "app/settings.h"
+#include "document/playback.h"
+#include "imagefiles/gif_decoder.h"
+#include "platform/instance_lock.h"
+#include "platform/local_channel.h"
+#include "support/gif_builder.h"
+#include "ui/editor_session.h"
+#include "ui/main_window.h"
+#include "ui/picture_view.h"
+
+namespace zel {
+namespace {
+
+using testing::GifBuilder;
+using testing::Rgb;
+
+const std::vector<Rgb> kColors = {{0, 0, 0},     {255, 0, 0},   {0, 255, 0},   {0, 0, 255},
+                                  {255, 255, 0}, {0, 255, 255}, {255, 0, 255}, {255, 255, 255}};
+
+// Pixels that do not compress to nothing, so that the file passes the 1024-byte quick test.
+std::vector<uint8_t> Noise(int width, int height, int seed) {
+  std::vector<uint8_t> pixels(static_cast<size_t>(width) * height);
+  uint32_t state = 12345u + static_cast<uint32_t>(seed);
+  for (uint8_t& p : pixels) {
+    state = state * 1103515245u + 12345u;
+    p = static_cast<uint8_t>((state >> 16) % kColors.size());
+  }
+  return pixels;
+}
+
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+}
+
+// A looping animation of `frames` frames of 80 x 60, each shown for `delay` hundredths.
+std::string WriteAnimation(const std::string& path, int frames, int delay) {
+  GifBuilder gif(80, 60, kColors);
+  gif.Looping();
+  for (int i = 0; i < frames; ++i)
+    gif.Control(0x04, delay, 0).Image(0, 0, 80, 60, Noise(80, 60, i));
+  WriteBytes(path, gif.Trailer().bytes());
+  return path;
+}
+
+// A single GIF picture of 20 x 10; its top-left pixel is red.
+std::string WritePicture(const std::string& path) {
+  std::vector<uint8_t> pixels = Noise(20, 10, 99);
+  pixels[0] = 1;
+  WriteBytes(path, GifBuilder(20, 10, kColors).Image(0, 0, 20, 10, pixels).Trailer().bytes());
+  return path;
+}
+
+void ProcessEventsFor(int ms) {
+  QElapsedTimer timer;
+  timer.start();
+  while (timer.elapsed() < ms) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    QThread::msleep(1);
+  }
+}
+
+// Runs `work` on another thread while this one serves the window's events.
+template <typename T>
+T WhileServing(std::function<T()> work) {
+  std::packaged_task<T()> task(std::move(work));
+  std::future<T> result = task.get_future();
+  std::thread thread(std::move(task));
+  QElapsedTimer timer;
+  timer.start();
+  while (result.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready &&
+         timer.elapsed() < 5000) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  }
+  thread.join();
+  return result.get();
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  // One private home for the whole program: Qt keeps the settings paths it found first.
+  static void SetUpTestSuite() {
+    root_ = new std::string(testing::MakeTempDir());
+    for (const char* name : {"home", "config", "data", "run", "files"}) {
+      std::filesystem::create_directories(*root_ + "/" + name);
+    }
+    ::chmod((*root_ + "/run").c_str(), 0700);
+    setenv("HOME", (*root_ + "/home").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (*root_ + "/config").c_str(), 1);
+    setenv("XDG_DATA_HOME", (*root_ + "/data").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", (*root_ + "/run").c_str(), 1);
+  }
+
+  void SetUp() override {
+    std::filesystem::remove(SettingsFilePath());
+    Start();
+  }
+
+  void TearDown() override { Stop(); }
+
+  void Start() {
+    session_ = std::make_unique<EditorSession>();
+    ASSERT_EQ(session_->Start(), StartResult::kStarted);
+    window_ = std::make_unique<MainWindow>(*session_);
+    window_->message = [this](const QString& text) { messages_ << text; };
+    window_->question = [this](const QString&) {
+      ++questions_;
+      return answerYes_;
+    };
+    window_->saveConfirmation = [this] {
+      ++saveQuestions_;
+      return answerSave_;
+    };
+    window_->show();
+  }
+
+  void Stop() {
+    window_.reset();
+    session_.reset();
+  }
+
+  static std::string File(const std::string& name) { return *root_ + "/files/" + name; }
+  DocumentState& Doc() { return session_->doc; }
+  std::string Pane(QLabel* pane) { return pane->text().toStdString(); }
+
+  static std::string* root_;
+  std::unique_ptr<EditorSession> session_;
+  std::unique_ptr<MainWindow> window_;
+  QStringList messages_;
+  int questions_ = 0;
+  bool answerYes_ = true;
+  int saveQuestions_ = 0;
+  bool answerSave_ = false;
+};
+
+std::string* MainWindowTest::root_ = nullptr;
+
+TEST_F(MainWindowTest, StartsEmptyWithTheBarsAndCommandsOfNothingOpen) {
+  EXPECT_EQ(window_->windowTitle().toStdString(), "無題 - Zel");
+  EXPECT_TRUE(window_->StandardBar()->isVisible());
+  EXPECT_FALSE(window_->PictureBar()->isVisible());
+  EXPECT_FALSE(window_->AnimationBar()->isVisible());
+  EXPECT_EQ(window_->StandardBar()->windowTitle().toStdString(), "汎用ツール");
+  EXPECT_EQ(window_->AnimationBar()->windowTitle().toStdString(), "アニメツール");
+  struct Case {
+    int id;
+    bool enabled;
+  };
+  for (const Case& c : std::initializer_list<Case>{{kCmdOpen, true},
+                                                   {kCmdSaveGif, false},
+                                                   {kCmdStart, false},
+                                                   {kCmdUndo, false},
+                                                   {kCmdInvertBackground, true},
+                                                   {kCmdRotate, false}}) {  // not built
+    ASSERT_NE(window_->Action(c.id), nullptr) << c.id;
+    EXPECT_EQ(window_->Action(c.id)->isEnabled(), c.enabled) << c.id;
+    EXPECT_EQ(window_->IsAvailable(c.id), c.enabled) << c.id;
+  }
+  EXPECT_FALSE(window_->RunCommand(kCmdRotate));
+  EXPECT_EQ(window_->Action(kCmdOpen)->shortcut().toString().toStdString(), "Ctrl+O");
+
+  // Only one editor per user.
+  EditorSession second;
+  EXPECT_EQ(second.Start(), StartResult::kAlreadyRunning);
+}
+
+TEST_F(MainWindowTest, OpeningAnAnimationShowsItsStateAndTheAnimationBar) {
+  const std::string path = WriteAnimation(File("three.gif"), 3, 10);
+  ASSERT_EQ(window_->OpenFile(path), 0);
+  EXPECT_EQ(Pane(window_->KindPane()), "ｱﾆﾒ");
+  EXPECT_EQ(Pane(window_->FramePane()), "1/3");
+  EXPECT_EQ(Pane(window_->SizePane()), "80,60");
+  EXPECT_TRUE(window_->AnimationBar()->isVisible());
+  EXPECT_FALSE(window_->PictureBar()->isVisible());
+  EXPECT_EQ(window_->windowTitle().toStdString(), "three.gif - Zel");
+  ASSERT_FALSE(window_->RecentFiles().isEmpty());
+  EXPECT_EQ(window_->RecentFiles().front().toStdString(), path);
+  EXPECT_TRUE(window_->Action(kCmdStop)->isEnabled());
+  EXPECT_FALSE(window_->Action(kCmdStart)->isEnabled());  // already playing
+  EXPECT_TRUE(messages_.isEmpty());
+
+  // A picture brings the picture bar back; a broken file shows its message and keeps it.
+  ASSERT_EQ(window_->OpenFile(WritePicture(File("still.gif"))), 0);
+  EXPECT_EQ(Pane(window_->KindPane()), "GIF");
+  EXPECT_EQ(Pane(window_->FramePane()), "INDEX");
+  EXPECT_TRUE(window_->PictureBar()->isVisible());
+  EXPECT_FALSE(window_->AnimationBar()->isVisible());
+  WriteBytes(File("broken.gif"), {'G', 'I', 'F', '8', '9', 'a'});
+  EXPECT_NE(window_->OpenFile(File("broken.gif")), 0);
+  ASSERT_EQ(messages_.size(), 1);
+  EXPECT_EQ(Pane(window_->SizePane()), "20,10");
+}
+
+TEST_F(MainWindowTest, PlaybackAdvancesAndStopStepsOneFrameAtATime) {
+  ASSERT_EQ(window_->OpenFile(WriteAnimation(File("fast.gif"), 3, 1)), 0);
+  int advances = 0;
+  QObject::connect(window_->View(), &PictureView::FrameAdvanced, [&] { ++advances; });
+  ProcessEventsFor(200);
+  // A delay of one hundredth: far more than a handful of moves in 200 ms.
+  EXPECT_GE(advances, 5);
+  EXPECT_EQ(Pane(window_->FramePane()), std::to_string(Doc().currentFrame + 1) + "/3");
+
+  ASSERT_TRUE(window_->RunCommand(kCmdStop));
+  ProcessEventsFor(30);
+  const int stoppedAt = Doc().currentFrame;
+  advances = 0;
+  ProcessEventsFor(100);
+  EXPECT_EQ(advances, 0);
+  for (int step = 1; step <= 3; ++step) {
+    ASSERT_TRUE(window_->RunCommand(kCmdStop));
+    ProcessEventsFor(40);
+    EXPECT_EQ(advances, step);
+    EXPECT_EQ(Doc().currentFrame, (stoppedAt + step) % 3);
+    EXPECT_EQ(Pane(window_->FramePane()), std::to_string(Doc().currentFrame + 1) + "/3");
+  }
+  EXPECT_TRUE(window_->Action(kCmdStart)->isEnabled());
+  advances = 0;
+  ASSERT_TRUE(window_->RunCommand(kCmdStart));
+  ProcessEventsFor(150);
+  EXPECT_GE(advances, 5);
+}
+
+TEST_F(MainWindowTest, ViewPaintsThePictureOnTheBackground) {
+  ASSERT_EQ(window_->OpenFile(WritePicture(File("paint.gif"))), 0);
+  window_->View()->resize(100, 80);
+  auto check = [&](QRgb background) {
+    QImage shot = window_->View()->grab().toImage();
+    ASSERT_GE(shot.width(), 100);
+    EXPECT_EQ(shot.pixel(0, 0), qRgb(255, 0, 0));  // the picture's top-left pixel
+    EXPECT_EQ(shot.pixel(90, 5), background);      // right of the picture
+    EXPECT_EQ(shot.pixel(5, 70), background);      // below it
+  };
+  check(qRgb(0xC0, 0xC0, 0xC0));
+  ASSERT_TRUE(window_->RunCommand(kCmdInvertBackground));
+  EXPECT_EQ(Doc().backgroundColor, 0x3F3F3Fu);
+  check(qRgb(0x3F, 0x3F, 0x3F));
+}
+
+TEST_F(MainWindowTest, ADropLoadsExactlyOneExistingFile) {
+  const QString a = QString::fromStdString(WriteAnimation(File("drop-a.gif"), 2, 5));
+  const QString b = QString::fromStdString(WritePicture(File("drop-b.gif")));
+  EXPECT_FALSE(window_->DropFiles({a, b}));
+  EXPECT_FALSE(window_->DropFiles({QString::fromStdString(File("missing.gif"))}));
+  EXPECT_FALSE(window_->DropFiles({}));
+  EXPECT_EQ(Doc().kind, ImageKind::kNone);
+  EXPECT_EQ(questions_, 0);
+
+  EXPECT_TRUE(window_->DropFiles({a}));  // nothing open: no question
+  EXPECT_EQ(questions_, 0);
+  EXPECT_EQ(Pane(window_->KindPane()), "ｱﾆﾒ");
+  EXPECT_TRUE(window_->AnimationBar()->isVisible());
+
+  answerYes_ = false;  // "この操作は、現在の画像を破棄します。" answered No
+  EXPECT_FALSE(window_->DropFiles({b}));
+  EXPECT_EQ(questions_, 1);
+  EXPECT_EQ(Doc().kind, ImageKind::kGifAnimation);
+  answerYes_ = true;
+  EXPECT_TRUE(window_->DropFiles({b}));
+  EXPECT_EQ(questions_, 2);
+  EXPECT_EQ(Pane(window_->KindPane()), "GIF");
+  EXPECT_TRUE(window_->PictureBar()->isVisible());
+}
+
+TEST_F(MainWindowTest, OtherProgramsReachTheEditorOverTheLocalSocket) {
+  std::optional<std::string> folder = InstanceFolder(false);
+  ASSERT_TRUE(folder);
+  const std::string socket = *folder + kInstanceSocketName;
+  auto send = [&](uint32_t message, uint32_t wParam, std::vector<uint8_t> data) {
+    return WhileServing<std::optional<uint32_t>>(
+        [=] { return SendMessage(socket, message, wParam, 0, data, 3000); });
+  };
+  EXPECT_EQ(send(kMsgIdentify, 1, {}), std::optional<uint32_t>(74));
+  EXPECT_EQ(send(kMsgIdentify, 0, {}), std::optional<uint32_t>(0));
+
+  std::optional<std::vector<uint8_t>> picture =
+      PictureFileAsPackedDib(WritePicture(File("handed.gif")));
+  ASSERT_TRUE(picture);
+  ASSERT_GT(picture->size(), 1024u);
+  // Exactly 1024 bytes is not a picture hand-over.
+  std::vector<uint8_t> short1024(picture->begin(), picture->begin() + 1024);
+  send(kMsgCopyData, kPictureDataIdentifier, short1024);
+  EXPECT_EQ(Doc().kind, ImageKind::kNone);
+
+  EXPECT_EQ(send(kMsgCopyData, kPictureDataIdentifier, *picture), std::optional<uint32_t>(1));
+  EXPECT_EQ(Doc().kind, ImageKind::kBitmap);
+  EXPECT_EQ(Pane(window_->KindPane()), "BMP");
+  EXPECT_EQ(Pane(window_->SizePane()), "20,10");
+  EXPECT_TRUE(window_->PictureBar()->isVisible());
+
+  // Garbage with the right identifier and size leaves the document alone.
+  send(kMsgCopyData, kPictureDataIdentifier, std::vector<uint8_t>(2000, 0xAB));
+  EXPECT_EQ(Doc().kind, ImageKind::kBitmap);
+  EXPECT_EQ(Doc().width, 20);
+}
+
+// The colours of every pixel of every frame, with the delays.
+struct Frames {
+  std::vector<std::vector<QRgb>> pixels;
+  std::vector<int> delays;
+  bool operator==(const Frames&) const = default;
+};
+
+Frames ReadFrames(const std::string& path) {
+  FrameSet set(256);
+  Frames out;
+  if (!LoadGifAnimation(path, set, 256)) return out;
+  for (int i = 0; i < set.count; ++i) {
+    QImage image = ImageFromPackedDib(set.frame(i).image);
+    std::vector<QRgb> pixels;
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) pixels.push_back(image.pixel(x, y));
+    }
+    out.pixels.push_back(pixels);
+    out.delays.push_back(set.frame(i).delay);
+  }
+  return out;
+}
+
+TEST_F(MainWindowTest, SaveAsGifWritesAFileThatReadsBackEqual) {
+  const std::string source = WriteAnimation(File("source.gif"), 4, 7);
+  ASSERT_EQ(window_->OpenFile(source), 0);
+  // A last path inside the settings folder is written without a dialog.
+  const std::string target = session_->settingsFolder + "saved.gif";
+  session_->settings.block.lastImagePath = target;
+  ASSERT_TRUE(window_->RunCommand(kCmdSaveGif));
+  EXPECT_TRUE(messages_.isEmpty());
+  Frames written = ReadFrames(target);
+  EXPECT_EQ(written.pixels.size(), 4u);
+  EXPECT_EQ(written.delays, (std::vector<int>{7, 7, 7, 7}));
+  EXPECT_TRUE(written == ReadFrames(source));
+  EXPECT_EQ(Doc().filePath, target);
+  EXPECT_EQ(window_->windowTitle().toStdString(), "saved.gif - Zel");
+
+  // A path that cannot be written shows the GIF write message.
+  EXPECT_FALSE(window_->SaveGifTo(*root_ + "/no-such-folder/x.gif"));
+  ASSERT_EQ(messages_.size(), 1);
+  EXPECT_EQ(messages_.front().toStdString(), "画像ファイルに書き込みできません．");
+
+  // The settings, the last path among them, survive a restart.
+  Stop();
+  Start();
+  EXPECT_EQ(session_->settings.block.lastImagePath, target);
+}
+
+TEST_F(MainWindowTest, TheCommandLineLoadsAnimatedGifsAndHandsOtherFilesOn) {
+  const std::string animation = WriteAnimation(File("cmdline.gif"), 3, 10);
+  const std::string picture = WritePicture(File("cmdline-still.gif"));
+  EXPECT_EQ(window_->LoadCommandLineFile(picture), picture);  // opened later, once
+  EXPECT_EQ(Doc().kind, ImageKind::kNone);
+  EXPECT_EQ(window_->LoadCommandLineFile(animation), "");
+  EXPECT_EQ(Doc().kind, ImageKind::kGifAnimation);
+  EXPECT_EQ(Doc().flags & (kFlagFromCommandLine | kFlagLoaded), kFlagFromCommandLine);
+  EXPECT_TRUE(window_->AnimationBar()->isVisible());
+  EXPECT_EQ(window_->windowTitle().toStdString(), "cmdline.gif - Zel");
+  EXPECT_EQ(EditorSession::CommandLineName({"/a b/c d.gif"}), "/a b/c d.gif");
+  EXPECT_EQ(EditorSession::CommandLineName({"nofullstop"}), "");
+}
+
+TEST_F(MainWindowTest, ClosingAsksToSaveExactlyWhenTheWorkWouldBeLost) {
+  const std::string animation = WriteAnimation(File("close.gif"), 3, 10);
+  const std::string other = WriteAnimation(File("close-other.gif"), 2, 10);
+  struct Case {
+    const char* name;
+    std::function<void()> prepare;
+    bool asks;
+  };
+  const std::vector<Case> cases = {
+      {"nothing open", [] {}, false},
+      {"command-line file only", [&] { window_->LoadCommandLineFile(animation); }, false},
+      {"file opened without command line", [&] { window_->OpenFile(animation); }, false},
+      {"command-line file, then another",
+       [&] {
+         window_->LoadCommandLineFile(animation);
+         window_->OpenFile(other);
+       },
+       true},
+      {"an undo snapshot",
+       [&] {
+         window_->OpenFile(animation);
+         Doc().undo.TakeSnapshot(Doc(), kUndoEdit);
+       },
+       true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Stop();
+    Start();
+    c.prepare();
+    saveQuestions_ = 0;
+    window_->close();
+    EXPECT_EQ(saveQuestions_, c.asks ? 1 : 0);
+  }
+
+  // "保存する" saves as GIF before closing.
+  Stop();
+  Start();
+  window_->LoadCommandLineFile(animation);
+  window_->OpenFile(other);
+  const std::string target = session_->settingsFolder + "on-close.gif";
+  session_->settings.block.lastImagePath = target;
+  answerSave_ = true;
+  window_->close();
+  EXPECT_TRUE(ReadFrames(target) == ReadFrames(other));
+}
+
+TEST_F(MainWindowTest, UndoAndBarTogglesRunFromTheCommandSet) {
+  ASSERT_EQ(window_->OpenFile(WriteAnimation(File("undo.gif"), 3, 10)), 0);
+  EXPECT_FALSE(window_->IsAvailable(kCmdUndo));
+  Doc().undo.TakeSnapshot(Doc(), kUndoEdit);
+  window_->UpdateCommandStates(false);
+  EXPECT_TRUE(window_->Action(kCmdUndo)->isEnabled());
+  ASSERT_TRUE(window_->RunCommand(kCmdUndo));
+  EXPECT_FALSE(window_->Action(kCmdUndo)->isEnabled());
+  EXPECT_EQ(Pane(window_->KindPane()), "ｱﾆﾒ");
+
+  QAction* toggle = window_->Action(kCmdPictureToolBar);
+  EXPECT_FALSE(toggle->isChecked());
+  ASSERT_TRUE(window_->RunCommand(kCmdPictureToolBar));
+  EXPECT_TRUE(window_->PictureBar()->isVisible());
+  EXPECT_TRUE(toggle->isChecked());
+  ASSERT_TRUE(window_->RunCommand(kCmdPictureToolBar));
+  EXPECT_FALSE(window_->PictureBar()->isVisible());
+  EXPECT_FALSE(toggle->isChecked());
+}
+
+}  // namespace
+}  // namespace zel
