@@ -152,6 +152,13 @@ bool IsCommandBuilt(int id) {
     case kCmdStart:
     case kCmdStop:
     case kCmdJump:
+    case kCmdDeleteFrames:
+    case kCmdInsertFrame:
+    case kCmdConvertToPicture:
+    case kCmdMakeFirstFrame:
+    case kCmdRepeatAnimation:
+    case kCmdReverse:
+    case kCmdTimeAdjust:
     case kCmdBackgroundColor:
     case kCmdInvertBackground:
     case kCmdOptions:

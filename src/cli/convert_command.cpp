@@ -16,7 +16,7 @@ namespace {
 struct ConvertArguments {
   std::string input;
   std::string output;
-  int quality = 75;
+  int quality = kDefaultJpegQuality;
 };
 
 bool ParseArguments(const std::vector<std::string>& args, ConvertArguments* parsed,
@@ -28,13 +28,7 @@ bool ParseArguments(const std::vector<std::string>& args, ConvertArguments* pars
         PrintError(err, "--quality needs a number from 30 to 100");
         return false;
       }
-      char* end = nullptr;
-      long q = std::strtol(args[i + 1].c_str(), &end, 10);
-      if (end == args[i + 1].c_str() || *end != '\0' || q < 30 || q > 100) {
-        PrintError(err, "--quality needs a number from 30 to 100, not '" + args[i + 1] + "'");
-        return false;
-      }
-      parsed->quality = static_cast<int>(q);
+      if (!ParseQuality(args[i + 1], &parsed->quality, err)) return false;
       ++i;
       continue;
     }
@@ -73,11 +67,6 @@ std::string RefusalFor(OutputFormat format, const DocumentState& doc) {
   return "unknown format";
 }
 
-int ReportCancelled(const std::string& output, std::FILE* err) {
-  PrintError(err, "cancelled; " + output + " was not changed");
-  return kExitCancelled;
-}
-
 int SaveGif(DocumentState& doc, const std::string& output, std::FILE* err, int progressFd) {
   TerminalProgress progress(progressFd, IsAnimation(doc.kind) ? doc.frameSet->count : 1);
   int result = SaveDocumentAsGif(doc, output, &progress);
@@ -93,22 +82,36 @@ int SaveGif(DocumentState& doc, const std::string& output, std::FILE* err, int p
 
 }  // namespace
 
-int RunConvertCommand(const std::vector<std::string>& args, std::FILE* err, int progressFd) {
-  ConvertArguments parsed;
-  if (!ParseArguments(args, &parsed, err)) return kExitUsage;
-  if (!CheckReadable(parsed.input, err)) return kExitUsage;
-  OutputFormat format = OutputFormatOf(parsed.output);
+bool ParseQuality(const std::string& text, int* quality, std::FILE* err) {
+  char* end = nullptr;
+  long q = std::strtol(text.c_str(), &end, 10);
+  if (end == text.c_str() || *end != '\0' || q < 30 || q > 100) {
+    PrintError(err, "--quality needs a number from 30 to 100, not '" + text + "'");
+    return false;
+  }
+  *quality = static_cast<int>(q);
+  return true;
+}
+
+bool CheckWritableFormat(const std::string& output, std::FILE* err) {
+  if (OutputFormatOf(output) != OutputFormat::kUnknown) return true;
+  PrintError(err, "writing " + DescribeExtension(output) +
+                      " files is not supported; use .gif, .bmp, .jpg or .ico");
+  return false;
+}
+
+int ReportCancelled(const std::string& output, std::FILE* err) {
+  PrintError(err, "cancelled; " + output + " was not changed");
+  return kExitCancelled;
+}
+
+int SaveDocumentTo(DocumentState& doc, const std::string& output, int quality, std::FILE* err,
+                   int progressFd) {
+  OutputFormat format = OutputFormatOf(output);
   if (format == OutputFormat::kUnknown) {
-    PrintError(err, "writing " + DescribeExtension(parsed.output) +
-                        " files is not supported; use .gif, .bmp, .jpg or .ico");
+    CheckWritableFormat(output, err);
     return kExitUsage;
   }
-
-  InterruptCatcher interrupts;
-  DocumentState doc;
-  if (!LoadDocument(parsed.input, doc, err)) return kExitFailed;
-  // Ctrl-C while loading stops before anything is written.
-  if (InterruptCatcher::Take()) return ReportCancelled(parsed.output, err);
   std::string refusal = RefusalFor(format, doc);
   if (!refusal.empty()) {
     PrintError(err, refusal);
@@ -118,26 +121,40 @@ int RunConvertCommand(const std::vector<std::string>& args, std::FILE* err, int 
   int code = 0;
   switch (format) {
     case OutputFormat::kGif:
-      return SaveGif(doc, parsed.output, err, progressFd);
+      return SaveGif(doc, output, err, progressFd);
     case OutputFormat::kBitmap:
-      code = SaveDocumentAsBitmap(doc, parsed.output);
+      code = SaveDocumentAsBitmap(doc, output);
       break;
     case OutputFormat::kJpeg:
-      code = SaveDocumentAsJpeg(doc, parsed.output, parsed.quality);
+      code = SaveDocumentAsJpeg(doc, output, quality);
       break;
     case OutputFormat::kIcon:
-      code = MakeIconFile(doc, parsed.output) ? 0 : -1;
+      code = MakeIconFile(doc, output) ? 0 : -1;
       break;
     case OutputFormat::kUnknown:
       break;
   }
   if (code != 0) {
     const char* text = code >= 500 ? MessageText(code) : nullptr;
-    PrintError(err, std::string(text ? text : kGifWriteFailedText) + " (" + parsed.output +
-                        ", code " + std::to_string(code) + ")");
+    PrintError(err, std::string(text ? text : kGifWriteFailedText) + " (" + output + ", code " +
+                        std::to_string(code) + ")");
     return kExitFailed;
   }
   return kExitOk;
+}
+
+int RunConvertCommand(const std::vector<std::string>& args, std::FILE* err, int progressFd) {
+  ConvertArguments parsed;
+  if (!ParseArguments(args, &parsed, err)) return kExitUsage;
+  if (!CheckReadable(parsed.input, err)) return kExitUsage;
+  if (!CheckWritableFormat(parsed.output, err)) return kExitUsage;
+
+  InterruptCatcher interrupts;
+  DocumentState doc;
+  if (!LoadDocument(parsed.input, doc, err)) return kExitFailed;
+  // Ctrl-C while loading stops before anything is written.
+  if (InterruptCatcher::Take()) return ReportCancelled(parsed.output, err);
+  return SaveDocumentTo(doc, parsed.output, parsed.quality, err, progressFd);
 }
 
 }  // namespace zel::cli

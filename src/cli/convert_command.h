@@ -6,7 +6,26 @@
 #include <string>
 #include <vector>
 
+#include "document/document_state.h"
+
 namespace zel::cli {
+
+constexpr int kDefaultJpegQuality = 75;
+
+// Reads a --quality value (30..100); reports on `err` and returns false when it is not one.
+bool ParseQuality(const std::string& text, int* quality, std::FILE* err);
+
+// Checks that zel-cli writes the format OUT's extension names; reports on `err` when not.
+bool CheckWritableFormat(const std::string& output, std::FILE* err);
+
+// Reports that Ctrl-C stopped the work before `output` was written; returns the exit code.
+int ReportCancelled(const std::string& output, std::FILE* err);
+
+// Saves the document in the format OUT's extension names, as the editor's save commands do:
+// refuses (exit 2) what the format cannot hold, writes atomically, draws the progress bar
+// on `progressFd` when that is a terminal. Returns the exit code.
+int SaveDocumentTo(DocumentState& doc, const std::string& output, int quality, std::FILE* err,
+                   int progressFd);
 
 // Runs the command on its arguments; returns the exit code. The progress bar goes to
 // `progressFd` when that is a terminal.

@@ -8,6 +8,7 @@
 
 #include "cli/cli_common.h"
 #include "cli/convert_command.h"
+#include "cli/edit_command.h"
 #include "cli/info_command.h"
 #include "cli/send_command.h"
 
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
   }
   if (command == "info") return RunInfoCommand(args, stdout, stderr);
   if (command == "convert") return RunConvertCommand(args, stderr, STDERR_FILENO);
+  if (command == "edit") return RunEditCommand(args, stderr, STDERR_FILENO);
   if (command == "send") return RunSendCommand(args, stdout, stderr);
   PrintError(stderr, "unknown command '" + command + "'");
   PrintUsage(stderr);

@@ -12,6 +12,7 @@
 #include <QFontMetrics>
 #include <QIcon>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -33,9 +34,12 @@
 #include "app/settings.h"
 #include "app/startup_rules.h"
 #include "app/status_texts.h"
+#include "document/frame_operations.h"
 #include "document/playback.h"
+#include "document/time_adjustment.h"
 #include "imagefiles/file_names.h"
 #include "imagefiles/image_loader.h"
+#include "platform/clock.h"
 #include "platform/local_channel.h"
 #include "resources/string_table.h"
 #include "ui/dialogs/about_dialog.h"
@@ -48,6 +52,8 @@
 #include "ui/dialogs/progress_window.h"
 #include "ui/dialogs/save_confirm_dialog.h"
 #include "ui/dialogs/save_jpeg_dialog.h"
+#include "ui/dialogs/time_detail_dialog.h"
+#include "ui/dialogs/time_slider_dialog.h"
 #include "ui/editor_session.h"
 #include "ui/picture_view.h"
 
@@ -74,6 +80,12 @@ constexpr const char* kIconFilterName = "アイコンファイル";
 constexpr const char* kGifProgressCaption = "GIFﾌｧｲﾙの作成";
 constexpr const char* kUntitledTitle = "無題";
 constexpr const char* kApplicationTitle = "Zel";
+
+// The delete-frames pop-up and the slider form's prompt.
+constexpr const char* kDeleteCurrentFrameText = "現在のコマを削除する";
+constexpr const char* kDeleteFramesBeforeText = "現在より前の全部を削除する";
+constexpr const char* kDeleteFramesAfterText = "現在より後ろの全部を削除する";
+constexpr const char* kTimeSliderPrompt = "時間調節、ｽﾗｲﾀﾞｰを操作します";
 
 QString Utf8(const char* text) {
   return QString::fromUtf8(text);
@@ -276,6 +288,17 @@ void MainWindow::RegisterCommands() {
     JumpDialog dialog(session_.doc, this);
     dialog.exec();
   });
+  add(kCmdDeleteFrames, &MainWindow::DeleteFramesCommand);
+  dispatch_.Register(kCmdInsertFrame, [this](int) { RunFrameOperation(&InsertFrameCopy); });
+  dispatch_.Register(kCmdConvertToPicture, [this](int) { RunFrameOperation(&ConvertToPicture); });
+  dispatch_.Register(kCmdMakeFirstFrame,
+                     [this](int) { RunFrameOperation(&MakeCurrentFrameFirst); });
+  dispatch_.Register(kCmdRepeatAnimation, [this](int) { RunFrameOperation(&RepeatAnimation); });
+  dispatch_.Register(kCmdReverse, [this](int) {
+    ReverseAnimation(session_.doc, TickCount());
+    AfterFrameChange();
+  });
+  add(kCmdTimeAdjust, &MainWindow::TimeAdjustCommand);
   dispatch_.Register(kCmdInvertBackground, [this](int) {
     InvertBackgroundColor(session_.doc);
     RefreshView();
@@ -617,6 +640,111 @@ void MainWindow::ShowPopup(const std::vector<int>& entries) {
     }
   }
   menu.exec(QCursor::pos());
+}
+
+// --- frame commands and time adjustment ----------------------------------------------------
+
+void MainWindow::AfterFrameChange() {
+  ShowToolBarsForKind();
+  UpdateStatusBar();
+  RefreshView();
+}
+
+void MainWindow::RunFrameOperation(bool (*operation)(DocumentState&)) {
+  operation(session_.doc);
+  AfterFrameChange();
+}
+
+void MainWindow::DeleteFramesCommand() {
+  DocumentState& doc = session_.doc;
+  if (!CanDeleteFrames(doc)) return;
+  QMenu menu(this);
+  auto item = [&menu](const char* text, int number, bool enabled) {
+    QAction* action = menu.addAction(Utf8(text));
+    action->setData(number);
+    action->setEnabled(enabled);
+  };
+  item(kDeleteCurrentFrameText, kDeleteCurrentFrameItem, true);
+  menu.addSeparator();
+  item(kDeleteFramesBeforeText, kDeleteFramesBeforeItem, CanDeleteFramesBefore(doc));
+  item(kDeleteFramesAfterText, kDeleteFramesAfterItem, CanDeleteFramesAfter(doc));
+
+  int choice = 0;
+  if (deleteFramesChoice) {
+    choice = deleteFramesChoice(menu);
+  } else if (QAction* chosen = menu.exec(QCursor::pos())) {
+    choice = chosen->data().toInt();
+  }
+  // Only an item the menu offered counts.
+  bool offered = false;
+  for (QAction* action : menu.actions()) {
+    if (!action->isSeparator() && action->isEnabled() && action->data().toInt() == choice) {
+      offered = true;
+    }
+  }
+  if (!offered) return;
+  switch (choice) {
+    case kDeleteCurrentFrameItem:
+      DeleteCurrentFrame(doc);
+      break;
+    case kDeleteFramesBeforeItem:
+      DeleteFramesBefore(doc);
+      break;
+    case kDeleteFramesAfterItem:
+      DeleteFramesAfter(doc);
+      break;
+    default:
+      return;
+  }
+  AfterFrameChange();
+}
+
+void MainWindow::TimeAdjustCommand() {
+  // Tool mode: the three bars go away while the times are adjusted.
+  QToolBar* const bars[] = {standardBar_, pictureBar_, animationBar_};
+  bool visible[3];
+  for (int i = 0; i < 3; ++i) {
+    visible[i] = bars[i]->isVisibleTo(this);
+    if (visible[i]) bars[i]->hide();
+  }
+  // The view takes the bars' room now, before a form is placed along it.
+  layout()->activate();
+  RefreshView();
+
+  uint32_t& options = session_.settings.block.options;
+  for (;;) {
+    int result;
+    if ((options & kOptionTimeSlider) == 0) {
+      TimeDetailDialog dialog(session_.doc, this);
+      result = dialog.exec();
+    } else {
+      result = RunSliderTimeForm();
+    }
+    if (result != kTimeFormSwitch) break;
+    options ^= kOptionTimeSlider;
+  }
+
+  for (int i = 0; i < 3; ++i) {
+    if (visible[i]) bars[i]->show();
+  }
+  layout()->activate();
+  RefreshView();
+}
+
+int MainWindow::RunSliderTimeForm() {
+  QStatusBar* bar = statusBar();
+  const QString savedPrompt = bar->currentMessage();
+  const QString savedSize = sizePane_->text();
+  bar->showMessage(Utf8(kTimeSliderPrompt));
+  const bool floats = standardBar_->isFloating();
+  const int result = RunTimeSliderForm(session_.doc, view_, floats, this);
+  if (savedPrompt.isEmpty()) {
+    bar->clearMessage();
+  } else {
+    bar->showMessage(savedPrompt);
+  }
+  sizePane_->setText(savedSize);
+  return result;
 }
 
 void MainWindow::ToggleBar(QWidget* bar) {

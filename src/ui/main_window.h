@@ -1,6 +1,7 @@
 // The editor's main window: the menus, the three tool bars and the four-pane status bar
 // built from the command data, the view, dropped files, the local socket, and the
-// commands of opening, saving, undo, playback, background colour, bars and help.
+// commands of opening, saving, undo, playback, frames, time adjustment, background colour,
+// bars and help.
 #pragma once
 
 #include <QMainWindow>
@@ -27,6 +28,7 @@ namespace zel {
 class EditorSession;
 class PictureView;
 struct ChannelMessage;
+struct DocumentState;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -68,6 +70,14 @@ class MainWindow : public QMainWindow {
   std::function<bool()> saveConfirmation;        // "保存の確認": true saves
   std::function<bool(const QString&)> question;  // yes/no questions: true is Yes
   std::function<void(const QString&)> message;   // message boxes
+  // The delete-frames pop-up, built and ready: returns the number of the chosen item
+  // (kDeleteCurrentFrameItem, kDeleteFramesBeforeItem, kDeleteFramesAfterItem) or 0 when
+  // it was dismissed. A grayed item cannot be chosen.
+  std::function<int(QMenu&)> deleteFramesChoice;
+
+  static constexpr int kDeleteFramesBeforeItem = 132;
+  static constexpr int kDeleteFramesAfterItem = 133;
+  static constexpr int kDeleteCurrentFrameItem = 134;
 
   PictureView* View() const { return view_; }
   QToolBar* StandardBar() const { return standardBar_; }
@@ -113,6 +123,12 @@ class MainWindow : public QMainWindow {
   void UndoCommand();
   void BackgroundColorCommand();
   void ShowPopup(const std::vector<int>& entries);
+  void DeleteFramesCommand();
+  // Runs a frame operation, then the tool bars of the kind, the status bar and the view.
+  void RunFrameOperation(bool (*operation)(DocumentState&));
+  void AfterFrameChange();
+  void TimeAdjustCommand();
+  int RunSliderTimeForm();
   void ToggleBar(QWidget* bar);
   void HelpCommand();
   void OpenRecentFile(int id);

@@ -1,0 +1,392 @@
+#include "cli/edit_command.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "cli/cli_common.h"
+#include "cli/convert_command.h"
+#include "cli/interrupt.h"
+#include "document/document_state.h"
+#include "document/frame_operations.h"
+#include "document/time_adjustment.h"
+#include "platform/clock.h"
+#include "resources/string_table.h"
+
+namespace zel::cli {
+namespace {
+
+enum class EditOp {
+  kDeleteFrame,
+  kDeleteBefore,
+  kDeleteAfter,
+  kInsertCopy,
+  kFirst,
+  kToPicture,
+  kRepeat,
+  kReverse,
+  kDelay,
+  kScaleTime,
+};
+
+// What follows an option on the command line.
+enum class ValueKind { kNone, kFrame, kFrameDelay, kPercent };
+
+struct OptionSpec {
+  const char* name;
+  EditOp op;
+  ValueKind value;
+};
+
+constexpr OptionSpec kOptions[] = {
+    {"--delete-frame", EditOp::kDeleteFrame, ValueKind::kFrame},
+    {"--delete-before", EditOp::kDeleteBefore, ValueKind::kFrame},
+    {"--delete-after", EditOp::kDeleteAfter, ValueKind::kFrame},
+    {"--insert-copy", EditOp::kInsertCopy, ValueKind::kFrame},
+    {"--first", EditOp::kFirst, ValueKind::kFrame},
+    {"--to-picture", EditOp::kToPicture, ValueKind::kFrame},
+    {"--repeat", EditOp::kRepeat, ValueKind::kNone},
+    {"--reverse", EditOp::kReverse, ValueKind::kNone},
+    {"--delay", EditOp::kDelay, ValueKind::kFrameDelay},
+    {"--scale-time", EditOp::kScaleTime, ValueKind::kPercent},
+};
+
+struct EditStep {
+  EditOp op = EditOp::kReverse;
+  std::string label;  // the option as the user gave it, for messages
+  int32_t frame = 0;  // 1-based; 0 for every frame (--delay all=T)
+  int64_t value = 0;  // the typed delay, or the percentage
+};
+
+struct EditArguments {
+  std::string input;
+  std::string output;
+  int quality = kDefaultJpegQuality;
+  std::vector<EditStep> steps;
+};
+
+// A run of decimal digits, saturated at 999,999,999 so that later sums cannot overflow.
+bool ParseDigits(const std::string& text, int64_t* value) {
+  if (text.empty()) return false;
+  int64_t v = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    v = std::min<int64_t>(v * 10 + (c - '0'), 999999999);
+  }
+  *value = v;
+  return true;
+}
+
+bool ParseFrameNumber(const std::string& text, int32_t* frame) {
+  int64_t v = 0;
+  if (!ParseDigits(text, &v) || v < 1) return false;
+  *frame = static_cast<int32_t>(std::min<int64_t>(v, INT32_MAX));
+  return true;
+}
+
+// "N=T" or "all=T"; T may be negative (the time box turns it into 0).
+bool ParseFrameDelay(const std::string& text, EditStep* step) {
+  size_t eq = text.find('=');
+  if (eq == std::string::npos) return false;
+  std::string frame = text.substr(0, eq);
+  if (frame == "all") {
+    step->frame = 0;
+  } else if (!ParseFrameNumber(frame, &step->frame)) {
+    return false;
+  }
+  std::string time = text.substr(eq + 1);
+  bool negative = !time.empty() && time[0] == '-';
+  if (!ParseDigits(negative ? time.substr(1) : time, &step->value)) return false;
+  if (negative) step->value = -step->value;
+  return true;
+}
+
+// "150%" or "150".
+bool ParsePercent(const std::string& text, int64_t* percent) {
+  std::string digits = text;
+  if (!digits.empty() && digits.back() == '%') digits.pop_back();
+  return ParseDigits(digits, percent);
+}
+
+const char* ValueHint(ValueKind kind) {
+  switch (kind) {
+    case ValueKind::kFrame:
+      return "a frame number from 1 on";
+    case ValueKind::kFrameDelay:
+      return "FRAME=TIME or all=TIME (TIME in hundredths of a second)";
+    case ValueKind::kPercent:
+      return "a percentage such as 150% (0 or more)";
+    case ValueKind::kNone:
+      break;
+  }
+  return "";
+}
+
+bool ParseValue(const OptionSpec& spec, const std::string& text, EditStep* step) {
+  switch (spec.value) {
+    case ValueKind::kFrame:
+      return ParseFrameNumber(text, &step->frame);
+    case ValueKind::kFrameDelay:
+      return ParseFrameDelay(text, step);
+    case ValueKind::kPercent:
+      return ParsePercent(text, &step->value);
+    case ValueKind::kNone:
+      break;
+  }
+  return true;
+}
+
+bool ParseArguments(const std::vector<std::string>& args, EditArguments* parsed, std::FILE* err) {
+  std::vector<std::string> names;
+  bool haveOutput = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    std::string name = args[i];
+    std::string value;
+    bool inlineValue = false;
+    // "--delay=2=50" and "--output=OUT" work as well as the two-word forms.
+    if (name.rfind("--", 0) == 0 && name.find('=') != std::string::npos) {
+      size_t eq = name.find('=');
+      value = name.substr(eq + 1);
+      name = name.substr(0, eq);
+      inlineValue = true;
+    }
+    auto takeValue = [&](const std::string& hint) {
+      if (inlineValue) return true;
+      if (i + 1 >= args.size()) {
+        PrintError(err, name + " needs " + hint);
+        return false;
+      }
+      value = args[++i];
+      return true;
+    };
+
+    if (name == "-o" || name == "--output") {
+      if (!takeValue("an output file name")) return false;
+      if (haveOutput) {
+        PrintError(err, "give only one output file");
+        return false;
+      }
+      parsed->output = value;
+      haveOutput = true;
+      continue;
+    }
+    if (name == "--quality") {
+      if (!takeValue("a number from 30 to 100")) return false;
+      if (!ParseQuality(value, &parsed->quality, err)) return false;
+      continue;
+    }
+    const OptionSpec* spec = nullptr;
+    for (const OptionSpec& s : kOptions) {
+      if (name == s.name) spec = &s;
+    }
+    if (spec) {
+      EditStep step;
+      step.op = spec->op;
+      step.label = name;
+      if (spec->value == ValueKind::kNone) {
+        if (inlineValue) {
+          PrintError(err, name + " takes no value");
+          return false;
+        }
+      } else {
+        if (!takeValue(ValueHint(spec->value))) return false;
+        if (!ParseValue(*spec, value, &step)) {
+          PrintError(err, name + " needs " + ValueHint(spec->value) + ", not '" + value + "'");
+          return false;
+        }
+        step.label += " " + value;
+      }
+      parsed->steps.push_back(step);
+      continue;
+    }
+    if (name.size() > 1 && name[0] == '-') {
+      PrintError(err, "unknown option '" + args[i] + "' (zel-cli help lists the edit options)");
+      return false;
+    }
+    names.push_back(args[i]);
+  }
+  if (names.size() != 1 || !haveOutput) {
+    if (names.empty()) PrintError(err, "edit needs an input file");
+    if (names.size() > 1) PrintError(err, "edit takes one input file; '" + names[1] + "' is extra");
+    if (!haveOutput) PrintError(err, "edit needs an output file: -o OUT");
+    PrintUsage(err);
+    return false;
+  }
+  parsed->input = names[0];
+  return true;
+}
+
+std::string Frames(int64_t n) {
+  return std::to_string(n) + (n == 1 ? " frame" : " frames");
+}
+
+// Makes frame `frame` (1-based) current with playback stopped, as the editor is when the
+// user has stopped on that frame: the frame commands need it.
+void StopOnFrame(DocumentState& doc, int32_t frame) {
+  doc.flags |= kFlagStopped;
+  doc.flags &= ~kFlagStep;
+  doc.currentFrame = frame - 1;
+  SetCurrentPicture(doc, DuplicateBlock(doc.frameSet->frame(frame - 1).image));
+}
+
+// Why a frame command's precondition does not hold, in the user's terms.
+std::string RefusalOf(const EditStep& step, const DocumentState& doc) {
+  const int32_t count = doc.frameSet->count;
+  const int32_t n = step.frame;
+  switch (step.op) {
+    case EditOp::kDeleteFrame:
+      if (!CanDeleteFrames(doc)) return "the only frame of an animation cannot be deleted";
+      break;
+    case EditOp::kDeleteBefore:
+      if (!CanDeleteFramesBefore(doc)) {
+        if (n == 1) return "there are no frames before frame 1";
+        return "deleting all before frame " + std::to_string(n) +
+               " needs at least two frames before it; use --delete-frame 1";
+      }
+      break;
+    case EditOp::kDeleteAfter:
+      if (!CanDeleteFramesAfter(doc)) {
+        if (n >= count) return "there are no frames after the last frame";
+        return "deleting all after frame " + std::to_string(n) +
+               " needs at least two frames after it; use --delete-frame " + std::to_string(count);
+      }
+      break;
+    case EditOp::kInsertCopy:
+      if (!CanInsertFrameCopy(doc)) {
+        return "an animation of " + Frames(count) + " takes no more frames (at most " +
+               Frames(doc.frameMax - 1) + ")";
+      }
+      break;
+    case EditOp::kFirst:
+      if (!CanMakeCurrentFrameFirst(doc)) return "frame 1 is the first frame already";
+      break;
+    case EditOp::kToPicture:
+      if (!CanConvertToPicture(doc)) return "the animation has no frame to keep";
+      break;
+    case EditOp::kRepeat:
+      if (!CanRepeatAnimation(doc)) {
+        if (count < 2) return "an animation of " + Frames(count) + " cannot be doubled";
+        return "an animation of " + Frames(count) + " cannot be doubled (at most " +
+               Frames(doc.frameMax / 2 - 1) + ")";
+      }
+      break;
+    case EditOp::kReverse:
+      if (!CanReverseAnimation(doc)) return "the animation cannot be reversed";
+      break;
+    case EditOp::kDelay:
+    case EditOp::kScaleTime:
+      if (count < 2) return "the time adjustment needs at least 2 frames";
+      break;
+  }
+  return "";
+}
+
+// --delay N=T as typed into frame N's time box of the detailed dialog (every frame for all).
+void TypeDelay(DocumentState& doc, const EditStep& step) {
+  DetailedTimeModel model(doc);
+  // The time box holds at most 7 characters; the number keeps its sign and size so that
+  // the box clamps it as the editor does.
+  std::string typed = std::to_string(std::clamp<int64_t>(step.value, -999999, 9999999));
+  int32_t first = step.frame == 0 ? 0 : step.frame - 1;
+  int32_t last = step.frame == 0 ? model.Count() - 1 : step.frame - 1;
+  model.ToFirst();
+  for (int32_t frame = first; frame <= last; ++frame) {
+    while (frame >= model.FirstShown() + DetailedTimeModel::kColumns && model.Forward()) {
+    }
+    model.TypeTime(frame - model.FirstShown(), typed);
+  }
+}
+
+// Applies one step; returns the exit code and reports on `err` when it is not kExitOk.
+int ApplyStep(DocumentState& doc, const EditStep& step, const std::string& source, std::FILE* err) {
+  if (!IsAnimation(doc.kind) || !doc.frameSet) {
+    PrintError(err, step.label + " needs an animation; " + source + " is a single picture");
+    return kExitUsage;
+  }
+  const int32_t count = doc.frameSet->count;
+  if (step.frame > count) {
+    PrintError(err, step.label + ": there is no frame " + std::to_string(step.frame) +
+                        "; the animation has " + Frames(count));
+    return kExitUsage;
+  }
+  // The time adjustment works while the animation plays; the frame commands stop it.
+  if (step.frame > 0 && step.op != EditOp::kDelay) StopOnFrame(doc, step.frame);
+  std::string refusal = RefusalOf(step, doc);
+  if (!refusal.empty()) {
+    PrintError(err, step.label + ": " + refusal);
+    return kExitUsage;
+  }
+
+  bool done = true;
+  switch (step.op) {
+    case EditOp::kDeleteFrame:
+      done = DeleteCurrentFrame(doc);
+      break;
+    case EditOp::kDeleteBefore:
+      done = DeleteFramesBefore(doc);
+      break;
+    case EditOp::kDeleteAfter:
+      done = DeleteFramesAfter(doc);
+      break;
+    case EditOp::kInsertCopy:
+      done = InsertFrameCopy(doc);
+      break;
+    case EditOp::kFirst:
+      done = MakeCurrentFrameFirst(doc);
+      break;
+    case EditOp::kToPicture:
+      done = ConvertToPicture(doc);
+      break;
+    case EditOp::kRepeat:
+      done = RepeatAnimation(doc);
+      break;
+    case EditOp::kReverse:
+      done = ReverseAnimation(doc, TickCount());
+      break;
+    case EditOp::kDelay:
+      TypeDelay(doc, step);
+      break;
+    case EditOp::kScaleTime: {
+      SliderTimeModel slider(doc);
+      const int64_t total = slider.saved().Total();
+      const int64_t position = total * step.value / 100;
+      if (position > slider.Maximum()) {
+        int64_t most = total > 0 ? int64_t{slider.Maximum()} * 100 / total : 0;
+        PrintError(err, step.label + ": the slider reaches at most " + std::to_string(most) +
+                            "% of the total time of " + SecondsText(total) + " s");
+        return kExitUsage;
+      }
+      // A slider left where it stands changes nothing (and all delays 0 cannot be scaled).
+      if (position != slider.Position()) slider.MoveTo(static_cast<int32_t>(position));
+      break;
+    }
+  }
+  if (!done) {
+    PrintError(err, step.label + ": " + MessageText(kMsgNoMemory));
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+int RunEditCommand(const std::vector<std::string>& args, std::FILE* err, int progressFd) {
+  EditArguments parsed;
+  if (!ParseArguments(args, &parsed, err)) return kExitUsage;
+  if (!CheckReadable(parsed.input, err)) return kExitUsage;
+  if (!CheckWritableFormat(parsed.output, err)) return kExitUsage;
+
+  InterruptCatcher interrupts;
+  DocumentState doc;
+  if (!LoadDocument(parsed.input, doc, err)) return kExitFailed;
+  std::string source = parsed.input;
+  for (const EditStep& step : parsed.steps) {
+    if (InterruptCatcher::Take()) return ReportCancelled(parsed.output, err);
+    int code = ApplyStep(doc, step, source, err);
+    if (code != kExitOk) return code;
+    if (!IsAnimation(doc.kind)) source = "the result of " + step.label;
+  }
+  if (InterruptCatcher::Take()) return ReportCancelled(parsed.output, err);
+  return SaveDocumentTo(doc, parsed.output, parsed.quality, err, progressFd);
+}
+
+}  // namespace zel::cli

@@ -1,0 +1,33 @@
+// The animation menu's frame commands as operations on the open document. Each takes its
+// undo snapshot, holds playback off with the busy bit while frames move, and moves only the
+// pictures and delays of the frame records.
+#pragma once
+
+#include <cstdint>
+
+namespace zel {
+
+struct DocumentState;
+
+// What each operation needs before it may run (the commands' enabling rules use these).
+bool CanDeleteFrames(const DocumentState& doc);        // animation, count >= 2, valid current
+bool CanDeleteFramesBefore(const DocumentState& doc);  // and currentFrame > 1
+bool CanDeleteFramesAfter(const DocumentState& doc);   // and currentFrame < count - 2
+bool CanInsertFrameCopy(const DocumentState& doc);     // count < frameMax - 1
+bool CanConvertToPicture(const DocumentState& doc);
+bool CanMakeCurrentFrameFirst(const DocumentState& doc);  // 0 < currentFrame < count
+bool CanRepeatAnimation(const DocumentState& doc);        // 2 <= count < frameMax / 2
+bool CanReverseAnimation(const DocumentState& doc);
+
+// Each returns false, changing nothing, when its precondition does not hold or memory is
+// short. `nowTick` is the millisecond tick playback restarts from.
+bool DeleteCurrentFrame(DocumentState& doc);  // two frames: the other one becomes a picture
+bool DeleteFramesBefore(DocumentState& doc);
+bool DeleteFramesAfter(DocumentState& doc);
+bool InsertFrameCopy(DocumentState& doc);
+bool ConvertToPicture(DocumentState& doc);
+bool MakeCurrentFrameFirst(DocumentState& doc);
+bool RepeatAnimation(DocumentState& doc);
+bool ReverseAnimation(DocumentState& doc, uint32_t nowTick);
+
+}  // namespace zel

@@ -1,0 +1,108 @@
+// Time adjustment: the frames' delays changed while the animation keeps playing, either one
+// by one (the detailed form, five frames at a time) or all together with a slider. Both
+// dialog forms drive these models; the dialogs only show them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zel {
+
+struct DocumentState;
+
+// The delays as they were when a form opened; Restore puts them back exactly.
+class SavedDelays {
+ public:
+  explicit SavedDelays(const DocumentState& doc);
+  void Restore(DocumentState& doc) const;
+  const std::vector<int32_t>& delays() const { return delays_; }
+  int64_t Total() const;
+
+ private:
+  std::vector<int32_t> delays_;
+};
+
+// "%1.2f" of hundredths of a second as seconds: 250 -> "2.50".
+std::string SecondsText(int64_t hundredths);
+
+// The slider form: range 0 .. (total < 10 ? 100 : 5 x total), starting at the total; moving
+// it to p scales every delay to trunc(saved[i] x p / total).
+class SliderTimeModel {
+ public:
+  explicit SliderTimeModel(DocumentState& doc);
+  bool Usable() const;  // the animation has at least two frames
+  int32_t Maximum() const;
+  int32_t Position() const { return position_; }
+  std::string Text() const;  // the seconds shown beside the slider
+  void MoveTo(int32_t position);
+  void Cancel();  // every delay back as it was
+  const SavedDelays& saved() const { return saved_; }
+
+ private:
+  DocumentState& doc_;
+  SavedDelays saved_;
+  int64_t total_;
+  int32_t position_;
+};
+
+// The detailed form: five columns from `FirstShown()`, typed times clamped to 0..1000,
+// navigation only with six or more frames.
+class DetailedTimeModel {
+ public:
+  static constexpr int kColumns = 5;
+  static constexpr int32_t kMaxDelay = 1000;
+
+  explicit DetailedTimeModel(DocumentState& doc);
+  bool Usable() const;  // at least two frames
+  int32_t Count() const;
+  int32_t FirstShown() const { return firstShown_; }
+  // Frame index of a column, or -1 beyond the last frame.
+  int32_t FrameOfColumn(int column) const;
+  // Columns from the frame count on are disabled (with 2, 3 or 4 frames).
+  bool ColumnEnabled(int column) const;
+  int32_t DelayOfColumn(int column) const;  // -1 for a column without a frame
+  std::string NumberText(int column) const;  // "%d" of the 1-based frame, "" beyond the end
+  std::string TotalText() const;             // the sum of all delays as seconds
+
+  // The text typed into a column's time box: at most 7 characters read as a decimal
+  // integer; below 0 -> 0, above 1000 -> 1000. The delay changes at once. Returns the text
+  // the box must show (the corrected text, or `typed` itself when it was in range).
+  std::string TypeTime(int column, const std::string& typed);
+  // The spin control of a column moved to `value` (0..1000).
+  void SetTime(int column, int32_t value);
+
+  // Navigation: each returns whether the columns moved.
+  bool Back();     // one frame back
+  bool Forward();  // one frame forward
+  bool ToFirst();  // "|<"
+  bool ToLast();   // ">|"
+
+  void Cancel();  // every delay back as it was
+  const SavedDelays& saved() const { return saved_; }
+
+ private:
+  DocumentState& doc_;
+  SavedDelays saved_;
+  int32_t firstShown_ = 0;
+};
+
+// Where the slider form goes: the strip along the bottom of the view when it fits, else the
+// window form. Rectangles are in screen coordinates.
+struct TimeRect {
+  int32_t x = 0, y = 0, width = 0, height = 0;
+};
+enum class SliderPlacement { kStrip, kWindow };
+struct SliderLayout {
+  SliderPlacement placement = SliderPlacement::kWindow;
+  TimeRect rect;
+};
+// `standardBarFloats` forces the window form. The strip is the view's bottom edge stretched
+// to its width and is refused when the view is narrower than the strip or it would leave the
+// screen; the window form sits 4 pixels right of the view's left edge and 4 below the
+// picture, pulled back inside the screen.
+SliderLayout PlaceSliderForm(const TimeRect& view, const TimeRect& screen, int32_t pictureHeight,
+                             const TimeRect& stripSize, const TimeRect& windowSize,
+                             bool standardBarFloats);
+
+}  // namespace zel
