@@ -45,7 +45,9 @@ int SaveDocumentAsBitmap(DocumentState& doc, const std::string& path) {
   return 0;
 }
 
-int ClampJpegQuality(int quality) { return std::clamp(quality, 30, 100); }
+int ClampJpegQuality(int quality) {
+  return std::clamp(quality, 30, 100);
+}
 
 int SaveDocumentAsJpeg(DocumentState& doc, const std::string& path, int quality) {
   int result = WriteJpegFile(doc.currentPicture, path, ClampJpegQuality(quality));

@@ -17,11 +17,17 @@ bool IsDocumentOpen(const DocumentState& doc) {
   return false;
 }
 
-bool CanSaveAsGif(const DocumentState& doc) { return IsDocumentOpen(doc) && doc.bitCount == 8; }
+bool CanSaveAsGif(const DocumentState& doc) {
+  return IsDocumentOpen(doc) && doc.bitCount == 8;
+}
 
-bool CanSaveAsBitmap(const DocumentState& doc) { return IsDocumentOpen(doc); }
+bool CanSaveAsBitmap(const DocumentState& doc) {
+  return IsDocumentOpen(doc);
+}
 
-bool CanSaveAsJpeg(const DocumentState& doc) { return IsDocumentOpen(doc) && doc.bitCount == 24; }
+bool CanSaveAsJpeg(const DocumentState& doc) {
+  return IsDocumentOpen(doc) && doc.bitCount == 24;
+}
 
 bool CanMakeIcon(const DocumentState& doc) {
   return IsDocumentOpen(doc) && !IsAnimation(doc.kind) && doc.bitCount == 8 && doc.width == 32 &&

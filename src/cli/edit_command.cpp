@@ -121,8 +121,8 @@ const char* ValueHint(ValueKind kind) {
   return "";
 }
 
-bool ParseValue(const OptionSpec& spec, const std::string& text, EditStep* step) {
-  switch (spec.value) {
+bool ParseValue(const OptionSpec& option, const std::string& text, EditStep* step) {
+  switch (option.value) {
     case ValueKind::kFrame:
       return ParseFrameNumber(text, &step->frame);
     case ValueKind::kFrameDelay:
@@ -174,23 +174,23 @@ bool ParseArguments(const std::vector<std::string>& args, EditArguments* parsed,
       if (!ParseQuality(value, &parsed->quality, err)) return false;
       continue;
     }
-    const OptionSpec* spec = nullptr;
+    const OptionSpec* option = nullptr;
     for (const OptionSpec& s : kOptions) {
-      if (name == s.name) spec = &s;
+      if (name == s.name) option = &s;
     }
-    if (spec) {
+    if (option) {
       EditStep step;
-      step.op = spec->op;
+      step.op = option->op;
       step.label = name;
-      if (spec->value == ValueKind::kNone) {
+      if (option->value == ValueKind::kNone) {
         if (inlineValue) {
           PrintError(err, name + " takes no value");
           return false;
         }
       } else {
-        if (!takeValue(ValueHint(spec->value))) return false;
-        if (!ParseValue(*spec, value, &step)) {
-          PrintError(err, name + " needs " + ValueHint(spec->value) + ", not '" + value + "'");
+        if (!takeValue(ValueHint(option->value))) return false;
+        if (!ParseValue(*option, value, &step)) {
+          PrintError(err, name + " needs " + ValueHint(option->value) + ", not '" + value + "'");
           return false;
         }
         step.label += " " + value;

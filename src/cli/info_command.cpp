@@ -10,13 +10,20 @@ namespace {
 
 const char* KindName(ImageKind kind) {
   switch (kind) {
-    case ImageKind::kGifAnimation: return "gif-animation";
-    case ImageKind::kFrameAnimation: return "frame-animation";
-    case ImageKind::kGifPicture: return "gif";
-    case ImageKind::kBitmap: return "bitmap";
-    case ImageKind::kJpeg: return "jpeg";
-    case ImageKind::kPng: return "png";
-    case ImageKind::kNone: break;
+    case ImageKind::kGifAnimation:
+      return "gif-animation";
+    case ImageKind::kFrameAnimation:
+      return "frame-animation";
+    case ImageKind::kGifPicture:
+      return "gif";
+    case ImageKind::kBitmap:
+      return "bitmap";
+    case ImageKind::kJpeg:
+      return "jpeg";
+    case ImageKind::kPng:
+      return "png";
+    case ImageKind::kNone:
+      break;
   }
   return "none";
 }

@@ -8,13 +8,20 @@ bool IsAnimation(ImageKind kind) {
 
 const char* KindLabel(ImageKind kind) {
   switch (kind) {
-    case ImageKind::kGifAnimation: return "ｱﾆﾒ";
-    case ImageKind::kFrameAnimation: return "ﾌﾚｰﾑ";
-    case ImageKind::kGifPicture: return "GIF";
-    case ImageKind::kBitmap: return "BMP";
-    case ImageKind::kJpeg: return "JPEG";
-    case ImageKind::kPng: return "PING";
-    case ImageKind::kNone: break;
+    case ImageKind::kGifAnimation:
+      return "ｱﾆﾒ";
+    case ImageKind::kFrameAnimation:
+      return "ﾌﾚｰﾑ";
+    case ImageKind::kGifPicture:
+      return "GIF";
+    case ImageKind::kBitmap:
+      return "BMP";
+    case ImageKind::kJpeg:
+      return "JPEG";
+    case ImageKind::kPng:
+      return "PING";
+    case ImageKind::kNone:
+      break;
   }
   return " ";
 }

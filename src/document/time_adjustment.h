@@ -61,7 +61,7 @@ class DetailedTimeModel {
   int32_t FrameOfColumn(int column) const;
   // Columns from the frame count on are disabled (with 2, 3 or 4 frames).
   bool ColumnEnabled(int column) const;
-  int32_t DelayOfColumn(int column) const;  // -1 for a column without a frame
+  int32_t DelayOfColumn(int column) const;   // -1 for a column without a frame
   std::string NumberText(int column) const;  // "%d" of the 1-based frame, "" beyond the end
   std::string TotalText() const;             // the sum of all delays as seconds
 

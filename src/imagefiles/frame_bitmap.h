@@ -13,8 +13,7 @@ namespace zel {
 // Writes the file form, in which `backgroundColor` (0x00BBGGRR) replaces the transparent
 // palette entry. Returns 0 or a message number: 504 (no frames, first frame not 8-bit,
 // palette size outside 2..256), 502 (memory), 505 (the file cannot be written).
-int WriteFrameBitmapFile(const std::string& path, const FrameSet& frames,
-                         uint32_t backgroundColor);
+int WriteFrameBitmapFile(const std::string& path, const FrameSet& frames, uint32_t backgroundColor);
 // The in-memory form (a packed picture; the transparent entry is not replaced); null on the
 // same conditions.
 PackedDib BuildFrameBitmapImage(const FrameSet& frames);

@@ -98,7 +98,8 @@ bool ComposeFrames(FrameSet& frames) {
   const int32_t sh = frames.screenHeight;
   if (sw <= 0 || sh <= 0) return false;
   if (static_cast<uint64_t>(RowStride(8, sw)) * static_cast<uint64_t>(sh) *
-          static_cast<uint64_t>(frames.count) > kComposeBudget) {
+          static_cast<uint64_t>(frames.count) >
+      kComposeBudget) {
     return false;
   }
   const uint8_t background = static_cast<uint8_t>(frames.transparentIndex & 0xFF);

@@ -11,7 +11,7 @@
 namespace zel {
 namespace {
 
-constexpr uint8_t kLoopingExtension[15] = {0xFF, 0x0B, 'N', 'E', 'T', 'S', 'C', 'A',
+constexpr uint8_t kLoopingExtension[15] = {0xFF, 0x0B, 'N', 'E', 'T', 'S',  'C', 'A',
                                            'P',  'E',  '2', '.', '0', 0x03, 0x01};
 
 // The graphic control extension waiting for the next image block. Without one, an image

@@ -16,9 +16,9 @@ namespace zel {
 // Result codes of the GIF reader.
 enum GifReadResult : int {
   kGifReadOk = 0,
-  kGifCannotRead = -1,          // the file cannot be opened or read completely
-  kGifBadSignature = -3,        // neither "GIF87a" nor "GIF89a"
-  kGifBadBlock = -4,            // extension runs off the end; image block without palette or size
+  kGifCannotRead = -1,    // the file cannot be opened or read completely
+  kGifBadSignature = -3,  // neither "GIF87a" nor "GIF89a"
+  kGifBadBlock = -4,      // extension runs off the end; image block without palette or size
   kGifNoMemory = -6,
   kGifPictureExtensionRunsOut = -20,  // ReadGifPicture: extension runs off the end
   kGifPictureTrailerFirst = -21,      // ReadGifPicture: trailer before any image
@@ -27,8 +27,8 @@ enum GifReadResult : int {
   kGifPictureNoPalette = -25,
   kGifPictureZeroWidth = -26,
   kGifPictureZeroHeight = -27,
-  kGifBadCodeSize = -28,          // LZW minimum code size outside 2..11
-  kGifBadFirstCode = -29,         // first code after a clear code above the clear code
+  kGifBadCodeSize = -28,   // LZW minimum code size outside 2..11
+  kGifBadFirstCode = -29,  // first code after a clear code above the clear code
   kGifBadPreviousCode = -30,
   kGifBadPreviousCodeNew = -31,
 };

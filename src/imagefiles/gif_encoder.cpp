@@ -12,7 +12,7 @@ namespace zel {
 namespace {
 
 constexpr uint8_t kCommentBlock[7] = {0x21, 0xFE, 0x03, 'Z', 'E', 'L', 0x00};
-constexpr uint8_t kLoopingBlock[19] = {0x21, 0xFF, 0x0B, 'N', 'E', 'T', 'S', 'C', 'A', 'P',
+constexpr uint8_t kLoopingBlock[19] = {0x21, 0xFF, 0x0B, 'N', 'E',  'T',  'S',  'C',  'A', 'P',
                                        'E',  '2',  '.',  '0', 0x03, 0x01, 0x00, 0x00, 0x00};
 
 // An image the writer can read: one plane, 1, 4 or 8 bits, rows inside its block.
@@ -53,8 +53,8 @@ bool ReadLayout(const PackedDib& image, ImageLayout* out) {
 }
 
 struct PaletteSizes {
-  int codeSize = 0;     // k
-  int tableBits = 0;    // t: the colour table holds 2^t entries
+  int codeSize = 0;   // k
+  int tableBits = 0;  // t: the colour table holds 2^t entries
 };
 
 PaletteSizes ComputePaletteSizes(uint32_t colors, int32_t transparentIndex) {
@@ -144,7 +144,8 @@ int BuildFile(const FrameSet& frames, bool rawCodes, ProgressSink* progress, boo
     out.push_back(0);
     if (!localPalettes) AppendColorTable(out, first, sizes.tableBits);
     out.insert(out.end(), kCommentBlock, kCommentBlock + sizeof kCommentBlock);
-    if (frames.count >= 2) out.insert(out.end(), kLoopingBlock, kLoopingBlock + sizeof kLoopingBlock);
+    if (frames.count >= 2)
+      out.insert(out.end(), kLoopingBlock, kLoopingBlock + sizeof kLoopingBlock);
 
     const uint8_t control = static_cast<uint8_t>(0x08 | (transparent >= 0 ? 1 : 0));
     const uint8_t transparentByte = transparent >= 0 ? static_cast<uint8_t>(transparent) : 0;
@@ -166,7 +167,8 @@ int BuildFile(const FrameSet& frames, bool rawCodes, ProgressSink* progress, boo
         out.clear();
         return kGifWriteSizeMismatch;
       }
-      PaletteSizes frameSizes = localPalettes ? ComputePaletteSizes(image.colors, transparent) : sizes;
+      PaletteSizes frameSizes =
+          localPalettes ? ComputePaletteSizes(image.colors, transparent) : sizes;
 
       codes.clear();
       codes.reserve(static_cast<size_t>(image.width) * image.height / 2 + 64);
@@ -177,9 +179,13 @@ int BuildFile(const FrameSet& frames, bool rawCodes, ProgressSink* progress, boo
         return kGifWriteBadImage;
       }
 
-      const uint8_t gce[8] = {0x21, 0xF9, 0x04, control,
+      const uint8_t gce[8] = {0x21,
+                              0xF9,
+                              0x04,
+                              control,
                               static_cast<uint8_t>(frames.frame(i).delay),
-                              static_cast<uint8_t>(frames.frame(i).delay >> 8), transparentByte,
+                              static_cast<uint8_t>(frames.frame(i).delay >> 8),
+                              transparentByte,
                               0x00};
       out.insert(out.end(), gce, gce + 8);
       out.push_back(0x2C);

@@ -13,8 +13,8 @@ namespace zel {
 
 enum GifWriteResult : int {
   kGifWriteOk = 0,
-  kGifWriteFailed = -1,     // the file cannot be created or written
-  kGifWriteBadImage = -4,   // no frames, an image that is not 1, 4 or 8 bits, a frame without pixels
+  kGifWriteFailed = -1,    // the file cannot be created or written
+  kGifWriteBadImage = -4,  // no frames, an image that is not 1, 4 or 8 bits, a frame without pixels
   kGifWriteNoMemory = -6,
   kGifWriteSizeMismatch = -7,  // a frame differs from the first in size or depth
   kGifWriteCancelled = -8,

@@ -28,8 +28,8 @@ class LzwDecoder {
   // Pixels never written stay as they were. When `used` is given, used[i] becomes 1 for
   // every colour index written. Returns 0 or a negative GIF reader code (-6, -28..-31);
   // data that ends early or runs past the picture is not an error.
-  int Decode(const uint8_t* data, size_t size, size_t* pos, const LzwTarget& target,
-             uint8_t* used, const LzwClearHook& onClear = nullptr);
+  int Decode(const uint8_t* data, size_t size, size_t* pos, const LzwTarget& target, uint8_t* used,
+             const LzwClearHook& onClear = nullptr);
 
  private:
   bool GatherSubBlocks(const uint8_t* data, size_t size, size_t* pos);

@@ -78,8 +78,7 @@ int ReadFile(DocumentState& doc, const std::string& path, char letter, LoadConte
         std::unique_ptr<FrameSet> frames = NewTemporarySet(doc);
         if (!frames) return kMsgNoMemory;
         if (ReadFrameBitmapFile(path, *frames) == 0) {
-          return TakeFrames(std::move(frames), ImageKind::kFrameAnimation, ImageKind::kBitmap,
-                            out);
+          return TakeFrames(std::move(frames), ImageKind::kFrameAnimation, ImageKind::kBitmap, out);
         }
       }
       if (ReadBmpFile(out.picture, path) != 0 || !out.picture) return kMsgBadImageFile;
@@ -92,8 +91,8 @@ int ReadFile(DocumentState& doc, const std::string& path, char letter, LoadConte
       std::unique_ptr<FrameSet> frames = NewTemporarySet(doc);
       if (!frames) return kMsgNoMemory;
       if (!LoadGifAnimation(path, *frames, doc.frameMax)) return kMsgBadImageFile;
-      int result = TakeFrames(std::move(frames), ImageKind::kGifAnimation,
-                              ImageKind::kGifPicture, out);
+      int result =
+          TakeFrames(std::move(frames), ImageKind::kGifAnimation, ImageKind::kGifPicture, out);
       if (result == 0 && context.lastImagePath) *context.lastImagePath = path;
       return result;
     }
@@ -198,8 +197,13 @@ int Install(DocumentState& doc, Loaded& loaded, LoadMode mode, const std::string
 char ReaderLetter(const std::string& path) {
   char letter = LoaderLetter(path);
   switch (letter) {
-    case 'b': case 'g': case 'j': case 'p': return letter;
-    default: return 0;
+    case 'b':
+    case 'g':
+    case 'j':
+    case 'p':
+      return letter;
+    default:
+      return 0;
   }
 }
 

@@ -18,7 +18,9 @@ std::string FormatElapsedTime(uint32_t e) {
   return FormatHms(e / 3600000, (e / 60000) % 60, s - (e / 60000) * 60);
 }
 
-std::string FormatSeconds(uint32_t r) { return FormatHms(r / 3600, (r / 60) % 60, r % 60); }
+std::string FormatSeconds(uint32_t r) {
+  return FormatHms(r / 3600, (r / 60) % 60, r % 60);
+}
 
 uint32_t RemainingSeconds(uint32_t percent, uint32_t seconds) {
   if (percent == 0) return 0;

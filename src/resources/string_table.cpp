@@ -4,25 +4,40 @@ namespace zel {
 
 const char* MessageText(int id) {
   switch (id) {
-    case kMsgBadFileName: return "ファイル名が無効です.";
-    case kMsgBadImageFile: return "画像ファイルが壊れているか、ファイルが存在しません.";
-    case kMsgNoMemory: return "メモリが足りないようです.";
-    case kMsgNotFrameBitmap: return "フレームビットマップではありません.";
-    case kMsgOutOfRange: return "設定値が範囲外です.";
-    case kMsgFileError: return "ファイルが異常です.";
-    case kMsgStringError: return "文字列操作の異常です.";
-    case kMsgNotUpdated: return "更新していません.";
-    case kMsgNoPicture: return "画像がありません.";
-    case kMsgCannotConvert: return "データ変換ができません.";
-    case kMsgCannotOpen: return "ファイルがオープンできません.";
+    case kMsgBadFileName:
+      return "ファイル名が無効です.";
+    case kMsgBadImageFile:
+      return "画像ファイルが壊れているか、ファイルが存在しません.";
+    case kMsgNoMemory:
+      return "メモリが足りないようです.";
+    case kMsgNotFrameBitmap:
+      return "フレームビットマップではありません.";
+    case kMsgOutOfRange:
+      return "設定値が範囲外です.";
+    case kMsgFileError:
+      return "ファイルが異常です.";
+    case kMsgStringError:
+      return "文字列操作の異常です.";
+    case kMsgNotUpdated:
+      return "更新していません.";
+    case kMsgNoPicture:
+      return "画像がありません.";
+    case kMsgCannotConvert:
+      return "データ変換ができません.";
+    case kMsgCannotOpen:
+      return "ファイルがオープンできません.";
     case kMsgMonochromeOnly:
       return "サポートしていない画像ﾌｧｲﾙです。\n白黒のビットマップのみサポートしています.";
     case kMsgMotionBitmapError:
       return "移動定義用ビットマップのエラーです。\n移動用のデータが作成できませんでした.";
-    case kMsgTooFewElements: return "要素数が少なすぎます.";
-    case kMsgEnterTitle: return "タイトルを入力してください.";
-    case kMsgDiscardPicture: return "この操作は、現在の画像を破棄します。\n続行してよろしいですか?";
-    default: return nullptr;
+    case kMsgTooFewElements:
+      return "要素数が少なすぎます.";
+    case kMsgEnterTitle:
+      return "タイトルを入力してください.";
+    case kMsgDiscardPicture:
+      return "この操作は、現在の画像を破棄します。\n続行してよろしいですか?";
+    default:
+      return nullptr;
   }
 }
 

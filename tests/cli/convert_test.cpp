@@ -39,9 +39,9 @@ std::unique_ptr<FrameSet> Load(const std::string& gif) {
 
 // The index that shows nothing in a frame: the animation's, or a single picture's own.
 int TransparentIndexOf(const FrameSet& set, int frame) {
-  return set.count == 1 ? set.frame(0).transparentIndex : set.frame(frame).transparentIndex >= 0
-                                                               ? set.transparentIndex
-                                                               : -1;
+  return set.count == 1                           ? set.frame(0).transparentIndex
+         : set.frame(frame).transparentIndex >= 0 ? set.transparentIndex
+                                                  : -1;
 }
 
 // Frame by frame and pixel by pixel, the colours each loaded frame shows. Transparent pixels

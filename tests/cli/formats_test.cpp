@@ -18,20 +18,21 @@ struct FormatCase {
   std::vector<std::string> extra;  // more zel-cli arguments
   int exitCode;
   const char* stderrHas;
-  const char* infoHas;    // a line `zel-cli info OUT` prints, "" when no output
-  int tolerance;          // largest channel difference from the input, -1: do not compare
+  const char* infoHas;  // a line `zel-cli info OUT` prints, "" when no output
+  int tolerance;        // largest channel difference from the input, -1: do not compare
 };
 
-void PrintTo(const FormatCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FormatCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class FormatTest : public testing::TestWithParam<FormatCase> {};
 
 // Pixels as ImageMagick sees them, flattened on white.
 std::string Rgb(const std::string& path) {
   std::string out;
-  EXPECT_TRUE(ImageMagick({path + "[0]", "-background", "white", "-flatten", "-depth", "8",
-                           "rgb:-"},
-                          &out));
+  EXPECT_TRUE(ImageMagick(
+      {path + "[0]", "-background", "white", "-flatten", "-depth", "8", "rgb:-"}, &out));
   return out;
 }
 
@@ -74,27 +75,75 @@ TEST_P(FormatTest, ConvertsOrExplainsWhy) {
 }
 
 const std::vector<std::string> kPhoto = {"-size", "40x30", "plasma:fractal", "-seed", "3"};
-const std::vector<std::string> kFewColours = {"-size", "32x32", "gradient:red-blue", "-colors",
-                                              "16", "-type", "Palette"};
+const std::vector<std::string> kFewColours = {
+    "-size", "32x32", "gradient:red-blue", "-colors", "16", "-type", "Palette"};
 
 const FormatCase kFormatCases[] = {
-    {"JpegToBmp", {"-size", "40x30", "gradient:white-navy", "-quality", "95"}, "in.jpg",
-     "out.bmp", {}, 0, "", "kind         bitmap", 6},
-    {"PngToJpeg", {"-size", "40x30", "gradient:yellow-green"}, "in.png", "out.jpg",
-     {"--quality", "95"}, 0, "", "kind         jpeg", 12},
+    {"JpegToBmp",
+     {"-size", "40x30", "gradient:white-navy", "-quality", "95"},
+     "in.jpg",
+     "out.bmp",
+     {},
+     0,
+     "",
+     "kind         bitmap",
+     6},
+    {"PngToJpeg",
+     {"-size", "40x30", "gradient:yellow-green"},
+     "in.png",
+     "out.jpg",
+     {"--quality", "95"},
+     0,
+     "",
+     "kind         jpeg",
+     12},
     {"PaletteBmpToGif", kFewColours, "in.bmp", "out.gif", {}, 0, "", "format       GIF", 0},
     {"PalettePngToIcon", kFewColours, "in.png", "out.ico", {}, 0, "", "", 0},
     {"GifAnimationToFrameBitmap",
      {"-size", "12x8", "xc:red", "xc:blue", "xc:lime", "-set", "delay", "15", "-loop", "0"},
-     "in.gif", "out.bmp", {}, 0, "", "frames       3", -1},
-    {"TrueColourToGifNeedsFewerColours", {"-size", "40x30", "gradient:red-blue"}, "in.png",
-     "out.gif", {}, 2, "needs an 8-bit picture", "", -1},
-    {"PaletteToJpegNeedsTrueColour", kFewColours, "in.gif", "out.jpg", {}, 2,
-     "JPEG needs a 24-bit picture", "", -1},
-    {"IconNeedsThirtyTwoPixels", {"-size", "33x32", "xc:red", "-type", "Palette"}, "in.bmp",
-     "out.ico", {}, 2, "32 x 32", "", -1},
-    {"OnePixelJpegToBmp", {"-size", "1x1", "xc:red", "-quality", "90"}, "in.jpg", "out.bmp", {}, 0, "",
-     "kind         bitmap", -1},
+     "in.gif",
+     "out.bmp",
+     {},
+     0,
+     "",
+     "frames       3",
+     -1},
+    {"TrueColourToGifNeedsFewerColours",
+     {"-size", "40x30", "gradient:red-blue"},
+     "in.png",
+     "out.gif",
+     {},
+     2,
+     "needs an 8-bit picture",
+     "",
+     -1},
+    {"PaletteToJpegNeedsTrueColour",
+     kFewColours,
+     "in.gif",
+     "out.jpg",
+     {},
+     2,
+     "JPEG needs a 24-bit picture",
+     "",
+     -1},
+    {"IconNeedsThirtyTwoPixels",
+     {"-size", "33x32", "xc:red", "-type", "Palette"},
+     "in.bmp",
+     "out.ico",
+     {},
+     2,
+     "32 x 32",
+     "",
+     -1},
+    {"OnePixelJpegToBmp",
+     {"-size", "1x1", "xc:red", "-quality", "90"},
+     "in.jpg",
+     "out.bmp",
+     {},
+     0,
+     "",
+     "kind         bitmap",
+     -1},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cli, FormatTest, testing::ValuesIn(kFormatCases),
@@ -108,10 +157,14 @@ TEST(FormatInfo, DescribesEveryFormat) {
     std::vector<std::string> make;
     const char* lines[3];
   } cases[] = {
-      {"a.png", {"-size", "7x5", "gradient:red-blue"},
+      {"a.png",
+       {"-size", "7x5", "gradient:red-blue"},
        {"kind         png", "size         7x5", "bits         24"}},
-      {"a.jpg", {"-size", "9x4", "xc:red"}, {"kind         jpeg", "size         9x4", "transparent  -1"}},
-      {"a.bmp", {"-size", "3x2", "xc:red", "-type", "Palette", "-compress", "None"},
+      {"a.jpg",
+       {"-size", "9x4", "xc:red"},
+       {"kind         jpeg", "size         9x4", "transparent  -1"}},
+      {"a.bmp",
+       {"-size", "3x2", "xc:red", "-type", "Palette", "-compress", "None"},
        {"kind         bitmap", "size         3x2", "bits         8"}},
   };
   for (const Case& c : cases) {

@@ -53,7 +53,8 @@ TEST(DocumentState, InstallingAnimationsAndPictures) {
   EXPECT_STREQ(KindLabel(doc.kind), "ｱﾆﾒ");
   EXPECT_TRUE(IsAnimation(doc.kind));
 
-  ASSERT_TRUE(InstallSinglePicture(doc, Picture(1, {{0, 0, 0, 0}, {9, 9, 9, 0}}), ImageKind::kBitmap));
+  ASSERT_TRUE(
+      InstallSinglePicture(doc, Picture(1, {{0, 0, 0, 0}, {9, 9, 9, 0}}), ImageKind::kBitmap));
   EXPECT_EQ(doc.frameSet->count, 0);
   EXPECT_FALSE(doc.frameSet->frame(0).image);
   EXPECT_FALSE(IsAnimation(doc.kind));
@@ -81,8 +82,8 @@ TEST(DocumentState, BackgroundColourAndTransparentIndex) {
   }
   ASSERT_TRUE(InstallAnimation(doc, loaded, ImageKind::kFrameAnimation, 0));
   ApplyBackgroundColor(doc);
-  for (const PackedDib* p : {&doc.currentPicture, &doc.frameSet->frame(0).image,
-                             &doc.frameSet->frame(1).image}) {
+  for (const PackedDib* p :
+       {&doc.currentPicture, &doc.frameSet->frame(0).image, &doc.frameSet->frame(1).image}) {
     Rgbq e = p->ColorTable()[2];
     EXPECT_EQ(e.red, 0x11);
     EXPECT_EQ(e.green, 0x22);

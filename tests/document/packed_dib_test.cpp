@@ -12,7 +12,7 @@ TEST(PackedDib, RowPaddingAndStride) {
     int bits;
     int width;
     uint32_t padding;
-  } cases[] = {{1, 1, 3}, {1, 32, 0}, {1, 33, 3}, {4, 7, 0}, {4, 9, 3}, {8, 3, 1},
+  } cases[] = {{1, 1, 3}, {1, 32, 0}, {1, 33, 3}, {4, 7, 0},  {4, 9, 3},  {8, 3, 1},
                {8, 4, 0}, {16, 3, 2}, {24, 1, 1}, {24, 4, 0}, {32, 5, 0}, {2, 7, 0}};
   for (const Case& c : cases) {
     EXPECT_EQ(RowPadding(c.bits, c.width), c.padding) << c.bits << "/" << c.width;
@@ -29,9 +29,8 @@ TEST(PackedDib, ColorTableSizeFromHeader) {
     uint16_t bits;
     uint32_t used;
     uint32_t entries;
-  } cases[] = {{40, 1, 0, 2},    {40, 4, 0, 16},  {40, 8, 0, 256}, {40, 8, 17, 17},
-               {40, 24, 0, 0},   {40, 16, 0, 0},  {40, 32, 0, 0},  {12, 4, 99, 16},
-               {12, 24, 0, 0}};
+  } cases[] = {{40, 1, 0, 2},  {40, 4, 0, 16}, {40, 8, 0, 256}, {40, 8, 17, 17}, {40, 24, 0, 0},
+               {40, 16, 0, 0}, {40, 32, 0, 0}, {12, 4, 99, 16}, {12, 24, 0, 0}};
   for (const Case& c : cases) {
     std::memset(header, 0, sizeof header);
     WriteLe32(header, c.size);
@@ -85,7 +84,8 @@ PackedDib Indexed(int bits, int width, int height, const std::vector<int>& pixel
 
 TEST(PackedDib, NormalizeIndexedImage) {
   // A 1-bit picture with two entries expands to bytes and keeps both entries.
-  PackedDib mono = Indexed(1, 10, 2, {1, 0, 0, 1, 1, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 2);
+  PackedDib mono =
+      Indexed(1, 10, 2, {1, 0, 0, 1, 1, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 2);
   PackedDib out = NormalizeIndexedImage(mono, 256);
   ASSERT_TRUE(out);
   EXPECT_FALSE(mono);

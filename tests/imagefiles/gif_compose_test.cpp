@@ -137,7 +137,8 @@ TEST(GifCompose, HugeScreensAreRefusedInsteadOfExhaustingMemory) {
 }
 
 TEST(GifCompose, EmptyScreenTakesTheFramesArea) {
-  auto gif = GifBuilder(0, 0, kColors).Image(0, 0, 3, 1, {1, 1, 1}).Image(1, 0, 1, 1, {2}).Trailer();
+  auto gif =
+      GifBuilder(0, 0, kColors).Image(0, 0, 3, 1, {1, 1, 1}).Image(1, 0, 1, 1, {2}).Trailer();
   FrameSet fs(4);
   ASSERT_EQ(LoadGifAnimationData(gif.bytes().data(), gif.bytes().size(), fs, 4), 0);
   EXPECT_EQ(fs.screenWidth, 3);

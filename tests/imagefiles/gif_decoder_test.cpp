@@ -61,8 +61,8 @@ TEST(GifDecoder, GraphicControlPackedBytes) {
     int disposal;
     int method;
     int transparent;
-  } cases[] = {{0x00, 0, 0, -1}, {0x04, 0, 1, -1}, {0x08, 1, 2, -1},
-               {0x10, 2, 4, -1}, {0x18, 3, 6, -1}, {0x09, 1, 2, 2}, {0x0C, 1, 3, -1}};
+  } cases[] = {{0x00, 0, 0, -1}, {0x04, 0, 1, -1}, {0x08, 1, 2, -1}, {0x10, 2, 4, -1},
+               {0x18, 3, 6, -1}, {0x09, 1, 2, 2},  {0x0C, 1, 3, -1}};
   for (const Case& c : cases) {
     auto gif = GifBuilder(2, 2, kFour).Control(c.packed, 5, 2).Image(0, 0, 2, 2, {0, 1, 2, 3});
     FrameSet fs(4);
@@ -122,8 +122,10 @@ TEST(GifDecoder, TransparentFramesWithoutGlobalTableAreComposed) {
   // the animation's transparent index instead of losing it.
   std::vector<Rgb> a = {{255, 0, 0}, {0, 255, 0}};
   auto gif = GifBuilder(2, 1, {})
-                 .Control(0x09, 10, 1).Image(0, 0, 2, 1, {0, 1}, a)
-                 .Control(0x09, 10, 1).Image(0, 0, 2, 1, {1, 0}, a)
+                 .Control(0x09, 10, 1)
+                 .Image(0, 0, 2, 1, {0, 1}, a)
+                 .Control(0x09, 10, 1)
+                 .Image(0, 0, 2, 1, {1, 0}, a)
                  .Trailer();
   FrameSet fs(4);
   ASSERT_EQ(Load(gif.bytes(), fs), 0);
@@ -267,9 +269,7 @@ TEST(GifDecoder, DamagedDataIsNotAnError) {
 }
 
 TEST(GifDecoder, ExtensionsAreSkippedAndLoopingIsSeen) {
-  auto gif = GifBuilder(2, 1, kFour)
-                 .Comment("made by hand")
-                 .Byte(0x21).Byte(0xFF).Byte(11);
+  auto gif = GifBuilder(2, 1, kFour).Comment("made by hand").Byte(0x21).Byte(0xFF).Byte(11);
   for (char c : std::string("XMP DataXMP")) gif.Byte(static_cast<uint8_t>(c));
   gif.Byte(2).Byte(1).Byte(2).Byte(0);
   gif.Looping().Image(0, 0, 2, 1, {3, 1}).Image(0, 0, 2, 1, {1, 3}).Trailer();
@@ -299,8 +299,15 @@ TEST(GifDecoder, FailuresFreeEverythingAndReportTheirCode) {
       {"signature", GifBuilder(2, 2, kFour, 0, "GIF88a").Trailer().bytes(), kGifBadSignature},
       {"not a gif", {'P', 'N', 'G', 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, kGifBadSignature},
       {"empty", {}, kGifBadSignature},
-      {"extension runs out", GifBuilder(2, 2, kFour).Image(0, 0, 2, 2, {0, 1, 2, 3}).Byte(0x21)
-                                 .Byte(0xFE).Byte(200).Byte('x').bytes(), kGifBadBlock},
+      {"extension runs out",
+       GifBuilder(2, 2, kFour)
+           .Image(0, 0, 2, 2, {0, 1, 2, 3})
+           .Byte(0x21)
+           .Byte(0xFE)
+           .Byte(200)
+           .Byte('x')
+           .bytes(),
+       kGifBadBlock},
       {"no palette", GifBuilder(2, 2, {}).RawImage(0, 0, 2, 2, 2, {0x44, 0x01}).bytes(),
        kGifBadBlock},
       {"zero width", GifBuilder(2, 2, kFour).RawImage(0, 0, 0, 2, 2, {0x44, 0x01}).bytes(),

@@ -46,11 +46,12 @@ std::vector<uint8_t> Slice(const std::vector<uint8_t>& v, size_t at, size_t n) {
 TEST(GifEncoder, TwoColourPictureLayout) {
   FrameSet fs = OneFrame(MakePicture(3, 2, {0, 1, 0, 1, 1, 0}, {{1, 2, 3}, {4, 5, 6}}));
   std::vector<uint8_t> gif = Build(fs);
-  const std::vector<uint8_t> head = {'G', 'I', 'F', '8', '9', 'a', 3, 0, 2, 0, 0xF0, 0, 0,
-                                     1,   2,   3,   4,   5,   6,  // global table, t = 1
-                                     0x21, 0xFE, 3, 'Z', 'E', 'L', 0,
-                                     0x21, 0xF9, 4, 0x08, 0, 0, 0, 0,
-                                     0x2C, 0, 0, 0, 0, 3, 0, 2, 0, 0x00, 2};
+  const std::vector<uint8_t> head = {'G',  'I',  'F', '8', '9',  'a',  3, 0,    2,    0,
+                                     0xF0, 0,    0,   1,   2,    3,    4, 5,    6,  // global table,
+                                                                                    // t = 1
+                                     0x21, 0xFE, 3,   'Z', 'E',  'L',  0, 0x21, 0xF9, 4,
+                                     0x08, 0,    0,   0,   0,    0x2C, 0, 0,    0,    0,
+                                     3,    0,    2,   0,   0x00, 2};
   EXPECT_EQ(Slice(gif, 0, head.size()), head);
   EXPECT_EQ(gif.back(), 0x3B);
   FrameSet back(4);
@@ -65,9 +66,9 @@ TEST(GifEncoder, PaletteSizeRules) {
     int transparent;
     int codeSize;
     int tableBits;
-  } cases[] = {{2, -1, 2, 1}, {3, -1, 2, 2}, {4, -1, 2, 2}, {5, -1, 3, 3}, {8, 7, 3, 3},
-               {8, 8, 4, 4},  {16, 20, 5, 5}, {33, -1, 6, 6}, {100, -1, 7, 7}, {129, -1, 8, 8},
-               {256, 255, 8, 8}, {2, 2, 2, 1}};
+  } cases[] = {{2, -1, 2, 1},   {3, -1, 2, 2},   {4, -1, 2, 2},    {5, -1, 3, 3},
+               {8, 7, 3, 3},    {8, 8, 4, 4},    {16, 20, 5, 5},   {33, -1, 6, 6},
+               {100, -1, 7, 7}, {129, -1, 8, 8}, {256, 255, 8, 8}, {2, 2, 2, 1}};
   for (const Case& c : cases) {
     FrameSet fs = OneFrame(MakePicture(2, 1, {0, 1}, Gray(c.colors)), c.transparent);
     std::vector<uint8_t> gif = Build(fs);
@@ -96,7 +97,7 @@ FrameSet Animation(const std::vector<int>& delays, int transparent) {
 TEST(GifEncoder, AnimationHasOneLoopBlockAndAControlBlockPerFrame) {
   for (int transparent : {-1, 2}) {
     std::vector<uint8_t> gif = Build(Animation({10, 20, 300}, transparent));
-    const uint8_t loop[] = {0x21, 0xFF, 0x0B, 'N', 'E', 'T', 'S', 'C', 'A', 'P',
+    const uint8_t loop[] = {0x21, 0xFF, 0x0B, 'N', 'E',  'T',  'S',  'C',  'A', 'P',
                             'E',  '2',  '.',  '0', 0x03, 0x01, 0x00, 0x00, 0x00};
     size_t loopAt = 13 + 12 + 7;
     EXPECT_EQ(Slice(gif, loopAt, 19), std::vector<uint8_t>(loop, loop + 19));
@@ -246,7 +247,8 @@ TEST(GifEncoder, HashedSearchGivesTheLinearSearchCodes) {
   add("flat", 8, 50000, [](size_t) { return 7; });
   add("gradient", 8, 64000, [](size_t i) { return (i % 320) * 256 / 320; });
   add("stripes", 5, 50000, [](size_t i) { return (i / 3 + i / 97) % 32; });
-  add("sparse noise", 8, 50000, [&](size_t i) { return rng() % 50 ? (i / 200) & 255 : rng() & 255; });
+  add("sparse noise", 8, 50000,
+      [&](size_t i) { return rng() % 50 ? (i / 200) & 255 : rng() & 255; });
   for (const Source& s : sources) {
     for (bool raw : {false, true}) {
       auto linear = LinearEncode(s.pixels, s.k, raw);
@@ -342,7 +344,8 @@ TEST(GifEncoder, WritingReportsProgressAndNeverDamagesTheOldFile) {
 
   RecordingProgress cancelling;
   cancelling.cancelAt = 2;
-  EXPECT_EQ(WriteGifFile(Animation({1, 2, 3, 4}, -1), path, false, &cancelling), kGifWriteCancelled);
+  EXPECT_EQ(WriteGifFile(Animation({1, 2, 3, 4}, -1), path, false, &cancelling),
+            kGifWriteCancelled);
   EXPECT_EQ(FileBytes(path), written);
 
   FrameSet mixed = Animation({1, 2}, -1);

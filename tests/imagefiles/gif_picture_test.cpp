@@ -79,7 +79,9 @@ TEST(GifPicture, ProgressAtClearCodes) {
   std::vector<std::pair<uint32_t, uint32_t>> reports;
   PackedDib picture;
   ASSERT_EQ(ReadPicture(gif.bytes(), picture,
-                        [&](uint32_t w, uint32_t l) { reports.push_back({w, l}); }),
+                        [&](uint32_t w, uint32_t l) {
+                          reports.push_back({w, l});
+                        }),
             0);
   EXPECT_EQ(PicturePixels(picture), pixels);
   ASSERT_GE(reports.size(), 3u);

@@ -22,7 +22,8 @@ const std::vector<Rgb> kFour = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}
 
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
 }
 
 class FakeClipboard : public PictureClipboard {
@@ -50,8 +51,10 @@ class LoaderTest : public ::testing::Test {
   std::vector<uint8_t> Animation() {
     return GifBuilder(4, 2, kFour, 3)
         .Looping()
-        .Control(0x09, 10, 2).Image(0, 0, 4, 2, {0, 1, 2, 3, 3, 2, 1, 0})
-        .Control(0x09, 20, 2).Image(1, 0, 2, 1, {2, 1})
+        .Control(0x09, 10, 2)
+        .Image(0, 0, 4, 2, {0, 1, 2, 3, 3, 2, 1, 0})
+        .Control(0x09, 20, 2)
+        .Image(1, 0, 2, 1, {2, 1})
         .Trailer()
         .bytes();
   }
@@ -84,7 +87,8 @@ TEST_F(LoaderTest, AnimatedGifBecomesThePlayingDocument) {
 }
 
 TEST_F(LoaderTest, SingleFrameGifIsAPictureOfItsOwnSize) {
-  auto bytes = GifBuilder(9, 9, kFour, 1).Control(0x01, 0, 2).Image(2, 2, 3, 1, {1, 2, 3}).Trailer();
+  auto bytes =
+      GifBuilder(9, 9, kFour, 1).Control(0x01, 0, 2).Image(2, 2, 3, 1, {1, 2, 3}).Trailer();
   ASSERT_EQ(LoadImageFile(doc, Write("one.gif", bytes.bytes()), LoadMode::kOpen, context), 0);
   EXPECT_EQ(doc.kind, ImageKind::kGifPicture);
   EXPECT_EQ(doc.width, 3);
@@ -211,7 +215,7 @@ TEST_F(LoaderTest, BitmapJpegAndFrameBitmapFiles) {
   ASSERT_EQ(LoadImageFile(doc, bmp, LoadMode::kOpen, context), 0);
   EXPECT_EQ(doc.kind, ImageKind::kBitmap);
   EXPECT_EQ(doc.currentPicture.Header().clrUsed, 1u);  // only the colour in use
-  EXPECT_TRUE(lastImagePath.empty());                 // bitmaps do not set it
+  EXPECT_TRUE(lastImagePath.empty());                  // bitmaps do not set it
 
   std::string jpg = dir + "/p.jpg";
   PackedDib deep = NewPicture(17, 9, 24, 0);

@@ -8,17 +8,17 @@ namespace {
 TEST(ProgressClock, ElapsedAndRemainingTimes) {
   ProgressClock clock;
   clock.Start(5000);
-  EXPECT_FALSE(clock.Report(0, 60000));        // 0 percent only moves the bar
-  EXPECT_FALSE(clock.Report(10, 5999));        // no whole second yet
-  auto t = clock.Report(50, 15000);            // 50 % after 10 s
+  EXPECT_FALSE(clock.Report(0, 60000));  // 0 percent only moves the bar
+  EXPECT_FALSE(clock.Report(10, 5999));  // no whole second yet
+  auto t = clock.Report(50, 15000);      // 50 % after 10 s
   ASSERT_TRUE(t);
   EXPECT_EQ(t->elapsed, "00:00:10");
   EXPECT_EQ(t->remaining, "00:00:10");
-  EXPECT_FALSE(clock.Report(60, 15900));       // same second: times stay
-  t = clock.Report(1, 5000 + 3723000);         // 1 h 2 min 3 s for 1 %
+  EXPECT_FALSE(clock.Report(60, 15900));  // same second: times stay
+  t = clock.Report(1, 5000 + 3723000);    // 1 h 2 min 3 s for 1 %
   ASSERT_TRUE(t);
   EXPECT_EQ(t->elapsed, "01:02:03");
-  EXPECT_EQ(t->remaining, "102:22:57");        // 99 x 3723 s
+  EXPECT_EQ(t->remaining, "102:22:57");  // 99 x 3723 s
   clock.Restart(100);
   t = clock.Report(100, 1100);
   ASSERT_TRUE(t);

@@ -15,8 +15,8 @@ int TableBits(size_t count) {
   return bits;
 }
 
-GifBuilder::GifBuilder(int width, int height, const std::vector<Rgb>& globalTable,
-                       int background, const char* signature) {
+GifBuilder::GifBuilder(int width, int height, const std::vector<Rgb>& globalTable, int background,
+                       const char* signature) {
   bytes_.assign(signature, signature + 6);
   Le16(width);
   Le16(height);
@@ -56,15 +56,20 @@ void GifBuilder::SubBlocks(const std::vector<uint8_t>& data) {
 }
 
 GifBuilder& GifBuilder::Control(int packed, int delay, int transparent) {
-  const uint8_t block[] = {0x21, 0xF9, 0x04, static_cast<uint8_t>(packed),
-                           static_cast<uint8_t>(delay), static_cast<uint8_t>(delay >> 8),
-                           static_cast<uint8_t>(transparent), 0x00};
+  const uint8_t block[] = {0x21,
+                           0xF9,
+                           0x04,
+                           static_cast<uint8_t>(packed),
+                           static_cast<uint8_t>(delay),
+                           static_cast<uint8_t>(delay >> 8),
+                           static_cast<uint8_t>(transparent),
+                           0x00};
   bytes_.insert(bytes_.end(), block, block + sizeof block);
   return *this;
 }
 
 GifBuilder& GifBuilder::Looping() {
-  const uint8_t block[] = {0x21, 0xFF, 0x0B, 'N', 'E', 'T', 'S', 'C', 'A', 'P',
+  const uint8_t block[] = {0x21, 0xFF, 0x0B, 'N', 'E',  'T',  'S',  'C',  'A', 'P',
                            'E',  '2',  '.',  '0', 0x03, 0x01, 0x00, 0x00, 0x00};
   bytes_.insert(bytes_.end(), block, block + sizeof block);
   return *this;
@@ -110,7 +115,8 @@ GifBuilder& GifBuilder::RawImage(int left, int top, int width, int height, int c
   Le16(width);
   Le16(height);
   uint8_t packed = interlaced ? 0x40 : 0;
-  if (!localTable.empty()) packed |= static_cast<uint8_t>(0x80 | (TableBits(localTable.size()) - 1));
+  if (!localTable.empty())
+    packed |= static_cast<uint8_t>(0x80 | (TableBits(localTable.size()) - 1));
   bytes_.push_back(packed);
   if (!localTable.empty()) Table(localTable);
   bytes_.push_back(static_cast<uint8_t>(codeSize));
@@ -123,7 +129,9 @@ GifBuilder& GifBuilder::Byte(uint8_t b) {
   return *this;
 }
 
-GifBuilder& GifBuilder::Trailer() { return Byte(0x3B); }
+GifBuilder& GifBuilder::Trailer() {
+  return Byte(0x3B);
+}
 
 std::vector<uint8_t> PackCodes(const std::vector<std::pair<int, int>>& codesAndWidths) {
   std::vector<uint8_t> out;
@@ -156,7 +164,8 @@ PackedDib MakePicture(int width, int height, const std::vector<uint8_t>& pixels,
                       const std::vector<Rgb>& table) {
   std::vector<Rgbq> quads;
   for (const Rgb& c : table) quads.push_back(Rgbq{c.b, c.g, c.r, 0});
-  PackedDib picture = NewPicture(width, height, 8, static_cast<uint32_t>(quads.size()), quads.data());
+  PackedDib picture =
+      NewPicture(width, height, 8, static_cast<uint32_t>(quads.size()), quads.data());
   for (int y = 0; y < height; ++y) {
     std::memcpy(picture.Row(y), pixels.data() + static_cast<size_t>(y) * width, width);
   }
