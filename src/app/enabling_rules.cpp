@@ -168,6 +168,8 @@ bool IsCommandBuilt(int id) {
     case kCmdAnimationToolBar:
     case kCmdHelp:
     case kCmdAbout:
+    case kCmdPaletteOperation:
+    case kCmdColorResolution:
       return true;
     default:
       return false;

@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
+#include <utility>
 
 #include "cli/cli_common.h"
 #include "cli/convert_command.h"
 #include "cli/interrupt.h"
+#include "color/index_color.h"
+#include "color/palette_reference.h"
 #include "document/document_state.h"
 #include "document/frame_operations.h"
 #include "document/time_adjustment.h"
@@ -26,10 +30,14 @@ enum class EditOp {
   kReverse,
   kDelay,
   kScaleTime,
+  kColors,
+  kPureIndex,
+  kPaletteFrom,
+  kFullColour,
 };
 
 // What follows an option on the command line.
-enum class ValueKind { kNone, kFrame, kFrameDelay, kPercent };
+enum class ValueKind { kNone, kFrame, kFrameDelay, kPercent, kColorCount, kFile };
 
 struct OptionSpec {
   const char* name;
@@ -48,13 +56,22 @@ constexpr OptionSpec kOptions[] = {
     {"--reverse", EditOp::kReverse, ValueKind::kNone},
     {"--delay", EditOp::kDelay, ValueKind::kFrameDelay},
     {"--scale-time", EditOp::kScaleTime, ValueKind::kPercent},
+    {"--colors", EditOp::kColors, ValueKind::kColorCount},
+    {"--pure-index", EditOp::kPureIndex, ValueKind::kNone},
+    {"--palette-from", EditOp::kPaletteFrom, ValueKind::kFile},
+    {"--full-colour", EditOp::kFullColour, ValueKind::kNone},
 };
+
+// The transparency choices as --transparent names them, in the dialog's order.
+constexpr const char* kCornerNames[] = {"none", "top-left", "top-right", "bottom-left",
+                                        "bottom-right"};
 
 struct EditStep {
   EditOp op = EditOp::kReverse;
   std::string label;  // the option as the user gave it, for messages
   int32_t frame = 0;  // 1-based; 0 for every frame (--delay all=T)
-  int64_t value = 0;  // the typed delay, or the percentage
+  int64_t value = 0;  // the typed delay, the percentage, or the colour-count choice
+  std::string file;   // --palette-from
 };
 
 struct EditArguments {
@@ -62,6 +79,8 @@ struct EditArguments {
   std::string output;
   int quality = kDefaultJpegQuality;
   std::vector<EditStep> steps;
+  // --no-dither and --transparent hold for every colour conversion of the run.
+  ColorChoices colors{7, 0, false};
 };
 
 // A run of decimal digits, saturated at 999,999,999 so that later sums cannot overflow.
@@ -107,8 +126,25 @@ bool ParsePercent(const std::string& text, int64_t* percent) {
   return ParseDigits(digits, percent);
 }
 
+// 2, 4, 8, ..., 256 colours: the choice 0..7 of the colour-count box.
+bool ParseColorCount(const std::string& text, int64_t* choice) {
+  int64_t n = 0;
+  if (!ParseDigits(text, &n)) return false;
+  for (int i = 0; i < 8; ++i) {
+    if (n == (int64_t{2} << i)) {
+      *choice = i;
+      return true;
+    }
+  }
+  return false;
+}
+
 const char* ValueHint(ValueKind kind) {
   switch (kind) {
+    case ValueKind::kColorCount:
+      return "a colour count of 2, 4, 8, 16, 32, 64, 128 or 256";
+    case ValueKind::kFile:
+      return "a reference image file (.gif, .bmp or .png)";
     case ValueKind::kFrame:
       return "a frame number from 1 on";
     case ValueKind::kFrameDelay:
@@ -129,6 +165,11 @@ bool ParseValue(const OptionSpec& option, const std::string& text, EditStep* ste
       return ParseFrameDelay(text, step);
     case ValueKind::kPercent:
       return ParsePercent(text, &step->value);
+    case ValueKind::kColorCount:
+      return ParseColorCount(text, &step->value);
+    case ValueKind::kFile:
+      step->file = text;
+      return !text.empty();
     case ValueKind::kNone:
       break;
   }
@@ -172,6 +213,28 @@ bool ParseArguments(const std::vector<std::string>& args, EditArguments* parsed,
     if (name == "--quality") {
       if (!takeValue("a number from 30 to 100")) return false;
       if (!ParseQuality(value, &parsed->quality, err)) return false;
+      continue;
+    }
+    if (name == "--no-dither") {
+      if (inlineValue) {
+        PrintError(err, name + " takes no value");
+        return false;
+      }
+      parsed->colors.noDiffusion = true;
+      continue;
+    }
+    if (name == "--transparent") {
+      const std::string hint = "none, top-left, top-right, bottom-left or bottom-right";
+      if (!takeValue(hint)) return false;
+      int corner = -1;
+      for (int c = 0; c < 5; ++c) {
+        if (value == kCornerNames[c]) corner = c;
+      }
+      if (corner < 0) {
+        PrintError(err, name + " needs " + hint + ", not '" + value + "'");
+        return false;
+      }
+      parsed->colors.transparentCorner = corner;
       continue;
     }
     const OptionSpec* option = nullptr;
@@ -276,6 +339,11 @@ std::string RefusalOf(const EditStep& step, const DocumentState& doc) {
     case EditOp::kScaleTime:
       if (count < 2) return "the time adjustment needs at least 2 frames";
       break;
+    case EditOp::kColors:
+    case EditOp::kPureIndex:
+    case EditOp::kPaletteFrom:
+    case EditOp::kFullColour:
+      break;
   }
   return "";
 }
@@ -294,6 +362,86 @@ void TypeDelay(DocumentState& doc, const EditStep& step) {
     }
     model.TypeTime(frame - model.FirstShown(), typed);
   }
+}
+
+bool IsColourStep(EditOp op) {
+  return op == EditOp::kColors || op == EditOp::kPureIndex || op == EditOp::kPaletteFrom ||
+         op == EditOp::kFullColour;
+}
+
+// A colour conversion of the current picture, with the core functions the colour dialog
+// and the colour command use; the result replaces the picture as the editor installs it.
+int ApplyColourStep(DocumentState& doc, const EditStep& step, const ColorChoices& kept,
+                    const std::string& source, std::FILE* err) {
+  if (IsAnimation(doc.kind) || !doc.frameSet || !doc.currentPicture) {
+    PrintError(err, step.label + " needs a single picture; " + source +
+                        " is an animation (keep one frame first with --to-picture N)");
+    return kExitUsage;
+  }
+  const int bits = doc.currentPicture.Header().bitCount;
+  if (step.op == EditOp::kFullColour) {
+    if (bits != 8 && bits != 24) {
+      PrintError(err, step.label + ": a picture of " + std::to_string(bits) +
+                          " bits per pixel cannot be turned into full colour");
+      return kExitUsage;
+    }
+    PackedDib full = ConvertToFullColor(doc.currentPicture);
+    if (!full) {
+      PrintError(err, step.label + ": " + MessageText(kMsgNoMemory));
+      return kExitFailed;
+    }
+    doc.frameSet->transparentIndex = -1;
+    SetCurrentPicture(doc, std::move(full));
+    return kExitOk;
+  }
+  if (bits != 24) {
+    PrintError(err, step.label + " needs a full-colour picture; " + source + " has " +
+                        std::to_string(bits) + " bits per pixel (put --full-colour before it)");
+    return kExitUsage;
+  }
+  ColorChoices choices = kept;
+  std::optional<IndexConversion> result;
+  std::string failure = "the conversion to index colour failed";
+  switch (step.op) {
+    case EditOp::kColors:
+      choices.colorCountIndex = static_cast<int>(step.value);
+      result = ConvertToIndexColor(doc.currentPicture, choices, doc.backgroundColor);
+      if (!result && choices.transparentCorner == 0) {
+        failure += " (no colour-table entry is left for the transparent colour)";
+      }
+      break;
+    case EditOp::kPureIndex:
+      if (!IsPureIndexPossible(doc.currentPicture)) {
+        PrintError(
+            err, step.label + ": " + source + " has more than 255 colours; use --colors N instead");
+        return kExitUsage;
+      }
+      result =
+          ConvertToPureIndex(doc.currentPicture, choices.transparentCorner, doc.backgroundColor);
+      break;
+    case EditOp::kPaletteFrom: {
+      ReferenceConversion reference = ReferencePaletteConvert(
+          doc.currentPicture, step.file, choices, doc.backgroundColor, doc.frameMax);
+      result = std::move(reference.conversion);
+      if (!result && reference.message == kReferenceMissingText) {
+        failure = "the reference file " + step.file + " does not exist";
+      } else if (!result) {
+        failure = "the palette of " + step.file +
+                  " cannot be used (it needs 8 to 256 colours, at least 16 besides the"
+                  " transparent one with dithering, and .gif, .bmp or .png)";
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  if (!result || !result->picture) {
+    PrintError(err, step.label + ": " + failure);
+    return kExitUsage;
+  }
+  doc.frameSet->transparentIndex = result->transparentIndex;
+  SetCurrentPicture(doc, std::move(result->picture));
+  return kExitOk;
 }
 
 // Applies one step; returns the exit code and reports on `err` when it is not kExitOk.
@@ -345,6 +493,11 @@ int ApplyStep(DocumentState& doc, const EditStep& step, const std::string& sourc
     case EditOp::kDelay:
       TypeDelay(doc, step);
       break;
+    case EditOp::kColors:
+    case EditOp::kPureIndex:
+    case EditOp::kPaletteFrom:
+    case EditOp::kFullColour:
+      break;
     case EditOp::kScaleTime: {
       SliderTimeModel slider(doc);
       const int64_t total = slider.saved().Total();
@@ -381,9 +534,10 @@ int RunEditCommand(const std::vector<std::string>& args, std::FILE* err, int pro
   std::string source = parsed.input;
   for (const EditStep& step : parsed.steps) {
     if (InterruptCatcher::Take()) return ReportCancelled(parsed.output, err);
-    int code = ApplyStep(doc, step, source, err);
+    int code = IsColourStep(step.op) ? ApplyColourStep(doc, step, parsed.colors, source, err)
+                                     : ApplyStep(doc, step, source, err);
     if (code != kExitOk) return code;
-    if (!IsAnimation(doc.kind)) source = "the result of " + step.label;
+    if (!IsAnimation(doc.kind) || IsColourStep(step.op)) source = "the result of " + step.label;
   }
   if (InterruptCatcher::Take()) return ReportCancelled(parsed.output, err);
   return SaveDocumentTo(doc, parsed.output, parsed.quality, err, progressFd);

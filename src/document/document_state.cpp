@@ -32,15 +32,32 @@ bool CreateDocumentContainer(DocumentState& doc, int frameMaxSetting) {
   return doc.frameSet != nullptr;
 }
 
-bool SetCurrentPicture(DocumentState& doc, PackedDib picture) {
+namespace {
+
+DisplayReduction displayReduction = nullptr;
+
+}  // namespace
+
+void SetDisplayReduction(DisplayReduction reduction) {
+  displayReduction = reduction;
+}
+
+PackedDib MakePaletteDisplayCopy(const PackedDib& picture) {
+  if (!picture || picture.size() < kDibHeaderSize) return {};
+  if (picture.Header().bitCount > 8) {
+    // A palette display shows a deeper picture through a reduced copy.
+    return displayReduction != nullptr ? displayReduction(picture) : PackedDib();
+  }
+  uint32_t colors = picture.ColorCount();
+  if (colors == 0 || colors > 256) return {};
+  return DuplicateBlock(picture);
+}
+
+bool SetCurrentPicture(DocumentState& doc, PackedDib picture, PackedDib display) {
   if (!picture || picture.size() < kDibHeaderSize) return false;
   DibHeader h = picture.Header();
   if (!doc.trueColorDisplay) {
-    // A palette display shows the picture through its own colour table. Deeper pictures
-    // need the 236-colour reduction, which this display path does not have: refuse them.
-    uint32_t colors = picture.ColorCount();
-    if (h.bitCount > 8 || colors == 0 || colors > 256) return false;
-    PackedDib display = DuplicateBlock(picture);
+    if (!display) display = MakePaletteDisplayCopy(picture);
     if (!display) return false;
     doc.displayPalettePicture = std::move(display);
   }

@@ -65,10 +65,21 @@ struct DocumentState {
 // memory is short: start-up cannot go on.
 bool CreateDocumentContainer(DocumentState& doc, int frameMaxSetting);
 
+// The colour reduction that gives a palette display its copy of a picture deeper than
+// 8 bits (the colour code registers it at start-up); a null result means it failed.
+using DisplayReduction = PackedDib (*)(const PackedDib&);
+void SetDisplayReduction(DisplayReduction reduction);
+
+// The copy a palette display shows of `picture`: a duplicate of an indexed picture whose
+// table has 1..256 entries, the registered reduction of a deeper one. Null when there is
+// no such copy (no reduction registered, the reduction failed, a bad table, memory short).
+PackedDib MakePaletteDisplayCopy(const PackedDib& picture);
+
 // Installs `picture` as the current picture (ownership passes; a null picture does nothing).
-// On a palette display a picture whose table has 0 or more than 256 entries, or that
-// needs a colour reduction, is refused and freed; the result says whether it was installed.
-bool SetCurrentPicture(DocumentState& doc, PackedDib picture);
+// On a palette display the picture's display copy is `display` when given, else made by
+// MakePaletteDisplayCopy; a picture without one is refused and freed. The result says
+// whether it was installed.
+bool SetCurrentPicture(DocumentState& doc, PackedDib picture, PackedDib display = {});
 
 // The transparent index of a single 8-bit picture when saved: the first table entry equal
 // to the background colour, or -1 (and -1 for kinds other than 'b' and 'g').

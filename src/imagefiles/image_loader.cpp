@@ -144,11 +144,12 @@ int TakePicture(DocumentState& doc, PackedDib picture, Loaded& out) {
 int Install(DocumentState& doc, Loaded& loaded, LoadMode mode, const std::string& path,
             const LoadContext& context) {
   if (!loaded.picture) return kMsgBadImageFile;
+  // A palette display needs its copy of the picture (reduced when deeper than 8 bits)
+  // before anything of the document changes.
+  PackedDib display;
   if (!doc.trueColorDisplay) {
-    uint32_t colors = loaded.picture.ColorCount();
-    if (loaded.picture.Header().bitCount > 8 || colors == 0 || colors > 256) {
-      return kMsgBadImageFile;
-    }
+    display = MakePaletteDisplayCopy(loaded.picture);
+    if (!display) return kMsgBadImageFile;
   }
   if (loaded.replacesCurrentFrame && doc.frameSet->count > 0) {
     int current = doc.currentFrame;
@@ -159,7 +160,7 @@ int Install(DocumentState& doc, Loaded& loaded, LoadMode mode, const std::string
     }
   }
   if (loaded.frames) doc.frameSet->TakeFrom(*loaded.frames);
-  SetCurrentPicture(doc, std::move(loaded.picture));
+  SetCurrentPicture(doc, std::move(loaded.picture), std::move(display));
 
   // A reload keeps the kind of the document it refreshes.
   ImageKind kind = mode == LoadMode::kReload ? doc.kind : loaded.kind;

@@ -1,6 +1,7 @@
 #include "ui/editor_session.h"
 
 #include "app/startup_rules.h"
+#include "color/index_color.h"
 #include "platform/clock.h"
 #include "platform/folders.h"
 
@@ -30,6 +31,7 @@ StartResult EditorSession::Start(int trueColorDisplay) {
 
   doc.backgroundColor = kDefaultBackgroundColor;
   doc.trueColorDisplay = trueColorDisplay;
+  SetDisplayReduction(&ReduceForPaletteDisplay);
 
   profile.Load(SettingsFilePath());
   profile.SetPath(SettingsFilePath());

@@ -27,6 +27,7 @@
 #include <array>
 #include <cstring>
 
+#include "app/change_color.h"
 #include "app/command_table.h"
 #include "app/instance_messages.h"
 #include "app/save_document.h"
@@ -43,11 +44,13 @@
 #include "platform/local_channel.h"
 #include "resources/string_table.h"
 #include "ui/dialogs/about_dialog.h"
+#include "ui/dialogs/change_color_dialog.h"
 #include "ui/dialogs/color_chooser.h"
 #include "ui/dialogs/define_dialog.h"
 #include "ui/dialogs/file_dialogs.h"
 #include "ui/dialogs/jump_dialog.h"
 #include "ui/dialogs/message_box.h"
+#include "ui/dialogs/palette_dialog.h"
 #include "ui/dialogs/program_resources.h"
 #include "ui/dialogs/progress_window.h"
 #include "ui/dialogs/save_confirm_dialog.h"
@@ -312,6 +315,22 @@ void MainWindow::RegisterCommands() {
   dispatch_.Register(kCmdPictureToolBar, [this](int) { ToggleBar(pictureBar_); });
   dispatch_.Register(kCmdAnimationToolBar, [this](int) { ToggleBar(animationBar_); });
   dispatch_.Register(kCmdAbout, [this](int) { ShowAboutDialog(this); });
+  dispatch_.Register(kCmdPaletteOperation, [this](int) {
+    RunPaletteDialog(session_, this, [this](const QString& text) { return Ask(text); });
+    RefreshView();
+  });
+  // A toggle: an 8-bit picture goes back to full colour, any other opens the dialog.
+  dispatch_.Register(kCmdColorResolution, [this](int) {
+    DocumentState& doc = session_.doc;
+    if (doc.currentPicture && doc.currentPicture.Header().bitCount == 8) {
+      if (!ToggleToFullColor(doc)) ShowMessageNumber(kMsgNoMemory);
+    } else {
+      ChangeColorDialog dialog(doc, session_.settings.block, this);
+      if (message) dialog.message = message;
+      dialog.exec();
+    }
+    RefreshView();
+  });
   for (int i = 0; i < kRecentFileCount; ++i) {
     dispatch_.Register(kCmdRecentFile1 + i, [this](int id) { OpenRecentFile(id); });
   }

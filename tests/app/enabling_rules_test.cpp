@@ -324,7 +324,9 @@ TEST(EnablingRules, CommandsNotBuiltAreNeverAvailable) {
                                kCmdMakeFirstFrame,
                                kCmdRepeatAnimation,
                                kCmdReverse,
-                               kCmdTimeAdjust};
+                               kCmdTimeAdjust,
+                               kCmdPaletteOperation,
+                               kCmdColorResolution};
   for (int i = 0; i < kRecentFileCount; ++i) EXPECT_TRUE(IsCommandBuilt(kCmdRecentFile1 + i));
   EXPECT_FALSE(IsCommandBuilt(kCmdRecentFile1 + kRecentFileCount));
 

@@ -1,0 +1,258 @@
+// The colour-resolution command on the real main window, offscreen: a JPEG photo reduced
+// to 256 colours through the dialog and saved as GIF reads back with the document's pixels;
+// the command on the 8-bit result goes back to full colour; a missing reference file keeps
+// the dialog open.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/command_ids.h"
+#include "app/settings.h"
+#include "color/index_color.h"
+#include "color/palette_reference.h"
+#include "document/document_state.h"
+#include "imagefiles/gif_decoder.h"
+#include "imagefiles/jpeg_writer.h"
+#include "support/gif_builder.h"
+#include "ui/dialogs/change_color_dialog.h"
+#include "ui/editor_session.h"
+#include "ui/main_window.h"
+
+namespace zel {
+namespace {
+
+// Runs `step` on the next modal dialog once it shows, inside the dialog's event loop.
+class ModalStep {
+ public:
+  explicit ModalStep(std::function<void(QWidget*)> step) : step_(std::move(step)) { Schedule(); }
+  bool Done() const { return done_; }
+
+ private:
+  void Schedule() {
+    QTimer::singleShot(5, [this] { Poll(); });
+  }
+  void Poll() {
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (dialog && dialog->isVisible()) {
+      step_(dialog);
+      done_ = true;
+      if (dialog->isVisible()) {
+        ADD_FAILURE() << "the step left its dialog open";
+        dialog->close();
+      }
+      return;
+    }
+    Schedule();
+  }
+  std::function<void(QWidget*)> step_;
+  bool done_ = false;
+};
+
+// R, G, B of every pixel, top row first.
+std::vector<uint8_t> RgbBytes(const PackedDib& picture) {
+  std::vector<uint8_t> rgb;
+  const DibHeader h = picture.Header();
+  for (int y = 0; y < h.height; ++y) {
+    for (int x = 0; x < h.width; ++x) {
+      if (h.bitCount == 8) {
+        const Rgbq c = picture.ColorTable()[picture.Row(y)[x]];
+        rgb.insert(rgb.end(), {c.red, c.green, c.blue});
+      } else {
+        const uint8_t* p = picture.Row(y) + 3 * x;
+        rgb.insert(rgb.end(), {p[2], p[1], p[0]});
+      }
+    }
+  }
+  return rgb;
+}
+
+// A photo-like picture of many colours.
+PackedDib Photo(int width, int height) {
+  PackedDib p = NewPicture(width, height, 24, 0);
+  uint32_t state = 5;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      state = state * 1103515245u + 12345u;
+      const int n = static_cast<int>((state >> 16) % 32);
+      uint8_t* px = p.Row(y) + 3 * x;
+      px[0] = static_cast<uint8_t>((x * 4 + n) & 0xFF);
+      px[1] = static_cast<uint8_t>((y * 5 + n) & 0xFF);
+      px[2] = static_cast<uint8_t>(((x + y) * 3 + n) & 0xFF);
+    }
+  }
+  return p;
+}
+
+class ChangeColorTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    root_ = new std::string(testing::MakeTempDir());
+    for (const char* name : {"home", "config", "data", "run", "files"}) {
+      std::filesystem::create_directories(*root_ + "/" + name);
+    }
+    ::chmod((*root_ + "/run").c_str(), 0700);
+    // A private home for this suite; the other suites get theirs back afterwards.
+    const std::pair<const char*, const char*> homes[] = {{"HOME", "/home"},
+                                                         {"XDG_CONFIG_HOME", "/config"},
+                                                         {"XDG_DATA_HOME", "/data"},
+                                                         {"XDG_RUNTIME_DIR", "/run"}};
+    for (const auto& [name, folder] : homes) {
+      const char* was = std::getenv(name);
+      saved_.push_back({name, was ? std::optional<std::string>(was) : std::nullopt});
+      setenv(name, (*root_ + folder).c_str(), 1);
+    }
+  }
+  static void TearDownTestSuite() {
+    for (const auto& [name, value] : saved_) {
+      if (value) {
+        setenv(name.c_str(), value->c_str(), 1);
+      } else {
+        unsetenv(name.c_str());
+      }
+    }
+    saved_.clear();
+    std::filesystem::remove_all(*root_);
+    delete root_;
+    root_ = nullptr;
+  }
+
+  void SetUp() override {
+    std::filesystem::remove(SettingsFilePath());
+    session_ = std::make_unique<EditorSession>();
+    ASSERT_EQ(session_->Start(), StartResult::kStarted);
+    window_ = std::make_unique<MainWindow>(*session_);
+    window_->message = [this](const QString& text) { messages_ << text; };
+    window_->question = [](const QString&) { return true; };
+    window_->saveConfirmation = [] { return false; };
+    window_->show();
+  }
+
+  void TearDown() override {
+    window_.reset();
+    session_.reset();
+  }
+
+  static std::string File(const std::string& name) { return *root_ + "/files/" + name; }
+  DocumentState& Doc() { return session_->doc; }
+
+  // Runs the command with `step` acting on its dialog.
+  void RunWithDialog(const std::function<void(ChangeColorDialog*)>& step) {
+    ModalStep modal([&](QWidget* w) {
+      auto* dialog = qobject_cast<ChangeColorDialog*>(w);
+      ASSERT_NE(dialog, nullptr);
+      step(dialog);
+    });
+    ASSERT_TRUE(window_->RunCommand(kCmdColorResolution));
+    EXPECT_TRUE(modal.Done());
+  }
+
+  static std::string* root_;
+  static std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+  std::unique_ptr<EditorSession> session_;
+  std::unique_ptr<MainWindow> window_;
+  QStringList messages_;
+};
+
+std::string* ChangeColorTest::root_ = nullptr;
+std::vector<std::pair<std::string, std::optional<std::string>>> ChangeColorTest::saved_;
+
+TEST_F(ChangeColorTest, JpegToTwoHundredFiftySixColoursSavesAsGif) {
+  const std::string jpeg = File("photo.jpg");
+  ASSERT_EQ(WriteJpegFile(Photo(120, 90), jpeg, 90), 0);
+  ASSERT_EQ(window_->OpenFile(jpeg), 0);
+  ASSERT_EQ(Doc().currentPicture.Header().bitCount, 24);
+  const PackedDib original = DuplicateBlock(Doc().currentPicture);
+
+  RunWithDialog([](ChangeColorDialog* dialog) {
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("インディックスカラーに変更"));
+    // Far more than 255 colours: no pure index; the reference controls start disabled.
+    EXPECT_FALSE(dialog->PureIndexBox()->isEnabled());
+    EXPECT_FALSE(dialog->ReferencePathEdit()->isEnabled());
+    EXPECT_FALSE(dialog->BrowseButton()->isEnabled());
+    EXPECT_EQ(dialog->ColorCountBox()->count(), 8);
+    EXPECT_EQ(dialog->ColorCountBox()->itemText(7), QStringLiteral("256色"));
+    EXPECT_EQ(dialog->TransparencyBox()->itemText(0), QStringLiteral("画像内は透明にしない"));
+    dialog->ColorCountBox()->setCurrentIndex(7);
+    dialog->TransparencyBox()->setCurrentIndex(0);
+    dialog->NoDiffusionBox()->setChecked(false);
+    dialog->CreateButton()->click();
+  });
+  EXPECT_TRUE(messages_.isEmpty()) << messages_.join('|').toStdString();
+
+  // The document holds the core's conversion with the choices the dialog stored.
+  const Settings& settings = session_->settings.block;
+  EXPECT_EQ(settings.colorCountIndex, 7);
+  EXPECT_EQ(settings.options & kOptionNoDiffusion, 0u);
+  std::optional<IndexConversion> expected =
+      ConvertToIndexColor(original, ColorChoices{7, 0, false}, Doc().backgroundColor);
+  ASSERT_TRUE(expected.has_value());
+  const PackedDib& picture = Doc().currentPicture;
+  ASSERT_EQ(picture.Header().bitCount, 8);
+  EXPECT_EQ(picture.Header().clrUsed, expected->picture.Header().clrUsed);
+  EXPECT_EQ(Doc().frameSet->transparentIndex, expected->transparentIndex);
+  EXPECT_EQ(RgbBytes(picture), RgbBytes(expected->picture));
+
+  // Saved as GIF, the file reads back with the document's pixels.
+  const std::string gif = File("photo.gif");
+  ASSERT_TRUE(window_->SaveGifTo(gif));
+  FrameSet frames(16);
+  ASSERT_TRUE(LoadGifAnimation(gif, frames, 16));
+  ASSERT_EQ(frames.count, 1);
+  EXPECT_EQ(RgbBytes(frames.frame(0).image), RgbBytes(picture));
+
+  // The command on the 8-bit picture goes back to full colour without the dialog.
+  ASSERT_TRUE(window_->RunCommand(kCmdColorResolution));
+  EXPECT_EQ(Doc().currentPicture.Header().bitCount, 24);
+  EXPECT_EQ(Doc().frameSet->transparentIndex, -1);
+  EXPECT_EQ(RgbBytes(Doc().currentPicture), RgbBytes(frames.frame(0).image));
+  EXPECT_TRUE(messages_.isEmpty()) << messages_.join('|').toStdString();
+}
+
+TEST_F(ChangeColorTest, FailedReferenceKeepsTheDialogOpen) {
+  const std::string jpeg = File("ref_photo.jpg");
+  ASSERT_EQ(WriteJpegFile(Photo(40, 30), jpeg, 90), 0);
+  ASSERT_EQ(window_->OpenFile(jpeg), 0);
+  const std::vector<uint8_t> before = RgbBytes(Doc().currentPicture);
+  const bool undoBefore = Doc().undo.CanUndo();
+
+  RunWithDialog([&](ChangeColorDialog* dialog) {
+    QStringList shown;
+    dialog->message = [&](const QString& text) { shown << text; };
+    dialog->PaletteReferenceBox()->setChecked(true);
+    EXPECT_TRUE(dialog->ReferencePathEdit()->isEnabled());
+    EXPECT_TRUE(dialog->BrowseButton()->isEnabled());
+    EXPECT_FALSE(dialog->PureIndexBox()->isChecked());
+    struct Case {
+      std::string path;
+      const char* message;
+    } cases[] = {{File("missing.gif"), kReferenceMissingText}, {jpeg, kReferenceFailedText}};
+    for (const Case& c : cases) {
+      shown.clear();
+      dialog->ReferencePathEdit()->setText(QString::fromStdString(c.path));
+      dialog->CreateButton()->click();
+      EXPECT_EQ(shown, QStringList{QString::fromUtf8(c.message)});
+      EXPECT_TRUE(dialog->isVisible());
+    }
+    dialog->CloseButton()->click();
+  });
+  EXPECT_EQ(Doc().currentPicture.Header().bitCount, 24);
+  EXPECT_EQ(RgbBytes(Doc().currentPicture), before);
+  EXPECT_EQ(Doc().undo.CanUndo(), undoBefore);
+}
+
+}  // namespace
+}  // namespace zel
