@@ -48,6 +48,7 @@ void PrintUsage(std::FILE* to) {
       "usage: zel-cli info FILE\n"
       "       zel-cli convert IN OUT [--quality N]\n"
       "       zel-cli edit IN [OPERATIONS...] -o OUT [--quality N]\n"
+      "       zel-cli edit IN OUT [OPERATIONS...] [--quality N]\n"
       "       zel-cli send FILE\n"
       "       zel-cli --help\n"
       "\n"

@@ -267,6 +267,12 @@ bool ParseArguments(const std::vector<std::string>& args, EditArguments* parsed,
     }
     names.push_back(args[i]);
   }
+  // The output may also follow the input directly: `zel-cli edit IN OUT [OPERATIONS...]`.
+  if (!haveOutput && names.size() == 2) {
+    parsed->output = names.back();
+    names.pop_back();
+    haveOutput = true;
+  }
   if (names.size() != 1 || !haveOutput) {
     if (names.empty()) PrintError(err, "edit needs an input file");
     if (names.size() > 1) PrintError(err, "edit takes one input file; '" + names[1] + "' is extra");

@@ -231,6 +231,11 @@ const EditCase kEditCases[] = {
      {"@in.gif", "--delay=2=70", "--first=2", "--output", "@out.gif"},
      {1, 2, 3, 4, 0},
      {70, 30, 40, 50, 10}},
+    {"OutputRightAfterInput",
+     kFive,
+     {"@in.gif", "@out.gif", "--delay=2=70", "--first=2"},
+     {1, 2, 3, 4, 0},
+     {70, 30, 40, 50, 10}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cli, EditSequenceTest, testing::ValuesIn(kEditCases),
