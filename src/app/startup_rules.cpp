@@ -4,27 +4,13 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/save_rules.h"
 #include "document/frame_set.h"
 
 namespace zel {
 namespace {
 
 constexpr size_t kQuickTestBytes = 1024;
-
-bool IsOpenKind(ImageKind kind) {
-  switch (kind) {
-    case ImageKind::kBitmap:
-    case ImageKind::kGifPicture:
-    case ImageKind::kJpeg:
-    case ImageKind::kGifAnimation:
-    case ImageKind::kFrameAnimation:
-    case ImageKind::kPng:
-      return true;
-    case ImageKind::kNone:
-      break;
-  }
-  return false;
-}
 
 // The first `maxChars` UTF-8 characters of `text`.
 std::string FirstChars(const std::string& text, size_t maxChars) {
@@ -100,7 +86,7 @@ bool IsQuickAnimatedGif(const std::string& path) {
 }
 
 bool NeedsSaveConfirmation(const DocumentState& doc, bool undoHasSnapshot) {
-  if (doc.bitCount != 8 || !IsOpenKind(doc.kind)) return false;
+  if (doc.bitCount != 8 || !IsDocumentOpen(doc)) return false;
   constexpr uint32_t kReplacedCommandLineDocument = kFlagFromCommandLine | kFlagLoaded;
   return (doc.flags & kReplacedCommandLineDocument) == kReplacedCommandLineDocument ||
          undoHasSnapshot;

@@ -46,12 +46,11 @@ std::vector<uint8_t> Slice(const std::vector<uint8_t>& v, size_t at, size_t n) {
 TEST(GifEncoder, TwoColourPictureLayout) {
   FrameSet fs = OneFrame(MakePicture(3, 2, {0, 1, 0, 1, 1, 0}, {{1, 2, 3}, {4, 5, 6}}));
   std::vector<uint8_t> gif = Build(fs);
-  const std::vector<uint8_t> head = {'G',  'I',  'F', '8', '9',  'a',  3, 0,    2,    0,
-                                     0xF0, 0,    0,   1,   2,    3,    4, 5,    6,  // global table,
-                                                                                    // t = 1
-                                     0x21, 0xFE, 3,   'Z', 'E',  'L',  0, 0x21, 0xF9, 4,
-                                     0x08, 0,    0,   0,   0,    0x2C, 0, 0,    0,    0,
-                                     3,    0,    2,   0,   0x00, 2};
+  const std::vector<uint8_t> head = {'G', 'I', 'F', '8', '9', 'a', 3, 0, 2, 0, 0xF0, 0, 0, 1, 2, 3,
+                                     4, 5, 6,  // global table,
+                                               // t = 1
+                                     0x21, 0xFE, 3, 'Z', 'E', 'L', 0, 0x21, 0xF9, 4, 0x08, 0, 0, 0,
+                                     0, 0x2C, 0, 0, 0, 0, 3, 0, 2, 0, 0x00, 2};
   EXPECT_EQ(Slice(gif, 0, head.size()), head);
   EXPECT_EQ(gif.back(), 0x3B);
   FrameSet back(4);
