@@ -39,13 +39,13 @@ enum class EditOp {
 // What follows an option on the command line.
 enum class ValueKind { kNone, kFrame, kFrameDelay, kPercent, kColorCount, kFile };
 
-struct OptionSpec {
+struct OptionInfo {
   const char* name;
   EditOp op;
   ValueKind value;
 };
 
-constexpr OptionSpec kOptions[] = {
+constexpr OptionInfo kOptions[] = {
     {"--delete-frame", EditOp::kDeleteFrame, ValueKind::kFrame},
     {"--delete-before", EditOp::kDeleteBefore, ValueKind::kFrame},
     {"--delete-after", EditOp::kDeleteAfter, ValueKind::kFrame},
@@ -157,7 +157,7 @@ const char* ValueHint(ValueKind kind) {
   return "";
 }
 
-bool ParseValue(const OptionSpec& option, const std::string& text, EditStep* step) {
+bool ParseValue(const OptionInfo& option, const std::string& text, EditStep* step) {
   switch (option.value) {
     case ValueKind::kFrame:
       return ParseFrameNumber(text, &step->frame);
@@ -237,8 +237,8 @@ bool ParseArguments(const std::vector<std::string>& args, EditArguments* parsed,
       parsed->colors.transparentCorner = corner;
       continue;
     }
-    const OptionSpec* option = nullptr;
-    for (const OptionSpec& s : kOptions) {
+    const OptionInfo* option = nullptr;
+    for (const OptionInfo& s : kOptions) {
       if (name == s.name) option = &s;
     }
     if (option) {

@@ -12,7 +12,7 @@ namespace zel {
 namespace {
 
 // A document as the rules see it. Frame images are not needed: the rules read counters only.
-struct DocSpec {
+struct DocSetup {
   char kind = 0;  // 0, 'b', 'g', 'j', 'p', 'a' or 'f'
   int bits = 8;
   int n = 0;    // frame count (0 for single pictures)
@@ -25,7 +25,7 @@ struct DocSpec {
   uint32_t extraFlags = 0;
 };
 
-std::unique_ptr<DocumentState> MakeDoc(const DocSpec& s) {
+std::unique_ptr<DocumentState> MakeDoc(const DocSetup& s) {
   auto made = std::make_unique<DocumentState>();
   DocumentState& doc = *made;
   EXPECT_TRUE(CreateDocumentContainer(doc, s.frameMax));
@@ -40,7 +40,7 @@ std::unique_ptr<DocumentState> MakeDoc(const DocSpec& s) {
   return made;
 }
 
-std::string Describe(const DocSpec& s) {
+std::string Describe(const DocSetup& s) {
   std::string text = s.kind == 0 ? "none" : std::string(1, s.kind);
   return text + " bits=" + std::to_string(s.bits) + " n=" + std::to_string(s.n) +
          " cur=" + std::to_string(s.cur) + (s.stopped ? " stopped" : " playing") +
@@ -100,29 +100,29 @@ TEST(EnablingRules, KindsAndBitDepths) {
                                kCmdReverse,        kCmdTimeAdjust,  kCmdShowInBrowser};
   for (char kind : {'\0', 'b', 'g', 'j', 'p', 'a', 'f'}) {
     for (int bits : {8, 24}) {
-      DocSpec spec;
-      spec.kind = kind;
-      spec.bits = bits;
+      DocSetup setup;
+      setup.kind = kind;
+      setup.bits = bits;
       bool animation = kind == 'a' || kind == 'f';
-      spec.n = animation ? 5 : 0;
-      spec.cur = animation ? 2 : 0;
-      std::unique_ptr<DocumentState> doc = MakeDoc(spec);
+      setup.n = animation ? 5 : 0;
+      setup.cur = animation ? 2 : 0;
+      std::unique_ptr<DocumentState> doc = MakeDoc(setup);
       CommandContext ctx;
       ctx.doc = doc.get();
       bool open = kind != 0;
-      for (int id : anyOpen) EXPECT_EQ(IsCommandEnabled(id, ctx), open) << id << Describe(spec);
+      for (int id : anyOpen) EXPECT_EQ(IsCommandEnabled(id, ctx), open) << id << Describe(setup);
       for (int id : eightBit) {
-        EXPECT_EQ(IsCommandEnabled(id, ctx), open && bits == 8) << id << Describe(spec);
+        EXPECT_EQ(IsCommandEnabled(id, ctx), open && bits == 8) << id << Describe(setup);
       }
-      EXPECT_EQ(IsCommandEnabled(kCmdSaveJpeg, ctx), open && bits == 24) << Describe(spec);
+      EXPECT_EQ(IsCommandEnabled(kCmdSaveJpeg, ctx), open && bits == 24) << Describe(setup);
       for (int id : singleOnly) {
-        EXPECT_EQ(IsCommandEnabled(id, ctx), open && !animation) << id << Describe(spec);
+        EXPECT_EQ(IsCommandEnabled(id, ctx), open && !animation) << id << Describe(setup);
       }
       for (int id : animationOnly) {
-        EXPECT_EQ(IsCommandEnabled(id, ctx), animation) << id << Describe(spec);
+        EXPECT_EQ(IsCommandEnabled(id, ctx), animation) << id << Describe(setup);
       }
-      EXPECT_EQ(IsCommandEnabled(kCmdPaletteOperation, ctx), bits == 8 && open) << Describe(spec);
-      EXPECT_EQ(IsCommandEnabled(kCmdMergeAnimations, ctx), bits == 8 && open) << Describe(spec);
+      EXPECT_EQ(IsCommandEnabled(kCmdPaletteOperation, ctx), bits == 8 && open) << Describe(setup);
+      EXPECT_EQ(IsCommandEnabled(kCmdMergeAnimations, ctx), bits == 8 && open) << Describe(setup);
     }
   }
 }
@@ -131,54 +131,55 @@ TEST(EnablingRules, Boundaries) {
   struct Case {
     const char* what;
     int id;
-    DocSpec doc;
+    DocSetup doc;
     bool expected;
   };
-  DocSpec anim{.kind = 'a', .bits = 8, .n = 10, .cur = 3};
-  auto with = [](DocSpec s, auto change) {
+  DocSetup anim{.kind = 'a', .bits = 8, .n = 10, .cur = 3};
+  auto with = [](DocSetup s, auto change) {
     change(s);
     return s;
   };
   const Case cases[] = {
       // Repeating doubles the frames: n > 1 and n < frameMax / 2 (integer division).
-      {"2 of 256", kCmdRepeatAnimation, with(anim, [](DocSpec& s) { s.n = 2; }), true},
-      {"1 frame", kCmdRepeatAnimation, with(anim, [](DocSpec& s) { s.n = 1; }), false},
-      {"127 of 256", kCmdRepeatAnimation, with(anim, [](DocSpec& s) { s.n = 127; }), true},
-      {"128 of 256", kCmdRepeatAnimation, with(anim, [](DocSpec& s) { s.n = 128; }), false},
+      {"2 of 256", kCmdRepeatAnimation, with(anim, [](DocSetup& s) { s.n = 2; }), true},
+      {"1 frame", kCmdRepeatAnimation, with(anim, [](DocSetup& s) { s.n = 1; }), false},
+      {"127 of 256", kCmdRepeatAnimation, with(anim, [](DocSetup& s) { s.n = 127; }), true},
+      {"128 of 256", kCmdRepeatAnimation, with(anim, [](DocSetup& s) { s.n = 128; }), false},
       {"127 of 255", kCmdRepeatAnimation,
-       with(anim, [](DocSpec& s) { s.n = 127, s.frameMax = 255; }), false},
+       with(anim, [](DocSetup& s) { s.n = 127, s.frameMax = 255; }), false},
       {"126 of 255", kCmdRepeatAnimation,
-       with(anim, [](DocSpec& s) { s.n = 126, s.frameMax = 255; }), true},
-      {"7 of 16", kCmdRepeatAnimation, with(anim, [](DocSpec& s) { s.n = 7, s.frameMax = 16; }),
+       with(anim, [](DocSetup& s) { s.n = 126, s.frameMax = 255; }), true},
+      {"7 of 16", kCmdRepeatAnimation, with(anim, [](DocSetup& s) { s.n = 7, s.frameMax = 16; }),
        true},
-      {"8 of 16", kCmdRepeatAnimation, with(anim, [](DocSpec& s) { s.n = 8, s.frameMax = 16; }),
+      {"8 of 16", kCmdRepeatAnimation, with(anim, [](DocSetup& s) { s.n = 8, s.frameMax = 16; }),
        false},
       {"repeat while playing", kCmdRepeatAnimation,
-       with(anim, [](DocSpec& s) { s.stopped = false; }), true},
-      {"frame animation", kCmdRepeatAnimation, with(anim, [](DocSpec& s) { s.kind = 'f'; }), true},
+       with(anim, [](DocSetup& s) { s.stopped = false; }), true},
+      {"frame animation", kCmdRepeatAnimation, with(anim, [](DocSetup& s) { s.kind = 'f'; }), true},
 
       // Making the current frame the first needs a stopped animation past frame 0.
-      {"cur 0", kCmdMakeFirstFrame, with(anim, [](DocSpec& s) { s.cur = 0; }), false},
-      {"cur 1", kCmdMakeFirstFrame, with(anim, [](DocSpec& s) { s.cur = 1; }), true},
+      {"cur 0", kCmdMakeFirstFrame, with(anim, [](DocSetup& s) { s.cur = 0; }), false},
+      {"cur 1", kCmdMakeFirstFrame, with(anim, [](DocSetup& s) { s.cur = 1; }), true},
       {"cur 1 playing", kCmdMakeFirstFrame,
-       with(anim, [](DocSpec& s) { s.cur = 1, s.stopped = false; }), false},
+       with(anim, [](DocSetup& s) { s.cur = 1, s.stopped = false; }), false},
 
       // Commands that need playback stopped, and stop which does not.
-      {"start playing", kCmdStart, with(anim, [](DocSpec& s) { s.stopped = false; }), false},
-      {"jump playing", kCmdJump, with(anim, [](DocSpec& s) { s.stopped = false; }), false},
-      {"delete playing", kCmdDeleteFrames, with(anim, [](DocSpec& s) { s.stopped = false; }),
+      {"start playing", kCmdStart, with(anim, [](DocSetup& s) { s.stopped = false; }), false},
+      {"jump playing", kCmdJump, with(anim, [](DocSetup& s) { s.stopped = false; }), false},
+      {"delete playing", kCmdDeleteFrames, with(anim, [](DocSetup& s) { s.stopped = false; }),
        false},
-      {"insert playing", kCmdInsertFrame, with(anim, [](DocSpec& s) { s.stopped = false; }), false},
-      {"convert playing", kCmdConvertToPicture, with(anim, [](DocSpec& s) { s.stopped = false; }),
+      {"insert playing", kCmdInsertFrame, with(anim, [](DocSetup& s) { s.stopped = false; }),
        false},
-      {"stop playing", kCmdStop, with(anim, [](DocSpec& s) { s.stopped = false; }), true},
-      {"reverse playing", kCmdReverse, with(anim, [](DocSpec& s) { s.stopped = false; }), true},
-      {"time playing", kCmdTimeAdjust, with(anim, [](DocSpec& s) { s.stopped = false; }), true},
+      {"convert playing", kCmdConvertToPicture, with(anim, [](DocSetup& s) { s.stopped = false; }),
+       false},
+      {"stop playing", kCmdStop, with(anim, [](DocSetup& s) { s.stopped = false; }), true},
+      {"reverse playing", kCmdReverse, with(anim, [](DocSetup& s) { s.stopped = false; }), true},
+      {"time playing", kCmdTimeAdjust, with(anim, [](DocSetup& s) { s.stopped = false; }), true},
 
       // Effects need four frames.
-      {"3 frames", kCmdEffect, with(anim, [](DocSpec& s) { s.n = 3; }), false},
-      {"4 frames", kCmdEffect, with(anim, [](DocSpec& s) { s.n = 4; }), true},
-      {"4 frames playing", kCmdEffect, with(anim, [](DocSpec& s) { s.n = 4, s.stopped = false; }),
+      {"3 frames", kCmdEffect, with(anim, [](DocSetup& s) { s.n = 3; }), false},
+      {"4 frames", kCmdEffect, with(anim, [](DocSetup& s) { s.n = 4; }), true},
+      {"4 frames playing", kCmdEffect, with(anim, [](DocSetup& s) { s.n = 4, s.stopped = false; }),
        true},
 
       // Icons: a single 8-bit picture of exactly 32 x 32.
@@ -197,11 +198,11 @@ TEST(EnablingRules, Boundaries) {
 
       // External editing: paletted or stopped.
       {"nothing open", kCmdExternalEdit, {.stopped = false, .paletteCount = -1}, true},
-      {"paletted playing", kCmdExternalEdit, with(anim, [](DocSpec& s) { s.stopped = false; }),
+      {"paletted playing", kCmdExternalEdit, with(anim, [](DocSetup& s) { s.stopped = false; }),
        true},
       {"no palette playing", kCmdExternalEdit,
-       with(anim, [](DocSpec& s) { s.paletteCount = -1, s.stopped = false; }), false},
-      {"no palette stopped", kCmdExternalEdit, with(anim, [](DocSpec& s) { s.paletteCount = -1; }),
+       with(anim, [](DocSetup& s) { s.paletteCount = -1, s.stopped = false; }), false},
+      {"no palette stopped", kCmdExternalEdit, with(anim, [](DocSetup& s) { s.paletteCount = -1; }),
        true},
       {"jpeg playing-flag clear",
        kCmdExternalEdit,
@@ -213,19 +214,19 @@ TEST(EnablingRules, Boundaries) {
        true},
 
       // Palette operation and merging: paletted and 8 bits, whatever the kind.
-      {"palette -1", kCmdPaletteOperation, with(anim, [](DocSpec& s) { s.paletteCount = -1; }),
+      {"palette -1", kCmdPaletteOperation, with(anim, [](DocSetup& s) { s.paletteCount = -1; }),
        false},
       {"palette 0", kCmdPaletteOperation, {.kind = 'g', .paletteCount = 0}, true},
-      {"merge palette -1", kCmdMergeAnimations, with(anim, [](DocSpec& s) { s.paletteCount = -1; }),
-       false},
+      {"merge palette -1", kCmdMergeAnimations,
+       with(anim, [](DocSetup& s) { s.paletteCount = -1; }), false},
       {"merge 24-bit", kCmdMergeAnimations, {.kind = 'b', .bits = 24}, false},
 
       // Morsel: the command-line document counts even without an answer from Morsel.
       {"command line, nothing open", kCmdSendToMorsel, {.extraFlags = kFlagFromCommandLine}, true},
       {"command line, animation", kCmdSendToMorsel,
-       with(anim, [](DocSpec& s) { s.extraFlags = kFlagFromCommandLine; }), true},
+       with(anim, [](DocSetup& s) { s.extraFlags = kFlagFromCommandLine; }), true},
       {"loaded later, Morsel silent", kCmdSendToMorsel,
-       with(anim, [](DocSpec& s) { s.extraFlags = kFlagLoaded; }), false},
+       with(anim, [](DocSetup& s) { s.extraFlags = kFlagLoaded; }), false},
   };
   for (const Case& c : cases) {
     std::unique_ptr<DocumentState> doc = MakeDoc(c.doc);
@@ -241,12 +242,12 @@ TEST(EnablingRules, OutsideFacts) {
   struct Case {
     const char* what;
     int id;
-    DocSpec doc;
+    DocSetup doc;
     CommandContext facts;
     bool expected;
   };
-  const DocSpec anim{.kind = 'a', .n = 2};
-  const DocSpec single{.kind = 'g'};
+  const DocSetup anim{.kind = 'a', .n = 2};
+  const DocSetup single{.kind = 'g'};
   const Case cases[] = {
       {"undo", kCmdUndo, single, {.canUndo = true}, true},
       {"undo empty", kCmdUndo, single, {}, false},
