@@ -31,6 +31,7 @@
 #include "ui/dialogs/change_color_dialog.h"
 #include "ui/editor_session.h"
 #include "ui/main_window.h"
+#include "ui/private_home.h"
 
 namespace zel {
 namespace {
@@ -99,33 +100,8 @@ PackedDib Photo(int width, int height) {
 
 class ChangeColorTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    root_ = new std::string(testing::MakeTempDir());
-    for (const char* name : {"home", "config", "data", "run", "files"}) {
-      std::filesystem::create_directories(*root_ + "/" + name);
-    }
-    ::chmod((*root_ + "/run").c_str(), 0700);
-    // A private home for this suite; the other suites get theirs back afterwards.
-    const std::pair<const char*, const char*> homes[] = {{"HOME", "/home"},
-                                                         {"XDG_CONFIG_HOME", "/config"},
-                                                         {"XDG_DATA_HOME", "/data"},
-                                                         {"XDG_RUNTIME_DIR", "/run"}};
-    for (const auto& [name, folder] : homes) {
-      const char* was = std::getenv(name);
-      saved_.push_back({name, was ? std::optional<std::string>(was) : std::nullopt});
-      setenv(name, (*root_ + folder).c_str(), 1);
-    }
-  }
+  static void SetUpTestSuite() { root_ = new std::string(testing::PrivateHome()); }
   static void TearDownTestSuite() {
-    for (const auto& [name, value] : saved_) {
-      if (value) {
-        setenv(name.c_str(), value->c_str(), 1);
-      } else {
-        unsetenv(name.c_str());
-      }
-    }
-    saved_.clear();
-    std::filesystem::remove_all(*root_);
     delete root_;
     root_ = nullptr;
   }
@@ -161,14 +137,12 @@ class ChangeColorTest : public ::testing::Test {
   }
 
   static std::string* root_;
-  static std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
   std::unique_ptr<EditorSession> session_;
   std::unique_ptr<MainWindow> window_;
   QStringList messages_;
 };
 
 std::string* ChangeColorTest::root_ = nullptr;
-std::vector<std::pair<std::string, std::optional<std::string>>> ChangeColorTest::saved_;
 
 TEST_F(ChangeColorTest, JpegToTwoHundredFiftySixColoursSavesAsGif) {
   const std::string jpeg = File("photo.jpg");

@@ -30,6 +30,7 @@
 #include "ui/editor_session.h"
 #include "ui/main_window.h"
 #include "ui/picture_view.h"
+#include "ui/private_home.h"
 
 namespace zel {
 namespace {
@@ -103,17 +104,7 @@ T WhileServing(std::function<T()> work) {
 class MainWindowTest : public ::testing::Test {
  protected:
   // One private home for the whole program: Qt keeps the settings paths it found first.
-  static void SetUpTestSuite() {
-    root_ = new std::string(testing::MakeTempDir());
-    for (const char* name : {"home", "config", "data", "run", "files"}) {
-      std::filesystem::create_directories(*root_ + "/" + name);
-    }
-    ::chmod((*root_ + "/run").c_str(), 0700);
-    setenv("HOME", (*root_ + "/home").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (*root_ + "/config").c_str(), 1);
-    setenv("XDG_DATA_HOME", (*root_ + "/data").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", (*root_ + "/run").c_str(), 1);
-  }
+  static void SetUpTestSuite() { root_ = new std::string(testing::PrivateHome()); }
 
   void SetUp() override {
     std::filesystem::remove(SettingsFilePath());

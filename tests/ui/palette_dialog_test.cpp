@@ -25,6 +25,7 @@
 #include "ui/dialogs/palette_dialog.h"
 #include "ui/editor_session.h"
 #include "ui/main_window.h"
+#include "ui/private_home.h"
 
 namespace zel {
 namespace {
@@ -54,15 +55,7 @@ class PaletteDialogTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     if (root_) return;
-    root_ = new std::string(testing::MakeTempDir());
-    for (const char* name : {"home", "config", "data", "run", "files"}) {
-      std::filesystem::create_directories(*root_ + "/" + name);
-    }
-    ::chmod((*root_ + "/run").c_str(), 0700);
-    setenv("HOME", (*root_ + "/home").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (*root_ + "/config").c_str(), 1);
-    setenv("XDG_DATA_HOME", (*root_ + "/data").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", (*root_ + "/run").c_str(), 1);
+    root_ = new std::string(testing::PrivateHome());
   }
 
   void SetUp() override {
