@@ -1,0 +1,203 @@
+#include "ui/tools/tool_host.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLayout>
+#include <QPointer>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+#include "app/tools/tool_session.h"
+#include "document/time_adjustment.h"
+#include "platform/clock.h"
+#include "platform/progress.h"
+#include "ui/editor_session.h"
+#include "ui/main_window.h"
+#include "ui/picture_view.h"
+#include "ui/tools/interactive_tool.h"
+#include "ui/tools/tool_form.h"
+#include "ui/utf8.h"
+
+namespace zel {
+namespace {
+
+TimeRect ToRect(const QRect& r) {
+  return TimeRect{r.x(), r.y(), r.width(), r.height()};
+}
+
+// Progress of OK shown in status part 0 after the converting text. User input waits: the
+// document is being rewritten.
+class StatusProgress : public ProgressSink {
+ public:
+  StatusProgress(ToolHost& host, QString text) : host_(host), text_(std::move(text)) {}
+  void ReportProgress(int percent) override {
+    host_.ShowStatus(text_ + QStringLiteral(" %1%").arg(percent));
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  }
+  void RestartClock() override {}
+  void DisableCancel() override {}
+  bool TakeCancel() override { return false; }
+
+ private:
+  ToolHost& host_;
+  QString text_;
+};
+
+}  // namespace
+
+ToolHost::ToolHost(MainWindow& window) : window_(window) {}
+ToolHost::~ToolHost() = default;
+
+PictureView* ToolHost::View() const {
+  return window_.View();
+}
+
+DocumentState& ToolHost::Doc() const {
+  return window_.Session().doc;
+}
+
+bool ToolHost::StandardBarFloats() const {
+  return window_.StandardBar()->isFloating();
+}
+
+void ToolHost::Begin(const ToolModeOptions& options) {
+  options_ = options;
+  active_ = true;
+  QToolBar* const bars[] = {window_.StandardBar(), window_.PictureBar(), window_.AnimationBar()};
+  for (int i = 0; i < 3; ++i) {
+    barsVisible_[i] = bars[i]->isVisibleTo(&window_);
+    if (barsVisible_[i]) bars[i]->hide();
+  }
+  // The view takes the bars' room now, before a form is placed along it.
+  window_.layout()->activate();
+  window_.RefreshView();
+
+  savedStatus_ = window_.statusBar()->currentMessage();
+  savedSize_ = window_.SizePane()->text();
+  DocumentState& doc = Doc();
+  busyBefore_ = doc.flags & kFlagBusy;
+  if (options_.busy) doc.flags |= kFlagBusy;
+}
+
+void ToolHost::End() {
+  if (!active_) return;
+  active_ = false;
+  DocumentState& doc = Doc();
+  if (options_.busy) doc.flags = (doc.flags & ~static_cast<uint32_t>(kFlagBusy)) | busyBefore_;
+  if (options_.restartPlayback) RestartPlaybackAfterTool(doc, TickCount());
+
+  if (savedStatus_.isEmpty()) {
+    window_.statusBar()->clearMessage();
+  } else {
+    window_.statusBar()->showMessage(savedStatus_);
+  }
+  window_.SizePane()->setText(savedSize_);
+
+  QToolBar* const bars[] = {window_.StandardBar(), window_.PictureBar(), window_.AnimationBar()};
+  for (int i = 0; i < 3; ++i) {
+    if (barsVisible_[i]) bars[i]->show();
+  }
+  window_.layout()->activate();
+  window_.RefreshView();
+  if (options_.restartPlayback) window_.UpdateStatusBar();
+}
+
+void ToolHost::ShowStatus(const QString& text) {
+  window_.statusBar()->showMessage(text);
+}
+
+void ToolHost::ShowSize(const QString& text) {
+  window_.SizePane()->setText(text);
+}
+
+int ToolHost::RunForm(ToolForm* bar, ToolForm* full) {
+  PictureView* view = View();
+  const QRect viewRect(view->mapToGlobal(QPoint(0, 0)), view->size());
+  QScreen* screen = view->screen();
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  const QRect screenRect = screen ? screen->availableGeometry() : viewRect;
+  const bool floats = StandardBarFloats() || bar == nullptr;
+  const QSize barSize = bar ? bar->sizeHint() : QSize();
+  const QSize fullSize = full ? full->sizeHint() : QSize();
+  const SliderLayout layout =
+      PlaceSliderForm(ToRect(viewRect), ToRect(screenRect), Doc().height,
+                      TimeRect{0, 0, barSize.width(), barSize.height()},
+                      TimeRect{0, 0, fullSize.width(), fullSize.height()}, floats);
+  if (bar && layout.placement == SliderPlacement::kStrip) {
+    bar->setGeometry(layout.rect.x, layout.rect.y, layout.rect.width, layout.rect.height);
+    const int result = bar->exec();
+    if (result != kToolFormNoRoom || !full) return result;
+  }
+  if (!full) return kToolFormNoRoom;
+  const SliderLayout fullLayout =
+      PlaceSliderForm(ToRect(viewRect), ToRect(screenRect), Doc().height, TimeRect{},
+                      TimeRect{0, 0, fullSize.width(), fullSize.height()}, true);
+  full->move(fullLayout.rect.x, fullLayout.rect.y);
+  return full->exec();
+}
+
+void ToolHost::RenderLatest(InteractiveTool& tool, ToolSession& session) {
+  previewPending_ = false;
+  if (!session.IsOpen()) return;
+  const ToolTexts texts = tool.Texts();
+  ShowStatus(Utf8(texts.busy));
+  // A preview that cannot be computed leaves the previous one in place.
+  if (session.ShowPreview(tool.Preview(session.Source()))) {
+    const QString size = tool.SizeText();
+    if (!size.isEmpty()) ShowSize(size);
+    View()->repaint();
+  }
+  ShowStatus(Utf8(texts.idle));
+}
+
+void ToolHost::ApplyOk(InteractiveTool& tool, ToolSession& session, ToolForm& form) {
+  if (session.Changed()) {
+    const QString converting = Utf8(tool.Texts().converting);
+    ShowStatus(converting);
+    StatusProgress progress(*this, converting);
+    DocumentState& doc = Doc();
+    const int frames = IsAnimation(doc.kind) && doc.frameSet ? doc.frameSet->count : 1;
+    const int threads = workerThreads > 0 ? workerThreads : FrameWorkerCount(frames);
+    form.setEnabled(false);
+    session.Ok(tool.UndoClass(), tool.FinalTransform(), threads, &progress);
+  } else {
+    session.Ok(tool.UndoClass(), tool.FinalTransform());
+  }
+  form.done(kToolFormOk);
+}
+
+int ToolHost::RunTool(InteractiveTool& tool) {
+  ToolMode mode(*this, ToolModeOptions{});
+  ShowStatus(Utf8(tool.Texts().instruction));
+  ToolSession session(Doc());
+  if (!session.Open()) return kToolFormCancel;
+
+  auto prepare = [&](ToolForm* form) {
+    if (!form) return;
+    QObject::connect(form, &ToolForm::InputChanged, form, [this, &tool, &session, form] {
+      if (previewPending_) return;
+      previewPending_ = true;
+      // Moves made while a preview renders pile up as one: only the latest is rendered.
+      QTimer::singleShot(0, form, [this, &tool, &session] { RenderLatest(tool, session); });
+    });
+    QObject::connect(form, &ToolForm::OkRequested, form,
+                     [this, &tool, &session, form] { ApplyOk(tool, session, *form); });
+    QObject::connect(form, &ToolForm::CancelRequested, form, [&session] { session.Cancel(); });
+  };
+
+  std::unique_ptr<ToolForm> bar;
+  if (!StandardBarFloats()) bar = tool.MakeForm(ToolForm::Shape::kBar, *this);
+  std::unique_ptr<ToolForm> full = tool.MakeForm(ToolForm::Shape::kFull, *this);
+  prepare(bar.get());
+  prepare(full.get());
+  const int result = RunForm(bar.get(), full.get());
+  previewPending_ = false;
+  if (session.IsOpen()) session.Cancel();
+  window_.RefreshView();
+  return result == kToolFormOk ? kToolFormOk : kToolFormCancel;
+}
+
+}  // namespace zel

@@ -1,0 +1,91 @@
+// Tool mode, built once for every tool of the editor. While a tool runs the three tool bars
+// are hidden (and shown again afterwards exactly as they were), the status texts are saved
+// and put back, the busy bit keeps playback off the frames, and an animation plays again
+// from its first frame when the tool ends. The host places a tool's form (the bar along the
+// bottom of the view, or the full form below the picture), renders only the latest input
+// as a fast preview, applies OK over the picture or every frame on worker threads with
+// progress, and restores the exact source on Cancel.
+#pragma once
+
+#include <QString>
+#include <memory>
+
+namespace zel {
+
+class InteractiveTool;
+class MainWindow;
+class PictureView;
+class ProgressSink;
+class ToolForm;
+class ToolSession;
+struct DocumentState;
+
+struct ToolModeOptions {
+  // The busy bit while the tool runs. Time adjustment leaves it clear: the animation keeps
+  // playing so that the new times are seen at once.
+  bool busy = true;
+  // An animation plays again from its first frame when the tool ends.
+  bool restartPlayback = true;
+};
+
+class ToolHost {
+ public:
+  explicit ToolHost(MainWindow& window);
+  ~ToolHost();
+
+  // Tool mode; Begin and End come in pairs (ToolMode does both). While it lasts the texts
+  // of status part 0 and part 3 can be changed freely: End puts them back.
+  void Begin(const ToolModeOptions& options);
+  void End();
+  bool Active() const { return active_; }
+
+  void ShowStatus(const QString& text);  // status part 0
+  void ShowSize(const QString& text);    // status part 3
+
+  PictureView* View() const;
+  DocumentState& Doc() const;
+  bool StandardBarFloats() const;
+
+  // Runs a form modally where it belongs: `bar` along the bottom edge of the view unless
+  // the standard tool bar floats or the bar does not fit (then, or when `bar` is null,
+  // `full` opens 4 pixels right of the view's left edge and 4 below the picture, kept on
+  // the screen). Returns the form's result.
+  int RunForm(ToolForm* bar, ToolForm* full);
+
+  // Runs a whole interactive tool in tool mode: the source copy, a preview on every change
+  // of the inputs (only the latest is rendered), OK and Cancel. A bar form that closes with
+  // kToolFormNoRoom reopens as the full form. Returns kToolFormOk or kToolFormCancel (also
+  // when no copy of the picture could be made).
+  int RunTool(InteractiveTool& tool);
+
+  // The number of worker threads OK uses over the frames of an animation (0: one per core,
+  // at most two). Tests set 1 to compare.
+  int workerThreads = 0;
+
+ private:
+  void RenderLatest(InteractiveTool& tool, ToolSession& session);
+  void ApplyOk(InteractiveTool& tool, ToolSession& session, ToolForm& form);
+
+  MainWindow& window_;
+  bool active_ = false;
+  ToolModeOptions options_;
+  bool barsVisible_[3] = {false, false, false};
+  QString savedStatus_;
+  QString savedSize_;
+  uint32_t busyBefore_ = 0;
+  bool previewPending_ = false;
+};
+
+// Tool mode for the lifetime of the object.
+class ToolMode {
+ public:
+  ToolMode(ToolHost& host, const ToolModeOptions& options) : host_(host) { host_.Begin(options); }
+  ~ToolMode() { host_.End(); }
+  ToolMode(const ToolMode&) = delete;
+  ToolMode& operator=(const ToolMode&) = delete;
+
+ private:
+  ToolHost& host_;
+};
+
+}  // namespace zel
