@@ -10,8 +10,8 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include "app/tools/tool_placement.h"
 #include "app/tools/tool_session.h"
-#include "document/time_adjustment.h"
 #include "platform/clock.h"
 #include "platform/progress.h"
 #include "ui/editor_session.h"
@@ -24,8 +24,8 @@
 namespace zel {
 namespace {
 
-TimeRect ToRect(const QRect& r) {
-  return TimeRect{r.x(), r.y(), r.width(), r.height()};
+ToolRect ToRect(const QRect& r) {
+  return ToolRect{r.x(), r.y(), r.width(), r.height()};
 }
 
 // Progress of OK shown in status part 0 after the converting text. User input waits: the
@@ -122,19 +122,19 @@ int ToolHost::RunForm(ToolForm* bar, ToolForm* full) {
   const bool floats = StandardBarFloats() || bar == nullptr;
   const QSize barSize = bar ? bar->sizeHint() : QSize();
   const QSize fullSize = full ? full->sizeHint() : QSize();
-  const SliderLayout layout =
-      PlaceSliderForm(ToRect(viewRect), ToRect(screenRect), Doc().height,
-                      TimeRect{0, 0, barSize.width(), barSize.height()},
-                      TimeRect{0, 0, fullSize.width(), fullSize.height()}, floats);
-  if (bar && layout.placement == SliderPlacement::kStrip) {
+  const FormLayout layout =
+      PlaceToolForm(ToRect(viewRect), ToRect(screenRect), Doc().height,
+                    ToolRect{0, 0, barSize.width(), barSize.height()},
+                    ToolRect{0, 0, fullSize.width(), fullSize.height()}, floats);
+  if (bar && layout.placement == FormPlacement::kBar) {
     bar->setGeometry(layout.rect.x, layout.rect.y, layout.rect.width, layout.rect.height);
     const int result = bar->exec();
     if (result != kToolFormNoRoom || !full) return result;
   }
   if (!full) return kToolFormNoRoom;
-  const SliderLayout fullLayout =
-      PlaceSliderForm(ToRect(viewRect), ToRect(screenRect), Doc().height, TimeRect{},
-                      TimeRect{0, 0, fullSize.width(), fullSize.height()}, true);
+  const FormLayout fullLayout =
+      PlaceToolForm(ToRect(viewRect), ToRect(screenRect), Doc().height, ToolRect{},
+                    ToolRect{0, 0, fullSize.width(), fullSize.height()}, true);
   full->move(fullLayout.rect.x, fullLayout.rect.y);
   return full->exec();
 }
