@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QIcon>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -423,18 +424,36 @@ TEST(DefineDialogTest, CancelChangesNothing) {
 
 // ---- Small dialogs ---------------------------------------------------------------------
 
-TEST(SmallDialogsTest, SaveConfirmationAnswersPerButton) {
-  for (const char* button : {"保存する", "保存しない"}) {
-    SCOPED_TRACE(button);
+TEST(SmallDialogsTest, SaveConfirmationAnswersPerButtonAndEscapeCancels) {
+  struct Case {
+    const char* name;
+    std::function<void(QWidget*)> answer;
+    SaveChoice choice;
+  };
+  const Case cases[] = {
+      {"保存する", [](QWidget* m) { ButtonWithText(m, QStringLiteral("保存する"))->click(); },
+       SaveChoice::kSave},
+      {"保存しない", [](QWidget* m) { ButtonWithText(m, QStringLiteral("保存しない"))->click(); },
+       SaveChoice::kDiscard},
+      {"Escape",
+       [](QWidget* m) {
+         QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+         QApplication::sendEvent(m, &escape);
+       },
+       SaveChoice::kCancel},
+      {"close box", [](QWidget* m) { m->close(); }, SaveChoice::kCancel},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     QString label;
-    ModalAnswerer answer([button, &label](QWidget* m) {
+    ModalAnswerer answer([&c, &label](QWidget* m) {
       label = m->findChild<QLabel*>()->text();
-      ButtonWithText(m, QString::fromUtf8(button))->click();
+      c.answer(m);
     });
-    bool save = AskSaveBeforeClose(nullptr);
+    const SaveChoice choice = AskSaveBeforeClose(nullptr);
     EXPECT_EQ(answer.text, QStringLiteral("zel - 保存の確認"));
     EXPECT_EQ(label, QStringLiteral("編集した内容を保存しますか?"));
-    EXPECT_EQ(save, std::string(button) == "保存する");
+    EXPECT_EQ(choice, c.choice);
   }
 }
 

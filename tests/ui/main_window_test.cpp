@@ -124,7 +124,7 @@ class MainWindowTest : public ::testing::Test {
     };
     window_->saveConfirmation = [this] {
       ++saveQuestions_;
-      return answerSave_;
+      return saveAnswer_;
     };
     window_->show();
   }
@@ -145,7 +145,7 @@ class MainWindowTest : public ::testing::Test {
   int questions_ = 0;
   bool answerYes_ = true;
   int saveQuestions_ = 0;
-  bool answerSave_ = false;
+  SaveChoice saveAnswer_ = SaveChoice::kDiscard;
 };
 
 std::string* MainWindowTest::root_ = nullptr;
@@ -413,7 +413,7 @@ TEST_F(MainWindowTest, ClosingAsksToSaveExactlyWhenTheWorkWouldBeLost) {
   window_->OpenFile(other);
   const std::string target = session_->settingsFolder + "on-close.gif";
   session_->settings.block.lastImagePath = target;
-  answerSave_ = true;
+  saveAnswer_ = SaveChoice::kSave;
   window_->close();
   EXPECT_TRUE(ReadFrames(target) == ReadFrames(other));
 }
