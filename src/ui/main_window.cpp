@@ -362,7 +362,9 @@ CommandContext MainWindow::MakeContext(bool includeClipboard) {
 }
 
 bool MainWindow::IsAvailable(int id) {
-  if (IsRecentFileCommand(id)) return id - kCmdRecentFile1 < recentFiles_.size();
+  if (IsRecentFileCommand(id)) {
+    return id - kCmdRecentFile1 < recentFiles_.size() && IsCommandEnabled(id, MakeContext(false));
+  }
   return dispatch_.Has(id) && IsCommandAvailable(id, MakeContext(id == kCmdImportClipboard));
 }
 
@@ -843,7 +845,7 @@ void MainWindow::UpdateRecentActions() {
     if (!action) continue;
     const bool used = i < recentFiles_.size();
     action->setVisible(used);
-    action->setEnabled(used);
+    action->setEnabled(used && !DocumentBusy());
     if (used) {
       QString name = recentFiles_.at(i);
       name.replace(QLatin1Char('&'), QStringLiteral("&&"));
