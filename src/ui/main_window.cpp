@@ -558,16 +558,17 @@ bool MainWindow::SaveGifTo(const std::string& path) {
   DocumentState& doc = session_.doc;
   // One save at a time: a second one would stamp its result on the first one's document.
   if (DocumentBusy() || !CanSaveAsGif(doc)) return false;
+  // The progress window runs events: while the busy bit is set, playback stands still and
+  // no command, load or hand-over touches the document the writer is walking.
+  doc.flags |= kFlagBusy;
   int result;
   {
     ProgressWindow progress(this, Utf8(kGifProgressCaption));
     progress.DisableCancel();
-    // The progress window runs events: keep playback off the frames meanwhile.
-    const uint32_t busyBefore = doc.flags & kFlagBusy;
-    doc.flags |= kFlagBusy;
     result = SaveDocumentAsGif(doc, path, &progress);
-    doc.flags = (doc.flags & ~kFlagBusy) | busyBefore;
   }
+  doc.flags &= ~static_cast<uint32_t>(kFlagBusy);
+  UpdateCommandStates(false);
   if (result != 0) {
     ShowMessageText(Utf8(kGifWriteFailedText));
     return false;

@@ -261,6 +261,35 @@ TEST_F(SaveJpegDialogTest, CreateStoresTheClampedQualityTyped) {
   }
 }
 
+// Typed key by key and confirmed with Enter, as a user does: the spin box must not
+// refuse the keys or fall back to the old quality for a number outside 30..100.
+TEST_F(SaveJpegDialogTest, QualityTypedKeyByKeyFollowsTheQualityRule) {
+  struct Case {
+    const char* typed;
+    int stored;
+  };
+  for (const Case& c : {Case{"10", 30}, Case{"5", 30}, Case{"150", 100}, Case{"88", 88}}) {
+    SCOPED_TRACE(c.typed);
+    std::string last = (folder / "typed.bmp").string();
+    int quality = 75;
+    SaveJpegDialog dialog(last, quality, nullptr);
+    dialog.show();
+    QLineEdit* field = dialog.QualitySpin()->findChild<QLineEdit*>();
+    ASSERT_NE(field, nullptr);
+    field->selectAll();
+    for (QChar ch : QString::fromUtf8(c.typed)) {
+      QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+      QApplication::sendEvent(dialog.QualitySpin(), &press);
+    }
+    EXPECT_EQ(field->text(), QString::fromUtf8(c.typed));
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(dialog.QualitySpin(), &enter);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(quality, c.stored);
+    EXPECT_EQ(dialog.QualitySpin()->value(), c.stored);
+  }
+}
+
 TEST_F(SaveJpegDialogTest, InvalidNameShowsTheMessageAndStaysOpen) {
   for (const std::string& name :
        {std::string("relative.jpg"), (folder / "no/such.jpg").string(), folder.string() + "/"}) {

@@ -268,6 +268,34 @@ TEST_F(FrameCommandsTest, EachCommandRearrangesTheFramesAndUndoBringsThemBack) {
   }
 }
 
+// Playback moves on after a command; undo then shows the frame that was current when the
+// command ran, and the frame number, the status pane and the frame commands follow it.
+TEST_F(FrameCommandsTest, AfterUndoTheShownFrameIsTheCurrentFrame) {
+  Open("undo-shown.gif", kFive);
+  ASSERT_NO_FATAL_FAILURE(StopAt(2));
+  Trigger(kCmdInsertFrame);
+  EXPECT_EQ(Pane(window_->FramePane()), "3/6");
+  for (int step = 0; step < 2; ++step) {
+    Trigger(kCmdStop);  // stopped: one frame on
+    QElapsedTimer timer;
+    timer.start();
+    while ((Doc().flags & kFlagStep) && timer.elapsed() < 3000) ProcessEventsFor(10);
+  }
+  ASSERT_EQ(Pane(window_->FramePane()), "5/6");
+
+  Trigger(kCmdUndo);  // Ctrl+Z
+  EXPECT_EQ(Delays(), kFive);
+  EXPECT_EQ(Doc().currentFrame, 2);
+  EXPECT_EQ(Pane(window_->FramePane()), "3/5");
+  EXPECT_EQ(ShownColor(), Color(2));
+  EXPECT_EQ(window_->View()->grab().toImage().pixel(0, 0), Color(2));
+
+  window_->UpdateCommandStates(false);
+  window_->deleteFramesChoice = [](QMenu&) { return MainWindow::kDeleteCurrentFrameItem; };
+  Trigger(kCmdDeleteFrames);
+  EXPECT_EQ(Delays(), (std::vector<int>{10, 11, 13, 14}));  // the frame that was shown
+}
+
 TEST_F(FrameCommandsTest, DeletingOneOfTwoFramesOrConvertingLeavesAPictureUntilUndo) {
   for (int command : {kCmdDeleteFrames, kCmdConvertToPicture}) {
     SCOPED_TRACE(command);
