@@ -275,9 +275,9 @@ TEST(EnablingRules, OutsideFacts) {
 // While a long operation keeps the document busy, nothing that reads, changes or replaces
 // the document is enabled, whatever its own rule says; the window and help stay usable.
 TEST(EnablingRules, BusyDocumentLeavesOnlyTheDocumentFreeCommands) {
-  const std::set<int> usable = {kCmdOptions,        kCmdStandardToolBar, kCmdStatusBar,
-                                kCmdPictureToolBar, kCmdAnimationToolBar, kCmdMidiTempo,
-                                kCmdHelp,           kCmdAbout};
+  const std::set<int> usable = {
+      kCmdOptions,          kCmdStandardToolBar, kCmdStatusBar, kCmdPictureToolBar,
+      kCmdAnimationToolBar, kCmdMidiTempo,       kCmdHelp,      kCmdAbout};
   for (char kind : {'a', 'b'}) {
     DocSetup setup{.kind = kind, .n = kind == 'a' ? 5 : 0, .cur = 2};
     std::unique_ptr<DocumentState> idle = MakeDoc(setup);
