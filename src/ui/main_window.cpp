@@ -489,7 +489,8 @@ uint32_t MainWindow::HandleInstanceMessage(const ChannelMessage& request) {
   // of a save: the sender hears 0 and may try again.
   if (QApplication::activeModalWidget() != nullptr || DocumentBusy()) return 0;
   PackedDib picture = HandOverPicture(request.data);
-  if (!picture) return 0;
+  // Bytes that are no picture at all are refused before the user is asked anything.
+  if (!picture || !IsWholePicture(picture)) return 0;
   DocumentState& doc = session_.doc;
   if (IsDocumentOpen(doc) && !Ask(Utf8(MessageText(kMsgDiscardPicture)))) return 0;
   // The question runs events: check again before the document is replaced.

@@ -361,6 +361,11 @@ TEST_F(MainWindowTest, AHandOverAsksBeforeReplacingAndNeverLandsUnderADialog) {
       PictureFileAsPackedDib(WritePicture(File("handed-over.gif")));
   ASSERT_TRUE(picture);
 
+  // Garbage is refused without a question.
+  EXPECT_EQ(Send(kMsgCopyData, kPictureDataIdentifier, std::vector<uint8_t>(2000, 0xAB)),
+            std::optional<uint32_t>(0));
+  EXPECT_EQ(questions_, 0);
+
   answerYes_ = false;
   EXPECT_EQ(Send(kMsgCopyData, kPictureDataIdentifier, *picture), std::optional<uint32_t>(0));
   EXPECT_EQ(questions_, 1);
