@@ -643,7 +643,8 @@ void MainWindow::OpenRecentFile(int id) {
   const int index = id - kCmdRecentFile1;
   if (index < 0 || index >= recentFiles_.size()) return;
   const QString path = recentFiles_.at(index);
-  if (OpenFile(path.toStdString()) != 0) RemoveRecentFile(path);
+  // A file that failed to load leaves the list (a refusal while busy, -1, does not).
+  if (OpenFile(path.toStdString()) > 0) RemoveRecentFile(path);
 }
 
 // --- other commands -------------------------------------------------------------------------
