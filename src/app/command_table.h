@@ -28,6 +28,9 @@ struct CommandInfo {
   bool toolBarOnly = false;   // not in the main menu
   CommandRule enabled = nullptr;
   CommandRule checked = nullptr;
+  // Neither reads nor changes the document, so it may run while the document is busy (a
+  // long operation lets events through its progress window).
+  bool allowedWhileBusy = false;
 };
 
 // Every command, family by family.

@@ -25,7 +25,14 @@ CommandTerms ReadTerms(const DocumentState* doc) {
   return t;
 }
 
+bool IsAllowedWhileBusy(int id) {
+  const CommandInfo* info = FindCommand(id);
+  return info != nullptr && info->allowedWhileBusy;
+}
+
 bool IsCommandEnabled(int id, const CommandContext& ctx) {
+  const bool busy = ctx.doc != nullptr && (ctx.doc->flags & kFlagBusy) != 0;
+  if (busy && !IsAllowedWhileBusy(id)) return false;
   const CommandInfo* info = FindCommand(id);
   return info == nullptr || info->enabled == nullptr || info->enabled(ctx);
 }

@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDragEnterEvent>
@@ -250,7 +251,9 @@ CommandContext MainWindow::MakeContext(bool includeClipboard) {
 }
 
 bool MainWindow::IsAvailable(int id) {
-  if (IsRecentFileCommand(id)) return id - kCmdRecentFile1 < recentFiles_.size();
+  if (IsRecentFileCommand(id)) {
+    return id - kCmdRecentFile1 < recentFiles_.size() && IsCommandEnabled(id, MakeContext(false));
+  }
   return FindExecutor(id) != nullptr &&
          IsCommandEnabled(id, MakeContext(id == kCmdImportClipboard));
 }
@@ -362,39 +365,49 @@ std::string MainWindow::LoadCommandLineFile(const std::string& name) {
   return {};
 }
 
-int MainWindow::OpenFile(const std::string& path) {
+bool MainWindow::DocumentBusy() const {
+  return (session_.doc.flags & kFlagBusy) != 0;
+}
+
+int MainWindow::LoadNewDocument(const std::string& path) {
   DocumentState& doc = session_.doc;
-  doc.undo.Reset();
   LoadContext context = session_.MakeLoadContext(&clipboard_);
   int result = LoadImageFile(doc, path, LoadMode::kOpen, context);
-  if (result != 0) {
-    ShowMessageNumber(result);
-    AfterLoad();
-    return result;
-  }
-  AddRecentFile(Utf8(path));
+  // The history belongs to the document it was made on: it goes only when that document
+  // has really been replaced.
+  if (result == 0) doc.undo.Reset();
+  if (result != 0) ShowMessageNumber(result);
   AfterLoad();
-  return 0;
+  return result;
+}
+
+int MainWindow::OpenFile(const std::string& path) {
+  if (DocumentBusy()) return -1;
+  int result = LoadNewDocument(path);
+  if (result == 0) AddRecentFile(Utf8(path));
+  return result;
 }
 
 bool MainWindow::DropFiles(const QStringList& paths) {
+  if (DocumentBusy()) return false;
   if (paths.size() != 1 || !QFileInfo(paths.front()).isFile()) return false;
   if (IsDocumentOpen(session_.doc) && !Ask(Utf8(MessageText(kMsgDiscardPicture)))) return false;
-  DocumentState& doc = session_.doc;
-  doc.undo.Reset();
-  LoadContext context = session_.MakeLoadContext(&clipboard_);
-  int result = LoadImageFile(doc, paths.front().toStdString(), LoadMode::kOpen, context);
-  if (result != 0) ShowMessageNumber(result);
-  AfterLoad();
-  return result == 0;
+  return LoadNewDocument(paths.front().toStdString()) == 0;
 }
 
 uint32_t MainWindow::HandleInstanceMessage(const ChannelMessage& request) {
   if (request.message == kMsgIdentify) return AnswerIdentify(request.wParam);
   if (!IsPictureHandOver(request)) return 0;
+  // Never under a dialog the user is answering (this question included) nor in the middle
+  // of a save: the sender hears 0 and may try again.
+  if (QApplication::activeModalWidget() != nullptr || DocumentBusy()) return 0;
   PackedDib picture = HandOverPicture(request.data);
-  if (!picture) return 0;
+  // Bytes that are no picture at all are refused before the user is asked anything.
+  if (!picture || !IsWholePicture(picture)) return 0;
   DocumentState& doc = session_.doc;
+  if (IsDocumentOpen(doc) && !Ask(Utf8(MessageText(kMsgDiscardPicture)))) return 0;
+  // The question runs events: check again before the document is replaced.
+  if (DocumentBusy()) return 0;
   LoadContext context = session_.MakeLoadContext(&clipboard_);
   // Data from another program: a picture that does not load leaves everything, the undo
   // history included, as it was.
@@ -463,7 +476,7 @@ void MainWindow::UpdateRecentActions() {
     if (!action) continue;
     const bool used = i < recentFiles_.size();
     action->setVisible(used);
-    action->setEnabled(used);
+    action->setEnabled(used && !DocumentBusy());
     if (used) {
       QString name = recentFiles_.at(i);
       name.replace(QLatin1Char('&'), QStringLiteral("&&"));
@@ -476,10 +489,19 @@ void MainWindow::UpdateRecentActions() {
 // --- closing --------------------------------------------------------------------------------
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  // A save in progress finishes first; closing now would pull the document from under it.
+  if (DocumentBusy()) {
+    event->ignore();
+    return;
+  }
   const DocumentState& doc = session_.doc;
   if (NeedsSaveConfirmation(doc, doc.undo.CanUndo())) {
-    const bool save = saveConfirmation ? saveConfirmation() : AskSaveBeforeClose(this);
-    if (save) SaveGifCommand(*this);
+    const SaveChoice choice = saveConfirmation ? saveConfirmation() : AskSaveBeforeClose(this);
+    // Only "保存しない" lets unsaved work go; a cancelled or failed save keeps the window.
+    if (choice == SaveChoice::kCancel || (choice == SaveChoice::kSave && !SaveBeforeClose(*this))) {
+      event->ignore();
+      return;
+    }
   }
   event->accept();
 }

@@ -9,12 +9,14 @@ const std::vector<CommandInfo>& HelpCommands() {
        .caption = "Zelの説明(&I)",
        .prompt = "Zelの説明をWebブラウザで表示する",
        .toolTip = "Zelの説明",
-       .iconName = "help-contents"},
+       .iconName = "help-contents",
+       .allowedWhileBusy = true},
       {.id = kCmdAbout,
        .caption = "Zel のバージョン情報(&A)...",
        .prompt = "Zelのバージョン情報を表示する",
        .toolTip = "バージョン情報",
-       .iconName = "help-about"},
+       .iconName = "help-about",
+       .allowedWhileBusy = true},
   };
   return rows;
 }

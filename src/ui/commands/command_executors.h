@@ -38,9 +38,14 @@ constexpr int kDeleteFramesAfterItem = 133;
 constexpr int kDeleteCurrentFrameItem = 134;
 
 // The save-as-GIF command: asks for the name unless the last path lies in the settings
-// folder, then writes. Closing the window runs it too.
-void SaveGifCommand(MainWindow& window);
+// folder, then writes. True only when the file was written.
+bool SaveGifCommand(MainWindow& window);
 // Writes the document as GIF to `path` with the progress window; true when written.
 bool SaveGifTo(MainWindow& window, const std::string& path);
+// The save-as-bitmap command with its file dialog; true only when the file was written.
+bool SaveBitmapWithDialog(MainWindow& window);
+// The save of "保存する" on closing: GIF for an 8-bit document, else a bitmap. True only
+// when the file was written.
+bool SaveBeforeClose(MainWindow& window);
 
 }  // namespace zel

@@ -48,37 +48,20 @@ void OpenCommand(MainWindow& window, int) {
 }
 
 void SaveBitmapCommand(MainWindow& window, int) {
-  EditorSession& session = window.Session();
-  DocumentState& doc = session.doc;
-  if (!CanSaveAsBitmap(doc)) return;
-  std::string& last = session.settings.block.lastImagePath;
-  last = ReplaceExtension(last, "bmp");
-  if (!ShowSaveImageDialog(&window, Utf8(kBmpSaveTitle), Utf8(kBmpFilterName),
-                           QStringLiteral("*.bmp"), "bmp", last)) {
-    return;
-  }
-  int result = SaveDocumentAsBitmap(doc, last);
-  if (result != 0) {
-    if (result > 0) {
-      window.ShowMessageNumber(result);
-    } else {
-      window.ShowMessageText(Utf8(kGifWriteFailedText));
-    }
-    return;
-  }
-  window.UpdateTitle();
+  SaveBitmapWithDialog(window);
 }
 
 void MakeIconCommand(MainWindow& window, int) {
   EditorSession& session = window.Session();
   if (!CanMakeIcon(session.doc)) return;
   std::string& last = session.settings.block.lastImagePath;
-  last = ReplaceExtension(last, "ico");
+  std::string path = ReplaceExtension(last, "ico");
   if (!ShowSaveImageDialog(&window, Utf8(kIconSaveTitle), Utf8(kIconFilterName),
-                           QStringLiteral("*.ico"), "ico", last)) {
+                           QStringLiteral("*.ico"), "ico", path)) {
     return;
   }
-  if (!MakeIconFile(session.doc, last)) window.ShowMessageText(Utf8(kGifWriteFailedText));
+  last = path;
+  if (!MakeIconFile(session.doc, path)) window.ShowMessageText(Utf8(kGifWriteFailedText));
 }
 
 void SaveJpegCommand(MainWindow& window, int) {
@@ -107,40 +90,72 @@ void OpenRecentFile(MainWindow& window, int id) {
   const QStringList recent = window.RecentFiles();
   if (index < 0 || index >= recent.size()) return;
   const QString path = recent.at(index);
-  if (window.OpenFile(path.toStdString()) != 0) window.RemoveRecentFile(path);
+  // A file that failed to load leaves the list (a refusal while busy, -1, does not).
+  if (window.OpenFile(path.toStdString()) > 0) window.RemoveRecentFile(path);
 }
 
 }  // namespace
 
-void SaveGifCommand(MainWindow& window) {
+bool SaveGifCommand(MainWindow& window) {
   EditorSession& session = window.Session();
-  if (!CanSaveAsGif(session.doc)) return;
+  if (!CanSaveAsGif(session.doc)) return false;
   std::string& last = session.settings.block.lastImagePath;
   std::string path = last;
   if (!session.InsideSettingsFolder(path)) {
     path = ReplaceExtension(last, "gif");
     if (!ShowSaveImageDialog(&window, Utf8(kGifSaveTitle), Utf8(kGifFilterName),
                              QStringLiteral("*.gif"), "gif", path)) {
-      return;
+      return false;
     }
     last = path;
   }
-  SaveGifTo(window, path);
+  return SaveGifTo(window, path);
+}
+
+bool SaveBitmapWithDialog(MainWindow& window) {
+  EditorSession& session = window.Session();
+  DocumentState& doc = session.doc;
+  if (window.DocumentBusy() || !CanSaveAsBitmap(doc)) return false;
+  std::string& last = session.settings.block.lastImagePath;
+  // The remembered path changes only when a name is confirmed.
+  std::string path = ReplaceExtension(last, "bmp");
+  if (!ShowSaveImageDialog(&window, Utf8(kBmpSaveTitle), Utf8(kBmpFilterName),
+                           QStringLiteral("*.bmp"), "bmp", path)) {
+    return false;
+  }
+  last = path;
+  int result = SaveDocumentAsBitmap(doc, path);
+  if (result != 0) {
+    if (result > 0) {
+      window.ShowMessageNumber(result);
+    } else {
+      window.ShowMessageText(Utf8(kGifWriteFailedText));
+    }
+    return false;
+  }
+  window.UpdateTitle();
+  return true;
+}
+
+bool SaveBeforeClose(MainWindow& window) {
+  return CanSaveAsGif(window.Session().doc) ? SaveGifCommand(window) : SaveBitmapWithDialog(window);
 }
 
 bool SaveGifTo(MainWindow& window, const std::string& path) {
   DocumentState& doc = window.Session().doc;
-  if (!CanSaveAsGif(doc)) return false;
+  // One save at a time: a second one would stamp its result on the first one's document.
+  if (window.DocumentBusy() || !CanSaveAsGif(doc)) return false;
+  // The progress window runs events: while the busy bit is set, playback stands still and
+  // no command, load or hand-over touches the document the writer is walking.
+  doc.flags |= kFlagBusy;
   int result;
   {
     ProgressWindow progress(&window, Utf8(kGifProgressCaption));
     progress.DisableCancel();
-    // The progress window runs events: keep playback off the frames meanwhile.
-    const uint32_t busyBefore = doc.flags & kFlagBusy;
-    doc.flags |= kFlagBusy;
     result = SaveDocumentAsGif(doc, path, &progress);
-    doc.flags = (doc.flags & ~kFlagBusy) | busyBefore;
   }
+  doc.flags &= ~static_cast<uint32_t>(kFlagBusy);
+  window.UpdateCommandStates(false);
   if (result != 0) {
     window.ShowMessageText(Utf8(kGifWriteFailedText));
     return false;
