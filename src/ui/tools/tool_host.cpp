@@ -197,7 +197,8 @@ int ToolHost::RunTool(InteractiveTool& tool) {
   previewPending_ = false;
   if (session.IsOpen()) session.Cancel();
   window_.RefreshView();
-  return result == kToolFormOk ? kToolFormOk : kToolFormCancel;
+  if (result == kToolFormOk || result == kToolFormSwitch) return result;
+  return kToolFormCancel;
 }
 
 }  // namespace zel

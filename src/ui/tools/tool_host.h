@@ -54,8 +54,9 @@ class ToolHost {
 
   // Runs a whole interactive tool in tool mode: the source copy, a preview on every change
   // of the inputs (only the latest is rendered), OK and Cancel. A bar form that closes with
-  // kToolFormNoRoom reopens as the full form. Returns kToolFormOk or kToolFormCancel (also
-  // when no copy of the picture could be made).
+  // kToolFormNoRoom reopens as the full form. Returns kToolFormOk, kToolFormSwitch (the
+  // source is back; the caller opens the tool's other form) or kToolFormCancel (also when
+  // no copy of the picture could be made).
   int RunTool(InteractiveTool& tool);
 
   // The number of worker threads OK uses over the frames of an animation (0: one per core,
