@@ -30,7 +30,7 @@ class InteractiveTool {
   // The full-quality transform of the inputs as they are at OK. It runs on worker threads,
   // so it must copy what it needs from the tool.
   virtual PictureTransform FinalTransform() const = 0;
-  // Status part 3 after a preview (the new size for the stretch and zoom tools); empty
+  // Status pane 3 after a preview (the new size for the stretch and zoom tools); empty
   // leaves the pane as it is.
   virtual QString SizeText() const { return {}; }
 };

@@ -28,7 +28,7 @@ ToolRect ToRect(const QRect& r) {
   return ToolRect{r.x(), r.y(), r.width(), r.height()};
 }
 
-// Progress of OK shown in status part 0 after the converting text. User input waits: the
+// Progress of OK shown in status pane 0 after the converting text. User input waits: the
 // document is being rewritten.
 class StatusProgress : public ProgressSink {
  public:

@@ -34,13 +34,13 @@ class ToolHost {
   ~ToolHost();
 
   // Tool mode; Begin and End come in pairs (ToolMode does both). While it lasts the texts
-  // of status part 0 and part 3 can be changed freely: End puts them back.
+  // of status panes 0 and 3 can be changed freely: End puts them back.
   void Begin(const ToolModeOptions& options);
   void End();
   bool Active() const { return active_; }
 
-  void ShowStatus(const QString& text);  // status part 0
-  void ShowSize(const QString& text);    // status part 3
+  void ShowStatus(const QString& text);  // status pane 0
+  void ShowSize(const QString& text);    // status pane 3
 
   PictureView* View() const;
   DocumentState& Doc() const;
