@@ -99,8 +99,14 @@ std::vector<uint32_t> PictureColors(const PackedDib& picture) {
   std::vector<uint32_t> colors;
   const DibHeader h = picture.Header();
   for (int32_t y = 0; y < h.height; ++y) {
+    const uint8_t* row = picture.Row(y);
     for (int32_t x = 0; x < h.width; ++x) {
-      Rgbq c = picture.ColorTable()[picture.Row(y)[x]];
+      if (h.bitCount == 24) {
+        const uint8_t* p = row + 3 * x;
+        colors.push_back((uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0]);
+        continue;
+      }
+      Rgbq c = picture.ColorTable()[row[x]];
       colors.push_back((uint32_t{c.red} << 16) | (uint32_t{c.green} << 8) | c.blue);
     }
   }

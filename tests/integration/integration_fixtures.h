@@ -41,7 +41,7 @@ std::unique_ptr<DocumentState> LoadGifPicture(const std::string& folder, int tra
 // A 24-bit picture (kind 'b') of 5 x 2 pixels, loaded from a BMP file.
 std::unique_ptr<DocumentState> LoadTrueColorPicture(const std::string& folder);
 
-// The pixel rows of an 8-bit picture as colours (0x00RRGGBB), top row first.
+// The pixels of an 8- or 24-bit picture as colours (0x00RRGGBB), top row first.
 std::vector<uint32_t> PictureColors(const PackedDib& picture);
 
 }  // namespace zel::testing
