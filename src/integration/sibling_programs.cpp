@@ -90,6 +90,11 @@ std::string FindVantaProgram() {
   return FindExecutable(kVantaProgramName);
 }
 
+const std::string& VantaProgramPath() {
+  static const std::string path = FindVantaProgram();
+  return path;
+}
+
 VantaRoute SendToVanta(DocumentState& doc, const SiblingChannel& channel,
                        const std::string& settingsFolder, const std::string& programPath,
                        const ProgramStarter& start) {

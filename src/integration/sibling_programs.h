@@ -60,6 +60,9 @@ SiblingChannel SystemSiblingChannel();
 
 // Vanta's program: "vantamaker" beside this program's file, else on PATH; empty when none.
 std::string FindVantaProgram();
+// FindVantaProgram, looked up on the first call and remembered for the rest of the run
+// (the enabling rule asks often).
+const std::string& VantaProgramPath();
 
 // Starts a program with an argument list; StartDetached by default.
 using ProgramStarter = std::function<bool(const std::vector<std::string>& argv)>;

@@ -95,3 +95,31 @@ TEST(PaintProgram, CommandFromTheConfiguredEditorOrTheDesktopDefault) {
 
 }  // namespace
 }  // namespace zel
+
+namespace zel {
+namespace {
+
+TEST(PaintProgram, SystemDesktopAsksXdgMimeAndReadsTheDataFolders) {
+  testing::ScratchFolder folder;
+  std::filesystem::create_directories(folder / "bin");
+  std::filesystem::create_directories(folder / "data/applications");
+  testing::WriteScript(folder / "bin/xdg-mime",
+                       "[ \"$1 $2 $3\" = 'query default image/bmp' ] && echo 'paint.desktop'\n");
+  std::ofstream(folder / "data/applications/paint.desktop")
+      << "[Desktop Entry]\nExec=paint --new-window %F\n";
+  const char* names[] = {"PATH", "XDG_DATA_HOME", "XDG_DATA_DIRS"};
+  std::string saved[3];
+  for (int i = 0; i < 3; ++i) saved[i] = std::getenv(names[i]) ? std::getenv(names[i]) : "";
+  ::setenv("PATH", (folder / "bin").c_str(), 1);
+  ::setenv("XDG_DATA_HOME", (folder / "data").c_str(), 1);
+  ::setenv("XDG_DATA_DIRS", (folder / "none").c_str(), 1);
+  std::vector<std::string> command = PaintProgramCommand("", "/p/ZelBitmap.bmp");
+  ::setenv("PATH", (folder / "none").c_str(), 1);
+  std::vector<std::string> withoutXdgMime = PaintProgramCommand("", "/p/ZelBitmap.bmp");
+  for (int i = 0; i < 3; ++i) ::setenv(names[i], saved[i].c_str(), 1);
+  EXPECT_EQ(command, (std::vector<std::string>{"paint", "--new-window", "/p/ZelBitmap.bmp"}));
+  EXPECT_TRUE(withoutXdgMime.empty());
+}
+
+}  // namespace
+}  // namespace zel
