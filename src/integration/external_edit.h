@@ -19,6 +19,12 @@ namespace zel {
 // The file name the paint program shows.
 inline constexpr char kExchangeFileName[] = "ZelBitmap.bmp";
 
+// The waiting dialog.
+inline constexpr char kEditWaitCaption[] = "ビットマップ、フレームビットマップの編集";
+inline constexpr char kEditWaitText[] =
+    "画像を編集したあとは、ファイル名を変更しないで、\n上書き保存をして終了してください。";
+inline constexpr char kEditWaitButton[] = "編集を待たない";
+
 // What goes to the paint program.
 enum class ExchangeType {
   kNone,          // nothing open

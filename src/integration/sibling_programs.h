@@ -34,6 +34,9 @@ inline constexpr uint32_t kMorselNotify = 1061;       // wParam: the exchange ty
 inline constexpr uint32_t kMorselNotifyImage = 1103;  // for type 4
 inline constexpr uint32_t kMorselReadyQuery = 1;      // wParam of 1061 that asks for readiness
 
+// The progress window's caption while a GIF file for Morsel is written.
+inline constexpr char kMorselProgressCaption[] = "GIFﾌｧｲﾙの作成";
+
 // Morsel's exchange files by type: "$morsel.jpg", "$morsel.gif", "$morsel.bmp",
 // "$morsel.txt", "$image.bmp"; null for other types.
 enum MorselType : int {
