@@ -53,8 +53,8 @@ TEST(ClipboardPicture, PictureWithTransparencyTravelsWithTheTrailer) {
   EXPECT_EQ(pasted->frameSet->transparentIndex, 5);
   EXPECT_EQ(pasted->bitCount, 8);
   // Same pixels; the transparent entry shows the background colour in both.
-  EXPECT_EQ(testing::PictureColors(pasted->currentPicture),
-            testing::PictureColors(source->currentPicture));
+  EXPECT_EQ(testing::PixelColors(pasted->currentPicture),
+            testing::PixelColors(source->currentPicture));
 }
 
 TEST(ClipboardPicture, TrueColourPictureHasNoTrailer) {
@@ -68,8 +68,8 @@ TEST(ClipboardPicture, TrueColourPictureHasNoTrailer) {
   ASSERT_EQ(result, 0);
   EXPECT_EQ(pasted->bitCount, 24);
   EXPECT_EQ(pasted->frameSet->transparentIndex, -1);
-  EXPECT_EQ(testing::PictureColors(pasted->currentPicture),
-            testing::PictureColors(source->currentPicture));
+  EXPECT_EQ(testing::PixelColors(pasted->currentPicture),
+            testing::PixelColors(source->currentPicture));
 }
 
 TEST(ClipboardPicture, AnimationTravelsAsAFrameBitmap) {
@@ -86,8 +86,8 @@ TEST(ClipboardPicture, AnimationTravelsAsAFrameBitmap) {
   EXPECT_EQ(pasted->frameSet->transparentIndex, source->frameSet->transparentIndex);
   for (int i = 0; i < 4; ++i) {
     EXPECT_EQ(pasted->frameSet->frame(i).delay, source->frameSet->frame(i).delay);
-    EXPECT_EQ(testing::PictureColors(pasted->frameSet->frame(i).image),
-              testing::PictureColors(source->frameSet->frame(i).image))
+    EXPECT_EQ(testing::PixelColors(pasted->frameSet->frame(i).image),
+              testing::PixelColors(source->frameSet->frame(i).image))
         << i;
   }
 }

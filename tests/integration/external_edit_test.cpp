@@ -178,7 +178,7 @@ class PaintProgramStandIn : public ::testing::Test {
 
 TEST_F(PaintProgramStandIn, EditsAPictureAndItComesBackWithUndo) {
   auto doc = testing::LoadGifPicture(folder_.path(), 4);
-  const std::vector<uint32_t> before = testing::PictureColors(doc->currentPicture);
+  const std::vector<uint32_t> before = testing::PixelColors(doc->currentPicture);
   const std::string editor = folder_ / "paint";
   // A paint program: opens the file, paints the top-left pixel red, saves and quits.
   WriteScript(editor,
@@ -188,18 +188,18 @@ TEST_F(PaintProgramStandIn, EditsAPictureAndItComesBackWithUndo) {
   EXPECT_EQ(exchange.substr(exchange.size() - 14), "/ZelBitmap.bmp");
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(exchange).parent_path()));
   EXPECT_EQ(doc->kind, ImageKind::kGifPicture);
-  std::vector<uint32_t> after = testing::PictureColors(doc->currentPicture);
+  std::vector<uint32_t> after = testing::PixelColors(doc->currentPicture);
   ASSERT_EQ(after.size(), before.size());
   EXPECT_EQ(after[0], 0xFF0000u);
   EXPECT_TRUE(std::equal(after.begin() + 1, after.end(), before.begin() + 1));
   ASSERT_TRUE(doc->undo.CanUndo());
   ASSERT_TRUE(doc->undo.Undo(*doc));
-  EXPECT_EQ(testing::PictureColors(doc->currentPicture), before);
+  EXPECT_EQ(testing::PixelColors(doc->currentPicture), before);
 }
 
 TEST_F(PaintProgramStandIn, EditsAWholeAnimationSavedInFullColour) {
   auto doc = testing::LoadAnimation(folder_.path(), 3);
-  const std::vector<uint32_t> frame1 = testing::PictureColors(doc->frameSet->frame(1).image);
+  const std::vector<uint32_t> frame1 = testing::PixelColors(doc->frameSet->frame(1).image);
   const std::string editor = folder_ / "paint";
   // Frame 0's top-left pixel sits at column 24, row 4 of the frame bitmap (11 rows high);
   // the program saves in 24 bits, as paint programs do.
@@ -209,8 +209,8 @@ TEST_F(PaintProgramStandIn, EditsAWholeAnimationSavedInFullColour) {
   ASSERT_EQ(RunEdit(*doc, editor), 0);
   EXPECT_EQ(doc->kind, ImageKind::kGifAnimation);
   ASSERT_EQ(doc->frameSet->count, 3);
-  EXPECT_EQ(testing::PictureColors(doc->frameSet->frame(0).image)[0], 0x00FF00u);
-  EXPECT_EQ(testing::PictureColors(doc->frameSet->frame(1).image), frame1);
+  EXPECT_EQ(testing::PixelColors(doc->frameSet->frame(0).image)[0], 0x00FF00u);
+  EXPECT_EQ(testing::PixelColors(doc->frameSet->frame(1).image), frame1);
   EXPECT_EQ(doc->frameSet->frame(2).delay, 30);
   EXPECT_TRUE(doc->undo.CanUndo());
 }
@@ -222,13 +222,13 @@ TEST_F(PaintProgramStandIn, LauncherThatReturnsAtOnceStillBringsTheEditBack) {
               "(sleep 1; convert \"$1\" -fill 'rgb(255,0,0)' -draw 'point 0,0' \"BMP3:$1\") "
               ">/dev/null 2>&1 &\nexit 0\n");
   ASSERT_EQ(RunEdit(*doc, editor), 0);
-  EXPECT_EQ(testing::PictureColors(doc->currentPicture)[0], 0xFF0000u);
+  EXPECT_EQ(testing::PixelColors(doc->currentPicture)[0], 0xFF0000u);
   EXPECT_EQ(doc->frameSet->transparentIndex, -1);
 }
 
 TEST_F(PaintProgramStandIn, UnchangedOrAbandonedEditsLeaveTheDocumentAlone) {
   auto doc = testing::LoadGifPicture(folder_.path(), 4);
-  const std::vector<uint32_t> before = testing::PictureColors(doc->currentPicture);
+  const std::vector<uint32_t> before = testing::PixelColors(doc->currentPicture);
   const std::string viewer = folder_ / "viewer";
   WriteScript(viewer, "sleep 1\nexit 0\n");
   EXPECT_EQ(RunEdit(*doc, viewer), kMsgNotUpdated);
@@ -240,7 +240,7 @@ TEST_F(PaintProgramStandIn, UnchangedOrAbandonedEditsLeaveTheDocumentAlone) {
   notWaiting.dialogClosed = true;
   EXPECT_EQ(RunEdit(*doc, paint, nullptr, notWaiting), kMsgNotUpdated);
   EXPECT_FALSE(doc->undo.CanUndo());
-  EXPECT_EQ(testing::PictureColors(doc->currentPicture), before);
+  EXPECT_EQ(testing::PixelColors(doc->currentPicture), before);
   EXPECT_EQ(doc->frameSet->transparentIndex, 4);
 }
 

@@ -95,7 +95,7 @@ std::unique_ptr<DocumentState> LoadTrueColorPicture(const std::string& folder) {
   return LoadFile(path);
 }
 
-std::vector<uint32_t> PictureColors(const PackedDib& picture) {
+std::vector<uint32_t> PixelColors(const PackedDib& picture) {
   std::vector<uint32_t> colors;
   const DibHeader h = picture.Header();
   for (int32_t y = 0; y < h.height; ++y) {

@@ -42,6 +42,6 @@ std::unique_ptr<DocumentState> LoadGifPicture(const std::string& folder, int tra
 std::unique_ptr<DocumentState> LoadTrueColorPicture(const std::string& folder);
 
 // The pixels of an 8- or 24-bit picture as colours (0x00RRGGBB), top row first.
-std::vector<uint32_t> PictureColors(const PackedDib& picture);
+std::vector<uint32_t> PixelColors(const PackedDib& picture);
 
 }  // namespace zel::testing
