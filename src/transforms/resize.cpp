@@ -13,17 +13,8 @@ int64_t ClampIndex(int64_t v, int32_t size) {
 PackedDib Resize(const PackedDib& picture, int32_t newWidth, int32_t newHeight, bool smooth) {
   const auto layout = MappableLayoutOf(picture);
   if (!layout || newWidth < 1 || newHeight < 1) return {};
-  const uint32_t colors = layout->bits == 8 ? picture.ColorCount() : 0;
-  PackedDib out = NewPicture(newWidth, newHeight, layout->bits, colors,
-                             colors > 0 ? picture.ColorTable() : nullptr);
+  PackedDib out = NewPictureLike(picture, newWidth, newHeight);
   if (!out) return out;
-  DibHeader h = picture.Header();
-  const DibHeader made = out.Header();
-  h.width = made.width;
-  h.height = made.height;
-  h.sizeImage = made.sizeImage;
-  h.clrUsed = colors;
-  out.SetHeader(h);
 
   const int32_t w = layout->width;
   const int32_t hgt = layout->height;

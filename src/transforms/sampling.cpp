@@ -10,11 +10,16 @@ Rgbq ColorFromBackground(uint32_t backgroundColor) {
           static_cast<uint8_t>(backgroundColor & 0xFF), 0};
 }
 
-std::optional<MappableLayout> MappableLayoutOf(const PackedDib& picture) {
+namespace {
+
+std::optional<MappableLayout> LayoutOf(const PackedDib& picture, bool anyDepth) {
   if (!picture || picture.size() < kDibHeaderSize) return std::nullopt;
   const DibHeader h = picture.Header();
   if (h.size != kDibHeaderSize || h.compression != 0) return std::nullopt;
-  if (h.bitCount != 8 && h.bitCount != 24) return std::nullopt;
+  const int b = h.bitCount;
+  const bool mapped = b == 8 || b == 24;
+  const bool other = b == 1 || b == 4 || b == 16 || b == 32;
+  if (!mapped && !(anyDepth && other)) return std::nullopt;
   if (h.width <= 0 || h.height <= 0) return std::nullopt;
   const uint32_t colors = picture.ColorCount();
   if (colors > 256) return std::nullopt;
@@ -23,6 +28,32 @@ std::optional<MappableLayout> MappableLayoutOf(const PackedDib& picture) {
                         static_cast<uint64_t>(stride) * static_cast<uint64_t>(h.height);
   if (stride == 0 || need > picture.size()) return std::nullopt;
   return MappableLayout{h.bitCount, h.width, h.height, stride};
+}
+
+}  // namespace
+
+std::optional<MappableLayout> MappableLayoutOf(const PackedDib& picture) {
+  return LayoutOf(picture, false);
+}
+
+std::optional<MappableLayout> AnyDepthLayoutOf(const PackedDib& picture) {
+  return LayoutOf(picture, true);
+}
+
+PackedDib NewPictureLike(const PackedDib& source, int32_t width, int32_t height) {
+  const DibHeader sh = source.Header();
+  const uint32_t colors = source.ColorCount();
+  PackedDib out =
+      NewPicture(width, height, sh.bitCount, colors, colors > 0 ? source.ColorTable() : nullptr);
+  if (!out) return out;
+  DibHeader h = sh;
+  const DibHeader made = out.Header();
+  h.width = made.width;
+  h.height = made.height;
+  h.sizeImage = made.sizeImage;
+  h.clrUsed = colors;
+  out.SetHeader(h);
+  return out;
 }
 
 int64_t TruncateCoordinate(double v) {

@@ -34,6 +34,12 @@ struct MappableLayout {
   size_t stride = 0;
 };
 std::optional<MappableLayout> MappableLayoutOf(const PackedDib& picture);
+// The same check for any uncompressed depth of 1, 4, 8, 16, 24 or 32 bits.
+std::optional<MappableLayout> AnyDepthLayoutOf(const PackedDib& picture);
+
+// A zero-filled picture of a new size with `source`'s header fields (resolution, bit
+// count) and colour table; the image size is recomputed. Null when memory is short.
+PackedDib NewPictureLike(const PackedDib& source, int32_t width, int32_t height);
 
 // Truncation toward zero of a sample coordinate. Points that are not a number, or so far
 // away that no picture reaches them, come back as +-kFarAway, outside every picture.
