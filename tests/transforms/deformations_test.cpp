@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "transforms/picture_fixtures.h"
+#include "support/picture_fixtures.h"
 #include "transforms/sampling.h"
 #include "transforms/trig_tables.h"
 

@@ -6,9 +6,9 @@
 #include <thread>
 
 #include "document/document_state.h"
+#include "support/picture_fixtures.h"
 #include "transforms/deformations.h"
 #include "transforms/frame_pass.h"
-#include "transforms/picture_fixtures.h"
 
 namespace zel {
 namespace {

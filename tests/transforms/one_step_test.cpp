@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "transforms/picture_fixtures.h"
+#include "support/picture_fixtures.h"
 
 namespace zel {
 namespace {
