@@ -204,7 +204,12 @@ void BM_RotateZel(benchmark::State& state) {
 
 // ImageMagick first, then one thread, then every core, so the ratios can be given.
 BENCHMARK(BM_RotateMagickOneFrame)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
-BENCHMARK(BM_RotateMagick)->Arg(8)->Arg(24)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+BENCHMARK(BM_RotateMagick)
+    ->Arg(8)
+    ->Arg(24)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2)
+    ->UseRealTime();
 BENCHMARK(BM_RotateZel)
     ->Args({8, 1})
     ->Args({8, 0})
