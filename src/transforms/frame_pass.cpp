@@ -53,18 +53,21 @@ std::optional<std::vector<PackedDib>> TransformEachFrame(const FrameSet& frames,
     }
   }
   // The calling thread works too, and reports between its frames.
+  int reported = -1;
   for (;;) {
     if (stop.load()) break;
     const int i = next.fetch_add(1);
     if (i >= count) break;
     const PackedDib& image = frames.frame(i).image;
     if (image) results[static_cast<size_t>(i)] = transform(image);
-    done.fetch_add(1);
-    if (options.progress && !options.progress(done.load(), count)) stop.store(true);
+    reported = done.fetch_add(1) + 1;
+    if (options.progress && !options.progress(reported, count)) stop.store(true);
   }
   for (std::thread& w : workers) w.join();
   if (stop.load()) return std::nullopt;
-  if (options.progress && !options.progress(count, count)) return std::nullopt;
+  if (options.progress && reported != count && !options.progress(count, count)) {
+    return std::nullopt;
+  }
   return results;
 }
 

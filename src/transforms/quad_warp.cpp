@@ -16,7 +16,7 @@ constexpr double kPi = std::numbers::pi;
 // linear form instead.
 class WarpMapping {
  public:
-  WarpMapping(const QuadCorners& q, int32_t w, int32_t h) : w_(w), h_(h) {
+  WarpMapping(const QuadCorners& q, int32_t w, int32_t h) {
     // Bottom-up y of each corner.
     const PointD bl{q.bottomLeft.x, h - q.bottomLeft.y};
     const PointD br{q.bottomRight.x, h - q.bottomRight.y};
@@ -86,7 +86,6 @@ class WarpMapping {
     return a;
   }
 
-  int32_t w_, h_;
   double thetaB_ = 0, thetaT_ = 0, thetaL_ = 0;
   bool parallelV_ = false, parallelU_ = false;
   double m_ = 0, cB_ = 0, vScale_ = 1, xV_ = 0, yV_ = 0;

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "document/document_state.h"
+#include "platform/progress.h"
 #include "support/picture_fixtures.h"
 #include "transforms/deformations.h"
 #include "transforms/frame_pass.h"
@@ -93,6 +94,30 @@ TEST(FramePass, ReportsOnTheCallingThreadAndCanBeCancelled) {
   options.progress = [](int, int) { return false; };
   EXPECT_FALSE(TransformEachFrame(
       set, [](const PackedDib& p) { return DuplicateBlock(p); }, options));
+}
+
+class RecordingSink : public ProgressSink {
+ public:
+  void ReportProgress(int percent) override { percents.push_back(percent); }
+  void RestartClock() override {}
+  void DisableCancel() override {}
+  bool TakeCancel() override { return cancelAt >= 0 && int(percents.size()) >= cancelAt; }
+  std::vector<int> percents;
+  int cancelAt = -1;
+};
+
+TEST(FramePass, ReportsPercentToAProgressSink) {
+  FrameSet set(4);
+  for (int i = 0; i < 4; ++i) set.frame(i).image = Frame8(4, 4, i);
+  set.count = 4;
+  RecordingSink sink;
+  const FrameTransform copy = [](const PackedDib& p) { return DuplicateBlock(p); };
+  EXPECT_TRUE(TransformEachFrame(set, copy, {1, ProgressOf(sink)}));
+  EXPECT_EQ(sink.percents, (std::vector<int>{25, 50, 75, 100}));
+  RecordingSink cancelling;
+  cancelling.cancelAt = 2;
+  EXPECT_FALSE(TransformEachFrame(set, copy, {1, ProgressOf(cancelling)}));
+  EXPECT_EQ(cancelling.percents.size(), 2u);
 }
 
 TEST(ImageCommands, TrimCropsEveryFrameAndRestartsPlayback) {
