@@ -11,6 +11,8 @@ const std::vector<EditFamily>& EditFamilies() {
       {"frames of an animation", &FrameEditOperations()},
       {"times of an animation", &TimeEditOperations()},
       {"colour conversions of a single picture", &ColourEditOperations()},
+      {"transforms of the picture or every frame", &TransformEditOperations()},
+      {"colours of the picture or every frame", &ToneEditOperations()},
   };
   return families;
 }

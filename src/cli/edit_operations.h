@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,8 @@ struct EditFamily {
 const std::vector<EditOperation>& FrameEditOperations();
 const std::vector<EditOperation>& TimeEditOperations();
 const std::vector<EditOperation>& ColourEditOperations();
+const std::vector<EditOperation>& TransformEditOperations();
+const std::vector<EditOperation>& ToneEditOperations();
 
 // Every family, in the order help lists them.
 const std::vector<EditFamily>& EditFamilies();
@@ -79,6 +82,11 @@ std::string EditOperationsHelp();
 bool ParseDigits(const std::string& text, int64_t* value);
 // A frame number from 1 on, into step->frame.
 bool ParseFrame(const std::string& text, EditStep* step);
+
+// Decimal numbers (a sign and a fraction allowed) separated by `separator`, from `count` up
+// to `most` of them; nothing else (no blanks, no exponents, at most 16 characters each).
+std::optional<std::vector<double>> ParseNumberList(const std::string& text, size_t count,
+                                                   size_t most, char separator = ',');
 
 // "N frames" / "1 frame".
 std::string Frames(int64_t n);

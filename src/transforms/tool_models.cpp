@@ -47,27 +47,6 @@ uint32_t OptionsForColorForm(uint32_t options, ToolKind form) {
   return form == ToolKind::kGamma ? options | kOptionGammaForm : options & ~kOptionGammaForm;
 }
 
-std::optional<ScreenRect> PlaceBarForm(const ScreenRect& view, int32_t formWidth,
-                                       int32_t formHeight, int32_t screenWidth,
-                                       int32_t screenHeight) {
-  const ScreenRect bar{view.x, view.y + view.height - formHeight, view.width, formHeight};
-  const bool fits = view.width >= formWidth && bar.x >= 0 &&
-                    int64_t{bar.x} + bar.width <= screenWidth &&
-                    int64_t{bar.y} + bar.height <= screenHeight && bar.y >= 0;
-  if (!fits) return std::nullopt;
-  return bar;
-}
-
-PointI PlaceFullForm(const ScreenRect& view, int32_t pictureHeight, int32_t formWidth,
-                     int32_t formHeight, int32_t screenWidth, int32_t screenHeight) {
-  int64_t x = int64_t{view.x} + 4;
-  int64_t y = int64_t{view.y} + pictureHeight + 4;
-  x = std::min<int64_t>(x, int64_t{screenWidth} - formWidth);
-  y = std::min<int64_t>(y, int64_t{screenHeight} - formHeight);
-  return {static_cast<int32_t>(std::max<int64_t>(x, 0)),
-          static_cast<int32_t>(std::max<int64_t>(y, 0))};
-}
-
 HandlePlacement PlaceHandle(int kind, const HandleFrame& f) {
   const int32_t x0 = f.x0, y0 = f.y0;
   const int32_t x1 = x0 + f.width, y1 = y0 + f.height;

@@ -18,10 +18,15 @@ struct DocumentState;
 class ToolSession {
  public:
   explicit ToolSession(DocumentState& doc) : doc_(doc) {}
+  // A session dropped while open is cancelled: the source copy comes back.
+  ~ToolSession() { Cancel(); }
+  ToolSession(const ToolSession&) = delete;
+  ToolSession& operator=(const ToolSession&) = delete;
 
   // False when the tool cannot run (kind, no picture) or no source copy can be made:
   // nothing changes and the form closes at once.
   bool Open();
+  bool IsOpen() const { return open_; }
   const PackedDib& source() const;
   // The fill of the uncovered areas: the background colour and the transparent index.
   Fill fill() const;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "color/color_adjustment.h"
 #include "document/document_state.h"
@@ -136,6 +137,57 @@ TEST(ToolSession, CancelledPassChangesNothing) {
   tool.Close(0);
   EXPECT_TRUE(SamePicture(doc->currentPicture, before));
   EXPECT_FALSE(doc->undo.CanUndo());
+}
+
+TEST(ToolSession, DroppedWhileOpenGivesBackThePicture) {
+  auto doc = MakeDoc('g', 0);
+  PackedDib before = DuplicateBlock(doc->currentPicture);
+  {
+    ToolSession tool(*doc);
+    ASSERT_TRUE(tool.Open());
+    tool.ShowPreview(RotatePreview(tool.source(), 0.3, tool.fill()));
+  }
+  EXPECT_TRUE(SamePicture(doc->currentPicture, before));
+  EXPECT_FALSE(doc->toolSource);
+}
+
+TEST(ToolSession, AFailedTransformOfAPictureGivesBackTheSource) {
+  auto doc = MakeDoc('b', 0);
+  PackedDib before = DuplicateBlock(doc->currentPicture);
+  ToolSession tool(*doc);
+  ASSERT_TRUE(tool.Open());
+  tool.ShowPreview(RotatePreview(tool.source(), 0.3, tool.fill()));
+  EXPECT_EQ(tool.Ok([](const PackedDib&) { return PackedDib{}; }, false), 502);
+  tool.Close(0);
+  EXPECT_TRUE(SamePicture(doc->currentPicture, before));
+  EXPECT_FALSE(doc->undo.CanUndo());
+}
+
+// Frames are shared out over the threads; a frame whose transform fails keeps its picture
+// whatever the number of threads.
+TEST(ToolSession, AFrameWhoseTransformFailsKeepsItsPicture) {
+  for (int threads : {1, 2, 3}) {
+    auto doc = MakeDoc('a', 5);
+    std::vector<PackedDib> originals;
+    for (int i = 0; i < 5; ++i) originals.push_back(DuplicateBlock(doc->frameSet->frame(i).image));
+    const PackedDib failing = DuplicateBlock(originals[2]);
+    ToolSession tool(*doc);
+    ASSERT_TRUE(tool.Open());
+    tool.ShowPreview(RotatePreview(tool.source(), 0.3, tool.fill()));
+    const Fill fill = tool.fill();
+    auto transform = [failing = &failing, fill](const PackedDib& p) {
+      return SamePicture(p, *failing) ? PackedDib{} : Rotate(p, 0.5, fill);
+    };
+    ASSERT_EQ(tool.Ok(transform, false, {threads, {}}), 0);
+    for (int i = 0; i < 5; ++i) {
+      const PackedDib& frame = doc->frameSet->frame(i).image;
+      if (i == 2) {
+        EXPECT_TRUE(SamePicture(frame, originals[i])) << threads;
+      } else {
+        EXPECT_TRUE(SamePicture(frame, Rotate(originals[i], 0.5, fill))) << threads << " " << i;
+      }
+    }
+  }
 }
 
 TEST(ToolSession, RefusesToOpenWithoutAPicture) {

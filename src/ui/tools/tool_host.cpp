@@ -11,9 +11,9 @@
 #include <QToolBar>
 
 #include "app/tools/tool_placement.h"
-#include "app/tools/tool_session.h"
 #include "platform/clock.h"
-#include "platform/progress.h"
+#include "transforms/image_commands.h"
+#include "transforms/tool_session.h"
 #include "ui/editor_session.h"
 #include "ui/main_window.h"
 #include "ui/picture_view.h"
@@ -27,24 +27,6 @@ namespace {
 ToolRect ToRect(const QRect& r) {
   return ToolRect{r.x(), r.y(), r.width(), r.height()};
 }
-
-// Progress of OK shown in status pane 0 after the converting text. User input waits: the
-// document is being rewritten.
-class StatusProgress : public ProgressSink {
- public:
-  StatusProgress(ToolHost& host, QString text) : host_(host), text_(std::move(text)) {}
-  void ReportProgress(int percent) override {
-    host_.ShowStatus(text_ + QStringLiteral(" %1%").arg(percent));
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  }
-  void RestartClock() override {}
-  void DisableCancel() override {}
-  bool TakeCancel() override { return false; }
-
- private:
-  ToolHost& host_;
-  QString text_;
-};
 
 }  // namespace
 
@@ -87,7 +69,7 @@ void ToolHost::End() {
   active_ = false;
   DocumentState& doc = Doc();
   if (options_.busy) doc.flags = (doc.flags & ~static_cast<uint32_t>(kFlagBusy)) | busyBefore_;
-  if (options_.restartPlayback) RestartPlaybackAfterTool(doc, TickCount());
+  if (options_.restartPlayback && IsAnimation(doc.kind)) RestartPlayback(doc, TickCount());
 
   if (savedStatus_.isEmpty()) {
     window_.statusBar()->clearMessage();
@@ -143,29 +125,37 @@ void ToolHost::RenderLatest(InteractiveTool& tool, ToolSession& session) {
   previewPending_ = false;
   if (!session.IsOpen()) return;
   const ToolTexts texts = tool.Texts();
-  ShowStatus(Utf8(texts.busy));
+  if (texts.busy) ShowStatus(Utf8(texts.busy));
   // A preview that cannot be computed leaves the previous one in place.
-  if (session.ShowPreview(tool.Preview(session.Source()))) {
+  if (session.ShowPreview(tool.Preview(session.source()))) {
     const QString size = tool.SizeText();
     if (!size.isEmpty()) ShowSize(size);
     View()->repaint();
   }
-  ShowStatus(Utf8(texts.idle));
+  if (texts.idle) ShowStatus(Utf8(texts.idle));
 }
 
 void ToolHost::ApplyOk(InteractiveTool& tool, ToolSession& session, ToolForm& form) {
-  if (session.Changed()) {
-    const QString converting = Utf8(tool.Texts().converting);
-    ShowStatus(converting);
-    StatusProgress progress(*this, converting);
-    DocumentState& doc = Doc();
-    const int frames = IsAnimation(doc.kind) && doc.frameSet ? doc.frameSet->count : 1;
-    const int threads = workerThreads > 0 ? workerThreads : FrameWorkerCount(frames);
+  if (applying_) return;
+  applying_ = true;
+  FramePassOptions options;
+  if (session.changed()) {
+    const char* converting = tool.Texts().converting;
+    const QString text = converting ? Utf8(converting) : QString();
+    if (!text.isEmpty()) ShowStatus(text);
+    options.threads = workerThreads;
+    // The pass reports on this thread: the status shows how far it got and the window
+    // repaints, while input to the document waits (the form is disabled, the busy bit set).
+    options.progress = [this, text](int done, int total) {
+      if (!text.isEmpty()) ShowStatus(text + QStringLiteral(" %1%").arg(100 * done / total));
+      QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+      return true;
+    };
     form.setEnabled(false);
-    session.Ok(tool.UndoClass(), tool.FinalTransform(), threads, &progress);
-  } else {
-    session.Ok(tool.UndoClass(), tool.FinalTransform());
   }
+  const int result = session.Ok(tool.FinalTransform(), tool.FinalIsIdentity(), options);
+  applying_ = false;
+  if (result > 0) window_.ShowMessageNumber(result);
   form.done(kToolFormOk);
 }
 
@@ -174,6 +164,11 @@ int ToolHost::RunTool(InteractiveTool& tool) {
   ShowStatus(Utf8(tool.Texts().instruction));
   ToolSession session(Doc());
   if (!session.Open()) return kToolFormCancel;
+  // Closing clears the busy bit and restarts playback; tool mode then ends.
+  struct CloseSession {
+    ToolSession& session;
+    ~CloseSession() { session.Close(TickCount()); }
+  } closeSession{session};
 
   auto prepare = [&](ToolForm* form) {
     if (!form) return;
@@ -195,7 +190,7 @@ int ToolHost::RunTool(InteractiveTool& tool) {
   prepare(full.get());
   const int result = RunForm(bar.get(), full.get());
   previewPending_ = false;
-  if (session.IsOpen()) session.Cancel();
+  session.Cancel();
   window_.RefreshView();
   if (result == kToolFormOk || result == kToolFormSwitch) return result;
   return kToolFormCancel;

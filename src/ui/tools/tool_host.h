@@ -59,8 +59,8 @@ class ToolHost {
   // no copy of the picture could be made).
   int RunTool(InteractiveTool& tool);
 
-  // The number of worker threads OK uses over the frames of an animation (0: one per core,
-  // at most two). Tests set 1 to compare.
+  // The number of worker threads OK uses over the frames of an animation (0: one per
+  // core). Tests set 1 to compare.
   int workerThreads = 0;
 
  private:
@@ -75,6 +75,7 @@ class ToolHost {
   QString savedSize_;
   uint32_t busyBefore_ = 0;
   bool previewPending_ = false;
+  bool applying_ = false;
 };
 
 // Tool mode for the lifetime of the object.
