@@ -38,7 +38,12 @@ std::string EditOperationsHelp() {
       if (*operation.argument) usage += std::string(" ") + operation.argument;
       if (usage.size() < kUsageWidth) usage.resize(kUsageWidth, ' ');
       std::string help = operation.help;
+      // A usage too long for its column stands on a line of its own.
       std::string line = rowIndent + usage + " ";
+      if (usage.size() > kUsageWidth) {
+        text += rowIndent + usage + "\n";
+        line = continuation;
+      }
       for (char c : help) {
         if (c == '\n') {
           text += line + "\n";

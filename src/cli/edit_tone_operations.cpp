@@ -56,8 +56,8 @@ bool ParseGamma(const std::string& text, EditStep* step) {
 
 int SemiStep(EditRun& run, const EditStep& step) {
   if (!CanApplySemiTransparency(run.doc)) {
-    PrintError(run.err, step.label + " needs an index-colour picture or animation; " +
-                            run.source + " has none");
+    PrintError(run.err, step.label + " needs an index-colour picture or animation; " + run.source +
+                            " has none");
     return kExitUsage;
   }
   if (ApplySemiTransparency(run.doc, static_cast<SemiLevel>(step.value), TickCount()) != 0) {
@@ -75,12 +75,11 @@ int Adjust(EditRun& run, const EditStep& step, const ColorAdjustment& adjustment
   if (adjustment == ColorAdjustment{}) return kExitOk;
   const int32_t index = run.doc.frameSet ? run.doc.frameSet->transparentIndex : -1;
   const Rgbq background = ColorFromBackground(run.doc.backgroundColor);
-  const int result = ApplyToImageOrFrames(
-      run.doc,
-      [adjustment, index, background](const PackedDib& p) {
-        return AdjustColors(p, adjustment, index, background);
-      },
-      kUndoTransform, TickCount(), {});
+  const int result = ApplyToImageOrFrames(run.doc,
+                                          [adjustment, index, background](const PackedDib& p) {
+                                            return AdjustColors(p, adjustment, index, background);
+                                          },
+                                          kUndoTransform, TickCount(), {});
   if (result == kCommandDone) return kExitOk;
   PrintError(run.err, step.label + ": the picture must have 8 or 24 bits per pixel");
   return kExitUsage;

@@ -163,8 +163,7 @@ int RotateStep(EditRun& run, const EditStep& step) {
   const double turn = RotationTurn(static_cast<int>(step.value));
   const Fill fill = FillOf(run.doc);
   return Transform(
-      run, step, [turn, fill](const PackedDib& p) { return Rotate(p, turn, fill); },
-      kDepthFailure);
+      run, step, [turn, fill](const PackedDib& p) { return Rotate(p, turn, fill); }, kDepthFailure);
 }
 
 int FisheyeStep(EditRun& run, const EditStep& step) {
@@ -197,8 +196,7 @@ int EdgesStep(EditRun& run, const EditStep& step) {
 
 int Resize(EditRun& run, const EditStep& step, int32_t width, int32_t height) {
   return Transform(
-      run, step,
-      [width, height](const PackedDib& p) { return ResizeSmooth(p, width, height); },
+      run, step, [width, height](const PackedDib& p) { return ResizeSmooth(p, width, height); },
       kDepthFailure);
 }
 
@@ -222,8 +220,8 @@ int CropStep(EditRun& run, const EditStep& step) {
   const int32_t x = static_cast<int32_t>(v[0]), y = static_cast<int32_t>(v[1]);
   if (x >= run.doc.width || y >= run.doc.height) {
     PrintError(run.err, step.label + ": the rectangle lies outside the " +
-                            std::to_string(run.doc.width) + " x " +
-                            std::to_string(run.doc.height) + " picture");
+                            std::to_string(run.doc.width) + " x " + std::to_string(run.doc.height) +
+                            " picture");
     return kExitUsage;
   }
   const PictureRect rect{x, y, x + static_cast<int32_t>(v[2]), y + static_cast<int32_t>(v[3])};
