@@ -63,8 +63,10 @@ int ApplyToImageOrFrames(DocumentState& doc, const FrameTransform& transform, in
   if (!IsAnimation(doc.kind)) {
     PackedDib result = transform(doc.currentPicture);
     if (!result) return kNothingDone;
+    // The snapshot marks the document changed; without one (turns, mirrors) it is marked here.
     if (undoClass != 0) doc.undo.TakeSnapshot(doc, undoClass);
     SetCurrentPicture(doc, std::move(result));
+    if (undoClass == 0) MarkDocumentChanged(doc);
     return kCommandDone;
   }
 
@@ -86,6 +88,7 @@ int ApplyToImageOrFrames(DocumentState& doc, const FrameTransform& transform, in
     if (result) frames.frame(i).image = std::move(result);
   }
   SetCurrentPicture(doc, std::move(shown));
+  if (undoClass == 0) MarkDocumentChanged(doc);
   RestartPlayback(doc, nowTick);
   doc.flags &= ~static_cast<uint32_t>(kFlagBusy);
   return kCommandDone;

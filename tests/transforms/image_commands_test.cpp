@@ -209,6 +209,14 @@ TEST(ImageCommands, TurnsAndMirrorsTakeNoSnapshotAndUndoThemselves) {
   ASSERT_EQ(MirrorImage(*doc, MirrorAxis::kVertical, 0), kCommandDone);
   EXPECT_TRUE(SamePicture(doc->frameSet->frame(2).image, before));
   EXPECT_FALSE(doc->undo.CanUndo());
+
+  // Without a snapshot the change is still the user's work: closing asks first.
+  for (char kind : {'f', 'b'}) {
+    auto fresh = MakeDoc(kind, 2, 8, 3);
+    fresh->unsavedChanges = false;
+    ASSERT_EQ(MirrorImage(*fresh, MirrorAxis::kVertical, 0), kCommandDone);
+    EXPECT_TRUE(fresh->unsavedChanges) << kind;
+  }
 }
 
 TEST(ImageCommands, IconSizeForSinglePicturesOnly) {

@@ -1,4 +1,12 @@
-// Colour: the colour-resolution toggle and the palette operation.
+// Colour: the colour-resolution toggle, the palette operation, semi-transparency and the
+// colour-adjustment tool.
+#include <memory>
+
+#include "app/settings.h"
+#include "color/semi_transparency.h"
+#include "platform/clock.h"
+#include "transforms/image_commands.h"
+#include "transforms/tool_models.h"
 #include "app/change_color.h"
 #include "resources/string_table.h"
 #include "ui/commands/command_executors.h"
@@ -6,6 +14,8 @@
 #include "ui/dialogs/palette_dialog.h"
 #include "ui/editor_session.h"
 #include "ui/main_window.h"
+#include "ui/tools/slider_tools.h"
+#include "ui/tools/tool_host.h"
 
 namespace zel {
 namespace {
@@ -24,11 +34,41 @@ void ColorResolutionCommand(MainWindow& window, int) {
   window.RefreshView();
 }
 
+template <SemiLevel kLevel>
+void SemiTransparencyCommand(MainWindow& window, int) {
+  ApplySemiTransparency(window.Session().doc, kLevel, TickCount());
+  window.AfterFrameChange();
+}
+
+// The colour tool opens in the form the settings remember; its form button switches to
+// the other one (the source is back first) and the settings remember that.
+void ColorAdjustCommand(MainWindow& window, int) {
+  DocumentState& doc = window.Session().doc;
+  if (!CanTransformImage(doc)) return;
+  uint32_t& options = window.Session().settings.block.options;
+  for (;;) {
+    const ToolKind form = ColorFormOf(options);
+    std::unique_ptr<InteractiveTool> tool = MakeSliderTool(form, doc);
+    if (window.Tools().RunTool(*tool) != kToolFormSwitch) break;
+    options = OptionsForColorForm(options,
+                                  form == ToolKind::kGamma ? ToolKind::kColor : ToolKind::kGamma);
+  }
+  window.AfterFrameChange();
+}
+
 }  // namespace
 
 const std::vector<CommandExecutor>& ColorExecutors() {
   static const std::vector<CommandExecutor> rows = {
       {kCmdColorResolution, ColorResolutionCommand},
+      {kCmdColorAdjust, ColorAdjustCommand},
+      {kCmdTransparency25, SemiTransparencyCommand<SemiLevel::k25>},
+      {kCmdTransparency50, SemiTransparencyCommand<SemiLevel::k50>},
+      {kCmdTransparency75, SemiTransparencyCommand<SemiLevel::k75>},
+      {kCmdTransparencyPopup,
+       [](MainWindow& window, int) {
+         window.ShowPopup({kCmdTransparency25, kCmdTransparency50, kCmdTransparency75});
+       }},
       {kCmdPaletteOperation,
        [](MainWindow& window, int) {
          RunPaletteDialog(window.Session(), &window,

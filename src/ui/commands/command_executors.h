@@ -20,6 +20,7 @@ struct CommandExecutor {
 
 const std::vector<CommandExecutor>& FileExecutors();
 const std::vector<CommandExecutor>& ColorExecutors();
+const std::vector<CommandExecutor>& TransformExecutors();
 const std::vector<CommandExecutor>& HistoryExecutors();
 const std::vector<CommandExecutor>& PlaybackExecutors();
 const std::vector<CommandExecutor>& FrameExecutors();

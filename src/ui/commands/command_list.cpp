@@ -9,7 +9,7 @@ namespace zel {
 const std::vector<CommandExecutor>& CommandExecutors() {
   static const std::vector<CommandExecutor> all = [] {
     using Family = const std::vector<CommandExecutor>& (*)();
-    const Family families[] = {FileExecutors,  ColorExecutors, HistoryExecutors, PlaybackExecutors,
+    const Family families[] = {FileExecutors,  TransformExecutors, ColorExecutors, HistoryExecutors, PlaybackExecutors,
                                FrameExecutors, TimeExecutors,  WindowExecutors,  HelpExecutors};
     std::vector<CommandExecutor> list;
     for (Family family : families) {

@@ -32,6 +32,8 @@ class InteractiveTool {
   // Whether the inputs at OK leave the picture as it is (a rotation or fisheye of 0): OK
   // then installs the source copy itself.
   virtual bool FinalIsIdentity() const { return false; }
+  // Called after OK applied a change (the zoom tool remembers its values).
+  virtual void Applied() {}
   // Status pane 3 after a preview (the new size for the stretch and zoom tools); empty
   // leaves the pane as it is.
   virtual QString SizeText() const { return {}; }

@@ -91,6 +91,14 @@ void ToolHost::ShowStatus(const QString& text) {
   window_.statusBar()->showMessage(text);
 }
 
+QString ToolHost::StatusText() const {
+  return window_.statusBar()->currentMessage();
+}
+
+QString ToolHost::SizeText() const {
+  return window_.SizePane()->text();
+}
+
 void ToolHost::ShowSize(const QString& text) {
   window_.SizePane()->setText(text);
 }
@@ -125,14 +133,14 @@ void ToolHost::RenderLatest(InteractiveTool& tool, ToolSession& session) {
   previewPending_ = false;
   if (!session.IsOpen()) return;
   const ToolTexts texts = tool.Texts();
-  if (texts.busy) ShowStatus(Utf8(texts.busy));
+  if (texts.busy && *texts.busy) ShowStatus(Utf8(texts.busy));
   // A preview that cannot be computed leaves the previous one in place.
   if (session.ShowPreview(tool.Preview(session.source()))) {
     const QString size = tool.SizeText();
     if (!size.isEmpty()) ShowSize(size);
     View()->repaint();
   }
-  if (texts.idle) ShowStatus(Utf8(texts.idle));
+  if (texts.idle && *texts.idle) ShowStatus(Utf8(texts.idle));
 }
 
 void ToolHost::ApplyOk(InteractiveTool& tool, ToolSession& session, ToolForm& form) {
@@ -141,7 +149,7 @@ void ToolHost::ApplyOk(InteractiveTool& tool, ToolSession& session, ToolForm& fo
   FramePassOptions options;
   if (session.changed()) {
     const char* converting = tool.Texts().converting;
-    const QString text = converting ? Utf8(converting) : QString();
+    const QString text = converting && *converting ? Utf8(converting) : QString();
     if (!text.isEmpty()) ShowStatus(text);
     options.threads = workerThreads;
     // The pass reports on this thread: the status shows how far it got and the window
@@ -153,8 +161,10 @@ void ToolHost::ApplyOk(InteractiveTool& tool, ToolSession& session, ToolForm& fo
     };
     form.setEnabled(false);
   }
+  const bool changed = session.changed();
   const int result = session.Ok(tool.FinalTransform(), tool.FinalIsIdentity(), options);
   applying_ = false;
+  if (changed && result == 0) tool.Applied();
   if (result > 0) window_.ShowMessageNumber(result);
   form.done(kToolFormOk);
 }

@@ -41,6 +41,8 @@ class ToolHost {
 
   void ShowStatus(const QString& text);  // status pane 0
   void ShowSize(const QString& text);    // status pane 3
+  QString StatusText() const;
+  QString SizeText() const;
 
   PictureView* View() const;
   DocumentState& Doc() const;

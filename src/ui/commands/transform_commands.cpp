@@ -1,0 +1,94 @@
+// The image menu's transforms: the six deformation tools on the tool host, trimming with
+// the rectangle picked over the view, margins, quarter turns, mirrors and icon size.
+#include <memory>
+
+#include "platform/clock.h"
+#include "transforms/image_commands.h"
+#include "transforms/tool_models.h"
+#include "ui/commands/command_executors.h"
+#include "ui/editor_session.h"
+#include "ui/main_window.h"
+#include "ui/picture_view.h"
+#include "ui/tools/handle_tools.h"
+#include "ui/tools/mouse_picks.h"
+#include "ui/tools/slider_tools.h"
+#include "ui/tools/tool_host.h"
+
+namespace zel {
+namespace {
+
+void Finish(MainWindow& window, int result) {
+  if (result > 0) window.ShowMessageNumber(result);
+  window.AfterFrameChange();
+}
+
+void ToolCommand(MainWindow& window, int id) {
+  DocumentState& doc = window.Session().doc;
+  const std::optional<ToolKind> kind = ToolOfCommand(id);
+  if (!kind || !CanTransformImage(doc)) return;
+  std::unique_ptr<InteractiveTool> tool = MakeHandleTool(*kind, doc);
+  if (!tool) tool = MakeSliderTool(*kind, doc);
+  if (!tool) return;
+  window.Tools().RunTool(*tool);
+  window.AfterFrameChange();
+}
+
+void TrimCommand(MainWindow& window, int) {
+  DocumentState& doc = window.Session().doc;
+  if (!CanTransformImage(doc)) return;
+  int result = kNothingDone;
+  {
+    // Tool mode and the busy bit while the rectangle is picked; a cancelled pick changes
+    // nothing and still ends both.
+    ToolMode mode(window.Tools(), ToolModeOptions{});
+    const RectanglePickResult pick = PickRectangle(window.Tools(), doc.width, doc.height);
+    if (pick.code == kPickDone) result = TrimImage(doc, pick.rect, TickCount());
+  }
+  Finish(window, result);
+}
+
+void MarginCommand(MainWindow& window, int) {
+  DocumentState& doc = window.Session().doc;
+  const PictureView* view = window.View();
+  if (!MarginFitsView(doc, view->width(), view->height())) return;
+  // A margin that cannot be added shows nothing.
+  AddMarginToImage(doc, TickCount());
+  window.AfterFrameChange();
+}
+
+template <TurnDirection kDirection>
+void TurnCommand(MainWindow& window, int) {
+  Finish(window, TurnImage(window.Session().doc, kDirection, TickCount()));
+}
+
+template <MirrorAxis kAxis>
+void MirrorCommand(MainWindow& window, int) {
+  Finish(window, MirrorImage(window.Session().doc, kAxis, TickCount()));
+}
+
+void IconSizeCommand(MainWindow& window, int) {
+  Finish(window, ResizeToIconSize(window.Session().doc));
+}
+
+}  // namespace
+
+const std::vector<CommandExecutor>& TransformExecutors() {
+  static const std::vector<CommandExecutor> rows = {
+      {kCmdCornerPull, ToolCommand},
+      {kCmdEdgePull, ToolCommand},
+      {kCmdStretch, ToolCommand},
+      {kCmdZoom, ToolCommand},
+      {kCmdRotate, ToolCommand},
+      {kCmdFishEye, ToolCommand},
+      {kCmdTrim, TrimCommand},
+      {kCmdAddMargins, MarginCommand},
+      {kCmdRotateLeft, TurnCommand<TurnDirection::kLeft>},
+      {kCmdRotateRight, TurnCommand<TurnDirection::kRight>},
+      {kCmdMirrorHorizontal, MirrorCommand<MirrorAxis::kHorizontal>},
+      {kCmdMirrorVertical, MirrorCommand<MirrorAxis::kVertical>},
+      {kCmdIconSize, IconSizeCommand},
+  };
+  return rows;
+}
+
+}  // namespace zel

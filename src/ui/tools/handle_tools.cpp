@@ -1,0 +1,197 @@
+#include "ui/tools/handle_tools.h"
+
+#include <QIcon>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QHBoxLayout>
+#include <algorithm>
+#include <vector>
+
+#include "document/document_state.h"
+#include "transforms/deformations.h"
+#include "ui/picture_view.h"
+#include "ui/tools/tool_form.h"
+#include "ui/tools/tool_host.h"
+#include "ui/utf8.h"
+
+namespace zel {
+
+constexpr int kHandleSize = 11;
+
+HandleWidget::HandleWidget(int kind, const HandlePlacement& placement, PictureView* view)
+    : QWidget(view), kind_(kind), placement_(placement), hotspot_(placement.initial) {
+  setObjectName(QStringLiteral("handle-%1").arg(kind));
+  setFixedSize(kHandleSize, kHandleSize);
+  setCursor(Qt::SizeAllCursor);
+  setAttribute(Qt::WA_TranslucentBackground);
+  Place();
+  show();
+  raise();
+}
+
+void HandleWidget::Place() {
+  move(hotspot_.x - placement_.hotspot.x, hotspot_.y - placement_.hotspot.y);
+}
+
+void HandleWidget::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  static const QIcon artwork(QStringLiteral(":/icons/handle.svg"));
+  artwork.paint(&painter, rect());
+}
+
+void HandleWidget::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton || dragging_) return;
+  dragging_ = true;
+  last_ = event->globalPosition().toPoint();
+  grabMouse(Qt::ClosedHandCursor);
+}
+
+void HandleWidget::mouseMoveEvent(QMouseEvent* event) {
+  if (!dragging_) return;
+  const QPoint now = event->globalPosition().toPoint();
+  const QPoint delta = now - last_;
+  last_ = now;
+  if (delta.isNull()) return;
+  const PointI next = DragHandle(hotspot_, delta.x(), delta.y(), placement_);
+  if (next == hotspot_) return;
+  hotspot_ = next;
+  Place();
+  if (moved) moved();
+}
+
+void HandleWidget::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton || !dragging_) return;
+  dragging_ = false;
+  releaseMouse();
+}
+
+namespace {
+
+// The handles of each tool, in the order the readouts take them.
+std::vector<int> KindsOf(ToolKind tool) {
+  switch (tool) {
+    case ToolKind::kCorner:
+      return {1, 2, 3, 4};
+    case ToolKind::kEdge:
+      return {5, 6, 7, 8};
+    default:
+      return {10, 11};
+  }
+}
+
+class HandleTool : public InteractiveTool {
+ public:
+  HandleTool(ToolKind kind, DocumentState& doc) : kind_(kind), doc_(doc) {}
+  ~HandleTool() override {
+    for (HandleWidget* handle : handles_) delete handle;
+  }
+
+  ToolTexts Texts() const override { return TextsOf(kind_); }
+
+  std::unique_ptr<ToolForm> MakeForm(ToolForm::Shape shape, ToolHost& host) override {
+    if (handles_.empty()) MakeHandles(host);
+    auto form = std::make_unique<ToolForm>(shape, Utf8(TextsOf(kind_).title), host.View()->window());
+    auto* layout = new QHBoxLayout(form.get());
+    layout->setContentsMargins(4, 2, 4, 2);
+    layout->addStretch();
+    auto* ok = new QPushButton(QStringLiteral("OK"), form.get());
+    auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), form.get());
+    ok->setDefault(true);
+    layout->addWidget(ok);
+    layout->addWidget(cancel);
+    ToolForm* raw = form.get();
+    QObject::connect(ok, &QPushButton::clicked, raw, &ToolForm::OkRequested);
+    QObject::connect(cancel, &QPushButton::clicked, raw, &ToolForm::reject);
+    forms_.push_back(raw);
+    return form;
+  }
+
+  PackedDib Preview(const PackedDib& source) override {
+    std::vector<PointI> now = Hotspots();
+    if (now == applied_) return {};
+    applied_ = std::move(now);
+    if (kind_ == ToolKind::kStretch) {
+      const PointI size = StretchSize();
+      return ResizeFast(source, size.x, size.y);
+    }
+    return QuadWarpPreview(source, Corners(), Fill());
+  }
+
+  FrameTransform FinalTransform() const override {
+    if (kind_ == ToolKind::kStretch) {
+      const PointI size = StretchSize();
+      return [size](const PackedDib& p) { return ResizeSmooth(p, size.x, size.y); };
+    }
+    const QuadCorners corners = Corners();
+    const zel::Fill fill = Fill();
+    return [corners, fill](const PackedDib& p) { return QuadWarp(p, corners, fill); };
+  }
+
+  QString SizeText() const override {
+    if (kind_ != ToolKind::kStretch) return {};
+    const PointI size = StretchSize();
+    return Utf8(zel::SizeText(size.x, size.y).c_str());
+  }
+
+ private:
+  void MakeHandles(ToolHost& host) {
+    PictureView* view = host.View();
+    HandleFrame frame;
+    frame.width = doc_.width;
+    frame.height = doc_.height;
+    frame.handleWidth = kHandleSize;
+    frame.handleHeight = kHandleSize;
+    // The handles live inside the view: the widening handles reach its far edges.
+    frame.screenWidth = std::max(view->width(), doc_.width + 1);
+    frame.screenHeight = std::max(view->height(), doc_.height + 1);
+    for (int kind : KindsOf(kind_)) {
+      auto* handle = new HandleWidget(kind, PlaceHandle(kind, frame), view);
+      handle->moved = [this] {
+        // Any of the forms reports: the host renders the latest state once.
+        for (ToolForm* form : forms_) {
+          if (form->isVisible()) emit form->InputChanged();
+        }
+      };
+      handles_.push_back(handle);
+    }
+    applied_ = Hotspots();
+    if (kind_ == ToolKind::kStretch) host.ShowSize(Utf8(zel::SizeText(doc_.width, doc_.height).c_str()));
+  }
+
+  std::vector<PointI> Hotspots() const {
+    std::vector<PointI> points;
+    for (const HandleWidget* handle : handles_) points.push_back(handle->Hotspot());
+    return points;
+  }
+  QuadCorners Corners() const {
+    const std::vector<PointI> h = Hotspots();
+    if (kind_ == ToolKind::kCorner) return CornersFromCornerHandles(h[0], h[1], h[2], h[3]);
+    return CornersFromEdgeHandles(h[0], h[1], h[2], h[3]);
+  }
+  PointI StretchSize() const {
+    const std::vector<PointI> h = Hotspots();
+    return StretchSizeFromHandles(h[0], h[1]);
+  }
+  zel::Fill Fill() const {
+    return {ColorFromBackground(doc_.backgroundColor),
+            doc_.frameSet ? doc_.frameSet->transparentIndex : -1};
+  }
+
+  ToolKind kind_;
+  DocumentState& doc_;
+  std::vector<HandleWidget*> handles_;
+  std::vector<ToolForm*> forms_;
+  std::vector<PointI> applied_;
+};
+
+}  // namespace
+
+std::unique_ptr<InteractiveTool> MakeHandleTool(ToolKind kind, DocumentState& doc) {
+  if (kind != ToolKind::kCorner && kind != ToolKind::kEdge && kind != ToolKind::kStretch) {
+    return nullptr;
+  }
+  return std::make_unique<HandleTool>(kind, doc);
+}
+
+}  // namespace zel

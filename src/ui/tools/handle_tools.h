@@ -1,0 +1,52 @@
+// The handle tools: corner and edge deformation and stretching. Their handles ("ﾂﾏﾐ") are
+// small child widgets of the view, dragged with the mouse within the bounds of the handle
+// table; every move that changes a readout renders a fast preview from the source copy.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "transforms/tool_models.h"
+#include "ui/tools/interactive_tool.h"
+
+namespace zel {
+
+struct DocumentState;
+class PictureView;
+
+class HandleWidget : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Placed over `view` with its hotspot at the kind's initial place on the picture drawn
+  // at the view's origin.
+  HandleWidget(int kind, const HandlePlacement& placement, PictureView* view);
+
+  int kind() const { return kind_; }
+  // The hotspot in picture coordinates.
+  PointI Hotspot() const { return hotspot_; }
+
+  // Called after every move that moved the handle.
+  std::function<void()> moved;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  void Place();
+
+  int kind_;
+  HandlePlacement placement_;
+  PointI hotspot_;  // view coordinates (the picture lies at the view's origin)
+  QPoint last_;
+  bool dragging_ = false;
+};
+
+// kCorner, kEdge or kStretch; nullptr for the others.
+std::unique_ptr<InteractiveTool> MakeHandleTool(ToolKind kind, DocumentState& doc);
+
+}  // namespace zel
