@@ -35,7 +35,7 @@ constexpr int kFrames = 3;
 std::vector<uint8_t> RgbBytes(const PackedDib& picture) {
   std::vector<uint8_t> rgb;
   const DibHeader h = picture.Header();
-  for (int y = h.height - 1; y >= 0; --y) {
+  for (int y = 0; y < h.height; ++y) {
     const uint8_t* row = picture.Row(y);
     for (int x = 0; x < h.width; ++x) {
       const Rgbq c = picture.ColorTable()[row[x]];

@@ -2,13 +2,13 @@
 // colour-adjustment tool.
 #include <memory>
 
+#include "app/change_color.h"
 #include "app/settings.h"
 #include "color/semi_transparency.h"
 #include "platform/clock.h"
+#include "resources/string_table.h"
 #include "transforms/image_commands.h"
 #include "transforms/tool_models.h"
-#include "app/change_color.h"
-#include "resources/string_table.h"
 #include "ui/commands/command_executors.h"
 #include "ui/dialogs/change_color_dialog.h"
 #include "ui/dialogs/palette_dialog.h"

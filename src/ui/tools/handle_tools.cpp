@@ -1,10 +1,10 @@
 #include "ui/tools/handle_tools.h"
 
+#include <QHBoxLayout>
 #include <QIcon>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QHBoxLayout>
 #include <algorithm>
 #include <vector>
 
@@ -91,7 +91,8 @@ class HandleTool : public InteractiveTool {
 
   std::unique_ptr<ToolForm> MakeForm(ToolForm::Shape shape, ToolHost& host) override {
     if (handles_.empty()) MakeHandles(host);
-    auto form = std::make_unique<ToolForm>(shape, Utf8(TextsOf(kind_).title), host.View()->window());
+    auto form =
+        std::make_unique<ToolForm>(shape, Utf8(TextsOf(kind_).title), host.View()->window());
     auto* layout = new QHBoxLayout(form.get());
     layout->setContentsMargins(4, 2, 4, 2);
     layout->addStretch();
@@ -156,7 +157,8 @@ class HandleTool : public InteractiveTool {
       handles_.push_back(handle);
     }
     applied_ = Hotspots();
-    if (kind_ == ToolKind::kStretch) host.ShowSize(Utf8(zel::SizeText(doc_.width, doc_.height).c_str()));
+    if (kind_ == ToolKind::kStretch)
+      host.ShowSize(Utf8(zel::SizeText(doc_.width, doc_.height).c_str()));
   }
 
   std::vector<PointI> Hotspots() const {

@@ -182,8 +182,7 @@ int RunPick(ToolHost& host, int32_t width, int32_t height, PointI startCursor,
   window->installEventFilter(&watcher);
   const QMetaObject::Connection quitting =
       QObject::connect(qApp, &QCoreApplication::aboutToQuit, &loop, cancel);
-  const QMetaObject::Connection gone =
-      QObject::connect(view, &QObject::destroyed, &loop, cancel);
+  const QMetaObject::Connection gone = QObject::connect(view, &QObject::destroyed, &loop, cancel);
   loop.exec();
   QObject::disconnect(quitting);
   QObject::disconnect(gone);
@@ -241,9 +240,9 @@ PointPickResult PickPoint(ToolHost& host, int32_t width, int32_t height, PointI 
     host.ShowStatus(Utf8(pick.StatusText()));
     host.ShowSize(Utf8(pick.SizeText().c_str()));
   };
-  const int code = RunPick(
-      host, width, height, pick.point(),
-      [&pick](PickInput input, PointI at) { return pick.Handle(input, at); }, show, {});
+  const int code =
+      RunPick(host, width, height, pick.point(),
+              [&pick](PickInput input, PointI at) { return pick.Handle(input, at); }, show, {});
   PointPickResult result;
   result.code = code;
   if (code == kPickDone) result.point = pick.point();

@@ -27,8 +27,7 @@ class SliderForm : public ToolForm {
   SliderForm(Shape shape, const QString& title, QWidget* parent);
 
   // A row; `snap` (when given) turns a position into the value taken. Returns its index.
-  int AddSlider(const QString& label, const SliderRange& range,
-                std::function<int(int)> snap = {});
+  int AddSlider(const QString& label, const SliderRange& range, std::function<int(int)> snap = {});
   // The gray check box of the colour tool.
   QCheckBox* AddCheck(const QString& text);
   // A button that closes the form asking for the tool's other form.
@@ -65,8 +64,8 @@ class SliderForm : public ToolForm {
   QCheckBox* check_ = nullptr;
   QPushButton* ok_ = nullptr;
   QPushButton* cancel_ = nullptr;
-  QHBoxLayout* line_ = nullptr;   // the bar
-  QGridLayout* grid_ = nullptr;   // the full form
+  QHBoxLayout* line_ = nullptr;  // the bar
+  QGridLayout* grid_ = nullptr;  // the full form
   QHBoxLayout* buttons_ = nullptr;
 };
 

@@ -31,8 +31,8 @@ class SliderTool : public InteractiveTool {
   ToolTexts Texts() const override { return TextsOf(kind_); }
 
   std::unique_ptr<ToolForm> MakeForm(ToolForm::Shape shape, ToolHost& host) override {
-    auto form = std::make_unique<SliderForm>(shape, Utf8(TextsOf(kind_).title),
-                                             host.View()->window());
+    auto form =
+        std::make_unique<SliderForm>(shape, Utf8(TextsOf(kind_).title), host.View()->window());
     Build(*form, host);
     form->Finish();
     SliderForm* raw = form.get();
@@ -100,7 +100,9 @@ class AngleTool : public SliderTool {
 
 class ZoomTool : public SliderTool {
  public:
-  using SliderTool::SliderTool;
+  // The size of the source: previews change the document's own size.
+  ZoomTool(ToolKind kind, DocumentState& doc)
+      : SliderTool(kind, doc), width_(doc.width), height_(doc.height) {}
 
   PackedDib Preview(const PackedDib& source) override {
     if (!applied_.Apply({Value(0), Value(1)})) return {};
@@ -121,7 +123,7 @@ class ZoomTool : public SliderTool {
   void Build(SliderForm& form, ToolHost& host) override {
     AddRow(form, "拡大率", kZoomRange, SnapZoom);
     AddRow(form, "縦横比", kAspectRange);
-    host.ShowSize(Utf8(zel::SizeText(doc_.width, doc_.height).c_str()));
+    host.ShowSize(Utf8(zel::SizeText(width_, height_).c_str()));
     SliderForm* raw = &form;
     form.contextMenu = [raw](const QPoint& at) {
       QMenu menu(raw);
@@ -142,7 +144,8 @@ class ZoomTool : public SliderTool {
   }
 
  private:
-  PointI Size() const { return ZoomedSize(doc_.width, doc_.height, Value(0), Value(1)); }
+  PointI Size() const { return ZoomedSize(width_, height_, Value(0), Value(1)); }
+  int32_t width_, height_;
   AppliedValue<std::pair<int, int>> applied_{{100, 100}};
 };
 

@@ -109,7 +109,10 @@ int ToolHost::RunForm(ToolForm* bar, ToolForm* full) {
   QScreen* screen = view->screen();
   if (!screen) screen = QGuiApplication::primaryScreen();
   const QRect screenRect = screen ? screen->availableGeometry() : viewRect;
-  const bool floats = StandardBarFloats() || bar == nullptr;
+  // Where a program cannot place its windows (Wayland) the bar cannot lie along the view:
+  // the full form opens, centred over the view by the window's parent.
+  const bool placeable = !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+  const bool floats = StandardBarFloats() || bar == nullptr || !placeable;
   const QSize barSize = bar ? bar->sizeHint() : QSize();
   const QSize fullSize = full ? full->sizeHint() : QSize();
   const FormLayout layout =
@@ -125,7 +128,11 @@ int ToolHost::RunForm(ToolForm* bar, ToolForm* full) {
   const FormLayout fullLayout =
       PlaceToolForm(ToRect(viewRect), ToRect(screenRect), Doc().height, ToolRect{},
                     ToolRect{0, 0, fullSize.width(), fullSize.height()}, true);
-  full->move(fullLayout.rect.x, fullLayout.rect.y);
+  if (placeable) {
+    full->move(fullLayout.rect.x, fullLayout.rect.y);
+  } else {
+    full->move(viewRect.center() - QPoint(fullSize.width() / 2, fullSize.height() / 2));
+  }
   return full->exec();
 }
 
