@@ -10,7 +10,7 @@
 #include <QTimer>
 #include <QToolBar>
 
-#include "app/tools/tool_placement.h"
+#include "transforms/tool_placement.h"
 #include "platform/clock.h"
 #include "transforms/tool_session.h"
 #include "ui/editor_session.h"
