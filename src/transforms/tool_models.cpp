@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "transforms/tool_placement.h"
+
 namespace zel {
 
 namespace {
@@ -45,6 +47,24 @@ ToolKind ColorFormOf(uint32_t options) {
 
 uint32_t OptionsForColorForm(uint32_t options, ToolKind form) {
   return form == ToolKind::kGamma ? options | kOptionGammaForm : options & ~kOptionGammaForm;
+}
+
+std::optional<ScreenRect> PlaceBarForm(const ScreenRect& view, int32_t formWidth,
+                                       int32_t formHeight, int32_t screenWidth,
+                                       int32_t screenHeight) {
+  const FormLayout layout =
+      PlaceToolForm({view.x, view.y, view.width, view.height}, {0, 0, screenWidth, screenHeight}, 0,
+                    {0, 0, formWidth, formHeight}, {}, false);
+  if (layout.placement != FormPlacement::kBar) return std::nullopt;
+  return ScreenRect{layout.rect.x, layout.rect.y, layout.rect.width, layout.rect.height};
+}
+
+PointI PlaceFullForm(const ScreenRect& view, int32_t pictureHeight, int32_t formWidth,
+                     int32_t formHeight, int32_t screenWidth, int32_t screenHeight) {
+  const FormLayout layout =
+      PlaceToolForm({view.x, view.y, view.width, view.height}, {0, 0, screenWidth, screenHeight},
+                    pictureHeight, {}, {0, 0, formWidth, formHeight}, true);
+  return {layout.rect.x, layout.rect.y};
 }
 
 HandlePlacement PlaceHandle(int kind, const HandleFrame& f) {

@@ -45,6 +45,22 @@ ToolKind ColorFormOf(uint32_t options);
 // The options after the form button switched to `form` (kColor or kGamma).
 uint32_t OptionsForColorForm(uint32_t options, ToolKind form);
 
+// Where a tool form goes, in screen coordinates.
+struct ScreenRect {
+  int32_t x = 0, y = 0, width = 0, height = 0;
+  friend bool operator==(const ScreenRect&, const ScreenRect&) = default;
+};
+// The bar form along the bottom of the view, as wide as the view; nullopt when it does not
+// fit (it would leave the screen at a side or the bottom, or the view is narrower than the
+// form's own width): the full form opens instead.
+std::optional<ScreenRect> PlaceBarForm(const ScreenRect& view, int32_t formWidth,
+                                       int32_t formHeight, int32_t screenWidth,
+                                       int32_t screenHeight);
+// The full form 4 pixels right of the view's left and 4 below the picture, moved back so
+// that it lies on the screen and not left of or above 0.
+PointI PlaceFullForm(const ScreenRect& view, int32_t pictureHeight, int32_t formWidth,
+                     int32_t formHeight, int32_t screenWidth, int32_t screenHeight);
+
 // The picture on screen and the handle window's size.
 struct HandleFrame {
   int32_t x0 = 0, y0 = 0;         // screen position of the picture's top-left pixel

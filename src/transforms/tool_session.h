@@ -26,7 +26,6 @@ class ToolSession {
   // False when the tool cannot run (kind, no picture) or no source copy can be made:
   // nothing changes and the form closes at once.
   bool Open();
-  bool IsOpen() const { return open_; }
   const PackedDib& source() const;
   // The fill of the uncovered areas: the background colour and the transparent index.
   Fill fill() const;
@@ -35,6 +34,8 @@ class ToolSession {
   // preview (it could not be computed) leaves the previous one.
   bool ShowPreview(PackedDib preview);
   bool changed() const { return changed_; }
+  // Between a successful Open and OK or Cancel.
+  bool IsOpen() const { return open_; }
 
   // OK. Nothing changed: the source copy is dropped. Otherwise the undo snapshot (32784)
   // and `full` applied to the source copy (a single picture) or to every frame; `identity`

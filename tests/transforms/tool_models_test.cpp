@@ -172,5 +172,16 @@ TEST(ToolForms, ColourFormFollowsTheOptionBit) {
   EXPECT_EQ(OptionsForColorForm(0x13, ToolKind::kColor), 0x03u);
 }
 
+TEST(ToolForms, BarAlongTheViewElseTheFullFormOnScreen) {
+  const ScreenRect view{100, 50, 600, 400};
+  EXPECT_EQ(PlaceBarForm(view, 500, 40, 1280, 1024), (ScreenRect{100, 410, 600, 40}));
+  EXPECT_FALSE(PlaceBarForm(view, 601, 40, 1280, 1024));  // view narrower than the form
+  EXPECT_FALSE(PlaceBarForm({900, 50, 600, 400}, 500, 40, 1280, 1024));  // off the right side
+  EXPECT_FALSE(PlaceBarForm({-10, 50, 600, 400}, 500, 40, 1280, 1024));
+  EXPECT_EQ(PlaceFullForm(view, 120, 300, 200, 1280, 1024), (PointI{104, 174}));
+  EXPECT_EQ(PlaceFullForm(view, 900, 300, 200, 1280, 1024), (PointI{104, 824}));
+  EXPECT_EQ(PlaceFullForm({-50, -50, 10, 10}, 0, 300, 200, 1280, 1024), (PointI{0, 0}));
+}
+
 }  // namespace
 }  // namespace zel

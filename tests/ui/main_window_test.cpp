@@ -745,7 +745,25 @@ TEST_F(MainWindowTest, CommandsWithoutAnExecutorAreNeverAvailable) {
                                kCmdReverse,
                                kCmdTimeAdjust,
                                kCmdPaletteOperation,
-                               kCmdColorResolution};
+                               kCmdColorResolution,
+                               kCmdCornerPull,
+                               kCmdEdgePull,
+                               kCmdStretch,
+                               kCmdZoom,
+                               kCmdRotate,
+                               kCmdFishEye,
+                               kCmdTrim,
+                               kCmdAddMargins,
+                               kCmdRotateLeft,
+                               kCmdRotateRight,
+                               kCmdMirrorHorizontal,
+                               kCmdMirrorVertical,
+                               kCmdIconSize,
+                               kCmdColorAdjust,
+                               kCmdTransparency25,
+                               kCmdTransparency50,
+                               kCmdTransparency75,
+                               kCmdTransparencyPopup};
   for (int i = 0; i < kRecentFileCount; ++i) EXPECT_NE(FindExecutor(kCmdRecentFile1 + i), nullptr);
   EXPECT_EQ(FindExecutor(kCmdRecentFile1 + kRecentFileCount), nullptr);
   for (const CommandExecutor& executor : CommandExecutors()) {

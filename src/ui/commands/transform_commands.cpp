@@ -2,6 +2,7 @@
 // the rectangle picked over the view, margins, quarter turns, mirrors and icon size.
 #include <memory>
 
+#include "document/document_state.h"
 #include "platform/clock.h"
 #include "transforms/image_commands.h"
 #include "transforms/tool_models.h"
@@ -40,9 +41,12 @@ void TrimCommand(MainWindow& window, int) {
   {
     // Tool mode and the busy bit while the rectangle is picked; a cancelled pick changes
     // nothing and still ends both.
-    ToolMode mode(window.Tools(), ToolModeOptions{});
+    ToolMode mode(window.Tools());
+    doc.flags |= kFlagBusy;
     const RectanglePickResult pick = PickRectangle(window.Tools(), doc.width, doc.height);
     if (pick.code == kPickDone) result = TrimImage(doc, pick.rect, TickCount());
+    doc.flags &= ~static_cast<uint32_t>(kFlagBusy);
+    if (IsAnimation(doc.kind)) RestartPlayback(doc, TickCount());
   }
   Finish(window, result);
 }

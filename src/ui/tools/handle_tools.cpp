@@ -87,7 +87,7 @@ class HandleTool : public InteractiveTool {
     for (HandleWidget* handle : handles_) delete handle;
   }
 
-  ToolTexts Texts() const override { return TextsOf(kind_); }
+  const ToolTexts& Texts() const override { return TextsOf(kind_); }
 
   std::unique_ptr<ToolForm> MakeForm(ToolForm::Shape shape, ToolHost& host) override {
     if (handles_.empty()) MakeHandles(host);

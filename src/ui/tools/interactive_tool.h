@@ -6,7 +6,6 @@
 #include <QString>
 #include <memory>
 
-#include "document/packed_dib.h"
 #include "transforms/frame_pass.h"
 #include "transforms/tool_models.h"
 #include "ui/tools/tool_form.h"
@@ -19,7 +18,8 @@ class InteractiveTool {
  public:
   virtual ~InteractiveTool() = default;
 
-  virtual ToolTexts Texts() const = 0;
+  // The status texts (instruction, busy, idle, converting) and the full form's title.
+  virtual const ToolTexts& Texts() const = 0;
   // Makes the form of `shape`, or nullptr when the tool has no form of that shape. Handles
   // are made here too, as children of host.View().
   virtual std::unique_ptr<ToolForm> MakeForm(ToolForm::Shape shape, ToolHost& host) = 0;
@@ -29,9 +29,9 @@ class InteractiveTool {
   // The full-quality transform of the inputs as they are at OK. It runs on worker threads,
   // so it must copy what it needs from the tool.
   virtual FrameTransform FinalTransform() const = 0;
-  // Whether the inputs at OK leave the picture as it is (a rotation or fisheye of 0): OK
+  // True when the inputs at OK leave the picture as it is (a rotation or fisheye of 0): OK
   // then installs the source copy itself.
-  virtual bool FinalIsIdentity() const { return false; }
+  virtual bool IsIdentity() const { return false; }
   // Called after OK applied a change (the zoom tool remembers its values).
   virtual void Applied() {}
   // Status pane 3 after a preview (the new size for the stretch and zoom tools); empty

@@ -28,7 +28,7 @@ class SliderTool : public InteractiveTool {
  public:
   SliderTool(ToolKind kind, DocumentState& doc) : kind_(kind), doc_(doc) {}
 
-  ToolTexts Texts() const override { return TextsOf(kind_); }
+  const ToolTexts& Texts() const override { return TextsOf(kind_); }
 
   std::unique_ptr<ToolForm> MakeForm(ToolForm::Shape shape, ToolHost& host) override {
     auto form =
@@ -83,7 +83,7 @@ class AngleTool : public SliderTool {
     const double strength = FisheyeStrength(Value(0));
     return [strength, f](const PackedDib& p) { return Fisheye(p, strength, f); };
   }
-  bool FinalIsIdentity() const override { return Value(0) == 0; }
+  bool IsIdentity() const override { return Value(0) == 0; }
 
  protected:
   void Build(SliderForm& form, ToolHost&) override {

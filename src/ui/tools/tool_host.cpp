@@ -10,9 +10,8 @@
 #include <QTimer>
 #include <QToolBar>
 
-#include "app/tools/tool_placement.h"
 #include "platform/clock.h"
-#include "transforms/image_commands.h"
+#include "transforms/tool_placement.h"
 #include "transforms/tool_session.h"
 #include "ui/editor_session.h"
 #include "ui/main_window.h"
@@ -45,8 +44,7 @@ bool ToolHost::StandardBarFloats() const {
   return window_.StandardBar()->isFloating();
 }
 
-void ToolHost::Begin(const ToolModeOptions& options) {
-  options_ = options;
+void ToolHost::Begin() {
   active_ = true;
   QToolBar* const bars[] = {window_.StandardBar(), window_.PictureBar(), window_.AnimationBar()};
   for (int i = 0; i < 3; ++i) {
@@ -59,17 +57,11 @@ void ToolHost::Begin(const ToolModeOptions& options) {
 
   savedStatus_ = window_.statusBar()->currentMessage();
   savedSize_ = window_.SizePane()->text();
-  DocumentState& doc = Doc();
-  busyBefore_ = doc.flags & kFlagBusy;
-  if (options_.busy) doc.flags |= kFlagBusy;
 }
 
 void ToolHost::End() {
   if (!active_) return;
   active_ = false;
-  DocumentState& doc = Doc();
-  if (options_.busy) doc.flags = (doc.flags & ~static_cast<uint32_t>(kFlagBusy)) | busyBefore_;
-  if (options_.restartPlayback && IsAnimation(doc.kind)) RestartPlayback(doc, TickCount());
 
   if (savedStatus_.isEmpty()) {
     window_.statusBar()->clearMessage();
@@ -84,7 +76,6 @@ void ToolHost::End() {
   }
   window_.layout()->activate();
   window_.RefreshView();
-  if (options_.restartPlayback) window_.UpdateStatusBar();
 }
 
 void ToolHost::ShowStatus(const QString& text) {
@@ -110,7 +101,7 @@ int ToolHost::RunForm(ToolForm* bar, ToolForm* full) {
   if (!screen) screen = QGuiApplication::primaryScreen();
   const QRect screenRect = screen ? screen->availableGeometry() : viewRect;
   // Where a program cannot place its windows (Wayland) the bar cannot lie along the view:
-  // the full form opens, centred over the view by the window's parent.
+  // the full form opens, centred over the view.
   const bool placeable = !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
   const bool floats = StandardBarFloats() || bar == nullptr || !placeable;
   const QSize barSize = bar ? bar->sizeHint() : QSize();
@@ -139,37 +130,38 @@ int ToolHost::RunForm(ToolForm* bar, ToolForm* full) {
 void ToolHost::RenderLatest(InteractiveTool& tool, ToolSession& session) {
   previewPending_ = false;
   if (!session.IsOpen()) return;
-  const ToolTexts texts = tool.Texts();
-  if (texts.busy && *texts.busy) ShowStatus(Utf8(texts.busy));
+  const ToolTexts& texts = tool.Texts();
+  // The colour tools keep their instruction while they render.
+  if (*texts.busy) ShowStatus(Utf8(texts.busy));
   // A preview that cannot be computed leaves the previous one in place.
   if (session.ShowPreview(tool.Preview(session.source()))) {
     const QString size = tool.SizeText();
     if (!size.isEmpty()) ShowSize(size);
     View()->repaint();
   }
-  if (texts.idle && *texts.idle) ShowStatus(Utf8(texts.idle));
+  if (*texts.idle) ShowStatus(Utf8(texts.idle));
 }
 
 void ToolHost::ApplyOk(InteractiveTool& tool, ToolSession& session, ToolForm& form) {
+  // A second click while the frames are converted is not a second OK.
   if (applying_) return;
   applying_ = true;
+  const QString converting = Utf8(tool.Texts().converting);
   FramePassOptions options;
-  if (session.changed()) {
-    const char* converting = tool.Texts().converting;
-    const QString text = converting && *converting ? Utf8(converting) : QString();
-    if (!text.isEmpty()) ShowStatus(text);
-    options.threads = workerThreads;
-    // The pass reports on this thread: the status shows how far it got and the window
-    // repaints, while input to the document waits (the form is disabled, the busy bit set).
-    options.progress = [this, text](int done, int total) {
-      if (!text.isEmpty()) ShowStatus(text + QStringLiteral(" %1%").arg(100 * done / total));
-      QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-      return true;
-    };
+  options.threads = workerThreads;
+  // Progress after the converting text. User input waits meanwhile: the frames are being
+  // rewritten.
+  options.progress = [this, converting](int done, int total) {
+    ShowStatus(QStringLiteral("%1 %2/%3").arg(converting).arg(done).arg(total));
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    return true;
+  };
+  const bool changed = session.changed();
+  if (changed) {
+    if (!converting.isEmpty()) ShowStatus(converting);
     form.setEnabled(false);
   }
-  const bool changed = session.changed();
-  const int result = session.Ok(tool.FinalTransform(), tool.FinalIsIdentity(), options);
+  const int result = session.Ok(tool.FinalTransform(), tool.IsIdentity(), options);
   applying_ = false;
   if (changed && result == 0) tool.Applied();
   if (result > 0) window_.ShowMessageNumber(result);
@@ -177,38 +169,38 @@ void ToolHost::ApplyOk(InteractiveTool& tool, ToolSession& session, ToolForm& fo
 }
 
 int ToolHost::RunTool(InteractiveTool& tool) {
-  ToolMode mode(*this, ToolModeOptions{});
-  ShowStatus(Utf8(tool.Texts().instruction));
   ToolSession session(Doc());
-  if (!session.Open()) return kToolFormCancel;
-  // Closing clears the busy bit and restarts playback; tool mode then ends.
-  struct CloseSession {
-    ToolSession& session;
-    ~CloseSession() { session.Close(TickCount()); }
-  } closeSession{session};
+  int result = kToolFormCancel;
+  {
+    ToolMode mode(*this);
+    ShowStatus(Utf8(tool.Texts().instruction));
+    if (!session.Open()) return kToolFormCancel;
 
-  auto prepare = [&](ToolForm* form) {
-    if (!form) return;
-    QObject::connect(form, &ToolForm::InputChanged, form, [this, &tool, &session, form] {
-      if (previewPending_) return;
-      previewPending_ = true;
-      // Moves made while a preview renders pile up as one: only the latest is rendered.
-      QTimer::singleShot(0, form, [this, &tool, &session] { RenderLatest(tool, session); });
-    });
-    QObject::connect(form, &ToolForm::OkRequested, form,
-                     [this, &tool, &session, form] { ApplyOk(tool, session, *form); });
-    QObject::connect(form, &ToolForm::CancelRequested, form, [&session] { session.Cancel(); });
-  };
+    auto prepare = [&](ToolForm* form) {
+      if (!form) return;
+      QObject::connect(form, &ToolForm::InputChanged, form, [this, &tool, &session, form] {
+        if (previewPending_) return;
+        previewPending_ = true;
+        // Moves made while a preview renders pile up as one: only the latest is rendered.
+        QTimer::singleShot(0, form, [this, &tool, &session] { RenderLatest(tool, session); });
+      });
+      QObject::connect(form, &ToolForm::OkRequested, form,
+                       [this, &tool, &session, form] { ApplyOk(tool, session, *form); });
+      QObject::connect(form, &ToolForm::CancelRequested, form, [&session] { session.Cancel(); });
+    };
 
-  std::unique_ptr<ToolForm> bar;
-  if (!StandardBarFloats()) bar = tool.MakeForm(ToolForm::Shape::kBar, *this);
-  std::unique_ptr<ToolForm> full = tool.MakeForm(ToolForm::Shape::kFull, *this);
-  prepare(bar.get());
-  prepare(full.get());
-  const int result = RunForm(bar.get(), full.get());
-  previewPending_ = false;
-  session.Cancel();
-  window_.RefreshView();
+    std::unique_ptr<ToolForm> bar;
+    if (!StandardBarFloats()) bar = tool.MakeForm(ToolForm::Shape::kBar, *this);
+    std::unique_ptr<ToolForm> full = tool.MakeForm(ToolForm::Shape::kFull, *this);
+    prepare(bar.get());
+    prepare(full.get());
+    result = RunForm(bar.get(), full.get());
+    previewPending_ = false;
+    if (session.IsOpen()) session.Cancel();
+    // Busy bit cleared; an animation plays again from its first frame.
+    session.Close(TickCount());
+  }
+  window_.AfterFrameChange();
   if (result == kToolFormOk || result == kToolFormSwitch) return result;
   return kToolFormCancel;
 }
