@@ -19,19 +19,24 @@ namespace zel {
 
 constexpr int kHandleSize = 11;
 
-HandleWidget::HandleWidget(int kind, const HandlePlacement& placement, PictureView* view)
-    : QWidget(view), kind_(kind), placement_(placement), hotspot_(placement.initial) {
+HandleWidget::HandleWidget(int kind, const HandlePlacement& placement, PictureView* view,
+                           QWidget* owner)
+    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint |
+                         Qt::WindowDoesNotAcceptFocus),
+      kind_(kind),
+      view_(view),
+      placement_(placement),
+      hotspot_(placement.initial) {
   setObjectName(QStringLiteral("handle-%1").arg(kind));
   setFixedSize(kHandleSize, kHandleSize);
   setCursor(Qt::SizeAllCursor);
-  setAttribute(Qt::WA_TranslucentBackground);
+  setAttribute(Qt::WA_ShowWithoutActivating);
   Place();
-  show();
-  raise();
 }
 
 void HandleWidget::Place() {
-  move(hotspot_.x - placement_.hotspot.x, hotspot_.y - placement_.hotspot.y);
+  move(view_->mapToGlobal(
+      QPoint(hotspot_.x - placement_.hotspot.x, hotspot_.y - placement_.hotspot.y)));
 }
 
 void HandleWidget::paintEvent(QPaintEvent*) {
@@ -80,19 +85,36 @@ std::vector<int> KindsOf(ToolKind tool) {
   }
 }
 
+// The form of a handle tool: OK and Cancel; its handles show and hide with it.
+class HandleForm : public ToolForm {
+ public:
+  using ToolForm::ToolForm;
+  std::vector<HandleWidget*> handles;
+
+ protected:
+  void showEvent(QShowEvent* event) override {
+    ToolForm::showEvent(event);
+    for (HandleWidget* handle : handles) {
+      handle->show();
+      handle->raise();
+    }
+  }
+  void hideEvent(QHideEvent* event) override {
+    for (HandleWidget* handle : handles) handle->hide();
+    ToolForm::hideEvent(event);
+  }
+};
+
 class HandleTool : public InteractiveTool {
  public:
   HandleTool(ToolKind kind, DocumentState& doc) : kind_(kind), doc_(doc) {}
-  ~HandleTool() override {
-    for (HandleWidget* handle : handles_) delete handle;
-  }
 
   const ToolTexts& Texts() const override { return TextsOf(kind_); }
 
   std::unique_ptr<ToolForm> MakeForm(ToolForm::Shape shape, ToolHost& host) override {
-    if (handles_.empty()) MakeHandles(host);
     auto form =
-        std::make_unique<ToolForm>(shape, Utf8(TextsOf(kind_).title), host.View()->window());
+        std::make_unique<HandleForm>(shape, Utf8(TextsOf(kind_).title), host.View()->window());
+    MakeHandles(host, *form);
     auto* layout = new QHBoxLayout(form.get());
     layout->setContentsMargins(4, 2, 4, 2);
     layout->addStretch();
@@ -101,10 +123,9 @@ class HandleTool : public InteractiveTool {
     ok->setDefault(true);
     layout->addWidget(ok);
     layout->addWidget(cancel);
-    ToolForm* raw = form.get();
+    HandleForm* raw = form.get();
     QObject::connect(ok, &QPushButton::clicked, raw, &ToolForm::OkRequested);
     QObject::connect(cancel, &QPushButton::clicked, raw, &ToolForm::reject);
-    forms_.push_back(raw);
     return form;
   }
 
@@ -136,7 +157,7 @@ class HandleTool : public InteractiveTool {
   }
 
  private:
-  void MakeHandles(ToolHost& host) {
+  void MakeHandles(ToolHost& host, HandleForm& form) {
     PictureView* view = host.View();
     HandleFrame frame;
     frame.width = doc_.width;
@@ -147,23 +168,25 @@ class HandleTool : public InteractiveTool {
     frame.screenWidth = std::max(view->width(), doc_.width + 1);
     frame.screenHeight = std::max(view->height(), doc_.height + 1);
     for (int kind : KindsOf(kind_)) {
-      auto* handle = new HandleWidget(kind, PlaceHandle(kind, frame), view);
-      handle->moved = [this] {
-        // Any of the forms reports: the host renders the latest state once.
-        for (ToolForm* form : forms_) {
-          if (form->isVisible()) emit form->InputChanged();
-        }
+      auto* handle = new HandleWidget(kind, PlaceHandle(kind, frame), view, &form);
+      HandleForm* owner = &form;
+      handle->moved = [this, owner] {
+        shown_ = owner;
+        emit owner->InputChanged();
       };
-      handles_.push_back(handle);
+      form.handles.push_back(handle);
     }
-    applied_ = Hotspots();
+    if (!shown_) {
+      shown_ = &form;
+      applied_ = Hotspots();
+    }
     if (kind_ == ToolKind::kStretch)
       host.ShowSize(Utf8(zel::SizeText(doc_.width, doc_.height).c_str()));
   }
 
   std::vector<PointI> Hotspots() const {
     std::vector<PointI> points;
-    for (const HandleWidget* handle : handles_) points.push_back(handle->Hotspot());
+    for (const HandleWidget* handle : shown_->handles) points.push_back(handle->Hotspot());
     return points;
   }
   QuadCorners Corners() const {
@@ -182,8 +205,7 @@ class HandleTool : public InteractiveTool {
 
   ToolKind kind_;
   DocumentState& doc_;
-  std::vector<HandleWidget*> handles_;
-  std::vector<ToolForm*> forms_;
+  HandleForm* shown_ = nullptr;  // the form whose handles were moved last
   std::vector<PointI> applied_;
 };
 

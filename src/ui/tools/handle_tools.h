@@ -1,5 +1,6 @@
 // The handle tools: corner and edge deformation and stretching. Their handles ("ﾂﾏﾐ") are
-// small child widgets of the view, dragged with the mouse within the bounds of the handle
+// small frameless windows over the view, owned by the tool's form (so that the form's
+// modality leaves them usable), dragged with the mouse within the bounds of the handle
 // table; every move that changes a readout renders a fast preview from the source copy.
 #pragma once
 
@@ -20,8 +21,8 @@ class HandleWidget : public QWidget {
 
  public:
   // Placed over `view` with its hotspot at the kind's initial place on the picture drawn
-  // at the view's origin.
-  HandleWidget(int kind, const HandlePlacement& placement, PictureView* view);
+  // at the view's origin; shown and hidden with `owner`, the tool's form.
+  HandleWidget(int kind, const HandlePlacement& placement, PictureView* view, QWidget* owner);
 
   int kind() const { return kind_; }
   // The hotspot in picture coordinates.
@@ -40,6 +41,7 @@ class HandleWidget : public QWidget {
   void Place();
 
   int kind_;
+  PictureView* view_;
   HandlePlacement placement_;
   PointI hotspot_;  // view coordinates (the picture lies at the view's origin)
   QPoint last_;
