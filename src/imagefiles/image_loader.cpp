@@ -77,11 +77,14 @@ int ReadFile(DocumentState& doc, const std::string& path, char letter, LoadConte
       if (IsFrameBitmapFile(path)) {
         std::unique_ptr<FrameSet> frames = NewTemporarySet(doc);
         if (!frames) return kMsgNoMemory;
-        if (ReadFrameBitmapFile(path, *frames) == 0) {
+        if (ReadFrameBitmapFile(path, *frames, &context.framesInFile) == 0) {
           return TakeFrames(std::move(frames), ImageKind::kFrameAnimation, ImageKind::kBitmap, out);
         }
       }
-      if (ReadBmpFile(out.picture, path) != 0 || !out.picture) return kMsgBadImageFile;
+      context.framesInFile = 0;
+      int read = ReadBmpFile(out.picture, path);
+      if (read == kBmpTooLarge) return kMsgPictureTooLarge;
+      if (read != 0 || !out.picture) return kMsgBadImageFile;
       if (!NormalizeSmallDepth(out.picture)) return kMsgBadImageFile;
       out.kind = ImageKind::kBitmap;
       out.replacesCurrentFrame = doc.frameSet->paletteCount < 0;
@@ -90,25 +93,31 @@ int ReadFile(DocumentState& doc, const std::string& path, char letter, LoadConte
     case 'g': {
       std::unique_ptr<FrameSet> frames = NewTemporarySet(doc);
       if (!frames) return kMsgNoMemory;
-      if (!LoadGifAnimation(path, *frames, doc.frameMax)) return kMsgBadImageFile;
+      int read = LoadGifAnimationFile(path, *frames, doc.frameMax, &context.framesInFile);
+      if (read == kGifTooLarge) return kMsgPictureTooLarge;
+      if (read != kGifReadOk) return kMsgBadImageFile;
       int result =
           TakeFrames(std::move(frames), ImageKind::kGifAnimation, ImageKind::kGifPicture, out);
       if (result == 0 && context.lastImagePath) *context.lastImagePath = path;
       return result;
     }
-    case 'j':
-      if (ReadJpegFile(out.picture, path, 1, nullptr) != 0 || !out.picture) {
-        return kMsgBadImageFile;
-      }
+    case 'j': {
+      int read = ReadJpegFile(out.picture, path, 1, nullptr);
+      if (read == kJpegTooLarge) return kMsgPictureTooLarge;
+      if (read != 0 || !out.picture) return kMsgBadImageFile;
       out.kind = ImageKind::kJpeg;
       if (context.lastImagePath) *context.lastImagePath = path;
       return 0;
-    case 'p':
-      if (ReadPngFile(out.picture, path, nullptr) != 0 || !out.picture) return kMsgBadImageFile;
+    }
+    case 'p': {
+      int read = ReadPngFile(out.picture, path, nullptr);
+      if (read == kPngTooLarge) return kMsgPictureTooLarge;
+      if (read != 0 || !out.picture) return kMsgBadImageFile;
       if (!NormalizeSmallDepth(out.picture)) return kMsgBadImageFile;
       out.kind = ImageKind::kPng;
       if (context.lastImagePath) *context.lastImagePath = path;
       return 0;
+    }
     default:
       return kMsgBadFileName;
   }
@@ -116,13 +125,13 @@ int ReadFile(DocumentState& doc, const std::string& path, char letter, LoadConte
 
 // A pasted or handed-over picture: a frame bitmap becomes an animation; an 8-bit picture
 // may carry its transparent index behind its rows.
-int TakePicture(DocumentState& doc, PackedDib picture, Loaded& out) {
+int TakePicture(DocumentState& doc, PackedDib picture, LoadContext& context, Loaded& out) {
   if (!picture || picture.size() < kDibHeaderSize) return kMsgNoPictureHandedOver;
   if (!IsWholePicture(picture)) return kMsgBadImageFile;
   if (IsFrameBitmap(picture)) {
     std::unique_ptr<FrameSet> frames = NewTemporarySet(doc);
     if (!frames) return kMsgNoMemory;
-    if (ReadFrameBitmap(picture, *frames) == 0) {
+    if (ReadFrameBitmap(picture, *frames, &context.framesInFile) == 0) {
       return TakeFrames(std::move(frames), ImageKind::kFrameAnimation, ImageKind::kBitmap, out);
     }
   }
@@ -193,6 +202,17 @@ int Install(DocumentState& doc, Loaded& loaded, LoadMode mode, const std::string
   return 0;
 }
 
+// The frames kept: those of the installed animation, or 1 for a picture. A file that held
+// no more frames than were kept reports the kept count as its own.
+void FinishReport(const DocumentState& doc, int result, LoadContext& context) {
+  if (result != 0) {
+    context.framesInFile = context.framesKept = 0;
+    return;
+  }
+  context.framesKept = IsAnimation(doc.kind) ? doc.frameSet->count : 1;
+  if (context.framesInFile < context.framesKept) context.framesInFile = context.framesKept;
+}
+
 }  // namespace
 
 char ReaderLetter(const std::string& path) {
@@ -210,6 +230,7 @@ char ReaderLetter(const std::string& path) {
 
 int LoadImageFile(DocumentState& doc, const std::string& path, LoadMode mode,
                   LoadContext& context) {
+  context.framesInFile = context.framesKept = 0;
   if (mode == LoadMode::kHandOver) return kMsgNoPictureHandedOver;
   const uint32_t oldFlags = doc.flags;
   doc.flags = (doc.flags | kFlagLoaded | kFlagStopped) & ~kFlagStep;
@@ -218,7 +239,7 @@ int LoadImageFile(DocumentState& doc, const std::string& path, LoadMode mode,
   int result = 0;
   if (mode == LoadMode::kClipboard) {
     PackedDib picture = context.clipboard ? context.clipboard->ReadPicture() : PackedDib();
-    result = TakePicture(doc, std::move(picture), loaded);
+    result = TakePicture(doc, std::move(picture), context, loaded);
   } else {
     if (mode == LoadMode::kReload && IsAnimation(doc.kind) && doc.frameSet->paletteCount >= 0 &&
         !IsFrameBitmapFile(path)) {
@@ -229,16 +250,19 @@ int LoadImageFile(DocumentState& doc, const std::string& path, LoadMode mode,
     }
   }
   if (result == 0) result = Install(doc, loaded, mode, path, context);
+  FinishReport(doc, result, context);
   if (result != 0) doc.flags = oldFlags;
   return result;
 }
 
 int LoadHandedOverPicture(DocumentState& doc, PackedDib picture, LoadContext& context) {
+  context.framesInFile = context.framesKept = 0;
   const uint32_t oldFlags = doc.flags;
   doc.flags = (doc.flags | kFlagLoaded | kFlagStopped) & ~kFlagStep;
   Loaded loaded;
-  int result = TakePicture(doc, std::move(picture), loaded);
+  int result = TakePicture(doc, std::move(picture), context, loaded);
   if (result == 0) result = Install(doc, loaded, LoadMode::kHandOver, std::string(), context);
+  FinishReport(doc, result, context);
   if (result != 0) doc.flags = oldFlags;
   return result;
 }

@@ -36,6 +36,8 @@ const char* MessageText(int id) {
       return "タイトルを入力してください.";
     case kMsgDiscardPicture:
       return "この操作は、現在の画像を破棄します。\n続行してよろしいですか?";
+    case kMsgPictureTooLarge:
+      return "画像が大きすぎます.";
     default:
       return nullptr;
   }

@@ -20,6 +20,7 @@ enum MessageId : int {
   kMsgTooFewElements = 513,
   kMsgEnterTitle = 514,
   kMsgDiscardPicture = 516,
+  kMsgPictureTooLarge = 518,
 };
 
 // The text of a message number, or nullptr for an unknown number.
