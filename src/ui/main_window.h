@@ -28,6 +28,7 @@ namespace zel {
 class EditorSession;
 class PictureView;
 struct ChannelMessage;
+struct LoadContext;
 struct DocumentState;
 
 class MainWindow : public QMainWindow {
@@ -112,6 +113,7 @@ class MainWindow : public QMainWindow {
   void RefreshView();
 
   void ShowMessageText(const QString& text);
+  void ReportDroppedFrames(const LoadContext& context);
   void ShowMessageNumber(int id);
   bool Ask(const QString& text);
 
