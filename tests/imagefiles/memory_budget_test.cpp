@@ -18,12 +18,14 @@
 #include "imagefiles/jpeg_writer.h"
 #include "resources/string_table.h"
 #include "support/gif_builder.h"
+#include "support/hostile_files.h"
 
 namespace zel {
 namespace {
 
 using testing::GifBuilder;
 using testing::MakeTempDir;
+using testing::MostExpandingLzwData;
 using testing::PackCodes;
 using testing::Rgb;
 
@@ -40,34 +42,11 @@ double SecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// LZW data with the highest expansion there is (minimum code size 2): colour 1, then each
-// code the one just added to the table, so that every string is one pixel longer than the
-// one before, then the longest string over and over. Yields at least `pixels` pixels.
-std::vector<uint8_t> MostExpandingData(uint64_t pixels) {
-  std::vector<std::pair<int, int>> codes = {{4, 3}, {1, 3}};
-  int width = 3;
-  uint32_t nextFree = 6;
-  uint64_t produced = 1;
-  uint32_t length = 1;
-  while (produced < pixels) {
-    if (nextFree < 4096) {
-      codes.push_back({static_cast<int>(nextFree), width});
-      length += 1;
-      if (++nextFree == (1u << width) && width < 12) ++width;
-    } else {
-      codes.push_back({4095, 12});
-    }
-    produced += length;
-  }
-  codes.push_back({5, width});
-  return PackCodes(codes);
-}
-
 TEST(LzwBound, DataOfHighestExpansionDecodesWhole) {
   // 12 million pixels from about 8 KB: above the size always stored whole, so the frame is
   // kept whole only because the bound admits that much.
   const int w = 4000, h = 3000;
-  std::vector<uint8_t> data = MostExpandingData(uint64_t{w} * h);
+  std::vector<uint8_t> data = MostExpandingLzwData(uint64_t{w} * h);
   EXPECT_GE(LzwMostPixels(data.size(), 2), uint64_t{w} * h);
   auto gif = GifBuilder(w, h, kTwo).RawImage(0, 0, w, h, 2, data).Trailer();
   FrameSet fs(2);
