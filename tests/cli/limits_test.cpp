@@ -72,6 +72,7 @@ Measured RunMeasured(const std::vector<std::string>& args) {
   for (std::string& a : all) argv.push_back(a.data());
   argv.push_back(nullptr);
   auto start = std::chrono::steady_clock::now();
+  std::fflush(nullptr);  // nothing buffered may be written twice
   pid_t pid = ::fork();
   if (pid == 0) {
     std::freopen("/dev/null", "w", stdout);
