@@ -28,17 +28,6 @@ std::string LowerAscii(std::string text) {
   return text;
 }
 
-std::string TooLargeText(const std::string& path) {
-  return std::string(MessageText(kMsgPictureTooLarge)) + " (" + path +
-         "): its pictures need more than " + std::to_string(PictureMemoryBudget() >> 20) +
-         " MiB; " + kMemoryOption + " MIB raises the limit";
-}
-
-std::string TooManyFramesText(const std::string& path, int framesInFile) {
-  return path + " holds " + std::to_string(framesInFile) + " frames; zel-cli works with at most " +
-         std::to_string(kFrameMaxHighest) + " and writes no shortened animation";
-}
-
 }  // namespace
 
 OutputFormat OutputFormatOf(const std::string& path) {
@@ -113,6 +102,17 @@ void PrintUsage(std::FILE* to) {
       "exit status: 0 done, 1 a file could not be read or written or no editor answered,\n"
       "2 bad arguments or a conversion the picture does not allow\n",
       to);
+}
+
+std::string TooLargeText(const std::string& path) {
+  return std::string(MessageText(kMsgPictureTooLarge)) + " (" + path +
+         "): its pictures need more than " + std::to_string(PictureMemoryBudget() >> 20) +
+         " MiB; " + kMemoryOption + " MIB raises the limit";
+}
+
+std::string TooManyFramesText(const std::string& path, int framesInFile) {
+  return path + " holds " + std::to_string(framesInFile) + " frames; zel-cli works with at most " +
+         std::to_string(kFrameMaxHighest) + " and writes no shortened animation";
 }
 
 bool CheckReadable(const std::string& path, std::FILE* err) {

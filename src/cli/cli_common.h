@@ -39,6 +39,11 @@ std::unique_ptr<FrameSet> LoadGifFrames(const std::string& path, std::FILE* err)
 // for a file with more frames than zel-cli's frame maximum.
 bool LoadDocument(const std::string& path, DocumentState& doc, std::FILE* err);
 
+// What zel-cli says about a file beyond the memory budget, and about a file with more
+// frames than it works with.
+std::string TooLargeText(const std::string& path);
+std::string TooManyFramesText(const std::string& path, int framesInFile);
+
 // The option that raises the readers' memory budget, and its highest value.
 inline constexpr const char* kMemoryOption = "--max-memory";
 constexpr unsigned long long kMostMemoryMib = 1ull << 20;

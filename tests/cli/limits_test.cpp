@@ -52,6 +52,19 @@ TEST(CliFrameLimit, MoreFramesThanTenThousandAreRefusedNotShortened) {
     EXPECT_FALSE(fs::exists(dir / "out.gif")) << args[0];
   }
 
+  // Handing it to the editor would send it shortened too.
+  RunResult send = RunCli({"send", dir / "over.gif"});
+  EXPECT_EQ(send.exitCode, 1);
+  EXPECT_TRUE(Contains(send.err, "holds more than 10000 frames")) << send.err;
+
+  // Inserting a copy stops one frame short of the maximum.
+  ASSERT_TRUE(MakeFrames(dir, "most.gif", 9999));
+  RunResult insert =
+      RunCli({"edit", dir / "most.gif", "--insert-copy", "1", "-o", dir / "out.gif"});
+  EXPECT_EQ(insert.exitCode, 2);
+  EXPECT_TRUE(Contains(insert.err, "takes no more frames (at most 9999 frames)")) << insert.err;
+  EXPECT_FALSE(fs::exists(dir / "out.gif"));
+
   ASSERT_TRUE(MakeFrames(dir, "full.gif", 10000));
   RunResult full = RunCli({"info", dir / "full.gif"});
   EXPECT_EQ(full.exitCode, 0) << full.err;
