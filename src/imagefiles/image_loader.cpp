@@ -6,6 +6,7 @@
 #include "imagefiles/file_names.h"
 #include "imagefiles/frame_bitmap.h"
 #include "imagefiles/gif_decoder.h"
+#include "imagefiles/jpeg_errors.h"
 #include "imagefiles/jpeg_reader.h"
 #include "imagefiles/png_reader.h"
 #include "platform/folders.h"
@@ -82,10 +83,10 @@ int ReadFile(DocumentState& doc, const std::string& path, char letter, LoadConte
         }
       }
       context.framesInFile = 0;
-      int read = ReadBmpFile(out.picture, path);
-      if (read == kBmpTooLarge) return kMsgPictureTooLarge;
-      if (read != 0 || !out.picture) return kMsgBadImageFile;
-      if (!NormalizeSmallDepth(out.picture)) return kMsgBadImageFile;
+      if (int code = ReadBmpFile(out.picture, path); code != 0) {
+        return ReaderFailureMessage(letter, code);
+      }
+      if (!out.picture || !NormalizeSmallDepth(out.picture)) return kMsgBadImageFile;
       out.kind = ImageKind::kBitmap;
       out.replacesCurrentFrame = doc.frameSet->paletteCount < 0;
       return 0;
@@ -93,31 +94,31 @@ int ReadFile(DocumentState& doc, const std::string& path, char letter, LoadConte
     case 'g': {
       std::unique_ptr<FrameSet> frames = NewTemporarySet(doc);
       if (!frames) return kMsgNoMemory;
-      int read = LoadGifAnimationFile(path, *frames, doc.frameMax, &context.framesInFile);
-      if (read == kGifTooLarge) return kMsgPictureTooLarge;
-      if (read != kGifReadOk) return kMsgBadImageFile;
+      if (int code = LoadGifAnimationFile(path, *frames, doc.frameMax, &context.framesInFile);
+          code != kGifReadOk) {
+        return ReaderFailureMessage(letter, code);
+      }
       int result =
           TakeFrames(std::move(frames), ImageKind::kGifAnimation, ImageKind::kGifPicture, out);
       if (result == 0 && context.lastImagePath) *context.lastImagePath = path;
       return result;
     }
-    case 'j': {
-      int read = ReadJpegFile(out.picture, path, 1, nullptr);
-      if (read == kJpegTooLarge) return kMsgPictureTooLarge;
-      if (read != 0 || !out.picture) return kMsgBadImageFile;
+    case 'j':
+      if (int code = ReadJpegFile(out.picture, path, 1, nullptr); code != 0) {
+        return ReaderFailureMessage(letter, code);
+      }
+      if (!out.picture) return kMsgBadImageFile;
       out.kind = ImageKind::kJpeg;
       if (context.lastImagePath) *context.lastImagePath = path;
       return 0;
-    }
-    case 'p': {
-      int read = ReadPngFile(out.picture, path, nullptr);
-      if (read == kPngTooLarge) return kMsgPictureTooLarge;
-      if (read != 0 || !out.picture) return kMsgBadImageFile;
-      if (!NormalizeSmallDepth(out.picture)) return kMsgBadImageFile;
+    case 'p':
+      if (int code = ReadPngFile(out.picture, path, nullptr); code != 0) {
+        return ReaderFailureMessage(letter, code);
+      }
+      if (!out.picture || !NormalizeSmallDepth(out.picture)) return kMsgBadImageFile;
       out.kind = ImageKind::kPng;
       if (context.lastImagePath) *context.lastImagePath = path;
       return 0;
-    }
     default:
       return kMsgBadFileName;
   }
@@ -191,6 +192,8 @@ int Install(DocumentState& doc, Loaded& loaded, LoadMode mode, const std::string
     doc.fileTime = fromFile ? FileModificationTime(path) : 0;
     doc.filePath = fromFile ? path : std::string();
   }
+  // A new document matches its source; a reload brings in edits made elsewhere.
+  doc.unsavedChanges = mode == LoadMode::kReload;
   ApplyBackgroundColor(doc);
   if (IsAnimation(doc.kind)) {
     doc.lastFrameTick = context.nowTick;
@@ -214,6 +217,36 @@ void FinishReport(const DocumentState& doc, int result, LoadContext& context) {
 }
 
 }  // namespace
+
+int ReaderFailureMessage(char letter, int readerCode) {
+  bool noMemory = false;
+  bool tooLarge = false;
+  switch (letter) {
+    case 'b':
+      noMemory = readerCode == kBmpNoMemory;
+      tooLarge = readerCode == kBmpTooLarge;
+      break;
+    case 'g':
+      noMemory = readerCode == kGifNoMemory;
+      tooLarge = readerCode == kGifTooLarge;
+      break;
+    case 'j':
+      // libjpeg's own allocations fail as the library's out-of-memory errors.
+      noMemory = readerCode == kJpegNoMemory ||
+                 readerCode == JpegReadLibraryCode(JERR_OUT_OF_MEMORY) ||
+                 readerCode == JpegReadLibraryCode(JERR_NO_BACKING_STORE);
+      tooLarge = readerCode == kJpegTooLarge;
+      break;
+    case 'p':
+      noMemory = readerCode == kPngNoMemory;
+      tooLarge = readerCode == kPngTooLarge;
+      break;
+    default:
+      break;
+  }
+  if (tooLarge) return kMsgPictureTooLarge;
+  return noMemory ? kMsgNoMemory : kMsgBadImageFile;
+}
 
 char ReaderLetter(const std::string& path) {
   char letter = LoaderLetter(path);
