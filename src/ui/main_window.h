@@ -30,6 +30,7 @@ class EditorSession;
 class PictureView;
 class ToolHost;
 struct ChannelMessage;
+struct LoadContext;
 struct DocumentState;
 
 class MainWindow : public QMainWindow {
@@ -134,6 +135,9 @@ class MainWindow : public QMainWindow {
   // Loads `path` as the new document (mode 0): the undo history is reset only once the
   // file is in; a failure shows its message and leaves document and history as they were.
   int LoadNewDocument(const std::string& path);
+  // Tells once, after the window has drawn the loaded document, when the file held more
+  // frames than the frame maximum lets the editor keep.
+  void ReportDroppedFrames(const LoadContext& context);
 
   void LoadRecentFiles();
   void StoreRecentFiles();
