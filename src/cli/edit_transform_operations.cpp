@@ -125,11 +125,6 @@ bool ParseCrop(const std::string& text, EditStep* step) {
   return true;
 }
 
-Fill FillOf(const DocumentState& doc) {
-  return {ColorFromBackground(doc.backgroundColor),
-          doc.frameSet ? doc.frameSet->transparentIndex : -1};
-}
-
 // The picture or every frame; reports a document the transforms cannot work on.
 bool RequireTransformable(EditRun& run, const EditStep& step) {
   if (CanTransformImage(run.doc)) return true;
@@ -161,7 +156,7 @@ int RotateStep(EditRun& run, const EditStep& step) {
   if (!RequireTransformable(run, step)) return kExitUsage;
   if (step.value == 0) return kExitOk;  // an angle of 0 leaves the picture as it is
   const double turn = RotationTurn(static_cast<int>(step.value));
-  const Fill fill = FillOf(run.doc);
+  const Fill fill = DocumentFill(run.doc);
   return Transform(
       run, step, [turn, fill](const PackedDib& p) { return Rotate(p, turn, fill); }, kDepthFailure);
 }
@@ -170,14 +165,14 @@ int FisheyeStep(EditRun& run, const EditStep& step) {
   if (!RequireTransformable(run, step)) return kExitUsage;
   if (step.value == 0) return kExitOk;
   const double strength = FisheyeStrength(static_cast<int>(step.value));
-  const Fill fill = FillOf(run.doc);
+  const Fill fill = DocumentFill(run.doc);
   return Transform(
       run, step, [strength, fill](const PackedDib& p) { return Fisheye(p, strength, fill); },
       kDepthFailure);
 }
 
 int Warp(EditRun& run, const EditStep& step, const QuadCorners& corners) {
-  const Fill fill = FillOf(run.doc);
+  const Fill fill = DocumentFill(run.doc);
   return Transform(
       run, step, [corners, fill](const PackedDib& p) { return QuadWarp(p, corners, fill); },
       kDepthFailure);

@@ -37,6 +37,11 @@ int32_t FrameSetTransparentIndex(const DocumentState& doc) {
 
 }  // namespace
 
+Fill DocumentFill(const DocumentState& doc) {
+  return {ColorFromBackground(doc.backgroundColor),
+          doc.frameSet ? doc.frameSet->transparentIndex : -1};
+}
+
 bool CanTransformImage(const DocumentState& doc) {
   if (!IsEditableKind(doc.kind) || !doc.currentPicture) return false;
   return !IsAnimation(doc.kind) || HasFrames(doc);

@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "transforms/frame_pass.h"
+#include "transforms/sampling.h"
 
 namespace zel {
 
@@ -18,6 +19,10 @@ struct DocumentState;
 
 constexpr int kCommandDone = 0;
 constexpr int kNothingDone = -1;
+
+// What the deformations fill uncovered areas with: the document's background colour and
+// the frame set's transparent index.
+Fill DocumentFill(const DocumentState& doc);
 
 // Kinds b, g, j, p (the current picture) and a, f (every frame), with a current picture.
 bool CanTransformImage(const DocumentState& doc);

@@ -23,8 +23,7 @@ const PackedDib& ToolSession::source() const {
 }
 
 Fill ToolSession::fill() const {
-  return {ColorFromBackground(doc_.backgroundColor),
-          doc_.frameSet ? doc_.frameSet->transparentIndex : -1};
+  return DocumentFill(doc_);
 }
 
 bool ToolSession::ShowPreview(PackedDib preview) {

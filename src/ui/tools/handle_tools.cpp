@@ -10,6 +10,7 @@
 
 #include "document/document_state.h"
 #include "transforms/deformations.h"
+#include "transforms/image_commands.h"
 #include "ui/picture_view.h"
 #include "ui/tools/tool_form.h"
 #include "ui/tools/tool_host.h"
@@ -198,10 +199,7 @@ class HandleTool : public InteractiveTool {
     const std::vector<PointI> h = Hotspots();
     return StretchSizeFromHandles(h[0], h[1]);
   }
-  zel::Fill Fill() const {
-    return {ColorFromBackground(doc_.backgroundColor),
-            doc_.frameSet ? doc_.frameSet->transparentIndex : -1};
-  }
+  zel::Fill Fill() const { return DocumentFill(doc_); }
 
   ToolKind kind_;
   DocumentState& doc_;

@@ -9,6 +9,7 @@
 #include "color/color_adjustment.h"
 #include "document/document_state.h"
 #include "transforms/deformations.h"
+#include "transforms/image_commands.h"
 #include "ui/picture_view.h"
 #include "ui/tools/slider_form.h"
 #include "ui/tools/tool_host.h"
@@ -16,11 +17,6 @@
 
 namespace zel {
 namespace {
-
-Fill FillOf(const DocumentState& doc) {
-  return {ColorFromBackground(doc.backgroundColor),
-          doc.frameSet ? doc.frameSet->transparentIndex : -1};
-}
 
 // What the slider tools share: the kind's texts, the form with its rows, and the values
 // of the rows as last reported by whichever form is showing.
@@ -55,7 +51,7 @@ class SliderTool : public InteractiveTool {
     return row;
   }
   int Value(int row) const { return values_[static_cast<size_t>(row)]; }
-  Fill fill() const { return FillOf(doc_); }
+  Fill fill() const { return DocumentFill(doc_); }
 
   ToolKind kind_;
   DocumentState& doc_;
