@@ -37,6 +37,7 @@
 #include "ui/picture_view.h"
 #include "ui/private_home.h"
 #include "ui/tools/handle_tools.h"
+#include "ui/tools/mouse_picks.h"
 #include "ui/tools/slider_form.h"
 #include "ui/tools/tool_host.h"
 
@@ -369,6 +370,37 @@ TEST_F(TransformToolsTest, ACancelledTrimmingChangesNothingAndEndsToolMode) {
   EXPECT_FALSE(Doc().flags & kFlagBusy);
   EXPECT_TRUE(window_->StandardBar()->isVisible());
   EXPECT_EQ(window_->statusBar()->currentMessage().toStdString(), "before");
+}
+
+TEST_F(TransformToolsTest, PickPointHoldsThePointInsideTheAreaAndCancelsOnTheRightButton) {
+  Open(1);
+  window_->statusBar()->showMessage(QStringLiteral("before"));
+  struct Case {
+    Qt::MouseButton button;
+    int code;
+  };
+  for (const Case& c : {Case{Qt::LeftButton, kPickDone}, Case{Qt::RightButton, kPickCancelled}}) {
+    std::function<void()> poll = [&] {
+      auto* overlay = window_->View()->findChild<QWidget*>(QStringLiteral("pick-overlay"));
+      if (!overlay) {
+        QTimer::singleShot(5, poll);
+        return;
+      }
+      EXPECT_EQ(window_->statusBar()->currentMessage().toStdString(),
+                "画像の位置、貼り付ける画像の左上端を指定します");
+      EXPECT_EQ(window_->SizePane()->text().toStdString(), "5,7");  // the start point
+      SendMouse(overlay, QEvent::MouseMove, QPoint(300, 200), Qt::NoButton);
+      EXPECT_EQ(window_->SizePane()->text().toStdString(), "49,29");
+      SendMouse(overlay, QEvent::MouseButtonPress, QPoint(300, 200), c.button);
+      SendMouse(overlay, QEvent::MouseButtonRelease, QPoint(300, 200), c.button);
+    };
+    QTimer::singleShot(5, poll);
+    const PointPickResult result = PickPoint(window_->Tools(), 50, 30, PointI{5, 7});
+    EXPECT_EQ(result.code, c.code);
+    if (c.code == kPickDone) EXPECT_EQ(result.point, (PointI{49, 29}));
+    EXPECT_EQ(window_->statusBar()->currentMessage().toStdString(), "before");
+    EXPECT_EQ(window_->View()->findChild<QWidget*>(QStringLiteral("pick-overlay")), nullptr);
+  }
 }
 
 TEST_F(TransformToolsTest, SemiTransparencyFromTheMenuPatternsEveryFrame) {
