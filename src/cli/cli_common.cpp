@@ -51,6 +51,8 @@ void PrintUsage(std::FILE* to) {
       "       zel-cli edit IN [OPERATIONS...] -o OUT [--quality N]\n"
       "       zel-cli edit IN OUT [OPERATIONS...] [--quality N]\n"
       "       zel-cli send FILE\n"
+      "       zel-cli midi-tempo FILE.mid\n"
+      "       zel-cli preview FILE.gif\n"
       "       zel-cli --help\n"
       "\n"
       "commands:\n"
@@ -70,8 +72,13 @@ void PrintUsage(std::FILE* to) {
       "             --quality N        JPEG quality of a .jpg output, 30..100 (default 75)\n"
       "  send     open FILE and hand it to the running editor, which shows it; an animation\n"
       "           goes over whole\n"
+      "  midi-tempo  read the first tempo of a MIDI file: beats per minute and one to four\n"
+      "           beats in seconds\n"
+      "  preview  write the browser page for a GIF file ($zel.html in the settings folder)\n"
+      "           and open it in the desktop's web browser\n"
       "\n"
-      "exit status: 0 done, 1 a file could not be read or written or no editor answered,\n"
+      "exit status: 0 done, 1 a file could not be read or written, no editor answered or a\n"
+      "MIDI file holds no tempo,\n"
       "2 bad arguments or a conversion the picture does not allow\n",
       to);
 }

@@ -309,14 +309,14 @@ inline uint32_t TrueColorAt(const uint8_t* p) {
 
 }  // namespace
 
-int WriteFrameBitmapFile(const std::string& path, const FrameSet& frames,
-                         uint32_t backgroundColor) {
+int BuildFrameBitmapFile(const FrameSet& frames, uint32_t backgroundColor,
+                         std::vector<uint8_t>& bytes) {
+  bytes.clear();
   PackedDib image;
   int result = BuildImage(frames, &image);
   if (result != 0) return result;
   const DibHeader header = image.Header();
   const size_t blockSize = kBlockHeadSize + header.sizeImage;
-  std::vector<uint8_t> bytes;
   try {
     bytes.resize(kFileHeaderSize + blockSize);
   } catch (const std::bad_alloc&) {
@@ -335,6 +335,14 @@ int WriteFrameBitmapFile(const std::string& path, const FrameSet& frames,
     entry[2] = static_cast<uint8_t>(backgroundColor);        // red
     entry[3] = 0;
   }
+  return 0;
+}
+
+int WriteFrameBitmapFile(const std::string& path, const FrameSet& frames,
+                         uint32_t backgroundColor) {
+  std::vector<uint8_t> bytes;
+  int result = BuildFrameBitmapFile(frames, backgroundColor, bytes);
+  if (result != 0) return result;
   if (!WriteFileAtomically(path, bytes.data(), bytes.size())) return kMsgFileError;
   return 0;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "document/frame_set.h"
 #include "document/packed_dib.h"
@@ -14,6 +15,9 @@ namespace zel {
 // palette entry. Returns 0 or a message number: 504 (no frames, first frame not 8-bit,
 // palette size outside 2..256), 502 (memory), 505 (the file cannot be written).
 int WriteFrameBitmapFile(const std::string& path, const FrameSet& frames, uint32_t backgroundColor);
+// The bytes of that file, built in memory; the same results except 505.
+int BuildFrameBitmapFile(const FrameSet& frames, uint32_t backgroundColor,
+                         std::vector<uint8_t>& bytes);
 // The in-memory form (a packed picture; the transparent entry is not replaced); null on the
 // same conditions.
 PackedDib BuildFrameBitmapImage(const FrameSet& frames);
