@@ -27,6 +27,7 @@ class QToolBar;
 namespace zel {
 
 class EditorSession;
+class IntegrationState;
 class PictureView;
 class ToolHost;
 struct ChannelMessage;
@@ -89,6 +90,7 @@ class MainWindow : public QMainWindow {
   EditorSession& Session() { return session_; }
   QtClipboard& Clipboard() { return clipboard_; }
   ToolHost& Tools() { return *tools_; }
+  IntegrationState& Integration() { return *integration_; }
   void ShowMessageText(const QString& text);
   void ShowMessageNumber(int id);
   bool Ask(const QString& text);
@@ -142,6 +144,7 @@ class MainWindow : public QMainWindow {
   EditorSession& session_;
   QtClipboard clipboard_;
   std::unique_ptr<ToolHost> tools_;
+  std::unique_ptr<IntegrationState> integration_;
   std::map<int, QAction*> actions_;
   QAction* recentPlaceholder_ = nullptr;
   QStringList recentFiles_;

@@ -10,7 +10,8 @@ const std::vector<CommandExecutor>& CommandExecutors() {
   static const std::vector<CommandExecutor> all = [] {
     using Family = const std::vector<CommandExecutor>& (*)();
     const Family families[] = {FileExecutors,  ColorExecutors, HistoryExecutors, PlaybackExecutors,
-                               FrameExecutors, TimeExecutors,  WindowExecutors,  HelpExecutors};
+                               FrameExecutors, TimeExecutors,  WindowExecutors,  HelpExecutors,
+                               IntegrationExecutors};
     std::vector<CommandExecutor> list;
     for (Family family : families) {
       const std::vector<CommandExecutor>& rows = family();
