@@ -252,8 +252,7 @@ CommandContext MainWindow::MakeContext(bool includeClipboard) {
   ctx.vantaAvailable = integration_->VantaAvailable();
   // Morsel is asked (from a cache) only when its answer matters.
   ctx.morselReady = IsDocumentOpen(session_.doc) &&
-                    (session_.doc.flags & kFlagFromCommandLine) == 0 &&
-                    integration_->MorselReady();
+                    (session_.doc.flags & kFlagFromCommandLine) == 0 && integration_->MorselReady();
   ctx.pictureToolBarVisible = pictureBar_ && pictureBar_->isVisibleTo(this);
   ctx.animationToolBarVisible = animationBar_ && animationBar_->isVisibleTo(this);
   ctx.standardToolBarVisible = standardBar_ && standardBar_->isVisibleTo(this);

@@ -2,12 +2,27 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QMimeData>
 #include <cstring>
 
 #include "integration/clipboard_picture.h"
 
 namespace zel {
+namespace {
+
+// The first offered image type Qt can read ("image/png", "image/jpeg", ...), or "".
+QString ReadableImageType(const QMimeData& mime) {
+  const QList<QByteArray> readable = QImageReader::supportedMimeTypes();
+  for (const QString& format : mime.formats()) {
+    if (format.startsWith(QLatin1String("image/")) && readable.contains(format.toLatin1())) {
+      return format;
+    }
+  }
+  return {};
+}
+
+}  // namespace
 
 PackedDib PackedDibFromImage(const QImage& image) {
   if (image.isNull()) return {};
@@ -32,12 +47,15 @@ PackedDib QtClipboard::ReadPicture() {
   }
   // Any other image (PNG, or a BMP form the reader does not take) as Qt decodes it.
   if (mime->hasImage()) return PackedDibFromImage(qvariant_cast<QImage>(mime->imageData()));
-  return {};
+  const QString type = ReadableImageType(*mime);
+  if (type.isEmpty()) return {};
+  return PackedDibFromImage(QImage::fromData(mime->data(type)));
 }
 
 bool QtClipboard::HasPicture() const {
   const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
-  return mime && (mime->hasFormat(kClipboardBmpType) || mime->hasImage());
+  return mime && (mime->hasFormat(kClipboardBmpType) || mime->hasImage() ||
+                  !ReadableImageType(*mime).isEmpty());
 }
 
 void QtClipboard::Offer(const std::vector<uint8_t>& bmpBytes, const QImage& image) {

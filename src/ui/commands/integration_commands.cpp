@@ -67,8 +67,7 @@ void ExternalEditCommand(MainWindow& window, int) {
 void ShowInBrowserCommand(MainWindow& window, int) {
   EditorSession& session = window.Session();
   const bool background = (session.settings.block.options & kOptionBrowserBackground) != 0;
-  PreviewAnimation(session.doc, session.settingsFolder, background,
-                   window.Integration().openPage);
+  PreviewAnimation(session.doc, session.settingsFolder, background, window.Integration().openPage);
 }
 
 void SendToVantaCommand(MainWindow& window, int) {

@@ -45,8 +45,7 @@ MidiTempoDialog::MidiTempoDialog(std::string& midiPath,
   grid->addWidget(close, 6, 2);
   connect(browse, &QPushButton::clicked, this, &MidiTempoDialog::Browse);
   connect(close, &QPushButton::clicked, this, &QDialog::close);
-  connect(fileEdit_, &QLineEdit::returnPressed, this,
-          [this] { ChooseFile(fileEdit_->text()); });
+  connect(fileEdit_, &QLineEdit::returnPressed, this, [this] { ChooseFile(fileEdit_->text()); });
 
   fileEdit_->setText(Utf8(midiPath_));
   bool read = false;
