@@ -15,7 +15,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QThread>
 #include <atomic>
 #include <filesystem>
@@ -23,6 +26,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -527,6 +531,127 @@ TEST_F(IntegrationCommandsTest, MorselRewritesTheCommandLineFileAndCloses) {
   ASSERT_EQ(frames->count, 4);
   EXPECT_EQ(frames->frame(0).delay, 13);
   EXPECT_EQ(Colors(frames->frame(0).image), firstFrame);
+}
+
+// --- the X clipboard with a second program --------------------------------------------------
+
+// Runs `program` with `args` while serving this program's events (the other program may be
+// asking this one for the clipboard); its standard output, or no value when it failed.
+std::optional<QByteArray> RunServing(const QString& program, const QStringList& args) {
+  QProcess process;
+  process.start(program, args);
+  if (!process.waitForStarted(5000)) return std::nullopt;
+  ServeUntil([&] { return process.state() == QProcess::NotRunning; }, 10000);
+  if (process.state() != QProcess::NotRunning) {
+    process.kill();
+    process.waitForFinished(1000);
+    return std::nullopt;
+  }
+  if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) return std::nullopt;
+  return process.readAllStandardOutput();
+}
+
+// The child's half of the test below: the editor on a real X display, xclip as the other
+// program.
+void ClipboardUnderXChild() {
+  testing::PrivateHome();
+  EditorSession session;
+  ASSERT_EQ(session.Start(), StartResult::kStarted);
+  MainWindow window(session);
+  window.show();
+  const std::string files = testing::PrivateHome() + "/files/";
+  ASSERT_EQ(window.OpenFile(WritePicture(files + "x.gif")), 0);
+  ASSERT_TRUE(window.RunCommand(kCmdExportClipboard));
+
+  // xclip sees both offers and reads the BMP bytes as built.
+  std::optional<QByteArray> targets =
+      RunServing("xclip", {"-selection", "clipboard", "-t", "TARGETS", "-o"});
+  ASSERT_TRUE(targets);
+  EXPECT_TRUE(targets->contains("image/bmp")) << targets->toStdString();
+  EXPECT_TRUE(targets->contains("image/png")) << targets->toStdString();
+  std::optional<QByteArray> bmp =
+      RunServing("xclip", {"-selection", "clipboard", "-t", "image/bmp", "-o"});
+  ASSERT_TRUE(bmp);
+  std::optional<std::vector<uint8_t>> expected = BuildClipboardBmp(session.doc);
+  ASSERT_TRUE(expected);
+  EXPECT_EQ(std::vector<uint8_t>(bmp->begin(), bmp->end()), *expected);
+
+  // A PNG put on the clipboard by xclip pastes as a 24-bit picture.
+  QImage image(3, 2, QImage::Format_RGB32);
+  for (int y = 0; y < 2; ++y) {
+    for (int x = 0; x < 3; ++x) image.setPixel(x, y, qRgb(80 * x, 100 * y, 7));
+  }
+  const QString png = QString::fromStdString(files + "other.png");
+  ASSERT_TRUE(image.save(png, "PNG"));
+  // In the foreground, so that it ends with this test.
+  QProcess owner;
+  owner.start("xclip", {"-quiet", "-selection", "clipboard", "-t", "image/png", "-i", png});
+  ASSERT_TRUE(owner.waitForStarted(5000));
+  struct EndOwner {
+    QProcess& process;
+    ~EndOwner() {
+      process.kill();
+      process.waitForFinished(2000);
+    }
+  } endOwner{owner};
+  ASSERT_TRUE(ServeUntil(
+      [&] {
+        return !QGuiApplication::clipboard()->ownsClipboard() &&
+               window.Action(kCmdImportClipboard)->isEnabled();
+      },
+      5000));
+  window.question = [](const QString&) { return true; };
+  window.message = [](const QString& text) { ADD_FAILURE() << text.toStdString(); };
+  ASSERT_TRUE(window.RunCommand(kCmdImportClipboard));
+  EXPECT_EQ(session.doc.bitCount, 24);
+  ASSERT_EQ(session.doc.width, 3);
+  for (int y = 0; y < 2; ++y) {
+    for (int x = 0; x < 3; ++x) {
+      EXPECT_EQ(Color(session.doc.currentPicture, x, y),
+                static_cast<uint32_t>((80 * x) << 16 | (100 * y) << 8 | 7));
+    }
+  }
+}
+
+// This test program again, on a display of its own under Xvfb, with xclip as the second
+// program.
+TEST(ClipboardUnderX, AnotherProgramReadsTheCopyAndGivesAPicture) {
+  if (qEnvironmentVariableIsSet("ZEL_X_CLIPBOARD_CHILD")) {
+    ClipboardUnderXChild();
+    return;
+  }
+  if (QStandardPaths::findExecutable("Xvfb").isEmpty() ||
+      QStandardPaths::findExecutable("xclip").isEmpty()) {
+    GTEST_SKIP() << "Xvfb or xclip is not installed";
+  }
+  QProcess xvfb;
+  xvfb.start("Xvfb", {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1024x768x24"});
+  ASSERT_TRUE(xvfb.waitForStarted(5000));
+  QByteArray display;
+  ServeUntil(
+      [&] {
+        display += xvfb.readAllStandardOutput();
+        return display.contains('\n');
+      },
+      10000);
+  ASSERT_TRUE(display.contains('\n')) << "Xvfb gave no display";
+  QProcess child;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("DISPLAY", ":" + QString::fromLatin1(display.trimmed()));
+  env.insert("QT_QPA_PLATFORM", "xcb");
+  env.insert("ZEL_X_CLIPBOARD_CHILD", "1");
+  child.setProcessEnvironment(env);
+  child.setProcessChannelMode(QProcess::MergedChannels);
+  child.start(QCoreApplication::applicationFilePath(),
+              {"--gtest_filter=ClipboardUnderX.AnotherProgramReadsTheCopyAndGivesAPicture"});
+  const bool finished = child.waitForFinished(60000);
+  const QByteArray output = child.readAll();
+  if (!finished) child.kill();
+  xvfb.terminate();
+  if (!xvfb.waitForFinished(5000)) xvfb.kill();
+  ASSERT_TRUE(finished) << output.toStdString();
+  EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+  EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
 }
 
 }  // namespace
