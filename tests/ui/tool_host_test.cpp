@@ -109,8 +109,10 @@ class ShiftForm : public ToolForm {
 
 class ShiftTool : public InteractiveTool {
  public:
-  ToolTexts Texts() const override {
-    return {"ずらし、ｽﾗｲﾀﾞｰを操作します", "ずらし、描画中!", "ずらし、", "ずらし、変換中!"};
+  const ToolTexts& Texts() const override {
+    static const ToolTexts texts{"ずらし、ｽﾗｲﾀﾞｰを操作します", "ずらし、描画中!", "ずらし、",
+                                 "ずらし、変換中!", "ずらし"};
+    return texts;
   }
   std::unique_ptr<ToolForm> MakeForm(ToolForm::Shape shape, ToolHost& host) override {
     auto form = std::make_unique<ShiftForm>(shape, host.View()->window());
@@ -122,7 +124,7 @@ class ShiftTool : public InteractiveTool {
     renderedAmounts.push_back(Amount());
     return ShiftPixels(source, Amount());
   }
-  PictureTransform FinalTransform() const override {
+  FrameTransform FinalTransform() const override {
     const int amount = Amount();
     return [amount](const PackedDib& picture) { return ShiftPixels(picture, amount); };
   }

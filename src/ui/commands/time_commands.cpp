@@ -30,7 +30,8 @@ int RunSliderForm(MainWindow& window, ToolHost& host) {
 
 void TimeAdjustCommand(MainWindow& window, int) {
   ToolHost& host = window.Tools();
-  ToolMode mode(host, ToolModeOptions{.busy = false, .restartPlayback = false});
+  // Tool mode without the busy bit: the animation keeps playing with its new times.
+  ToolMode mode(host);
   uint32_t& options = window.Session().settings.block.options;
   for (;;) {
     int result;

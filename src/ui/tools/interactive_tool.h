@@ -6,8 +6,8 @@
 #include <QString>
 #include <memory>
 
-#include "app/tools/tool_session.h"
-#include "document/undo_history.h"
+#include "transforms/frame_pass.h"
+#include "transforms/tool_models.h"
 #include "ui/tools/tool_form.h"
 
 namespace zel {
@@ -18,9 +18,8 @@ class InteractiveTool {
  public:
   virtual ~InteractiveTool() = default;
 
-  virtual ToolTexts Texts() const = 0;
-  // The undo class OK's snapshot is taken under.
-  virtual int32_t UndoClass() const { return kUndoTransform; }
+  // The status texts (instruction, busy, idle, converting) and the full form's title.
+  virtual const ToolTexts& Texts() const = 0;
   // Makes the form of `shape`, or nullptr when the tool has no form of that shape. Handles
   // are made here too, as children of host.View().
   virtual std::unique_ptr<ToolForm> MakeForm(ToolForm::Shape shape, ToolHost& host) = 0;
@@ -29,8 +28,11 @@ class InteractiveTool {
   virtual PackedDib Preview(const PackedDib& source) = 0;
   // The full-quality transform of the inputs as they are at OK. It runs on worker threads,
   // so it must copy what it needs from the tool.
-  virtual PictureTransform FinalTransform() const = 0;
-  // Status part 3 after a preview (the new size for the stretch and zoom tools); empty
+  virtual FrameTransform FinalTransform() const = 0;
+  // True when the inputs at OK leave the picture as it is (a rotation or fisheye of 0): OK
+  // then installs the source copy itself.
+  virtual bool IsIdentity() const { return false; }
+  // Status pane 3 after a preview (the new size for the stretch and zoom tools); empty
   // leaves the pane as it is.
   virtual QString SizeText() const { return {}; }
 };

@@ -10,10 +10,9 @@
 #include <QTimer>
 #include <QToolBar>
 
-#include "app/tools/tool_placement.h"
-#include "app/tools/tool_session.h"
+#include "transforms/tool_placement.h"
 #include "platform/clock.h"
-#include "platform/progress.h"
+#include "transforms/tool_session.h"
 #include "ui/editor_session.h"
 #include "ui/main_window.h"
 #include "ui/picture_view.h"
@@ -27,24 +26,6 @@ namespace {
 ToolRect ToRect(const QRect& r) {
   return ToolRect{r.x(), r.y(), r.width(), r.height()};
 }
-
-// Progress of OK shown in status part 0 after the converting text. User input waits: the
-// document is being rewritten.
-class StatusProgress : public ProgressSink {
- public:
-  StatusProgress(ToolHost& host, QString text) : host_(host), text_(std::move(text)) {}
-  void ReportProgress(int percent) override {
-    host_.ShowStatus(text_ + QStringLiteral(" %1%").arg(percent));
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  }
-  void RestartClock() override {}
-  void DisableCancel() override {}
-  bool TakeCancel() override { return false; }
-
- private:
-  ToolHost& host_;
-  QString text_;
-};
 
 }  // namespace
 
@@ -63,8 +44,7 @@ bool ToolHost::StandardBarFloats() const {
   return window_.StandardBar()->isFloating();
 }
 
-void ToolHost::Begin(const ToolModeOptions& options) {
-  options_ = options;
+void ToolHost::Begin() {
   active_ = true;
   QToolBar* const bars[] = {window_.StandardBar(), window_.PictureBar(), window_.AnimationBar()};
   for (int i = 0; i < 3; ++i) {
@@ -77,17 +57,11 @@ void ToolHost::Begin(const ToolModeOptions& options) {
 
   savedStatus_ = window_.statusBar()->currentMessage();
   savedSize_ = window_.SizePane()->text();
-  DocumentState& doc = Doc();
-  busyBefore_ = doc.flags & kFlagBusy;
-  if (options_.busy) doc.flags |= kFlagBusy;
 }
 
 void ToolHost::End() {
   if (!active_) return;
   active_ = false;
-  DocumentState& doc = Doc();
-  if (options_.busy) doc.flags = (doc.flags & ~static_cast<uint32_t>(kFlagBusy)) | busyBefore_;
-  if (options_.restartPlayback) RestartPlaybackAfterTool(doc, TickCount());
 
   if (savedStatus_.isEmpty()) {
     window_.statusBar()->clearMessage();
@@ -102,7 +76,6 @@ void ToolHost::End() {
   }
   window_.layout()->activate();
   window_.RefreshView();
-  if (options_.restartPlayback) window_.UpdateStatusBar();
 }
 
 void ToolHost::ShowStatus(const QString& text) {
@@ -142,10 +115,10 @@ int ToolHost::RunForm(ToolForm* bar, ToolForm* full) {
 void ToolHost::RenderLatest(InteractiveTool& tool, ToolSession& session) {
   previewPending_ = false;
   if (!session.IsOpen()) return;
-  const ToolTexts texts = tool.Texts();
+  const ToolTexts& texts = tool.Texts();
   ShowStatus(Utf8(texts.busy));
   // A preview that cannot be computed leaves the previous one in place.
-  if (session.ShowPreview(tool.Preview(session.Source()))) {
+  if (session.ShowPreview(tool.Preview(session.source()))) {
     const QString size = tool.SizeText();
     if (!size.isEmpty()) ShowSize(size);
     View()->repaint();
@@ -154,50 +127,60 @@ void ToolHost::RenderLatest(InteractiveTool& tool, ToolSession& session) {
 }
 
 void ToolHost::ApplyOk(InteractiveTool& tool, ToolSession& session, ToolForm& form) {
-  if (session.Changed()) {
-    const QString converting = Utf8(tool.Texts().converting);
+  const QString converting = Utf8(tool.Texts().converting);
+  FramePassOptions options;
+  options.threads = workerThreads;
+  // Progress after the converting text. User input waits meanwhile: the frames are being
+  // rewritten.
+  options.progress = [this, converting](int done, int total) {
+    ShowStatus(QStringLiteral("%1 %2/%3").arg(converting).arg(done).arg(total));
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    return true;
+  };
+  if (session.changed()) {
     ShowStatus(converting);
-    StatusProgress progress(*this, converting);
-    DocumentState& doc = Doc();
-    const int frames = IsAnimation(doc.kind) && doc.frameSet ? doc.frameSet->count : 1;
-    const int threads = workerThreads > 0 ? workerThreads : FrameWorkerCount(frames);
     form.setEnabled(false);
-    session.Ok(tool.UndoClass(), tool.FinalTransform(), threads, &progress);
-  } else {
-    session.Ok(tool.UndoClass(), tool.FinalTransform());
   }
+  const int result = session.Ok(tool.FinalTransform(), tool.IsIdentity(), options);
+  if (result > 0) window_.ShowMessageNumber(result);
   form.done(kToolFormOk);
 }
 
 int ToolHost::RunTool(InteractiveTool& tool) {
-  ToolMode mode(*this, ToolModeOptions{});
-  ShowStatus(Utf8(tool.Texts().instruction));
   ToolSession session(Doc());
-  if (!session.Open()) return kToolFormCancel;
+  int result = kToolFormCancel;
+  {
+    ToolMode mode(*this);
+    ShowStatus(Utf8(tool.Texts().instruction));
+    if (!session.Open()) return kToolFormCancel;
 
-  auto prepare = [&](ToolForm* form) {
-    if (!form) return;
-    QObject::connect(form, &ToolForm::InputChanged, form, [this, &tool, &session, form] {
-      if (previewPending_) return;
-      previewPending_ = true;
-      // Moves made while a preview renders pile up as one: only the latest is rendered.
-      QTimer::singleShot(0, form, [this, &tool, &session] { RenderLatest(tool, session); });
-    });
-    QObject::connect(form, &ToolForm::OkRequested, form,
-                     [this, &tool, &session, form] { ApplyOk(tool, session, *form); });
-    QObject::connect(form, &ToolForm::CancelRequested, form, [&session] { session.Cancel(); });
-  };
+    auto prepare = [&](ToolForm* form) {
+      if (!form) return;
+      QObject::connect(form, &ToolForm::InputChanged, form, [this, &tool, &session, form] {
+        if (previewPending_) return;
+        previewPending_ = true;
+        // Moves made while a preview renders pile up as one: only the latest is rendered.
+        QTimer::singleShot(0, form, [this, &tool, &session] { RenderLatest(tool, session); });
+      });
+      QObject::connect(form, &ToolForm::OkRequested, form,
+                       [this, &tool, &session, form] { ApplyOk(tool, session, *form); });
+      QObject::connect(form, &ToolForm::CancelRequested, form, [&session] { session.Cancel(); });
+    };
 
-  std::unique_ptr<ToolForm> bar;
-  if (!StandardBarFloats()) bar = tool.MakeForm(ToolForm::Shape::kBar, *this);
-  std::unique_ptr<ToolForm> full = tool.MakeForm(ToolForm::Shape::kFull, *this);
-  prepare(bar.get());
-  prepare(full.get());
-  const int result = RunForm(bar.get(), full.get());
-  previewPending_ = false;
-  if (session.IsOpen()) session.Cancel();
-  window_.RefreshView();
-  return result == kToolFormOk ? kToolFormOk : kToolFormCancel;
+    std::unique_ptr<ToolForm> bar;
+    if (!StandardBarFloats()) bar = tool.MakeForm(ToolForm::Shape::kBar, *this);
+    std::unique_ptr<ToolForm> full = tool.MakeForm(ToolForm::Shape::kFull, *this);
+    prepare(bar.get());
+    prepare(full.get());
+    result = RunForm(bar.get(), full.get());
+    previewPending_ = false;
+    if (session.IsOpen()) session.Cancel();
+    // Busy bit cleared; an animation plays again from its first frame.
+    session.Close(TickCount());
+  }
+  window_.AfterFrameChange();
+  if (result == kToolFormOk || result == kToolFormSwitch) return result;
+  return kToolFormCancel;
 }
 
 }  // namespace zel

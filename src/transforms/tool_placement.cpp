@@ -1,4 +1,4 @@
-#include "app/tools/tool_placement.h"
+#include "transforms/tool_placement.h"
 
 #include <algorithm>
 #include <limits>
