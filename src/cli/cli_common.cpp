@@ -1,9 +1,14 @@
 #include "cli/cli_common.h"
 
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
 #include "cli/edit_operations.h"
 #include "imagefiles/file_names.h"
 #include "imagefiles/gif_decoder.h"
 #include "imagefiles/image_loader.h"
+#include "imagefiles/memory_budget.h"
 #include "resources/string_table.h"
 
 namespace zel::cli {
@@ -55,6 +60,9 @@ void PrintUsage(std::FILE* to) {
       "       zel-cli preview FILE.gif\n"
       "       zel-cli --help\n"
       "\n"
+      "info, convert and edit take --max-memory MIB: the memory the pictures of a file may\n"
+      "take (default 1024); a file that needs more is refused as too large\n"
+      "\n"
       "commands:\n"
       "  info     describe a picture or animation: its kind, size, colours and every frame\n"
       "  convert  open IN (.gif, .bmp, .jpg or .png) and write it as OUT:\n"
@@ -83,6 +91,17 @@ void PrintUsage(std::FILE* to) {
       to);
 }
 
+std::string TooLargeText(const std::string& path) {
+  return std::string(MessageText(kMsgPictureTooLarge)) + " (" + path +
+         "): its pictures need more than " + std::to_string(PictureMemoryBudget() >> 20) +
+         " MiB; " + kMemoryOption + " MIB raises the limit";
+}
+
+std::string TooManyFramesText(const std::string& path, int framesInFile) {
+  return path + " holds " + std::to_string(framesInFile) + " frames; zel-cli works with at most " +
+         std::to_string(kFrameMaxHighest) + " and writes no shortened animation";
+}
+
 bool CheckReadable(const std::string& path, std::FILE* err) {
   if (ReaderLetter(path) != 0) return true;
   PrintError(err, "reading " + DescribeExtension(path) +
@@ -96,9 +115,19 @@ std::unique_ptr<FrameSet> LoadGifFrames(const std::string& path, std::FILE* err)
     PrintError(err, MessageText(kMsgNoMemory));
     return nullptr;
   }
+  int framesInFile = 0;
+  int read = LoadGifAnimationFile(path, *frames, kFrameMaxHighest, &framesInFile);
+  if (read == kGifTooLarge) {
+    PrintError(err, TooLargeText(path));
+    return nullptr;
+  }
   // The reader accepts a file that ends before its first image; there is nothing to show.
-  if (!LoadGifAnimation(path, *frames, kFrameMaxHighest) || frames->count == 0) {
+  if (read != kGifReadOk || frames->count == 0) {
     PrintError(err, std::string(MessageText(kMsgBadImageFile)) + " (" + path + ")");
+    return nullptr;
+  }
+  if (framesInFile > frames->count) {
+    PrintError(err, TooManyFramesText(path, framesInFile));
     return nullptr;
   }
   return frames;
@@ -111,10 +140,53 @@ bool LoadDocument(const std::string& path, DocumentState& doc, std::FILE* err) {
   }
   LoadContext context;
   int result = LoadImageFile(doc, path, LoadMode::kOpen, context);
+  if (result == kMsgPictureTooLarge) {
+    PrintError(err, TooLargeText(path));
+    return false;
+  }
   if (result != 0) {
     const char* text = MessageText(result);
     PrintError(err, std::string(text ? text : MessageText(kMsgBadImageFile)) + " (" + path + ")");
     return false;
+  }
+  // Writing fewer frames than the file holds would lose the rest.
+  if (FramesWereDropped(context)) {
+    PrintError(err, TooManyFramesText(path, context.framesInFile));
+    return false;
+  }
+  return true;
+}
+
+bool TakeMemoryOption(std::vector<std::string>& args, std::FILE* err) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    std::string value;
+    size_t taken = 0;
+    if (args[i] == kMemoryOption) {
+      if (i + 1 >= args.size()) {
+        PrintError(err, std::string(kMemoryOption) + " needs a size in MiB");
+        return false;
+      }
+      value = args[i + 1];
+      taken = 2;
+    } else if (args[i].rfind(std::string(kMemoryOption) + "=", 0) == 0) {
+      value = args[i].substr(std::strlen(kMemoryOption) + 1);
+      taken = 1;
+    } else {
+      continue;
+    }
+    char* end = nullptr;
+    errno = 0;
+    unsigned long long mib = std::strtoull(value.c_str(), &end, 10);
+    if (value.empty() || value[0] == '-' || *end != '\0' || errno != 0 || mib < 1 ||
+        mib > kMostMemoryMib) {
+      PrintError(err, std::string(kMemoryOption) + " " + value + ": give a size in MiB from 1 to " +
+                          std::to_string(kMostMemoryMib));
+      return false;
+    }
+    SetPictureMemoryBudget(uint64_t{mib} << 20);
+    args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
+               args.begin() + static_cast<std::ptrdiff_t>(i + taken));
+    --i;
   }
   return true;
 }

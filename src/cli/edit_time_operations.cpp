@@ -72,8 +72,13 @@ int ScaleTime(EditRun& run, const EditStep& step) {
                             "% of the total time of " + SecondsText(total) + " s");
     return kExitUsage;
   }
-  // A slider left where it stands changes nothing (and all delays 0 cannot be scaled).
-  if (position != slider.Position()) slider.MoveTo(static_cast<int32_t>(position));
+  // Each delay is scaled on its own from the delays as read, rounded to the nearest
+  // hundredth; a delay that was not 0 never becomes 0 (that would play as fast as the
+  // viewer can).
+  FrameSet& frames = *run.doc.frameSet;
+  for (int32_t f = 0; f < frames.count; ++f) {
+    frames.frame(f).delay = ScaledDelay(frames.frame(f).delay, step.value);
+  }
   return kExitOk;
 }
 
@@ -89,7 +94,8 @@ const std::vector<EditOperation>& TimeEditOperations() {
        .apply = TypeDelay},
       {.option = "--scale-time",
        .argument = "P%",
-       .help = "scale every time to P percent of it (like the time\nslider: at most 500%)",
+       .help = "scale every time to P percent of it, rounded to the\nnearest; a time above 0 "
+               "stays at least 1 (at most\n500% of the total, like the time slider)",
        .parse = ParsePercent,
        .hint = "a percentage such as 150% (0 or more)",
        .apply = ScaleTime},

@@ -26,6 +26,10 @@ int main(int argc, char** argv) {
     PrintUsage(stdout);
     return kExitOk;
   }
+  if ((command == "info" || command == "convert" || command == "edit") &&
+      !TakeMemoryOption(args, stderr)) {
+    return kExitUsage;
+  }
   if (command == "info") return RunInfoCommand(args, stdout, stderr);
   if (command == "convert") return RunConvertCommand(args, stderr, STDERR_FILENO);
   if (command == "edit") return RunEditCommand(args, stderr, STDERR_FILENO);

@@ -366,7 +366,7 @@ bool IsFrameBitmapFile(const std::string& path) {
   return IsFrameBitmap(image);
 }
 
-int ReadFrameBitmap(const PackedDib& image, FrameSet& frames) {
+int ReadFrameBitmap(const PackedDib& image, FrameSet& frames, int* framesInFile) {
   PackedDib converted;
   PixelView v;
   FrameBitmapInfo info;
@@ -377,6 +377,7 @@ int ReadFrameBitmap(const PackedDib& image, FrameSet& frames) {
   }
   // Like the GIF reader, keep what the frame store can hold.
   const int32_t count = std::min(info.count, frames.capacity());
+  if (framesInFile) *framesInFile = info.count;
 
   // A compact table of the entries the picture uses, in index order.
   bool used[256] = {};
@@ -428,7 +429,7 @@ int ReadFrameBitmap(const PackedDib& image, FrameSet& frames) {
   return 0;
 }
 
-int ReadFrameBitmapFile(const std::string& path, FrameSet& frames) {
+int ReadFrameBitmapFile(const std::string& path, FrameSet& frames, int* framesInFile) {
   PackedDib image;
   int result = ReadBmpFile(image, path);
   if (result != kBmpReadOk && result != kBmpNoMemory) {
@@ -439,7 +440,7 @@ int ReadFrameBitmapFile(const std::string& path, FrameSet& frames) {
     frames.FreeFrames();
     return kMsgNoMemory;
   }
-  return ReadFrameBitmap(image, frames);
+  return ReadFrameBitmap(image, frames, framesInFile);
 }
 
 PackedDib IndexTrueColorImage(const PackedDib& image) {

@@ -25,10 +25,12 @@ PackedDib BuildFrameBitmapImage(const FrameSet& frames);
 bool IsFrameBitmap(const PackedDib& image);
 bool IsFrameBitmapFile(const std::string& path);
 
-// Cuts a frame bitmap into frames. Returns 0, 503 (not a frame bitmap) or 502 (memory).
-int ReadFrameBitmap(const PackedDib& image, FrameSet& frames);
+// Cuts a frame bitmap into frames, as many as `frames` holds. Returns 0, 503 (not a frame
+// bitmap) or 502 (memory). `framesInFile`, when given, receives the frames the bitmap
+// carries (also those beyond the capacity).
+int ReadFrameBitmap(const PackedDib& image, FrameSet& frames, int* framesInFile = nullptr);
 // Reads the file first: 501 when it cannot be read, 502 when no picture results.
-int ReadFrameBitmapFile(const std::string& path, FrameSet& frames);
+int ReadFrameBitmapFile(const std::string& path, FrameSet& frames, int* framesInFile = nullptr);
 
 // A 24-bit frame bitmap (as paint programs save it) turned back into 8 bits; null when
 // it has more than 255 or fewer than 2 colours, or is not 24-bit.

@@ -31,6 +31,7 @@ class IntegrationState;
 class PictureView;
 class ToolHost;
 struct ChannelMessage;
+struct LoadContext;
 struct DocumentState;
 
 class MainWindow : public QMainWindow {
@@ -94,6 +95,8 @@ class MainWindow : public QMainWindow {
   void ShowMessageText(const QString& text);
   void ShowMessageNumber(int id);
   bool Ask(const QString& text);
+  // The notice of frames beyond the frame maximum after a load, once the window has drawn.
+  void ReportDroppedFrames(const LoadContext& context);
   // After any load that replaced the document.
   void AfterLoad();
   // True while a long operation (a save with its progress window, a tool) keeps the

@@ -51,6 +51,7 @@ void ImportClipboard(MainWindow& window, int) {
   if (result == 0) doc.undo.Reset();
   if (result != 0) window.ShowMessageNumber(result);
   window.AfterLoad();
+  window.ReportDroppedFrames(context);
 }
 
 void ExportClipboard(MainWindow& window, int) {
