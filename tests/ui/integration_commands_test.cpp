@@ -315,6 +315,17 @@ TEST_F(IntegrationCommandsTest, NotWaitingLeavesTheDocumentAsItWas) {
   EXPECT_EQ(Colors(Doc().currentPicture), before);
 }
 
+// Closing the editor while it waits ends the wait; the edit is dropped, the window closes.
+TEST_F(IntegrationCommandsTest, ClosingTheWindowEndsTheWait) {
+  ASSERT_EQ(window_->OpenFile(WritePicture(File("quit.gif"))), 0);
+  EditWith("exit 0");
+  EXPECT_TRUE(window_->close());
+  EXPECT_FALSE(Integration().Editing());
+  EXPECT_FALSE(window_->DocumentBusy());
+  EXPECT_FALSE(Doc().undo.CanUndo());
+  EXPECT_TRUE(messages_.isEmpty());
+}
+
 TEST_F(IntegrationCommandsTest, AnEditThatDoesNotLoadBackIsReported) {
   ASSERT_EQ(window_->OpenFile(WriteAnimation(File("broken.gif"), 3)), 0);
   // The paint program saves a picture of many colours, no longer a frame bitmap.
@@ -463,6 +474,8 @@ TEST_F(IntegrationCommandsTest, MidiTempoWindow) {
   dialog->ChooseFile(QString::fromStdString(song));
   EXPECT_EQ(fields(), "120 0.50 1.00 1.50 2.00");
   EXPECT_EQ(session_->settings.midiPath, song);
+  const std::vector<uint8_t> ini = ReadBytes(SettingsFilePath());
+  EXPECT_NE(std::string(ini.begin(), ini.end()).find("midipath=" + song), std::string::npos);
   dialog->ChooseFile(QString::fromStdString(silent));
   EXPECT_EQ(fields(), "    ");
   ASSERT_EQ(messages_.size(), 1);

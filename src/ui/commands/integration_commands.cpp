@@ -198,6 +198,9 @@ MidiTempoDialog* IntegrationState::ShowMidiTempo() {
       window_.Session().settings.midiPath,
       [window](const QString& text) { window->ShowMessageText(text); }, &window_);
   midiTempo_->setAttribute(Qt::WA_DeleteOnClose);
+  // The remembered file goes into zel.ini at once.
+  connect(midiTempo_, &MidiTempoDialog::FileRemembered, this,
+          [window] { window->Session().StoreSettings(); });
   midiTempo_->show();
   return midiTempo_;
 }

@@ -71,6 +71,7 @@ void MidiTempoDialog::ChooseFile(const QString& path) {
   Fill(path.toStdString(), &read);
   if (read) {
     midiPath_ = path.toStdString();
+    emit FileRemembered();
   } else {
     showMessage_(Utf8(kMidiNoTempoMessage));
   }

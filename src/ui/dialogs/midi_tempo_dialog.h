@@ -28,6 +28,10 @@ class MidiTempoDialog : public QDialog {
   // The five numbers: beats per minute, then one to four beats in seconds.
   QLineEdit* Field(int i) const { return fields_[i]; }
 
+ signals:
+  // A chosen file was read: `midiPath` holds it now.
+  void FileRemembered();
+
  private:
   void Browse();
   // Fills the fields from the file; false (fields cleared) when it has no usable tempo.
