@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 
 namespace zel::fuzz {
 
@@ -54,3 +55,34 @@ void MemoryFile::Write(const uint8_t* data, size_t size) {
 }
 
 }  // namespace zel::fuzz
+
+// Under AddressSanitizer a throwing `new` that the allocator refuses stops the program
+// instead of throwing std::bad_alloc. These take the memory from malloc (which the
+// sanitizer still checks) and throw as a real allocator does, so the readers' own
+// out-of-memory paths run when a file declares more than the limit the run allows.
+void* operator new(size_t size) {
+  void* p = std::malloc(size ? size : 1);
+  if (!p) throw std::bad_alloc();
+  return p;
+}
+void* operator new[](size_t size) {
+  return ::operator new(size);
+}
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, size_t) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, size_t) noexcept {
+  std::free(p);
+}
+void* operator new(size_t size, const std::nothrow_t&) noexcept {
+  return std::malloc(size ? size : 1);
+}
+void* operator new[](size_t size, const std::nothrow_t&) noexcept {
+  return std::malloc(size ? size : 1);
+}
