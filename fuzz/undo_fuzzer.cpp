@@ -16,7 +16,9 @@ bool Decode(const zel::UndoReadAt& read, int64_t* pos, const zel::UndoRecordShap
   zel::fuzz::Require(start < end, "a record that does not move the stack down");
   zel::fuzz::Require(out.value.has_value(), "a record without its value");
   zel::fuzz::Require(shape.picture || !out.picture, "a picture where none belongs");
-  zel::fuzz::Require(out.data.size() == shape.dataLength, "data of the wrong length");
+  zel::fuzz::Require(out.data.size() == shape.dataLength ||
+                         (shape.olderDataLength > 0 && out.data.size() == shape.olderDataLength),
+                     "data of the wrong length");
   zel::fuzz::TouchPicture(out.picture);
   *pos = start;
   return true;
@@ -43,7 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!withKind && undoClass != kUndoColors) continue;
 
     UndoRecord state;
-    if (!Decode(read, &pos, {true, withKind ? size_t{1} : size_t{0}}, state)) return 0;
+    const UndoRecordShape stateShape =
+        withKind ? UndoRecordShape{true, kUndoStateDataLength, kUndoOlderStateDataLength}
+                 : UndoRecordShape{true, 0};
+    if (!Decode(read, &pos, stateShape, state)) return 0;
     if (!withFrames) continue;
     UndoRecord countRecord;
     if (!Decode(read, &pos, {}, countRecord)) return 0;
