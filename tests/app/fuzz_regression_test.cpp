@@ -9,6 +9,9 @@
 #include <vector>
 
 #include "app/settings.h"
+#include "document/frame_set.h"
+#include "imagefiles/gif_decoder.h"
+#include "imagefiles/memory_budget.h"
 #include "platform/profile_file.h"
 
 namespace zel {
@@ -29,6 +32,29 @@ namespace fs = std::filesystem;
   return ::testing::AssertionFailure() << "settings changed on their way through the file";
 }
 
+// Refused, or read to whole frames that together stay within the memory budget.
+::testing::AssertionResult ReplayGifAnimation(const std::string& path) {
+  FrameSet frames(kFrameMaxDefault);
+  const int result = LoadGifAnimationFile(path, frames, kFrameMaxDefault);
+  if (result != kGifReadOk) {
+    if (result < 0 && frames.count == 0) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "code " << result << " with " << frames.count << " frames";
+  }
+  uint64_t bytes = 0;
+  for (int i = 0; i < frames.count; ++i) {
+    const PackedDib& image = frames.frame(i).image;
+    if (image && !IsWholePicture(image)) {
+      return ::testing::AssertionFailure() << "frame " << i << " is not whole";
+    }
+    bytes += image.size();
+  }
+  if (bytes > PictureMemoryBudget()) {
+    return ::testing::AssertionFailure() << bytes << " bytes of frames";
+  }
+  return ::testing::AssertionSuccess();
+}
+
 struct Target {
   const char* folder;
   std::function<::testing::AssertionResult(const std::string&)> replay;
@@ -36,6 +62,7 @@ struct Target {
 
 TEST(FuzzRegression, EveryKeptInputIsReadSoundly) {
   const Target targets[] = {
+      {"gif_animation", ReplayGifAnimation},
       {"settings", ReplaySettings},
   };
   for (const Target& target : targets) {
