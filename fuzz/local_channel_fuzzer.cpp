@@ -54,7 +54,12 @@ uint32_t Handle(zel::DocumentState& doc, const zel::ChannelMessage& request) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace zel;
-  static Channel* channel = new Channel;  // kept to the end: the socket outlives every run
+  // Kept to the end: the socket outlives every run; the socket and its folder go at exit.
+  static Channel* channel = [] {
+    static Channel* made = new Channel;
+    std::atexit([] { delete made; });
+    return made;
+  }();
   if (size > kMaxInput) return 0;
 
   int client = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
