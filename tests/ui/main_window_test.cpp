@@ -799,7 +799,15 @@ TEST_F(MainWindowTest, CommandsWithoutAnExecutorAreNeverAvailable) {
                                kCmdTransparency25,
                                kCmdTransparency50,
                                kCmdTransparency75,
-                               kCmdTransparencyPopup};
+                               kCmdTransparencyPopup,
+
+                               kCmdImportClipboard,
+                               kCmdExportClipboard,
+                               kCmdExternalEdit,
+                               kCmdShowInBrowser,
+                               kCmdMidiTempo,
+                               kCmdSendToVanta,
+                               kCmdSendToMorsel};
   for (int i = 0; i < kRecentFileCount; ++i) EXPECT_NE(FindExecutor(kCmdRecentFile1 + i), nullptr);
   EXPECT_EQ(FindExecutor(kCmdRecentFile1 + kRecentFileCount), nullptr);
   for (const CommandExecutor& executor : CommandExecutors()) {
