@@ -800,7 +800,6 @@ TEST_F(MainWindowTest, CommandsWithoutAnExecutorAreNeverAvailable) {
                                kCmdTransparency50,
                                kCmdTransparency75,
                                kCmdTransparencyPopup,
-
                                kCmdImportClipboard,
                                kCmdExportClipboard,
                                kCmdExternalEdit,
