@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QStatusBar>
+#include <algorithm>
 #include <functional>
 #include <optional>
 
@@ -52,7 +53,7 @@ class PickOverlay : public QWidget {
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
-    painter.setPen(QPen(QColor(255, 255, 255), 1));
+    // White under a black dash: visible on any picture.
     const QPen dashed(QColor(0, 0, 0), 1, Qt::DashLine);
     auto line = [&](int x1, int y1, int x2, int y2) {
       painter.setPen(QPen(QColor(255, 255, 255), 1));
