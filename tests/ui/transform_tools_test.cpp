@@ -293,6 +293,36 @@ TEST_F(TransformToolsTest, AHandleDraggedPastItsBoundStopsThere) {
   }
 }
 
+TEST_F(TransformToolsTest, StretchHandlesResizeEveryFrameAtOk) {
+  Open(2);
+  std::vector<PackedDib> before;
+  for (int i = 0; i < 2; ++i) before.push_back(DuplicateBlock(Doc().frameSet->frame(i).image));
+  auto drag = [](HandleWidget* handle, QPoint by) {
+    SendMouse(handle, QEvent::MouseButtonPress, QPoint(5, 5), Qt::LeftButton);
+    SendMouse(handle, QEvent::MouseMove, QPoint(5, 5) + by, Qt::LeftButton);
+    SendMouse(handle, QEvent::MouseButtonRelease, QPoint(5, 5) + by, Qt::LeftButton);
+  };
+  ModalScript script({[&](QWidget* w) {
+    EXPECT_EQ(window_->SizePane()->text().toStdString(), "100,80");
+    auto* widening = w->findChild<HandleWidget*>(QStringLiteral("handle-10"));
+    auto* heightening = w->findChild<HandleWidget*>(QStringLiteral("handle-11"));
+    ASSERT_NE(widening, nullptr);
+    ASSERT_NE(heightening, nullptr);
+    drag(widening, QPoint(-20, 0));
+    drag(heightening, QPoint(0, 10));
+    ProcessEventsFor(10);
+    EXPECT_EQ(window_->SizePane()->text().toStdString(), "80,90");
+    w->findChild<QPushButton*>()->click();  // OK comes first
+  }});
+  ASSERT_TRUE(window_->RunCommand(kCmdStretch));
+  EXPECT_TRUE(script.Finished());
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(Bytes(Doc().frameSet->frame(i).image), Bytes(ResizeSmooth(before[i], 80, 90))) << i;
+  }
+  EXPECT_EQ(Doc().width, 80);
+  EXPECT_EQ(Doc().height, 90);
+}
+
 TEST_F(TransformToolsTest, ColourToolSwitchesFormsAndRemembersTheForm) {
   Open(1);
   const std::vector<uint8_t> before = Bytes(Doc().currentPicture);
