@@ -78,6 +78,7 @@ struct EditArguments {
   std::string input;
   std::string output;
   int quality = kDefaultJpegQuality;
+  bool optimizeGif = false;  // --optimize
   std::vector<EditStep> steps;
   // --no-dither and --transparent hold for every colour conversion of the run.
   ColorChoices colors{7, 0, false};
@@ -213,6 +214,14 @@ bool ParseArguments(const std::vector<std::string>& args, EditArguments* parsed,
     if (name == "--quality") {
       if (!takeValue("a number from 30 to 100")) return false;
       if (!ParseQuality(value, &parsed->quality, err)) return false;
+      continue;
+    }
+    if (name == "--optimize") {
+      if (inlineValue) {
+        PrintError(err, name + " takes no value");
+        return false;
+      }
+      parsed->optimizeGif = true;
       continue;
     }
     if (name == "--no-dither") {
@@ -546,7 +555,7 @@ int RunEditCommand(const std::vector<std::string>& args, std::FILE* err, int pro
     if (!IsAnimation(doc.kind) || IsColourStep(step.op)) source = "the result of " + step.label;
   }
   if (InterruptCatcher::Take()) return ReportCancelled(parsed.output, err);
-  return SaveDocumentTo(doc, parsed.output, parsed.quality, err, progressFd);
+  return SaveDocumentTo(doc, parsed.output, parsed.quality, err, progressFd, parsed.optimizeGif);
 }
 
 }  // namespace zel::cli

@@ -307,7 +307,7 @@ void MainWindow::RegisterCommands() {
     RefreshView();
   });
   dispatch_.Register(kCmdOptions, [this](int) {
-    DefineDialog dialog(session_.settings.block, this);
+    DefineDialog dialog(session_.settings.block, this, &session_.settings.optimizeGif);
     dialog.exec();
   });
   dispatch_.Register(kCmdStandardToolBar, [this](int) { ToggleBar(standardBar_); });
@@ -548,7 +548,7 @@ bool MainWindow::SaveGifTo(const std::string& path) {
     // The progress window runs events: keep playback off the frames meanwhile.
     const uint32_t busyBefore = doc.flags & kFlagBusy;
     doc.flags |= kFlagBusy;
-    result = SaveDocumentAsGif(doc, path, &progress);
+    result = SaveDocumentAsGif(doc, path, &progress, session_.settings.optimizeGif);
     doc.flags = (doc.flags & ~kFlagBusy) | busyBefore;
   }
   if (result != 0) {
