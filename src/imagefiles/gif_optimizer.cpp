@@ -157,6 +157,7 @@ struct FramePlanState {
 struct EncodedRect {
   int result = kGifWriteOk;
   bool transparentFill = false;
+  int32_t transparentIndex = -1;  // written in the frame's graphic control block
   int codeSize = 2;
   std::vector<uint8_t> codes;
 };
@@ -178,13 +179,24 @@ void EncodeRect(LzwEncoder& encoder, const std::vector<uint8_t>& pixels, int cod
   encoder.Finish();
 }
 
-// Encodes frame i's rectangle: once with its own pixels, and, when a transparent index is
-// available, once more with every pixel that already shows on the screen written as that
-// index. The shorter stream is kept.
+int BitsFor(uint32_t top) {
+  int bits = 2;
+  while (bits < 8 && (1u << bits) <= top) ++bits;
+  return bits;
+}
+
+// Encodes frame i's rectangle three ways and keeps the shortest stream: with its own pixels;
+// with every pixel the screen already shows written as the transparent index; and with
+// each such pixel taking whichever of the two lets the LZW string grow. The transparent
+// index is the document's own; without one, the frame takes any palette entry its changed
+// pixels do not use, and the frame whose changed pixels use every entry is written with
+// its own pixels only.
 void EncodeFrameRect(const std::vector<Plane>& planes, const std::vector<FramePlanState>& states,
-                     size_t i, int32_t transparent, EncodedRect& out) {
+                     size_t i, int32_t documentTransparent, uint32_t tableEntries,
+                     EncodedRect& out) {
   const Rect& r = states[i].rect;
   const size_t count = static_cast<size_t>(r.x1 - r.x0) * static_cast<size_t>(r.y1 - r.y0);
+  out.transparentIndex = documentTransparent;
   try {
     std::vector<uint8_t> own;
     own.reserve(count);
@@ -195,33 +207,102 @@ void EncodeFrameRect(const std::vector<Plane>& planes, const std::vector<FramePl
     auto encoder = std::make_unique<LzwEncoder>();
     out.codeSize = CodeSizeFor(own);
     EncodeRect(*encoder, own, out.codeSize, out.codes);
-    if (i == 0 || transparent < 0) return;
+    if (i == 0) return;
 
-    // What the screen shows under the rectangle before frame i is drawn.
+    // Which pixels the screen already shows before frame i is drawn.
     const Plane& previous = planes[i - 1];
     const FramePlanState& before = states[i - 1];
-    const uint8_t t = static_cast<uint8_t>(transparent);
-    std::vector<uint8_t>& filled = own;  // rewritten in place
+    const uint8_t cleared = static_cast<uint8_t>(documentTransparent < 0 ? 0 : documentTransparent);
+    std::vector<uint8_t> free(count, 0);
+    std::array<bool, 256> drawn{};
+    std::array<uint32_t, 256> unchanged{};
     size_t at = 0;
-    bool changed = false;
+    bool any = false;
     for (int32_t y = r.y0; y < r.y1; ++y) {
       const uint8_t* shown = previous.Row(y);
       for (int32_t x = r.x0; x < r.x1; ++x, ++at) {
-        uint8_t under = (before.restore && before.rect.Contains(x, y)) ? t : shown[x];
-        if (filled[at] == under && filled[at] != t) {
-          filled[at] = t;
-          changed = true;
+        uint8_t under = (before.restore && before.rect.Contains(x, y)) ? cleared : shown[x];
+        if (own[at] == under && static_cast<int32_t>(own[at]) != documentTransparent) {
+          free[at] = 1;
+          ++unchanged[own[at]];
+          any = true;
+        } else {
+          drawn[own[at]] = true;
         }
       }
     }
-    if (!changed) return;
+    if (!any) return;
+
+    // Candidates: the document's transparent index; without one, the entries no changed
+    // pixel uses, those that occur most among the unchanged pixels first (their strings
+    // are already in the table when the substitution starts) and the lowest one.
+    std::vector<int32_t> candidates;
+    if (documentTransparent >= 0) {
+      candidates.push_back(documentTransparent);
+    } else {
+      std::vector<int32_t> eligible;
+      for (uint32_t v = 0; v < tableEntries; ++v) {
+        if (!drawn[v]) eligible.push_back(static_cast<int32_t>(v));
+      }
+      if (eligible.empty()) return;
+      candidates.push_back(eligible.front());
+      std::stable_sort(eligible.begin(), eligible.end(),
+                       [&](int32_t a, int32_t b) { return unchanged[a] > unchanged[b]; });
+      for (size_t k = 0; k < eligible.size() && k < 2; ++k) {
+        if (unchanged[eligible[k]] == 0) break;
+        if (eligible[k] != candidates.front()) candidates.push_back(eligible[k]);
+      }
+    }
+
+    std::vector<uint8_t> chosen(count);
     std::vector<uint8_t> codes;
-    int codeSize = CodeSizeFor(filled);
-    EncodeRect(*encoder, filled, codeSize, codes);
-    if (codes.size() < out.codes.size()) {
-      out.codes = std::move(codes);
-      out.codeSize = codeSize;
-      out.transparentFill = true;
+    codes.reserve(count / 2 + 64);
+    std::vector<uint8_t> filled;
+    for (int32_t transparent : candidates) {
+      const uint8_t t = static_cast<uint8_t>(transparent);
+      auto keep = [&](int size) {
+        if (codes.size() >= out.codes.size()) return;
+        out.codes.swap(codes);
+        out.codeSize = size;
+        out.transparentFill = true;
+        out.transparentIndex = transparent;
+      };
+      const int eitherSize = std::max(CodeSizeFor(own), BitsFor(t));
+      codes.clear();
+      encoder->Begin(eitherSize, false, &codes, nullptr);
+      encoder->FeedEither(own.data(), free.data(), t, count, chosen.data());
+      encoder->Finish();
+      keep(eitherSize);
+
+      // Unchanged pixels as the transparent index: all of them, or only the runs of
+      // them that are not one flat colour (a flat run is already a cheap string, and
+      // cutting it out of its row costs more than it saves).
+      for (bool flatToo : {true, false}) {
+        filled = own;
+        uint32_t top = t;
+        size_t row = static_cast<size_t>(r.x1 - r.x0);
+        for (size_t k = 0; k < count;) {
+          if (!free[k]) {
+            top = std::max<uint32_t>(top, filled[k]);
+            ++k;
+            continue;
+          }
+          size_t end = k;
+          while (end < count && free[end] && (end == k || end % row != 0)) ++end;
+          bool flat = true;
+          for (size_t m = k + 1; m < end && flat; ++m) flat = filled[m] == filled[k];
+          if (flatToo || !flat) {
+            std::fill(filled.begin() + static_cast<ptrdiff_t>(k),
+                      filled.begin() + static_cast<ptrdiff_t>(end), t);
+          } else {
+            for (size_t m = k; m < end; ++m) top = std::max<uint32_t>(top, filled[m]);
+          }
+          k = end;
+        }
+        const int filledSize = BitsFor(top);
+        EncodeRect(*encoder, filled, filledSize, codes);
+        keep(filledSize);
+      }
     }
   } catch (const std::bad_alloc&) {
     out.codes = {};
@@ -246,7 +327,7 @@ int BuildOptimized(const FrameSet& frames, ProgressSink* progress, std::vector<u
   const int32_t width = first.width;
   const int32_t height = first.height;
   const int32_t documentTransparent = frames.transparentIndex;
-  PaletteSizes sizes = ComputePaletteSizes(first.colors, documentTransparent);
+  const PaletteSizes sizes = ComputePaletteSizes(first.colors, documentTransparent);
   const size_t frameCount = static_cast<size_t>(frames.count);
 
   std::vector<Plane> planes(frameCount);
@@ -258,34 +339,9 @@ int BuildOptimized(const FrameSet& frames, ProgressSink* progress, std::vector<u
     if (result != kGifWriteOk) return result;
   }
 
-  // The transparent index: the document's own, else an entry no frame uses (preferably one
-  // past the colours in use), else one entry more when the table can grow.
-  int32_t transparent = documentTransparent;
-  if (transparent < 0) {
-    std::array<bool, 256> used{};
-    for (const Plane& plane : planes) {
-      for (size_t v = 0; v < 256; ++v) used[v] = used[v] || plane.used[v];
-    }
-    const int32_t limit = 1 << sizes.codeSize;
-    for (int32_t v = static_cast<int32_t>(std::min<uint32_t>(first.colors, 256)); v < limit; ++v) {
-      if (!used[v]) {
-        transparent = v;
-        break;
-      }
-    }
-    for (int32_t v = 0; v < limit && transparent < 0; ++v) {
-      if (!used[v]) transparent = v;
-    }
-    if (transparent < 0 && limit < 256) transparent = limit;
-    if (transparent >= 0) {
-      sizes = ComputePaletteSizes(first.colors, transparent);
-      if (transparent >= (1 << sizes.tableBits)) sizes.tableBits = sizes.codeSize;
-    }
-  }
-
   // Rectangles and disposal, frame by frame against what the screen shows.
   std::vector<FramePlanState> states(frameCount);
-  const uint8_t t = static_cast<uint8_t>(transparent < 0 ? 0 : transparent);
+  const uint8_t t = static_cast<uint8_t>(documentTransparent < 0 ? 0 : documentTransparent);
   try {
     for (size_t i = 0; i < frameCount; ++i) {
       FramePlanState& state = states[i];
@@ -312,8 +368,9 @@ int BuildOptimized(const FrameSet& frames, ProgressSink* progress, std::vector<u
     return kGifWriteNoMemory;
   }
   std::vector<EncodedRect> encoded(frameCount);
-  ParallelJobs jobs(frameCount,
-                    [&](size_t i) { EncodeFrameRect(planes, states, i, transparent, encoded[i]); });
+  ParallelJobs jobs(frameCount, [&](size_t i) {
+    EncodeFrameRect(planes, states, i, documentTransparent, 1u << sizes.tableBits, encoded[i]);
+  });
 
   if (plan != nullptr) plan->clear();
   out.reserve(1024);
@@ -339,10 +396,10 @@ int BuildOptimized(const FrameSet& frames, ProgressSink* progress, std::vector<u
         0x21,
         0xF9,
         0x04,
-        static_cast<uint8_t>((state.restore ? 0x08 : 0x04) | (transparent >= 0 ? 1 : 0)),
+        static_cast<uint8_t>((state.restore ? 0x08 : 0x04) | (frame.transparentIndex >= 0 ? 1 : 0)),
         static_cast<uint8_t>(delay),
         static_cast<uint8_t>(delay >> 8),
-        t,
+        static_cast<uint8_t>(frame.transparentIndex < 0 ? 0 : frame.transparentIndex),
         0x00};
     out.insert(out.end(), gce, gce + 8);
     out.push_back(0x2C);
