@@ -192,8 +192,8 @@ int BitsFor(uint32_t top) {
 // pixels do not use, and the frame whose changed pixels use every entry is written with
 // its own pixels only.
 void EncodeFrameRect(const std::vector<Plane>& planes, const std::vector<FramePlanState>& states,
-                     size_t i, int32_t documentTransparent, uint32_t tableEntries,
-                     EncodedRect& out) {
+                     size_t i, const std::array<uint8_t, 256>& map, int32_t documentTransparent,
+                     uint32_t tableEntries, EncodedRect& out) {
   const Rect& r = states[i].rect;
   const size_t count = static_cast<size_t>(r.x1 - r.x0) * static_cast<size_t>(r.y1 - r.y0);
   out.transparentIndex = documentTransparent;
@@ -202,7 +202,7 @@ void EncodeFrameRect(const std::vector<Plane>& planes, const std::vector<FramePl
     own.reserve(count);
     for (int32_t y = r.y0; y < r.y1; ++y) {
       const uint8_t* row = planes[i].Row(y);
-      own.insert(own.end(), row + r.x0, row + r.x1);
+      for (int32_t x = r.x0; x < r.x1; ++x) own.push_back(map[row[x]]);
     }
     auto encoder = std::make_unique<LzwEncoder>();
     out.codeSize = CodeSizeFor(own);
@@ -221,7 +221,7 @@ void EncodeFrameRect(const std::vector<Plane>& planes, const std::vector<FramePl
     for (int32_t y = r.y0; y < r.y1; ++y) {
       const uint8_t* shown = previous.Row(y);
       for (int32_t x = r.x0; x < r.x1; ++x, ++at) {
-        uint8_t under = (before.restore && before.rect.Contains(x, y)) ? cleared : shown[x];
+        uint8_t under = (before.restore && before.rect.Contains(x, y)) ? cleared : map[shown[x]];
         if (own[at] == under && static_cast<int32_t>(own[at]) != documentTransparent) {
           free[at] = 1;
           ++unchanged[own[at]];
@@ -274,10 +274,16 @@ void EncodeFrameRect(const std::vector<Plane>& planes, const std::vector<FramePl
       encoder->Finish();
       keep(eitherSize);
 
-      // Unchanged pixels as the transparent index: all of them, or only the runs of
-      // them that are not one flat colour (a flat run is already a cheap string, and
-      // cutting it out of its row costs more than it saves).
-      for (bool flatToo : {true, false}) {
+      // Unchanged pixels as the transparent index: all of them; or only the runs of them
+      // that are not one flat colour (a flat run is already a cheap string, and cutting
+      // it out of its row costs more than it saves); or those runs and every unchanged
+      // pixel whose value would widen the codes beyond what the changed pixels need.
+      uint32_t drawnTop = t;
+      for (uint32_t v = 0; v < 256; ++v) {
+        if (drawn[v]) drawnTop = std::max(drawnTop, v);
+      }
+      const uint32_t narrow = 1u << BitsFor(drawnTop);
+      for (int mode = 0; mode < 3; ++mode) {
         filled = own;
         uint32_t top = t;
         size_t row = static_cast<size_t>(r.x1 - r.x0);
@@ -291,11 +297,12 @@ void EncodeFrameRect(const std::vector<Plane>& planes, const std::vector<FramePl
           while (end < count && free[end] && (end == k || end % row != 0)) ++end;
           bool flat = true;
           for (size_t m = k + 1; m < end && flat; ++m) flat = filled[m] == filled[k];
-          if (flatToo || !flat) {
-            std::fill(filled.begin() + static_cast<ptrdiff_t>(k),
-                      filled.begin() + static_cast<ptrdiff_t>(end), t);
-          } else {
-            for (size_t m = k; m < end; ++m) top = std::max<uint32_t>(top, filled[m]);
+          for (size_t m = k; m < end; ++m) {
+            if (mode == 0 || !flat || (mode == 2 && filled[m] >= narrow)) {
+              filled[m] = t;
+            } else {
+              top = std::max<uint32_t>(top, filled[m]);
+            }
           }
           k = end;
         }
@@ -326,8 +333,8 @@ int BuildOptimized(const FrameSet& frames, ProgressSink* progress, std::vector<u
   if (!ReadImageLayout(frames.frame(0).image, &first)) return kGifWriteBadImage;
   const int32_t width = first.width;
   const int32_t height = first.height;
-  const int32_t documentTransparent = frames.transparentIndex;
-  const PaletteSizes sizes = ComputePaletteSizes(first.colors, documentTransparent);
+  // The palette sizes are the normal save's, so the global table is the same.
+  const PaletteSizes sizes = ComputePaletteSizes(first.colors, frames.transparentIndex);
   const size_t frameCount = static_cast<size_t>(frames.count);
 
   std::vector<Plane> planes(frameCount);
@@ -337,6 +344,14 @@ int BuildOptimized(const FrameSet& frames, ProgressSink* progress, std::vector<u
   });
   for (int result : prepared) {
     if (result != kGifWriteOk) return result;
+  }
+  // A transparent index no frame shows (an opened file's background entry, mostly) is no
+  // transparency at all: every frame is then free to take its own.
+  int32_t documentTransparent = frames.transparentIndex;
+  if (documentTransparent >= 0) {
+    bool shown = false;
+    for (const Plane& plane : planes) shown = shown || plane.used[documentTransparent & 0xFF];
+    if (!shown) documentTransparent = -1;
   }
 
   // Rectangles and disposal, frame by frame against what the screen shows.
@@ -367,14 +382,66 @@ int BuildOptimized(const FrameSet& frames, ProgressSink* progress, std::vector<u
   } catch (const std::bad_alloc&) {
     return kGifWriteNoMemory;
   }
+  // The global table: the colours the frames use, in the order the changed rectangles
+  // first need them, so that small rectangles get by with short codes. With all 256 entries in use
+  // the table stays as the normal save writes it.
+  std::array<uint8_t, 256> map{};
+  std::vector<Rgbq> table;
+  int tableBits = sizes.tableBits;
+  {
+    std::array<bool, 256> used{};
+    for (const Plane& plane : planes) {
+      for (size_t v = 0; v < 256; ++v) used[v] = used[v] || plane.used[v];
+    }
+    std::vector<int> colours;
+    for (int v = 0; v < 256; ++v) {
+      if (used[v]) colours.push_back(v);
+    }
+    if (colours.size() < 256) {
+      // Rank: the first changed rectangle a colour appears in (colours of frame 0 alone
+      // last), then the number of rectangles it appears in.
+      std::array<uint32_t, 256> firstRect{};
+      std::array<uint32_t, 256> frameUses{};
+      firstRect.fill(static_cast<uint32_t>(frameCount));
+      for (size_t i = 1; i < frameCount; ++i) {
+        std::array<bool, 256> inRect{};
+        const Rect& r = states[i].rect;
+        for (int32_t y = r.y0; y < r.y1; ++y) {
+          const uint8_t* row = planes[i].Row(y);
+          for (int32_t x = r.x0; x < r.x1; ++x) inRect[row[x]] = true;
+        }
+        for (int v : colours) {
+          if (!inRect[v]) continue;
+          ++frameUses[v];
+          firstRect[v] = std::min<uint32_t>(firstRect[v], static_cast<uint32_t>(i));
+        }
+      }
+      std::stable_sort(colours.begin(), colours.end(), [&](int a, int b) {
+        if (firstRect[a] != firstRect[b]) return firstRect[a] < firstRect[b];
+        return frameUses[a] > frameUses[b];
+      });
+      for (size_t k = 0; k < colours.size(); ++k) {
+        const int v = colours[k];
+        map[v] = static_cast<uint8_t>(k);
+        table.push_back(static_cast<uint32_t>(v) < first.tableEntries ? first.table[v] : Rgbq{});
+      }
+      tableBits = 1;
+      while ((size_t{1} << tableBits) < table.size()) ++tableBits;
+      if (documentTransparent >= 0) documentTransparent = map[documentTransparent];
+    } else {
+      for (int v = 0; v < 256; ++v) map[v] = static_cast<uint8_t>(v);
+      table.assign(first.table, first.table + first.tableEntries);
+    }
+  }
+
   std::vector<EncodedRect> encoded(frameCount);
   ParallelJobs jobs(frameCount, [&](size_t i) {
-    EncodeFrameRect(planes, states, i, documentTransparent, 1u << sizes.tableBits, encoded[i]);
+    EncodeFrameRect(planes, states, i, map, documentTransparent, 1u << tableBits, encoded[i]);
   });
 
   if (plan != nullptr) plan->clear();
   out.reserve(1024);
-  AppendFileStart(out, width, height, first.table, first.tableEntries, sizes.tableBits,
+  AppendFileStart(out, width, height, table.data(), static_cast<uint32_t>(table.size()), tableBits,
                   frames.count);
   for (size_t i = 0; i < frameCount; ++i) {
     if (progress != nullptr) {
