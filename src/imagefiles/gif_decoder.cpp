@@ -1,5 +1,6 @@
 #include "imagefiles/gif_decoder.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -7,6 +8,7 @@
 #include "imagefiles/gif_bytes.h"
 #include "imagefiles/gif_lzw_decoder.h"
 #include "platform/file_io.h"
+#include "platform/parallel.h"
 
 namespace zel {
 namespace {
@@ -26,8 +28,28 @@ struct PendingControl {
 
 enum class BlockOutcome { kFrame, kEndOfData };
 
+// An image whose LZW data has been found but not yet decoded.
+struct PendingImage {
+  int frame = 0;
+  size_t dataPos = 0;  // the minimum code size byte
+  LzwTarget target;
+};
+
+// Moves past an image's data exactly as decoding it would: over the code size byte and
+// the sub-blocks up to the terminator, or to the end of the data.
+void SkipImageData(const GifBytes& gif, size_t* pos) {
+  size_t p = *pos + 1;
+  while (p < gif.size()) {
+    size_t n = gif.At(p++);
+    if (n == 0) break;
+    p += n;
+  }
+  *pos = std::min(p, gif.size());
+}
+
 int ReadImageBlock(const GifBytes& gif, size_t* pos, FrameSet& frames,
-                   const PendingControl& control, LzwDecoder& decoder, BlockOutcome* outcome) {
+                   const PendingControl& control, std::vector<PendingImage>& pending,
+                   BlockOutcome* outcome) {
   size_t p = *pos;
   Frame& frame = frames.frame(frames.count);
   frame.image.Reset();
@@ -61,8 +83,10 @@ int ReadImageBlock(const GifBytes& gif, size_t* pos, FrameSet& frames,
   if (!image) return kGifNoMemory;
   frame.colorMap.fill(0);
   LzwTarget target{image.Pixels(), image.Stride(), width, height, (packed & 0x40) != 0};
-  int result = decoder.Decode(gif.data(), gif.size(), &p, target, frame.colorMap.data());
-  if (result != 0) return result;
+  const int codeSize = gif.At(p);
+  if (codeSize < 2 || codeSize > 11) return kGifBadCodeSize;
+  pending.push_back({frames.count, p, target});
+  SkipImageData(gif, &p);
 
   frame.delay = control.delay;
   frame.delayOffset = control.delayOffset;
@@ -75,6 +99,9 @@ int ReadImageBlock(const GifBytes& gif, size_t* pos, FrameSet& frames,
   *outcome = BlockOutcome::kFrame;
   return kGifReadOk;
 }
+
+int FindImages(const GifBytes& gif, size_t pos, FrameSet& frames, int maxFrames,
+               std::vector<PendingImage>& pending);
 
 int ReadBlocks(const GifBytes& gif, FrameSet& frames, int maxFrames) {
   if (!gif.Matches(0, reinterpret_cast<const uint8_t*>("GIF8"), 4) ||
@@ -96,8 +123,36 @@ int ReadBlocks(const GifBytes& gif, FrameSet& frames, int maxFrames) {
     frames.transparentIndex = -1;
   }
 
-  std::unique_ptr<LzwDecoder> decoder(new (std::nothrow) LzwDecoder);
-  if (!decoder) return kGifNoMemory;
+  // The blocks are found first; the images' LZW data, independent of each other, is then
+  // decoded on all cores. An image whose data is bad fails the read as it would when met
+  // in order: before any later block's fault.
+  std::vector<PendingImage> pending;
+  int parsed;
+  try {
+    parsed = FindImages(gif, pos, frames, maxFrames, pending);
+  } catch (const std::bad_alloc&) {
+    parsed = kGifNoMemory;
+  }
+  std::vector<int> decoded(pending.size(), kGifReadOk);
+  ParallelFor(pending.size(), [&](size_t k) {
+    const PendingImage& image = pending[k];
+    std::unique_ptr<LzwDecoder> decoder(new (std::nothrow) LzwDecoder);
+    if (!decoder) {
+      decoded[k] = kGifNoMemory;
+      return;
+    }
+    size_t p = image.dataPos;
+    decoded[k] = decoder->Decode(gif.data(), gif.size(), &p, image.target,
+                                 frames.frame(image.frame).colorMap.data());
+  });
+  for (int result : decoded) {
+    if (result != kGifReadOk) return result;
+  }
+  return parsed;
+}
+
+int FindImages(const GifBytes& gif, size_t pos, FrameSet& frames, int maxFrames,
+               std::vector<PendingImage>& pending) {
   PendingControl control;
   while (frames.count < maxFrames && pos < gif.size()) {
     uint8_t introducer = gif.At(pos);
@@ -118,7 +173,7 @@ int ReadBlocks(const GifBytes& gif, FrameSet& frames, int maxFrames) {
     }
     if (introducer != kGifImageSeparator) break;
     BlockOutcome outcome;
-    int result = ReadImageBlock(gif, &pos, frames, control, *decoder, &outcome);
+    int result = ReadImageBlock(gif, &pos, frames, control, pending, &outcome);
     if (result != kGifReadOk) return result;
     if (outcome == BlockOutcome::kEndOfData) break;
     control = PendingControl{};
