@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <new>
 
 #include "imagefiles/gif_bytes.h"
@@ -134,9 +135,21 @@ int ReadBlocks(const GifBytes& gif, FrameSet& frames, int maxFrames) {
     parsed = kGifNoMemory;
   }
   std::vector<int> decoded(pending.size(), kGifReadOk);
+  // Decoders are reused from image to image (their buffers grow once), one per thread at
+  // a time.
+  std::mutex poolMutex;
+  std::vector<std::unique_ptr<LzwDecoder>> pool;
   ParallelFor(pending.size(), [&](size_t k) {
     const PendingImage& image = pending[k];
-    std::unique_ptr<LzwDecoder> decoder(new (std::nothrow) LzwDecoder);
+    std::unique_ptr<LzwDecoder> decoder;
+    {
+      std::lock_guard<std::mutex> lock(poolMutex);
+      if (!pool.empty()) {
+        decoder = std::move(pool.back());
+        pool.pop_back();
+      }
+    }
+    if (!decoder) decoder.reset(new (std::nothrow) LzwDecoder);
     if (!decoder) {
       decoded[k] = kGifNoMemory;
       return;
@@ -144,6 +157,12 @@ int ReadBlocks(const GifBytes& gif, FrameSet& frames, int maxFrames) {
     size_t p = image.dataPos;
     decoded[k] = decoder->Decode(gif.data(), gif.size(), &p, image.target,
                                  frames.frame(image.frame).colorMap.data());
+    std::lock_guard<std::mutex> lock(poolMutex);
+    try {
+      pool.push_back(std::move(decoder));
+    } catch (const std::bad_alloc&) {
+      // The decoder goes; the next image makes its own.
+    }
   });
   for (int result : decoded) {
     if (result != kGifReadOk) return result;
