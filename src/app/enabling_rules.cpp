@@ -42,7 +42,25 @@ Terms ReadTerms(const DocumentState* doc) {
 
 }  // namespace
 
+bool IsAllowedWhileBusy(int id) {
+  switch (id) {
+    case kCmdStandardToolBar:
+    case kCmdStatusBar:
+    case kCmdPictureToolBar:
+    case kCmdAnimationToolBar:
+    case kCmdOptions:
+    case kCmdMidiTempo:
+    case kCmdHelp:
+    case kCmdAbout:
+      return true;
+    default:
+      return false;
+  }
+}
+
 bool IsCommandEnabled(int id, const CommandContext& ctx) {
+  const bool busy = ctx.doc != nullptr && (ctx.doc->flags & kFlagBusy) != 0;
+  if (busy && !IsAllowedWhileBusy(id)) return false;
   const Terms t = ReadTerms(ctx.doc);
   switch (id) {
     case kCmdSaveGif:

@@ -22,7 +22,13 @@ struct CommandContext {
 };
 
 // The enabling rule of `id`; a command without a rule (and an unknown id) is enabled.
+// While the document is busy (StateFlags 0x10: a long operation such as a save runs and
+// its progress window lets events through) only IsAllowedWhileBusy commands are enabled.
 bool IsCommandEnabled(int id, const CommandContext& ctx);
+
+// The commands that neither read nor change the document, and so may run in the middle of
+// a long operation: the bar toggles, options, the MIDI tempo tool, help and about.
+bool IsAllowedWhileBusy(int id);
 
 // The bar toggles (59392, 59393, 32799, 32788) show a check mark while their bar is visible.
 bool IsCommandCheckable(int id);

@@ -32,6 +32,7 @@ int SaveDocumentAsGif(DocumentState& doc, const std::string& path, ProgressSink*
     doc.kind = ImageKind::kGifPicture;
   }
   doc.filePath = path;
+  doc.unsavedChanges = false;
   return kGifWriteOk;
 }
 
@@ -45,6 +46,7 @@ int SaveDocumentAsBitmap(DocumentState& doc, const std::string& path) {
     doc.kind = ImageKind::kBitmap;
   }
   doc.filePath = path;
+  doc.unsavedChanges = false;
   return 0;
 }
 
@@ -52,11 +54,29 @@ int ClampJpegQuality(int quality) {
   return std::clamp(quality, 30, 100);
 }
 
+int JpegQualityFromText(const std::string& text, int current) {
+  const size_t begin = text.find_first_not_of(" \t");
+  if (begin == std::string::npos) return ClampJpegQuality(current);
+  const size_t end = text.find_last_not_of(" \t") + 1;
+  size_t i = begin;
+  const bool negative = text[i] == '-';
+  if (text[i] == '-' || text[i] == '+') ++i;
+  if (i == end) return ClampJpegQuality(current);
+  // Digits beyond the range saturate: only which side of 30..100 the number lies on counts.
+  int64_t value = 0;
+  for (; i < end; ++i) {
+    if (text[i] < '0' || text[i] > '9') return ClampJpegQuality(current);
+    value = std::min<int64_t>(value * 10 + (text[i] - '0'), 1000);
+  }
+  return ClampJpegQuality(static_cast<int>(negative ? -value : value));
+}
+
 int SaveDocumentAsJpeg(DocumentState& doc, const std::string& path, int quality) {
   int result = WriteJpegFile(doc.currentPicture, path, ClampJpegQuality(quality));
   if (result != 0) return result;
   doc.filePath = path;
   doc.kind = ImageKind::kBitmap;
+  doc.unsavedChanges = false;
   return 0;
 }
 

@@ -30,5 +30,9 @@ bool MakeIconFile(const DocumentState& doc, const std::string& path);
 
 // The JPEG quality the program uses: raised to 30 or lowered to 100.
 int ClampJpegQuality(int quality);
+// The quality typed into the JPEG dialog's field, through the same rule: a whole number,
+// optionally signed and surrounded by blanks, however far outside 30..100 it lies. Text
+// that is not such a number keeps `current` (clamped as well).
+int JpegQualityFromText(const std::string& text, int current);
 
 }  // namespace zel

@@ -86,7 +86,9 @@ bool IsQuickAnimatedGif(const std::string& path) {
 }
 
 bool NeedsSaveConfirmation(const DocumentState& doc, bool undoHasSnapshot) {
-  if (doc.bitCount != 8 || !IsDocumentOpen(doc)) return false;
+  if (!IsDocumentOpen(doc)) return false;
+  if (doc.unsavedChanges) return true;
+  if (doc.bitCount != 8) return false;
   constexpr uint32_t kReplacedCommandLineDocument = kFlagFromCommandLine | kFlagLoaded;
   return (doc.flags & kReplacedCommandLineDocument) == kReplacedCommandLineDocument ||
          undoHasSnapshot;

@@ -42,8 +42,9 @@ bool IsQuickAnimatedGif(const std::string& path);
 // The same test over a file's first bytes (the extension is not looked at).
 bool IsQuickAnimatedGifHead(const uint8_t* data, size_t size);
 
-// Whether closing the window asks to save: an open 8-bit document that either replaced the
-// one named on the command line (StateFlags 0x1 and 0x2) or has undo snapshots.
+// Whether closing the window asks to save: any open document changed since it was opened
+// or saved, and an open 8-bit document that either replaced the one named on the command
+// line (StateFlags 0x1 and 0x2) or has undo snapshots.
 bool NeedsSaveConfirmation(const DocumentState& doc, bool undoHasSnapshot);
 
 // The frame maximum typed in the settings dialog: below 16 becomes 256, above 10000 becomes

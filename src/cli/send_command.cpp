@@ -39,6 +39,15 @@ int RunSendCommand(const std::vector<std::string>& args, std::FILE* out, std::FI
     PrintError(err, "no editor is running, or it did not answer (" + socketPath + ")");
     return kExitFailed;
   }
+  if (*reply == 0) {
+    // The editor keeps its document while a dialog is open, a save runs, or the user chose
+    // to keep the open picture.
+    PrintError(err,
+               "the editor did not take the picture; it is busy or its open picture was "
+               "kept (" +
+                   path + ")");
+    return kExitFailed;
+  }
   std::fprintf(out, "sent %s (%zu bytes) to the running editor\n", path.c_str(), picture->size());
   return kExitOk;
 }

@@ -26,6 +26,10 @@ const char* KindLabel(ImageKind kind) {
   return " ";
 }
 
+void MarkDocumentChanged(DocumentState& doc) {
+  doc.unsavedChanges = true;
+}
+
 bool CreateDocumentContainer(DocumentState& doc, int frameMaxSetting) {
   doc.frameMax = ClampFrameMax(frameMaxSetting);
   doc.frameSet = FrameSet::Create(doc.frameMax);

@@ -57,9 +57,18 @@ struct DocumentState {
   uint32_t flags = 0;
   int32_t frameMax = kFrameMaxDefault;
   UndoHistory undo;
+  // The document differs from what was last opened or saved: set by every change (see
+  // MarkDocumentChanged), cleared by a load and by a successful save. Closing asks first
+  // while it is set.
+  bool unsavedChanges = false;
   // Called after the current picture changed, so that a view can repaint.
   std::function<void()> pictureChanged;
 };
+
+// Records that the open document changed. Every operation that changes the pictures, the
+// frames, their delays or the kind calls it (taking an undo snapshot does, so the commands
+// with a snapshot need not).
+void MarkDocumentChanged(DocumentState& doc);
 
 // Creates the document's frame set for the frame-maximum setting (clamped). False when
 // memory is short: start-up cannot go on.

@@ -203,6 +203,8 @@ bool MakeCurrentFrameFirst(DocumentState& doc) {
   }
 
   doc.undo.TakeSnapshot(doc, kUndoEdit);
+  // Reversing takes no snapshot (doing it again undoes it), but it changes the document.
+  MarkDocumentChanged(doc);
   SetBusy(doc);
   for (int i = 0; i < count; ++i) {
     images[static_cast<size_t>(i)] = std::move(frames.frame(i).image);
@@ -261,6 +263,8 @@ bool ReverseAnimation(DocumentState& doc, uint32_t nowTick) {
   PackedDib shown = DuplicateBlock(frames.frame(count - 1).image);
   if (!shown) return false;
 
+  // Reversing takes no snapshot (doing it again undoes it), but it changes the document.
+  MarkDocumentChanged(doc);
   SetBusy(doc);
   for (int i = 0; i < count; ++i) {
     images[static_cast<size_t>(i)] = std::move(frames.frame(i).image);

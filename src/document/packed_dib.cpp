@@ -1,5 +1,6 @@
 #include "document/packed_dib.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
@@ -24,9 +25,21 @@ void PackedDib::FreeBlock::operator()(uint8_t* p) const {
   std::free(p);
 }
 
+namespace {
+
+std::atomic<size_t> allocationCeiling{0};
+
+}  // namespace
+
+void SetAllocationCeilingForTests(size_t bytes) {
+  allocationCeiling = bytes;
+}
+
 PackedDib PackedDib::Allocate(size_t size) {
   PackedDib dib;
   if (size == 0) return dib;
+  const size_t ceiling = allocationCeiling;
+  if (ceiling > 0 && size >= ceiling) return dib;
   // calloc: large blocks come as untouched zero pages, so a huge picture declared by a
   // hostile file costs nothing until pixels are really written.
   dib.bytes_.reset(static_cast<uint8_t*>(std::calloc(size, 1)));

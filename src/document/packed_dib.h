@@ -100,6 +100,11 @@ class PackedDib {
 
 static_assert(sizeof(Rgbq) == 4);
 
+// Fault injection for tests of the out-of-memory paths: while `bytes` is above 0,
+// PackedDib::Allocate refuses every block of at least that many bytes, as an exhausted heap
+// would. 0, the default, turns it off.
+void SetAllocationCeilingForTests(size_t bytes);
+
 // Padding bytes (0..3) after a row of `width` pixels; 0 for unknown bit counts.
 uint32_t RowPadding(int bitCount, int32_t width);
 // Bytes per row, padding included.

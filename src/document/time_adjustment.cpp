@@ -40,7 +40,7 @@ int64_t ReadTypedTime(const std::string& text) {
 
 }  // namespace
 
-SavedDelays::SavedDelays(const DocumentState& doc) {
+SavedDelays::SavedDelays(const DocumentState& doc) : wasChanged_(doc.unsavedChanges) {
   const int32_t count = FrameCount(doc);
   delays_.reserve(static_cast<size_t>(count));
   for (int i = 0; i < count; ++i) delays_.push_back(doc.frameSet->frame(i).delay);
@@ -49,6 +49,15 @@ SavedDelays::SavedDelays(const DocumentState& doc) {
 void SavedDelays::Restore(DocumentState& doc) const {
   const int32_t count = std::min<int32_t>(FrameCount(doc), static_cast<int32_t>(delays_.size()));
   for (int i = 0; i < count; ++i) doc.frameSet->frame(i).delay = delays_[static_cast<size_t>(i)];
+  UpdateChangedMark(doc);
+}
+
+void SavedDelays::UpdateChangedMark(DocumentState& doc) const {
+  bool differs = FrameCount(doc) != static_cast<int32_t>(delays_.size());
+  for (int32_t i = 0; !differs && i < FrameCount(doc); ++i) {
+    differs = doc.frameSet->frame(i).delay != delays_[static_cast<size_t>(i)];
+  }
+  doc.unsavedChanges = wasChanged_ || differs;
 }
 
 int64_t SavedDelays::Total() const {
@@ -92,6 +101,7 @@ void SliderTimeModel::MoveTo(int32_t position) {
     }
     doc_.frameSet->frame(i).delay = delay;
   }
+  saved_.UpdateChangedMark(doc_);
 }
 
 void SliderTimeModel::Cancel() {
@@ -141,22 +151,25 @@ std::string DetailedTimeModel::TypeTime(int column, const std::string& typed) {
   const std::string text = typed.substr(0, 7);
   const int64_t value = ReadTypedTime(text);
   Frame& target = doc_.frameSet->frame(frame);
+  std::string shown = text;
   if (value < 0) {
     target.delay = 0;
-    return "0";
-  }
-  if (value > kMaxDelay) {
+    shown = "0";
+  } else if (value > kMaxDelay) {
     target.delay = kMaxDelay;
-    return "1000";
+    shown = "1000";
+  } else {
+    target.delay = static_cast<int32_t>(value);
   }
-  target.delay = static_cast<int32_t>(value);
-  return text;
+  saved_.UpdateChangedMark(doc_);
+  return shown;
 }
 
 void DetailedTimeModel::SetTime(int column, int32_t value) {
   const int32_t frame = FrameOfColumn(column);
   if (frame < 0) return;
   doc_.frameSet->frame(frame).delay = std::clamp(value, 0, kMaxDelay);
+  saved_.UpdateChangedMark(doc_);
 }
 
 bool DetailedTimeModel::Back() {

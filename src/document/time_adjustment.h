@@ -11,16 +11,21 @@ namespace zel {
 
 struct DocumentState;
 
-// The delays as they were when a form opened; Restore puts them back exactly.
+// The delays as they were when a form opened; Restore puts them back exactly, together
+// with the document's changed mark.
 class SavedDelays {
  public:
   explicit SavedDelays(const DocumentState& doc);
   void Restore(DocumentState& doc) const;
+  // Marks the document changed while any delay differs from the saved ones; with all of
+  // them back, the mark is as it was when the form opened.
+  void UpdateChangedMark(DocumentState& doc) const;
   const std::vector<int32_t>& delays() const { return delays_; }
   int64_t Total() const;
 
  private:
   std::vector<int32_t> delays_;
+  bool wasChanged_ = false;
 };
 
 // "%1.2f" of hundredths of a second as seconds: 250 -> "2.50".

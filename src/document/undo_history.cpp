@@ -4,6 +4,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <limits>
@@ -71,6 +72,22 @@ bool ReadAllAt(int fd, uint8_t* bytes, size_t size, int64_t offset) {
   return true;
 }
 
+// The frame an undone animation shows: the one the snapshot recorded; for a record that
+// does not say, the first frame whose block equals the restored picture `shown`; else 0.
+int32_t ShownFrame(const FrameSet& frames, std::optional<int32_t> recorded,
+                   const PackedDib& shown) {
+  if (recorded) return *recorded >= 0 && *recorded < frames.count ? *recorded : 0;
+  if (!shown) return 0;
+  for (int32_t i = 0; i < frames.count; ++i) {
+    const PackedDib& image = frames.frame(i).image;
+    if (image && image.size() == shown.size() &&
+        std::equal(shown.data(), shown.data() + shown.size(), image.data())) {
+      return i;
+    }
+  }
+  return 0;
+}
+
 }  // namespace
 
 std::vector<uint8_t> EncodeUndoRecordTail(int64_t tailOffset, size_t blockSize, const uint8_t* data,
@@ -124,10 +141,13 @@ int64_t DecodeUndoRecord(const UndoReadAt& read, int64_t end, const UndoRecordSh
 
   std::vector<uint8_t> data;
   if (mask & kUndoHasData) {
-    if (!readBack(field, 8) || ReadLe64(field) != shape.dataLength) return -1;
-    if (shape.dataLength > kUndoMaxData) return -1;
+    if (!readBack(field, 8)) return -1;
+    const uint64_t length = ReadLe64(field);
+    const bool older = shape.olderDataLength > 0 && length == shape.olderDataLength;
+    if (length != shape.dataLength && !older) return -1;
+    if (length > kUndoMaxData) return -1;
     try {
-      data.resize(shape.dataLength);
+      data.resize(static_cast<size_t>(length));
     } catch (const std::bad_alloc&) {
       return -1;
     }
@@ -213,7 +233,8 @@ bool UndoHistory::SaveFrames(const DocumentState& doc) {
   return Push(nullptr, nullptr, 0, frames.count);
 }
 
-void UndoHistory::TakeSnapshot(const DocumentState& doc, int32_t undoClass) {
+void UndoHistory::TakeSnapshot(DocumentState& doc, int32_t undoClass) {
+  MarkDocumentChanged(doc);
   if (fd_ < 0) return;
   bool ok = true;
   switch (undoClass) {
@@ -227,8 +248,11 @@ void UndoHistory::TakeSnapshot(const DocumentState& doc, int32_t undoClass) {
       }
       if (undoClass != kUndoMakeAnime && IsAnimation(doc.kind)) ok = SaveFrames(doc);
       const PackedDib& picture = undoClass == kUndoTransform ? doc.toolSource : doc.currentPicture;
-      uint8_t kind = static_cast<uint8_t>(doc.kind);
-      ok = ok && Push(&picture, &kind, 1, doc.frameSet->transparentIndex);
+      // The frame shown now goes with the picture, so that undo shows the two together.
+      uint8_t state[kUndoStateDataLength];
+      state[0] = static_cast<uint8_t>(doc.kind);
+      WriteLe32(state + 1, static_cast<uint32_t>(doc.currentFrame));
+      ok = ok && Push(&picture, state, sizeof state, doc.frameSet->transparentIndex);
       break;
     }
     case kUndoColors:
@@ -281,15 +305,22 @@ bool UndoHistory::Undo(DocumentState& doc) {
 
   UndoRecord state;
   ImageKind savedKind = doc.kind;
+  std::optional<int32_t> savedFrame;  // absent in records of the earlier layout
   std::vector<PackedDib> images;
   std::vector<int32_t> delays;
   bool ok = true;
   try {
-    pos = DecodeUndoRecord(read, pos, {true, withKind ? size_t{1} : size_t{0}}, state);
+    const UndoRecordShape stateShape =
+        withKind ? UndoRecordShape{true, kUndoStateDataLength, kUndoOlderStateDataLength}
+                 : UndoRecordShape{true, 0};
+    pos = DecodeUndoRecord(read, pos, stateShape, state);
     ok = pos >= 0;
     if (ok && withKind) {
       ok = IsKnownKind(state.data[0]);
       savedKind = static_cast<ImageKind>(state.data[0]);
+      if (state.data.size() >= kUndoStateDataLength) {
+        savedFrame = static_cast<int32_t>(ReadLe32(state.data.data() + 1));
+      }
     }
     withFrames = withFrames && IsAnimation(savedKind);
     if (ok && withFrames) {
@@ -344,9 +375,11 @@ bool UndoHistory::Undo(DocumentState& doc) {
       frame.delay = delays[static_cast<size_t>(i)];
     }
     frameSet.count = count;
+    doc.currentFrame = ShownFrame(frameSet, savedFrame, doc.currentPicture);
   }
   if (doc.currentFrame < 0 || doc.currentFrame >= frameSet.count) doc.currentFrame = 0;
   ApplyBackgroundColor(doc);
+  MarkDocumentChanged(doc);
   doc.flags = (doc.flags & ~kFlagBusy) | busyBefore;
   return true;
 }

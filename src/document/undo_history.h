@@ -43,10 +43,12 @@ class UndoHistory {
   int64_t end() const { return end_; }
   const std::string& path() const { return path_; }
 
-  // Pushes the snapshot of `undoClass` for the document. Does nothing without a file; a
-  // failure drops the history.
-  void TakeSnapshot(const DocumentState& doc, int32_t undoClass);
-  // Restores the most recent snapshot and removes it. False (history dropped) on any
+  // Pushes the snapshot of `undoClass` for the document, which is about to change (it is
+  // marked changed, with or without a file). Does nothing more without a file; a failure
+  // drops the history.
+  void TakeSnapshot(DocumentState& doc, int32_t undoClass);
+  // Restores the most recent snapshot and removes it; an animation comes back showing the
+  // frame that was current when the snapshot was taken. False (history dropped) on any
   // failure or when there is none.
   bool Undo(DocumentState& doc);
 
@@ -87,11 +89,18 @@ struct UndoRecord {
 
 // What a reader expects of a record: always a value; a picture block that may be present
 // when `picture` is set (and must be absent otherwise); exactly `dataLength` data bytes
-// when that is above 0, no data when it is 0.
+// when that is above 0 (or `olderDataLength` bytes, the length an earlier layout of the
+// same record had, when that is above 0), no data when it is 0.
 struct UndoRecordShape {
   bool picture = false;
   size_t dataLength = 0;
+  size_t olderDataLength = 0;
 };
+
+// The data of a state record: the kind byte, then the current frame as int32. Records of
+// the earlier layout hold the kind byte only.
+constexpr size_t kUndoStateDataLength = 5;
+constexpr size_t kUndoOlderStateDataLength = 1;
 
 // Reads exactly `n` bytes at file offset `offset`; false when it cannot.
 using UndoReadAt = std::function<bool(int64_t offset, uint8_t* dest, size_t n)>;

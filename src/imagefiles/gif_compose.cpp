@@ -234,12 +234,16 @@ int LoadGifAnimationData(const uint8_t* data, size_t size, FrameSet& frames, int
   return kGifReadOk;
 }
 
-bool LoadGifAnimation(const std::string& path, FrameSet& frames, int maxFrames) {
+int LoadGifAnimationFile(const std::string& path, FrameSet& frames, int maxFrames) {
   frames.count = 0;
   size_t size = 0;
   std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path, &size);
-  if (!bytes) return false;
-  return LoadGifAnimationData(bytes->data(), size, frames, maxFrames) == kGifReadOk;
+  if (!bytes) return kGifCannotRead;
+  return LoadGifAnimationData(bytes->data(), size, frames, maxFrames);
+}
+
+bool LoadGifAnimation(const std::string& path, FrameSet& frames, int maxFrames) {
+  return LoadGifAnimationFile(path, frames, maxFrames) == kGifReadOk;
 }
 
 }  // namespace zel

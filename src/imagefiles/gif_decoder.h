@@ -54,6 +54,7 @@ bool ComposeFrames(FrameSet& frames);
 // Reads a GIF file and, for an animation, brings its frames into one palette on the
 // logical screen. Returns a GifReadResult.
 int LoadGifAnimationData(const uint8_t* data, size_t size, FrameSet& frames, int maxFrames);
+int LoadGifAnimationFile(const std::string& path, FrameSet& frames, int maxFrames);
 bool LoadGifAnimation(const std::string& path, FrameSet& frames, int maxFrames);
 
 // Progress of ReadGifPicture: the values a progress window receives as wParam and lParam.

@@ -6,6 +6,7 @@
 #include "imagefiles/file_names.h"
 #include "imagefiles/frame_bitmap.h"
 #include "imagefiles/gif_decoder.h"
+#include "imagefiles/jpeg_errors.h"
 #include "imagefiles/jpeg_reader.h"
 #include "imagefiles/png_reader.h"
 #include "platform/folders.h"
@@ -81,8 +82,10 @@ int ReadFile(DocumentState& doc, const std::string& path, char letter, LoadConte
           return TakeFrames(std::move(frames), ImageKind::kFrameAnimation, ImageKind::kBitmap, out);
         }
       }
-      if (ReadBmpFile(out.picture, path) != 0 || !out.picture) return kMsgBadImageFile;
-      if (!NormalizeSmallDepth(out.picture)) return kMsgBadImageFile;
+      if (int code = ReadBmpFile(out.picture, path); code != 0) {
+        return ReaderFailureMessage(letter, code);
+      }
+      if (!out.picture || !NormalizeSmallDepth(out.picture)) return kMsgBadImageFile;
       out.kind = ImageKind::kBitmap;
       out.replacesCurrentFrame = doc.frameSet->paletteCount < 0;
       return 0;
@@ -90,22 +93,27 @@ int ReadFile(DocumentState& doc, const std::string& path, char letter, LoadConte
     case 'g': {
       std::unique_ptr<FrameSet> frames = NewTemporarySet(doc);
       if (!frames) return kMsgNoMemory;
-      if (!LoadGifAnimation(path, *frames, doc.frameMax)) return kMsgBadImageFile;
+      if (int code = LoadGifAnimationFile(path, *frames, doc.frameMax); code != kGifReadOk) {
+        return ReaderFailureMessage(letter, code);
+      }
       int result =
           TakeFrames(std::move(frames), ImageKind::kGifAnimation, ImageKind::kGifPicture, out);
       if (result == 0 && context.lastImagePath) *context.lastImagePath = path;
       return result;
     }
     case 'j':
-      if (ReadJpegFile(out.picture, path, 1, nullptr) != 0 || !out.picture) {
-        return kMsgBadImageFile;
+      if (int code = ReadJpegFile(out.picture, path, 1, nullptr); code != 0) {
+        return ReaderFailureMessage(letter, code);
       }
+      if (!out.picture) return kMsgBadImageFile;
       out.kind = ImageKind::kJpeg;
       if (context.lastImagePath) *context.lastImagePath = path;
       return 0;
     case 'p':
-      if (ReadPngFile(out.picture, path, nullptr) != 0 || !out.picture) return kMsgBadImageFile;
-      if (!NormalizeSmallDepth(out.picture)) return kMsgBadImageFile;
+      if (int code = ReadPngFile(out.picture, path, nullptr); code != 0) {
+        return ReaderFailureMessage(letter, code);
+      }
+      if (!out.picture || !NormalizeSmallDepth(out.picture)) return kMsgBadImageFile;
       out.kind = ImageKind::kPng;
       if (context.lastImagePath) *context.lastImagePath = path;
       return 0;
@@ -182,6 +190,8 @@ int Install(DocumentState& doc, Loaded& loaded, LoadMode mode, const std::string
     doc.fileTime = fromFile ? FileModificationTime(path) : 0;
     doc.filePath = fromFile ? path : std::string();
   }
+  // A new document matches its source; a reload brings in edits made elsewhere.
+  doc.unsavedChanges = mode == LoadMode::kReload;
   ApplyBackgroundColor(doc);
   if (IsAnimation(doc.kind)) {
     doc.lastFrameTick = context.nowTick;
@@ -194,6 +204,30 @@ int Install(DocumentState& doc, Loaded& loaded, LoadMode mode, const std::string
 }
 
 }  // namespace
+
+int ReaderFailureMessage(char letter, int readerCode) {
+  bool noMemory = false;
+  switch (letter) {
+    case 'b':
+      noMemory = readerCode == kBmpNoMemory;
+      break;
+    case 'g':
+      noMemory = readerCode == kGifNoMemory;
+      break;
+    case 'j':
+      // libjpeg's own allocations fail as the library's out-of-memory errors.
+      noMemory = readerCode == kJpegNoMemory ||
+                 readerCode == JpegReadLibraryCode(JERR_OUT_OF_MEMORY) ||
+                 readerCode == JpegReadLibraryCode(JERR_NO_BACKING_STORE);
+      break;
+    case 'p':
+      noMemory = readerCode == kPngNoMemory;
+      break;
+    default:
+      break;
+  }
+  return noMemory ? kMsgNoMemory : kMsgBadImageFile;
+}
 
 char ReaderLetter(const std::string& path) {
   char letter = LoaderLetter(path);

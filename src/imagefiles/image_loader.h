@@ -35,6 +35,10 @@ int LoadImageFile(DocumentState& doc, const std::string& path, LoadMode mode, Lo
 // Takes a handed-over picture (kHandOver); the picture's ownership passes to the loader.
 int LoadHandedOverPicture(DocumentState& doc, PackedDib picture, LoadContext& context);
 
+// The message for a reader's failure code: 502 when the reader ran out of memory, 501 for
+// every other failure. `letter` names the reader ('b', 'g', 'j' or 'p').
+int ReaderFailureMessage(char letter, int readerCode);
+
 // The reader the loader picks for a file name: 'b', 'g', 'j' or 'p', or 0 when the name
 // has no extension the program reads.
 char ReaderLetter(const std::string& path);

@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
@@ -361,7 +362,9 @@ CommandContext MainWindow::MakeContext(bool includeClipboard) {
 }
 
 bool MainWindow::IsAvailable(int id) {
-  if (IsRecentFileCommand(id)) return id - kCmdRecentFile1 < recentFiles_.size();
+  if (IsRecentFileCommand(id)) {
+    return id - kCmdRecentFile1 < recentFiles_.size() && IsCommandEnabled(id, MakeContext(false));
+  }
   return dispatch_.Has(id) && IsCommandAvailable(id, MakeContext(id == kCmdImportClipboard));
 }
 
@@ -449,39 +452,49 @@ std::string MainWindow::LoadCommandLineFile(const std::string& name) {
   return {};
 }
 
-int MainWindow::OpenFile(const std::string& path) {
+bool MainWindow::DocumentBusy() const {
+  return (session_.doc.flags & kFlagBusy) != 0;
+}
+
+int MainWindow::LoadNewDocument(const std::string& path) {
   DocumentState& doc = session_.doc;
-  doc.undo.Reset();
   LoadContext context = session_.MakeLoadContext(&clipboard_);
   int result = LoadImageFile(doc, path, LoadMode::kOpen, context);
-  if (result != 0) {
-    ShowMessageNumber(result);
-    AfterLoad();
-    return result;
-  }
-  AddRecentFile(Utf8(path));
+  // The history belongs to the document it was made on: it goes only when that document
+  // has really been replaced.
+  if (result == 0) doc.undo.Reset();
+  if (result != 0) ShowMessageNumber(result);
   AfterLoad();
-  return 0;
+  return result;
+}
+
+int MainWindow::OpenFile(const std::string& path) {
+  if (DocumentBusy()) return -1;
+  int result = LoadNewDocument(path);
+  if (result == 0) AddRecentFile(Utf8(path));
+  return result;
 }
 
 bool MainWindow::DropFiles(const QStringList& paths) {
+  if (DocumentBusy()) return false;
   if (paths.size() != 1 || !QFileInfo(paths.front()).isFile()) return false;
   if (IsDocumentOpen(session_.doc) && !Ask(Utf8(MessageText(kMsgDiscardPicture)))) return false;
-  DocumentState& doc = session_.doc;
-  doc.undo.Reset();
-  LoadContext context = session_.MakeLoadContext(&clipboard_);
-  int result = LoadImageFile(doc, paths.front().toStdString(), LoadMode::kOpen, context);
-  if (result != 0) ShowMessageNumber(result);
-  AfterLoad();
-  return result == 0;
+  return LoadNewDocument(paths.front().toStdString()) == 0;
 }
 
 uint32_t MainWindow::HandleInstanceMessage(const ChannelMessage& request) {
   if (request.message == kMsgIdentify) return AnswerIdentify(request.wParam);
   if (!IsPictureHandOver(request)) return 0;
+  // Never under a dialog the user is answering (this question included) nor in the middle
+  // of a save: the sender hears 0 and may try again.
+  if (QApplication::activeModalWidget() != nullptr || DocumentBusy()) return 0;
   PackedDib picture = HandOverPicture(request.data);
-  if (!picture) return 0;
+  // Bytes that are no picture at all are refused before the user is asked anything.
+  if (!picture || !IsWholePicture(picture)) return 0;
   DocumentState& doc = session_.doc;
+  if (IsDocumentOpen(doc) && !Ask(Utf8(MessageText(kMsgDiscardPicture)))) return 0;
+  // The question runs events: check again before the document is replaced.
+  if (DocumentBusy()) return 0;
   LoadContext context = session_.MakeLoadContext(&clipboard_);
   // Data from another program: a picture that does not load leaves everything, the undo
   // history included, as it was.
@@ -524,33 +537,39 @@ void MainWindow::OpenCommand() {
 }
 
 void MainWindow::SaveGifCommand() {
-  if (!CanSaveAsGif(session_.doc)) return;
+  SaveGifWithDialog();
+}
+
+bool MainWindow::SaveGifWithDialog() {
+  if (!CanSaveAsGif(session_.doc)) return false;
   std::string& last = session_.settings.block.lastImagePath;
   std::string path = last;
   if (!session_.InsideSettingsFolder(path)) {
     path = ReplaceExtension(last, "gif");
     if (!ShowSaveImageDialog(this, Utf8(kGifSaveTitle), Utf8(kGifFilterName),
                              QStringLiteral("*.gif"), "gif", path)) {
-      return;
+      return false;
     }
     last = path;
   }
-  SaveGifTo(path);
+  return SaveGifTo(path);
 }
 
 bool MainWindow::SaveGifTo(const std::string& path) {
   DocumentState& doc = session_.doc;
-  if (!CanSaveAsGif(doc)) return false;
+  // One save at a time: a second one would stamp its result on the first one's document.
+  if (DocumentBusy() || !CanSaveAsGif(doc)) return false;
+  // The progress window runs events: while the busy bit is set, playback stands still and
+  // no command, load or hand-over touches the document the writer is walking.
+  doc.flags |= kFlagBusy;
   int result;
   {
     ProgressWindow progress(this, Utf8(kGifProgressCaption));
     progress.DisableCancel();
-    // The progress window runs events: keep playback off the frames meanwhile.
-    const uint32_t busyBefore = doc.flags & kFlagBusy;
-    doc.flags |= kFlagBusy;
     result = SaveDocumentAsGif(doc, path, &progress, session_.settings.optimizeGif);
-    doc.flags = (doc.flags & ~kFlagBusy) | busyBefore;
   }
+  doc.flags &= ~static_cast<uint32_t>(kFlagBusy);
+  UpdateCommandStates(false);
   if (result != 0) {
     ShowMessageText(Utf8(kGifWriteFailedText));
     return false;
@@ -561,35 +580,43 @@ bool MainWindow::SaveGifTo(const std::string& path) {
 }
 
 void MainWindow::SaveBitmapCommand() {
+  SaveBitmapWithDialog();
+}
+
+bool MainWindow::SaveBitmapWithDialog() {
   DocumentState& doc = session_.doc;
-  if (!CanSaveAsBitmap(doc)) return;
+  if (DocumentBusy() || !CanSaveAsBitmap(doc)) return false;
   std::string& last = session_.settings.block.lastImagePath;
-  last = ReplaceExtension(last, "bmp");
+  // The remembered path changes only when a name is confirmed.
+  std::string path = ReplaceExtension(last, "bmp");
   if (!ShowSaveImageDialog(this, Utf8(kBmpSaveTitle), Utf8(kBmpFilterName), QStringLiteral("*.bmp"),
-                           "bmp", last)) {
-    return;
+                           "bmp", path)) {
+    return false;
   }
-  int result = SaveDocumentAsBitmap(doc, last);
+  last = path;
+  int result = SaveDocumentAsBitmap(doc, path);
   if (result != 0) {
     if (result > 0) {
       ShowMessageNumber(result);
     } else {
       ShowMessageText(Utf8(kGifWriteFailedText));
     }
-    return;
+    return false;
   }
   UpdateTitle();
+  return true;
 }
 
 void MainWindow::MakeIconCommand() {
   if (!CanMakeIcon(session_.doc)) return;
   std::string& last = session_.settings.block.lastImagePath;
-  last = ReplaceExtension(last, "ico");
+  std::string path = ReplaceExtension(last, "ico");
   if (!ShowSaveImageDialog(this, Utf8(kIconSaveTitle), Utf8(kIconFilterName),
-                           QStringLiteral("*.ico"), "ico", last)) {
+                           QStringLiteral("*.ico"), "ico", path)) {
     return;
   }
-  if (!MakeIconFile(session_.doc, last)) ShowMessageText(Utf8(kGifWriteFailedText));
+  last = path;
+  if (!MakeIconFile(session_.doc, path)) ShowMessageText(Utf8(kGifWriteFailedText));
 }
 
 void MainWindow::SaveJpegCommand() {
@@ -616,7 +643,8 @@ void MainWindow::OpenRecentFile(int id) {
   const int index = id - kCmdRecentFile1;
   if (index < 0 || index >= recentFiles_.size()) return;
   const QString path = recentFiles_.at(index);
-  if (OpenFile(path.toStdString()) != 0) RemoveRecentFile(path);
+  // A file that failed to load leaves the list (a refusal while busy, -1, does not).
+  if (OpenFile(path.toStdString()) > 0) RemoveRecentFile(path);
 }
 
 // --- other commands -------------------------------------------------------------------------
@@ -820,7 +848,7 @@ void MainWindow::UpdateRecentActions() {
     if (!action) continue;
     const bool used = i < recentFiles_.size();
     action->setVisible(used);
-    action->setEnabled(used);
+    action->setEnabled(used && !DocumentBusy());
     if (used) {
       QString name = recentFiles_.at(i);
       name.replace(QLatin1Char('&'), QStringLiteral("&&"));
@@ -832,11 +860,24 @@ void MainWindow::UpdateRecentActions() {
 
 // --- closing --------------------------------------------------------------------------------
 
+bool MainWindow::SaveBeforeClose() {
+  return CanSaveAsGif(session_.doc) ? SaveGifWithDialog() : SaveBitmapWithDialog();
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
+  // A save in progress finishes first; closing now would pull the document from under it.
+  if (DocumentBusy()) {
+    event->ignore();
+    return;
+  }
   const DocumentState& doc = session_.doc;
   if (NeedsSaveConfirmation(doc, doc.undo.CanUndo())) {
-    const bool save = saveConfirmation ? saveConfirmation() : AskSaveBeforeClose(this);
-    if (save) SaveGifCommand();
+    const SaveChoice choice = saveConfirmation ? saveConfirmation() : AskSaveBeforeClose(this);
+    // Only "保存しない" lets unsaved work go; a cancelled or failed save keeps the window.
+    if (choice == SaveChoice::kCancel || (choice == SaveChoice::kSave && !SaveBeforeClose())) {
+      event->ignore();
+      return;
+    }
   }
   event->accept();
 }

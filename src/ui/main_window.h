@@ -14,6 +14,7 @@
 #include "app/enabling_rules.h"
 #include "app/menu_tree.h"
 #include "ui/command_dispatch.h"
+#include "ui/dialogs/save_confirm_dialog.h"
 #include "ui/qt_clipboard.h"
 
 class QAction;
@@ -48,8 +49,10 @@ class MainWindow : public QMainWindow {
   // Whether the command is offered now (built, enabled, handled).
   bool IsAvailable(int id);
 
-  // The open command once a file is chosen: reset undo, load, then tool bars, status bar,
-  // view, recent files and title. Returns 0 or the message number that was shown.
+  // The open command once a file is chosen: load, and only once the file is in, reset
+  // undo; then tool bars, status bar, view, recent files and title. Returns 0 or the
+  // message number that was shown (nothing is shown, and -1 returned, while a long
+  // operation keeps the document busy).
   int OpenFile(const std::string& path);
   // A drop of `paths`: exactly one existing file, and confirmed when a document is open.
   // True when it was loaded.
@@ -58,6 +61,8 @@ class MainWindow : public QMainWindow {
   bool SaveGifTo(const std::string& path);
 
   // The message of a request from another program (identification or picture hand-over).
+  // A picture replaces an open document only after string 516 is answered Yes; it is
+  // refused (0) while a modal dialog is open or a long operation runs.
   uint32_t HandleInstanceMessage(const ChannelMessage& message);
 
   // Follows the kind: the animation tool bar for an animation, else the picture tool bar.
@@ -67,7 +72,7 @@ class MainWindow : public QMainWindow {
   void UpdateCommandStates(bool includeClipboard);
 
   // Replacements of the modal questions and messages, for tests. Each is used when set.
-  std::function<bool()> saveConfirmation;        // "保存の確認": true saves
+  std::function<SaveChoice()> saveConfirmation;  // "保存の確認"
   std::function<bool(const QString&)> question;  // yes/no questions: true is Yes
   std::function<void(const QString&)> message;   // message boxes
   // The delete-frames pop-up, built and ready: returns the number of the chosen item
@@ -108,6 +113,15 @@ class MainWindow : public QMainWindow {
 
   // After any load that replaced the document.
   void AfterLoad();
+  // True while a long operation (a save with its progress window) keeps the document busy:
+  // nothing may replace or change it meanwhile.
+  bool DocumentBusy() const;
+  // Loads `path` as the new document (mode 0): the undo history is reset only once the
+  // file is in; a failure shows its message and leaves document and history as they were.
+  int LoadNewDocument(const std::string& path);
+  // The save of "保存する" on closing: GIF for an 8-bit document, else a bitmap. True only
+  // when the file was written.
+  bool SaveBeforeClose();
   void UpdateTitle();
   void RefreshView();
 
@@ -117,7 +131,9 @@ class MainWindow : public QMainWindow {
 
   void OpenCommand();
   void SaveGifCommand();
+  bool SaveGifWithDialog();  // true when the file was written
   void SaveBitmapCommand();
+  bool SaveBitmapWithDialog();  // true when the file was written
   void MakeIconCommand();
   void SaveJpegCommand();
   void UndoCommand();

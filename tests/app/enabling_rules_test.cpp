@@ -272,6 +272,35 @@ TEST(EnablingRules, OutsideFacts) {
   }
 }
 
+// While a long operation keeps the document busy, nothing that reads, changes or replaces
+// the document is enabled, whatever its own rule says; the window and help stay usable.
+TEST(EnablingRules, BusyDocumentLeavesOnlyTheDocumentFreeCommands) {
+  const std::set<int> usable = {
+      kCmdOptions,          kCmdStandardToolBar, kCmdStatusBar, kCmdPictureToolBar,
+      kCmdAnimationToolBar, kCmdMidiTempo,       kCmdHelp,      kCmdAbout};
+  for (char kind : {'a', 'b'}) {
+    DocSetup setup{.kind = kind, .n = kind == 'a' ? 5 : 0, .cur = 2};
+    std::unique_ptr<DocumentState> idle = MakeDoc(setup);
+    setup.extraFlags = kFlagBusy;
+    std::unique_ptr<DocumentState> busy = MakeDoc(setup);
+    CommandContext ctx{.doc = busy.get(), .canUndo = true, .clipboardHasPicture = true};
+    for (const CommandInfo& info : CommandTable()) {
+      EXPECT_EQ(IsCommandEnabled(info.id, ctx), usable.count(info.id) != 0) << info.id;
+      EXPECT_EQ(IsAllowedWhileBusy(info.id), usable.count(info.id) != 0) << info.id;
+    }
+    // The same document at rest: what the busy bit took away.
+    ctx.doc = idle.get();
+    for (int id : {kCmdOpen, kCmdSaveBitmap, kCmdUndo, kCmdExit, kCmdImportClipboard}) {
+      EXPECT_TRUE(IsCommandEnabled(id, ctx)) << id;
+    }
+    if (kind == 'a') {
+      for (int id : {kCmdDeleteFrames, kCmdInsertFrame, kCmdReverse, kCmdTimeAdjust}) {
+        EXPECT_TRUE(IsCommandEnabled(id, ctx)) << id;
+      }
+    }
+  }
+}
+
 TEST(EnablingRules, BarTogglesCheckTheirOwnBar) {
   const int toggles[] = {kCmdStandardToolBar, kCmdStatusBar, kCmdPictureToolBar,
                          kCmdAnimationToolBar};

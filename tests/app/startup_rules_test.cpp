@@ -152,6 +152,7 @@ TEST(StartupRules, SaveConfirmation) {
     uint32_t flags;
     bool undo;
     bool asks;
+    bool changed = false;  // changed since opened or saved
   } cases[] = {
       {ImageKind::kGifAnimation, 8, kFlagFromCommandLine | kFlagLoaded, false, true},
       {ImageKind::kGifAnimation, 8, kFlagFromCommandLine, false, false},
@@ -165,12 +166,18 @@ TEST(StartupRules, SaveConfirmation) {
       {ImageKind::kJpeg, 24, kFlagFromCommandLine | kFlagLoaded, true, false},
       {ImageKind::kNone, 8, kFlagFromCommandLine | kFlagLoaded, true, false},
       {ImageKind::kGifPicture, 8, 0, false, false},
+      // A changed document of any depth asks; nothing open never does.
+      {ImageKind::kJpeg, 24, 0, false, true, true},
+      {ImageKind::kPng, 24, kFlagFromCommandLine, false, true, true},
+      {ImageKind::kGifAnimation, 8, 0, false, true, true},
+      {ImageKind::kNone, 24, 0, false, false, true},
   };
   for (const Case& c : cases) {
     DocumentState doc;
     doc.kind = c.kind;
     doc.bitCount = c.bitCount;
     doc.flags = c.flags;
+    doc.unsavedChanges = c.changed;
     EXPECT_EQ(NeedsSaveConfirmation(doc, c.undo), c.asks)
         << static_cast<char>(c.kind) << " " << c.bitCount << " " << c.flags << " " << c.undo;
   }

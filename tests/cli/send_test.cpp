@@ -30,17 +30,18 @@ namespace {
 
 const std::vector<testing::Rgb> kFour = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
 
-// Serves the socket on a thread and keeps what arrived; answers hand-overs with 1.
+// Serves the socket on a thread and keeps what arrived; answers hand-overs with `answer`
+// (1: taken; 0: refused, as the editor does under a dialog or when the user says No).
 class Editor {
  public:
-  explicit Editor(const std::string& socketPath) {
+  explicit Editor(const std::string& socketPath, uint32_t answer = 1) : answer_(answer) {
     listening_ = server_.Listen(socketPath);
     if (!listening_) return;
     thread_ = std::thread([this] {
       auto handler = [this](const ChannelMessage& m) {
         std::lock_guard<std::mutex> lock(mutex_);
         received_.push_back(m);
-        return IsPictureHandOver(m) ? 1u : 0u;
+        return IsPictureHandOver(m) ? answer_ : 0u;
       };
       while (!stop_) {
         pollfd p{server_.ListeningFd(), POLLIN, 0};
@@ -59,6 +60,7 @@ class Editor {
   }
 
  private:
+  uint32_t answer_;
   LocalChannelServer server_;
   bool listening_ = false;
   std::atomic<bool> stop_{false};
@@ -121,6 +123,16 @@ TEST_F(SendTest, HandsTheWholeAnimationToTheRunningEditor) {
   EXPECT_EQ(doc.frameSet->frame(1).delay, 30);
   testing::Rgb c = testing::PixelColor(doc.frameSet->frame(1).image, 0, 0);
   EXPECT_EQ(c.b, 255);  // colour 3
+}
+
+TEST_F(SendTest, SaysSoWhenTheEditorRefusesThePicture) {
+  Editor editor(socketPath_, 0);
+  ASSERT_TRUE(editor.listening());
+  RunResult r = RunCli({"send", animation_});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("did not take the picture"), std::string::npos) << r.err;
+  EXPECT_EQ(r.out.find("sent"), std::string::npos) << r.out;
+  EXPECT_EQ(editor.Received().size(), 1u);
 }
 
 TEST_F(SendTest, FailsClearlyWhenNoEditorRuns) {

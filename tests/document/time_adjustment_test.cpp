@@ -256,6 +256,30 @@ TEST(TimeAdjustment, OkKeepsTheNewTimes) {
   EXPECT_EQ(Delays(*doc), (std::vector<int32_t>{50, 50}));
 }
 
+// Changed delays mark the document changed; with every delay back as it was (Cancel, or
+// typing the old time again) the mark is what it was when the form opened.
+TEST(TimeAdjustment, ChangedDelaysMarkTheDocument) {
+  for (bool markedBefore : {false, true}) {
+    SCOPED_TRACE(markedBefore);
+    std::unique_ptr<DocumentState> doc = MakeAnim({10, 20, 30});
+    doc->unsavedChanges = markedBefore;
+    {
+      SliderTimeModel slider(*doc);
+      slider.MoveTo(120);
+      EXPECT_TRUE(doc->unsavedChanges);
+      slider.Cancel();
+      EXPECT_EQ(doc->unsavedChanges, markedBefore);
+    }
+    DetailedTimeModel detail(*doc);
+    detail.TypeTime(1, "25");
+    EXPECT_TRUE(doc->unsavedChanges);
+    detail.SetTime(1, 20);
+    EXPECT_EQ(doc->unsavedChanges, markedBefore);
+    detail.SetTime(2, 31);
+    EXPECT_TRUE(doc->unsavedChanges);  // kept, as OK keeps the times
+  }
+}
+
 TEST(TimeAdjustment, SliderFormPlacement) {
   const TimeRect screen{0, 0, 1024, 768};
   const TimeRect strip{0, 0, 300, 40};

@@ -205,10 +205,35 @@ TEST_F(UndoHistoryTest, DeletingAFrameOfATwoFrameAnimationIsUndone) {
   EXPECT_EQ(Capture(doc), expected);
   EXPECT_EQ(doc.frameSet->frame(1).left, 7);  // fields other than image and delay stay
   EXPECT_EQ(doc.frameSet->frame(0).disposal, 2);
-  EXPECT_EQ(doc.currentFrame, 1);
+  EXPECT_EQ(doc.currentFrame, 0);  // the frame the restored picture shows
   ASSERT_FALSE(flagsSeen.empty());
   for (uint32_t flags : flagsSeen) EXPECT_TRUE(flags & kFlagBusy);
   EXPECT_FALSE(doc.flags & kFlagBusy);
+}
+
+// Playback and the command itself move the current frame after the snapshot; undo shows
+// the frame that was current then, so that the picture and the frame number agree. Taking
+// the snapshot and undoing both mark the document changed.
+TEST_F(UndoHistoryTest, UndoShowsTheFrameThatWasCurrentAtTheSnapshot) {
+  for (int at : {0, 2, 3}) {
+    SCOPED_TRACE(at);
+    DocumentState doc;
+    MakeAnimation(doc, 4, 1);
+    doc.undo.Reset();
+    doc.currentFrame = at;
+    ASSERT_TRUE(SetCurrentPicture(doc, DuplicateBlock(doc.frameSet->frame(at).image)));
+    EXPECT_FALSE(doc.unsavedChanges);
+    doc.undo.TakeSnapshot(doc, kUndoEdit);
+    EXPECT_TRUE(doc.unsavedChanges);
+
+    ReplaceFrames(doc, 70);
+    doc.currentFrame = 0;
+    doc.unsavedChanges = false;  // as a save would leave it
+    ASSERT_TRUE(doc.undo.Undo(doc));
+    EXPECT_EQ(doc.currentFrame, at);
+    EXPECT_EQ(Bytes(doc.currentPicture), Bytes(doc.frameSet->frame(at).image));
+    EXPECT_TRUE(doc.unsavedChanges);
+  }
 }
 
 // An animation with a tool source; after the snapshot the kind, the frames, the current
@@ -353,8 +378,8 @@ TEST_F(UndoHistoryTest, SnapshotThatCannotBeStoredDropsTheHistory) {
 TEST_F(UndoHistoryTest, DamagedHistoryIsDroppedAndTheDocumentStays) {
   // The stack after a kUndoEdit snapshot of a two-frame animation, pictures of P bytes, from
   // the bottom: frame 1 {P, size 8, value 4, mask 4, link 8}, frame 0 (the same), count
-  // {value, mask, link}, state {P, size 8, kind 1, length 8, value, mask, link}, class
-  // {value, mask, link}.
+  // {value, mask, link}, state {P, size 8, kind 1, frame 4, length 8, value, mask, link},
+  // class {value, mask, link}.
   struct Case {
     const char* name;
     std::function<void(const std::string& path, int64_t end, int64_t p)> damage;
@@ -365,17 +390,17 @@ TEST_F(UndoHistoryTest, DamagedHistoryIsDroppedAndTheDocumentStays) {
        [](auto& f, int64_t e, int64_t) { ASSERT_EQ(::truncate(f.c_str(), e / 2), 0); }},
       {"truncated by a byte",
        [](auto& f, int64_t e, int64_t) { ASSERT_EQ(::truncate(f.c_str(), e - 1), 0); }},
-      {"kind byte", [](auto& f, int64_t e, int64_t) { Patch(f, e - 41, {'z'}); }},
+      {"kind byte", [](auto& f, int64_t e, int64_t) { Patch(f, e - 45, {'z'}); }},
       {"data length", [](auto& f, int64_t e, int64_t) { Patch(f, e - 40, Le(2, 8)); }},
-      {"huge block size", [](auto& f, int64_t e, int64_t) { Patch(f, e - 49, Le(~0ull >> 1, 8)); }},
+      {"huge block size", [](auto& f, int64_t e, int64_t) { Patch(f, e - 53, Le(~0ull >> 1, 8)); }},
       {"block size past the start",
-       [](auto& f, int64_t e, int64_t) { Patch(f, e - 49, Le(uint64_t(e), 8)); }},
+       [](auto& f, int64_t e, int64_t) { Patch(f, e - 53, Le(uint64_t(e), 8)); }},
       {"count beyond the saved frames",
-       [](auto& f, int64_t e, int64_t p) { Patch(f, e - 49 - p - 16, Le(3, 4)); }},
+       [](auto& f, int64_t e, int64_t p) { Patch(f, e - 53 - p - 16, Le(3, 4)); }},
       {"negative count",
-       [](auto& f, int64_t e, int64_t p) { Patch(f, e - 49 - p - 16, Le(~0ull, 4)); }},
+       [](auto& f, int64_t e, int64_t p) { Patch(f, e - 53 - p - 16, Le(~0ull, 4)); }},
       {"frame 0 picture header",  // the deepest record
-       [](auto& f, int64_t e, int64_t p) { Patch(f, e - 2 * p - 89 + 4, Le(0x7FFFFFFF, 4)); }},
+       [](auto& f, int64_t e, int64_t p) { Patch(f, e - 2 * p - 93 + 4, Le(0x7FFFFFFF, 4)); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -384,7 +409,7 @@ TEST_F(UndoHistoryTest, DamagedHistoryIsDroppedAndTheDocumentStays) {
     const int64_t p = int64_t(doc.currentPicture.size());
     doc.undo.Reset();
     doc.undo.TakeSnapshot(doc, kUndoEdit);
-    ASSERT_EQ(doc.undo.end(), 3 * p + 113);
+    ASSERT_EQ(doc.undo.end(), 3 * p + 117);
     ReplaceFrames(doc, 60);
     SetCurrentPicture(doc, Pic(61));
     doc.kind = ImageKind::kGifPicture;
@@ -462,6 +487,10 @@ TEST(UndoRecord, OffsetsBeyondFourGibRoundTrip) {
   EXPECT_EQ(Bytes(record.picture), Bytes(Pic(9)));
   EXPECT_EQ(record.data, (std::vector<uint8_t>{1, 2, 3}));
   EXPECT_EQ(record.value, -7);
+  // A reader of a longer layout still takes the record when the shorter one is allowed.
+  UndoRecord older;
+  EXPECT_EQ(DecodeUndoRecord(stack.read, stack.end(), {true, 7, 3}, older), stack.start);
+  EXPECT_EQ(older.data, (std::vector<uint8_t>{1, 2, 3}));
 
   struct Case {
     const char* name;
@@ -469,6 +498,7 @@ TEST(UndoRecord, OffsetsBeyondFourGibRoundTrip) {
     UndoRecordShape shape;
   } refused[] = {
       {"other data length", stack.end(), {true, 2}},
+      {"neither data length", stack.end(), {true, 7, 2}},
       {"no data expected", stack.end(), {true, 0}},
       {"no picture expected", stack.end(), {false, 3}},
       {"not a record end", stack.end() - 1, {true, 3}},

@@ -6,7 +6,11 @@
 
 #include "imagefiles/bmp_file.h"
 #include "imagefiles/frame_bitmap.h"
+#include "imagefiles/gif_decoder.h"
+#include "imagefiles/jpeg_errors.h"
+#include "imagefiles/jpeg_reader.h"
 #include "imagefiles/jpeg_writer.h"
+#include "imagefiles/png_reader.h"
 #include "resources/string_table.h"
 #include "support/gif_builder.h"
 
@@ -129,6 +133,79 @@ TEST_F(LoaderTest, FailuresLeaveTheDocumentAsItWas) {
   // A reload of an animation needs a frame bitmap.
   EXPECT_EQ(LoadImageFile(doc, good, LoadMode::kReload, context), kMsgNotFrameBitmap);
   EXPECT_EQ(doc.frameSet->count, 2);
+}
+
+// Each reader's out-of-memory code becomes message 502; every other failure stays 501.
+TEST(ReaderFailureMessage, OnlyMemoryCodesSayMemory) {
+  struct Case {
+    char letter;
+    int code;
+    int message;
+  } cases[] = {
+      {'b', kBmpNoMemory, kMsgNoMemory},
+      {'b', kBmpCannotRead, kMsgBadImageFile},
+      {'b', kBmpUnsupported, kMsgBadImageFile},
+      {'g', kGifNoMemory, kMsgNoMemory},
+      {'g', kGifCannotRead, kMsgBadImageFile},
+      {'g', kGifBadCodeSize, kMsgBadImageFile},
+      {'j', kJpegNoMemory, kMsgNoMemory},
+      {'j', JpegReadLibraryCode(JERR_OUT_OF_MEMORY), kMsgNoMemory},
+      {'j', JpegReadLibraryCode(JERR_NO_BACKING_STORE), kMsgNoMemory},
+      {'j', JpegReadLibraryCode(JERR_BAD_HUFF_TABLE), kMsgBadImageFile},
+      {'j', kJpegCannotRead, kMsgBadImageFile},
+      {'p', kPngNoMemory, kMsgNoMemory},
+      {'p', kPngEmpty, kMsgBadImageFile},
+      {'x', -6, kMsgBadImageFile},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ReaderFailureMessage(c.letter, c.code), c.message) << c.letter << " " << c.code;
+  }
+}
+
+// A picture that memory cannot hold is reported as short memory (502), not as a broken or
+// missing file, and the open document stays as it was.
+TEST_F(LoaderTest, ShortMemoryWhileReadingSaysSo) {
+  const std::string good = Write("anim.gif", Animation());
+  ASSERT_EQ(LoadImageFile(doc, good, LoadMode::kOpen, context), 0);
+  std::vector<uint8_t> noise(64 * 48);
+  for (size_t i = 0; i < noise.size(); ++i) noise[i] = uint8_t((i * 7 + i / 64) % 4);
+  const std::string bmp = dir + "/big.bmp";
+  ASSERT_TRUE(WriteBmpFile(NewPicture(64, 48, 24, 0), bmp));
+  const std::string jpg = dir + "/big.jpg";
+  ASSERT_EQ(WriteJpegFile(NewPicture(64, 48, 24, 0), jpg, 75), 0);
+  const std::string gif =
+      Write("big.gif", GifBuilder(64, 48, kFour).Image(0, 0, 64, 48, noise).Trailer().bytes());
+
+  SetAllocationCeilingForTests(2048);  // each picture needs more than 3000 bytes
+  for (const std::string& path : {bmp, jpg, gif}) {
+    EXPECT_EQ(LoadImageFile(doc, path, LoadMode::kOpen, context), kMsgNoMemory) << path;
+    EXPECT_EQ(doc.kind, ImageKind::kGifAnimation) << path;
+    EXPECT_EQ(doc.filePath, good) << path;
+  }
+  SetAllocationCeilingForTests(0);
+  for (const std::string& path : {bmp, jpg, gif}) {
+    EXPECT_EQ(LoadImageFile(doc, path, LoadMode::kOpen, context), 0) << path;
+  }
+}
+
+// A load starts the document afresh: nothing changed since it was opened. A failed load
+// leaves the mark of the document that stays; a reload brings in edits made elsewhere.
+TEST_F(LoaderTest, LoadingClearsTheChangedMarkAndReloadingSetsIt) {
+  const std::string good = Write("anim.gif", Animation());
+  doc.unsavedChanges = true;
+  ASSERT_EQ(LoadImageFile(doc, good, LoadMode::kOpen, context), 0);
+  EXPECT_FALSE(doc.unsavedChanges);
+  doc.unsavedChanges = true;
+  EXPECT_NE(LoadImageFile(doc, dir + "/missing.gif", LoadMode::kOpen, context), 0);
+  EXPECT_TRUE(doc.unsavedChanges);
+
+  PackedDib picture = MakePicture(5, 3, std::vector<uint8_t>(15, 2), kFour);
+  const std::string bmp = dir + "/p.bmp";
+  ASSERT_TRUE(WriteBmpFile(picture, bmp));
+  ASSERT_EQ(LoadImageFile(doc, bmp, LoadMode::kOpen, context), 0);
+  EXPECT_FALSE(doc.unsavedChanges);
+  ASSERT_EQ(LoadImageFile(doc, bmp, LoadMode::kReload, context), 0);
+  EXPECT_TRUE(doc.unsavedChanges);
 }
 
 TEST_F(LoaderTest, ClipboardPictures) {

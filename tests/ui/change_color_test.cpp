@@ -113,7 +113,7 @@ class ChangeColorTest : public ::testing::Test {
     window_ = std::make_unique<MainWindow>(*session_);
     window_->message = [this](const QString& text) { messages_ << text; };
     window_->question = [](const QString&) { return true; };
-    window_->saveConfirmation = [] { return false; };
+    window_->saveConfirmation = [] { return SaveChoice::kDiscard; };
     window_->show();
   }
 

@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QIcon>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -260,6 +261,35 @@ TEST_F(SaveJpegDialogTest, CreateStoresTheClampedQualityTyped) {
   }
 }
 
+// Typed key by key and confirmed with Enter, as a user does: the spin box must not
+// refuse the keys or fall back to the old quality for a number outside 30..100.
+TEST_F(SaveJpegDialogTest, QualityTypedKeyByKeyFollowsTheQualityRule) {
+  struct Case {
+    const char* typed;
+    int stored;
+  };
+  for (const Case& c : {Case{"10", 30}, Case{"5", 30}, Case{"150", 100}, Case{"88", 88}}) {
+    SCOPED_TRACE(c.typed);
+    std::string last = (folder / "typed.bmp").string();
+    int quality = 75;
+    SaveJpegDialog dialog(last, quality, nullptr);
+    dialog.show();
+    QLineEdit* field = dialog.QualitySpin()->findChild<QLineEdit*>();
+    ASSERT_NE(field, nullptr);
+    field->selectAll();
+    for (QChar ch : QString::fromUtf8(c.typed)) {
+      QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+      QApplication::sendEvent(dialog.QualitySpin(), &press);
+    }
+    EXPECT_EQ(field->text(), QString::fromUtf8(c.typed));
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(dialog.QualitySpin(), &enter);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(quality, c.stored);
+    EXPECT_EQ(dialog.QualitySpin()->value(), c.stored);
+  }
+}
+
 TEST_F(SaveJpegDialogTest, InvalidNameShowsTheMessageAndStaysOpen) {
   for (const std::string& name :
        {std::string("relative.jpg"), (folder / "no/such.jpg").string(), folder.string() + "/"}) {
@@ -423,18 +453,36 @@ TEST(DefineDialogTest, CancelChangesNothing) {
 
 // ---- Small dialogs ---------------------------------------------------------------------
 
-TEST(SmallDialogsTest, SaveConfirmationAnswersPerButton) {
-  for (const char* button : {"保存する", "保存しない"}) {
-    SCOPED_TRACE(button);
+TEST(SmallDialogsTest, SaveConfirmationAnswersPerButtonAndEscapeCancels) {
+  struct Case {
+    const char* name;
+    std::function<void(QWidget*)> answer;
+    SaveChoice choice;
+  };
+  const Case cases[] = {
+      {"保存する", [](QWidget* m) { ButtonWithText(m, QStringLiteral("保存する"))->click(); },
+       SaveChoice::kSave},
+      {"保存しない", [](QWidget* m) { ButtonWithText(m, QStringLiteral("保存しない"))->click(); },
+       SaveChoice::kDiscard},
+      {"Escape",
+       [](QWidget* m) {
+         QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+         QApplication::sendEvent(m, &escape);
+       },
+       SaveChoice::kCancel},
+      {"close box", [](QWidget* m) { m->close(); }, SaveChoice::kCancel},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     QString label;
-    ModalAnswerer answer([button, &label](QWidget* m) {
+    ModalAnswerer answer([&c, &label](QWidget* m) {
       label = m->findChild<QLabel*>()->text();
-      ButtonWithText(m, QString::fromUtf8(button))->click();
+      c.answer(m);
     });
-    bool save = AskSaveBeforeClose(nullptr);
+    const SaveChoice choice = AskSaveBeforeClose(nullptr);
     EXPECT_EQ(answer.text, QStringLiteral("zel - 保存の確認"));
     EXPECT_EQ(label, QStringLiteral("編集した内容を保存しますか?"));
-    EXPECT_EQ(save, std::string(button) == "保存する");
+    EXPECT_EQ(choice, c.choice);
   }
 }
 

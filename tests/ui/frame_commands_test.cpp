@@ -135,7 +135,7 @@ class FrameCommandsTest : public ::testing::Test {
     window_ = std::make_unique<MainWindow>(*session_);
     window_->message = [this](const QString& text) { messages_ << text; };
     window_->question = [](const QString&) { return true; };
-    window_->saveConfirmation = [] { return false; };
+    window_->saveConfirmation = [] { return SaveChoice::kDiscard; };
     window_->show();
   }
 
@@ -266,6 +266,34 @@ TEST_F(FrameCommandsTest, EachCommandRearrangesTheFramesAndUndoBringsThemBack) {
     EXPECT_EQ(Pane(window_->FramePane()), std::to_string(Doc().currentFrame + 1) + "/5");
     for (int i = 0; i < 5; ++i) EXPECT_EQ(FrameColor(i), Color(i));
   }
+}
+
+// Playback moves on after a command; undo then shows the frame that was current when the
+// command ran, and the frame number, the status pane and the frame commands follow it.
+TEST_F(FrameCommandsTest, AfterUndoTheShownFrameIsTheCurrentFrame) {
+  Open("undo-shown.gif", kFive);
+  ASSERT_NO_FATAL_FAILURE(StopAt(2));
+  Trigger(kCmdInsertFrame);
+  EXPECT_EQ(Pane(window_->FramePane()), "3/6");
+  for (int step = 0; step < 2; ++step) {
+    Trigger(kCmdStop);  // stopped: one frame on
+    QElapsedTimer timer;
+    timer.start();
+    while ((Doc().flags & kFlagStep) && timer.elapsed() < 3000) ProcessEventsFor(10);
+  }
+  ASSERT_EQ(Pane(window_->FramePane()), "5/6");
+
+  Trigger(kCmdUndo);  // Ctrl+Z
+  EXPECT_EQ(Delays(), kFive);
+  EXPECT_EQ(Doc().currentFrame, 2);
+  EXPECT_EQ(Pane(window_->FramePane()), "3/5");
+  EXPECT_EQ(ShownColor(), Color(2));
+  EXPECT_EQ(window_->View()->grab().toImage().pixel(0, 0), Color(2));
+
+  window_->UpdateCommandStates(false);
+  window_->deleteFramesChoice = [](QMenu&) { return MainWindow::kDeleteCurrentFrameItem; };
+  Trigger(kCmdDeleteFrames);
+  EXPECT_EQ(Delays(), (std::vector<int>{10, 11, 13, 14}));  // the frame that was shown
 }
 
 TEST_F(FrameCommandsTest, DeletingOneOfTwoFramesOrConvertingLeavesAPictureUntilUndo) {

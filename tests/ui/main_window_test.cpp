@@ -4,11 +4,15 @@
 #include <sys/stat.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
+#include <QMenu>
 #include <QThread>
+#include <QTimer>
 #include <QToolBar>
 #include <filesystem>
 #include <fstream>
@@ -23,6 +27,7 @@
 #include "app/instance_messages.h"
 #include "app/settings.h"
 #include "document/playback.h"
+#include "document/time_adjustment.h"
 #include "imagefiles/gif_decoder.h"
 #include "platform/instance_lock.h"
 #include "platform/local_channel.h"
@@ -101,6 +106,26 @@ T WhileServing(std::function<T()> work) {
   return result.get();
 }
 
+// Closes the next modal window with reject() (a file dialog's Cancel) once it shows.
+class RejectNextModal {
+ public:
+  RejectNextModal() {
+    timer_.setInterval(5);
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+        timer_.stop();
+        title = dialog->windowTitle();
+        dialog->reject();
+      }
+    });
+    timer_.start();
+  }
+  QString title;  // empty until a dialog was closed
+
+ private:
+  QTimer timer_;
+};
+
 class MainWindowTest : public ::testing::Test {
  protected:
   // One private home for the whole program: Qt keeps the settings paths it found first.
@@ -124,7 +149,7 @@ class MainWindowTest : public ::testing::Test {
     };
     window_->saveConfirmation = [this] {
       ++saveQuestions_;
-      return answerSave_;
+      return saveAnswer_;
     };
     window_->show();
   }
@@ -138,6 +163,25 @@ class MainWindowTest : public ::testing::Test {
   DocumentState& Doc() { return session_->doc; }
   std::string Pane(QLabel* pane) { return pane->text().toStdString(); }
 
+  // Opens an animation and inserts a copy of a frame, so that it has an undo history.
+  void OpenEdited(const std::string& name, int frames) {
+    ASSERT_EQ(window_->OpenFile(WriteAnimation(File(name), frames, 10)), 0);
+    ASSERT_TRUE(window_->RunCommand(kCmdStop));
+    ASSERT_TRUE(window_->RunCommand(kCmdInsertFrame));
+    ASSERT_EQ(Doc().frameSet->count, frames + 1);
+    ASSERT_TRUE(Doc().undo.CanUndo());
+  }
+
+  // Sends a request over the editor's socket as another program would, serving the window
+  // meanwhile.
+  std::optional<uint32_t> Send(uint32_t message, uint32_t wParam, std::vector<uint8_t> data) {
+    std::optional<std::string> folder = InstanceFolder(false);
+    if (!folder) return std::nullopt;
+    const std::string socket = *folder + kInstanceSocketName;
+    return WhileServing<std::optional<uint32_t>>(
+        [=] { return SendMessage(socket, message, wParam, 0, data, 3000); });
+  }
+
   static std::string* root_;
   std::unique_ptr<EditorSession> session_;
   std::unique_ptr<MainWindow> window_;
@@ -145,7 +189,7 @@ class MainWindowTest : public ::testing::Test {
   int questions_ = 0;
   bool answerYes_ = true;
   int saveQuestions_ = 0;
-  bool answerSave_ = false;
+  SaveChoice saveAnswer_ = SaveChoice::kDiscard;
 };
 
 std::string* MainWindowTest::root_ = nullptr;
@@ -308,6 +352,78 @@ TEST_F(MainWindowTest, OtherProgramsReachTheEditorOverTheLocalSocket) {
   EXPECT_EQ(Doc().width, 20);
 }
 
+// A picture handed over while a document is open replaces it only after the question of
+// a drop is answered Yes; the undo history goes only with the document. Under a modal
+// dialog nothing is asked and nothing lands: the sender hears 0.
+TEST_F(MainWindowTest, AHandOverAsksBeforeReplacingAndNeverLandsUnderADialog) {
+  ASSERT_NO_FATAL_FAILURE(OpenEdited("edited.gif", 3));
+  std::optional<std::vector<uint8_t>> picture =
+      PictureFileAsPackedDib(WritePicture(File("handed-over.gif")));
+  ASSERT_TRUE(picture);
+
+  // Garbage is refused without a question.
+  EXPECT_EQ(Send(kMsgCopyData, kPictureDataIdentifier, std::vector<uint8_t>(2000, 0xAB)),
+            std::optional<uint32_t>(0));
+  EXPECT_EQ(questions_, 0);
+
+  answerYes_ = false;
+  EXPECT_EQ(Send(kMsgCopyData, kPictureDataIdentifier, *picture), std::optional<uint32_t>(0));
+  EXPECT_EQ(questions_, 1);
+  EXPECT_EQ(Doc().kind, ImageKind::kGifAnimation);
+  EXPECT_EQ(Doc().frameSet->count, 4);
+  EXPECT_TRUE(Doc().undo.CanUndo());
+
+  answerYes_ = true;
+  {
+    QDialog modal(window_.get());
+    modal.setModal(true);
+    modal.show();
+    ASSERT_EQ(QApplication::activeModalWidget(), &modal);
+    EXPECT_EQ(Send(kMsgCopyData, kPictureDataIdentifier, *picture), std::optional<uint32_t>(0));
+    EXPECT_EQ(Send(kMsgIdentify, 1, {}), std::optional<uint32_t>(74));  // still answers
+    EXPECT_EQ(questions_, 1);
+    EXPECT_EQ(Doc().kind, ImageKind::kGifAnimation);
+    EXPECT_TRUE(Doc().undo.CanUndo());
+  }
+
+  EXPECT_EQ(Send(kMsgCopyData, kPictureDataIdentifier, *picture), std::optional<uint32_t>(1));
+  EXPECT_EQ(questions_, 2);
+  EXPECT_EQ(Doc().kind, ImageKind::kBitmap);
+  EXPECT_EQ(Pane(window_->SizePane()), "20,10");
+  EXPECT_FALSE(Doc().undo.CanUndo());
+}
+
+// A file that does not load leaves the document and its undo history as they were, on
+// every way in.
+TEST_F(MainWindowTest, AFailedOpenOrDropKeepsTheUndoHistory) {
+  ASSERT_NO_FATAL_FAILURE(OpenEdited("keep.gif", 3));
+  WriteBytes(File("broken-keep.gif"), {'G', 'I', 'F', '8', '9', 'a'});
+  EXPECT_NE(window_->OpenFile(File("broken-keep.gif")), 0);
+  EXPECT_FALSE(window_->DropFiles({QString::fromStdString(File("broken-keep.gif"))}));
+  EXPECT_EQ(messages_.size(), 2);
+  EXPECT_EQ(Doc().frameSet->count, 4);
+  EXPECT_TRUE(Doc().undo.CanUndo());
+  ASSERT_TRUE(window_->RunCommand(kCmdUndo));
+  EXPECT_EQ(Doc().frameSet->count, 3);
+}
+
+// Cancelling a save dialog leaves the remembered path as it was.
+TEST_F(MainWindowTest, CancellingASaveDialogKeepsTheRememberedPath) {
+  const std::string icon = File("icon.gif");
+  WriteBytes(icon,
+             GifBuilder(32, 32, kColors).Image(0, 0, 32, 32, Noise(32, 32, 5)).Trailer().bytes());
+  ASSERT_EQ(window_->OpenFile(icon), 0);
+  const std::string remembered = *root_ + "/files/remembered.png";
+  for (int command : {kCmdSaveGif, kCmdSaveBitmap, kCmdMakeIcon}) {
+    SCOPED_TRACE(command);
+    session_->settings.block.lastImagePath = remembered;
+    RejectNextModal cancel;
+    ASSERT_TRUE(window_->RunCommand(command));
+    EXPECT_FALSE(cancel.title.isEmpty());  // the file dialog was shown
+    EXPECT_EQ(session_->settings.block.lastImagePath, remembered);
+  }
+}
+
 // The colours of every pixel of every frame, with the delays.
 struct Frames {
   std::vector<std::vector<QRgb>> pixels;
@@ -357,6 +473,69 @@ TEST_F(MainWindowTest, SaveAsGifWritesAFileThatReadsBackEqual) {
   EXPECT_EQ(session_->settings.block.lastImagePath, target);
 }
 
+Frames DocumentFrames(const DocumentState& doc) {
+  Frames out;
+  for (int i = 0; i < doc.frameSet->count; ++i) {
+    QImage image = ImageFromPackedDib(doc.frameSet->frame(i).image);
+    std::vector<QRgb> pixels;
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) pixels.push_back(image.pixel(x, y));
+    }
+    out.pixels.push_back(pixels);
+    out.delays.push_back(doc.frameSet->frame(i).delay);
+  }
+  return out;
+}
+
+// The progress window of a save lets events through. Whatever arrives meanwhile (a key,
+// a menu, a drop, another program) finds the document busy: nothing changes or replaces
+// it, and the file holds the document as it was when the save began.
+TEST_F(MainWindowTest, NothingTouchesTheDocumentWhileASaveRuns) {
+  ASSERT_NO_FATAL_FAILURE(OpenEdited("saving.gif", 5));
+  const Frames atStart = DocumentFrames(Doc());
+  const std::string other = WriteAnimation(File("saving-other.gif"), 2, 10);
+  std::optional<std::vector<uint8_t>> picture =
+      PictureFileAsPackedDib(WritePicture(File("saving-picture.gif")));
+  ASSERT_TRUE(picture);
+  const std::string target = session_->settingsFolder + "during.gif";
+  session_->settings.block.lastImagePath = target;
+  window_->deleteFramesChoice = [](QMenu&) { return MainWindow::kDeleteCurrentFrameItem; };
+
+  bool fired = false;
+  std::vector<std::pair<std::string, bool>> attempts;
+  QTimer::singleShot(0, window_.get(), [&] {
+    fired = true;
+    window_->UpdateCommandStates(false);
+    attempts = {
+        {"undo shown enabled", window_->Action(kCmdUndo)->isEnabled()},
+        {"undo", window_->RunCommand(kCmdUndo)},
+        {"delete frame", window_->RunCommand(kCmdDeleteFrames)},
+        {"reverse", window_->RunCommand(kCmdReverse)},
+        {"save again", window_->RunCommand(kCmdSaveGif)},
+        {"open", window_->OpenFile(other) == 0},
+        {"recent file", window_->RunCommand(kCmdRecentFile1)},
+        {"drop", window_->DropFiles({QString::fromStdString(other)})},
+        {"hand-over",
+         window_->HandleInstanceMessage({kMsgCopyData, kPictureDataIdentifier, 0, *picture}) != 0},
+        {"close", window_->close()},
+    };
+  });
+  ASSERT_TRUE(window_->RunCommand(kCmdSaveGif));
+  ASSERT_TRUE(fired) << "the save ran no events";
+  for (const auto& [name, succeeded] : attempts) EXPECT_FALSE(succeeded) << name;
+  EXPECT_EQ(questions_, 0);
+  EXPECT_EQ(saveQuestions_, 0);
+  EXPECT_TRUE(messages_.isEmpty());
+  EXPECT_TRUE(ReadFrames(target) == atStart);
+  EXPECT_TRUE(DocumentFrames(Doc()) == atStart);
+  EXPECT_EQ(Doc().filePath, target);
+  EXPECT_TRUE(window_->isVisible());
+  EXPECT_EQ(Doc().flags & kFlagBusy, 0u);
+  // Once the save is over the commands work again.
+  EXPECT_TRUE(window_->RunCommand(kCmdUndo));
+  EXPECT_EQ(Doc().frameSet->count, 5);
+}
+
 TEST_F(MainWindowTest, TheCommandLineLoadsAnimatedGifsAndHandsOtherFilesOn) {
   const std::string animation = WriteAnimation(File("cmdline.gif"), 3, 10);
   const std::string picture = WritePicture(File("cmdline-still.gif"));
@@ -395,6 +574,41 @@ TEST_F(MainWindowTest, ClosingAsksToSaveExactlyWhenTheWorkWouldBeLost) {
          Doc().undo.TakeSnapshot(Doc(), kUndoEdit);
        },
        true},
+      // Changes without an undo snapshot, and pictures of 24 bits.
+      {"reversed",
+       [&] {
+         window_->OpenFile(animation);
+         window_->RunCommand(kCmdReverse);
+       },
+       true},
+      {"reversed, then saved",
+       [&] {
+         window_->OpenFile(animation);
+         window_->RunCommand(kCmdReverse);
+         window_->SaveGifTo(File("close-saved.gif"));
+       },
+       false},
+      {"changed delays",
+       [&] {
+         window_->OpenFile(animation);
+         DetailedTimeModel(Doc()).TypeTime(0, "55");
+       },
+       true},
+      {"delays changed and put back",
+       [&] {
+         window_->OpenFile(animation);
+         SliderTimeModel slider(Doc());
+         slider.MoveTo(1);
+         slider.Cancel();
+       },
+       false},
+      {"24-bit picture changed",
+       [&] {
+         window_->OpenFile(WritePicture(File("close-still.gif")));
+         window_->RunCommand(kCmdColorResolution);  // back to full colour
+         ASSERT_EQ(Doc().bitCount, 24);
+       },
+       true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -413,9 +627,66 @@ TEST_F(MainWindowTest, ClosingAsksToSaveExactlyWhenTheWorkWouldBeLost) {
   window_->OpenFile(other);
   const std::string target = session_->settingsFolder + "on-close.gif";
   session_->settings.block.lastImagePath = target;
-  answerSave_ = true;
+  saveAnswer_ = SaveChoice::kSave;
   window_->close();
   EXPECT_TRUE(ReadFrames(target) == ReadFrames(other));
+}
+
+// Only "保存しない" lets changes go. Escape or the close box, a cancelled file dialog and a
+// failed save all keep the window open with the document as it was.
+TEST_F(MainWindowTest, ClosingWithChangesEndsOnlyWhenTheyAreSavedOrDiscarded) {
+  const std::string animation = WriteAnimation(File("exit.gif"), 3, 10);
+  const std::string outside = File("exit-saved.gif");  // asks for a file name first
+  struct Case {
+    const char* name;
+    bool animation;  // else a 24-bit picture, saved as a bitmap
+    SaveChoice answer;
+    std::string lastPath;
+    bool cancelFileDialog;
+    bool closes;
+  };
+  const std::vector<Case> cases = {
+      {"Escape or close box", true, SaveChoice::kCancel, outside, false, false},
+      {"save, file dialog cancelled", true, SaveChoice::kSave, outside, true, false},
+      {"save fails", true, SaveChoice::kSave, session_->settingsFolder + "none/x.gif", false,
+       false},
+      {"24 bits: save, file dialog cancelled", false, SaveChoice::kSave, outside, true, false},
+      {"save into the settings folder", true, SaveChoice::kSave,
+       session_->settingsFolder + "exit.gif", false, true},
+      {"24 bits: discard", false, SaveChoice::kDiscard, outside, false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Stop();
+    Start();
+    if (c.animation) {
+      ASSERT_EQ(window_->OpenFile(animation), 0);
+      ASSERT_TRUE(window_->RunCommand(kCmdReverse));
+    } else {
+      ASSERT_EQ(window_->OpenFile(WritePicture(File("exit-still.gif"))), 0);
+      ASSERT_TRUE(window_->RunCommand(kCmdColorResolution));
+      ASSERT_EQ(Doc().bitCount, 24);
+    }
+    const Frames before = DocumentFrames(Doc());
+    session_->settings.block.lastImagePath = c.lastPath;
+    saveAnswer_ = c.answer;
+    saveQuestions_ = 0;
+    messages_.clear();
+    std::unique_ptr<RejectNextModal> cancel;
+    if (c.cancelFileDialog) cancel = std::make_unique<RejectNextModal>();
+    EXPECT_EQ(window_->close(), c.closes);
+    EXPECT_EQ(saveQuestions_, 1);
+    if (cancel) {
+      EXPECT_FALSE(cancel->title.isEmpty());
+    }
+    EXPECT_EQ(window_->isVisible(), !c.closes);
+    if (!c.closes) {
+      EXPECT_TRUE(Doc().unsavedChanges);
+      EXPECT_TRUE(DocumentFrames(Doc()) == before);
+    }
+  }
+  // The save that closed the window wrote the reversed animation.
+  EXPECT_EQ(ReadFrames(session_->settingsFolder + "exit.gif").delays.size(), 3u);
 }
 
 TEST_F(MainWindowTest, UndoAndBarTogglesRunFromTheCommandSet) {

@@ -8,7 +8,15 @@
 
 namespace zel {
 
-bool AskSaveBeforeClose(QWidget* parent) {
+namespace {
+
+// The dialog's result for "保存しない"; Accepted is "保存する", Rejected (Escape, the close
+// box) cancels.
+constexpr int kDiscardResult = 2;
+
+}  // namespace
+
+SaveChoice AskSaveBeforeClose(QWidget* parent) {
   QDialog dialog(parent);
   dialog.setWindowTitle(QStringLiteral("zel - 保存の確認"));
   auto* save = new QPushButton(QStringLiteral("保存する"), &dialog);
@@ -16,7 +24,8 @@ bool AskSaveBeforeClose(QWidget* parent) {
   auto* discard = new QPushButton(QStringLiteral("保存しない"), &dialog);
   discard->setAutoDefault(false);
   QObject::connect(save, &QPushButton::clicked, &dialog, &QDialog::accept);
-  QObject::connect(discard, &QPushButton::clicked, &dialog, &QDialog::reject);
+  QObject::connect(discard, &QPushButton::clicked, &dialog,
+                   [&dialog] { dialog.done(kDiscardResult); });
 
   auto* layout = new QVBoxLayout(&dialog);
   layout->addWidget(new QLabel(QStringLiteral("編集した内容を保存しますか?"), &dialog));
@@ -25,7 +34,14 @@ bool AskSaveBeforeClose(QWidget* parent) {
   buttons->addWidget(save);
   buttons->addWidget(discard);
   layout->addLayout(buttons);
-  return dialog.exec() == QDialog::Accepted;
+  switch (dialog.exec()) {
+    case QDialog::Accepted:
+      return SaveChoice::kSave;
+    case kDiscardResult:
+      return SaveChoice::kDiscard;
+    default:
+      return SaveChoice::kCancel;
+  }
 }
 
 }  // namespace zel

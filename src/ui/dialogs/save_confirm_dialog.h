@@ -5,7 +5,12 @@ class QWidget;
 
 namespace zel {
 
-// True when the user chose "保存する"; "保存しない" and closing the box give false.
-bool AskSaveBeforeClose(QWidget* parent);
+enum class SaveChoice {
+  kSave,     // "保存する"
+  kDiscard,  // "保存しない"
+  kCancel,   // Escape or the close box: the window stays open
+};
+
+SaveChoice AskSaveBeforeClose(QWidget* parent);
 
 }  // namespace zel

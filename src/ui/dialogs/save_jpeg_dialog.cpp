@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSpinBox>
 
 #include "app/save_document.h"
 #include "imagefiles/file_names.h"
@@ -33,10 +32,25 @@ JpegNameDecision DecideJpegOutputName(int outputNameCheck) {
   }
 }
 
-int JpegQualityFromField(const QString& fieldText, int spinValue) {
-  bool ok = false;
-  int typed = fieldText.trimmed().toInt(&ok);
-  return ClampJpegQuality(ok ? typed : spinValue);
+JpegQualitySpinBox::JpegQualitySpinBox(QWidget* parent) : QSpinBox(parent) {
+  setRange(30, 100);
+}
+
+QValidator::State JpegQualitySpinBox::validate(QString& input, int&) const {
+  const QString text = input.trimmed();
+  if (text.isEmpty() || text == QStringLiteral("-") || text == QStringLiteral("+")) {
+    return QValidator::Intermediate;
+  }
+  int digits = text.front() == QLatin1Char('-') || text.front() == QLatin1Char('+') ? 1 : 0;
+  for (int i = digits; i < text.size(); ++i) {
+    const QChar c = text.at(i);
+    if (c < QLatin1Char('0') || c > QLatin1Char('9')) return QValidator::Invalid;
+  }
+  return QValidator::Acceptable;
+}
+
+int JpegQualitySpinBox::valueFromText(const QString& text) const {
+  return JpegQualityFromText(text.toStdString(), value());
 }
 
 SaveJpegDialog::SaveJpegDialog(std::string& lastImagePath, int& jpegQuality, QWidget* parent)
@@ -49,8 +63,7 @@ SaveJpegDialog::SaveJpegDialog(std::string& lastImagePath, int& jpegQuality, QWi
   nameEdit_->setMinimumWidth(320);
   browseButton_ = new QPushButton(QStringLiteral("..."), this);
   browseButton_->setAutoDefault(false);
-  qualitySpin_ = new QSpinBox(this);
-  qualitySpin_->setRange(30, 100);
+  qualitySpin_ = new JpegQualitySpinBox(this);
   qualitySpin_->setValue(ClampJpegQuality(jpegQuality_));
   createButton_ = new QPushButton(QStringLiteral("作成"), this);
   createButton_->setDefault(true);
@@ -84,7 +97,8 @@ void SaveJpegDialog::Browse() {
 
 void SaveJpegDialog::Create() {
   lastImagePath_ = nameEdit_->text().toStdString();
-  jpegQuality_ = JpegQualityFromField(qualitySpin_->cleanText(), qualitySpin_->value());
+  // The text as typed, whether or not the spin box has taken it in yet.
+  jpegQuality_ = JpegQualityFromText(qualitySpin_->text().toStdString(), qualitySpin_->value());
   qualitySpin_->setValue(jpegQuality_);
   switch (DecideJpegOutputName(CheckOutputFileName(lastImagePath_))) {
     case JpegNameDecision::kInvalid:

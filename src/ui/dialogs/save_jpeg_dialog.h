@@ -3,11 +3,12 @@
 #pragma once
 
 #include <QDialog>
+#include <QSpinBox>
+#include <QValidator>
 #include <string>
 
 class QLineEdit;
 class QPushButton;
-class QSpinBox;
 
 namespace zel {
 
@@ -19,9 +20,19 @@ enum class JpegNameDecision {
 };
 JpegNameDecision DecideJpegOutputName(int outputNameCheck);
 
-// The quality "作成" stores: the number in the field (clamped to 30..100), or the spin
-// box's value when the field holds no number.
-int JpegQualityFromField(const QString& fieldText, int spinValue);
+// The quality field: a spin box (30..100) that takes any whole number typed into it and
+// brings it into range (10 becomes 30, 150 becomes 100) instead of refusing it or falling
+// back to the previous value.
+class JpegQualitySpinBox : public QSpinBox {
+  Q_OBJECT
+
+ public:
+  explicit JpegQualitySpinBox(QWidget* parent);
+
+ protected:
+  QValidator::State validate(QString& input, int& pos) const override;
+  int valueFromText(const QString& text) const override;
+};
 
 class SaveJpegDialog : public QDialog {
   Q_OBJECT
