@@ -97,6 +97,7 @@ struct AppSettings {
   uint32_t backgroundColor = 0xC0C0C0;  // COLORREF 0x00BBGGRR
   std::array<uint32_t, 16> customColors{};
   std::string midiPath;
+  bool optimizeGif = false;  // the user's GIF saves write the optimised file
 
   bool operator==(const AppSettings&) const = default;
 };
@@ -108,6 +109,7 @@ inline constexpr char kLenKey[] = "Len";
 inline constexpr char kValKey[] = "Val";
 inline constexpr char kBackgroundColorKey[] = "trancolor";
 inline constexpr char kMidiPathKey[] = "midipath";
+inline constexpr char kOptimizeGifKey[] = "optimizegif";  // "1" on, anything else off
 
 // Reads the settings. A block that is missing or not exactly 828 bytes gives all defaults;
 // frameMax is clamped as at start-up (below 16 becomes 256, above 10000 becomes 10000);
