@@ -12,6 +12,7 @@ ZEL_PACKAGES=(
   libjpeg62-turbo-dev libpng-dev zlib1g-dev
   qt6-base-dev libqt6svg6 fonts-noto-cjk xvfb
   gifsicle imagemagick
+  libimagequant-dev pngquant
 )
 
 zel_log() { printf '[zel] %s\n' "$*" >&2; }
