@@ -264,7 +264,8 @@ void BM_ColourQuality(benchmark::State& state) {
   }
   if (gMagickMse > 0) state.counters["magickMse"] = gMagickMse;
   state.SetItemsProcessed(state.iterations() * int64_t{kWidth} * kHeight);
-  state.SetLabel(diffused ? "QualityConvertToIndexColor 256" : "QualityConvertToIndexColor 256 plain");
+  state.SetLabel(diffused ? "QualityConvertToIndexColor 256"
+                          : "QualityConvertToIndexColor 256 plain");
 }
 
 // ImageMagick first, so that zelcore's benchmarks can give the ratio.
@@ -276,6 +277,11 @@ BENCHMARK(BM_ColourMagick)
     ->Iterations(3)
     ->UseRealTime();
 BENCHMARK(BM_ColourZel)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(1.0)->UseRealTime();
-BENCHMARK(BM_ColourQuality)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_ColourQuality)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
 
 }  // namespace

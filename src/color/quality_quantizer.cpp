@@ -190,7 +190,8 @@ Result FixedPaletteResult(const liq_palette& palette, float ditherLevel, int spe
   if (!histogram) return nullptr;
   // The histogram holds the palette's own colours; every one of them is also fixed.
   liq_histogram_entry entries[256];
-  for (unsigned i = 0; i < palette.count; ++i) entries[i] = liq_histogram_entry{palette.entries[i], 1};
+  for (unsigned i = 0; i < palette.count; ++i)
+    entries[i] = liq_histogram_entry{palette.entries[i], 1};
   if (liq_histogram_add_colors(histogram.get(), attr.get(), entries,
                                static_cast<int>(palette.count), 0) != LIQ_OK) {
     return nullptr;

@@ -56,9 +56,10 @@ TEST(QualityQuantizerInterop, ErrorAgainstPngquantAndMagick) {
     SCOPED_TRACE(source.name);
     const std::string png = dir.File(std::string(source.name) + ".png");
     const std::string bmp = dir.File(std::string(source.name) + ".bmp");
-    ASSERT_EQ(RunCommand(std::string("convert ") + source.magick + " -depth 8 " + Quote(png)).status,
+    ASSERT_EQ(
+        RunCommand(std::string("convert ") + source.magick + " -depth 8 " + Quote(png)).status, 0);
+    ASSERT_EQ(RunCommand("convert " + Quote(png) + " -type TrueColor BMP3:" + Quote(bmp)).status,
               0);
-    ASSERT_EQ(RunCommand("convert " + Quote(png) + " -type TrueColor BMP3:" + Quote(bmp)).status, 0);
     const std::string im = dir.File("im.png"), ours = dir.File("ours.bmp");
     ASSERT_EQ(RunCommand("convert " + Quote(png) + " -colors 256 " + Quote(im)).status, 0);
     const double imRmse = CompareRmse(png, im);
