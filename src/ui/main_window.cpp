@@ -326,7 +326,8 @@ void MainWindow::RegisterCommands() {
     if (doc.currentPicture && doc.currentPicture.Header().bitCount == 8) {
       if (!ToggleToFullColor(doc)) ShowMessageNumber(kMsgNoMemory);
     } else {
-      ChangeColorDialog dialog(doc, session_.settings.block, this);
+      ChangeColorDialog dialog(doc, session_.settings.block, session_.settings.highQualityColors,
+                               this);
       if (message) dialog.message = message;
       dialog.exec();
     }
