@@ -34,6 +34,7 @@ std::optional<std::vector<uint8_t>> PictureFileAsPackedDib(const std::string& pa
   LoadContext context;
   int result = LoadImageFile(doc, path, LoadMode::kOpen, context);
   if (result != 0) return fail(result);
+  if (FramesWereDropped(context)) return fail(kMsgFramesDropped);
 
   PackedDib block;
   if (IsAnimation(doc.kind)) {

@@ -39,7 +39,9 @@ PackedDib HandOverPicture(const std::vector<uint8_t>& data);
 // bitmap (an 8-bit picture with a transparent colour carries it in the "TIDX" trailer), or
 // for an animation the whole of it as a frame bitmap. Short blocks are padded with zero
 // bytes to more than 1024 bytes so that the editor takes them. No value when the file
-// cannot be loaded; `message` then receives the number of the message that says why.
+// cannot be loaded; `message` then receives the number of the message that says why
+// (kMsgFramesDropped for a file with more frames than the highest frame maximum, which
+// would go over shortened).
 std::optional<std::vector<uint8_t>> PictureFileAsPackedDib(const std::string& path,
                                                            int* message = nullptr);
 

@@ -1,8 +1,13 @@
 #include "cli/cli_common.h"
 
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
 #include "imagefiles/file_names.h"
 #include "imagefiles/gif_decoder.h"
 #include "imagefiles/image_loader.h"
+#include "imagefiles/memory_budget.h"
 #include "resources/string_table.h"
 
 namespace zel::cli {
@@ -50,7 +55,12 @@ void PrintUsage(std::FILE* to) {
       "       zel-cli edit IN [OPERATIONS...] -o OUT [--quality N]\n"
       "       zel-cli edit IN OUT [OPERATIONS...] [--quality N]\n"
       "       zel-cli send FILE\n"
+      "       zel-cli midi-tempo FILE.mid\n"
+      "       zel-cli preview FILE.gif\n"
       "       zel-cli --help\n"
+      "\n"
+      "info, convert and edit take --max-memory MIB: the memory the pictures of a file may\n"
+      "take (default 1024); a file that needs more is refused as too large\n"
       "\n"
       "commands:\n"
       "  info     describe a picture or animation: its kind, size, colours and every frame\n"
@@ -73,8 +83,9 @@ void PrintUsage(std::FILE* to) {
       "             --repeat           double the animation by playing it twice\n"
       "             --reverse          reverse the frame order\n"
       "             --delay N=T        set frame N's time to T (0..1000); all=T for every frame\n"
-      "             --scale-time P%    scale every time to P percent of it (like the time\n"
-      "                                slider: at most 500%)\n"
+      "             --scale-time P%    scale every time to P percent of it, rounded to the\n"
+      "                                nearest; a time above 0 stays at least 1 (at most\n"
+      "                                500% of the total, like the time slider)\n"
       "           colour conversions of a single picture:\n"
       "             --colors N         reduce a full-colour picture to N colours (2, 4, 8,\n"
       "                                ..., 256; with dithering fewer than 16 become 16)\n"
@@ -89,10 +100,26 @@ void PrintUsage(std::FILE* to) {
       "             --quality N        JPEG quality of a .jpg output, 30..100 (default 75)\n"
       "  send     open FILE and hand it to the running editor, which shows it; an animation\n"
       "           goes over whole\n"
+      "  midi-tempo  read the first tempo of a MIDI file: beats per minute and one to four\n"
+      "           beats in seconds\n"
+      "  preview  write the browser page for a GIF file ($zel.html in the settings folder)\n"
+      "           and open it in the desktop's web browser\n"
       "\n"
-      "exit status: 0 done, 1 a file could not be read or written or no editor answered,\n"
+      "exit status: 0 done, 1 a file could not be read or written, no editor answered or a\n"
+      "MIDI file holds no tempo,\n"
       "2 bad arguments or a conversion the picture does not allow\n",
       to);
+}
+
+std::string TooLargeText(const std::string& path) {
+  return std::string(MessageText(kMsgPictureTooLarge)) + " (" + path +
+         "): its pictures need more than " + std::to_string(PictureMemoryBudget() >> 20) +
+         " MiB; " + kMemoryOption + " MIB raises the limit";
+}
+
+std::string TooManyFramesText(const std::string& path, int framesInFile) {
+  return path + " holds " + std::to_string(framesInFile) + " frames; zel-cli works with at most " +
+         std::to_string(kFrameMaxHighest) + " and writes no shortened animation";
 }
 
 bool CheckReadable(const std::string& path, std::FILE* err) {
@@ -108,9 +135,19 @@ std::unique_ptr<FrameSet> LoadGifFrames(const std::string& path, std::FILE* err)
     PrintError(err, MessageText(kMsgNoMemory));
     return nullptr;
   }
+  int framesInFile = 0;
+  int read = LoadGifAnimationFile(path, *frames, kFrameMaxHighest, &framesInFile);
+  if (read == kGifTooLarge) {
+    PrintError(err, TooLargeText(path));
+    return nullptr;
+  }
   // The reader accepts a file that ends before its first image; there is nothing to show.
-  if (!LoadGifAnimation(path, *frames, kFrameMaxHighest) || frames->count == 0) {
+  if (read != kGifReadOk || frames->count == 0) {
     PrintError(err, std::string(MessageText(kMsgBadImageFile)) + " (" + path + ")");
+    return nullptr;
+  }
+  if (framesInFile > frames->count) {
+    PrintError(err, TooManyFramesText(path, framesInFile));
     return nullptr;
   }
   return frames;
@@ -123,10 +160,53 @@ bool LoadDocument(const std::string& path, DocumentState& doc, std::FILE* err) {
   }
   LoadContext context;
   int result = LoadImageFile(doc, path, LoadMode::kOpen, context);
+  if (result == kMsgPictureTooLarge) {
+    PrintError(err, TooLargeText(path));
+    return false;
+  }
   if (result != 0) {
     const char* text = MessageText(result);
     PrintError(err, std::string(text ? text : MessageText(kMsgBadImageFile)) + " (" + path + ")");
     return false;
+  }
+  // Writing fewer frames than the file holds would lose the rest.
+  if (FramesWereDropped(context)) {
+    PrintError(err, TooManyFramesText(path, context.framesInFile));
+    return false;
+  }
+  return true;
+}
+
+bool TakeMemoryOption(std::vector<std::string>& args, std::FILE* err) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    std::string value;
+    size_t taken = 0;
+    if (args[i] == kMemoryOption) {
+      if (i + 1 >= args.size()) {
+        PrintError(err, std::string(kMemoryOption) + " needs a size in MiB");
+        return false;
+      }
+      value = args[i + 1];
+      taken = 2;
+    } else if (args[i].rfind(std::string(kMemoryOption) + "=", 0) == 0) {
+      value = args[i].substr(std::strlen(kMemoryOption) + 1);
+      taken = 1;
+    } else {
+      continue;
+    }
+    char* end = nullptr;
+    errno = 0;
+    unsigned long long mib = std::strtoull(value.c_str(), &end, 10);
+    if (value.empty() || value[0] == '-' || *end != '\0' || errno != 0 || mib < 1 ||
+        mib > kMostMemoryMib) {
+      PrintError(err, std::string(kMemoryOption) + " " + value + ": give a size in MiB from 1 to " +
+                          std::to_string(kMostMemoryMib));
+      return false;
+    }
+    SetPictureMemoryBudget(uint64_t{mib} << 20);
+    args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
+               args.begin() + static_cast<std::ptrdiff_t>(i + taken));
+    --i;
   }
   return true;
 }

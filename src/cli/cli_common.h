@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "document/document_state.h"
 #include "document/frame_set.h"
@@ -34,7 +35,20 @@ bool CheckReadable(const std::string& path, std::FILE* err);
 // cannot be read, is not a GIF file or holds no picture at all is reported and gives null.
 std::unique_ptr<FrameSet> LoadGifFrames(const std::string& path, std::FILE* err);
 
-// Opens any picture file the way the editor opens it. False (reported) when it cannot.
+// Opens any picture file the way the editor opens it. False (reported) when it cannot, and
+// for a file with more frames than zel-cli's frame maximum.
 bool LoadDocument(const std::string& path, DocumentState& doc, std::FILE* err);
+
+// What zel-cli says about a file beyond the memory budget, and about a file with more
+// frames than it works with.
+std::string TooLargeText(const std::string& path);
+std::string TooManyFramesText(const std::string& path, int framesInFile);
+
+// The option that raises the readers' memory budget, and its highest value.
+inline constexpr const char* kMemoryOption = "--max-memory";
+constexpr unsigned long long kMostMemoryMib = 1ull << 20;
+// Takes "--max-memory MIB" (or "--max-memory=MIB") out of `args` and sets the budget.
+// False (reported) for a bad value.
+bool TakeMemoryOption(std::vector<std::string>& args, std::FILE* err);
 
 }  // namespace zel::cli

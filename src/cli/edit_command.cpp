@@ -514,8 +514,13 @@ int ApplyStep(DocumentState& doc, const EditStep& step, const std::string& sourc
                             "% of the total time of " + SecondsText(total) + " s");
         return kExitUsage;
       }
-      // A slider left where it stands changes nothing (and all delays 0 cannot be scaled).
-      if (position != slider.Position()) slider.MoveTo(static_cast<int32_t>(position));
+      // Each delay is scaled on its own from the delays as read, rounded to the nearest
+      // hundredth; a delay that was not 0 never becomes 0 (that would play as fast as the
+      // viewer can).
+      FrameSet& frames = *doc.frameSet;
+      for (int32_t f = 0; f < frames.count; ++f) {
+        frames.frame(f).delay = ScaledDelay(frames.frame(f).delay, step.value);
+      }
       break;
     }
   }

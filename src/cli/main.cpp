@@ -10,6 +10,8 @@
 #include "cli/convert_command.h"
 #include "cli/edit_command.h"
 #include "cli/info_command.h"
+#include "cli/midi_tempo_command.h"
+#include "cli/preview_command.h"
 #include "cli/send_command.h"
 
 int main(int argc, char** argv) {
@@ -24,10 +26,16 @@ int main(int argc, char** argv) {
     PrintUsage(stdout);
     return kExitOk;
   }
+  if ((command == "info" || command == "convert" || command == "edit") &&
+      !TakeMemoryOption(args, stderr)) {
+    return kExitUsage;
+  }
   if (command == "info") return RunInfoCommand(args, stdout, stderr);
   if (command == "convert") return RunConvertCommand(args, stderr, STDERR_FILENO);
   if (command == "edit") return RunEditCommand(args, stderr, STDERR_FILENO);
   if (command == "send") return RunSendCommand(args, stdout, stderr);
+  if (command == "midi-tempo") return RunMidiTempoCommand(args, stdout, stderr);
+  if (command == "preview") return RunPreviewCommand(args, stdout, stderr);
   PrintError(stderr, "unknown command '" + command + "'");
   PrintUsage(stderr);
   return kExitUsage;

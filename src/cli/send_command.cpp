@@ -20,6 +20,15 @@ int RunSendCommand(const std::vector<std::string>& args, std::FILE* out, std::FI
   int message = 0;
   std::optional<std::vector<uint8_t>> picture = PictureFileAsPackedDib(path, &message);
   if (!picture) {
+    if (message == kMsgPictureTooLarge) {
+      PrintError(err, TooLargeText(path));
+      return kExitFailed;
+    }
+    if (message == kMsgFramesDropped) {
+      PrintError(err, path + " holds more than " + std::to_string(kFrameMaxHighest) +
+                          " frames; zel-cli sends no shortened animation");
+      return kExitFailed;
+    }
     const char* text = MessageText(message);
     PrintError(err, std::string(text ? text : MessageText(kMsgBadImageFile)) + " (" + path + ")");
     return kExitFailed;

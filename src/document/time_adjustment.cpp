@@ -66,6 +66,14 @@ int64_t SavedDelays::Total() const {
   return total;
 }
 
+int32_t ScaledDelay(int32_t delay, int64_t percent) {
+  if (delay <= 0) return delay;
+  int64_t scaled = (int64_t{delay} * percent + 50) / 100;
+  if (scaled < 1) scaled = 1;
+  if (scaled > 65535) scaled = 65535;
+  return static_cast<int32_t>(scaled);
+}
+
 std::string SecondsText(int64_t hundredths) {
   char text[32];
   std::snprintf(text, sizeof text, "%1.2f", static_cast<double>(hundredths) / 100.0);

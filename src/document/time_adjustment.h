@@ -31,6 +31,10 @@ class SavedDelays {
 // "%1.2f" of hundredths of a second as seconds: 250 -> "2.50".
 std::string SecondsText(int64_t hundredths);
 
+// A delay scaled to `percent` of it, rounded to the nearest hundredth (halves up); a
+// positive delay stays at least 1 and the result at most 65535 (what a GIF file holds).
+int32_t ScaledDelay(int32_t delay, int64_t percent);
+
 // The slider form: range 0 .. (total < 10 ? 100 : 5 x total), starting at the total; moving
 // it to p scales every delay to trunc(saved[i] x p / total).
 class SliderTimeModel {

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 
+#include "imagefiles/memory_budget.h"
 #include "platform/file_io.h"
 
 namespace zel {
@@ -205,6 +206,7 @@ int ReadBmpData(PackedDib& out, const uint8_t* data, size_t size) {
   size_t outStride = RowStride(outBits, h.width);
   size_t outImage = outStride * rows;
   if (outImage > std::numeric_limits<uint32_t>::max()) return kBmpUnsupported;
+  if (outImage > PictureMemoryBudget()) return kBmpTooLarge;
   uint32_t outColors = indexed ? colors : 0;
 
   PackedDib dib = PackedDib::Allocate(kDibHeaderSize + 4 * static_cast<size_t>(outColors) +

@@ -15,6 +15,7 @@ enum BmpReadResult : int {
   kBmpCannotRead = -1,   // cannot open or read; truncated
   kBmpUnsupported = -3,  // header size, bit count or compression the program does not read
   kBmpNoMemory = -6,
+  kBmpTooLarge = -7,  // the picture would take more memory than the budget allows
 };
 
 // Spare bytes behind the rows of a picture read from a BMP file.

@@ -309,14 +309,14 @@ inline uint32_t TrueColorAt(const uint8_t* p) {
 
 }  // namespace
 
-int WriteFrameBitmapFile(const std::string& path, const FrameSet& frames,
-                         uint32_t backgroundColor) {
+int BuildFrameBitmapFile(const FrameSet& frames, uint32_t backgroundColor,
+                         std::vector<uint8_t>& bytes) {
+  bytes.clear();
   PackedDib image;
   int result = BuildImage(frames, &image);
   if (result != 0) return result;
   const DibHeader header = image.Header();
   const size_t blockSize = kBlockHeadSize + header.sizeImage;
-  std::vector<uint8_t> bytes;
   try {
     bytes.resize(kFileHeaderSize + blockSize);
   } catch (const std::bad_alloc&) {
@@ -335,6 +335,14 @@ int WriteFrameBitmapFile(const std::string& path, const FrameSet& frames,
     entry[2] = static_cast<uint8_t>(backgroundColor);        // red
     entry[3] = 0;
   }
+  return 0;
+}
+
+int WriteFrameBitmapFile(const std::string& path, const FrameSet& frames,
+                         uint32_t backgroundColor) {
+  std::vector<uint8_t> bytes;
+  int result = BuildFrameBitmapFile(frames, backgroundColor, bytes);
+  if (result != 0) return result;
   if (!WriteFileAtomically(path, bytes.data(), bytes.size())) return kMsgFileError;
   return 0;
 }
@@ -358,7 +366,7 @@ bool IsFrameBitmapFile(const std::string& path) {
   return IsFrameBitmap(image);
 }
 
-int ReadFrameBitmap(const PackedDib& image, FrameSet& frames) {
+int ReadFrameBitmap(const PackedDib& image, FrameSet& frames, int* framesInFile) {
   PackedDib converted;
   PixelView v;
   FrameBitmapInfo info;
@@ -369,6 +377,7 @@ int ReadFrameBitmap(const PackedDib& image, FrameSet& frames) {
   }
   // Like the GIF reader, keep what the frame store can hold.
   const int32_t count = std::min(info.count, frames.capacity());
+  if (framesInFile) *framesInFile = info.count;
 
   // A compact table of the entries the picture uses, in index order.
   bool used[256] = {};
@@ -420,7 +429,7 @@ int ReadFrameBitmap(const PackedDib& image, FrameSet& frames) {
   return 0;
 }
 
-int ReadFrameBitmapFile(const std::string& path, FrameSet& frames) {
+int ReadFrameBitmapFile(const std::string& path, FrameSet& frames, int* framesInFile) {
   PackedDib image;
   int result = ReadBmpFile(image, path);
   if (result != kBmpReadOk && result != kBmpNoMemory) {
@@ -431,7 +440,7 @@ int ReadFrameBitmapFile(const std::string& path, FrameSet& frames) {
     frames.FreeFrames();
     return kMsgNoMemory;
   }
-  return ReadFrameBitmap(image, frames);
+  return ReadFrameBitmap(image, frames, framesInFile);
 }
 
 PackedDib IndexTrueColorImage(const PackedDib& image) {

@@ -5,13 +5,16 @@
 #include <vector>
 
 #include "imagefiles/gif_decoder.h"
+#include "imagefiles/memory_budget.h"
 
 namespace zel {
 namespace {
 
-// More composed pixels than this in one animation are refused as running out of memory:
-// a few bytes of a hostile file must not claim the whole machine.
-constexpr uint64_t kComposeBudget = uint64_t{4} << 30;
+// The pixel rows of all composed frames together.
+uint64_t ComposedBytes(const FrameSet& frames) {
+  return static_cast<uint64_t>(RowStride(8, frames.screenWidth)) *
+         static_cast<uint64_t>(frames.screenHeight) * static_cast<uint64_t>(frames.count);
+}
 
 bool SameColor(const Rgbq& a, const Rgbq& b) {
   return a.red == b.red && a.green == b.green && a.blue == b.blue;
@@ -97,11 +100,7 @@ bool ComposeFrames(FrameSet& frames) {
   const int32_t sw = frames.screenWidth;
   const int32_t sh = frames.screenHeight;
   if (sw <= 0 || sh <= 0) return false;
-  if (static_cast<uint64_t>(RowStride(8, sw)) * static_cast<uint64_t>(sh) *
-          static_cast<uint64_t>(frames.count) >
-      kComposeBudget) {
-    return false;
-  }
+  if (ComposedBytes(frames) > PictureMemoryBudget()) return false;
   const uint8_t background = static_cast<uint8_t>(frames.transparentIndex & 0xFF);
   const uint32_t colors = static_cast<uint32_t>(std::clamp(frames.paletteCount, 1, 256));
   const size_t screenPixels = static_cast<size_t>(sw) * static_cast<size_t>(sh);
@@ -217,14 +216,19 @@ void FitEmptyScreen(FrameSet& frames) {
 
 }  // namespace
 
-int LoadGifAnimationData(const uint8_t* data, size_t size, FrameSet& frames, int maxFrames) {
-  int result = ReadGifData(data, size, frames, maxFrames);
+int LoadGifAnimationData(const uint8_t* data, size_t size, FrameSet& frames, int maxFrames,
+                         int* framesInFile) {
+  int result = ReadGifData(data, size, frames, maxFrames, framesInFile);
   if (result != kGifReadOk || frames.count < 2) return result;
   FitEmptyScreen(frames);
   if (frames.paletteCount < 0) {
     if (KeepFramesAsRead(frames)) return kGifReadOk;
     frames.palette.fill(Rgbq{});
     frames.paletteCount = 0;
+  }
+  if (ComposedBytes(frames) > PictureMemoryBudget()) {
+    frames.FreeFrames();
+    return kGifTooLarge;
   }
   MergeFramePalettes(frames);
   if (!ComposeFrames(frames)) {
@@ -234,12 +238,14 @@ int LoadGifAnimationData(const uint8_t* data, size_t size, FrameSet& frames, int
   return kGifReadOk;
 }
 
-int LoadGifAnimationFile(const std::string& path, FrameSet& frames, int maxFrames) {
+int LoadGifAnimationFile(const std::string& path, FrameSet& frames, int maxFrames,
+                         int* framesInFile) {
   frames.count = 0;
+  if (framesInFile) *framesInFile = 0;
   size_t size = 0;
   std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path, &size);
   if (!bytes) return kGifCannotRead;
-  return LoadGifAnimationData(bytes->data(), size, frames, maxFrames);
+  return LoadGifAnimationData(bytes->data(), size, frames, maxFrames, framesInFile);
 }
 
 bool LoadGifAnimation(const std::string& path, FrameSet& frames, int maxFrames) {

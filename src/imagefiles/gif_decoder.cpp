@@ -6,6 +6,7 @@
 
 #include "imagefiles/gif_bytes.h"
 #include "imagefiles/gif_lzw_decoder.h"
+#include "imagefiles/memory_budget.h"
 #include "platform/file_io.h"
 
 namespace zel {
@@ -27,7 +28,8 @@ struct PendingControl {
 enum class BlockOutcome { kFrame, kEndOfData };
 
 int ReadImageBlock(const GifBytes& gif, size_t* pos, FrameSet& frames,
-                   const PendingControl& control, LzwDecoder& decoder, BlockOutcome* outcome) {
+                   const PendingControl& control, LzwDecoder& decoder, uint64_t* bytesUsed,
+                   BlockOutcome* outcome) {
   size_t p = *pos;
   Frame& frame = frames.frame(frames.count);
   frame.image.Reset();
@@ -56,11 +58,18 @@ int ReadImageBlock(const GifBytes& gif, size_t* pos, FrameSet& frames,
   }
   if (colors <= 0 || width == 0 || height == 0) return kGifBadBlock;
 
-  PackedDib image = NewPicture(static_cast<int32_t>(width), static_cast<int32_t>(height), 8,
+  // An image declared far larger than its data can fill keeps only the rows the data
+  // reaches; all frames together stay within the memory budget.
+  const bool interlaced = (packed & 0x40) != 0;
+  const uint64_t mostPixels = LzwMostPixels(LzwDataBytes(gif.data(), gif.size(), p), gif.At(p));
+  const uint32_t rows = LzwStoredRows(width, height, interlaced, mostPixels);
+  *bytesUsed += RowStride(8, static_cast<int32_t>(width)) * uint64_t{rows};
+  if (*bytesUsed > PictureMemoryBudget()) return kGifTooLarge;
+  PackedDib image = NewPicture(static_cast<int32_t>(width), static_cast<int32_t>(rows), 8,
                                static_cast<uint32_t>(colors), palette);
   if (!image) return kGifNoMemory;
   frame.colorMap.fill(0);
-  LzwTarget target{image.Pixels(), image.Stride(), width, height, (packed & 0x40) != 0};
+  LzwTarget target{image.Pixels(), image.Stride(), width, height, interlaced, rows};
   int result = decoder.Decode(gif.data(), gif.size(), &p, target, frame.colorMap.data());
   if (result != 0) return result;
 
@@ -76,7 +85,30 @@ int ReadImageBlock(const GifBytes& gif, size_t* pos, FrameSet& frames,
   return kGifReadOk;
 }
 
-int ReadBlocks(const GifBytes& gif, FrameSet& frames, int maxFrames) {
+// Counts the image blocks from `pos` on without decoding them (the frames beyond the
+// frame maximum), the way ReadBlocks would meet them.
+int CountRemainingImages(const GifBytes& gif, size_t pos) {
+  int count = 0;
+  while (pos < gif.size()) {
+    uint8_t introducer = gif.At(pos);
+    if (introducer == kGifExtensionIntroducer) {
+      pos += 2;
+      if (!SkipSubBlocks(gif, &pos)) break;
+      continue;
+    }
+    if (introducer != kGifImageSeparator) break;
+    uint8_t packed = gif.At(pos + 9);
+    pos += 10;
+    if (packed & 0x80) pos += 3 * (size_t{1} << ((packed & 7) + 1));
+    if (pos >= gif.size()) break;
+    ++count;
+    ++pos;  // the minimum code size
+    if (!SkipSubBlocks(gif, &pos)) break;
+  }
+  return count;
+}
+
+int ReadBlocks(const GifBytes& gif, FrameSet& frames, int maxFrames, int* framesInFile) {
   if (!gif.Matches(0, reinterpret_cast<const uint8_t*>("GIF8"), 4) ||
       !(gif.At(4) == '7' || gif.At(4) == '9') || gif.At(5) != 'a') {
     return kGifBadSignature;
@@ -99,7 +131,13 @@ int ReadBlocks(const GifBytes& gif, FrameSet& frames, int maxFrames) {
   std::unique_ptr<LzwDecoder> decoder(new (std::nothrow) LzwDecoder);
   if (!decoder) return kGifNoMemory;
   PendingControl control;
-  while (frames.count < maxFrames && pos < gif.size()) {
+  uint64_t bytesUsed = 0;
+  if (framesInFile) *framesInFile = 0;
+  while (pos < gif.size()) {
+    if (frames.count >= maxFrames) {
+      if (framesInFile) *framesInFile = frames.count + CountRemainingImages(gif, pos);
+      return kGifReadOk;
+    }
     uint8_t introducer = gif.At(pos);
     if (introducer == kGifTrailer) break;
     if (introducer == kGifExtensionIntroducer) {
@@ -118,11 +156,12 @@ int ReadBlocks(const GifBytes& gif, FrameSet& frames, int maxFrames) {
     }
     if (introducer != kGifImageSeparator) break;
     BlockOutcome outcome;
-    int result = ReadImageBlock(gif, &pos, frames, control, *decoder, &outcome);
+    int result = ReadImageBlock(gif, &pos, frames, control, *decoder, &bytesUsed, &outcome);
     if (result != kGifReadOk) return result;
     if (outcome == BlockOutcome::kEndOfData) break;
     control = PendingControl{};
   }
+  if (framesInFile) *framesInFile = frames.count;
   return kGifReadOk;
 }
 
@@ -140,10 +179,11 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, size_
   return bytes;
 }
 
-int ReadGifData(const uint8_t* data, size_t size, FrameSet& frames, int maxFrames) {
+int ReadGifData(const uint8_t* data, size_t size, FrameSet& frames, int maxFrames,
+                int* framesInFile) {
   frames.count = 0;
   if (maxFrames > frames.capacity()) maxFrames = frames.capacity();
-  int result = ReadBlocks(GifBytes(data, size), frames, maxFrames);
+  int result = ReadBlocks(GifBytes(data, size), frames, maxFrames, framesInFile);
   if (result != kGifReadOk) frames.FreeFrames();
   return result;
 }

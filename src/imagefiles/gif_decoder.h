@@ -31,6 +31,8 @@ enum GifReadResult : int {
   kGifBadFirstCode = -29,  // first code after a clear code above the clear code
   kGifBadPreviousCode = -30,
   kGifBadPreviousCodeNew = -31,
+  // The pictures would take more memory than PictureMemoryBudget() allows.
+  kGifTooLarge = -32,
 };
 
 // Zero bytes kept behind the data that ReadWholeFile returns.
@@ -40,9 +42,13 @@ constexpr size_t kWholeFileSlack = 512;
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, size_t* size);
 
 // Parses GIF data into `frames` (which the caller has cleared), keeping at most `maxFrames`
-// frames. Each frame is an 8-bit picture of its image block's size with its own palette.
+// frames. Each frame is an 8-bit picture of its image block's size with its own palette
+// (an image declared far larger than its data can fill keeps only the rows the data
+// reaches). Pictures beyond the memory budget give kGifTooLarge. When `framesInFile` is
+// given it receives the number of image blocks in the file, also those beyond `maxFrames`.
 // On failure the frames read so far are freed and count is 0.
-int ReadGifData(const uint8_t* data, size_t size, FrameSet& frames, int maxFrames);
+int ReadGifData(const uint8_t* data, size_t size, FrameSet& frames, int maxFrames,
+                int* framesInFile = nullptr);
 int ReadGifFile(const std::string& path, FrameSet& frames, int maxFrames);
 
 // Builds one palette shared by all frames and maps each frame's colours onto it.
@@ -53,9 +59,13 @@ bool ComposeFrames(FrameSet& frames);
 
 // Reads a GIF file and, for an animation, brings its frames into one palette on the
 // logical screen. Returns a GifReadResult.
-int LoadGifAnimationData(const uint8_t* data, size_t size, FrameSet& frames, int maxFrames);
-int LoadGifAnimationFile(const std::string& path, FrameSet& frames, int maxFrames);
+// Composed frames beyond the memory budget give kGifTooLarge.
+int LoadGifAnimationData(const uint8_t* data, size_t size, FrameSet& frames, int maxFrames,
+                         int* framesInFile = nullptr);
 bool LoadGifAnimation(const std::string& path, FrameSet& frames, int maxFrames);
+// The same with the reader's code (kGifCannotRead when the file cannot be read).
+int LoadGifAnimationFile(const std::string& path, FrameSet& frames, int maxFrames,
+                         int* framesInFile = nullptr);
 
 // Progress of ReadGifPicture: the values a progress window receives as wParam and lParam.
 using GifPictureProgress = std::function<void(uint32_t wParam, uint32_t lParam)>;

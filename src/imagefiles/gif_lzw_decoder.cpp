@@ -32,6 +32,36 @@ uint32_t InterlacedRow(uint32_t r, uint32_t h) {
 
 }  // namespace
 
+uint64_t LzwMostPixels(uint64_t dataBytes, int codeSize) {
+  if (codeSize < 2 || codeSize > 11) return 0;
+  const uint64_t codes = dataBytes * 8 / static_cast<uint64_t>(codeSize + 1);
+  if (codes <= kMaxCodes) return codes * (codes + 1) / 2;
+  return uint64_t{kMaxCodes} * (kMaxCodes + 1) / 2 + (codes - kMaxCodes) * kMaxCodes;
+}
+
+uint64_t LzwDataBytes(const uint8_t* data, size_t size, size_t pos) {
+  uint64_t total = 0;
+  size_t p = pos + 1;
+  while (p < size) {
+    size_t n = data[p++];
+    if (n == 0) break;
+    total += n;
+    p += n;
+  }
+  return total;
+}
+
+uint32_t LzwStoredRows(uint32_t width, uint32_t height, bool interlaced, uint64_t mostPixels) {
+  const uint64_t pixels = uint64_t{width} * height;
+  if (width == 0 || pixels <= mostPixels || pixels <= kAlwaysStoredPixels) return height;
+  const uint64_t reached = std::max<uint64_t>(1, (mostPixels + width - 1) / width);
+  if (reached >= height) return height;
+  if (!interlaced) return static_cast<uint32_t>(reached);
+  uint32_t last = 0;
+  for (uint32_t r = 0; r < reached; ++r) last = std::max(last, InterlacedRow(r, height));
+  return last + 1;
+}
+
 bool LzwDecoder::GatherSubBlocks(const uint8_t* data, size_t size, size_t* pos) {
   codes_.clear();
   size_t p = *pos;
@@ -80,13 +110,14 @@ int LzwDecoder::Decode(const uint8_t* data, size_t size, size_t* pos, const LzwT
   uint64_t fullRows = done / target.width;
   uint32_t partial = static_cast<uint32_t>(done % target.width);
   const uint8_t* src = scratch_.data();
+  const uint32_t stored = target.storedRows != 0 ? target.storedRows : target.height;
   for (uint64_t r = 0; r <= fullRows && r < target.height; ++r) {
     uint32_t count = r < fullRows ? target.width : partial;
     if (count == 0) break;
     uint32_t row = target.interlaced ? InterlacedRow(static_cast<uint32_t>(r), target.height)
                                      : static_cast<uint32_t>(r);
-    if (row >= target.height) continue;
-    uint8_t* dst = target.pixels + static_cast<size_t>(target.height - 1 - row) * target.stride;
+    if (row >= stored) continue;
+    uint8_t* dst = target.pixels + static_cast<size_t>(stored - 1 - row) * target.stride;
     std::memcpy(dst, src + r * target.width, count);
   }
   if (used != nullptr) {

@@ -16,7 +16,29 @@ struct LzwTarget {
   uint32_t width = 0;
   uint32_t height = 0;
   bool interlaced = false;
+  // Picture rows 0 .. storedRows - 1 are stored (0: all `height` rows); pixels of rows
+  // beyond them are decoded but dropped.
+  uint32_t storedRows = 0;
 };
+
+// The most pixels LZW data can produce: `dataBytes` bytes of sub-block contents with the
+// minimum code size `codeSize`. After a clear code the k-th code emits at most k pixels
+// (each new table entry is one pixel longer than a string already there), never more
+// than 4096, and every code takes at least codeSize + 1 bits.
+uint64_t LzwMostPixels(uint64_t dataBytes, int codeSize);
+
+// The bytes of LZW data of the image whose code-size byte is at `pos`: the declared lengths
+// of its sub-blocks, as the decoder gathers them (a sub-block cut off by the end of the
+// data counts whole; its missing bytes read as zeros).
+uint64_t LzwDataBytes(const uint8_t* data, size_t size, size_t pos);
+
+// The picture rows worth storing for an image of `width` x `height` whose data yields at
+// most `mostPixels` pixels: all rows when the data can fill them or the picture is small
+// (up to kAlwaysStoredPixels, so a cut-off file of ordinary size keeps its size with the
+// missing rows at colour 0), else only the rows the data can reach (in interlaced order,
+// the last of those rows). A few bytes that declare a huge image thus cost little memory.
+constexpr uint64_t kAlwaysStoredPixels = uint64_t{1} << 22;
+uint32_t LzwStoredRows(uint32_t width, uint32_t height, bool interlaced, uint64_t mostPixels);
 
 // Called at every clear code with the number of complete rows decoded so far.
 using LzwClearHook = std::function<void(uint32_t rowsDone)>;

@@ -6,6 +6,7 @@
 #include "imagefiles/gif_bytes.h"
 #include "imagefiles/gif_decoder.h"
 #include "imagefiles/gif_lzw_decoder.h"
+#include "imagefiles/memory_budget.h"
 
 namespace zel {
 namespace {
@@ -79,7 +80,14 @@ int ReadGifPictureData(PackedDib& out, const uint8_t* data, size_t size,
   if (width == 0) return kGifPictureZeroWidth;
   if (height == 0) return kGifPictureZeroHeight;
 
-  PackedDib picture = NewPicture(static_cast<int32_t>(width), static_cast<int32_t>(height), 8,
+  // A picture larger than its data can fill keeps only the rows the data reaches.
+  const uint64_t mostPixels =
+      LzwMostPixels(LzwDataBytes(data, size, pos), pos < size ? data[pos] : 0);
+  const uint32_t rows = LzwStoredRows(width, height, interlaced, mostPixels);
+  if (RowStride(8, static_cast<int32_t>(width)) * uint64_t{rows} > PictureMemoryBudget()) {
+    return kGifTooLarge;
+  }
+  PackedDib picture = NewPicture(static_cast<int32_t>(width), static_cast<int32_t>(rows), 8,
                                  1u << colorBits, palette);
   if (!picture) return kGifNoMemory;
   std::unique_ptr<LzwDecoder> decoder(new (std::nothrow) LzwDecoder);
@@ -98,7 +106,7 @@ int ReadGifPictureData(PackedDib& out, const uint8_t* data, size_t size,
       progress(0, (height / step) * 65536 + (height - rowsDone) / step);
     };
   }
-  LzwTarget target{picture.Pixels(), picture.Stride(), width, height, interlaced};
+  LzwTarget target{picture.Pixels(), picture.Stride(), width, height, interlaced, rows};
   int result = decoder->Decode(data, size, &pos, target, nullptr, onClear);
   if (result != 0) return result;
   out = std::move(picture);

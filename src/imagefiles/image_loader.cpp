@@ -78,10 +78,11 @@ int ReadFile(DocumentState& doc, const std::string& path, char letter, LoadConte
       if (IsFrameBitmapFile(path)) {
         std::unique_ptr<FrameSet> frames = NewTemporarySet(doc);
         if (!frames) return kMsgNoMemory;
-        if (ReadFrameBitmapFile(path, *frames) == 0) {
+        if (ReadFrameBitmapFile(path, *frames, &context.framesInFile) == 0) {
           return TakeFrames(std::move(frames), ImageKind::kFrameAnimation, ImageKind::kBitmap, out);
         }
       }
+      context.framesInFile = 0;
       if (int code = ReadBmpFile(out.picture, path); code != 0) {
         return ReaderFailureMessage(letter, code);
       }
@@ -93,7 +94,8 @@ int ReadFile(DocumentState& doc, const std::string& path, char letter, LoadConte
     case 'g': {
       std::unique_ptr<FrameSet> frames = NewTemporarySet(doc);
       if (!frames) return kMsgNoMemory;
-      if (int code = LoadGifAnimationFile(path, *frames, doc.frameMax); code != kGifReadOk) {
+      if (int code = LoadGifAnimationFile(path, *frames, doc.frameMax, &context.framesInFile);
+          code != kGifReadOk) {
         return ReaderFailureMessage(letter, code);
       }
       int result =
@@ -124,13 +126,13 @@ int ReadFile(DocumentState& doc, const std::string& path, char letter, LoadConte
 
 // A pasted or handed-over picture: a frame bitmap becomes an animation; an 8-bit picture
 // may carry its transparent index behind its rows.
-int TakePicture(DocumentState& doc, PackedDib picture, Loaded& out) {
+int TakePicture(DocumentState& doc, PackedDib picture, LoadContext& context, Loaded& out) {
   if (!picture || picture.size() < kDibHeaderSize) return kMsgNoPictureHandedOver;
   if (!IsWholePicture(picture)) return kMsgBadImageFile;
   if (IsFrameBitmap(picture)) {
     std::unique_ptr<FrameSet> frames = NewTemporarySet(doc);
     if (!frames) return kMsgNoMemory;
-    if (ReadFrameBitmap(picture, *frames) == 0) {
+    if (ReadFrameBitmap(picture, *frames, &context.framesInFile) == 0) {
       return TakeFrames(std::move(frames), ImageKind::kFrameAnimation, ImageKind::kBitmap, out);
     }
   }
@@ -203,29 +205,46 @@ int Install(DocumentState& doc, Loaded& loaded, LoadMode mode, const std::string
   return 0;
 }
 
+// The frames kept: those of the installed animation, or 1 for a picture. A file that held
+// no more frames than were kept reports the kept count as its own.
+void FinishReport(const DocumentState& doc, int result, LoadContext& context) {
+  if (result != 0) {
+    context.framesInFile = context.framesKept = 0;
+    return;
+  }
+  context.framesKept = IsAnimation(doc.kind) ? doc.frameSet->count : 1;
+  if (context.framesInFile < context.framesKept) context.framesInFile = context.framesKept;
+}
+
 }  // namespace
 
 int ReaderFailureMessage(char letter, int readerCode) {
   bool noMemory = false;
+  bool tooLarge = false;
   switch (letter) {
     case 'b':
       noMemory = readerCode == kBmpNoMemory;
+      tooLarge = readerCode == kBmpTooLarge;
       break;
     case 'g':
       noMemory = readerCode == kGifNoMemory;
+      tooLarge = readerCode == kGifTooLarge;
       break;
     case 'j':
       // libjpeg's own allocations fail as the library's out-of-memory errors.
       noMemory = readerCode == kJpegNoMemory ||
                  readerCode == JpegReadLibraryCode(JERR_OUT_OF_MEMORY) ||
                  readerCode == JpegReadLibraryCode(JERR_NO_BACKING_STORE);
+      tooLarge = readerCode == kJpegTooLarge;
       break;
     case 'p':
       noMemory = readerCode == kPngNoMemory;
+      tooLarge = readerCode == kPngTooLarge;
       break;
     default:
       break;
   }
+  if (tooLarge) return kMsgPictureTooLarge;
   return noMemory ? kMsgNoMemory : kMsgBadImageFile;
 }
 
@@ -244,6 +263,7 @@ char ReaderLetter(const std::string& path) {
 
 int LoadImageFile(DocumentState& doc, const std::string& path, LoadMode mode,
                   LoadContext& context) {
+  context.framesInFile = context.framesKept = 0;
   if (mode == LoadMode::kHandOver) return kMsgNoPictureHandedOver;
   const uint32_t oldFlags = doc.flags;
   doc.flags = (doc.flags | kFlagLoaded | kFlagStopped) & ~kFlagStep;
@@ -252,7 +272,7 @@ int LoadImageFile(DocumentState& doc, const std::string& path, LoadMode mode,
   int result = 0;
   if (mode == LoadMode::kClipboard) {
     PackedDib picture = context.clipboard ? context.clipboard->ReadPicture() : PackedDib();
-    result = TakePicture(doc, std::move(picture), loaded);
+    result = TakePicture(doc, std::move(picture), context, loaded);
   } else {
     if (mode == LoadMode::kReload && IsAnimation(doc.kind) && doc.frameSet->paletteCount >= 0 &&
         !IsFrameBitmapFile(path)) {
@@ -263,16 +283,19 @@ int LoadImageFile(DocumentState& doc, const std::string& path, LoadMode mode,
     }
   }
   if (result == 0) result = Install(doc, loaded, mode, path, context);
+  FinishReport(doc, result, context);
   if (result != 0) doc.flags = oldFlags;
   return result;
 }
 
 int LoadHandedOverPicture(DocumentState& doc, PackedDib picture, LoadContext& context) {
+  context.framesInFile = context.framesKept = 0;
   const uint32_t oldFlags = doc.flags;
   doc.flags = (doc.flags | kFlagLoaded | kFlagStopped) & ~kFlagStep;
   Loaded loaded;
-  int result = TakePicture(doc, std::move(picture), loaded);
+  int result = TakePicture(doc, std::move(picture), context, loaded);
   if (result == 0) result = Install(doc, loaded, LoadMode::kHandOver, std::string(), context);
+  FinishReport(doc, result, context);
   if (result != 0) doc.flags = oldFlags;
   return result;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "imagefiles/jpeg_errors.h"
+#include "imagefiles/memory_budget.h"
 #include "platform/file_io.h"
 
 namespace zel {
@@ -20,15 +21,12 @@ constexpr size_t kInputPiece = 4096;
 constexpr JOCTET kEndOfImage[2] = {0xFF, 0xD9};
 
 // Limits on what a file may make the program allocate. The rows of a picture may take at
-// most 1 GiB. Huffman-coded scans spend at least one bit on every 8 x 8 block, so a real
-// file holds at most about 512 pixels per byte; arithmetic coding packs more, which the
+// most the memory budget. Huffman-coded scans spend at least one bit on every 8 x 8 block, so a
+// real file holds at most about 512 pixels per byte; arithmetic coding packs more, which the
 // allowance of 4096 leaves room for. Pictures of up to 4 million pixels are always
 // accepted, whatever the file's length.
-constexpr uint64_t kMaxPixelBytes = uint64_t{1} << 30;
 constexpr uint64_t kPixelsPerFileByte = 4096;
 constexpr uint64_t kAlwaysAcceptedPixels = uint64_t{4} << 20;
-// Working memory of the library itself (the coefficient buffers of progressive files).
-constexpr long kLibraryMemoryLimit = 1L << 30;
 // Each scan of a progressive file passes over the whole picture again; real files have
 // a dozen or so.
 constexpr int kMaxScans = 1000;
@@ -117,7 +115,7 @@ void CountScans(j_common_ptr common) {
 
 bool AcceptedSize(uint32_t width, uint32_t height, size_t fileSize) {
   uint64_t pixels = uint64_t{width} * height;
-  if (RowStride(24, static_cast<int32_t>(width)) * uint64_t{height} > kMaxPixelBytes) {
+  if (RowStride(24, static_cast<int32_t>(width)) * uint64_t{height} > PictureMemoryBudget()) {
     return false;
   }
   return pixels <= kAlwaysAcceptedPixels || pixels / kPixelsPerFileByte <= fileSize;
@@ -128,7 +126,8 @@ bool AcceptedSize(uint32_t width, uint32_t height, size_t fileSize) {
 int Decode(DecodeContext& ctx) {
   jpeg_decompress_struct& cinfo = ctx.cinfo;
   jpeg_create_decompress(&cinfo);
-  cinfo.mem->max_memory_to_use = kLibraryMemoryLimit;
+  // The library's own working memory (the coefficient buffers of progressive files).
+  cinfo.mem->max_memory_to_use = static_cast<long>(PictureMemoryBudget());
   cinfo.client_data = &ctx;
   ctx.monitor.progress_monitor = CountScans;
   cinfo.progress = &ctx.monitor;

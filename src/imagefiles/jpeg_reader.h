@@ -17,8 +17,9 @@ enum JpegReadResult : int {
   kJpegReadOk = 0,
   kJpegCannotRead = -1,  // cannot open or read the file, or shorter than 5 bytes
   kJpegNoMemory = -6,    // no memory for the result picture
-  // The declared picture is larger than the program accepts: more than 1 GiB of pixel
-  // rows, or far more pixels than any JPEG coding packs into a file of this length.
+  // The declared picture is larger than the program accepts: pixel rows beyond the memory
+  // budget (PictureMemoryBudget), or far more pixels than any JPEG coding packs into a file of this
+  // length.
   kJpegTooLarge = -7,
   kJpegTooManyScans = -8,       // more than 1000 scans: each one passes over the whole picture
   kJpegUnsupportedColor = -50,  // output colour space neither grayscale nor RGB (CMYK...)

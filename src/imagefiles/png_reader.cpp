@@ -9,13 +9,12 @@
 #include <new>
 #include <vector>
 
+#include "imagefiles/memory_budget.h"
 #include "platform/file_io.h"
 
 namespace zel {
 namespace {
 
-// Largest picture accepted: 1 GiB of 24-bit rows.
-constexpr uint64_t kMaxPictureBytes = uint64_t{1} << 30;
 // Deflate codes a 258-byte match in no less than two bits, so no zlib stream inflates to
 // more than 1032 times its length; a picture needing more pixel bytes cannot be complete.
 constexpr uint64_t kMaxInflateRatio = 1032;
@@ -178,7 +177,8 @@ int64_t Decode(PngHandles& handles, Source& src, bool sizeOnly, Work& work) {
 
   uint64_t pixels = uint64_t{width} * height;
   uint64_t storedBits = pixels * png_get_channels(png, info) * static_cast<uint64_t>(bitDepth);
-  if (pixels * 3 > kMaxPictureBytes ||
+  // At most the memory budget of 24-bit rows.
+  if (pixels * 3 > PictureMemoryBudget() ||
       storedBits / 8 > kMaxInflateRatio * src.size + kInflateSlack) {
     return kPngTooLarge;
   }

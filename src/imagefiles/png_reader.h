@@ -19,8 +19,9 @@ enum PngReadResult : int {
   kPngUnsupportedDepth = -3,  // the delivered pixels are neither 8 nor 24 bits
   kPngEmpty = -4,             // width or height below 1
   kPngNoMemory = -6,          // no memory for libpng's structures or the result picture
-  // The declared picture is larger than the program accepts: more than 1 GiB of 24-bit
-  // rows, or far more pixel bytes than the file's compressed data can hold.
+  // The declared picture is larger than the program accepts: 24-bit rows beyond the memory
+  // budget (PictureMemoryBudget), or far more pixel bytes than the file's compressed data
+  // can hold.
   kPngTooLarge = -7,
 };
 

@@ -36,6 +36,12 @@ const char* MessageText(int id) {
       return "タイトルを入力してください.";
     case kMsgDiscardPicture:
       return "この操作は、現在の画像を破棄します。\n続行してよろしいですか?";
+    case kMsgPictureTooLarge:
+      return "画像が大きすぎます.";
+    case kMsgFramesDropped:
+      return "このファイルには%dコマありますが、先頭の%dコマだけを読み込みました.\n"
+             "上書き保存すると残りのコマは失われます.\n"
+             "フレーム最大値は「オプション」の設定で変更できます.";
     default:
       return nullptr;
   }

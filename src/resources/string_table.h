@@ -20,6 +20,8 @@ enum MessageId : int {
   kMsgTooFewElements = 513,
   kMsgEnterTitle = 514,
   kMsgDiscardPicture = 516,
+  kMsgPictureTooLarge = 518,
+  kMsgFramesDropped = 519,  // a format: the frames in the file, then the frames kept
 };
 
 // The text of a message number, or nullptr for an unknown number.

@@ -31,6 +31,7 @@
 #include "app/change_color.h"
 #include "app/command_table.h"
 #include "app/instance_messages.h"
+#include "app/load_notices.h"
 #include "app/save_document.h"
 #include "app/save_rules.h"
 #include "app/settings.h"
@@ -422,6 +423,14 @@ void MainWindow::AfterLoad() {
 
 // --- messages -------------------------------------------------------------------------------
 
+// Shown once the window has drawn the loaded document (and, for a hand-over, once the other
+// program has its answer).
+void MainWindow::ReportDroppedFrames(const LoadContext& context) {
+  const std::string notice = DroppedFramesNotice(context.framesInFile, context.framesKept);
+  if (notice.empty()) return;
+  QTimer::singleShot(0, this, [this, text = Utf8(notice)] { ShowMessageText(text); });
+}
+
 void MainWindow::ShowMessageText(const QString& text) {
   if (message) {
     message(text);
@@ -450,6 +459,7 @@ std::string MainWindow::LoadCommandLineFile(const std::string& name) {
   doc.flags = (doc.flags | kFlagFromCommandLine) & ~kFlagLoaded;
   AddRecentFile(Utf8(name));
   AfterLoad();
+  ReportDroppedFrames(context);
   return {};
 }
 
@@ -466,6 +476,7 @@ int MainWindow::LoadNewDocument(const std::string& path) {
   if (result == 0) doc.undo.Reset();
   if (result != 0) ShowMessageNumber(result);
   AfterLoad();
+  ReportDroppedFrames(context);
   return result;
 }
 
@@ -502,6 +513,7 @@ uint32_t MainWindow::HandleInstanceMessage(const ChannelMessage& request) {
   if (LoadHandedOverPicture(doc, std::move(picture), context) != 0) return 0;
   doc.undo.Reset();
   AfterLoad();
+  ReportDroppedFrames(context);
   return 1;
 }
 

@@ -29,6 +29,7 @@ namespace zel {
 class EditorSession;
 class PictureView;
 struct ChannelMessage;
+struct LoadContext;
 struct DocumentState;
 
 class MainWindow : public QMainWindow {
@@ -126,6 +127,7 @@ class MainWindow : public QMainWindow {
   void RefreshView();
 
   void ShowMessageText(const QString& text);
+  void ReportDroppedFrames(const LoadContext& context);
   void ShowMessageNumber(int id);
   bool Ask(const QString& text);
 

@@ -132,7 +132,7 @@ TEST(GifCompose, HugeScreensAreRefusedInsteadOfExhaustingMemory) {
   for (int i = 0; i < 3; ++i) gif.Image(0, 0, 1, 1, {1});
   gif.Trailer();
   FrameSet fs(4);
-  EXPECT_EQ(LoadGifAnimationData(gif.bytes().data(), gif.bytes().size(), fs, 4), kGifNoMemory);
+  EXPECT_EQ(LoadGifAnimationData(gif.bytes().data(), gif.bytes().size(), fs, 4), kGifTooLarge);
   EXPECT_EQ(fs.count, 0);
 }
 

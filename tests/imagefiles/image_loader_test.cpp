@@ -323,5 +323,47 @@ TEST_F(LoaderTest, BitmapJpegAndFrameBitmapFiles) {
   EXPECT_EQ(doc.frameSet->count, 2);
 }
 
+// The document holds at most frameMax (16 here) frames; the loader keeps the first ones and
+// reports how many the file has, so the editor can say so instead of dropping them silently.
+TEST_F(LoaderTest, ReportsFramesBeyondTheFrameMaximum) {
+  auto gifOf = [](int frames) {
+    GifBuilder gif(2, 1, kFour);
+    gif.Looping();
+    for (int i = 0; i < frames; ++i) gif.Image(0, 0, 2, 1, {uint8_t(i % 4), 1});
+    return gif.Trailer().bytes();
+  };
+  ASSERT_EQ(LoadImageFile(doc, Write("twenty.gif", gifOf(20)), LoadMode::kOpen, context), 0);
+  EXPECT_EQ(doc.frameSet->count, 16);
+  EXPECT_EQ(context.framesInFile, 20);
+  EXPECT_EQ(context.framesKept, 16);
+  EXPECT_TRUE(FramesWereDropped(context));
+
+  ASSERT_EQ(LoadImageFile(doc, Write("sixteen.gif", gifOf(16)), LoadMode::kOpen, context), 0);
+  EXPECT_EQ(context.framesInFile, 16);
+  EXPECT_FALSE(FramesWereDropped(context));
+
+  auto one = GifBuilder(2, 1, kFour).Image(0, 0, 2, 1, {1, 2}).Trailer();
+  ASSERT_EQ(LoadImageFile(doc, Write("one.gif", one.bytes()), LoadMode::kOpen, context), 0);
+  EXPECT_EQ(context.framesInFile, 1);
+  EXPECT_EQ(context.framesKept, 1);
+
+  // A frame bitmap of 20 frames, written by a program with a higher frame maximum.
+  FrameSet frames(20);
+  frames.count = 20;
+  for (int i = 0; i < 20; ++i)
+    frames.frame(i).image = MakePicture(2, 1, {0, uint8_t(i % 4)}, kFour);
+  std::string framePath = dir + "/twenty.bmpf";
+  ASSERT_EQ(WriteFrameBitmapFile(framePath, frames, 0xC0C0C0), 0);
+  ASSERT_EQ(LoadImageFile(doc, framePath, LoadMode::kOpen, context), 0);
+  EXPECT_EQ(doc.frameSet->count, 16);
+  EXPECT_EQ(context.framesInFile, 20);
+  EXPECT_EQ(context.framesKept, 16);
+
+  // A failed load reports nothing.
+  EXPECT_EQ(LoadImageFile(doc, dir + "/missing.gif", LoadMode::kOpen, context), kMsgBadImageFile);
+  EXPECT_EQ(context.framesInFile, 0);
+  EXPECT_FALSE(FramesWereDropped(context));
+}
+
 }  // namespace
 }  // namespace zel

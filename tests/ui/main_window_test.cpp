@@ -223,6 +223,42 @@ TEST_F(MainWindowTest, StartsEmptyWithTheBarsAndCommandsOfNothingOpen) {
   EXPECT_EQ(second.Start(), StartResult::kAlreadyRunning);
 }
 
+// A file with more frames than the frame maximum (256 by default) opens with its first 256
+// frames, and the user is told once, after the window shows the document, whichever way
+// the file came in.
+TEST_F(MainWindowTest, FramesBeyondTheMaximumAreNamedOnOpening) {
+  ASSERT_EQ(Doc().frameMax, 256);
+  GifBuilder gif(2, 1, {{0, 0, 0}, {255, 255, 255}});
+  gif.Looping();
+  for (int i = 0; i < 300; ++i) gif.Image(0, 0, 2, 1, {uint8_t(i & 1), 1});
+  const std::string path = File("three-hundred.gif");
+  WriteBytes(path, gif.Trailer().bytes());
+  const QString notice = QString::fromStdString(
+      "このファイルには300コマありますが、先頭の256コマだけを読み込みました.\n"
+      "上書き保存すると残りのコマは失われます.\n"
+      "フレーム最大値は「オプション」の設定で変更できます.");
+
+  std::vector<std::pair<const char*, std::function<void()>>> ways = {
+      {"open", [&] { ASSERT_EQ(window_->OpenFile(path), 0); }},
+      {"drop", [&] { ASSERT_TRUE(window_->DropFiles({QString::fromStdString(path)})); }},
+      {"command line", [&] { window_->LoadCommandLineFile(path); }},
+  };
+  for (auto& [way, load] : ways) {
+    messages_.clear();
+    load();
+    EXPECT_EQ(Doc().frameSet->count, 256) << way;
+    EXPECT_EQ(Pane(window_->FramePane()), "1/256") << way;
+    QCoreApplication::processEvents();
+    EXPECT_EQ(messages_, QStringList{notice}) << way;
+  }
+
+  // A file within the maximum says nothing.
+  messages_.clear();
+  ASSERT_EQ(window_->OpenFile(WriteAnimation(File("three.gif"), 3, 10)), 0);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(messages_.isEmpty());
+}
+
 TEST_F(MainWindowTest, OpeningAnAnimationShowsItsStateAndTheAnimationBar) {
   const std::string path = WriteAnimation(File("three.gif"), 3, 10);
   ASSERT_EQ(window_->OpenFile(path), 0);

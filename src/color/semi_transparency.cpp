@@ -1,0 +1,165 @@
+#include "color/semi_transparency.h"
+
+#include <cstring>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "color/index_color.h"
+#include "document/document_state.h"
+
+namespace zel {
+
+namespace {
+
+bool IsIndexed(const PackedDib& p) {
+  return p && p.size() >= kDibHeaderSize && IsWholePicture(p) && p.Header().bitCount == 8;
+}
+
+Rgbq BackgroundEntry(uint32_t color) {
+  return {static_cast<uint8_t>(color >> 16), static_cast<uint8_t>(color >> 8),
+          static_cast<uint8_t>(color), 0};
+}
+
+bool UsesIndex(const PackedDib& p, int32_t index) {
+  const DibHeader h = p.Header();
+  for (int32_t y = 0; y < h.height; ++y) {
+    const uint8_t* row = p.Row(y);
+    for (int32_t x = 0; x < h.width; ++x) {
+      if (row[x] == index) return true;
+    }
+  }
+  return false;
+}
+
+// A copy of `frame` in which `index` is a transparent entry: the table grows up to it when
+// it is shorter (new entries hold `color`). When the index is new to the document and
+// already inside the table, it must be unused by the pixels; it then takes `color`.
+PackedDib WithTransparentEntry(const PackedDib& frame, int32_t index, bool newIndex, Rgbq color) {
+  const uint32_t count = frame.ColorCount();
+  const DibHeader h = frame.Header();
+  if (static_cast<uint32_t>(index) < count) {
+    if (newIndex && UsesIndex(frame, index)) return {};
+    PackedDib copy = DuplicateBlock(frame);
+    if (copy && newIndex) copy.ColorTable()[index] = color;
+    return copy;
+  }
+  const uint32_t colors = static_cast<uint32_t>(index) + 1;
+  std::vector<Rgbq> table(colors, color);
+  std::memcpy(table.data(), frame.ColorTable(), 4 * static_cast<size_t>(count));
+  PackedDib grown = NewPicture(h.width, h.height, 8, colors, table.data());
+  if (!grown) return grown;
+  for (int32_t y = 0; y < h.height; ++y) {
+    std::memcpy(grown.Row(y), frame.Row(y), static_cast<size_t>(h.width));
+  }
+  return grown;
+}
+
+bool IsEditableKind(ImageKind kind) {
+  switch (kind) {
+    case ImageKind::kGifAnimation:
+    case ImageKind::kFrameAnimation:
+    case ImageKind::kGifPicture:
+    case ImageKind::kBitmap:
+    case ImageKind::kJpeg:
+    case ImageKind::kPng:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+void ApplyTransparencyPattern(PackedDib& picture, int32_t index, SemiLevel level) {
+  if (!IsIndexed(picture) || index < 0 || static_cast<uint32_t>(index) >= picture.ColorCount()) {
+    return;
+  }
+  const DibHeader h = picture.Header();
+  const size_t stride = picture.Stride();
+  const uint8_t t = static_cast<uint8_t>(index);
+  for (int32_t r = 0; r < h.height; ++r) {
+    uint8_t* row = picture.Pixels() + static_cast<size_t>(r) * stride;
+    const bool evenRow = (r & 1) == 0;
+    for (int32_t x = 0; x < h.width; ++x) {
+      const bool evenColumn = (x & 1) == 0;
+      bool set = false;
+      switch (level) {
+        case SemiLevel::k25:
+          set = evenRow && evenColumn;
+          break;
+        case SemiLevel::k50:
+          set = (x & 1) == (r & 1);
+          break;
+        case SemiLevel::k75:
+          set = !evenRow || evenColumn;
+          break;
+      }
+      if (set) row[x] = t;
+    }
+  }
+}
+
+bool CanApplySemiTransparency(const DocumentState& doc) {
+  return IsEditableKind(doc.kind) && doc.bitCount == 8 && IsIndexed(doc.currentPicture);
+}
+
+int ApplySemiTransparency(DocumentState& doc, SemiLevel level, uint32_t nowTick) {
+  if (!CanApplySemiTransparency(doc) || !doc.frameSet) return -1;
+  FrameSet& frames = *doc.frameSet;
+  const Rgbq color = BackgroundEntry(doc.backgroundColor);
+  int32_t index = frames.transparentIndex;
+  if (index > 255) return -1;
+
+  if (!IsAnimation(doc.kind)) {
+    PackedDib picture;
+    if (index < 0) {
+      auto made = AppendTransparentEntry(DuplicateBlock(doc.currentPicture), doc.backgroundColor);
+      if (!made) return -1;
+      picture = std::move(made->picture);
+      index = made->transparentIndex;
+    } else {
+      picture = WithTransparentEntry(doc.currentPicture, index, false, color);
+    }
+    if (!picture) return -1;
+    ApplyTransparencyPattern(picture, index, level);
+    doc.undo.TakeSnapshot(doc, kUndoEdit);
+    frames.transparentIndex = index;
+    SetCurrentPicture(doc, std::move(picture));
+    return 0;
+  }
+
+  if (frames.count < 1 || frames.count > frames.capacity()) return -1;
+  std::vector<PackedDib> copies(static_cast<size_t>(frames.count));
+  for (int i = 0; i < frames.count; ++i) {
+    if (!IsIndexed(frames.frame(i).image)) return -1;
+  }
+  const bool newIndex = index < 0;
+  if (newIndex) {
+    auto made = AppendTransparentEntry(DuplicateBlock(frames.frame(0).image), doc.backgroundColor);
+    if (!made) return -1;
+    copies[0] = std::move(made->picture);
+    index = made->transparentIndex;
+  }
+  for (int i = newIndex ? 1 : 0; i < frames.count; ++i) {
+    copies[static_cast<size_t>(i)] =
+        WithTransparentEntry(frames.frame(i).image, index, newIndex, color);
+    if (!copies[static_cast<size_t>(i)]) return -1;
+  }
+  for (PackedDib& copy : copies) ApplyTransparencyPattern(copy, index, level);
+  PackedDib shown = DuplicateBlock(copies[0]);
+  if (!shown) return -1;
+
+  doc.undo.TakeSnapshot(doc, kUndoEdit);
+  doc.flags |= kFlagBusy;
+  for (int i = 0; i < frames.count; ++i)
+    frames.frame(i).image = std::move(copies[static_cast<size_t>(i)]);
+  frames.transparentIndex = index;
+  SetCurrentPicture(doc, std::move(shown));
+  doc.flags &= ~static_cast<uint32_t>(kFlagStopped | kFlagStep | kFlagBusy);
+  doc.lastFrameTick = nowTick;
+  doc.currentFrame = 0;
+  return 0;
+}
+
+}  // namespace zel

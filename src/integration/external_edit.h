@@ -1,0 +1,119 @@
+// Editing the picture, or the whole animation as a frame bitmap, in the user's paint
+// program: the exchange file in a private folder, the wait for the edit driven by a
+// one-second tick, and the reload with undo.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "document/document_state.h"
+#include "integration/paint_program.h"
+#include "platform/file_status.h"
+#include "platform/private_folder.h"
+#include "platform/process.h"
+
+namespace zel {
+
+// The file name the paint program shows.
+inline constexpr char kExchangeFileName[] = "ZelBitmap.bmp";
+
+// The waiting dialog.
+inline constexpr char kEditWaitCaption[] = "ビットマップ、フレームビットマップの編集";
+inline constexpr char kEditWaitText[] =
+    "画像を編集したあとは、ファイル名を変更しないで、\n上書き保存をして終了してください。";
+inline constexpr char kEditWaitButton[] = "編集を待たない";
+
+// What goes to the paint program.
+enum class ExchangeType {
+  kNone,          // nothing open
+  kPicture,       // the current picture as a BMP file
+  kCurrentFrame,  // a stopped animation with a palette per frame: the current frame only
+  kFrameBitmap,   // the whole animation as a frame bitmap
+};
+ExchangeType ChooseExchangeType(const DocumentState& doc);
+
+// Writes the exchange file: 0, 504 (nothing to write) or 505 (not written).
+int WriteExchangeFile(const DocumentState& doc, ExchangeType type, const std::string& path);
+
+// What the window reports each second.
+struct WindowObservation {
+  bool quitRequested = false;
+  bool dialogClosed = false;  // "編集を待たない"
+  // Whether the main window is minimised; no value where the window system cannot tell.
+  std::optional<bool> minimised;
+};
+
+enum class EditWaitState {
+  kWaiting,
+  kEdited,     // the editor ended, or a launcher's file was rewritten: load it back
+  kAbandoned,  // the user chose not to wait, restored the window, or the program quits
+};
+
+// The waiting rules, ticked once a second. The wait ends:
+// - when the user closes the waiting dialog, or the program is asked to quit;
+// - when the main window comes back from being minimised (only once it was seen
+//   minimised: a window system that never reports it cannot end the wait that way);
+// - when the editor ends, unless it ended within the first kLauncherTicks ticks with the
+//   file unchanged: that was a launcher handing the file to a program (maybe one already
+//   running), and the wait goes on until the file changes and then holds still for a tick.
+class EditWait {
+ public:
+  static constexpr int kLauncherTicks = 3;
+
+  explicit EditWait(std::optional<FileStatus> initial) : initial_(initial), last_(initial) {}
+  EditWaitState Tick(const WindowObservation& window, bool editorEnded,
+                     const std::optional<FileStatus>& file);
+  bool launcherMode() const { return launcher_; }
+
+ private:
+  std::optional<FileStatus> initial_;
+  std::optional<FileStatus> last_;
+  int ticks_ = 0;
+  bool seenMinimised_ = false;
+  bool launcher_ = false;
+};
+
+// Whether a result of the edit is shown to the user: failures to write or load back the
+// file are; 0, "nothing open" (504) and "not updated" (507) are not.
+bool EditResultIsReported(int result);
+
+// One edit, from writing the file to loading it back. The private folder and the file go
+// away with the object.
+class ExternalEdit {
+ public:
+  ExternalEdit() = default;
+  ExternalEdit(const ExternalEdit&) = delete;
+  ExternalEdit& operator=(const ExternalEdit&) = delete;
+
+  // Writes the exchange file for the document and builds the paint program's command.
+  // 0, or 504 (nothing open), 505 (file not written), 507 (no paint program).
+  int Prepare(const DocumentState& doc, const std::string& editorPath,
+              const DesktopEnvironment& desktop = SystemDesktop());
+  // Sets the busy bit and starts the paint program; 507 (file removed, busy bit cleared)
+  // when it cannot be started.
+  int Start(DocumentState& doc);
+  // One tick of the wait.
+  EditWaitState Tick(const WindowObservation& window);
+  // Ends the edit: clears the busy bit and, when the file was edited and changed, takes an
+  // undo snapshot (class 32771) and loads the file back. 0, 507 (not waited for or
+  // unchanged) or the loader's message number (501, 503, ...).
+  int Finish(DocumentState& doc, EditWaitState end);
+
+  const std::string& exchangePath() const { return path_; }
+  const std::vector<std::string>& command() const { return command_; }
+  ExchangeType type() const { return type_; }
+
+ private:
+  PrivateFolder folder_;
+  std::string path_;
+  std::vector<std::string> command_;
+  ExchangeType type_ = ExchangeType::kNone;
+  std::optional<FileStatus> initial_;
+  std::optional<EditWait> wait_;
+  ChildProcess editor_;
+  int32_t transparentIndex_ = -1;
+};
+
+}  // namespace zel

@@ -1,0 +1,166 @@
+#include "transforms/image_commands.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "document/document_state.h"
+#include "transforms/deformations.h"
+#include "transforms/one_step.h"
+#include "transforms/sampling.h"
+
+namespace zel {
+
+namespace {
+
+bool IsEditableKind(ImageKind kind) {
+  switch (kind) {
+    case ImageKind::kGifAnimation:
+    case ImageKind::kFrameAnimation:
+    case ImageKind::kGifPicture:
+    case ImageKind::kBitmap:
+    case ImageKind::kJpeg:
+    case ImageKind::kPng:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool HasFrames(const DocumentState& doc) {
+  return IsAnimation(doc.kind) && doc.frameSet && doc.frameSet->count >= 1 &&
+         doc.frameSet->count <= doc.frameSet->capacity();
+}
+
+int32_t FrameSetTransparentIndex(const DocumentState& doc) {
+  return doc.frameSet ? doc.frameSet->transparentIndex : -1;
+}
+
+}  // namespace
+
+bool CanTransformImage(const DocumentState& doc) {
+  if (!IsEditableKind(doc.kind) || !doc.currentPicture) return false;
+  return !IsAnimation(doc.kind) || HasFrames(doc);
+}
+
+bool CanResizeToIconSize(const DocumentState& doc) {
+  return CanTransformImage(doc) && !IsAnimation(doc.kind) &&
+         (doc.bitCount == 8 || doc.bitCount == 24);
+}
+
+bool MarginFitsView(const DocumentState& doc, int viewWidth, int viewHeight) {
+  return viewWidth >= doc.width && viewHeight >= doc.height;
+}
+
+void RestartPlayback(DocumentState& doc, uint32_t nowTick) {
+  doc.flags &= ~static_cast<uint32_t>(kFlagStopped | kFlagStep);
+  doc.lastFrameTick = nowTick;
+  doc.currentFrame = 0;
+}
+
+int ApplyToImageOrFrames(DocumentState& doc, const FrameTransform& transform, int32_t undoClass,
+                         uint32_t nowTick, const FramePassOptions& options) {
+  if (!CanTransformImage(doc)) return kNothingDone;
+  if (!IsAnimation(doc.kind)) {
+    PackedDib result = transform(doc.currentPicture);
+    if (!result) return kNothingDone;
+    if (undoClass != 0) doc.undo.TakeSnapshot(doc, undoClass);
+    SetCurrentPicture(doc, std::move(result));
+    return kCommandDone;
+  }
+
+  doc.flags |= kFlagBusy;
+  auto results = TransformEachFrame(*doc.frameSet, transform, options);
+  FrameSet& frames = *doc.frameSet;
+  const bool any = results && std::any_of(results->begin(), results->end(),
+                                          [](const PackedDib& p) { return bool(p); });
+  // The first frame as it will be, copied before anything is installed.
+  PackedDib shown;
+  if (any) shown = DuplicateBlock((*results)[0] ? (*results)[0] : frames.frame(0).image);
+  if (!shown) {
+    doc.flags &= ~static_cast<uint32_t>(kFlagBusy);
+    return any ? 502 : kNothingDone;
+  }
+  if (undoClass != 0) doc.undo.TakeSnapshot(doc, undoClass);
+  for (int i = 0; i < frames.count; ++i) {
+    PackedDib& result = (*results)[static_cast<size_t>(i)];
+    if (result) frames.frame(i).image = std::move(result);
+  }
+  SetCurrentPicture(doc, std::move(shown));
+  RestartPlayback(doc, nowTick);
+  doc.flags &= ~static_cast<uint32_t>(kFlagBusy);
+  return kCommandDone;
+}
+
+int TrimImage(DocumentState& doc, const PictureRect& rect, uint32_t nowTick,
+              const FramePassOptions& options) {
+  return ApplyToImageOrFrames(
+      doc, [rect](const PackedDib& p) { return CropImage(p, rect.x1, rect.y1, rect.x2, rect.y2); },
+      kUndoEdit, nowTick, options);
+}
+
+int AddMarginToImage(DocumentState& doc, uint32_t nowTick, const FramePassOptions& options) {
+  if (!CanTransformImage(doc)) return kNothingDone;
+  const Rgbq color = ColorFromBackground(doc.backgroundColor);
+  int32_t index = FrameSetTransparentIndex(doc);
+  if (index < 0) {
+    // One new entry, at the same index in every 8-bit picture: past the largest table.
+    uint32_t largest = 0;
+    bool indexed = false;
+    auto consider = [&](const PackedDib& p) {
+      if (!p || p.Header().bitCount != 8) return;
+      indexed = true;
+      largest = std::max(largest, p.ColorCount());
+    };
+    if (IsAnimation(doc.kind)) {
+      for (int i = 0; i < doc.frameSet->count; ++i) consider(doc.frameSet->frame(i).image);
+    } else {
+      consider(doc.currentPicture);
+    }
+    if (indexed) {
+      if (largest >= 256) return kNothingDone;
+      index = static_cast<int32_t>(largest);
+    }
+  }
+  const int result = ApplyToImageOrFrames(
+      doc,
+      [color, index](const PackedDib& p) {
+        int32_t t = p.Header().bitCount == 8 ? index : -1;
+        return AddMargin(p, color, t);
+      },
+      kUndoEdit, nowTick, options);
+  if (result == kCommandDone && doc.frameSet && index >= 0) {
+    doc.frameSet->transparentIndex = index;
+  }
+  return result;
+}
+
+int TurnImage(DocumentState& doc, TurnDirection direction, uint32_t nowTick,
+              const FramePassOptions& options) {
+  const bool left = direction == TurnDirection::kLeft;
+  return ApplyToImageOrFrames(
+      doc, [left](const PackedDib& p) { return left ? TurnLeft90(p) : TurnRight90(p); }, 0, nowTick,
+      options);
+}
+
+int MirrorImage(DocumentState& doc, MirrorAxis axis, uint32_t nowTick,
+                const FramePassOptions& options) {
+  const bool horizontal = axis == MirrorAxis::kHorizontal;
+  return ApplyToImageOrFrames(
+      doc,
+      [horizontal](const PackedDib& p) {
+        return horizontal ? MirrorHorizontal(p) : MirrorVertical(p);
+      },
+      0, nowTick, options);
+}
+
+int ResizeToIconSize(DocumentState& doc) {
+  if (!CanResizeToIconSize(doc)) return kNothingDone;
+  PackedDib icon = ResizeSmooth(doc.currentPicture, 32, 32);
+  if (!icon) return 502;
+  doc.undo.TakeSnapshot(doc, kUndoColors);
+  if (doc.frameSet) doc.frameSet->transparentIndex = -1;
+  SetCurrentPicture(doc, std::move(icon));
+  return kCommandDone;
+}
+
+}  // namespace zel

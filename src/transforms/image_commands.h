@@ -1,0 +1,57 @@
+// The image menu's one-step commands on the open document: trimming to a picked rectangle,
+// square margin, quarter turns, mirrors and icon size. Each works on the current picture of
+// a single picture, or on the picture of every frame of an animation (the frames shared out
+// over the cores), takes its undo snapshot, holds playback off with the busy bit while
+// frames change, installs the result and restarts playback from the first frame.
+//
+// Each returns kCommandDone, kNothingDone (nothing changed and nothing to show) or the
+// number of a message to show.
+#pragma once
+
+#include <cstdint>
+
+#include "transforms/frame_pass.h"
+
+namespace zel {
+
+struct DocumentState;
+
+constexpr int kCommandDone = 0;
+constexpr int kNothingDone = -1;
+
+// Kinds b, g, j, p (the current picture) and a, f (every frame), with a current picture.
+bool CanTransformImage(const DocumentState& doc);
+// Single pictures only.
+bool CanResizeToIconSize(const DocumentState& doc);
+// The margin runs only when the view's client area holds the current picture.
+bool MarginFitsView(const DocumentState& doc, int viewWidth, int viewHeight);
+
+// A picked rectangle, top-down, right and bottom edges exclusive.
+struct PictureRect {
+  int32_t x1 = 0;
+  int32_t y1 = 0;
+  int32_t x2 = 0;
+  int32_t y2 = 0;
+};
+
+int TrimImage(DocumentState& doc, const PictureRect& rect, uint32_t nowTick,
+              const FramePassOptions& options = {});
+int AddMarginToImage(DocumentState& doc, uint32_t nowTick, const FramePassOptions& options = {});
+enum class TurnDirection { kLeft, kRight };
+int TurnImage(DocumentState& doc, TurnDirection direction, uint32_t nowTick,
+              const FramePassOptions& options = {});
+enum class MirrorAxis { kHorizontal, kVertical };
+int MirrorImage(DocumentState& doc, MirrorAxis axis, uint32_t nowTick,
+                const FramePassOptions& options = {});
+int ResizeToIconSize(DocumentState& doc);
+
+// Clears the stopped and step bits and starts playback again from the first frame.
+void RestartPlayback(DocumentState& doc, uint32_t nowTick);
+
+// Applies `transform` to the current picture or to every frame: a frame whose transform
+// fails keeps its picture; when none succeeds, or the pass is cancelled, nothing changes.
+// `undoClass` 0 takes no snapshot. The tools and the commands above share it.
+int ApplyToImageOrFrames(DocumentState& doc, const FrameTransform& transform, int32_t undoClass,
+                         uint32_t nowTick, const FramePassOptions& options);
+
+}  // namespace zel
