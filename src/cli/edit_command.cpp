@@ -10,6 +10,7 @@
 #include "cli/interrupt.h"
 #include "color/index_color.h"
 #include "color/palette_reference.h"
+#include "color/quality_quantizer.h"
 #include "document/document_state.h"
 #include "document/frame_operations.h"
 #include "document/time_adjustment.h"
@@ -81,6 +82,9 @@ struct EditArguments {
   std::vector<EditStep> steps;
   // --no-dither and --transparent hold for every colour conversion of the run.
   ColorChoices colors{7, 0, false};
+  // --hq: --colors reduces through the high-quality reduction, and reduces an animation's
+  // frames to one palette.
+  bool highQuality = false;
 };
 
 // A run of decimal digits, saturated at 999,999,999 so that later sums cannot overflow.
@@ -221,6 +225,14 @@ bool ParseArguments(const std::vector<std::string>& args, EditArguments* parsed,
         return false;
       }
       parsed->colors.noDiffusion = true;
+      continue;
+    }
+    if (name == "--hq") {
+      if (inlineValue) {
+        PrintError(err, name + " takes no value");
+        return false;
+      }
+      parsed->highQuality = true;
       continue;
     }
     if (name == "--transparent") {
@@ -375,10 +387,52 @@ bool IsColourStep(EditOp op) {
          op == EditOp::kFullColour;
 }
 
+// --colors N --hq on an animation: every frame in full colour, reduced to one palette
+// built from all of them, still areas kept still; the frames share that table and its
+// transparent index.
+int ApplyQualityFrames(DocumentState& doc, const EditStep& step, const ColorChoices& choices,
+                       std::FILE* err) {
+  FrameSet& set = *doc.frameSet;
+  std::vector<PackedDib> frames;
+  frames.reserve(static_cast<size_t>(set.count));
+  for (int i = 0; i < set.count; ++i) {
+    const PackedDib& image = set.frame(i).image;
+    PackedDib full = ConvertToFullColor(image);
+    if (!full) {
+      PrintError(err, step.label + ": frame " + std::to_string(i + 1) +
+                          (image ? " cannot be turned into full colour" : " is missing"));
+      return image ? kExitUsage : kExitFailed;
+    }
+    frames.push_back(std::move(full));
+  }
+  std::optional<IndexedFrames> reduced = QualityConvertFrames(frames, choices, doc.backgroundColor);
+  if (!reduced || reduced->pictures.empty()) {
+    PrintError(err, step.label + ": the conversion to index colour failed");
+    return kExitFailed;
+  }
+  const PackedDib& first = reduced->pictures[0];
+  set.paletteCount = static_cast<int32_t>(first.ColorCount());
+  std::copy_n(first.ColorTable(), first.ColorCount(), set.palette.begin());
+  set.transparentIndex = reduced->transparentIndex;
+  for (int i = 0; i < set.count; ++i) {
+    set.frame(i).image = std::move(reduced->pictures[static_cast<size_t>(i)]);
+    set.frame(i).transparentIndex = reduced->transparentIndex;
+  }
+  const int32_t current = std::clamp(doc.currentFrame, 0, set.count - 1);
+  SetCurrentPicture(doc, DuplicateBlock(set.frame(current).image));
+  return kExitOk;
+}
+
 // A colour conversion of the current picture, with the core functions the colour dialog
 // and the colour command use; the result replaces the picture as the editor installs it.
 int ApplyColourStep(DocumentState& doc, const EditStep& step, const ColorChoices& kept,
-                    const std::string& source, std::FILE* err) {
+                    bool highQuality, const std::string& source, std::FILE* err) {
+  if (highQuality && step.op == EditOp::kColors && IsAnimation(doc.kind) && doc.frameSet &&
+      doc.frameSet->count > 0) {
+    ColorChoices choices = kept;
+    choices.colorCountIndex = static_cast<int>(step.value);
+    return ApplyQualityFrames(doc, step, choices, err);
+  }
   if (IsAnimation(doc.kind) || !doc.frameSet || !doc.currentPicture) {
     PrintError(err, step.label + " needs a single picture; " + source +
                         " is an animation (keep one frame first with --to-picture N)");
@@ -411,7 +465,9 @@ int ApplyColourStep(DocumentState& doc, const EditStep& step, const ColorChoices
   switch (step.op) {
     case EditOp::kColors:
       choices.colorCountIndex = static_cast<int>(step.value);
-      result = ConvertToIndexColor(doc.currentPicture, choices, doc.backgroundColor);
+      result = highQuality
+                   ? QualityConvertToIndexColor(doc.currentPicture, choices, doc.backgroundColor)
+                   : ConvertToIndexColor(doc.currentPicture, choices, doc.backgroundColor);
       if (!result && choices.transparentCorner == 0) {
         failure += " (no colour-table entry is left for the transparent colour)";
       }
@@ -545,8 +601,9 @@ int RunEditCommand(const std::vector<std::string>& args, std::FILE* err, int pro
   std::string source = parsed.input;
   for (const EditStep& step : parsed.steps) {
     if (InterruptCatcher::Take()) return ReportCancelled(parsed.output, err);
-    int code = IsColourStep(step.op) ? ApplyColourStep(doc, step, parsed.colors, source, err)
-                                     : ApplyStep(doc, step, source, err);
+    int code = IsColourStep(step.op)
+                   ? ApplyColourStep(doc, step, parsed.colors, parsed.highQuality, source, err)
+                   : ApplyStep(doc, step, source, err);
     if (code != kExitOk) return code;
     if (!IsAnimation(doc.kind) || IsColourStep(step.op)) source = "the result of " + step.label;
   }
