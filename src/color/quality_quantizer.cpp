@@ -13,7 +13,8 @@ namespace zel {
 
 namespace {
 
-// libimagequant's speed, 1 (most thorough) to 10, by the number of pixels to reduce: small
+// libimagequant's speed, 1 (most thorough) to 10, by the pixels of a picture (of the largest
+// frame when there are several): small
 // pictures, the usual size of a GIF, get the full search; large ones a faster one, so that a
 // photo of two million pixels takes no longer than ImageMagick takes for it.
 int SpeedFor(uint64_t pixels) {
@@ -281,9 +282,9 @@ std::optional<IndexedFrames> QualityConvertFrames(const std::vector<PackedDib>& 
 
   // One palette from the colours of every frame.
   UseOneThread();
-  uint64_t pixels = 0;
+  uint64_t pixels = 0;  // of the largest frame
   for (const PackedDib& frame : frames) {
-    pixels += uint64_t(frame.Header().width) * uint64_t(frame.Header().height);
+    pixels = std::max(pixels, uint64_t(frame.Header().width) * uint64_t(frame.Header().height));
   }
   const int speed = SpeedFor(pixels);
   Attr attr = MakeAttr(QualityColorCount(kept), speed);
