@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <system_error>
 #include <thread>
 
 namespace zel {
@@ -328,9 +329,14 @@ std::optional<IndexedFrames> QualityConvertFrames(const std::vector<PackedDib>& 
     }
   };
   if (frames.size() > 1) {
-    std::thread helper(mapFrames, 1, 2);
+    std::thread helper;
+    try {
+      helper = std::thread(mapFrames, 1, 2);
+    } catch (const std::system_error&) {
+      mapFrames(1, 2);  // no second thread: the same work here
+    }
     mapFrames(0, 2);
-    helper.join();
+    if (helper.joinable()) helper.join();
   } else {
     mapFrames(0, 1);
   }
