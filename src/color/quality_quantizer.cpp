@@ -15,9 +15,9 @@ namespace zel {
 namespace {
 
 // libimagequant's speed, 1 (most thorough) to 10, by the pixels of a picture (of the largest
-// frame when there are several): small
-// pictures, the usual size of a GIF, get the full search; large ones a faster one, so that a
-// photo of two million pixels takes no longer than ImageMagick takes for it.
+// frame when there are several): small pictures, the usual size of a GIF, get the full
+// search; large ones a faster one, so that a photo of two million pixels takes no longer than
+// ImageMagick takes for it.
 int SpeedFor(uint64_t pixels) {
   if (pixels <= 350000) return 1;
   if (pixels <= 1000000) return 4;
