@@ -86,6 +86,12 @@ TEST(QualityQuantizerInterop, ErrorAgainstPngquantAndMagick) {
         }
         ASSERT_TRUE(WriteBmpFile(result->picture, ours));
         const double oursRmse = CompareRmse(png, ours);
+        // The figures go to the test report (--gtest_output=xml).
+        testing::Test::RecordProperty(std::string(source.name) + (noDiffusion ? "_plain" : "") +
+                                          "_corner" + std::to_string(corner),
+                                      std::to_string(oursRmse) + " pngquant " +
+                                          std::to_string(pqRmse) + " magick " +
+                                          std::to_string(imRmse));
         EXPECT_LE(oursRmse, pqRmse) << "pngquant " << pqRmse;
         EXPECT_LE(oursRmse, 0.75 * imRmse) << "ImageMagick " << imRmse;
       }
