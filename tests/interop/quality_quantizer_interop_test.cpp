@@ -1,7 +1,8 @@
 // The high-quality reduction measured against pngquant and ImageMagick on pictures
 // ImageMagick makes: the error against the source (ImageMagick's `compare -metric RMSE`,
 // normalised to 0..1) must be no worse than pngquant's and at most 0.75 times that of
-// `convert -colors 256`; in a video-like animation the still background must stay still.
+// `convert -colors 256`, and better than the program's own quantizer; in a video-like
+// animation the still background must stay still.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -75,6 +76,12 @@ TEST(QualityQuantizerInterop, ErrorAgainstPngquantAndMagick) {
                     .status,
                 0);
       const double pqRmse = CompareRmse(png, pq);
+      // The program's own quantizer in the same mode.
+      const std::string plainOwn = dir.File("own.bmp");
+      auto own = ConvertToIndexColor(picture, {7, 0, noDiffusion}, 0xC0C0C0);
+      ASSERT_TRUE(own);
+      ASSERT_TRUE(WriteBmpFile(own->picture, plainOwn));
+      const double ownRmse = CompareRmse(png, plainOwn);
       for (int corner : {0, 1}) {
         SCOPED_TRACE(testing::Message() << "noDiffusion " << noDiffusion << " corner " << corner);
         auto result = QualityConvertToIndexColor(picture, {7, corner, noDiffusion}, 0xC0C0C0);
@@ -86,12 +93,13 @@ TEST(QualityQuantizerInterop, ErrorAgainstPngquantAndMagick) {
         }
         ASSERT_TRUE(WriteBmpFile(result->picture, ours));
         const double oursRmse = CompareRmse(png, ours);
+        EXPECT_LT(oursRmse, ownRmse);
         // The figures go to the test report (--gtest_output=xml).
-        testing::Test::RecordProperty(std::string(source.name) + (noDiffusion ? "_plain" : "") +
-                                          "_corner" + std::to_string(corner),
-                                      std::to_string(oursRmse) + " pngquant " +
-                                          std::to_string(pqRmse) + " magick " +
-                                          std::to_string(imRmse));
+        testing::Test::RecordProperty(
+            std::string(source.name) + (noDiffusion ? "_plain" : "") + "_corner" +
+                std::to_string(corner),
+            std::to_string(oursRmse) + " pngquant " + std::to_string(pqRmse) + " magick " +
+                std::to_string(imRmse) + " own " + std::to_string(ownRmse));
         EXPECT_LE(oursRmse, pqRmse) << "pngquant " << pqRmse;
         EXPECT_LE(oursRmse, 0.75 * imRmse) << "ImageMagick " << imRmse;
       }
