@@ -1,5 +1,7 @@
-// The command set as data: caption, status-bar prompt, tool tip, accelerator and icon of
-// every command. Menus, tool bars and pop-ups are built from this table.
+// The command set as data: for every command its caption, status-bar prompt, tool tip,
+// accelerator and icon, the rule that enables it and, for the bar toggles, the rule that
+// checks it. Each family of commands keeps its rows in its own file under app/commands/;
+// menus, tool bars and pop-ups are built from the whole list.
 #pragma once
 
 #include <vector>
@@ -8,19 +10,30 @@
 
 namespace zel {
 
+struct CommandContext;
+
+// A rule over the document and the facts of the moment; nullptr in a row means "always" (for
+// `enabled`) or "not a toggle" (for `checked`).
+using CommandRule = bool (*)(const CommandContext& ctx);
+
 struct CommandInfo {
   CommandId id;
   // Menu caption with its "&" mnemonic, without the shortcut text (that is `accelerator`).
   // Tool-bar-only commands carry a short caption of their own.
   const char* caption;
-  const char* prompt;       // status-bar prompt: a sentence of what the command does
-  const char* toolTip;      // short name shown as the tool tip
-  const char* accelerator;  // Qt-style key sequence ("Ctrl+O") or ""
-  const char* iconName;     // freedesktop icon-theme name, or "" when the program draws its own
-  bool toolBarOnly;         // not in the main menu
+  const char* prompt;            // status-bar prompt: a sentence of what the command does
+  const char* toolTip;           // short name shown as the tool tip
+  const char* accelerator = "";  // Qt-style key sequence ("Ctrl+O") or ""
+  const char* iconName = "";  // freedesktop icon-theme name, or "" when the program draws its own
+  bool toolBarOnly = false;   // not in the main menu
+  CommandRule enabled = nullptr;
+  CommandRule checked = nullptr;
+  // Neither reads nor changes the document, so it may run while the document is busy (a
+  // long operation lets events through its progress window).
+  bool allowedWhileBusy = false;
 };
 
-// Every command, in menu order (tool-bar-only commands next to their relatives).
+// Every command, family by family.
 const std::vector<CommandInfo>& CommandTable();
 
 // The entry of `id`, or nullptr. A recent-file entry other than the first maps to the

@@ -1,7 +1,9 @@
-// Whether each command is enabled, checked and carried out by this build. The rules read
-// only the document state and the facts gathered in CommandContext, so tests evaluate
-// them without a window.
+// Whether each command is enabled and checked. The rules read only the document state and
+// the facts gathered in CommandContext, so tests evaluate them without a window. Each rule
+// lives in its command's row (app/commands/); these functions look it up.
 #pragma once
+
+#include <cstdint>
 
 #include "app/command_ids.h"
 #include "document/document_state.h"
@@ -21,6 +23,21 @@ struct CommandContext {
   bool standardToolBarVisible = false;
 };
 
+// The terms the rules are written in, read once from the document.
+struct CommandTerms {
+  bool open = false;       // a picture or an animation is open
+  bool animation = false;  // kind 'a' or 'f'
+  bool single = false;     // an open picture that is not an animation
+  bool stopped = false;    // playback stopped
+  bool paletted = false;   // the frame set's palette count is 0 or more
+  bool fromCommandLine = false;
+  int32_t n = 0;    // frame count
+  int32_t cur = 0;  // current frame
+  int32_t bitCount = 0;
+  int32_t frameMax = 0;
+};
+CommandTerms ReadTerms(const DocumentState* doc);
+
 // The enabling rule of `id`; a command without a rule (and an unknown id) is enabled.
 // While the document is busy (StateFlags 0x10: a long operation such as a save runs and
 // its progress window lets events through) only IsAllowedWhileBusy commands are enabled.
@@ -33,12 +50,5 @@ bool IsAllowedWhileBusy(int id);
 // The bar toggles (59392, 59393, 32799, 32788) show a check mark while their bar is visible.
 bool IsCommandCheckable(int id);
 bool IsCommandChecked(int id, const CommandContext& ctx);
-
-// Whether this program carries out `id` today. Commands not built yet stay in the menus
-// but are never enabled.
-bool IsCommandBuilt(int id);
-
-// IsCommandBuilt(id) && IsCommandEnabled(id, ctx): what menus and tool bars show.
-bool IsCommandAvailable(int id, const CommandContext& ctx);
 
 }  // namespace zel

@@ -1,11 +1,10 @@
 #include "app/startup_rules.h"
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 
 #include "app/save_rules.h"
 #include "document/frame_set.h"
+#include "platform/file_io.h"
 
 namespace zel {
 namespace {
@@ -74,15 +73,10 @@ bool IsQuickAnimatedGif(const std::string& path) {
   size_t dot = path.rfind('.');
   if (dot == std::string::npos || dot + 1 >= path.size()) return false;
   if (path[dot + 1] != 'g' && path[dot + 1] != 'G') return false;
-  std::error_code error;
   // Only regular files: a FIFO or device named on the command line must not block start-up.
-  if (!std::filesystem::is_regular_file(path, error)) return false;
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
-  uint8_t head[kQuickTestBytes];
-  file.read(reinterpret_cast<char*>(head), sizeof head);
-  if (static_cast<size_t>(file.gcount()) != sizeof head) return false;
-  return IsQuickAnimatedGifHead(head, sizeof head);
+  std::optional<std::vector<uint8_t>> head = ReadFileHead(path, kQuickTestBytes);
+  if (!head || head->size() != kQuickTestBytes) return false;
+  return IsQuickAnimatedGifHead(head->data(), head->size());
 }
 
 bool NeedsSaveConfirmation(const DocumentState& doc, bool undoHasSnapshot) {

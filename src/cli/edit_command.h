@@ -1,7 +1,6 @@
 // `zel-cli edit IN [OPERATIONS...] -o OUT`: opens a picture or animation, applies the
-// animation menu's frame commands and the time adjustment in the order given, and saves the
-// result in the format OUT's extension names. Frame numbers are 1-based, as the editor shows
-// them.
+// operations of the edit table (edit_operations.h) in the order given, and saves the result
+// in the format OUT's extension names. Frame numbers are 1-based, as the editor shows them.
 #pragma once
 
 #include <cstdio>

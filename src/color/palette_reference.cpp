@@ -1,7 +1,5 @@
 #include "color/palette_reference.h"
 
-#include <sys/stat.h>
-
 #include <cctype>
 #include <memory>
 #include <utility>
@@ -11,6 +9,7 @@
 #include "imagefiles/frame_bitmap.h"
 #include "imagefiles/gif_decoder.h"
 #include "imagefiles/png_reader.h"
+#include "platform/file_io.h"
 
 namespace zel {
 namespace {
@@ -25,8 +24,7 @@ char TypeLetter(const std::string& path) {
 }
 
 bool FileExists(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  return IsRegularFile(path);
 }
 
 // Takes the first frame's picture and transparent index out of a frame set.

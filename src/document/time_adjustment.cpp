@@ -208,26 +208,4 @@ void DetailedTimeModel::Cancel() {
   saved_.Restore(doc_);
 }
 
-SliderLayout PlaceSliderForm(const TimeRect& view, const TimeRect& screen, int32_t pictureHeight,
-                             const TimeRect& stripSize, const TimeRect& windowSize,
-                             bool standardBarFloats) {
-  const int64_t screenRight = int64_t{screen.x} + screen.width;
-  const int64_t screenBottom = int64_t{screen.y} + screen.height;
-  if (!standardBarFloats && view.width >= stripSize.width) {
-    // The strip lies inside the view along its bottom edge, as wide as the view.
-    TimeRect strip{view.x, ClampToInt32(int64_t{view.y} + view.height - stripSize.height),
-                   view.width, stripSize.height};
-    const bool onScreen = strip.x >= screen.x && strip.y >= screen.y &&
-                          int64_t{strip.x} + strip.width <= screenRight &&
-                          int64_t{strip.y} + strip.height <= screenBottom;
-    if (onScreen) return {SliderPlacement::kStrip, strip};
-  }
-  int64_t x = int64_t{view.x} + 4;
-  int64_t y = int64_t{view.y} + pictureHeight + 4;
-  x = std::max<int64_t>(std::min<int64_t>(x, screenRight - windowSize.width), screen.x);
-  y = std::max<int64_t>(std::min<int64_t>(y, screenBottom - windowSize.height), screen.y);
-  return {SliderPlacement::kWindow,
-          {ClampToInt32(x), ClampToInt32(y), windowSize.width, windowSize.height}};
-}
-
 }  // namespace zel

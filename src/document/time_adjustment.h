@@ -96,22 +96,4 @@ class DetailedTimeModel {
   int32_t firstShown_ = 0;
 };
 
-// Where the slider form goes: the strip along the bottom of the view when it fits, else the
-// window form. Rectangles are in screen coordinates.
-struct TimeRect {
-  int32_t x = 0, y = 0, width = 0, height = 0;
-};
-enum class SliderPlacement { kStrip, kWindow };
-struct SliderLayout {
-  SliderPlacement placement = SliderPlacement::kWindow;
-  TimeRect rect;
-};
-// `standardBarFloats` forces the window form. The strip is the view's bottom edge stretched
-// to its width and is refused when the view is narrower than the strip or it would leave the
-// screen; the window form sits 4 pixels right of the view's left edge and 4 below the
-// picture, pulled back inside the screen.
-SliderLayout PlaceSliderForm(const TimeRect& view, const TimeRect& screen, int32_t pictureHeight,
-                             const TimeRect& stripSize, const TimeRect& windowSize,
-                             bool standardBarFloats);
-
 }  // namespace zel

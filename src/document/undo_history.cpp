@@ -1,12 +1,6 @@
 #include "document/undo_history.h"
 
-#include <fcntl.h>
-#include <sys/types.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstdlib>
 #include <limits>
 #include <new>
 #include <utility>
@@ -45,31 +39,6 @@ bool IsKnownKind(uint8_t kind) {
 
 bool PicturePushable(const PackedDib& picture) {
   return picture.size() <= kUndoMaxPictureBlock && IsWholePicture(picture);
-}
-
-bool WriteAllAt(int fd, const uint8_t* bytes, size_t size, int64_t offset) {
-  while (size > 0) {
-    ssize_t n = ::pwrite(fd, bytes, size, static_cast<off_t>(offset));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes += n;
-    size -= static_cast<size_t>(n);
-    offset += n;
-  }
-  return true;
-}
-
-bool ReadAllAt(int fd, uint8_t* bytes, size_t size, int64_t offset) {
-  if (offset < 0) return false;
-  while (size > 0) {
-    ssize_t n = ::pread(fd, bytes, size, static_cast<off_t>(offset));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;  // error, or the file ends early
-    bytes += n;
-    size -= static_cast<size_t>(n);
-    offset += n;
-  }
-  return true;
 }
 
 // The frame an undone animation shows: the one the snapshot recorded; for a record that
@@ -177,29 +146,18 @@ UndoHistory::~UndoHistory() {
 }
 
 void UndoHistory::Drop() {
-  if (fd_ >= 0) ::close(fd_);
-  if (!path_.empty()) ::unlink(path_.c_str());
-  fd_ = -1;
+  file_.Close();
   end_ = 0;
-  path_.clear();
 }
 
 void UndoHistory::Reset() {
   Drop();
-  const char* folder = std::getenv("TMPDIR");
-  std::string name = (folder != nullptr && *folder != '\0') ? folder : "/tmp";
-  if (name.back() != '/') name += '/';
-  name += "ZELXXXXXX";
-  // mkostemp creates the file new, readable and writable by the user only.
-  int fd = ::mkostemp(name.data(), O_CLOEXEC);
-  if (fd < 0) return;
-  fd_ = fd;
-  path_ = std::move(name);
+  file_.Create("ZEL");
 }
 
 bool UndoHistory::Push(const PackedDib* picture, const uint8_t* data, size_t dataLength,
                        int32_t value) {
-  if (fd_ < 0) return false;
+  if (!file_.IsOpen()) return false;
   size_t blockSize = 0;
   if (picture != nullptr && *picture) {
     if (!PicturePushable(*picture)) return false;
@@ -216,9 +174,9 @@ bool UndoHistory::Push(const PackedDib* picture, const uint8_t* data, size_t dat
   if (static_cast<uint64_t>(std::numeric_limits<int64_t>::max() - end_) < blockSize + tail.size()) {
     return false;
   }
-  if (blockSize > 0 && !WriteAllAt(fd_, picture->data(), blockSize, end_)) return false;
+  if (blockSize > 0 && !file_.WriteAt(end_, picture->data(), blockSize)) return false;
   int64_t tailOffset = end_ + static_cast<int64_t>(blockSize);
-  if (!WriteAllAt(fd_, tail.data(), tail.size(), tailOffset)) return false;
+  if (!file_.WriteAt(tailOffset, tail.data(), tail.size())) return false;
   end_ = tailOffset + static_cast<int64_t>(tail.size());
   return true;
 }
@@ -235,7 +193,7 @@ bool UndoHistory::SaveFrames(const DocumentState& doc) {
 
 void UndoHistory::TakeSnapshot(DocumentState& doc, int32_t undoClass) {
   MarkDocumentChanged(doc);
-  if (fd_ < 0) return;
+  if (!file_.IsOpen()) return;
   bool ok = true;
   switch (undoClass) {
     case kUndoEdit:
@@ -265,9 +223,9 @@ void UndoHistory::TakeSnapshot(DocumentState& doc, int32_t undoClass) {
 }
 
 bool UndoHistory::Undo(DocumentState& doc) {
-  if (fd_ < 0 || end_ <= 0) return false;
+  if (!file_.IsOpen() || end_ <= 0) return false;
   UndoReadAt read = [this](int64_t offset, uint8_t* dest, size_t n) {
-    return ReadAllAt(fd_, dest, n, offset);
+    return file_.ReadAt(offset, dest, n);
   };
 
   // Everything the snapshot holds is read before the document is touched, so a damaged

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "document/packed_dib.h"
+#include "platform/scratch_file.h"
 
 namespace zel {
 
@@ -37,11 +38,11 @@ class UndoHistory {
   // Closes and deletes the file; undo is disabled until the next Reset.
   void Drop();
 
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return file_.IsOpen(); }
   // True when the undo command is enabled: the file is open and holds a snapshot.
-  bool CanUndo() const { return fd_ >= 0 && end_ > 0; }
+  bool CanUndo() const { return file_.IsOpen() && end_ > 0; }
   int64_t end() const { return end_; }
-  const std::string& path() const { return path_; }
+  const std::string& path() const { return file_.path(); }
 
   // Pushes the snapshot of `undoClass` for the document, which is about to change (it is
   // marked changed, with or without a file). Does nothing more without a file; a failure
@@ -56,9 +57,8 @@ class UndoHistory {
   bool Push(const PackedDib* picture, const uint8_t* data, size_t dataLength, int32_t value);
   bool SaveFrames(const DocumentState& doc);
 
-  int fd_ = -1;
+  ScratchFile file_;
   int64_t end_ = 0;
-  std::string path_;
 };
 
 // The record layout of the undo file. The file lives only as long as one run of the

@@ -1,8 +1,5 @@
 #include "imagefiles/bmp_file.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 #include <limits>
@@ -260,17 +257,10 @@ int ReadBmpFile(PackedDib& out, const std::string& path) {
 }
 
 int64_t ReadBmpFileSize(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return 0;
-  uint8_t head[kFileHeaderSize + kDibHeaderSize];
-  size_t got = 0;
-  while (got < sizeof(head)) {
-    ssize_t n = ::read(fd, head + got, sizeof(head) - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    got += static_cast<size_t>(n);
-  }
-  ::close(fd);
+  std::optional<std::vector<uint8_t>> bytes = ReadFileHead(path, kFileHeaderSize + kDibHeaderSize);
+  if (!bytes) return 0;
+  const uint8_t* head = bytes->data();
+  const size_t got = bytes->size();
   size_t base = HasFileHeader(head, got) ? kFileHeaderSize : 0;
   if (got < base + 4) return 0;
   const uint8_t* p = head + base;

@@ -1,10 +1,6 @@
 #include "imagefiles/file_names.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include "platform/file_io.h"
 
 namespace zel {
 namespace {
@@ -70,17 +66,17 @@ int CheckOutputFileName(const std::string& path) {
   }
   size_t slash = path.rfind('/');
   std::string folder = slash == 0 ? "/" : path.substr(0, slash);
-  struct stat st;
-  if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return kOutputNameInvalid;
-  if (::stat(path.c_str(), &st) == 0) {
-    return S_ISDIR(st.st_mode) ? kOutputNameInvalid : kOutputNameExists;
+  if (!IsFolder(folder)) return kOutputNameInvalid;
+  if (PathExists(path)) return IsFolder(path) ? kOutputNameInvalid : kOutputNameExists;
+  switch (ProbeNewFile(path)) {
+    case NewFileProbe::kCreatable:
+      return kOutputNameCreatable;
+    case NewFileProbe::kExists:
+      return kOutputNameExists;
+    case NewFileProbe::kNotCreatable:
+      break;
   }
-  // O_EXCL: a file that appeared meanwhile is never truncated or removed.
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) return errno == EEXIST ? kOutputNameExists : kOutputNameNotCreatable;
-  ::close(fd);
-  ::unlink(path.c_str());
-  return kOutputNameCreatable;
+  return kOutputNameNotCreatable;
 }
 
 }  // namespace zel

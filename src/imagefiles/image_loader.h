@@ -6,7 +6,7 @@
 #include <string>
 
 #include "document/document_state.h"
-#include "platform/clipboard.h"
+#include "imagefiles/picture_clipboard.h"
 
 namespace zel {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "document/document_state.h"
-#include "platform/clipboard.h"
+#include "imagefiles/picture_clipboard.h"
 
 namespace zel {
 

@@ -147,4 +147,48 @@ bool WriteFileAtomically(const std::string& path, const uint8_t* data, size_t si
   return true;
 }
 
+std::optional<std::vector<uint8_t>> ReadFileHead(const std::string& path, size_t maxBytes) {
+  // Non-blocking open: a FIFO named by the user must not hang the program.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return std::nullopt;
+  FdCloser closer(fd);
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  std::vector<uint8_t> bytes(maxBytes);
+  size_t got = 0;
+  while (got < maxBytes) {
+    ssize_t n = ::read(fd, bytes.data() + got, maxBytes - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return std::nullopt;
+    if (n == 0) break;
+    got += static_cast<size_t>(n);
+  }
+  bytes.resize(got);
+  return bytes;
+}
+
+bool IsRegularFile(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool PathExists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+NewFileProbe ProbeNewFile(const std::string& path) {
+  // O_EXCL: a file that appeared meanwhile is never truncated or removed.
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return errno == EEXIST ? NewFileProbe::kExists : NewFileProbe::kNotCreatable;
+  ::close(fd);
+  ::unlink(path.c_str());
+  return NewFileProbe::kCreatable;
+}
+
 }  // namespace zel

@@ -1,4 +1,5 @@
-// Whole-file reads and atomic whole-file writes.
+// Whole-file reads, atomic whole-file writes, and the few questions about files the
+// program asks (is it a regular file or a folder, can a new file be made there).
 #pragma once
 
 #include <cstddef>
@@ -19,5 +20,19 @@ std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path);
 // replaced (false). New files get mode 0666 minus umask; an existing file keeps its mode
 // and, where the process may give it, its owner and group.
 bool WriteFileAtomically(const std::string& path, const uint8_t* data, size_t size);
+
+// Reads at most `maxBytes` from the start of a regular file (fewer when it is shorter). No
+// value when it is not a regular file or cannot be opened; a FIFO or device never blocks.
+std::optional<std::vector<uint8_t>> ReadFileHead(const std::string& path, size_t maxBytes);
+
+bool IsRegularFile(const std::string& path);
+bool IsFolder(const std::string& path);
+// Whether anything (file, folder, device) exists at `path`.
+bool PathExists(const std::string& path);
+
+// Tries to create `path` as a new empty file (never touching an existing one) and removes
+// it again at once.
+enum class NewFileProbe { kCreatable, kExists, kNotCreatable };
+NewFileProbe ProbeNewFile(const std::string& path);
 
 }  // namespace zel

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "transforms/tool_placement.h"
+
 namespace zel {
 
 namespace {
@@ -50,22 +52,19 @@ uint32_t OptionsForColorForm(uint32_t options, ToolKind form) {
 std::optional<ScreenRect> PlaceBarForm(const ScreenRect& view, int32_t formWidth,
                                        int32_t formHeight, int32_t screenWidth,
                                        int32_t screenHeight) {
-  const ScreenRect bar{view.x, view.y + view.height - formHeight, view.width, formHeight};
-  const bool fits = view.width >= formWidth && bar.x >= 0 &&
-                    int64_t{bar.x} + bar.width <= screenWidth &&
-                    int64_t{bar.y} + bar.height <= screenHeight && bar.y >= 0;
-  if (!fits) return std::nullopt;
-  return bar;
+  const FormLayout layout =
+      PlaceToolForm({view.x, view.y, view.width, view.height}, {0, 0, screenWidth, screenHeight}, 0,
+                    {0, 0, formWidth, formHeight}, {}, false);
+  if (layout.placement != FormPlacement::kBar) return std::nullopt;
+  return ScreenRect{layout.rect.x, layout.rect.y, layout.rect.width, layout.rect.height};
 }
 
 PointI PlaceFullForm(const ScreenRect& view, int32_t pictureHeight, int32_t formWidth,
                      int32_t formHeight, int32_t screenWidth, int32_t screenHeight) {
-  int64_t x = int64_t{view.x} + 4;
-  int64_t y = int64_t{view.y} + pictureHeight + 4;
-  x = std::min<int64_t>(x, int64_t{screenWidth} - formWidth);
-  y = std::min<int64_t>(y, int64_t{screenHeight} - formHeight);
-  return {static_cast<int32_t>(std::max<int64_t>(x, 0)),
-          static_cast<int32_t>(std::max<int64_t>(y, 0))};
+  const FormLayout layout =
+      PlaceToolForm({view.x, view.y, view.width, view.height}, {0, 0, screenWidth, screenHeight},
+                    pictureHeight, {}, {0, 0, formWidth, formHeight}, true);
+  return {layout.rect.x, layout.rect.y};
 }
 
 HandlePlacement PlaceHandle(int kind, const HandleFrame& f) {

@@ -30,6 +30,8 @@ class ToolSession {
   // preview (it could not be computed) leaves the previous one.
   bool ShowPreview(PackedDib preview);
   bool changed() const { return changed_; }
+  // Between a successful Open and OK or Cancel.
+  bool IsOpen() const { return open_; }
 
   // OK. Nothing changed: the source copy is dropped. Otherwise the undo snapshot (32784)
   // and `full` applied to the source copy (a single picture) or to every frame; `identity`

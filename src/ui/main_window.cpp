@@ -3,9 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QCursor>
-#include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -25,42 +23,23 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
-#include <array>
-#include <cstring>
 
-#include "app/change_color.h"
 #include "app/command_table.h"
 #include "app/instance_messages.h"
 #include "app/load_notices.h"
-#include "app/save_document.h"
 #include "app/save_rules.h"
-#include "app/settings.h"
 #include "app/startup_rules.h"
 #include "app/status_texts.h"
-#include "document/frame_operations.h"
-#include "document/playback.h"
-#include "document/time_adjustment.h"
-#include "imagefiles/file_names.h"
 #include "imagefiles/image_loader.h"
-#include "platform/clock.h"
 #include "platform/local_channel.h"
 #include "resources/string_table.h"
-#include "ui/dialogs/about_dialog.h"
-#include "ui/dialogs/change_color_dialog.h"
-#include "ui/dialogs/color_chooser.h"
-#include "ui/dialogs/define_dialog.h"
-#include "ui/dialogs/file_dialogs.h"
-#include "ui/dialogs/jump_dialog.h"
 #include "ui/dialogs/message_box.h"
-#include "ui/dialogs/palette_dialog.h"
 #include "ui/dialogs/program_resources.h"
-#include "ui/dialogs/progress_window.h"
 #include "ui/dialogs/save_confirm_dialog.h"
-#include "ui/dialogs/save_jpeg_dialog.h"
-#include "ui/dialogs/time_detail_dialog.h"
-#include "ui/dialogs/time_slider_dialog.h"
 #include "ui/editor_session.h"
 #include "ui/picture_view.h"
+#include "ui/tools/tool_host.h"
+#include "ui/utf8.h"
 
 namespace zel {
 namespace {
@@ -72,32 +51,8 @@ constexpr const char* kRecentGroup = "Recent File List";
 
 constexpr int kStateRefreshMs = 250;
 
-// Texts of the file commands.
-constexpr const char* kOpenTitle = "表示する画像ファイルを選択します";
-constexpr const char* kOpenFilterName = "画像ファイル";
-constexpr const char* kOpenPatterns = "*.jpg;*.bmp;*.gif;*.png";
-constexpr const char* kGifSaveTitle = "保存するGIFファイルを設定します";
-constexpr const char* kGifFilterName = "GIFファイル";
-constexpr const char* kBmpSaveTitle = "保存するBMPファイルを選択します";
-constexpr const char* kBmpFilterName = "BMPファイル";
-constexpr const char* kIconSaveTitle = "作成するアイコンファイルを選択します";
-constexpr const char* kIconFilterName = "アイコンファイル";
-constexpr const char* kGifProgressCaption = "GIFﾌｧｲﾙの作成";
 constexpr const char* kUntitledTitle = "無題";
 constexpr const char* kApplicationTitle = "Zel";
-
-// The delete-frames pop-up and the slider form's prompt.
-constexpr const char* kDeleteCurrentFrameText = "現在のコマを削除する";
-constexpr const char* kDeleteFramesBeforeText = "現在より前の全部を削除する";
-constexpr const char* kDeleteFramesAfterText = "現在より後ろの全部を削除する";
-constexpr const char* kTimeSliderPrompt = "時間調節、ｽﾗｲﾀﾞｰを操作します";
-
-QString Utf8(const char* text) {
-  return QString::fromUtf8(text);
-}
-QString Utf8(const std::string& text) {
-  return QString::fromStdString(text);
-}
 
 // An icon for a command without a theme icon: its short name on a rounded tile.
 QIcon DrawnIcon(const CommandInfo& info) {
@@ -146,7 +101,7 @@ MainWindow::MainWindow(EditorSession& session, QWidget* parent)
   setCentralWidget(view_);
   resize(800, 600);
 
-  RegisterCommands();
+  tools_ = std::make_unique<ToolHost>(*this);
   CreateActions();
   CreateMenus();
   CreateToolBars();
@@ -272,73 +227,6 @@ void MainWindow::CreateStatusBar() {
   bar->addPermanentWidget(sizePane_);
 }
 
-void MainWindow::RegisterCommands() {
-  auto add = [this](int id, void (MainWindow::*method)()) {
-    dispatch_.Register(id, [this, method](int) { (this->*method)(); });
-  };
-  add(kCmdOpen, &MainWindow::OpenCommand);
-  add(kCmdSaveGif, &MainWindow::SaveGifCommand);
-  add(kCmdSaveBitmap, &MainWindow::SaveBitmapCommand);
-  add(kCmdSaveJpeg, &MainWindow::SaveJpegCommand);
-  add(kCmdMakeIcon, &MainWindow::MakeIconCommand);
-  add(kCmdUndo, &MainWindow::UndoCommand);
-  add(kCmdBackgroundColor, &MainWindow::BackgroundColorCommand);
-  add(kCmdHelp, &MainWindow::HelpCommand);
-  dispatch_.Register(kCmdSavePopup, [this](int) { ShowPopup(SavePopup()); });
-  dispatch_.Register(kCmdTransparencyPopup, [this](int) { ShowPopup(TransparencyPopup()); });
-  dispatch_.Register(kCmdExit, [this](int) { close(); });
-  dispatch_.Register(kCmdStart, [this](int) { StartPlayback(session_.doc); });
-  dispatch_.Register(kCmdStop, [this](int) { StopPlayback(session_.doc); });
-  dispatch_.Register(kCmdJump, [this](int) {
-    JumpDialog dialog(session_.doc, this);
-    dialog.exec();
-  });
-  add(kCmdDeleteFrames, &MainWindow::DeleteFramesCommand);
-  dispatch_.Register(kCmdInsertFrame, [this](int) { RunFrameOperation(&InsertFrameCopy); });
-  dispatch_.Register(kCmdConvertToPicture, [this](int) { RunFrameOperation(&ConvertToPicture); });
-  dispatch_.Register(kCmdMakeFirstFrame,
-                     [this](int) { RunFrameOperation(&MakeCurrentFrameFirst); });
-  dispatch_.Register(kCmdRepeatAnimation, [this](int) { RunFrameOperation(&RepeatAnimation); });
-  dispatch_.Register(kCmdReverse, [this](int) {
-    ReverseAnimation(session_.doc, TickCount());
-    AfterFrameChange();
-  });
-  add(kCmdTimeAdjust, &MainWindow::TimeAdjustCommand);
-  dispatch_.Register(kCmdInvertBackground, [this](int) {
-    InvertBackgroundColor(session_.doc);
-    RefreshView();
-  });
-  dispatch_.Register(kCmdOptions, [this](int) {
-    DefineDialog dialog(session_.settings.block, this);
-    dialog.exec();
-  });
-  dispatch_.Register(kCmdStandardToolBar, [this](int) { ToggleBar(standardBar_); });
-  dispatch_.Register(kCmdStatusBar, [this](int) { ToggleBar(statusBar()); });
-  dispatch_.Register(kCmdPictureToolBar, [this](int) { ToggleBar(pictureBar_); });
-  dispatch_.Register(kCmdAnimationToolBar, [this](int) { ToggleBar(animationBar_); });
-  dispatch_.Register(kCmdAbout, [this](int) { ShowAboutDialog(this); });
-  dispatch_.Register(kCmdPaletteOperation, [this](int) {
-    RunPaletteDialog(session_, this, [this](const QString& text) { return Ask(text); });
-    RefreshView();
-  });
-  // A toggle: an 8-bit picture goes back to full colour, any other opens the dialog.
-  dispatch_.Register(kCmdColorResolution, [this](int) {
-    DocumentState& doc = session_.doc;
-    if (doc.currentPicture && doc.currentPicture.Header().bitCount == 8) {
-      if (!ToggleToFullColor(doc)) ShowMessageNumber(kMsgNoMemory);
-    } else {
-      ChangeColorDialog dialog(doc, session_.settings.block, session_.settings.highQualityColors,
-                               this);
-      if (message) dialog.message = message;
-      dialog.exec();
-    }
-    RefreshView();
-  });
-  for (int i = 0; i < kRecentFileCount; ++i) {
-    dispatch_.Register(kCmdRecentFile1 + i, [this](int id) { OpenRecentFile(id); });
-  }
-}
-
 void MainWindow::ListenToChannel() {
   int fd = session_.channel.ListeningFd();
   if (fd < 0) return;
@@ -367,7 +255,8 @@ bool MainWindow::IsAvailable(int id) {
   if (IsRecentFileCommand(id)) {
     return id - kCmdRecentFile1 < recentFiles_.size() && IsCommandEnabled(id, MakeContext(false));
   }
-  return dispatch_.Has(id) && IsCommandAvailable(id, MakeContext(id == kCmdImportClipboard));
+  return FindExecutor(id) != nullptr &&
+         IsCommandEnabled(id, MakeContext(id == kCmdImportClipboard));
 }
 
 void MainWindow::UpdateCommandStates(bool includeClipboard) {
@@ -375,7 +264,7 @@ void MainWindow::UpdateCommandStates(bool includeClipboard) {
   for (auto& [id, action] : actions_) {
     if (IsRecentFileCommand(id)) continue;
     if (id == kCmdImportClipboard && !includeClipboard) continue;
-    action->setEnabled(dispatch_.Has(id) && IsCommandAvailable(id, ctx));
+    action->setEnabled(FindExecutor(id) != nullptr && IsCommandEnabled(id, ctx));
     if (action->isCheckable()) action->setChecked(IsCommandChecked(id, ctx));
   }
   UpdateRecentActions();
@@ -383,7 +272,7 @@ void MainWindow::UpdateCommandStates(bool includeClipboard) {
 
 bool MainWindow::RunCommand(int id) {
   if (!IsAvailable(id)) return false;
-  dispatch_.Run(id);
+  FindExecutor(id)->run(*this, id);
   UpdateStatusBar();
   UpdateCommandStates(false);
   return true;
@@ -411,6 +300,29 @@ void MainWindow::UpdateTitle() {
 
 void MainWindow::RefreshView() {
   view_->update();
+}
+
+void MainWindow::AfterFrameChange() {
+  ShowToolBarsForKind();
+  UpdateStatusBar();
+  RefreshView();
+}
+
+void MainWindow::ShowPopup(const std::vector<int>& entries) {
+  UpdateCommandStates(false);
+  QMenu menu(this);
+  for (int id : entries) {
+    if (id == 0) {
+      menu.addSeparator();
+    } else if (QAction* action = Action(id)) {
+      menu.addAction(action);
+    }
+  }
+  menu.exec(QCursor::pos());
+}
+
+bool MainWindow::SaveGifTo(const std::string& path) {
+  return zel::SaveGifTo(*this, path);
 }
 
 void MainWindow::AfterLoad() {
@@ -531,291 +443,6 @@ void MainWindow::dropEvent(QDropEvent* event) {
   QTimer::singleShot(0, this, [this, paths] { DropFiles(paths); });
 }
 
-// --- file commands --------------------------------------------------------------------------
-
-void MainWindow::OpenCommand() {
-  Settings& settings = session_.settings.block;
-  const DocumentState& doc = session_.doc;
-  std::string path = !doc.filePath.empty() ? doc.filePath : settings.lastImagePath;
-  if (!settings.openPathHint.empty() && session_.InsideSettingsFolder(path)) {
-    path = settings.openPathHint;
-  }
-  if (!ShowOpenImageDialog(this, Utf8(kOpenTitle), Utf8(kOpenFilterName), Utf8(kOpenPatterns),
-                           path)) {
-    return;
-  }
-  if (!session_.InsideSettingsFolder(path)) settings.openPathHint = path;
-  settings.lastImagePath = path;
-  OpenFile(path);
-}
-
-void MainWindow::SaveGifCommand() {
-  SaveGifWithDialog();
-}
-
-bool MainWindow::SaveGifWithDialog() {
-  if (!CanSaveAsGif(session_.doc)) return false;
-  std::string& last = session_.settings.block.lastImagePath;
-  std::string path = last;
-  if (!session_.InsideSettingsFolder(path)) {
-    path = ReplaceExtension(last, "gif");
-    if (!ShowSaveImageDialog(this, Utf8(kGifSaveTitle), Utf8(kGifFilterName),
-                             QStringLiteral("*.gif"), "gif", path)) {
-      return false;
-    }
-    last = path;
-  }
-  return SaveGifTo(path);
-}
-
-bool MainWindow::SaveGifTo(const std::string& path) {
-  DocumentState& doc = session_.doc;
-  // One save at a time: a second one would stamp its result on the first one's document.
-  if (DocumentBusy() || !CanSaveAsGif(doc)) return false;
-  // The progress window runs events: while the busy bit is set, playback stands still and
-  // no command, load or hand-over touches the document the writer is walking.
-  doc.flags |= kFlagBusy;
-  int result;
-  {
-    ProgressWindow progress(this, Utf8(kGifProgressCaption));
-    progress.DisableCancel();
-    result = SaveDocumentAsGif(doc, path, &progress);
-  }
-  doc.flags &= ~static_cast<uint32_t>(kFlagBusy);
-  UpdateCommandStates(false);
-  if (result != 0) {
-    ShowMessageText(Utf8(kGifWriteFailedText));
-    return false;
-  }
-  UpdateTitle();
-  UpdateStatusBar();
-  return true;
-}
-
-void MainWindow::SaveBitmapCommand() {
-  SaveBitmapWithDialog();
-}
-
-bool MainWindow::SaveBitmapWithDialog() {
-  DocumentState& doc = session_.doc;
-  if (DocumentBusy() || !CanSaveAsBitmap(doc)) return false;
-  std::string& last = session_.settings.block.lastImagePath;
-  // The remembered path changes only when a name is confirmed.
-  std::string path = ReplaceExtension(last, "bmp");
-  if (!ShowSaveImageDialog(this, Utf8(kBmpSaveTitle), Utf8(kBmpFilterName), QStringLiteral("*.bmp"),
-                           "bmp", path)) {
-    return false;
-  }
-  last = path;
-  int result = SaveDocumentAsBitmap(doc, path);
-  if (result != 0) {
-    if (result > 0) {
-      ShowMessageNumber(result);
-    } else {
-      ShowMessageText(Utf8(kGifWriteFailedText));
-    }
-    return false;
-  }
-  UpdateTitle();
-  return true;
-}
-
-void MainWindow::MakeIconCommand() {
-  if (!CanMakeIcon(session_.doc)) return;
-  std::string& last = session_.settings.block.lastImagePath;
-  std::string path = ReplaceExtension(last, "ico");
-  if (!ShowSaveImageDialog(this, Utf8(kIconSaveTitle), Utf8(kIconFilterName),
-                           QStringLiteral("*.ico"), "ico", path)) {
-    return;
-  }
-  last = path;
-  if (!MakeIconFile(session_.doc, path)) ShowMessageText(Utf8(kGifWriteFailedText));
-}
-
-void MainWindow::SaveJpegCommand() {
-  Settings& settings = session_.settings.block;
-  SaveJpegDialog dialog(settings.lastImagePath, settings.jpegQuality, this);
-  if (dialog.exec() != QDialog::Accepted) return;
-  DocumentState& doc = session_.doc;
-  if (IsAnimation(doc.kind) || !CanSaveAsJpeg(doc)) return;
-  if (SaveDocumentAsJpeg(doc, settings.lastImagePath, settings.jpegQuality) != 0) {
-    ShowMessageText(Utf8(kGifWriteFailedText));
-    return;
-  }
-  // The picture before compression stays one undo away; the view shows the written file.
-  doc.undo.TakeSnapshot(doc, kUndoColors);
-  LoadContext context = session_.MakeLoadContext(&clipboard_);
-  const std::string written = doc.filePath;
-  int result = LoadImageFile(doc, written, LoadMode::kOpen, context);
-  if (result != 0) ShowMessageNumber(result);
-  AddRecentFile(Utf8(written));
-  AfterLoad();
-}
-
-void MainWindow::OpenRecentFile(int id) {
-  const int index = id - kCmdRecentFile1;
-  if (index < 0 || index >= recentFiles_.size()) return;
-  const QString path = recentFiles_.at(index);
-  // A file that failed to load leaves the list (a refusal while busy, -1, does not).
-  if (OpenFile(path.toStdString()) > 0) RemoveRecentFile(path);
-}
-
-// --- other commands -------------------------------------------------------------------------
-
-void MainWindow::UndoCommand() {
-  session_.doc.undo.Undo(session_.doc);
-  ShowToolBarsForKind();
-  UpdateStatusBar();
-  RefreshView();
-}
-
-void MainWindow::BackgroundColorCommand() {
-  AppSettings& settings = session_.settings;
-  uint32_t color = session_.doc.backgroundColor;
-  std::array<uint32_t, 16> custom = settings.customColors;
-  if (!ChooseBackgroundColor(this, color, custom)) return;
-  session_.doc.backgroundColor = color;
-  settings.backgroundColor = color;
-  settings.customColors = custom;
-  // The colour and the custom colours go to the settings file now; the rest at exit.
-  ProfileFile& file = session_.profile;
-  file.Set(kOptionSection, kBackgroundColorKey, std::to_string(static_cast<int32_t>(color)));
-  std::array<uint8_t, 64> bytes{};
-  for (size_t i = 0; i < custom.size(); ++i) WriteLe32(bytes.data() + 4 * i, custom[i]);
-  file.Set(kColorTableSection, kLenKey, std::to_string(bytes.size()));
-  file.Set(kColorTableSection, kValKey, EncodeBinaryRecord(bytes.data(), bytes.size()));
-  file.Save();
-  ApplyBackgroundColor(session_.doc);
-  RefreshView();
-}
-
-void MainWindow::ShowPopup(const std::vector<int>& entries) {
-  UpdateCommandStates(false);
-  QMenu menu(this);
-  for (int id : entries) {
-    if (id == 0) {
-      menu.addSeparator();
-    } else if (QAction* action = Action(id)) {
-      menu.addAction(action);
-    }
-  }
-  menu.exec(QCursor::pos());
-}
-
-// --- frame commands and time adjustment ----------------------------------------------------
-
-void MainWindow::AfterFrameChange() {
-  ShowToolBarsForKind();
-  UpdateStatusBar();
-  RefreshView();
-}
-
-void MainWindow::RunFrameOperation(bool (*operation)(DocumentState&)) {
-  operation(session_.doc);
-  AfterFrameChange();
-}
-
-void MainWindow::DeleteFramesCommand() {
-  DocumentState& doc = session_.doc;
-  if (!CanDeleteFrames(doc)) return;
-  QMenu menu(this);
-  auto item = [&menu](const char* text, int number, bool enabled) {
-    QAction* action = menu.addAction(Utf8(text));
-    action->setData(number);
-    action->setEnabled(enabled);
-  };
-  item(kDeleteCurrentFrameText, kDeleteCurrentFrameItem, true);
-  menu.addSeparator();
-  item(kDeleteFramesBeforeText, kDeleteFramesBeforeItem, CanDeleteFramesBefore(doc));
-  item(kDeleteFramesAfterText, kDeleteFramesAfterItem, CanDeleteFramesAfter(doc));
-
-  int choice = 0;
-  if (deleteFramesChoice) {
-    choice = deleteFramesChoice(menu);
-  } else if (QAction* chosen = menu.exec(QCursor::pos())) {
-    choice = chosen->data().toInt();
-  }
-  // Only an item the menu offered counts.
-  bool offered = false;
-  for (QAction* action : menu.actions()) {
-    if (!action->isSeparator() && action->isEnabled() && action->data().toInt() == choice) {
-      offered = true;
-    }
-  }
-  if (!offered) return;
-  switch (choice) {
-    case kDeleteCurrentFrameItem:
-      DeleteCurrentFrame(doc);
-      break;
-    case kDeleteFramesBeforeItem:
-      DeleteFramesBefore(doc);
-      break;
-    case kDeleteFramesAfterItem:
-      DeleteFramesAfter(doc);
-      break;
-    default:
-      return;
-  }
-  AfterFrameChange();
-}
-
-void MainWindow::TimeAdjustCommand() {
-  // Tool mode: the three bars go away while the times are adjusted.
-  QToolBar* const bars[] = {standardBar_, pictureBar_, animationBar_};
-  bool visible[3];
-  for (int i = 0; i < 3; ++i) {
-    visible[i] = bars[i]->isVisibleTo(this);
-    if (visible[i]) bars[i]->hide();
-  }
-  // The view takes the bars' room now, before a form is placed along it.
-  layout()->activate();
-  RefreshView();
-
-  uint32_t& options = session_.settings.block.options;
-  for (;;) {
-    int result;
-    if ((options & kOptionTimeSlider) == 0) {
-      TimeDetailDialog dialog(session_.doc, this);
-      result = dialog.exec();
-    } else {
-      result = RunSliderTimeForm();
-    }
-    if (result != kTimeFormSwitch) break;
-    options ^= kOptionTimeSlider;
-  }
-
-  for (int i = 0; i < 3; ++i) {
-    if (visible[i]) bars[i]->show();
-  }
-  layout()->activate();
-  RefreshView();
-}
-
-int MainWindow::RunSliderTimeForm() {
-  QStatusBar* bar = statusBar();
-  const QString savedPrompt = bar->currentMessage();
-  const QString savedSize = sizePane_->text();
-  bar->showMessage(Utf8(kTimeSliderPrompt));
-  const bool floats = standardBar_->isFloating();
-  const int result = RunTimeSliderForm(session_.doc, view_, floats, this);
-  if (savedPrompt.isEmpty()) {
-    bar->clearMessage();
-  } else {
-    bar->showMessage(savedPrompt);
-  }
-  sizePane_->setText(savedSize);
-  return result;
-}
-
-void MainWindow::ToggleBar(QWidget* bar) {
-  bar->setVisible(!bar->isVisibleTo(this));
-}
-
-void MainWindow::HelpCommand() {
-  const QString page = QCoreApplication::applicationDirPath() + QStringLiteral("/help/index.html");
-  QDesktopServices::openUrl(QUrl::fromLocalFile(page));
-}
-
 // --- recent files ---------------------------------------------------------------------------
 
 void MainWindow::LoadRecentFiles() {
@@ -873,10 +500,6 @@ void MainWindow::UpdateRecentActions() {
 
 // --- closing --------------------------------------------------------------------------------
 
-bool MainWindow::SaveBeforeClose() {
-  return CanSaveAsGif(session_.doc) ? SaveGifWithDialog() : SaveBitmapWithDialog();
-}
-
 void MainWindow::closeEvent(QCloseEvent* event) {
   // A save in progress finishes first; closing now would pull the document from under it.
   if (DocumentBusy()) {
@@ -887,7 +510,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   if (NeedsSaveConfirmation(doc, doc.undo.CanUndo())) {
     const SaveChoice choice = saveConfirmation ? saveConfirmation() : AskSaveBeforeClose(this);
     // Only "保存しない" lets unsaved work go; a cancelled or failed save keeps the window.
-    if (choice == SaveChoice::kCancel || (choice == SaveChoice::kSave && !SaveBeforeClose())) {
+    if (choice == SaveChoice::kCancel || (choice == SaveChoice::kSave && !SaveBeforeClose(*this))) {
       event->ignore();
       return;
     }

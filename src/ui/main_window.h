@@ -1,7 +1,7 @@
-// The editor's main window: the menus, the three tool bars and the four-pane status bar
-// built from the command data, the view, dropped files, the local socket, and the
-// commands of opening, saving, undo, playback, frames, time adjustment, background colour,
-// bars and help.
+// The editor's main window, the shell the commands run in: the menus, the three tool bars and
+// the four-pane status bar built from the command data, the view, dropped files, the local
+// socket and the recent-file list. The commands themselves are carried out by their
+// families' executors (ui/commands/); tool mode belongs to the tool host (ui/tools/).
 #pragma once
 
 #include <QMainWindow>
@@ -13,7 +13,7 @@
 
 #include "app/enabling_rules.h"
 #include "app/menu_tree.h"
-#include "ui/command_dispatch.h"
+#include "ui/commands/command_executors.h"
 #include "ui/dialogs/save_confirm_dialog.h"
 #include "ui/qt_clipboard.h"
 
@@ -28,6 +28,7 @@ namespace zel {
 
 class EditorSession;
 class PictureView;
+class ToolHost;
 struct ChannelMessage;
 struct LoadContext;
 struct DocumentState;
@@ -47,7 +48,7 @@ class MainWindow : public QMainWindow {
 
   // Carries out a command when this build has it and its rule enables it; false otherwise.
   bool RunCommand(int id);
-  // Whether the command is offered now (built, enabled, handled).
+  // Whether the command is offered now: it has an executor and its rule enables it.
   bool IsAvailable(int id);
 
   // The open command once a file is chosen: load, and only once the file is in, reset
@@ -81,9 +82,30 @@ class MainWindow : public QMainWindow {
   // it was dismissed. A grayed item cannot be chosen.
   std::function<int(QMenu&)> deleteFramesChoice;
 
-  static constexpr int kDeleteFramesBeforeItem = 132;
-  static constexpr int kDeleteFramesAfterItem = 133;
-  static constexpr int kDeleteCurrentFrameItem = 134;
+  static constexpr int kDeleteFramesBeforeItem = zel::kDeleteFramesBeforeItem;
+  static constexpr int kDeleteFramesAfterItem = zel::kDeleteFramesAfterItem;
+  static constexpr int kDeleteCurrentFrameItem = zel::kDeleteCurrentFrameItem;
+
+  // --- what the commands reach in the shell ---
+  EditorSession& Session() { return session_; }
+  QtClipboard& Clipboard() { return clipboard_; }
+  ToolHost& Tools() { return *tools_; }
+  void ShowMessageText(const QString& text);
+  void ShowMessageNumber(int id);
+  bool Ask(const QString& text);
+  // After any load that replaced the document.
+  void AfterLoad();
+  // True while a long operation (a save with its progress window, a tool) keeps the
+  // document busy: nothing may replace or change it meanwhile.
+  bool DocumentBusy() const;
+  // After the frames changed: the bars of the kind, the status bar and the view.
+  void AfterFrameChange();
+  void UpdateTitle();
+  void RefreshView();
+  // A pop-up of commands at the cursor; each entry greyed by its own rule.
+  void ShowPopup(const std::vector<int>& entries);
+  void AddRecentFile(const QString& path);
+  void RemoveRecentFile(const QString& path);
 
   PictureView* View() const { return view_; }
   QToolBar* StandardBar() const { return standardBar_; }
@@ -108,58 +130,22 @@ class MainWindow : public QMainWindow {
   QToolBar* MakeToolBar(const QString& title, const QString& objectName,
                         const std::vector<int>& buttons);
   void CreateStatusBar();
-  void RegisterCommands();
   void ListenToChannel();
   CommandContext MakeContext(bool includeClipboard);
-
-  // After any load that replaced the document.
-  void AfterLoad();
-  // True while a long operation (a save with its progress window) keeps the document busy:
-  // nothing may replace or change it meanwhile.
-  bool DocumentBusy() const;
   // Loads `path` as the new document (mode 0): the undo history is reset only once the
   // file is in; a failure shows its message and leaves document and history as they were.
   int LoadNewDocument(const std::string& path);
-  // The save of "保存する" on closing: GIF for an 8-bit document, else a bitmap. True only
-  // when the file was written.
-  bool SaveBeforeClose();
-  void UpdateTitle();
-  void RefreshView();
-
-  void ShowMessageText(const QString& text);
+  // Tells once, after the window has drawn the loaded document, when the file held more
+  // frames than the frame maximum lets the editor keep.
   void ReportDroppedFrames(const LoadContext& context);
-  void ShowMessageNumber(int id);
-  bool Ask(const QString& text);
-
-  void OpenCommand();
-  void SaveGifCommand();
-  bool SaveGifWithDialog();  // true when the file was written
-  void SaveBitmapCommand();
-  bool SaveBitmapWithDialog();  // true when the file was written
-  void MakeIconCommand();
-  void SaveJpegCommand();
-  void UndoCommand();
-  void BackgroundColorCommand();
-  void ShowPopup(const std::vector<int>& entries);
-  void DeleteFramesCommand();
-  // Runs a frame operation, then the tool bars of the kind, the status bar and the view.
-  void RunFrameOperation(bool (*operation)(DocumentState&));
-  void AfterFrameChange();
-  void TimeAdjustCommand();
-  int RunSliderTimeForm();
-  void ToggleBar(QWidget* bar);
-  void HelpCommand();
-  void OpenRecentFile(int id);
 
   void LoadRecentFiles();
-  void AddRecentFile(const QString& path);
-  void RemoveRecentFile(const QString& path);
   void StoreRecentFiles();
   void UpdateRecentActions();
 
   EditorSession& session_;
-  CommandDispatch dispatch_;
   QtClipboard clipboard_;
+  std::unique_ptr<ToolHost> tools_;
   std::map<int, QAction*> actions_;
   QAction* recentPlaceholder_ = nullptr;
   QStringList recentFiles_;

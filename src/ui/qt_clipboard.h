@@ -5,7 +5,7 @@
 #include <QByteArray>
 #include <QImage>
 
-#include "platform/clipboard.h"
+#include "imagefiles/picture_clipboard.h"
 
 namespace zel {
 

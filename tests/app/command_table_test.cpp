@@ -136,6 +136,42 @@ TEST(CommandTable, CaptionsPromptsAndTips) {
   }
 }
 
+// The prompt and tip of every command whose string-table entry is quoted, as "prompt\ntip";
+// where only the prompt is quoted, the tip is the command table's own.
+TEST(CommandTable, QuotedPromptsAndTips) {
+  const struct {
+    int id;
+    const char* prompt;
+    const char* tip;  // nullptr: only the prompt is quoted
+  } quoted[] = {
+      {kCmdSaveGif, "作業中の画像をGIFﾌｧｲﾙに保存する", nullptr},
+      {kCmdAddMargins, "イメージにマージンを追加します", "マージン追加"},
+      {kCmdTrim, "イメージをトリミングします", "トリミング"},
+      {kCmdRotateLeft, "イメージを90ﾟ左回転する", "90ﾟ左回転"},
+      {kCmdRotateRight, "イメージを90ﾟ右回転する", "90ﾟ右回転"},
+      {kCmdMirrorHorizontal, "イメージを水平方向に反転します", "左右反転"},
+      {kCmdMirrorVertical, "イメージを垂直方向に反転します", "上下反転"},
+      {kCmdIconSize, "現在の画像をアイコンのサイズ(32x32)にリサイズする", "アイコン作成の前処理"},
+      {kCmdColorResolution, "イメージの色解像度を変更する", "色解像度変更"},
+      {kCmdTransparency25, "25%透過する", "25%透過"},
+      {kCmdTransparency50, "50%透過する", "50%透過"},
+      {kCmdTransparency75, "75%透過する", "75%透過"},
+      {kCmdTransparencyPopup, "インディックスカラーのイメージを半透明にする", "半透明"},
+      {kCmdDeleteFrames, "現在のコマを削除する", "コマ削除"},
+      {kCmdJump, "アニメーションの位置づけをする", "アニメ位置づけ"},
+      {kCmdMakeAnimation, "イメージからアニメーションを作成する", nullptr},
+      {kCmdEffect, "アニメにエフェクトをかけます", nullptr},
+      {kCmdMotion, "アニメを移動します", nullptr},
+      {kCmdMergeAnimations, "アニメーションを合成する", nullptr},
+  };
+  for (const auto& q : quoted) {
+    const CommandInfo* info = FindCommand(q.id);
+    ASSERT_NE(info, nullptr) << q.id;
+    EXPECT_STREQ(info->prompt, q.prompt) << q.id;
+    if (q.tip) EXPECT_STREQ(info->toolTip, q.tip) << q.id;
+  }
+}
+
 TEST(CommandTable, MenuStructure) {
   const std::vector<MenuNode>& file = MainMenu().front().children;
   ASSERT_EQ(file.size(), 9u);

@@ -46,6 +46,34 @@ TEST(FileIo, AtomicWritesReplaceWholeFilesAndLeaveNoTemporaries) {
   EXPECT_EQ(CountEntries(dir), 1);
 }
 
+TEST(FileIo, FileHeadsAndQuestionsAboutFiles) {
+  std::string dir = testing::MakeTempDir();
+  std::string path = dir + "/short.bin";
+  const uint8_t bytes[] = {1, 2, 3, 4, 5};
+  ASSERT_TRUE(WriteFileAtomically(path, bytes, 5));
+  EXPECT_EQ(*ReadFileHead(path, 3), (std::vector<uint8_t>{1, 2, 3}));
+  EXPECT_EQ(*ReadFileHead(path, 100), (std::vector<uint8_t>{1, 2, 3, 4, 5}));
+  EXPECT_FALSE(ReadFileHead(dir, 10));  // a folder
+  EXPECT_FALSE(ReadFileHead(dir + "/missing", 10));
+  // A FIFO with no writer is refused at once instead of blocking the reader.
+  const std::string fifo = dir + "/fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_FALSE(ReadFileHead(fifo, 10));
+  EXPECT_FALSE(IsRegularFile(fifo));
+  EXPECT_TRUE(PathExists(fifo));
+
+  EXPECT_TRUE(IsRegularFile(path));
+  EXPECT_FALSE(IsFolder(path));
+  EXPECT_TRUE(IsFolder(dir));
+  EXPECT_FALSE(PathExists(dir + "/missing"));
+
+  EXPECT_EQ(ProbeNewFile(path), NewFileProbe::kExists);
+  EXPECT_EQ(*ReadFileBytes(path), (std::vector<uint8_t>{1, 2, 3, 4, 5}));  // untouched
+  EXPECT_EQ(ProbeNewFile(dir + "/new.gif"), NewFileProbe::kCreatable);
+  EXPECT_FALSE(PathExists(dir + "/new.gif"));  // removed again
+  EXPECT_EQ(ProbeNewFile(dir + "/no/such/folder/x"), NewFileProbe::kNotCreatable);
+}
+
 std::vector<uint8_t> Bytes(const std::string& path) {
   auto bytes = ReadFileBytes(path);
   return bytes ? *bytes : std::vector<uint8_t>{};

@@ -37,6 +37,7 @@
 #include "ui/dialogs/time_slider_dialog.h"
 #include "ui/editor_session.h"
 #include "ui/main_window.h"
+#include "ui/modal_script.h"
 #include "ui/picture_view.h"
 #include "ui/private_home.h"
 
@@ -44,6 +45,7 @@ namespace zel {
 namespace {
 
 using testing::GifBuilder;
+using testing::ModalScript;
 using testing::Rgb;
 
 const std::vector<Rgb> kColors = {{0, 0, 0},     {255, 0, 0},   {0, 255, 0},   {0, 0, 255},
@@ -84,31 +86,6 @@ std::vector<uint8_t> ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
-
-// Each step runs on the next modal dialog once it shows; a step ends by closing its dialog.
-// The steps run inside the dialogs' own event loops, as a user's clicks would.
-class ModalScript {
- public:
-  using Step = std::function<void(QWidget*)>;
-  explicit ModalScript(std::vector<Step> steps) : steps_(std::move(steps)) { Schedule(); }
-  bool Finished() const { return next_ == steps_.size(); }
-
- private:
-  void Schedule() {
-    QTimer::singleShot(5, [this] { Poll(); });
-  }
-  void Poll() {
-    if (Finished()) return;
-    QWidget* dialog = QApplication::activeModalWidget();
-    if (dialog && dialog->isVisible()) {
-      steps_[next_++](dialog);
-      if (dialog->isVisible()) ADD_FAILURE() << "step " << next_ << " left its dialog open";
-    }
-    if (!Finished()) Schedule();
-  }
-  std::vector<Step> steps_;
-  size_t next_ = 0;
-};
 
 // Types `text` into an edit box key by key, replacing what it holds.
 void TypeInto(QLineEdit* edit, const QString& text) {

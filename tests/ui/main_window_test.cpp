@@ -19,11 +19,14 @@
 #include <functional>
 #include <future>
 #include <memory>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "app/command_ids.h"
+#include "app/command_table.h"
+#include "app/enabling_rules.h"
 #include "app/instance_messages.h"
 #include "app/settings.h"
 #include "document/playback.h"
@@ -32,6 +35,7 @@
 #include "platform/instance_lock.h"
 #include "platform/local_channel.h"
 #include "support/gif_builder.h"
+#include "ui/commands/command_executors.h"
 #include "ui/editor_session.h"
 #include "ui/main_window.h"
 #include "ui/picture_view.h"
@@ -743,6 +747,66 @@ TEST_F(MainWindowTest, UndoAndBarTogglesRunFromTheCommandSet) {
   ASSERT_TRUE(window_->RunCommand(kCmdPictureToolBar));
   EXPECT_FALSE(window_->PictureBar()->isVisible());
   EXPECT_FALSE(toggle->isChecked());
+}
+
+// A command is built exactly when the editor has an executor for it; one without stays in
+// the menus but is never available, whatever its rule says.
+TEST_F(MainWindowTest, CommandsWithoutAnExecutorAreNeverAvailable) {
+  const std::set<int> built = {kCmdOpen,
+                               kCmdSaveGif,
+                               kCmdSaveBitmap,
+                               kCmdSaveJpeg,
+                               kCmdMakeIcon,
+                               kCmdSavePopup,
+                               kCmdExit,
+                               kCmdUndo,
+                               kCmdStart,
+                               kCmdStop,
+                               kCmdJump,
+                               kCmdBackgroundColor,
+                               kCmdInvertBackground,
+                               kCmdOptions,
+                               kCmdStandardToolBar,
+                               kCmdStatusBar,
+                               kCmdPictureToolBar,
+                               kCmdAnimationToolBar,
+                               kCmdHelp,
+                               kCmdAbout,
+                               kCmdRecentFile1,
+                               kCmdDeleteFrames,
+                               kCmdInsertFrame,
+                               kCmdConvertToPicture,
+                               kCmdMakeFirstFrame,
+                               kCmdRepeatAnimation,
+                               kCmdReverse,
+                               kCmdTimeAdjust,
+                               kCmdPaletteOperation,
+                               kCmdColorResolution};
+  for (int i = 0; i < kRecentFileCount; ++i) EXPECT_NE(FindExecutor(kCmdRecentFile1 + i), nullptr);
+  EXPECT_EQ(FindExecutor(kCmdRecentFile1 + kRecentFileCount), nullptr);
+  for (const CommandExecutor& executor : CommandExecutors()) {
+    EXPECT_NE(FindCommand(executor.id), nullptr) << "an executor without a row: " << executor.id;
+  }
+
+  // A stopped animation on its fourth frame enables nearly everything.
+  ASSERT_EQ(window_->OpenFile(WriteAnimation(File("built.gif"), 10, 5)), 0);
+  StopPlayback(Doc());
+  Doc().currentFrame = 3;
+  const CommandContext ctx{.doc = &Doc(), .canUndo = Doc().undo.CanUndo()};
+  for (const CommandInfo& info : CommandTable()) {
+    if (IsRecentFileCommand(info.id)) continue;
+    const bool has = built.count(info.id) != 0;
+    EXPECT_EQ(FindExecutor(info.id) != nullptr, has) << info.id;
+    if (info.id == kCmdImportClipboard) continue;  // the window asks the real clipboard
+    EXPECT_EQ(window_->IsAvailable(info.id), has && IsCommandEnabled(info.id, ctx)) << info.id;
+  }
+  // Enabled by its rule, but not carried out by this program yet.
+  EXPECT_TRUE(IsCommandEnabled(kCmdEffect, CommandContext{.doc = &Doc()}));
+  EXPECT_FALSE(window_->IsAvailable(kCmdEffect));
+  EXPECT_FALSE(window_->RunCommand(kCmdEffect));
+  // Built, but disabled by its rule.
+  EXPECT_FALSE(window_->IsAvailable(kCmdMakeIcon));
+  EXPECT_TRUE(window_->IsAvailable(kCmdJump));
 }
 
 }  // namespace

@@ -1,10 +1,8 @@
 #include "ui/dialogs/time_slider_dialog.h"
 
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QSlider>
 
 #include "document/document_state.h"
@@ -14,20 +12,13 @@ namespace {
 
 constexpr const char* kWindowCaption = "ｱﾆﾒの時間調節";
 
-TimeRect ToTimeRect(const QRect& r) {
-  return TimeRect{r.x(), r.y(), r.width(), r.height()};
-}
-
 }  // namespace
 
 TimeSliderDialog::TimeSliderDialog(DocumentState& doc, Form form, QWidget* parent)
-    : QDialog(parent), form_(form), model_(doc) {
-  if (form_ == Form::kStrip) {
-    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-  } else {
-    setWindowTitle(QString::fromUtf8(kWindowCaption));
-  }
-
+    : ToolForm(form == Form::kStrip ? Shape::kBar : Shape::kFull, QString::fromUtf8(kWindowCaption),
+               parent),
+      form_(form),
+      model_(doc) {
   slider_ = new QSlider(Qt::Horizontal, this);
   slider_->setRange(0, model_.Maximum());
   slider_->setValue(model_.Position());
@@ -68,38 +59,12 @@ int TimeSliderDialog::exec() {
 
 void TimeSliderDialog::reject() {
   model_.Cancel();
-  done(kTimeFormClosed);
+  ToolForm::reject();
 }
 
 void TimeSliderDialog::Moved(int position) {
   model_.MoveTo(position);
   seconds_->setText(QString::fromStdString(model_.Text()));
-}
-
-int RunTimeSliderForm(DocumentState& doc, QWidget* view, bool standardBarFloats, QWidget* parent) {
-  TimeSliderDialog window(doc, TimeSliderDialog::Form::kWindow, parent);
-  if (!window.Model().Usable()) return kTimeFormClosed;
-  std::unique_ptr<TimeSliderDialog> strip;
-  if (!standardBarFloats) {
-    strip = std::make_unique<TimeSliderDialog>(doc, TimeSliderDialog::Form::kStrip, parent);
-  }
-
-  const QRect viewRect(view->mapToGlobal(QPoint(0, 0)), view->size());
-  QScreen* screen = view->screen();
-  if (!screen) screen = QGuiApplication::primaryScreen();
-  const QRect screenRect = screen ? screen->availableGeometry() : viewRect;
-  const QSize stripSize = strip ? strip->sizeHint() : QSize();
-  const SliderLayout layout = PlaceSliderForm(
-      ToTimeRect(viewRect), ToTimeRect(screenRect), doc.height,
-      TimeRect{0, 0, stripSize.width(), stripSize.height()},
-      TimeRect{0, 0, window.sizeHint().width(), window.sizeHint().height()}, standardBarFloats);
-
-  if (strip && layout.placement == SliderPlacement::kStrip) {
-    strip->setGeometry(layout.rect.x, layout.rect.y, layout.rect.width, layout.rect.height);
-    return strip->exec();
-  }
-  window.move(layout.rect.x, layout.rect.y);
-  return window.exec();
 }
 
 }  // namespace zel

@@ -4,10 +4,8 @@
 // bar floats. The rules live in SliderTimeModel; the dialog only shows it.
 #pragma once
 
-#include <QDialog>
-#include <memory>
-
 #include "document/time_adjustment.h"
+#include "ui/tools/tool_form.h"
 
 class QLabel;
 class QPushButton;
@@ -19,11 +17,13 @@ struct DocumentState;
 
 // What the forms of time adjustment return from exec(): OK keeps the new times, cancel puts
 // the old ones back, switch puts them back and asks for the other form.
-constexpr int kTimeFormKept = 0;
-constexpr int kTimeFormClosed = -1;
-constexpr int kTimeFormSwitch = 3;
+constexpr int kTimeFormKept = kToolFormOk;
+constexpr int kTimeFormClosed = kToolFormCancel;
+constexpr int kTimeFormSwitch = kToolFormSwitch;
 
-class TimeSliderDialog : public QDialog {
+// The slider form is the tool host's first form: the strip is a tool bar form, the window
+// its full form.
+class TimeSliderDialog : public ToolForm {
   Q_OBJECT
 
  public:
@@ -54,10 +54,5 @@ class TimeSliderDialog : public QDialog {
   QPushButton* cancel_ = nullptr;
   QPushButton* switch_ = nullptr;
 };
-
-// Opens the slider form for the animation shown in `view`: the window form when
-// `standardBarFloats`, else the strip along the view's bottom edge, falling back to the
-// window form when the strip cannot be placed. Returns the form's result.
-int RunTimeSliderForm(DocumentState& doc, QWidget* view, bool standardBarFloats, QWidget* parent);
 
 }  // namespace zel

@@ -1,4 +1,5 @@
-// The system clipboard as the program uses it: pictures in the packed-bitmap layout.
+// The system clipboard as the loader uses it: a source of pictures in the packed-bitmap
+// layout. The editor implements it over the desktop's clipboard.
 #pragma once
 
 #include "document/packed_dib.h"

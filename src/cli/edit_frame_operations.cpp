@@ -1,0 +1,148 @@
+// The frame commands of the animation menu as edit operations. Each stops on the frame it
+// names, as the editor is when the user has stopped there, asks the operation's own
+// precondition and then runs the operation.
+#include "cli/cli_common.h"
+#include "cli/edit_operations.h"
+#include "document/frame_operations.h"
+#include "platform/clock.h"
+#include "resources/string_table.h"
+
+namespace zel::cli {
+namespace {
+
+// Makes frame `frame` (1-based) current with playback stopped.
+void StopOnFrame(DocumentState& doc, int32_t frame) {
+  doc.flags |= kFlagStopped;
+  doc.flags &= ~kFlagStep;
+  doc.currentFrame = frame - 1;
+  SetCurrentPicture(doc, DuplicateBlock(doc.frameSet->frame(frame - 1).image));
+}
+
+// Why the operation's precondition does not hold, in the user's terms; "" when it holds.
+using Refusal = std::string (*)(const DocumentState& doc, const EditStep& step);
+using Operation = bool (*)(DocumentState& doc);
+
+int RunFrameStep(EditRun& run, const EditStep& step, Refusal refusal, Operation operation) {
+  if (int code = RequireAnimation(run, step); code != kExitOk) return code;
+  if (step.frame > 0) StopOnFrame(run.doc, step.frame);
+  const std::string why = refusal(run.doc, step);
+  if (!why.empty()) {
+    PrintError(run.err, step.label + ": " + why);
+    return kExitUsage;
+  }
+  if (!operation(run.doc)) {
+    PrintError(run.err, step.label + ": " + MessageText(kMsgNoMemory));
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
+template <Refusal R, Operation O>
+int Apply(EditRun& run, const EditStep& step) {
+  return RunFrameStep(run, step, R, O);
+}
+
+std::string DeleteRefusal(const DocumentState& doc, const EditStep&) {
+  return CanDeleteFrames(doc) ? "" : "the only frame of an animation cannot be deleted";
+}
+
+std::string DeleteBeforeRefusal(const DocumentState& doc, const EditStep& step) {
+  if (CanDeleteFramesBefore(doc)) return "";
+  if (step.frame == 1) return "there are no frames before frame 1";
+  return "deleting all before frame " + std::to_string(step.frame) +
+         " needs at least two frames before it; use --delete-frame 1";
+}
+
+std::string DeleteAfterRefusal(const DocumentState& doc, const EditStep& step) {
+  if (CanDeleteFramesAfter(doc)) return "";
+  const int32_t count = doc.frameSet->count;
+  if (step.frame >= count) return "there are no frames after the last frame";
+  return "deleting all after frame " + std::to_string(step.frame) +
+         " needs at least two frames after it; use --delete-frame " + std::to_string(count);
+}
+
+std::string InsertRefusal(const DocumentState& doc, const EditStep&) {
+  if (CanInsertFrameCopy(doc)) return "";
+  return "an animation of " + Frames(doc.frameSet->count) + " takes no more frames (at most " +
+         Frames(doc.frameMax - 1) + ")";
+}
+
+std::string FirstRefusal(const DocumentState& doc, const EditStep&) {
+  return CanMakeCurrentFrameFirst(doc) ? "" : "frame 1 is the first frame already";
+}
+
+std::string ToPictureRefusal(const DocumentState& doc, const EditStep&) {
+  return CanConvertToPicture(doc) ? "" : "the animation has no frame to keep";
+}
+
+std::string RepeatRefusal(const DocumentState& doc, const EditStep&) {
+  if (CanRepeatAnimation(doc)) return "";
+  const int32_t count = doc.frameSet->count;
+  if (count < 2) return "an animation of " + Frames(count) + " cannot be doubled";
+  return "an animation of " + Frames(count) + " cannot be doubled (at most " +
+         Frames(doc.frameMax / 2 - 1) + ")";
+}
+
+std::string ReverseRefusal(const DocumentState& doc, const EditStep&) {
+  return CanReverseAnimation(doc) ? "" : "the animation cannot be reversed";
+}
+
+bool Reverse(DocumentState& doc) {
+  return ReverseAnimation(doc, TickCount());
+}
+
+constexpr const char* kFrameHint = "a frame number from 1 on";
+
+}  // namespace
+
+const std::vector<EditOperation>& FrameEditOperations() {
+  static const std::vector<EditOperation> rows = {
+      {.option = "--delete-frame",
+       .argument = "N",
+       .help = "delete frame N (of two frames the other stays as a\npicture)",
+       .parse = ParseFrame,
+       .hint = kFrameHint,
+       .apply = Apply<DeleteRefusal, DeleteCurrentFrame>},
+      {.option = "--delete-before",
+       .argument = "N",
+       .help = "delete all frames before frame N (N >= 3)",
+       .parse = ParseFrame,
+       .hint = kFrameHint,
+       .apply = Apply<DeleteBeforeRefusal, DeleteFramesBefore>},
+      {.option = "--delete-after",
+       .argument = "N",
+       .help = "delete all frames after frame N (two or more follow)",
+       .parse = ParseFrame,
+       .hint = kFrameHint,
+       .apply = Apply<DeleteAfterRefusal, DeleteFramesAfter>},
+      {.option = "--insert-copy",
+       .argument = "N",
+       .help = "insert a copy of frame N right after it",
+       .parse = ParseFrame,
+       .hint = kFrameHint,
+       .apply = Apply<InsertRefusal, InsertFrameCopy>},
+      {.option = "--first",
+       .argument = "N",
+       .help = "make frame N the first; the frames before it go last",
+       .parse = ParseFrame,
+       .hint = kFrameHint,
+       .apply = Apply<FirstRefusal, MakeCurrentFrameFirst>},
+      {.option = "--to-picture",
+       .argument = "N",
+       .help = "keep frame N only, as a single picture",
+       .parse = ParseFrame,
+       .hint = kFrameHint,
+       .apply = Apply<ToPictureRefusal, ConvertToPicture>},
+      {.option = "--repeat",
+       .argument = "",
+       .help = "double the animation by playing it twice",
+       .apply = Apply<RepeatRefusal, RepeatAnimation>},
+      {.option = "--reverse",
+       .argument = "",
+       .help = "reverse the frame order",
+       .apply = Apply<ReverseRefusal, Reverse>},
+  };
+  return rows;
+}
+
+}  // namespace zel::cli

@@ -1,0 +1,186 @@
+// The file commands: open, the four saves and their pop-up, the recent files and exit.
+#include <QStringList>
+
+#include "app/menu_tree.h"
+#include "app/save_document.h"
+#include "app/save_rules.h"
+#include "app/settings.h"
+#include "imagefiles/file_names.h"
+#include "imagefiles/image_loader.h"
+#include "resources/string_table.h"
+#include "ui/commands/command_executors.h"
+#include "ui/dialogs/file_dialogs.h"
+#include "ui/dialogs/progress_window.h"
+#include "ui/dialogs/save_jpeg_dialog.h"
+#include "ui/editor_session.h"
+#include "ui/main_window.h"
+#include "ui/utf8.h"
+
+namespace zel {
+namespace {
+
+constexpr const char* kOpenTitle = "表示する画像ファイルを選択します";
+constexpr const char* kOpenFilterName = "画像ファイル";
+constexpr const char* kOpenPatterns = "*.jpg;*.bmp;*.gif;*.png";
+constexpr const char* kGifSaveTitle = "保存するGIFファイルを設定します";
+constexpr const char* kGifFilterName = "GIFファイル";
+constexpr const char* kBmpSaveTitle = "保存するBMPファイルを選択します";
+constexpr const char* kBmpFilterName = "BMPファイル";
+constexpr const char* kIconSaveTitle = "作成するアイコンファイルを選択します";
+constexpr const char* kIconFilterName = "アイコンファイル";
+constexpr const char* kGifProgressCaption = "GIFﾌｧｲﾙの作成";
+
+void OpenCommand(MainWindow& window, int) {
+  EditorSession& session = window.Session();
+  Settings& settings = session.settings.block;
+  const DocumentState& doc = session.doc;
+  std::string path = !doc.filePath.empty() ? doc.filePath : settings.lastImagePath;
+  if (!settings.openPathHint.empty() && session.InsideSettingsFolder(path)) {
+    path = settings.openPathHint;
+  }
+  if (!ShowOpenImageDialog(&window, Utf8(kOpenTitle), Utf8(kOpenFilterName), Utf8(kOpenPatterns),
+                           path)) {
+    return;
+  }
+  if (!session.InsideSettingsFolder(path)) settings.openPathHint = path;
+  settings.lastImagePath = path;
+  window.OpenFile(path);
+}
+
+void SaveBitmapCommand(MainWindow& window, int) {
+  SaveBitmapWithDialog(window);
+}
+
+void MakeIconCommand(MainWindow& window, int) {
+  EditorSession& session = window.Session();
+  if (!CanMakeIcon(session.doc)) return;
+  std::string& last = session.settings.block.lastImagePath;
+  std::string path = ReplaceExtension(last, "ico");
+  if (!ShowSaveImageDialog(&window, Utf8(kIconSaveTitle), Utf8(kIconFilterName),
+                           QStringLiteral("*.ico"), "ico", path)) {
+    return;
+  }
+  last = path;
+  if (!MakeIconFile(session.doc, path)) window.ShowMessageText(Utf8(kGifWriteFailedText));
+}
+
+void SaveJpegCommand(MainWindow& window, int) {
+  EditorSession& session = window.Session();
+  Settings& settings = session.settings.block;
+  SaveJpegDialog dialog(settings.lastImagePath, settings.jpegQuality, &window);
+  if (dialog.exec() != QDialog::Accepted) return;
+  DocumentState& doc = session.doc;
+  if (IsAnimation(doc.kind) || !CanSaveAsJpeg(doc)) return;
+  if (SaveDocumentAsJpeg(doc, settings.lastImagePath, settings.jpegQuality) != 0) {
+    window.ShowMessageText(Utf8(kGifWriteFailedText));
+    return;
+  }
+  // The picture before compression stays one undo away; the view shows the written file.
+  doc.undo.TakeSnapshot(doc, kUndoColors);
+  LoadContext context = session.MakeLoadContext(&window.Clipboard());
+  const std::string written = doc.filePath;
+  int result = LoadImageFile(doc, written, LoadMode::kOpen, context);
+  if (result != 0) window.ShowMessageNumber(result);
+  window.AddRecentFile(Utf8(written));
+  window.AfterLoad();
+}
+
+void OpenRecentFile(MainWindow& window, int id) {
+  const int index = id - kCmdRecentFile1;
+  const QStringList recent = window.RecentFiles();
+  if (index < 0 || index >= recent.size()) return;
+  const QString path = recent.at(index);
+  // A file that failed to load leaves the list (a refusal while busy, -1, does not).
+  if (window.OpenFile(path.toStdString()) > 0) window.RemoveRecentFile(path);
+}
+
+}  // namespace
+
+bool SaveGifCommand(MainWindow& window) {
+  EditorSession& session = window.Session();
+  if (!CanSaveAsGif(session.doc)) return false;
+  std::string& last = session.settings.block.lastImagePath;
+  std::string path = last;
+  if (!session.InsideSettingsFolder(path)) {
+    path = ReplaceExtension(last, "gif");
+    if (!ShowSaveImageDialog(&window, Utf8(kGifSaveTitle), Utf8(kGifFilterName),
+                             QStringLiteral("*.gif"), "gif", path)) {
+      return false;
+    }
+    last = path;
+  }
+  return SaveGifTo(window, path);
+}
+
+bool SaveBitmapWithDialog(MainWindow& window) {
+  EditorSession& session = window.Session();
+  DocumentState& doc = session.doc;
+  if (window.DocumentBusy() || !CanSaveAsBitmap(doc)) return false;
+  std::string& last = session.settings.block.lastImagePath;
+  // The remembered path changes only when a name is confirmed.
+  std::string path = ReplaceExtension(last, "bmp");
+  if (!ShowSaveImageDialog(&window, Utf8(kBmpSaveTitle), Utf8(kBmpFilterName),
+                           QStringLiteral("*.bmp"), "bmp", path)) {
+    return false;
+  }
+  last = path;
+  int result = SaveDocumentAsBitmap(doc, path);
+  if (result != 0) {
+    if (result > 0) {
+      window.ShowMessageNumber(result);
+    } else {
+      window.ShowMessageText(Utf8(kGifWriteFailedText));
+    }
+    return false;
+  }
+  window.UpdateTitle();
+  return true;
+}
+
+bool SaveBeforeClose(MainWindow& window) {
+  return CanSaveAsGif(window.Session().doc) ? SaveGifCommand(window) : SaveBitmapWithDialog(window);
+}
+
+bool SaveGifTo(MainWindow& window, const std::string& path) {
+  DocumentState& doc = window.Session().doc;
+  // One save at a time: a second one would stamp its result on the first one's document.
+  if (window.DocumentBusy() || !CanSaveAsGif(doc)) return false;
+  // The progress window runs events: while the busy bit is set, playback stands still and
+  // no command, load or hand-over touches the document the writer is walking.
+  doc.flags |= kFlagBusy;
+  int result;
+  {
+    ProgressWindow progress(&window, Utf8(kGifProgressCaption));
+    progress.DisableCancel();
+    result = SaveDocumentAsGif(doc, path, &progress);
+  }
+  doc.flags &= ~static_cast<uint32_t>(kFlagBusy);
+  window.UpdateCommandStates(false);
+  if (result != 0) {
+    window.ShowMessageText(Utf8(kGifWriteFailedText));
+    return false;
+  }
+  window.UpdateTitle();
+  window.UpdateStatusBar();
+  return true;
+}
+
+const std::vector<CommandExecutor>& FileExecutors() {
+  static const std::vector<CommandExecutor> rows = {
+      {kCmdOpen, OpenCommand},
+      {kCmdSaveGif, [](MainWindow& window, int) { SaveGifCommand(window); }},
+      {kCmdSaveBitmap, SaveBitmapCommand},
+      {kCmdSaveJpeg, SaveJpegCommand},
+      {kCmdMakeIcon, MakeIconCommand},
+      {kCmdSavePopup, [](MainWindow& window, int) { window.ShowPopup(SavePopup()); }},
+      {kCmdRecentFile1, OpenRecentFile},
+      {kCmdRecentFile1 + 1, OpenRecentFile},
+      {kCmdRecentFile1 + 2, OpenRecentFile},
+      {kCmdRecentFile1 + 3, OpenRecentFile},
+      {kCmdExit, [](MainWindow& window, int) { window.close(); }},
+  };
+  static_assert(kRecentFileCount == 4, "one row per recent-file entry");
+  return rows;
+}
+
+}  // namespace zel
