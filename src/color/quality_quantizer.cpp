@@ -1,7 +1,6 @@
 #include "color/quality_quantizer.h"
 
 #include <libimagequant.h>
-#include <omp.h>
 
 #include <algorithm>
 #include <cstring>
@@ -9,6 +8,10 @@
 #include <new>
 #include <system_error>
 #include <thread>
+
+// From the OpenMP runtime libimagequant runs on (libgomp); declared here so that the file
+// needs no compiler's OpenMP header.
+extern "C" void omp_set_num_threads(int threads);
 
 namespace zel {
 

@@ -110,14 +110,15 @@ void ProfileFile::Parse(const std::string& text) {
   lines_.clear();
   size_t pos = 0;
   while (pos < text.size()) {
-    size_t end = text.find('\n', pos);
+    // CR, LF and CRLF all end a line. A CR left inside a value could not be written back
+    // (Set cuts values there), so the value would change on the next save.
+    size_t end = text.find_first_of("\r\n", pos);
     if (end == npos) end = text.size();
     Line line;
     line.text = text.substr(pos, end - pos);
-    pos = end + 1;
+    pos = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
     size_t nul = line.text.find('\0');
     if (nul != npos) line.text.resize(nul);
-    if (!line.text.empty() && line.text.back() == '\r') line.text.pop_back();
 
     std::string trimmed = Trim(line.text);
     if (!trimmed.empty() && trimmed.front() == '[') {

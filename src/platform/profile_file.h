@@ -18,8 +18,8 @@ class ProfileFile {
 
   // Forgets the contents and reads `path`, which also becomes the file Save writes. False
   // (contents empty) when the file is missing, unreadable, not a regular file or too large.
-  // Any bytes are accepted: LF or CRLF line ends, lines without '=' or ']', very long lines;
-  // a NUL byte ends the text of its line.
+  // Any bytes are accepted: LF, CRLF or CR line ends, lines without '=' or ']', very long
+  // lines; a NUL byte ends the text of its line.
   bool Load(const std::string& path);
   // Reads profile text from memory, as Load does for a file's bytes.
   void Parse(const std::string& text);

@@ -58,6 +58,8 @@ class EditorSession {
   LocalChannelServer channel;
   std::string settingsFolder;  // trailing '/'
   std::string picturesFolder;
+  // The file the editor was started with, while it was loaded as the document ("" else).
+  std::string commandLinePath;
 
  private:
   bool started_ = false;

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDragEnterEvent>
@@ -33,6 +34,7 @@
 #include "imagefiles/image_loader.h"
 #include "platform/local_channel.h"
 #include "resources/string_table.h"
+#include "ui/commands/integration_commands.h"
 #include "ui/dialogs/message_box.h"
 #include "ui/dialogs/program_resources.h"
 #include "ui/dialogs/save_confirm_dialog.h"
@@ -102,6 +104,7 @@ MainWindow::MainWindow(EditorSession& session, QWidget* parent)
   resize(800, 600);
 
   tools_ = std::make_unique<ToolHost>(*this);
+  integration_ = std::make_unique<IntegrationState>(*this);
   CreateActions();
   CreateMenus();
   CreateToolBars();
@@ -115,10 +118,13 @@ MainWindow::MainWindow(EditorSession& session, QWidget* parent)
   stateTimer_ = new QTimer(this);
   connect(stateTimer_, &QTimer::timeout, this, [this] { UpdateCommandStates(false); });
   stateTimer_->start(kStateRefreshMs);
+  // Paste follows what the clipboard offers, also for its key while no menu was opened.
+  connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+          [this] { UpdateCommandStates(true); });
 
   UpdateStatusBar();
   UpdateTitle();
-  UpdateCommandStates(false);
+  UpdateCommandStates(true);
 }
 
 MainWindow::~MainWindow() = default;
@@ -244,6 +250,10 @@ CommandContext MainWindow::MakeContext(bool includeClipboard) {
   ctx.doc = &session_.doc;
   ctx.canUndo = session_.doc.undo.CanUndo();
   ctx.clipboardHasPicture = includeClipboard && clipboard_.HasPicture();
+  ctx.vantaAvailable = integration_->VantaAvailable();
+  // Morsel is asked (from a cache) only when its answer matters.
+  ctx.morselReady = IsDocumentOpen(session_.doc) &&
+                    (session_.doc.flags & kFlagFromCommandLine) == 0 && integration_->MorselReady();
   ctx.pictureToolBarVisible = pictureBar_ && pictureBar_->isVisibleTo(this);
   ctx.animationToolBarVisible = animationBar_ && animationBar_->isVisibleTo(this);
   ctx.standardToolBarVisible = standardBar_ && standardBar_->isVisibleTo(this);
@@ -369,6 +379,7 @@ std::string MainWindow::LoadCommandLineFile(const std::string& name) {
   if (LoadImageFile(doc, name, LoadMode::kOpen, context) != 0) return {};
   // The command-line document does not count as a later load.
   doc.flags = (doc.flags | kFlagFromCommandLine) & ~kFlagLoaded;
+  session_.commandLinePath = name;
   AddRecentFile(Utf8(name));
   AfterLoad();
   ReportDroppedFrames(context);
@@ -501,6 +512,8 @@ void MainWindow::UpdateRecentActions() {
 // --- closing --------------------------------------------------------------------------------
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  // Closing ends a wait for the paint program; the document stays as it was.
+  if (integration_->Editing()) integration_->AbandonEdit();
   // A save in progress finishes first; closing now would pull the document from under it.
   if (DocumentBusy()) {
     event->ignore();

@@ -27,6 +27,7 @@ class QToolBar;
 namespace zel {
 
 class EditorSession;
+class IntegrationState;
 class PictureView;
 class ToolHost;
 struct ChannelMessage;
@@ -90,9 +91,12 @@ class MainWindow : public QMainWindow {
   EditorSession& Session() { return session_; }
   QtClipboard& Clipboard() { return clipboard_; }
   ToolHost& Tools() { return *tools_; }
+  IntegrationState& Integration() { return *integration_; }
   void ShowMessageText(const QString& text);
   void ShowMessageNumber(int id);
   bool Ask(const QString& text);
+  // The notice of frames beyond the frame maximum after a load, once the window has drawn.
+  void ReportDroppedFrames(const LoadContext& context);
   // After any load that replaced the document.
   void AfterLoad();
   // True while a long operation (a save with its progress window, a tool) keeps the
@@ -135,9 +139,6 @@ class MainWindow : public QMainWindow {
   // Loads `path` as the new document (mode 0): the undo history is reset only once the
   // file is in; a failure shows its message and leaves document and history as they were.
   int LoadNewDocument(const std::string& path);
-  // Tells once, after the window has drawn the loaded document, when the file held more
-  // frames than the frame maximum lets the editor keep.
-  void ReportDroppedFrames(const LoadContext& context);
 
   void LoadRecentFiles();
   void StoreRecentFiles();
@@ -146,6 +147,7 @@ class MainWindow : public QMainWindow {
   EditorSession& session_;
   QtClipboard clipboard_;
   std::unique_ptr<ToolHost> tools_;
+  std::unique_ptr<IntegrationState> integration_;
   std::map<int, QAction*> actions_;
   QAction* recentPlaceholder_ = nullptr;
   QStringList recentFiles_;

@@ -2,45 +2,27 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QMimeData>
 #include <cstring>
+
+#include "integration/clipboard_picture.h"
 
 namespace zel {
 namespace {
 
-constexpr const char* kBmpMimeType = "image/bmp";
-constexpr int kBmpFileHeaderSize = 14;
+// The first offered image type Qt can read ("image/png", "image/jpeg", ...), or "".
+QString ReadableImageType(const QMimeData& mime) {
+  const QList<QByteArray> readable = QImageReader::supportedMimeTypes();
+  for (const QString& format : mime.formats()) {
+    if (format.startsWith(QLatin1String("image/")) && readable.contains(format.toLatin1())) {
+      return format;
+    }
+  }
+  return {};
+}
 
 }  // namespace
-
-PackedDib PackedDibFromBmpBytes(const QByteArray& bytes) {
-  const auto* data = reinterpret_cast<const uint8_t*>(bytes.constData());
-  size_t size = static_cast<size_t>(bytes.size());
-  if (size >= 2 && data[0] == 'B' && data[1] == 'M') {
-    if (size < kBmpFileHeaderSize) return {};
-    data += kBmpFileHeaderSize;
-    size -= kBmpFileHeaderSize;
-  }
-  if (size < kDibHeaderSize || ReadLe32(data) != kDibHeaderSize) return {};
-  const int32_t width = static_cast<int32_t>(ReadLe32(data + 4));
-  const int32_t height = static_cast<int32_t>(ReadLe32(data + 8));
-  const uint16_t bitCount = ReadLe16(data + 14);
-  const uint32_t compression = ReadLe32(data + 16);
-  if (width <= 0 || height <= 0 || compression != 0) return {};
-  if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 24 && bitCount != 32) {
-    return {};
-  }
-  const size_t colors = ColorTableSize(data);
-  const size_t stride = RowStride(bitCount, width);
-  const size_t offset = kDibHeaderSize + 4 * colors;
-  if (colors > 256 || offset > size || (size - offset) / stride < static_cast<size_t>(height)) {
-    return {};
-  }
-  PackedDib picture = PackedDib::Allocate(size + kDibSpareBytes);
-  if (!picture) return {};
-  std::memcpy(picture.data(), data, size);
-  return picture;
-}
 
 PackedDib PackedDibFromImage(const QImage& image) {
   if (image.isNull()) return {};
@@ -57,17 +39,31 @@ PackedDib PackedDibFromImage(const QImage& image) {
 PackedDib QtClipboard::ReadPicture() {
   const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
   if (!mime) return {};
-  if (mime->hasFormat(kBmpMimeType)) {
-    PackedDib picture = PackedDibFromBmpBytes(mime->data(kBmpMimeType));
+  if (mime->hasFormat(kClipboardBmpType)) {
+    const QByteArray bytes = mime->data(kClipboardBmpType);
+    PackedDib picture = PictureFromClipboardBmp(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                                static_cast<size_t>(bytes.size()));
     if (picture) return picture;
   }
+  // Any other image (PNG, or a BMP form the reader does not take) as Qt decodes it.
   if (mime->hasImage()) return PackedDibFromImage(qvariant_cast<QImage>(mime->imageData()));
-  return {};
+  const QString type = ReadableImageType(*mime);
+  if (type.isEmpty()) return {};
+  return PackedDibFromImage(QImage::fromData(mime->data(type)));
 }
 
 bool QtClipboard::HasPicture() const {
   const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
-  return mime && (mime->hasFormat(kBmpMimeType) || mime->hasImage());
+  return mime && (mime->hasFormat(kClipboardBmpType) || mime->hasImage() ||
+                  !ReadableImageType(*mime).isEmpty());
+}
+
+void QtClipboard::Offer(const std::vector<uint8_t>& bmpBytes, const QImage& image) {
+  auto* mime = new QMimeData;
+  mime->setData(kClipboardBmpType, QByteArray(reinterpret_cast<const char*>(bmpBytes.data()),
+                                              static_cast<qsizetype>(bmpBytes.size())));
+  if (!image.isNull()) mime->setImageData(image);
+  QGuiApplication::clipboard()->setMimeData(mime);
 }
 
 }  // namespace zel

@@ -170,5 +170,18 @@ TEST(ProfileFile, HostileFilesNeverBreakIt) {
   }
 }
 
+TEST(ProfileFile, ALoneCarriageReturnEndsALine) {
+  ProfileFile file;
+  file.Parse("[option]\rLen=8\r\r\nmidipath=/a\r.mid\n");
+  EXPECT_EQ(file.Get("option", "Len"), "8");
+  EXPECT_EQ(file.Get("option", "midipath"), "/a");
+  // What was read is what a save writes back.
+  ASSERT_TRUE(file.Set("option", "midipath", file.Get("option", "midipath")));
+  ProfileFile reparsed;
+  reparsed.Parse(file.Text());
+  EXPECT_EQ(reparsed.Get("option", "midipath"), "/a");
+  EXPECT_EQ(reparsed.Get("option", "Len"), "8");
+}
+
 }  // namespace
 }  // namespace zel

@@ -781,7 +781,14 @@ TEST_F(MainWindowTest, CommandsWithoutAnExecutorAreNeverAvailable) {
                                kCmdReverse,
                                kCmdTimeAdjust,
                                kCmdPaletteOperation,
-                               kCmdColorResolution};
+                               kCmdColorResolution,
+                               kCmdImportClipboard,
+                               kCmdExportClipboard,
+                               kCmdExternalEdit,
+                               kCmdShowInBrowser,
+                               kCmdMidiTempo,
+                               kCmdSendToVanta,
+                               kCmdSendToMorsel};
   for (int i = 0; i < kRecentFileCount; ++i) EXPECT_NE(FindExecutor(kCmdRecentFile1 + i), nullptr);
   EXPECT_EQ(FindExecutor(kCmdRecentFile1 + kRecentFileCount), nullptr);
   for (const CommandExecutor& executor : CommandExecutors()) {

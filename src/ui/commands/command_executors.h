@@ -26,6 +26,7 @@ const std::vector<CommandExecutor>& FrameExecutors();
 const std::vector<CommandExecutor>& TimeExecutors();
 const std::vector<CommandExecutor>& WindowExecutors();
 const std::vector<CommandExecutor>& HelpExecutors();
+const std::vector<CommandExecutor>& IntegrationExecutors();
 
 // Every executor, family by family.
 const std::vector<CommandExecutor>& CommandExecutors();

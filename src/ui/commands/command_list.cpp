@@ -9,8 +9,9 @@ namespace zel {
 const std::vector<CommandExecutor>& CommandExecutors() {
   static const std::vector<CommandExecutor> all = [] {
     using Family = const std::vector<CommandExecutor>& (*)();
-    const Family families[] = {FileExecutors,  ColorExecutors, HistoryExecutors, PlaybackExecutors,
-                               FrameExecutors, TimeExecutors,  WindowExecutors,  HelpExecutors};
+    const Family families[] = {FileExecutors,     ColorExecutors, HistoryExecutors,
+                               PlaybackExecutors, FrameExecutors, TimeExecutors,
+                               WindowExecutors,   HelpExecutors,  IntegrationExecutors};
     std::vector<CommandExecutor> list;
     for (Family family : families) {
       const std::vector<CommandExecutor>& rows = family();

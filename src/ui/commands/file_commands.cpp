@@ -9,6 +9,7 @@
 #include "imagefiles/image_loader.h"
 #include "resources/string_table.h"
 #include "ui/commands/command_executors.h"
+#include "ui/commands/integration_commands.h"
 #include "ui/dialogs/file_dialogs.h"
 #include "ui/dialogs/progress_window.h"
 #include "ui/dialogs/save_jpeg_dialog.h"
@@ -162,6 +163,7 @@ bool SaveGifTo(MainWindow& window, const std::string& path) {
   }
   window.UpdateTitle();
   window.UpdateStatusBar();
+  ShowSavedGifInBrowser(window, path);
   return true;
 }
 

@@ -1,0 +1,131 @@
+// Writes the starting inputs of the targets whose inputs the program itself produces:
+// frame bitmaps, settings files, undo files and channel frames.
+//   zel_fuzz_seeds SEED_DIR
+// SEED_DIR/gif_animation/animation.gif and SEED_DIR/bmp/picture8.bmp must exist (the
+// script makes them with ImageMagick first).
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/instance_messages.h"
+#include "app/settings.h"
+#include "document/document_state.h"
+#include "document/undo_history.h"
+#include "imagefiles/frame_bitmap.h"
+#include "imagefiles/image_loader.h"
+#include "platform/file_io.h"
+#include "platform/local_channel.h"
+#include "platform/profile_file.h"
+
+namespace fs = std::filesystem;
+using namespace zel;
+
+namespace {
+
+int failures = 0;
+
+void Fail(const std::string& what) {
+  std::fprintf(stderr, "zel_fuzz_seeds: %s\n", what.c_str());
+  ++failures;
+}
+
+void Put(const fs::path& path, const std::vector<uint8_t>& bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+  if (!out) Fail("cannot write " + path.string());
+}
+
+void PutText(const fs::path& path, const std::string& text) {
+  Put(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+std::vector<uint8_t> ChannelFrame(uint32_t message, uint32_t wParam, uint32_t lParam,
+                                  const std::vector<uint8_t>& data) {
+  std::vector<uint8_t> bytes(kChannelHeaderSize);
+  const uint32_t fields[4] = {message, wParam, lParam, static_cast<uint32_t>(data.size())};
+  for (int i = 0; i < 4; ++i) WriteLe32(bytes.data() + 4 * i, fields[i]);
+  bytes.insert(bytes.end(), data.begin(), data.end());
+  return bytes;
+}
+
+void UndoSeeds(const fs::path& dir, const std::string& animation) {
+  DocumentState doc;
+  LoadContext context;
+  if (!CreateDocumentContainer(doc, kFrameMaxDefault) ||
+      LoadImageFile(doc, animation, LoadMode::kOpen, context) != 0) {
+    return Fail("cannot open " + animation);
+  }
+  const std::pair<int32_t, const char*> classes[] = {
+      {kUndoEdit, "edit"}, {kUndoColors, "colors"}, {kUndoMakeAnime, "make_anime"}};
+  for (const auto& [undoClass, name] : classes) {
+    doc.undo.Reset();
+    doc.undo.TakeSnapshot(doc, undoClass);
+    std::optional<std::vector<uint8_t>> bytes = ReadFileBytes(doc.undo.path());
+    if (!bytes || doc.undo.end() <= 0) return Fail("no undo file");
+    bytes->resize(static_cast<size_t>(doc.undo.end()));
+    Put(dir / (std::string(name) + ".undo"), *bytes);
+  }
+  doc.undo.Drop();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: zel_fuzz_seeds SEED_DIR\n");
+    return 2;
+  }
+  const fs::path seeds = argv[1];
+  const std::string animation = (seeds / "gif_animation" / "animation.gif").string();
+  const std::string picture = (seeds / "bmp" / "picture8.bmp").string();
+
+  // A frame bitmap, in the 8-bit form the program writes and the 24-bit form of a paint
+  // program.
+  {
+    DocumentState doc;
+    LoadContext context;
+    if (!CreateDocumentContainer(doc, kFrameMaxDefault) ||
+        LoadImageFile(doc, animation, LoadMode::kOpen, context) != 0) {
+      Fail("cannot open " + animation);
+    } else if (WriteFrameBitmapFile((seeds / "bmp" / "frames.bmp").string(), *doc.frameSet,
+                                    0xC0C0C0) != 0) {
+      Fail("cannot write the frame bitmap");
+    }
+  }
+
+  AppSettings settings;
+  settings.block = DefaultSettings("/home/user/Pictures");
+  ProfileFile profile;
+  StoreAppSettings(settings, profile);
+  PutText(seeds / "settings" / "defaults.ini", profile.Text());
+  settings.block.lastImagePath = "/home/user/Pictures/\"quoted\" 名前.gif";
+  settings.block.editorPath = " /usr/bin/editor ";
+  settings.block.frameMax = 5000;
+  settings.backgroundColor = 0x123456;
+  settings.customColors[3] = 0xFFFFFF;
+  settings.midiPath = "/music/song.mid";
+  ProfileFile edited;
+  edited.Parse("; comment\r\n[other]\r\nkey = 'value'\r\n\r\n[Option]\r\nunknown line\r\n");
+  StoreAppSettings(settings, edited);
+  PutText(seeds / "settings" / "edited.ini", edited.Text());
+
+  UndoSeeds(seeds / "undo", animation);
+
+  const fs::path channel = seeds / "local_channel";
+  Put(channel / "identify", ChannelFrame(kMsgIdentify, 1, 0, {}));
+  Put(channel / "short_header", {0x4A, 0, 0, 0, 74, 0});
+  for (const auto& [file, name] : {std::pair{picture, "picture"}, std::pair{animation, "frames"}}) {
+    int message = 0;
+    std::optional<std::vector<uint8_t>> block = PictureFileAsPackedDib(file, &message);
+    if (!block) {
+      Fail("cannot hand over " + file);
+      continue;
+    }
+    Put(channel / name, ChannelFrame(kMsgCopyData, kPictureDataIdentifier, 0, *block));
+  }
+  return failures == 0 ? 0 : 1;
+}

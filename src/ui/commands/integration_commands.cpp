@@ -1,0 +1,230 @@
+// Other programs: the clipboard, the paint program, the browser, the MIDI tempo window and
+// the sibling programs Vanta and Morsel.
+#include "ui/commands/integration_commands.h"
+
+#include <QFileInfo>
+#include <QImage>
+#include <QMetaObject>
+#include <QTimer>
+
+#include "app/save_rules.h"
+#include "app/settings.h"
+#include "imagefiles/image_loader.h"
+#include "integration/clipboard_picture.h"
+#include "resources/string_table.h"
+#include "ui/commands/command_executors.h"
+#include "ui/dialogs/edit_wait_dialog.h"
+#include "ui/dialogs/midi_tempo_dialog.h"
+#include "ui/dialogs/progress_window.h"
+#include "ui/editor_session.h"
+#include "ui/main_window.h"
+#include "ui/picture_view.h"
+#include "ui/utf8.h"
+
+namespace zel {
+namespace {
+
+constexpr int kEditTickMs = 1000;
+
+// The plain image offered beside the BMP bytes: the current picture, its transparent
+// colour see-through.
+QImage PlainImage(const DocumentState& doc) {
+  QImage image = ImageFromPackedDib(doc.currentPicture);
+  const int32_t transparent = doc.frameSet ? doc.frameSet->transparentIndex : -1;
+  if (image.format() == QImage::Format_Indexed8 && transparent >= 0 &&
+      transparent < image.colorCount()) {
+    QList<QRgb> table = image.colorTable();
+    table[transparent] &= 0x00FFFFFFu;
+    image.setColorTable(table);
+  }
+  return image;
+}
+
+void ImportClipboard(MainWindow& window, int) {
+  DocumentState& doc = window.Session().doc;
+  if (IsDocumentOpen(doc) && !window.Ask(Utf8(MessageText(kMsgDiscardPicture)))) return;
+  // The question runs events: check again before the document is replaced.
+  if (window.DocumentBusy()) return;
+  LoadContext context = window.Session().MakeLoadContext(&window.Clipboard());
+  const int result = LoadImageFile(doc, std::string(), LoadMode::kClipboard, context);
+  // A paste that fails leaves the document and its history as they were.
+  if (result == 0) doc.undo.Reset();
+  if (result != 0) window.ShowMessageNumber(result);
+  window.AfterLoad();
+  window.ReportDroppedFrames(context);
+}
+
+void ExportClipboard(MainWindow& window, int) {
+  DocumentState& doc = window.Session().doc;
+  std::optional<std::vector<uint8_t>> bytes = BuildClipboardBmp(doc);
+  if (!bytes) return;
+  window.Clipboard().Offer(*bytes, PlainImage(doc));
+}
+
+void ExternalEditCommand(MainWindow& window, int) {
+  window.Integration().StartEdit();
+}
+
+void ShowInBrowserCommand(MainWindow& window, int) {
+  EditorSession& session = window.Session();
+  const bool background = (session.settings.block.options & kOptionBrowserBackground) != 0;
+  PreviewAnimation(session.doc, session.settingsFolder, background, window.Integration().openPage);
+}
+
+void SendToVantaCommand(MainWindow& window, int) {
+  EditorSession& session = window.Session();
+  IntegrationState& state = window.Integration();
+  SendToVanta(session.doc, state.siblings, session.settingsFolder, state.vantaProgram(),
+              state.startProgram);
+}
+
+void SendToMorselCommand(MainWindow& window, int) {
+  EditorSession& session = window.Session();
+  DocumentState& doc = session.doc;
+  const MorselRoute route = ChooseMorselRoute(doc, session.commandLinePath);
+  if (route == MorselRoute::kNothing) return;
+  MorselOutcome outcome;
+  // The progress window lets events through: nothing may change the document meanwhile.
+  doc.flags |= kFlagBusy;
+  {
+    std::unique_ptr<ProgressWindow> progress;
+    if (route != MorselRoute::kJpeg) {
+      progress = std::make_unique<ProgressWindow>(&window, Utf8(kMorselProgressCaption));
+    }
+    outcome = SendToMorsel(doc, session.commandLinePath, session.settingsFolder,
+                           session.settings.block.jpegQuality, window.Integration().siblings,
+                           progress.get());
+  }
+  doc.flags &= ~static_cast<uint32_t>(kFlagBusy);
+  window.UpdateCommandStates(false);
+  if (outcome.closeProgram) {
+    // The work is in the file it came from: closing has nothing left to ask about it.
+    doc.unsavedChanges = false;
+    QMetaObject::invokeMethod(&window, "close", Qt::QueuedConnection);
+  }
+}
+
+}  // namespace
+
+IntegrationState::IntegrationState(MainWindow& window) : window_(window) {
+  editTimer_ = new QTimer(this);
+  editTimer_->setInterval(kEditTickMs);
+  connect(editTimer_, &QTimer::timeout, this, &IntegrationState::TickEdit);
+}
+
+IntegrationState::~IntegrationState() {
+  if (edit_) edit_->Finish(window_.Session().doc, EditWaitState::kAbandoned);
+  delete waitDialog_.data();
+}
+
+bool IntegrationState::MorselReady() {
+  if (!morsel_) {
+    morsel_ = std::make_unique<MorselReadiness>(
+        [channel = siblings] { return QueryMorselReady(channel); });
+  }
+  return morsel_->IsReady();
+}
+
+bool IntegrationState::StartEdit() {
+  EditorSession& session = window_.Session();
+  DocumentState& doc = session.doc;
+  if (edit_ || window_.DocumentBusy() || !IsDocumentOpen(doc)) return false;
+  auto edit = std::make_unique<ExternalEdit>();
+  int result = edit->Prepare(doc, session.settings.block.editorPath);
+  if (result == 0) result = edit->Start(doc);
+  if (result != 0) {
+    if (EditResultIsReported(result)) window_.ShowMessageNumber(result);
+    return false;
+  }
+  edit_ = std::move(edit);
+  waitDialogClosed_ = false;
+  quitRequested_ = false;
+  window_.UpdateCommandStates(false);
+  window_.showMinimized();
+  waitDialog_ = new EditWaitDialog();
+  connect(waitDialog_, &QDialog::finished, this, [this] {
+    waitDialogClosed_ = true;
+    // No need to wait for the next tick to let the user go.
+    QTimer::singleShot(0, this, &IntegrationState::TickEdit);
+  });
+  waitDialog_->show();
+  editTimer_->start();
+  return true;
+}
+
+void IntegrationState::TickEdit() {
+  if (!edit_) return;
+  WindowObservation observation;
+  observation.quitRequested = quitRequested_;
+  observation.dialogClosed = waitDialogClosed_;
+  observation.minimised = window_.isMinimized();
+  const EditWaitState state = edit_->Tick(observation);
+  if (state != EditWaitState::kWaiting) EndEdit(state);
+}
+
+void IntegrationState::AbandonEdit() {
+  quitRequested_ = true;
+  if (edit_) EndEdit(EditWaitState::kAbandoned);
+}
+
+void IntegrationState::EndEdit(EditWaitState end) {
+  editTimer_->stop();
+  if (window_.isMinimized()) window_.showNormal();
+  if (waitDialog_) {
+    waitDialog_->disconnect(this);
+    waitDialog_->hide();
+    waitDialog_->deleteLater();
+    waitDialog_ = nullptr;
+  }
+  std::unique_ptr<ExternalEdit> edit = std::move(edit_);
+  const int result = edit->Finish(window_.Session().doc, end);
+  edit.reset();
+  window_.AfterLoad();
+  if (EditResultIsReported(result)) window_.ShowMessageNumber(result);
+}
+
+EditWaitDialog* IntegrationState::WaitDialog() const {
+  return waitDialog_;
+}
+
+MidiTempoDialog* IntegrationState::MidiTempo() const {
+  return midiTempo_;
+}
+
+MidiTempoDialog* IntegrationState::ShowMidiTempo() {
+  if (midiTempo_) return midiTempo_;
+  MainWindow* window = &window_;
+  midiTempo_ = new MidiTempoDialog(
+      window_.Session().settings.midiPath,
+      [window](const QString& text) { window->ShowMessageText(text); }, &window_);
+  midiTempo_->setAttribute(Qt::WA_DeleteOnClose);
+  // The remembered file goes into zel.ini at once.
+  connect(midiTempo_, &MidiTempoDialog::FileRemembered, this,
+          [window] { window->Session().StoreSettings(); });
+  midiTempo_->show();
+  return midiTempo_;
+}
+
+void ShowSavedGifInBrowser(MainWindow& window, const std::string& path) {
+  EditorSession& session = window.Session();
+  const uint32_t options = session.settings.block.options;
+  if ((options & kOptionShowAfterGifSave) == 0) return;
+  const std::string absolute = QFileInfo(Utf8(path)).absoluteFilePath().toStdString();
+  ShowInBrowser(absolute, session.settingsFolder + kPreviewPageName, session.doc.backgroundColor,
+                (options & kOptionBrowserBackground) != 0, window.Integration().openPage);
+}
+
+const std::vector<CommandExecutor>& IntegrationExecutors() {
+  static const std::vector<CommandExecutor> rows = {
+      {kCmdImportClipboard, ImportClipboard},
+      {kCmdExportClipboard, ExportClipboard},
+      {kCmdExternalEdit, ExternalEditCommand},
+      {kCmdShowInBrowser, ShowInBrowserCommand},
+      {kCmdMidiTempo, [](MainWindow& window, int) { window.Integration().ShowMidiTempo(); }},
+      {kCmdSendToVanta, SendToVantaCommand},
+      {kCmdSendToMorsel, SendToMorselCommand},
+  };
+  return rows;
+}
+
+}  // namespace zel
