@@ -13,7 +13,7 @@ ZEL_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev libgif-dev
   libjpeg62-turbo-dev libpng-dev zlib1g-dev
   qt6-base-dev libqt6svg6 fonts-noto-cjk xvfb
-  gifsicle imagemagick midicsv xclip
+  gifsicle imagemagick midicsv xclip giflib-tools
   libimagequant-dev pngquant
 )
 

@@ -98,6 +98,7 @@ struct AppSettings {
   uint32_t backgroundColor = 0xC0C0C0;  // COLORREF 0x00BBGGRR
   std::array<uint32_t, 16> customColors{};
   std::string midiPath;
+  bool optimizeGif = false;  // the user's GIF saves write the optimised file
   // "高画質" of the index-colour dialog: libimagequant builds the palette and maps the pixels.
   bool highQualityColors = false;
 
@@ -111,6 +112,7 @@ inline constexpr char kLenKey[] = "Len";
 inline constexpr char kValKey[] = "Val";
 inline constexpr char kBackgroundColorKey[] = "trancolor";
 inline constexpr char kMidiPathKey[] = "midipath";
+inline constexpr char kOptimizeGifKey[] = "optimizegif";  // "1" on, anything else off
 inline constexpr char kHighQualityColorsKey[] = "highqualitycolors";
 
 // Reads the settings. A block that is missing or not exactly 828 bytes gives all defaults;
