@@ -12,6 +12,10 @@
 // the same mode (diffusion against default dithering, nearest against no dithering). Every
 // benchmark reports the mean squared error of its result against the source (per channel
 // value, 0..65025) as the counter mse.
+//
+// BM_ColourQuality runs the high-quality reduction (libimagequant) in the same two modes,
+// without a transparent corner (255 colours), with magickRatio as above and magickMse, the
+// error of ImageMagick's default mode, beside its own mse.
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -20,10 +24,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "color/index_color.h"
+#include "color/quality_quantizer.h"
 #include "document/packed_dib.h"
 
 namespace {
@@ -175,6 +181,8 @@ double Seconds(std::chrono::steady_clock::time_point since) {
 double gStartSeconds = 0;
 // Seconds per run of ImageMagick for [0] default dithering, [1] none; 0 when not run.
 double gMagickSeconds[2] = {0, 0};
+// ImageMagick's mean squared error with its default dithering; 0 when not run.
+double gMagickMse = 0;
 
 void BM_ColourMagickStart(benchmark::State& state) {
   Corpus& corpus = TheCorpus();
@@ -206,6 +214,7 @@ void BM_ColourMagick(benchmark::State& state) {
   }
   gMagickSeconds[dither ? 0 : 1] = total / state.iterations();
   state.counters["mse"] = PpmMse(out, corpus.photo);
+  if (dither) gMagickMse = state.counters["mse"];
   state.counters["startSeconds"] = gStartSeconds;
   state.SetLabel(dither ? "convert -colors 256" : "convert -dither None -colors 256");
   std::remove(out.c_str());
@@ -235,6 +244,34 @@ void BM_ColourZel(benchmark::State& state) {
   state.SetLabel(diffused ? "QuantizeDiffused 256" : "QuantizeNearest 256");
 }
 
+// The high-quality reduction (libimagequant) with and without diffusion, next to
+// ImageMagick's same mode; magickMse is ImageMagick's error for `-colors 256` (its default
+// dithering), which the high-quality reduction must beat by a quarter.
+void BM_ColourQuality(benchmark::State& state) {
+  Corpus& corpus = TheCorpus();
+  if (!corpus.ready) return state.SkipWithError("could not prepare the photo");
+  const bool diffused = state.range(0) == 0;
+  std::optional<zel::IndexConversion> result;
+  double total = 0;
+  for (auto _ : state) {
+    auto start = std::chrono::steady_clock::now();
+    result = zel::QualityConvertToIndexColor(corpus.photo, {7, 0, !diffused}, 0xC0C0C0);
+    total += Seconds(start);
+    if (!result) return state.SkipWithError("quantization failed");
+    benchmark::DoNotOptimize(result->picture.data());
+  }
+  const double perRun = total / state.iterations();
+  state.counters["mse"] = IndexedMse(result->picture, corpus.photo);
+  state.counters["colors"] = result->picture.Header().clrUsed;
+  if (gMagickSeconds[diffused ? 0 : 1] > 0) {
+    state.counters["magickRatio"] = gMagickSeconds[diffused ? 0 : 1] / perRun;
+  }
+  if (gMagickMse > 0) state.counters["magickMse"] = gMagickMse;
+  state.SetItemsProcessed(state.iterations() * int64_t{kWidth} * kHeight);
+  state.SetLabel(diffused ? "QualityConvertToIndexColor 256"
+                          : "QualityConvertToIndexColor 256 plain");
+}
+
 // ImageMagick first, so that zelcore's benchmarks can give the ratio.
 BENCHMARK(BM_ColourMagickStart)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 BENCHMARK(BM_ColourMagick)
@@ -244,5 +281,11 @@ BENCHMARK(BM_ColourMagick)
     ->Iterations(3)
     ->UseRealTime();
 BENCHMARK(BM_ColourZel)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(1.0)->UseRealTime();
+BENCHMARK(BM_ColourQuality)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <benchmark/benchmark.h>
 #include <gif_lib.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -23,6 +24,7 @@
 #include "document/packed_dib.h"
 #include "imagefiles/gif_decoder.h"
 #include "imagefiles/gif_encoder.h"
+#include "platform/parallel.h"
 
 namespace {
 
@@ -292,18 +294,44 @@ void SetDecodeCounters(benchmark::State& state, size_t inputSize) {
   state.SetLabel(state.range(0) == 0 ? "zel-written file" : "giflib-written file");
 }
 
-// Parsing and LZW decoding into one picture per frame: the work DGifSlurp does.
+// Seconds per DGifSlurp of each file, for the ratio our decoder shows.
+double gGiflibDecodeSeconds[2] = {0, 0};
+// Seconds per encode and decode of the zel-written file on one thread, for the ratio the
+// runs on all cores show.
+double gOneThreadEncodeSeconds = 0;
+double gOneThreadDecodeSeconds = 0;
+
+double SecondsPerIteration(const benchmark::State& state,
+                           std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() /
+         static_cast<double>(state.iterations());
+}
+
+// Parsing and LZW decoding into one picture per frame: the work DGifSlurp does. The second
+// argument is the number of threads (0: one per core).
 void BM_DecodeZel(benchmark::State& state) {
   const std::vector<uint8_t>& input = state.range(0) == 0 ? gZelInput : gGiflibInput;
   size_t size = SourceFile(static_cast<int>(state.range(0))).size();
+  const int workers = static_cast<int>(state.range(1));
+  zel::SetParallelWorkers(workers);
   zel::FrameSet frames(kFrames);
+  auto start = std::chrono::steady_clock::now();
   for (auto _ : state) {
     frames.Clear();  // frees the previous pass's pictures, as DGifCloseFile does for giflib
     int result = zel::ReadGifData(input.data(), size, frames, kFrames);
     if (result != zel::kGifReadOk) state.SkipWithError("ReadGifData failed");
     benchmark::DoNotOptimize(frames.frame(0).image.data());
   }
+  const double seconds = SecondsPerIteration(state, start);
+  zel::SetParallelWorkers(0);
   SetDecodeCounters(state, size);
+  state.counters["threads"] = workers == 0 ? zel::ParallelWorkers() : workers;
+  const double giflib = gGiflibDecodeSeconds[state.range(0)];
+  if (giflib > 0) state.counters["vsGiflib"] = giflib / seconds;
+  if (state.range(0) == 0 && workers == 1) gOneThreadDecodeSeconds = seconds;
+  if (state.range(0) == 0 && workers != 1 && gOneThreadDecodeSeconds > 0) {
+    state.counters["vsOneThread"] = gOneThreadDecodeSeconds / seconds;
+  }
 }
 
 // The full load the editor does: decoding, then one shared palette and composed frames.
@@ -322,6 +350,7 @@ void BM_LoadZel(benchmark::State& state) {
 
 void BM_DecodeGiflib(benchmark::State& state) {
   const std::vector<uint8_t>& bytes = SourceFile(static_cast<int>(state.range(0)));
+  auto start = std::chrono::steady_clock::now();
   for (auto _ : state) {
     GifFileType* gif = GiflibDecode(bytes);
     if (gif == nullptr) {
@@ -332,11 +361,14 @@ void BM_DecodeGiflib(benchmark::State& state) {
     int error = 0;
     DGifCloseFile(gif, &error);
   }
+  gGiflibDecodeSeconds[state.range(0)] = SecondsPerIteration(state, start);
   SetDecodeCounters(state, bytes.size());
 }
 
-void EncodeZel(benchmark::State& state, bool rawCodes) {
+void EncodeZel(benchmark::State& state, bool rawCodes, int workers) {
+  zel::SetParallelWorkers(workers);
   std::vector<uint8_t> out;
+  auto start = std::chrono::steady_clock::now();
   for (auto _ : state) {
     if (zel::BuildGifFile(*gCorpus->frames, rawCodes, nullptr, out) != zel::kGifWriteOk) {
       state.SkipWithError("BuildGifFile failed");
@@ -344,15 +376,23 @@ void EncodeZel(benchmark::State& state, bool rawCodes) {
     }
     benchmark::DoNotOptimize(out.data());
   }
+  const double seconds = SecondsPerIteration(state, start);
+  zel::SetParallelWorkers(0);
   state.SetBytesProcessed(state.iterations() * kPixels);
   state.counters["out_bytes"] = static_cast<double>(out.size());
+  state.counters["threads"] = workers == 0 ? zel::ParallelWorkers() : workers;
+  if (!rawCodes && workers == 1) gOneThreadEncodeSeconds = seconds;
+  if (!rawCodes && workers != 1 && gOneThreadEncodeSeconds > 0) {
+    state.counters["vsOneThread"] = gOneThreadEncodeSeconds / seconds;
+  }
 }
 
+// The argument is the number of threads (0: one per core).
 void BM_EncodeZel(benchmark::State& state) {
-  EncodeZel(state, false);
+  EncodeZel(state, false, static_cast<int>(state.range(0)));
 }
 void BM_EncodeZelRaw(benchmark::State& state) {
-  EncodeZel(state, true);
+  EncodeZel(state, true, 0);
 }
 
 void BM_EncodeGiflib(benchmark::State& state) {
@@ -368,10 +408,22 @@ void BM_EncodeGiflib(benchmark::State& state) {
   state.counters["out_bytes"] = static_cast<double>(out.size());
 }
 
-BENCHMARK(BM_DecodeZel)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(kMinSeconds);
+// giflib first, so that zelcore's decode can show the ratio; one thread before all cores.
 BENCHMARK(BM_DecodeGiflib)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(kMinSeconds);
+BENCHMARK(BM_DecodeZel)
+    ->Args({0, 1})
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(kMinSeconds)
+    ->UseRealTime();
 BENCHMARK(BM_LoadZel)->Arg(0)->Unit(benchmark::kMillisecond)->MinTime(kMinSeconds);
-BENCHMARK(BM_EncodeZel)->Unit(benchmark::kMillisecond)->MinTime(kMinSeconds);
+BENCHMARK(BM_EncodeZel)
+    ->Arg(1)
+    ->Arg(0)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(kMinSeconds)
+    ->UseRealTime();
 BENCHMARK(BM_EncodeZelRaw)->Unit(benchmark::kMillisecond)->MinTime(kMinSeconds);
 BENCHMARK(BM_EncodeGiflib)->Unit(benchmark::kMillisecond)->MinTime(kMinSeconds);
 

@@ -7,12 +7,14 @@ ZEL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # GTest CMake package; libjpeg and libpng read and write JPEG and PNG files; ImageMagick's
 # `convert` and gifsicle are peers in the interop tests. clang and libclang-rt-14-dev
 # (libFuzzer and the sanitizer runtimes) build the fuzz targets of scripts/fuzz.
+# libimagequant builds the high-quality palettes, with pngquant as its peer in the tests.
 ZEL_PACKAGES=(
   g++ cmake ninja-build pkg-config clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev libgif-dev
   libjpeg62-turbo-dev libpng-dev zlib1g-dev
   qt6-base-dev libqt6svg6 fonts-noto-cjk xvfb
-  gifsicle imagemagick midicsv xclip
+  gifsicle imagemagick midicsv xclip giflib-tools
+  libimagequant-dev pngquant
 )
 
 zel_log() { printf '[zel] %s\n' "$*" >&2; }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "color/quality_quantizer.h"
+
 namespace zel {
 
 namespace {
@@ -22,8 +24,10 @@ bool InstallWithSnapshot(DocumentState& doc, PackedDib picture, int32_t transpar
 
 }  // namespace
 
-ChangeColorDialogState OpenChangeColorDialog(const Settings& settings, const PackedDib& current) {
+ChangeColorDialogState OpenChangeColorDialog(const Settings& settings, const PackedDib& current,
+                                             bool highQuality) {
   ChangeColorDialogState state;
+  state.highQuality = highQuality;
   ColorChoices kept = KeptColorChoices(settings);
   state.colorCountIndex = kept.colorCountIndex;
   state.transparentCorner = kept.transparentCorner;
@@ -63,6 +67,8 @@ bool IsChangeColorControlEnabled(const ChangeColorDialogState& state, int id) {
   switch (id) {
     case kChangeColorCount:
       return state.colorCountEnabled;
+    case kChangeColorHighQuality:
+      return state.colorCountEnabled && !state.paletteReference;
     case kChangeColorNoDiffusion:
       return state.noDiffusionEnabled;
     case kChangeColorPureIndex:
@@ -99,10 +105,14 @@ ChangeColorAction CreateAction(const ChangeColorDialogState& state) {
 }
 
 std::optional<IndexConversion> RunColorConversion(const DocumentState& doc,
-                                                  const Settings& settings, bool pureIndex) {
+                                                  const Settings& settings, bool pureIndex,
+                                                  bool highQuality) {
   ColorChoices choices = KeptColorChoices(settings);
   if (pureIndex) {
     return ConvertToPureIndex(doc.currentPicture, choices.transparentCorner, doc.backgroundColor);
+  }
+  if (highQuality) {
+    return QualityConvertToIndexColor(doc.currentPicture, choices, doc.backgroundColor);
   }
   return ConvertToIndexColor(doc.currentPicture, choices, doc.backgroundColor);
 }

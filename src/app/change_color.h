@@ -25,6 +25,7 @@ enum ChangeColorControl : int {
   kChangeColorTransparency = 1015,
   kChangeColorReferenceLabel = 1016,
   kChangeColorPaletteReference = 1018,
+  kChangeColorHighQuality = 1019,
 };
 
 // The dialog's controls: selections, ticks and which controls are enabled.
@@ -38,15 +39,19 @@ struct ChangeColorDialogState {
   bool noDiffusionEnabled = true;  // 1007
   bool pureIndexEnabled = true;    // 1008
   bool referenceEnabled = false;   // 1016, 1004 and 1000
+  bool highQuality = false;        // 1019 "高画質": libimagequant instead of the own quantizer
 };
 
 // The opening state: the kept choices (clamped to the combo ranges) and, when `current`
 // can keep every colour, pure index ticked with 1010 and 1007 disabled; else 1008 disabled.
-ChangeColorDialogState OpenChangeColorDialog(const Settings& settings, const PackedDib& current);
+// 1019 shows the kept high-quality choice.
+ChangeColorDialogState OpenChangeColorDialog(const Settings& settings, const PackedDib& current,
+                                             bool highQuality = false);
 // Ticking or unticking 1008 and 1018.
 void SetPureIndex(ChangeColorDialogState& state, bool ticked);
 void SetPaletteReference(ChangeColorDialogState& state, bool ticked);
-// Whether the control `id` is enabled (controls without a rule are always enabled).
+// Whether the control `id` is enabled (controls without a rule are always enabled). 1019
+// is enabled only for a computed palette: not for pure index, not for the palette reference.
 bool IsChangeColorControlEnabled(const ChangeColorDialogState& state, int id);
 
 // "作成" first stores the selections as the kept choices (clamped to 0..7 and 0..4) and the
@@ -59,10 +64,12 @@ ColorChoices KeptColorChoices(const Settings& settings);
 enum class ChangeColorAction { kPureIndex, kPaletteReference, kIndexColor };
 ChangeColorAction CreateAction(const ChangeColorDialogState& state);
 // The pure-index or index-colour conversion of the document's current picture with the
-// kept choices (the palette reference is the caller's). Nullopt on failure: show
-// kIndexConversionFailedText and keep the dialog open.
+// kept choices (the palette reference is the caller's), through the high-quality reduction
+// when `highQuality` is set. Nullopt on failure: show kIndexConversionFailedText and keep
+// the dialog open.
 std::optional<IndexConversion> RunColorConversion(const DocumentState& doc,
-                                                  const Settings& settings, bool pureIndex);
+                                                  const Settings& settings, bool pureIndex,
+                                                  bool highQuality = false);
 
 // The command on an 8-bit current picture: snapshot, full-colour copy, no transparent
 // index. False (nothing changed) when the picture is not 8-bit or the copy fails; the

@@ -5,15 +5,18 @@
 #include "imagefiles/bmp_file.h"
 #include "imagefiles/frame_bitmap.h"
 #include "imagefiles/gif_encoder.h"
+#include "imagefiles/gif_optimizer.h"
 #include "imagefiles/icon_file.h"
 #include "imagefiles/jpeg_writer.h"
 #include "resources/string_table.h"
 
 namespace zel {
 
-int SaveDocumentAsGif(DocumentState& doc, const std::string& path, ProgressSink* progress) {
+int SaveDocumentAsGif(DocumentState& doc, const std::string& path, ProgressSink* progress,
+                      bool optimize) {
   if (IsAnimation(doc.kind)) {
-    int result = WriteGifFile(*doc.frameSet, path, false, progress);
+    int result = optimize ? WriteOptimizedGifFile(*doc.frameSet, path, progress)
+                          : WriteGifFile(*doc.frameSet, path, false, progress);
     if (result != kGifWriteOk) return result;
     doc.kind = ImageKind::kGifAnimation;
   } else {

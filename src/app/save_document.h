@@ -11,8 +11,10 @@ namespace zel {
 
 // Writes the document as a GIF file: an animation as it is, a single 8-bit picture with the
 // document's transparent index. On success the file becomes the document's file and the
-// kind becomes 'a' or 'g'. Returns 0 or the writer's negative code.
-int SaveDocumentAsGif(DocumentState& doc, const std::string& path, ProgressSink* progress);
+// kind becomes 'a' or 'g'. With `optimize` an animation is written as the optimised file
+// (same frames, smaller). Returns 0 or the writer's negative code.
+int SaveDocumentAsGif(DocumentState& doc, const std::string& path, ProgressSink* progress,
+                      bool optimize = false);
 
 // Writes a single picture as a BMP file (kind 'b' afterwards) or an animation as a frame
 // bitmap (kind 'f'). Returns 0, a message number (504, 502, 505) or -1 when the BMP file

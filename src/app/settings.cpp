@@ -152,6 +152,8 @@ AppSettings LoadAppSettings(const ProfileFile& file, const std::string& pictures
     app.backgroundColor = static_cast<uint32_t>(*color) & 0xFFFFFF;
   }
   app.midiPath = file.Get(kOptionSection, kMidiPathKey);
+  app.optimizeGif = file.Get(kOptionSection, kOptimizeGifKey) == "1";
+  app.highQualityColors = file.Get(kOptionSection, kHighQualityColorsKey) == "1";
 
   constexpr size_t kTableSize = sizeof app.customColors;
   auto table = DecodeBinaryRecord(file.Get(kColorTableSection, kLenKey),
@@ -172,6 +174,8 @@ void StoreAppSettings(const AppSettings& settings, ProfileFile& file) {
   std::snprintf(color, sizeof color, "%d", static_cast<int32_t>(settings.backgroundColor));
   file.Set(kOptionSection, kBackgroundColorKey, color);
   file.Set(kOptionSection, kMidiPathKey, settings.midiPath);
+  file.Set(kOptionSection, kOptimizeGifKey, settings.optimizeGif ? "1" : "0");
+  file.Set(kOptionSection, kHighQualityColorsKey, settings.highQualityColors ? "1" : "0");
 
   std::array<uint8_t, sizeof settings.customColors> table{};
   for (size_t i = 0; i < settings.customColors.size(); ++i) {

@@ -1,6 +1,7 @@
 // The settings block and the settings file: the 828-byte block of fixed layout kept as
 // "Len"/"Val" hexadecimal in section "option" of zel.ini, with the background colour, the
-// last MIDI file and the colour chooser's custom colours beside it.
+// last MIDI file, the high-quality colour choice and the colour chooser's custom colours
+// beside it.
 #pragma once
 
 #include <array>
@@ -97,6 +98,9 @@ struct AppSettings {
   uint32_t backgroundColor = 0xC0C0C0;  // COLORREF 0x00BBGGRR
   std::array<uint32_t, 16> customColors{};
   std::string midiPath;
+  bool optimizeGif = false;  // the user's GIF saves write the optimised file
+  // "高画質" of the index-colour dialog: libimagequant builds the palette and maps the pixels.
+  bool highQualityColors = false;
 
   bool operator==(const AppSettings&) const = default;
 };
@@ -108,11 +112,14 @@ inline constexpr char kLenKey[] = "Len";
 inline constexpr char kValKey[] = "Val";
 inline constexpr char kBackgroundColorKey[] = "trancolor";
 inline constexpr char kMidiPathKey[] = "midipath";
+inline constexpr char kOptimizeGifKey[] = "optimizegif";  // "1" on, anything else off
+inline constexpr char kHighQualityColorsKey[] = "highqualitycolors";
 
 // Reads the settings. A block that is missing or not exactly 828 bytes gives all defaults;
 // frameMax is clamped as at start-up (below 16 becomes 256, above 10000 becomes 10000);
 // so does a colour table that is not exactly 64 bytes (all zero). "trancolor" must be a
-// decimal 32-bit integer (else 0xC0C0C0); only its low 24 bits are kept.
+// decimal 32-bit integer (else 0xC0C0C0); only its low 24 bits are kept. "highqualitycolors"
+// is on only when it reads "1".
 AppSettings LoadAppSettings(const ProfileFile& file, const std::string& picturesFolder);
 // Writes every key; other keys and sections of the file stay as they were.
 void StoreAppSettings(const AppSettings& settings, ProfileFile& file);

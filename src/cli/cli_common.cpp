@@ -52,9 +52,9 @@ void PrintError(std::FILE* err, const std::string& text) {
 void PrintUsage(std::FILE* to) {
   std::fputs(
       "usage: zel-cli info FILE\n"
-      "       zel-cli convert IN OUT [--quality N]\n"
-      "       zel-cli edit IN [OPERATIONS...] -o OUT [--quality N]\n"
-      "       zel-cli edit IN OUT [OPERATIONS...] [--quality N]\n"
+      "       zel-cli convert IN OUT [--quality N] [--optimize]\n"
+      "       zel-cli edit IN [OPERATIONS...] -o OUT [--quality N] [--optimize]\n"
+      "       zel-cli edit IN OUT [OPERATIONS...] [--quality N] [--optimize]\n"
       "       zel-cli send FILE\n"
       "       zel-cli midi-tempo FILE.mid\n"
       "       zel-cli preview FILE.gif\n"
@@ -66,7 +66,8 @@ void PrintUsage(std::FILE* to) {
       "commands:\n"
       "  info     describe a picture or animation: its kind, size, colours and every frame\n"
       "  convert  open IN (.gif, .bmp, .jpg or .png) and write it as OUT:\n"
-      "             .gif  an 8-bit picture or an animation\n"
+      "             .gif  an 8-bit picture or an animation; --optimize writes an animation\n"
+      "                   as the smallest changed rectangles (same frames, smaller file)\n"
       "             .bmp  a picture as BMP, an animation as a frame bitmap\n"
       "             .jpg  a 24-bit picture; --quality 30..100 (default 75)\n"
       "             .ico  an 8-bit picture of 32 x 32 pixels\n"
@@ -78,6 +79,7 @@ void PrintUsage(std::FILE* to) {
   std::fputs(
       "           output:\n"
       "             --quality N        JPEG quality of a .jpg output, 30..100 (default 75)\n"
+      "             --optimize         write a .gif animation optimised, as convert does\n"
       "  send     open FILE and hand it to the running editor, which shows it; an animation\n"
       "           goes over whole\n"
       "  midi-tempo  read the first tempo of a MIDI file: beats per minute and one to four\n"

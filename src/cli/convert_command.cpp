@@ -17,6 +17,7 @@ struct ConvertArguments {
   std::string input;
   std::string output;
   int quality = kDefaultJpegQuality;
+  bool optimize = false;
 };
 
 bool ParseArguments(const std::vector<std::string>& args, ConvertArguments* parsed,
@@ -30,6 +31,10 @@ bool ParseArguments(const std::vector<std::string>& args, ConvertArguments* pars
       }
       if (!ParseQuality(args[i + 1], &parsed->quality, err)) return false;
       ++i;
+      continue;
+    }
+    if (args[i] == "--optimize") {
+      parsed->optimize = true;
       continue;
     }
     names.push_back(args[i]);
@@ -67,9 +72,10 @@ std::string RefusalFor(OutputFormat format, const DocumentState& doc) {
   return "unknown format";
 }
 
-int SaveGif(DocumentState& doc, const std::string& output, std::FILE* err, int progressFd) {
+int SaveGif(DocumentState& doc, const std::string& output, std::FILE* err, int progressFd,
+            bool optimize) {
   TerminalProgress progress(progressFd, IsAnimation(doc.kind) ? doc.frameSet->count : 1);
-  int result = SaveDocumentAsGif(doc, output, &progress);
+  int result = SaveDocumentAsGif(doc, output, &progress, optimize);
   progress.Finish(result == kGifWriteOk);
   if (result == kGifWriteCancelled) return ReportCancelled(output, err);
   if (result != kGifWriteOk) {
@@ -106,7 +112,7 @@ int ReportCancelled(const std::string& output, std::FILE* err) {
 }
 
 int SaveDocumentTo(DocumentState& doc, const std::string& output, int quality, std::FILE* err,
-                   int progressFd) {
+                   int progressFd, bool optimizeGif) {
   OutputFormat format = OutputFormatOf(output);
   if (format == OutputFormat::kUnknown) {
     CheckWritableFormat(output, err);
@@ -121,7 +127,7 @@ int SaveDocumentTo(DocumentState& doc, const std::string& output, int quality, s
   int code = 0;
   switch (format) {
     case OutputFormat::kGif:
-      return SaveGif(doc, output, err, progressFd);
+      return SaveGif(doc, output, err, progressFd, optimizeGif);
     case OutputFormat::kBitmap:
       code = SaveDocumentAsBitmap(doc, output);
       break;
@@ -154,7 +160,7 @@ int RunConvertCommand(const std::vector<std::string>& args, std::FILE* err, int 
   if (!LoadDocument(parsed.input, doc, err)) return kExitFailed;
   // Ctrl-C while loading stops before anything is written.
   if (InterruptCatcher::Take()) return ReportCancelled(parsed.output, err);
-  return SaveDocumentTo(doc, parsed.output, parsed.quality, err, progressFd);
+  return SaveDocumentTo(doc, parsed.output, parsed.quality, err, progressFd, parsed.optimize);
 }
 
 }  // namespace zel::cli

@@ -1,5 +1,5 @@
-// `zel-cli convert IN OUT [--quality N]`: opens a picture or animation and saves it in the
-// format OUT's extension names, as the editor's save commands do.
+// `zel-cli convert IN OUT [--quality N] [--optimize]`: opens a picture or animation and saves it in
+// the format OUT's extension names, as the editor's save commands do.
 #pragma once
 
 #include <cstdio>
@@ -23,9 +23,10 @@ int ReportCancelled(const std::string& output, std::FILE* err);
 
 // Saves the document in the format OUT's extension names, as the editor's save commands do:
 // refuses (exit 2) what the format cannot hold, writes atomically, draws the progress bar
-// on `progressFd` when that is a terminal. Returns the exit code.
+// on `progressFd` when that is a terminal. With `optimizeGif` a GIF animation is written
+// optimised. Returns the exit code.
 int SaveDocumentTo(DocumentState& doc, const std::string& output, int quality, std::FILE* err,
-                   int progressFd);
+                   int progressFd, bool optimizeGif = false);
 
 // Runs the command on its arguments; returns the exit code. The progress bar goes to
 // `progressFd` when that is a terminal.

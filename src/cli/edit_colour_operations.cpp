@@ -1,12 +1,16 @@
 // Colour conversions of a single picture as edit operations, with the core functions the
 // colour dialog and the colour command use; the result replaces the picture as the editor
-// installs it. --no-dither and --transparent set how every conversion of the run is made.
+// installs it. --no-dither, --transparent and --hq set how every conversion of the run is
+// made; with --hq, --colors also reduces an animation, every frame to one palette.
+#include <algorithm>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "cli/cli_common.h"
 #include "cli/edit_operations.h"
 #include "color/palette_reference.h"
+#include "color/quality_quantizer.h"
 #include "resources/string_table.h"
 
 namespace zel::cli {
@@ -75,12 +79,54 @@ int Install(EditRun& run, const EditStep& step, std::optional<IndexConversion> r
   return kExitOk;
 }
 
+// --colors N --hq on an animation: every frame in full colour, reduced to one palette built
+// from all of them, still areas kept still; the frames share that table and its transparent
+// index.
+int ReduceFrames(EditRun& run, const EditStep& step, const ColorChoices& choices) {
+  DocumentState& doc = run.doc;
+  FrameSet& set = *doc.frameSet;
+  std::vector<PackedDib> frames;
+  frames.reserve(static_cast<size_t>(set.count));
+  for (int i = 0; i < set.count; ++i) {
+    const PackedDib& image = set.frame(i).image;
+    PackedDib full = ConvertToFullColor(image);
+    if (!full) {
+      PrintError(run.err, step.label + ": frame " + std::to_string(i + 1) +
+                              (image ? " cannot be turned into full colour" : " is missing"));
+      return image ? kExitUsage : kExitFailed;
+    }
+    frames.push_back(std::move(full));
+  }
+  std::optional<IndexedFrames> reduced = QualityConvertFrames(frames, choices, doc.backgroundColor);
+  if (!reduced || reduced->pictures.empty()) {
+    PrintError(run.err, step.label + ": the conversion to index colour failed");
+    return kExitFailed;
+  }
+  const PackedDib& first = reduced->pictures[0];
+  set.paletteCount = static_cast<int32_t>(first.ColorCount());
+  std::copy_n(first.ColorTable(), first.ColorCount(), set.palette.begin());
+  set.transparentIndex = reduced->transparentIndex;
+  for (int i = 0; i < set.count; ++i) {
+    set.frame(i).image = std::move(reduced->pictures[static_cast<size_t>(i)]);
+    set.frame(i).transparentIndex = reduced->transparentIndex;
+  }
+  const int32_t current = std::clamp(doc.currentFrame, 0, set.count - 1);
+  SetCurrentPicture(doc, DuplicateBlock(set.frame(current).image));
+  return kExitOk;
+}
+
 int ReduceColours(EditRun& run, const EditStep& step) {
-  if (!RequireFullColour(run, step)) return kExitUsage;
   ColorChoices choices = run.settings.colors;
   choices.colorCountIndex = static_cast<int>(step.value);
+  if (run.settings.highQuality && IsAnimation(run.doc.kind) && run.doc.frameSet &&
+      run.doc.frameSet->count > 0) {
+    return ReduceFrames(run, step, choices);
+  }
+  if (!RequireFullColour(run, step)) return kExitUsage;
   std::optional<IndexConversion> result =
-      ConvertToIndexColor(run.doc.currentPicture, choices, run.doc.backgroundColor);
+      run.settings.highQuality
+          ? QualityConvertToIndexColor(run.doc.currentPicture, choices, run.doc.backgroundColor)
+          : ConvertToIndexColor(run.doc.currentPicture, choices, run.doc.backgroundColor);
   std::string failure = "the conversion to index colour failed";
   if (!result && choices.transparentCorner == 0) {
     failure += " (no colour-table entry is left for the transparent colour)";
@@ -180,6 +226,11 @@ const std::vector<EditOperation>& ColourEditOperations() {
            [](EditSettings& settings, const EditStep& step) {
              settings.colors.transparentCorner = static_cast<int>(step.value);
            }},
+      {.option = "--hq",
+       .argument = "",
+       .help = "high quality: --colors builds the palette and maps the\npixels with libimagequant; "
+               "on an animation it reduces\nevery frame to one palette, still areas kept still",
+       .configure = [](EditSettings& settings, const EditStep&) { settings.highQuality = true; }},
   };
   return rows;
 }

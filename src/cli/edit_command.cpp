@@ -14,6 +14,7 @@ struct EditArguments {
   std::string input;
   std::string output;
   int quality = kDefaultJpegQuality;
+  bool optimizeGif = false;  // --optimize
   std::vector<EditStep> steps;
   EditSettings settings;
 };
@@ -55,6 +56,14 @@ bool ParseArguments(const std::vector<std::string>& args, EditArguments* parsed,
     if (name == "--quality") {
       if (!takeValue("a number from 30 to 100")) return false;
       if (!ParseQuality(value, &parsed->quality, err)) return false;
+      continue;
+    }
+    if (name == "--optimize") {
+      if (inlineValue) {
+        PrintError(err, name + " takes no value");
+        return false;
+      }
+      parsed->optimizeGif = true;
       continue;
     }
     if (const EditOperation* operation = FindEditOperation(name)) {
@@ -127,7 +136,8 @@ int RunEditCommand(const std::vector<std::string>& args, std::FILE* err, int pro
     }
   }
   if (InterruptCatcher::Take()) return ReportCancelled(parsed.output, err);
-  return SaveDocumentTo(run.doc, parsed.output, parsed.quality, err, progressFd);
+  return SaveDocumentTo(run.doc, parsed.output, parsed.quality, err, progressFd,
+                        parsed.optimizeGif);
 }
 
 }  // namespace zel::cli

@@ -10,7 +10,8 @@ const std::vector<EditFamily>& EditFamilies() {
   static const std::vector<EditFamily> families = {
       {"frames of an animation", &FrameEditOperations()},
       {"times of an animation", &TimeEditOperations()},
-      {"colour conversions of a single picture", &ColourEditOperations()},
+      {"colour conversions of a single picture (--colors --hq: an animation too)",
+       &ColourEditOperations()},
       {"transforms of the picture or every frame", &TransformEditOperations()},
       {"colours of the picture or every frame", &ToneEditOperations()},
   };

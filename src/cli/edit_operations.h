@@ -30,6 +30,9 @@ struct EditStep {
 struct EditSettings {
   // --no-dither and --transparent hold for every colour conversion of the run.
   ColorChoices colors{7, 0, false};
+  // --hq: --colors reduces through the high-quality reduction, and reduces an animation's
+  // frames to one palette.
+  bool highQuality = false;
 };
 
 // The document while the steps run.

@@ -55,20 +55,6 @@ PackedDib WithTransparentEntry(const PackedDib& frame, int32_t index, bool newIn
   return grown;
 }
 
-bool IsEditableKind(ImageKind kind) {
-  switch (kind) {
-    case ImageKind::kGifAnimation:
-    case ImageKind::kFrameAnimation:
-    case ImageKind::kGifPicture:
-    case ImageKind::kBitmap:
-    case ImageKind::kJpeg:
-    case ImageKind::kPng:
-      return true;
-    default:
-      return false;
-  }
-}
-
 }  // namespace
 
 void ApplyTransparencyPattern(PackedDib& picture, int32_t index, SemiLevel level) {

@@ -6,6 +6,20 @@ bool IsAnimation(ImageKind kind) {
   return kind == ImageKind::kGifAnimation || kind == ImageKind::kFrameAnimation;
 }
 
+bool IsEditableKind(ImageKind kind) {
+  switch (kind) {
+    case ImageKind::kGifAnimation:
+    case ImageKind::kFrameAnimation:
+    case ImageKind::kGifPicture:
+    case ImageKind::kBitmap:
+    case ImageKind::kJpeg:
+    case ImageKind::kPng:
+      return true;
+    default:
+      return false;
+  }
+}
+
 const char* KindLabel(ImageKind kind) {
   switch (kind) {
     case ImageKind::kGifAnimation:

@@ -1,13 +1,16 @@
 #include "imagefiles/gif_decoder.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <new>
 
 #include "imagefiles/gif_bytes.h"
 #include "imagefiles/gif_lzw_decoder.h"
 #include "imagefiles/memory_budget.h"
 #include "platform/file_io.h"
+#include "platform/parallel.h"
 
 namespace zel {
 namespace {
@@ -27,9 +30,28 @@ struct PendingControl {
 
 enum class BlockOutcome { kFrame, kEndOfData };
 
+// An image whose LZW data has been found but not yet decoded.
+struct PendingImage {
+  int frame = 0;
+  size_t dataPos = 0;  // the minimum code size byte
+  LzwTarget target;
+};
+
+// Moves past an image's data exactly as decoding it would: over the code size byte and
+// the sub-blocks up to the terminator, or to the end of the data.
+void SkipImageData(const GifBytes& gif, size_t* pos) {
+  size_t p = *pos + 1;
+  while (p < gif.size()) {
+    size_t n = gif.At(p++);
+    if (n == 0) break;
+    p += n;
+  }
+  *pos = std::min(p, gif.size());
+}
+
 int ReadImageBlock(const GifBytes& gif, size_t* pos, FrameSet& frames,
-                   const PendingControl& control, LzwDecoder& decoder, uint64_t* bytesUsed,
-                   BlockOutcome* outcome) {
+                   const PendingControl& control, std::vector<PendingImage>& pending,
+                   uint64_t* bytesUsed, BlockOutcome* outcome) {
   size_t p = *pos;
   Frame& frame = frames.frame(frames.count);
   frame.image.Reset();
@@ -70,8 +92,10 @@ int ReadImageBlock(const GifBytes& gif, size_t* pos, FrameSet& frames,
   if (!image) return kGifNoMemory;
   frame.colorMap.fill(0);
   LzwTarget target{image.Pixels(), image.Stride(), width, height, interlaced, rows};
-  int result = decoder.Decode(gif.data(), gif.size(), &p, target, frame.colorMap.data());
-  if (result != 0) return result;
+  const int codeSize = gif.At(p);
+  if (codeSize < 2 || codeSize > 11) return kGifBadCodeSize;
+  pending.push_back({frames.count, p, target});
+  SkipImageData(gif, &p);
 
   frame.delay = control.delay;
   frame.delayOffset = control.delayOffset;
@@ -108,6 +132,9 @@ int CountRemainingImages(const GifBytes& gif, size_t pos) {
   return count;
 }
 
+int FindImages(const GifBytes& gif, size_t pos, FrameSet& frames, int maxFrames, int* framesInFile,
+               std::vector<PendingImage>& pending);
+
 int ReadBlocks(const GifBytes& gif, FrameSet& frames, int maxFrames, int* framesInFile) {
   if (!gif.Matches(0, reinterpret_cast<const uint8_t*>("GIF8"), 4) ||
       !(gif.At(4) == '7' || gif.At(4) == '9') || gif.At(5) != 'a') {
@@ -128,8 +155,54 @@ int ReadBlocks(const GifBytes& gif, FrameSet& frames, int maxFrames, int* frames
     frames.transparentIndex = -1;
   }
 
-  std::unique_ptr<LzwDecoder> decoder(new (std::nothrow) LzwDecoder);
-  if (!decoder) return kGifNoMemory;
+  // The blocks are found first; the images' LZW data, independent of each other, is then
+  // decoded on all cores. An image whose data is bad fails the read as it would when met
+  // in order: before any later block's fault.
+  std::vector<PendingImage> pending;
+  int parsed;
+  try {
+    parsed = FindImages(gif, pos, frames, maxFrames, framesInFile, pending);
+  } catch (const std::bad_alloc&) {
+    parsed = kGifNoMemory;
+  }
+  std::vector<int> decoded(pending.size(), kGifReadOk);
+  // Decoders are reused from image to image (their buffers grow once), one per thread at
+  // a time.
+  std::mutex poolMutex;
+  std::vector<std::unique_ptr<LzwDecoder>> pool;
+  ParallelFor(pending.size(), [&](size_t k) {
+    const PendingImage& image = pending[k];
+    std::unique_ptr<LzwDecoder> decoder;
+    {
+      std::lock_guard<std::mutex> lock(poolMutex);
+      if (!pool.empty()) {
+        decoder = std::move(pool.back());
+        pool.pop_back();
+      }
+    }
+    if (!decoder) decoder.reset(new (std::nothrow) LzwDecoder);
+    if (!decoder) {
+      decoded[k] = kGifNoMemory;
+      return;
+    }
+    size_t p = image.dataPos;
+    decoded[k] = decoder->Decode(gif.data(), gif.size(), &p, image.target,
+                                 frames.frame(image.frame).colorMap.data());
+    std::lock_guard<std::mutex> lock(poolMutex);
+    try {
+      pool.push_back(std::move(decoder));
+    } catch (const std::bad_alloc&) {
+      // The decoder goes; the next image makes its own.
+    }
+  });
+  for (int result : decoded) {
+    if (result != kGifReadOk) return result;
+  }
+  return parsed;
+}
+
+int FindImages(const GifBytes& gif, size_t pos, FrameSet& frames, int maxFrames, int* framesInFile,
+               std::vector<PendingImage>& pending) {
   PendingControl control;
   uint64_t bytesUsed = 0;
   if (framesInFile) *framesInFile = 0;
@@ -156,7 +229,7 @@ int ReadBlocks(const GifBytes& gif, FrameSet& frames, int maxFrames, int* frames
     }
     if (introducer != kGifImageSeparator) break;
     BlockOutcome outcome;
-    int result = ReadImageBlock(gif, &pos, frames, control, *decoder, &bytesUsed, &outcome);
+    int result = ReadImageBlock(gif, &pos, frames, control, pending, &bytesUsed, &outcome);
     if (result != kGifReadOk) return result;
     if (outcome == BlockOutcome::kEndOfData) break;
     control = PendingControl{};

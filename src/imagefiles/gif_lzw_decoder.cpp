@@ -121,7 +121,11 @@ int LzwDecoder::Decode(const uint8_t* data, size_t size, size_t* pos, const LzwT
     std::memcpy(dst, src + r * target.width, count);
   }
   if (used != nullptr) {
-    for (uint64_t i = 0; i < done; ++i) used[src[i]] = 1;
+    // Every byte of every string was first written as a root code, so the roots written
+    // are exactly the colours used.
+    for (uint32_t v = 0; v < 256; ++v) {
+      if (rootWritten_[v]) used[v] = 1;
+    }
   }
   return result;
 }
@@ -133,6 +137,7 @@ int LzwDecoder::DecodeCodes(uint64_t pixelCount, const LzwClearHook& onClear, ui
   uint32_t codeWidth = codeSize_ + 1;
   uint32_t limit = 1u << codeWidth;
   std::fill(std::begin(length_), std::end(length_), 0);
+  std::fill(std::begin(rootWritten_), std::end(rootWritten_), 0);
   std::fill(std::begin(offset_), std::end(offset_), 0);
   for (uint32_t i = 0; i < clear; ++i) length_[i] = 1;
 
@@ -162,6 +167,7 @@ int LzwDecoder::DecodeCodes(uint64_t pixelCount, const LzwClearHook& onClear, ui
     uint8_t* out = scratch_.data();
     if (code < clear) {
       out[cur++] = static_cast<uint8_t>(code);
+      rootWritten_[code & 0xFF] = 1;
       return;
     }
     uint32_t len = length_[code];

@@ -62,6 +62,7 @@ class LzwDecoder {
   uint64_t written_ = 0;          // pixels produced so far (capped at the picture's)
   uint32_t offset_[4096];         // where each string first occurs in scratch_
   uint16_t length_[4096];
+  uint8_t rootWritten_[256];  // root codes written into the picture (code size up to 8)
   int codeSize_ = 0;
 };
 

@@ -108,6 +108,88 @@ void LzwEncoder::Feed(const uint8_t* pixels, size_t count) {
   currentLength_ = length;
 }
 
+void LzwEncoder::Extend(uint32_t current, uint32_t length, uint32_t p, uint32_t slot) {
+  Put(current);
+  if (nextFree_ < kTableLimit) {
+    hash_[slot] = (((current << 8) | p) << 12) | nextFree_;
+    if (length + 1 > longest_) longest_ = length + 1;
+    if (nextFree_ >= limit_) {
+      ++width_;
+      limit_ = 1u << width_;
+    }
+    ++nextFree_;
+  } else {
+    Put(clear_);
+    ResetTable();
+  }
+}
+
+uint32_t LzwEncoder::MatchLength(uint32_t first, const uint8_t* pixels, const uint8_t* free,
+                                 uint8_t alternative, size_t from, size_t count) const {
+  uint32_t current = first;
+  uint32_t length = 1;
+  for (size_t j = from; j < count; ++j) {
+    uint32_t entry;
+    Find((current << 8) | pixels[j], &entry);
+    if (entry == kEmpty && free[j] != 0) Find((current << 8) | alternative, &entry);
+    if (entry == kEmpty) break;
+    current = entry & 0xFFF;
+    ++length;
+  }
+  return length;
+}
+
+void LzwEncoder::FeedEither(const uint8_t* pixels, const uint8_t* free, uint8_t alternative,
+                            size_t count, uint8_t* chosen) {
+  size_t i = 0;
+  if (!started_) {
+    if (count == 0) return;
+    current_ = free[0] ? alternative : pixels[0];
+    chosen[0] = static_cast<uint8_t>(current_);
+    currentLength_ = 1;
+    started_ = true;
+    i = 1;
+  }
+  uint32_t current = current_;
+  uint32_t length = currentLength_;
+  for (; i < count; ++i) {
+    const uint32_t own = pixels[i];
+    const bool either = free[i] != 0 && own != alternative;
+    uint32_t entry;
+    uint32_t slot = Find((current << 8) | own, &entry);
+    if (entry != kEmpty) {
+      current = entry & 0xFFF;
+      ++length;
+      chosen[i] = static_cast<uint8_t>(own);
+      continue;
+    }
+    uint32_t p = own;
+    if (either) {
+      uint32_t other;
+      uint32_t otherSlot = Find((current << 8) | alternative, &other);
+      if (other != kEmpty) {
+        current = other & 0xFFF;
+        ++length;
+        chosen[i] = alternative;
+        continue;
+      }
+      // Neither grows the string: the next string starts with whichever value matches
+      // the longer run of the pixels that follow.
+      if (MatchLength(alternative, pixels, free, alternative, i + 1, count) >
+          MatchLength(own, pixels, free, alternative, i + 1, count)) {
+        p = alternative;
+        slot = otherSlot;
+      }
+    }
+    Extend(current, length, p, slot);
+    chosen[i] = static_cast<uint8_t>(p);
+    current = p;
+    length = 1;
+  }
+  current_ = current;
+  currentLength_ = length;
+}
+
 bool LzwEncoder::Finish() {
   if (!started_) return false;
   Put(current_);

@@ -15,6 +15,12 @@ class LzwEncoder {
   void Begin(int codeSize, bool rawCodes, std::vector<uint8_t>* out, LzwCodeTrace* trace);
   // Feeds pixels in order; every value must be below 2^codeSize.
   void Feed(const uint8_t* pixels, size_t count);
+  // Feeds pixels of which those marked in `free` may be written either as themselves or
+  // as `alternative` (the transparent index over pixels the screen already shows): each
+  // one takes the value that lets the current string grow, so the stream comes out as
+  // short as the greedy search can make it. `chosen` receives the values written.
+  void FeedEither(const uint8_t* pixels, const uint8_t* free, uint8_t alternative, size_t count,
+                  uint8_t* chosen);
   // Emits the pending string and the end code and flushes the last partial byte. False
   // when no pixel was fed.
   bool Finish();
@@ -25,6 +31,19 @@ class LzwEncoder {
   static constexpr uint32_t kEmpty = 0xFFFFFFFFu;
 
   void Put(uint32_t code);
+  // The slot of string `key` (prefix code << 8 | pixel), or the empty slot where it would go.
+  uint32_t Find(uint32_t key, uint32_t* entry) const {
+    uint32_t slot = Slot(key);
+    while ((*entry = hash_[slot]) != kEmpty && (*entry >> 12) != key) {
+      slot = (slot + 1) & (kHashSize - 1);
+    }
+    return slot;
+  }
+  // How many pixels from `from` on the string starting with `first` would take in.
+  uint32_t MatchLength(uint32_t first, const uint8_t* pixels, const uint8_t* free,
+                       uint8_t alternative, size_t from, size_t count) const;
+  // Emits `current` and adds the string current + p to the table (or clears it when full).
+  void Extend(uint32_t current, uint32_t length, uint32_t p, uint32_t slot);
   void ResetTable();
   static uint32_t Slot(uint32_t key) { return (key * 0x9E3779B1u) >> (32 - kHashBits); }
 

@@ -12,20 +12,6 @@ namespace zel {
 
 namespace {
 
-bool IsEditableKind(ImageKind kind) {
-  switch (kind) {
-    case ImageKind::kGifAnimation:
-    case ImageKind::kFrameAnimation:
-    case ImageKind::kGifPicture:
-    case ImageKind::kBitmap:
-    case ImageKind::kJpeg:
-    case ImageKind::kPng:
-      return true;
-    default:
-      return false;
-  }
-}
-
 bool HasFrames(const DocumentState& doc) {
   return IsAnimation(doc.kind) && doc.frameSet && doc.frameSet->count >= 1 &&
          doc.frameSet->count <= doc.frameSet->capacity();

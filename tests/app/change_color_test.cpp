@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
+
+#include "color/quality_quantizer.h"
 
 namespace zel {
 namespace {
@@ -109,6 +112,21 @@ TEST(ChangeColorDialog, CreateStoresClampedChoicesAndTheFlag) {
   }
 }
 
+// "高画質" follows the colour count: off for pure index and for the palette reference.
+TEST(ChangeColorDialog, HighQualityOnlyForAComputedPalette) {
+  ChangeColorDialogState state = OpenChangeColorDialog(Settings(), Distinct(256), true);
+  EXPECT_TRUE(state.highQuality);
+  EXPECT_FALSE(OpenChangeColorDialog(Settings(), Distinct(10)).highQuality);
+  SetPureIndex(state, true);
+  EXPECT_FALSE(IsChangeColorControlEnabled(state, kChangeColorHighQuality));
+  SetPureIndex(state, false);
+  EXPECT_TRUE(IsChangeColorControlEnabled(state, kChangeColorHighQuality));
+  SetPaletteReference(state, true);
+  EXPECT_FALSE(IsChangeColorControlEnabled(state, kChangeColorHighQuality));
+  SetPaletteReference(state, false);
+  EXPECT_TRUE(IsChangeColorControlEnabled(state, kChangeColorHighQuality));
+}
+
 class ColorCommand : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -164,6 +182,22 @@ TEST_F(ColorCommand, PureIndexKeepsColoursAndFailureChangesNothing) {
   ASSERT_TRUE(SetCurrentPicture(doc, NewPicture(4, 4, 8, 2)));
   EXPECT_FALSE(RunColorConversion(doc, settings, false));
   EXPECT_STREQ(kIndexConversionFailedText, "インディックスカラー変換に失敗しました");
+}
+
+TEST_F(ColorCommand, HighQualityRunsTheHighQualityReduction) {
+  std::optional<IndexConversion> quality = RunColorConversion(doc, settings, false, true);
+  std::optional<IndexConversion> direct = QualityConvertToIndexColor(
+      doc.currentPicture, KeptColorChoices(settings), doc.backgroundColor);
+  ASSERT_TRUE(quality);
+  ASSERT_TRUE(direct);
+  EXPECT_EQ(quality->transparentIndex, direct->transparentIndex);
+  ASSERT_EQ(quality->picture.size(), direct->picture.size());
+  EXPECT_EQ(0,
+            std::memcmp(quality->picture.data(), direct->picture.data(), direct->picture.size()));
+  // Pure index keeps every colour whatever the choice.
+  std::optional<IndexConversion> pure = RunColorConversion(doc, settings, true, true);
+  ASSERT_TRUE(pure);
+  EXPECT_EQ(pure->picture.Header().clrUsed, 40u);
 }
 
 TEST_F(ColorCommand, PaletteDisplayWithoutAReductionRefusesFullColour) {

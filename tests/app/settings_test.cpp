@@ -132,6 +132,8 @@ TEST(Settings, FileRoundTripKeepsOtherSections) {
   app.backgroundColor = 0x123456;
   for (size_t i = 0; i < 16; ++i) app.customColors[i] = 0x010101 * static_cast<uint32_t>(i);
   app.midiPath = "/home/u/曲.mid";
+  app.optimizeGif = true;
+  app.highQualityColors = true;
   StoreAppSettings(app, file);
   ASSERT_TRUE(file.Save());
 
@@ -142,6 +144,8 @@ TEST(Settings, FileRoundTripKeepsOtherSections) {
   EXPECT_EQ(reread.Get("option", "Len"), "828");
   EXPECT_EQ(reread.Get("option", "Val").size(), 1656u);
   EXPECT_EQ(reread.Get("option", "trancolor"), "1193046");
+  EXPECT_EQ(reread.Get("option", "optimizegif"), "1");
+  EXPECT_EQ(reread.Get("option", "highqualitycolors"), "1");
   EXPECT_EQ(reread.Get("colortable", "Len"), "64");
   EXPECT_EQ(reread.Get("colortable", "Val").substr(0, 16), "0000000001010100");
 
@@ -149,8 +153,15 @@ TEST(Settings, FileRoundTripKeepsOtherSections) {
   defaults.block = DefaultSettings("/pics");
   EXPECT_EQ(LoadAppSettings(ProfileFile(), "/pics"), defaults);
   EXPECT_EQ(defaults.backgroundColor, 0xC0C0C0u);
+  EXPECT_FALSE(defaults.optimizeGif);
   StoreAppSettings(defaults, file);
   EXPECT_EQ(file.Get("option", "trancolor"), "12632256");
+  EXPECT_EQ(file.Get("option", "highqualitycolors"), "0");
+  // Only "1" turns the high-quality choice on.
+  for (const char* text : {"0", "", "yes", "2", " 1"}) {
+    file.Set("option", "highqualitycolors", text);
+    EXPECT_FALSE(LoadAppSettings(file, "/pics").highQualityColors) << text;
+  }
 }
 
 TEST(Settings, DamagedRecordsFallBackToDefaults) {

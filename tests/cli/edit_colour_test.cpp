@@ -15,6 +15,7 @@
 #include "cli_runner.h"
 #include "color/index_color.h"
 #include "color/palette_reference.h"
+#include "color/quality_quantizer.h"
 #include "document/document_state.h"
 #include "imagefiles/image_loader.h"
 
@@ -94,6 +95,14 @@ TEST_F(EditColourTest, ConvertedGifHoldsTheComputedPixels) {
        [](const DocumentState& d) {
          return ConvertToIndexColor(d.currentPicture, {4, 4, false}, d.backgroundColor);
        }},
+      {{"--colors", "256", "--hq"},
+       [](const DocumentState& d) {
+         return QualityConvertToIndexColor(d.currentPicture, {7, 0, false}, d.backgroundColor);
+       }},
+      {{"--hq", "--transparent", "top-left", "--no-dither", "--colors", "64"},
+       [](const DocumentState& d) {
+         return QualityConvertToIndexColor(d.currentPicture, {5, 1, true}, d.backgroundColor);
+       }},
       {{"--palette-from", "@ref16.gif"},
        [this](const DocumentState& d) {
          return ReferencePaletteConvert(d.currentPicture, dir_ / "ref16.gif", {7, 0, false},
@@ -160,6 +169,42 @@ TEST_F(EditColourTest, PureIndexAndBackToFullColour) {
   EXPECT_EQ(RgbBytes(bmp->currentPicture), RgbBytes(gif->currentPicture));
 }
 
+// --colors --hq on an animation: the frames in full colour reduced together to one palette.
+TEST_F(EditColourTest, HighQualityReducesAnAnimationToOnePalette) {
+  const std::string anim = dir_ / "moving.gif";
+  std::vector<std::string> args = {"-size", "48x32", "-delay", "8", "-loop", "0"};
+  for (int f = 0; f < 5; ++f) {
+    args.insert(
+        args.end(),
+        {"(", photo_, "-crop", "48x32+0+0", "+repage", "-fill", "#E03020", "-draw",
+         "rectangle " + std::to_string(4 + 6 * f) + ",8 " + std::to_string(12 + 6 * f) + ",20",
+         ")"});
+  }
+  args.push_back(anim);
+  ASSERT_TRUE(ImageMagick(args));
+  std::unique_ptr<DocumentState> source = Load(anim);
+  ASSERT_TRUE(IsAnimation(source->kind));
+  ASSERT_EQ(source->frameSet->count, 5);
+
+  const std::string out = dir_ / "moving_hq.gif";
+  RunResult run = RunCli({"edit", anim, "--colors", "32", "--hq", "-o", out});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+
+  std::vector<PackedDib> full;
+  for (int i = 0; i < 5; ++i) full.push_back(ConvertToFullColor(source->frameSet->frame(i).image));
+  std::optional<IndexedFrames> expected =
+      QualityConvertFrames(full, {4, 0, false}, source->backgroundColor);
+  ASSERT_TRUE(expected);
+  std::unique_ptr<DocumentState> written = Load(out);
+  ASSERT_EQ(written->frameSet->count, 5);
+  for (int i = 0; i < 5; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(RgbBytes(written->frameSet->frame(i).image), RgbBytes(expected->pictures[i]));
+    EXPECT_EQ(written->frameSet->frame(i).delay, 8);
+  }
+  EXPECT_LE(expected->pictures[0].ColorCount(), 33u);
+}
+
 TEST_F(EditColourTest, RefusalsWriteNothing) {
   const std::string anim = dir_ / "anim.gif";
   ASSERT_TRUE(ImageMagick({"-size", "8x6", "xc:red", "xc:blue", "-loop", "0", anim}));
@@ -177,6 +222,8 @@ TEST_F(EditColourTest, RefusalsWriteNothing) {
       {{"edit", photo_, "--palette-from", photo_}, "cannot be used"},
       {{"edit", photo_, "--palette-from", dir_ / "none.gif"}, "does not exist"},
       {{"edit", photo_, "--no-dither", "--palette-from", anim}, "cannot be used"},
+      {{"edit", photo_, "--hq=1", "--colors", "16"}, "takes no value"},
+      {{"edit", anim, "--hq", "--pure-index"}, "needs a single picture"},
   };
   const std::string out = dir_ / "refused.gif";
   for (const Case& c : cases) {

@@ -24,6 +24,7 @@
 #include "app/settings.h"
 #include "color/index_color.h"
 #include "color/palette_reference.h"
+#include "color/quality_quantizer.h"
 #include "document/document_state.h"
 #include "imagefiles/gif_decoder.h"
 #include "imagefiles/jpeg_writer.h"
@@ -194,6 +195,56 @@ TEST_F(ChangeColorTest, JpegToTwoHundredFiftySixColoursSavesAsGif) {
   EXPECT_EQ(Doc().frameSet->transparentIndex, -1);
   EXPECT_EQ(RgbBytes(Doc().currentPicture), RgbBytes(frames.frame(0).image));
   EXPECT_TRUE(messages_.isEmpty()) << messages_.join('|').toStdString();
+}
+
+// "高画質" converts through libimagequant, and the choice is still there after a restart.
+TEST_F(ChangeColorTest, HighQualityConvertsAJpegAndIsRemembered) {
+  const std::string jpeg = File("hq_photo.jpg");
+  ASSERT_EQ(WriteJpegFile(Photo(120, 90), jpeg, 90), 0);
+  ASSERT_EQ(window_->OpenFile(jpeg), 0);
+  const PackedDib original = DuplicateBlock(Doc().currentPicture);
+  EXPECT_FALSE(session_->settings.highQualityColors);
+
+  RunWithDialog([](ChangeColorDialog* dialog) {
+    EXPECT_EQ(dialog->HighQualityBox()->text(), QStringLiteral("高画質"));
+    EXPECT_FALSE(dialog->HighQualityBox()->isChecked());
+    EXPECT_TRUE(dialog->HighQualityBox()->isEnabled());
+    dialog->ColorCountBox()->setCurrentIndex(5);
+    dialog->TransparencyBox()->setCurrentIndex(0);
+    dialog->NoDiffusionBox()->setChecked(false);
+    dialog->HighQualityBox()->setChecked(true);
+    dialog->CreateButton()->click();
+  });
+  EXPECT_TRUE(messages_.isEmpty()) << messages_.join('|').toStdString();
+  EXPECT_TRUE(session_->settings.highQualityColors);
+  std::optional<IndexConversion> expected =
+      QualityConvertToIndexColor(original, ColorChoices{5, 0, false}, Doc().backgroundColor);
+  ASSERT_TRUE(expected);
+  const PackedDib& picture = Doc().currentPicture;
+  ASSERT_EQ(picture.Header().bitCount, 8);
+  EXPECT_EQ(picture.Header().clrUsed, expected->picture.Header().clrUsed);
+  EXPECT_EQ(Doc().frameSet->transparentIndex, expected->transparentIndex);
+  EXPECT_EQ(RgbBytes(picture), RgbBytes(expected->picture));
+  // Not the program's own quantizer.
+  std::optional<IndexConversion> own =
+      ConvertToIndexColor(original, ColorChoices{5, 0, false}, Doc().backgroundColor);
+  ASSERT_TRUE(own);
+  EXPECT_NE(RgbBytes(picture), RgbBytes(own->picture));
+
+  // A restart reads the choice back from zel.ini, and the dialog shows it.
+  window_.reset();
+  session_.reset();
+  session_ = std::make_unique<EditorSession>();
+  ASSERT_EQ(session_->Start(), StartResult::kStarted);
+  EXPECT_TRUE(session_->settings.highQualityColors);
+  window_ = std::make_unique<MainWindow>(*session_);
+  window_->message = [this](const QString& text) { messages_ << text; };
+  window_->show();
+  ASSERT_EQ(window_->OpenFile(jpeg), 0);
+  RunWithDialog([](ChangeColorDialog* dialog) {
+    EXPECT_TRUE(dialog->HighQualityBox()->isChecked());
+    dialog->CloseButton()->click();
+  });
 }
 
 TEST_F(ChangeColorTest, FailedReferenceKeepsTheDialogOpen) {

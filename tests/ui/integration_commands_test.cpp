@@ -449,7 +449,7 @@ std::vector<uint8_t> MidiFile(bool withTempo) {
   std::vector<uint8_t> file = {
       'M', 'T',  'h',  'd', 0,   0,   0,   6, 0, 0, 0,
       1,   0x01, 0xE0, 'M', 'T', 'r', 'k', 0, 0, 0, static_cast<uint8_t>(track.size())};
-  file.insert(file.end(), track.begin(), track.end());
+  for (uint8_t byte : track) file.push_back(byte);
   return file;
 }
 

@@ -27,7 +27,8 @@ void ColorResolutionCommand(MainWindow& window, int) {
   if (doc.currentPicture && doc.currentPicture.Header().bitCount == 8) {
     if (!ToggleToFullColor(doc)) window.ShowMessageNumber(kMsgNoMemory);
   } else {
-    ChangeColorDialog dialog(doc, session.settings.block, &window);
+    ChangeColorDialog dialog(doc, session.settings.block, session.settings.highQualityColors,
+                             &window);
     if (window.message) dialog.message = window.message;
     dialog.exec();
   }

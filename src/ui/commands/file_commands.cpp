@@ -153,7 +153,7 @@ bool SaveGifTo(MainWindow& window, const std::string& path) {
   {
     ProgressWindow progress(&window, Utf8(kGifProgressCaption));
     progress.DisableCancel();
-    result = SaveDocumentAsGif(doc, path, &progress);
+    result = SaveDocumentAsGif(doc, path, &progress, window.Session().settings.optimizeGif);
   }
   doc.flags &= ~static_cast<uint32_t>(kFlagBusy);
   window.UpdateCommandStates(false);

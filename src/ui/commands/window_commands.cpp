@@ -20,7 +20,8 @@ const std::vector<CommandExecutor>& WindowExecutors() {
   static const std::vector<CommandExecutor> rows = {
       {kCmdOptions,
        [](MainWindow& window, int) {
-         DefineDialog dialog(window.Session().settings.block, &window);
+         DefineDialog dialog(window.Session().settings.block, &window,
+                             &window.Session().settings.optimizeGif);
          dialog.exec();
        }},
       {kCmdStandardToolBar, [](MainWindow& window, int) { Toggle(window, window.StandardBar()); }},

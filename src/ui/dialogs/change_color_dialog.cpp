@@ -32,8 +32,9 @@ const char* const kTransparencyTexts[] = {"画像内は透明にしない", "左
 
 }  // namespace
 
-ChangeColorDialog::ChangeColorDialog(DocumentState& doc, Settings& settings, QWidget* parent)
-    : QDialog(parent), doc_(doc), settings_(settings) {
+ChangeColorDialog::ChangeColorDialog(DocumentState& doc, Settings& settings, bool& highQuality,
+                                     QWidget* parent)
+    : QDialog(parent), doc_(doc), settings_(settings), keptHighQuality_(highQuality) {
   setWindowTitle(QStringLiteral("インディックスカラーに変更"));
   setWindowIcon(CommandIcon(kCmdColorResolution));
 
@@ -42,6 +43,7 @@ ChangeColorDialog::ChangeColorDialog(DocumentState& doc, Settings& settings, QWi
   transparency_ = new QComboBox(this);
   for (const char* text : kTransparencyTexts) transparency_->addItem(QString::fromUtf8(text));
   noDiffusion_ = new QCheckBox(QStringLiteral("誤差拡散法を使わない"), this);
+  highQuality_ = new QCheckBox(QStringLiteral("高画質"), this);
   pureIndex_ = new QCheckBox(QStringLiteral("ピュアインディックス"), this);
   reference_ = new QCheckBox(QStringLiteral("パレットを参照する"), this);
   referenceLabel_ = new QLabel(QStringLiteral("参照画像"), this);
@@ -70,12 +72,13 @@ ChangeColorDialog::ChangeColorDialog(DocumentState& doc, Settings& settings, QWi
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);
   layout->addWidget(noDiffusion_);
+  layout->addWidget(highQuality_);
   layout->addWidget(pureIndex_);
   layout->addWidget(reference_);
   layout->addLayout(pathRow);
   layout->addLayout(buttons);
 
-  state_ = OpenChangeColorDialog(settings_, doc_.currentPicture);
+  state_ = OpenChangeColorDialog(settings_, doc_.currentPicture, keptHighQuality_);
   ShowState();
 
   connect(pureIndex_, &QCheckBox::toggled, this, [this](bool ticked) {
@@ -100,10 +103,12 @@ void ChangeColorDialog::ShowState() {
   colorCount_->setCurrentIndex(state_.colorCountIndex);
   transparency_->setCurrentIndex(state_.transparentCorner);
   noDiffusion_->setChecked(state_.noDiffusion);
+  highQuality_->setChecked(state_.highQuality);
   pureIndex_->setChecked(state_.pureIndex);
   reference_->setChecked(state_.paletteReference);
   colorCount_->setEnabled(IsChangeColorControlEnabled(state_, kChangeColorCount));
   noDiffusion_->setEnabled(IsChangeColorControlEnabled(state_, kChangeColorNoDiffusion));
+  highQuality_->setEnabled(IsChangeColorControlEnabled(state_, kChangeColorHighQuality));
   pureIndex_->setEnabled(IsChangeColorControlEnabled(state_, kChangeColorPureIndex));
   referenceLabel_->setEnabled(IsChangeColorControlEnabled(state_, kChangeColorReferenceLabel));
   referencePath_->setEnabled(IsChangeColorControlEnabled(state_, kChangeColorReferencePath));
@@ -115,6 +120,7 @@ void ChangeColorDialog::ReadSelections() {
   state_.colorCountIndex = colorCount_->currentIndex();
   state_.transparentCorner = transparency_->currentIndex();
   state_.noDiffusion = noDiffusion_->isChecked();
+  state_.highQuality = highQuality_->isChecked();
 }
 
 void ChangeColorDialog::Show(const QString& text) {
@@ -128,6 +134,7 @@ void ChangeColorDialog::Show(const QString& text) {
 bool ChangeColorDialog::Create() {
   ReadSelections();
   StoreColorChoices(state_, settings_);
+  keptHighQuality_ = state_.highQuality;
   std::optional<IndexConversion> result;
   switch (CreateAction(state_)) {
     case ChangeColorAction::kPaletteReference: {
@@ -146,7 +153,7 @@ bool ChangeColorDialog::Create() {
       result = RunColorConversion(doc_, settings_, true);
       break;
     case ChangeColorAction::kIndexColor:
-      result = RunColorConversion(doc_, settings_, false);
+      result = RunColorConversion(doc_, settings_, false, state_.highQuality);
       break;
   }
   if (!result || !InstallIndexConversion(doc_, std::move(*result))) {

@@ -24,7 +24,8 @@ class ChangeColorDialog : public QDialog {
   Q_OBJECT
 
  public:
-  ChangeColorDialog(DocumentState& doc, Settings& settings, QWidget* parent);
+  // `highQuality` is the kept "高画質" choice; "作成" stores the box into it.
+  ChangeColorDialog(DocumentState& doc, Settings& settings, bool& highQuality, QWidget* parent);
 
   // Message boxes (caption "zel", OK); replaced by tests when set.
   std::function<void(const QString&)> message;
@@ -34,6 +35,7 @@ class ChangeColorDialog : public QDialog {
   QCheckBox* NoDiffusionBox() const { return noDiffusion_; }
   QCheckBox* PureIndexBox() const { return pureIndex_; }
   QCheckBox* PaletteReferenceBox() const { return reference_; }
+  QCheckBox* HighQualityBox() const { return highQuality_; }
   QLabel* ReferenceLabel() const { return referenceLabel_; }
   QLineEdit* ReferencePathEdit() const { return referencePath_; }
   QPushButton* BrowseButton() const { return browse_; }
@@ -53,12 +55,14 @@ class ChangeColorDialog : public QDialog {
 
   DocumentState& doc_;
   Settings& settings_;
+  bool& keptHighQuality_;
   ChangeColorDialogState state_;
   QComboBox* colorCount_ = nullptr;
   QComboBox* transparency_ = nullptr;
   QCheckBox* noDiffusion_ = nullptr;
   QCheckBox* pureIndex_ = nullptr;
   QCheckBox* reference_ = nullptr;
+  QCheckBox* highQuality_ = nullptr;
   QLabel* referenceLabel_ = nullptr;
   QLineEdit* referencePath_ = nullptr;
   QPushButton* browse_ = nullptr;

@@ -15,8 +15,8 @@
 
 namespace zel {
 
-DefineDialog::DefineDialog(Settings& settings, QWidget* parent)
-    : QDialog(parent), settings_(settings) {
+DefineDialog::DefineDialog(Settings& settings, QWidget* parent, bool* optimizeGif)
+    : QDialog(parent), settings_(settings), optimizeGif_(optimizeGif) {
   setWindowTitle(QStringLiteral("設定"));
 
   editorEdit_ = new QLineEdit(QString::fromStdString(settings_.editorPath), this);
@@ -28,6 +28,9 @@ DefineDialog::DefineDialog(Settings& settings, QWidget* parent)
   previewCheck_->setChecked(settings_.options & kOptionShowAfterGifSave);
   backgroundCheck_ = new QCheckBox(QStringLiteral("IE確認で、背景画として表示する"), this);
   backgroundCheck_->setChecked(settings_.options & kOptionBrowserBackground);
+  optimizeCheck_ = new QCheckBox(QStringLiteral("GIFを最適化して保存する"), this);
+  optimizeCheck_->setChecked(optimizeGif_ != nullptr && *optimizeGif_);
+  optimizeCheck_->setVisible(optimizeGif_ != nullptr);
   frameMaxEdit_ = new QLineEdit(QString::number(settings_.frameMax), this);
   frameMaxEdit_->setMaximumWidth(80);
   okButton_ = new QPushButton(QStringLiteral("OK"), this);
@@ -41,13 +44,14 @@ DefineDialog::DefineDialog(Settings& settings, QWidget* parent)
   grid->addWidget(browseButton_, 0, 2);
   grid->addWidget(previewCheck_, 1, 1, 1, 2);
   grid->addWidget(backgroundCheck_, 2, 1, 1, 2);
-  grid->addWidget(new QLabel(QStringLiteral("フレーム最大値"), this), 3, 0);
-  grid->addWidget(frameMaxEdit_, 3, 1, Qt::AlignLeft);
+  grid->addWidget(optimizeCheck_, 3, 1, 1, 2);
+  grid->addWidget(new QLabel(QStringLiteral("フレーム最大値"), this), 4, 0);
+  grid->addWidget(frameMaxEdit_, 4, 1, Qt::AlignLeft);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
   buttons->addWidget(okButton_);
   buttons->addWidget(cancelButton_);
-  grid->addLayout(buttons, 4, 0, 1, 3);
+  grid->addLayout(buttons, 5, 0, 1, 3);
 
   connect(browseButton_, &QPushButton::clicked, this, &DefineDialog::Browse);
   connect(okButton_, &QPushButton::clicked, this, &DefineDialog::Ok);
@@ -65,6 +69,7 @@ void DefineDialog::Browse() {
 }
 
 void DefineDialog::Ok() {
+  if (optimizeGif_ != nullptr) *optimizeGif_ = optimizeCheck_->isChecked();
   bool changed = ApplyDefineDialog(settings_, editorEdit_->text().toStdString(),
                                    previewCheck_->isChecked(), backgroundCheck_->isChecked(),
                                    DialogTextToInt(frameMaxEdit_->text().toStdString()));

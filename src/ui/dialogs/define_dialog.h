@@ -16,7 +16,9 @@ class DefineDialog : public QDialog {
   Q_OBJECT
 
  public:
-  DefineDialog(Settings& settings, QWidget* parent);
+  // `optimizeGif`, when given, is the option of the optimised GIF save (kept in the
+  // settings file beside the block).
+  DefineDialog(Settings& settings, QWidget* parent, bool* optimizeGif = nullptr);
 
   // True once OK changed the frame maximum and the restart message was shown.
   bool RestartMessageShown() const { return restartMessageShown_; }
@@ -24,6 +26,7 @@ class DefineDialog : public QDialog {
   QLineEdit* EditorEdit() const { return editorEdit_; }
   QCheckBox* PreviewCheck() const { return previewCheck_; }
   QCheckBox* BackgroundCheck() const { return backgroundCheck_; }
+  QCheckBox* OptimizeCheck() const { return optimizeCheck_; }
   QLineEdit* FrameMaxEdit() const { return frameMaxEdit_; }
   QPushButton* BrowseButton() const { return browseButton_; }
   QPushButton* OkButton() const { return okButton_; }
@@ -38,6 +41,8 @@ class DefineDialog : public QDialog {
   QLineEdit* editorEdit_ = nullptr;
   QCheckBox* previewCheck_ = nullptr;
   QCheckBox* backgroundCheck_ = nullptr;
+  bool* optimizeGif_ = nullptr;
+  QCheckBox* optimizeCheck_ = nullptr;
   QLineEdit* frameMaxEdit_ = nullptr;
   QPushButton* browseButton_ = nullptr;
   QPushButton* okButton_ = nullptr;

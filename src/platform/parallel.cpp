@@ -1,0 +1,81 @@
+#include "platform/parallel.h"
+
+#include <algorithm>
+#include <atomic>
+#include <system_error>
+
+namespace zel {
+namespace {
+
+std::atomic<int> workerLimit{0};
+
+}  // namespace
+
+int ParallelWorkers() {
+  int limit = workerLimit.load(std::memory_order_relaxed);
+  if (limit > 0) return limit;
+  unsigned cores = std::thread::hardware_concurrency();
+  return cores == 0 ? 1 : static_cast<int>(std::min(cores, 64u));
+}
+
+void SetParallelWorkers(int workers) {
+  workerLimit.store(std::max(workers, 0), std::memory_order_relaxed);
+}
+
+ParallelJobs::ParallelJobs(size_t count, std::function<void(size_t)> work)
+    : count_(count), work_(std::move(work)), finished_(count, 0) {
+  size_t workers = std::min<size_t>(static_cast<size_t>(ParallelWorkers()), count);
+  if (workers < 2) return;
+  try {
+    threads_.reserve(workers);
+    for (size_t t = 0; t < workers; ++t) threads_.emplace_back([this] { Run(); });
+  } catch (const std::system_error&) {
+    // Whatever threads started keep working; Wait runs the rest here.
+  }
+}
+
+ParallelJobs::~ParallelJobs() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stop_ = true;
+  }
+  for (std::thread& thread : threads_) thread.join();
+}
+
+void ParallelJobs::Run() {
+  for (;;) {
+    size_t item;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (stop_ || next_ >= count_) return;
+      item = next_++;
+    }
+    work_(item);
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      finished_[item] = 1;
+    }
+    done_.notify_all();
+  }
+}
+
+void ParallelJobs::Wait(size_t i) {
+  if (i >= count_) return;
+  std::unique_lock<std::mutex> lock(mutex_);
+  // Items nobody has started yet up to i run here, in order.
+  while (next_ <= i) {
+    size_t item = next_++;
+    lock.unlock();
+    work_(item);
+    lock.lock();
+    finished_[item] = 1;
+  }
+  done_.wait(lock, [&] { return finished_[i] != 0; });
+}
+
+void ParallelFor(size_t count, const std::function<void(size_t)>& work) {
+  ParallelJobs jobs(count, work);
+  for (size_t i = 0; i < count; ++i) jobs.Wait(i);
+}
+
+}  // namespace zel
