@@ -76,6 +76,12 @@ std::optional<IndexConversion> ConvertToPureIndex(const PackedDib& current, int 
                                                   uint32_t transparentColor);
 // True when `current` is 24-bit with at most 255 distinct colours.
 bool IsPureIndexPossible(const PackedDib& current);
+// Makes entry `index` of `reduced`, an 8-bit reduction of the 24-bit `source`, the
+// transparent colour; with `cleanUp` (after error diffusion) pixels whose source colour is
+// `cornerKey` become transparent and other pixels the diffusion made transparent take a
+// neighbour's index. `index` must lie inside the table.
+void PlaceCornerTransparency(const PackedDib& source, PackedDib& reduced, int32_t index,
+                             uint32_t cornerKey, uint32_t transparentColor, bool cleanUp);
 // Places the transparent colour in an 8-bit picture: a new last entry when the table has
 // room, else the first unused entry. Nullopt when every one of 256 entries is used.
 std::optional<IndexConversion> AppendTransparentEntry(PackedDib image, uint32_t transparentColor);

@@ -126,6 +126,31 @@ std::optional<IndexConversion> AppendTransparentEntry(PackedDib image, uint32_t 
   return std::nullopt;
 }
 
+void PlaceCornerTransparency(const PackedDib& source, PackedDib& reduced, int32_t index,
+                             uint32_t cornerKey, uint32_t transparentColor, bool cleanUp) {
+  reduced.ColorTable()[index] = FromColorRef(transparentColor);
+  if (!cleanUp) return;
+  // Pixels of the corner colour become transparent; others that the diffusion made
+  // transparent take a neighbour's index.
+  const DibHeader h = source.Header();
+  const size_t inStride = source.Stride(), outStride = reduced.Stride();
+  for (int32_t y = 0; y < h.height; ++y) {
+    const uint8_t* s = source.Pixels() + inStride * y;
+    uint8_t* d = reduced.Pixels() + outStride * y;
+    for (int32_t x = 0; x < h.width; ++x) {
+      if (PixelKey(s + 3 * x) == cornerKey) {
+        d[x] = static_cast<uint8_t>(index);
+      } else if (d[x] == index) {
+        if (x > 0 && d[x - 1] != index) {
+          d[x] = d[x - 1];
+        } else if (x < h.width - 1 && d[x + 1] != index) {
+          d[x] = d[x + 1];
+        }
+      }
+    }
+  }
+}
+
 std::optional<IndexConversion> ConvertToIndexColor(const PackedDib& current,
                                                    const ColorChoices& choices,
                                                    uint32_t transparentColor) {
@@ -142,29 +167,9 @@ std::optional<IndexConversion> ConvertToIndexColor(const PackedDib& current,
   if (!result) return std::nullopt;
   if (corner == 0) return AppendTransparentEntry(std::move(result), transparentColor);
 
-  const size_t inStride = current.Stride(), outStride = result.Stride();
-  const int32_t t = result.Pixels()[outStride * cornerRow + cornerColumn];
-  result.ColorTable()[t] = FromColorRef(transparentColor);
-  if (!choices.noDiffusion) {
-    // Pixels of the corner colour become transparent; others that the diffusion made
-    // transparent take a neighbour's index.
-    const uint32_t key = PixelKey(current.Pixels() + inStride * cornerRow + 3 * cornerColumn);
-    for (int32_t y = 0; y < h.height; ++y) {
-      const uint8_t* s = current.Pixels() + inStride * y;
-      uint8_t* d = result.Pixels() + outStride * y;
-      for (int32_t x = 0; x < h.width; ++x) {
-        if (PixelKey(s + 3 * x) == key) {
-          d[x] = static_cast<uint8_t>(t);
-        } else if (d[x] == t) {
-          if (x > 0 && d[x - 1] != t) {
-            d[x] = d[x - 1];
-          } else if (x < h.width - 1 && d[x + 1] != t) {
-            d[x] = d[x + 1];
-          }
-        }
-      }
-    }
-  }
+  const int32_t t = result.Pixels()[result.Stride() * cornerRow + cornerColumn];
+  const uint32_t key = PixelKey(current.Pixels() + current.Stride() * cornerRow + 3 * cornerColumn);
+  PlaceCornerTransparency(current, result, t, key, transparentColor, !choices.noDiffusion);
   return IndexConversion{std::move(result), t};
 }
 

@@ -55,11 +55,6 @@ bool IsFullColor(const PackedDib& picture) {
   return IsWholePicture(picture) && picture.Header().bitCount == 24;
 }
 
-Rgbq FromColorRef(uint32_t color) {
-  return Rgbq{static_cast<uint8_t>(color >> 16), static_cast<uint8_t>(color >> 8),
-              static_cast<uint8_t>(color), 0};
-}
-
 uint32_t PixelKey(const uint8_t* p) {
   return p[0] | (p[1] << 8) | (p[2] << 16);
 }
@@ -159,26 +154,7 @@ std::optional<IndexConversion> PlaceTransparent(const PackedDib& source, PackedD
   }
   const int32_t t = corner.index;
   if (t < 0 || static_cast<uint32_t>(t) >= reduced.ColorCount()) return std::nullopt;
-  reduced.ColorTable()[t] = FromColorRef(transparentColor);
-  if (!choices.noDiffusion) {
-    const DibHeader h = source.Header();
-    const size_t inStride = source.Stride(), outStride = reduced.Stride();
-    for (int32_t y = 0; y < h.height; ++y) {
-      const uint8_t* s = source.Pixels() + inStride * y;
-      uint8_t* d = reduced.Pixels() + outStride * y;
-      for (int32_t x = 0; x < h.width; ++x) {
-        if (PixelKey(s + 3 * x) == corner.key) {
-          d[x] = static_cast<uint8_t>(t);
-        } else if (d[x] == t) {
-          if (x > 0 && d[x - 1] != t) {
-            d[x] = d[x - 1];
-          } else if (x < h.width - 1 && d[x + 1] != t) {
-            d[x] = d[x + 1];
-          }
-        }
-      }
-    }
-  }
+  PlaceCornerTransparency(source, reduced, t, corner.key, transparentColor, !choices.noDiffusion);
   return IndexConversion{std::move(reduced), t};
 }
 
