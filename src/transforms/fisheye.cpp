@@ -8,16 +8,6 @@ namespace zel {
 
 namespace {
 
-void PutFill(uint8_t* p, int bits, const Fill& fill) {
-  if (bits == 8) {
-    *p = fill.Index();
-  } else {
-    p[0] = fill.color.blue;
-    p[1] = fill.color.green;
-    p[2] = fill.color.red;
-  }
-}
-
 // (R - d) (1 - k) / R + d / R: 1 - k at the centre, 1 at distance R. Written as
 // 1 - k (R - d) / R so that strength 0 gives exactly 1 and reproduces the picture; R = 0
 // gives a point that is not a number, which the callers fill.
@@ -102,7 +92,7 @@ PackedDib FisheyePreview(const PackedDib& picture, double strength, const Fill& 
                                      src_at(w - 1 - sx, h - 1 - sy)};
         for (int i = 0; i < 4; ++i) std::memcpy(targets[i], sources[i], bytes);
       } else {
-        for (uint8_t* t : targets) PutFill(t, bits, fill);
+        for (uint8_t* t : targets) fill.PutAt(t, bits);
       }
     }
   }

@@ -119,12 +119,8 @@ PackedDib Warp(const PackedDib& picture, const QuadCorners& corners, const Fill&
       if (sx >= 0 && sx < w && sy >= 0 && sy < h) {
         std::memcpy(p, src + static_cast<size_t>(sy) * stride + static_cast<size_t>(sx) * bytes,
                     bytes);
-      } else if (bytes == 1) {
-        *p = fill.Index();
       } else {
-        p[0] = fill.color.blue;
-        p[1] = fill.color.green;
-        p[2] = fill.color.red;
+        fill.PutAt(p, layout->bits);
       }
     }
   }

@@ -9,16 +9,6 @@ namespace zel {
 
 namespace {
 
-void PutFill(uint8_t* p, int bits, const Fill& fill) {
-  if (bits == 8) {
-    *p = fill.Index();
-  } else {
-    p[0] = fill.color.blue;
-    p[1] = fill.color.green;
-    p[2] = fill.color.red;
-  }
-}
-
 void CopyPixel(uint8_t* to, const uint8_t* from, int bits) {
   if (bits == 8) {
     *to = *from;
@@ -103,8 +93,8 @@ PackedDib RotatePreview(const PackedDib& picture, double turn, const Fill& fill)
         CopyPixel(p, at(const_cast<uint8_t*>(src), sx, sy), bits);
         CopyPixel(mirror, at(const_cast<uint8_t*>(src), w - 1 - sx, h - 1 - sy), bits);
       } else {
-        PutFill(p, bits, fill);
-        PutFill(mirror, bits, fill);
+        fill.PutAt(p, bits);
+        fill.PutAt(mirror, bits);
       }
     }
   }

@@ -20,6 +20,16 @@ struct Fill {
     return transparentIndex < 0 || transparentIndex > 255 ? 0
                                                           : static_cast<uint8_t>(transparentIndex);
   }
+  // Writes the fill to one pixel of a picture of `bits` (8 or 24) bits.
+  void PutAt(uint8_t* p, int bits) const {
+    if (bits == 8) {
+      *p = Index();
+    } else {
+      p[0] = color.blue;
+      p[1] = color.green;
+      p[2] = color.red;
+    }
+  }
 };
 
 // The fill colour made from a COLORREF-style background colour 0x00BBGGRR.
