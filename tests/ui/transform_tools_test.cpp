@@ -127,7 +127,9 @@ class TransformToolsTest : public ::testing::Test {
 
   void Open(int frames) {
     ASSERT_EQ(window_->OpenFile(WriteGif(File("in" + std::to_string(frames) + ".gif"), frames)), 0);
-    if (frames > 1) ASSERT_TRUE(window_->RunCommand(kCmdStop));
+    if (frames > 1) {
+      ASSERT_TRUE(window_->RunCommand(kCmdStop));
+    }
     ProcessEventsFor(10);
   }
 
@@ -427,7 +429,9 @@ TEST_F(TransformToolsTest, PickPointHoldsThePointInsideTheAreaAndCancelsOnTheRig
     QTimer::singleShot(5, poll);
     const PointPickResult result = PickPoint(window_->Tools(), 50, 30, PointI{5, 7});
     EXPECT_EQ(result.code, c.code);
-    if (c.code == kPickDone) EXPECT_EQ(result.point, (PointI{49, 29}));
+    if (c.code == kPickDone) {
+      EXPECT_EQ(result.point, (PointI{49, 29}));
+    }
     EXPECT_EQ(window_->statusBar()->currentMessage().toStdString(), "before");
     EXPECT_EQ(window_->View()->findChild<QWidget*>(QStringLiteral("pick-overlay")), nullptr);
   }
