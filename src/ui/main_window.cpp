@@ -309,7 +309,7 @@ void MainWindow::UpdateTitle() {
 }
 
 void MainWindow::RefreshView() {
-  view_->update();
+  view_->PictureChanged();
 }
 
 void MainWindow::AfterFrameChange() {
