@@ -210,6 +210,16 @@ TEST(CommandTable, Accelerators) {
       {"Ctrl+X", kCmdInvertBackground},
       {"Ctrl+Z", kCmdUndo},
       {"Alt+Backspace", kCmdUndo},
+      // The view's zoom and the frame keys.
+      {"Ctrl++", kCmdZoomIn},
+      {"Ctrl+=", kCmdZoomIn},
+      {"Ctrl+-", kCmdZoomOut},
+      {"Ctrl+0", kCmdZoomActualSize},
+      {"Left", kCmdPreviousFrame},
+      {"Right", kCmdNextFrame},
+      {"Home", kCmdFirstFrameShown},
+      {"End", kCmdLastFrameShown},
+      {"Space", kCmdStartStop},
   };
   std::map<std::string, int> bound;
   for (const CommandInfo& info : CommandTable()) {
