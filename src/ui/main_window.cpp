@@ -340,6 +340,7 @@ void MainWindow::AfterLoad() {
   UpdateStatusBar();
   UpdateTitle();
   RefreshView();
+  view_->ScrollTo(0, 0);  // a new picture shows from its top-left, at the zoom chosen
   UpdateCommandStates(false);
 }
 

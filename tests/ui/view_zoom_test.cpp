@@ -174,7 +174,10 @@ TEST_F(ViewZoomWindowTest, TheScrollRangeFollowsPictureAndZoom) {
   EXPECT_EQ(View()->Zoom().zoom, 67);
 
   // A picture larger than the view scrolls at 100 %; fit shows it whole.
+  View()->SetZoom(1600);
+  View()->ScrollTo(500, 500);
   Open(1000, 900);
+  EXPECT_EQ(View()->Zoom(), (ViewZoom{1600, 0, 0}));  // the zoom stays, from the top-left
   ASSERT_TRUE(window_->RunCommand(kCmdZoomActualSize));
   ProcessEventsFor(5);
   EXPECT_EQ(across->maximum(), 1000 - Surface().width());
