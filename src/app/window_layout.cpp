@@ -61,7 +61,8 @@ ScreenRect KeepOnScreen(const ScreenRect& window, const std::vector<ScreenRect>&
   // The screen nearest to the window's centre (the distance between centres; in floating
   // point, since a stored place may lie anywhere in the int range).
   const double cx = static_cast<double>(window.x) + static_cast<double>(width) / 2;
-  const double cy = static_cast<double>(window.y) + static_cast<double>(std::max(window.height, 1)) / 2;
+  const double cy =
+      static_cast<double>(window.y) + static_cast<double>(std::max(window.height, 1)) / 2;
   const ScreenRect* nearest = &screens.front();
   double best = 0;
   for (const ScreenRect& screen : screens) {

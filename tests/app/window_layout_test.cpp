@@ -38,7 +38,7 @@ TEST(WindowLayout, RecordsReadBackAndBadOnesReadAsEmpty) {
 }
 
 TEST(WindowLayout, AWindowOffTheScreensComesBack) {
-  const ScreenRect left{0, 0, 1920, 1050};    // primary, a panel below
+  const ScreenRect left{0, 0, 1920, 1050};  // primary, a panel below
   const ScreenRect right{1920, 0, 1280, 1024};
   struct Case {
     const char* name;

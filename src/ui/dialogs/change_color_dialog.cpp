@@ -168,10 +168,10 @@ void ChangeColorDialog::ChooseReferenceImage() {
   std::string path = referencePath_->text().toStdString();
   if (path.empty()) path = doc_.filePath;
   for (;;) {
-    if (!ShowOpenImageDialog(this, QStringLiteral("パレットを参照する画像ファイルを選択します"),
-                             QStringLiteral("画像ファイル"),
-                             QString::fromStdString(OpenDialogPatterns(kPaletteReferenceExtensions)),
-                             path)) {
+    if (!ShowOpenImageDialog(
+            this, QStringLiteral("パレットを参照する画像ファイルを選択します"),
+            QStringLiteral("画像ファイル"),
+            QString::fromStdString(OpenDialogPatterns(kPaletteReferenceExtensions)), path)) {
       return;
     }
     if (!IsReferenceTooDeep(path)) break;
