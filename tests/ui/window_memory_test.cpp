@@ -56,7 +56,11 @@ class WindowMemoryTest : public ::testing::Test {
     std::filesystem::remove_all(std::filesystem::path(OldRecentFilesPath()).parent_path());
     Start();
   }
-  void TearDown() override { Stop(); }
+  // The layout stored here is not left for the windows of other tests.
+  void TearDown() override {
+    Stop();
+    std::filesystem::remove(SettingsFilePath());
+  }
 
   void Start() {
     session_ = std::make_unique<EditorSession>();
