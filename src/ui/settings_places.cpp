@@ -12,6 +12,11 @@
 #include "platform/profile_file.h"
 
 namespace zel {
+namespace {
+
+constexpr qint64 kMaxOldFileSize = 1 << 20;
+
+}  // namespace
 
 std::string OldRecentFilesPath() {
   return ConfigHome() + "/Zel/zel.conf";
@@ -19,7 +24,9 @@ std::string OldRecentFilesPath() {
 
 bool MoveOldRecentFiles(ProfileFile& profile) {
   const QString oldPath = QString::fromStdString(OldRecentFilesPath());
-  if (!QFileInfo(oldPath).isFile()) return false;
+  const QFileInfo info(oldPath);
+  // Four names fit in far less; a larger file is not the list and stays unread.
+  if (!info.isFile() || info.size() > kMaxOldFileSize) return false;
   std::vector<std::string> old;
   {
     QSettings store(oldPath, QSettings::IniFormat);

@@ -14,7 +14,8 @@ std::string OldRecentFilesPath();
 
 // Takes the recent files kept at OldRecentFilesPath into zel.ini once (unless zel.ini has a
 // list of its own) and writes zel.ini; once it is written the old file is removed, and its
-// folder too when nothing else is in it. True when an old file was found and removed.
+// folder too when nothing else is in it. True when an old file was found and removed. A
+// file of more than 1 MiB is left unread where it is.
 bool MoveOldRecentFiles(ProfileFile& profile);
 
 // Qt's own settings (the file dialogs' history and the colour chooser's custom colours,
