@@ -25,6 +25,10 @@ bool Fits(int32_t pictureWidth, int32_t pictureHeight, int zoom, int32_t viewWid
 
 }  // namespace
 
+std::string ViewZoomText(int zoom) {
+  return std::to_string(zoom) + "%";
+}
+
 int ClampViewZoom(int zoom) {
   return std::clamp(zoom, kMinViewZoom, kMaxViewZoom);
 }

@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "app/view_geometry.h"
@@ -32,6 +33,9 @@ struct ViewZoom {
   int32_t scrollY = 0;
   friend bool operator==(const ViewZoom&, const ViewZoom&) = default;
 };
+
+// The zoom as the status bar shows it: "200%".
+std::string ViewZoomText(int zoom);
 
 // The zoom held inside 25 .. 1600.
 int ClampViewZoom(int zoom);

@@ -150,6 +150,7 @@ TEST_F(ViewZoomWindowTest, TheScrollRangeFollowsPictureAndZoom) {
   QScrollBar* down = View()->verticalScrollBar();
   // The default: 100 %, top-left, nothing to scroll.
   EXPECT_EQ(View()->Zoom(), ViewZoom{});
+  EXPECT_EQ(window_->ZoomPane()->text().toStdString(), "100%");
   EXPECT_EQ(across->maximum(), 0);
   EXPECT_EQ(down->maximum(), 0);
 
@@ -172,6 +173,7 @@ TEST_F(ViewZoomWindowTest, TheScrollRangeFollowsPictureAndZoom) {
   QTest::keyClick(window_.get(), Qt::Key_Minus, Qt::ControlModifier);
   QTest::keyClick(window_.get(), Qt::Key_Minus, Qt::ControlModifier);
   EXPECT_EQ(View()->Zoom().zoom, 67);
+  EXPECT_EQ(window_->ZoomPane()->text().toStdString(), "67%");
 
   // A picture larger than the view scrolls at 100 %; fit shows it whole.
   View()->SetZoom(1600);
