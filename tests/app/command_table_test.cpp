@@ -168,7 +168,9 @@ TEST(CommandTable, QuotedPromptsAndTips) {
     const CommandInfo* info = FindCommand(q.id);
     ASSERT_NE(info, nullptr) << q.id;
     EXPECT_STREQ(info->prompt, q.prompt) << q.id;
-    if (q.tip) EXPECT_STREQ(info->toolTip, q.tip) << q.id;
+    if (q.tip) {
+      EXPECT_STREQ(info->toolTip, q.tip) << q.id;
+    }
   }
 }
 
