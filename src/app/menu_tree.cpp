@@ -49,7 +49,8 @@ std::vector<MenuNode> BuildMainMenu() {
                SubMenu("半透明(&G)", {Item(kCmdTransparency25), Item(kCmdTransparency50),
                                       Item(kCmdTransparency75)}),
                Item(kCmdExternalEdit),
-               Item(kCmdUndo)}),
+               Item(kCmdUndo),
+               Item(kCmdRedo)}),
       SubMenu("ピクチャー(&P)", {Item(kCmdColorResolution), Item(kCmdMakeAnimation)}),
       SubMenu(
           "アニメ(&A)",
@@ -59,7 +60,7 @@ std::vector<MenuNode> BuildMainMenu() {
            Item(kCmdReverse), Item(kCmdTimeAdjust), Separator(), Item(kCmdShowInBrowser)}),
       SubMenu("表示(&V)", {Item(kCmdBackgroundColor), Item(kCmdInvertBackground), Item(kCmdOptions),
                            Separator(), Item(kCmdStandardToolBar), Item(kCmdPictureToolBar),
-                           Item(kCmdAnimationToolBar), Item(kCmdStatusBar)}),
+                           Item(kCmdAnimationToolBar), Item(kCmdStatusBar), Item(kCmdFrameStrip)}),
       SubMenu("ツール(&T)",
               {Item(kCmdOpenMultiple), Item(kCmdMidiTempo), Separator(), Item(kCmdPaletteOperation),
                Item(kCmdIconSize), Separator(), Item(kCmdMergeAnimations), Item(kCmdSendToVanta)}),

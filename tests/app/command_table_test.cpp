@@ -210,6 +210,8 @@ TEST(CommandTable, Accelerators) {
       {"Ctrl+X", kCmdInvertBackground},
       {"Ctrl+Z", kCmdUndo},
       {"Alt+Backspace", kCmdUndo},
+      {"Ctrl+Y", kCmdRedo},
+      {"Ctrl+Shift+Z", kCmdRedo},
   };
   std::map<std::string, int> bound;
   for (const CommandInfo& info : CommandTable()) {

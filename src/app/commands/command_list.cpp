@@ -37,7 +37,8 @@ const CommandInfo* FindCommand(int id) {
 }
 
 const std::vector<ExtraAccelerator>& ExtraAccelerators() {
-  static const std::vector<ExtraAccelerator> extras = {{kCmdUndo, "Alt+Backspace"}};
+  static const std::vector<ExtraAccelerator> extras = {{kCmdUndo, "Alt+Backspace"},
+                                                              {kCmdRedo, "Ctrl+Shift+Z"}};
   return extras;
 }
 
