@@ -142,6 +142,13 @@ const std::vector<int>& TransparencyPopup() {
   return entries;
 }
 
+const std::vector<int>& FrameStripPopup() {
+  static const std::vector<int> entries = {
+      kCmdDeleteFrames,    kCmdInsertFrame, kCmdConvertToPicture, kCmdMakeFirstFrame, 0,
+      kCmdRepeatAnimation, kCmdReverse,     kCmdTimeAdjust};
+  return entries;
+}
+
 int TransparencyLevel(int id) {
   switch (id) {
     case kCmdTransparency25:
