@@ -72,6 +72,7 @@ void BM_OpenLongAnimation(benchmark::State& state) {
     QApplication::processEvents();
     window.repaint();
     if (strip) window.Strip()->List()->viewport()->repaint();
+    QApplication::processEvents();
   }
   if (strip) {
     // Thumbnails made during the runs (the frames on screen, once per open).

@@ -180,7 +180,6 @@ FrameStripList::FrameStripList(QWidget* parent) : QListView(parent) {
   setFlow(QListView::LeftToRight);
   setWrapping(false);
   setUniformItemSizes(true);
-  setLayoutMode(QListView::Batched);
   setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setSelectionMode(QAbstractItemView::SingleSelection);

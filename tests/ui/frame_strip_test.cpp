@@ -258,6 +258,17 @@ TEST_F(FrameStripTest, RedoGivesTheEditBackAndANewEditClearsIt) {
   EXPECT_EQ(Delays(), (std::vector<int>{12, 11, 10}));
 }
 
+// While the animation plays, the highlight follows the current frame and keeps it in sight.
+TEST_F(FrameStripTest, HighlightFollowsPlayback) {
+  OpenWithStrip(std::vector<int>(120, 1));
+  ProcessEventsFor(700);
+  const int current = Doc().currentFrame;
+  EXPECT_GT(current, 10);  // it has moved on, past the first screenful
+  EXPECT_EQ(Strip()->Model()->CurrentRow(), current);
+  const QRect shown = Strip()->List()->visualRect(Strip()->Model()->index(current));
+  EXPECT_TRUE(Strip()->List()->viewport()->rect().intersects(shown));
+}
+
 // Only the thumbnails on screen are made, however many frames there are; scrolling makes
 // the newly shown ones.
 TEST_F(FrameStripTest, ThumbnailsAreMadeOnlyForTheFramesOnScreen) {
