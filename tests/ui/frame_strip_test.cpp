@@ -10,7 +10,10 @@
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QMenu>
 #include <QMimeData>
+#include <QTimer>
+#include <functional>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QThread>
@@ -256,6 +259,41 @@ TEST_F(FrameStripTest, RedoGivesTheEditBackAndANewEditClearsIt) {
   EXPECT_FALSE(Action(kCmdRedo)->isEnabled());
   EXPECT_FALSE(window_->RunCommand(kCmdRedo));
   EXPECT_EQ(Delays(), (std::vector<int>{12, 11, 10}));
+}
+
+// The context menu of a thumbnail shows that frame and offers the frame commands, which
+// then act on it.
+TEST_F(FrameStripTest, ContextMenuRunsTheFrameCommandsOnTheClickedFrame) {
+  OpenWithStrip({10, 11, 12, 13, 14});
+  QStringList offered;
+  bool shown = false;
+  std::function<void()> poll = [&] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!menu) {
+      QTimer::singleShot(5, poll);
+      return;
+    }
+    shown = true;
+    QAction* insert = nullptr;
+    for (QAction* action : menu->actions()) {
+      if (action->isSeparator()) continue;
+      offered << action->text();
+      if (action == Action(kCmdInsertFrame)) insert = action;
+    }
+    menu->close();
+    if (insert && insert->isEnabled()) insert->trigger();
+  };
+  QTimer::singleShot(5, poll);
+  emit Strip()->List()->customContextMenuRequested(CenterOf(2));
+  ProcessEventsFor(20);
+  ASSERT_TRUE(shown);
+  EXPECT_EQ(offered.size(), 7);
+  EXPECT_TRUE(offered.contains(Action(kCmdDeleteFrames)->text()));
+  EXPECT_TRUE(offered.contains(Action(kCmdReverse)->text()));
+  EXPECT_EQ(Delays(), (std::vector<int>{10, 11, 12, 12, 13, 14}));
+  EXPECT_EQ(Doc().currentFrame, 2);
+  EXPECT_TRUE(Doc().flags & kFlagStopped);
+  EXPECT_EQ(Strip()->Model()->rowCount(), 6);
 }
 
 // While the animation plays, the highlight follows the current frame and keeps it in sight.
