@@ -279,8 +279,8 @@ TEST(EnablingRules, OutsideFacts) {
 // the document is enabled, whatever its own rule says; the window and help stay usable.
 TEST(EnablingRules, BusyDocumentLeavesOnlyTheDocumentFreeCommands) {
   const std::set<int> usable = {
-      kCmdOptions,          kCmdStandardToolBar, kCmdStatusBar, kCmdPictureToolBar,
-      kCmdAnimationToolBar, kCmdFrameStrip,      kCmdMidiTempo, kCmdHelp, kCmdAbout};
+      kCmdOptions,    kCmdStandardToolBar, kCmdStatusBar, kCmdPictureToolBar, kCmdAnimationToolBar,
+      kCmdFrameStrip, kCmdMidiTempo,       kCmdHelp,      kCmdAbout};
   for (char kind : {'a', 'b'}) {
     DocSetup setup{.kind = kind, .n = kind == 'a' ? 5 : 0, .cur = 2};
     std::unique_ptr<DocumentState> idle = MakeDoc(setup);

@@ -447,28 +447,17 @@ TEST(EditOutput, PictureSavedAsBitmap) {
 TEST(EditHelp, ListsEveryOption) {
   RunResult r = RunCli({"help"});
   ASSERT_EQ(r.exitCode, 0);
-  for (const char* option : {"zel-cli edit IN",
-                             "-o OUT",
-                             "--output OUT",
-                             "--delete-frame N",
-                             "--delete-before N",
-                             "--delete-after N",
-                             "--insert-copy N",
-                             "--move-frame N:M",
-                             "--first N",
-                             "--to-picture N",
-                             "--repeat",
-                             "--reverse",
-                             "--delay N=T",
-                             "all=T",
-                             "--scale-time P%",
-                             "--colors N",
-                             "--pure-index",
-                             "--palette-from F",
-                             "--full-colour",
-                             "--no-dither",
-                             "--transparent C",
-                             "--quality N"}) {
+  for (const char* option : {"zel-cli edit IN",   "-o OUT",
+                             "--output OUT",      "--delete-frame N",
+                             "--delete-before N", "--delete-after N",
+                             "--insert-copy N",   "--move-frame N:M",
+                             "--first N",         "--to-picture N",
+                             "--repeat",          "--reverse",
+                             "--delay N=T",       "all=T",
+                             "--scale-time P%",   "--colors N",
+                             "--pure-index",      "--palette-from F",
+                             "--full-colour",     "--no-dither",
+                             "--transparent C",   "--quality N"}) {
     EXPECT_NE(r.out.find(option), std::string::npos) << option;
   }
 }

@@ -226,14 +226,38 @@ INSTANTIATE_TEST_SUITE_P(
                     1,
                     false,
                     true},
-        ReorderCase{
-            "MoveLastToFront", {.count = 5, .cur = 2}, Move(4, 0), {4, 0, 1, 2, 3}, 3, 2, false, true},
-        ReorderCase{
-            "MoveFirstToEnd", {.count = 5, .cur = 4}, Move(0, 4), {1, 2, 3, 4, 0}, 3, 4, false, true},
-        ReorderCase{
-            "MoveBackOverCurrent", {.count = 5, .cur = 2}, Move(3, 1), {0, 3, 1, 2, 4}, 3, 2, false, true},
-        ReorderCase{
-            "MoveBehindCurrent", {.count = 5, .cur = 0}, Move(2, 4), {0, 1, 3, 4, 2}, 0, 0, false, true},
+        ReorderCase{"MoveLastToFront",
+                    {.count = 5, .cur = 2},
+                    Move(4, 0),
+                    {4, 0, 1, 2, 3},
+                    3,
+                    2,
+                    false,
+                    true},
+        ReorderCase{"MoveFirstToEnd",
+                    {.count = 5, .cur = 4},
+                    Move(0, 4),
+                    {1, 2, 3, 4, 0},
+                    3,
+                    4,
+                    false,
+                    true},
+        ReorderCase{"MoveBackOverCurrent",
+                    {.count = 5, .cur = 2},
+                    Move(3, 1),
+                    {0, 3, 1, 2, 4},
+                    3,
+                    2,
+                    false,
+                    true},
+        ReorderCase{"MoveBehindCurrent",
+                    {.count = 5, .cur = 0},
+                    Move(2, 4),
+                    {0, 1, 3, 4, 2},
+                    0,
+                    0,
+                    false,
+                    true},
         ReorderCase{"SwapTwo", {.count = 2, .cur = 0}, Move(0, 1), {1, 0}, 1, 0, false, true}),
     [](const auto& info) { return info.param.name; });
 
@@ -416,8 +440,8 @@ TEST(FrameOperations, DropPlaceGivesTheMoveTarget) {
   struct Case {
     int from, dropBefore, count, to;
   } cases[] = {
-      {1, 0, 5, 0},  {1, 1, 5, -1}, {1, 2, 5, -1}, {1, 3, 5, 2},  {1, 5, 5, 4},
-      {4, 0, 5, 0},  {4, 4, 5, -1}, {4, 5, 5, -1}, {0, 5, 5, 4},  {3, 1, 5, 1},
+      {1, 0, 5, 0},  {1, 1, 5, -1},  {1, 2, 5, -1}, {1, 3, 5, 2},   {1, 5, 5, 4},
+      {4, 0, 5, 0},  {4, 4, 5, -1},  {4, 5, 5, -1}, {0, 5, 5, 4},   {3, 1, 5, 1},
       {5, 0, 5, -1}, {-1, 0, 5, -1}, {0, 6, 5, -1}, {0, -1, 5, -1},
   };
   for (const Case& c : cases) {

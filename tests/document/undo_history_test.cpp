@@ -449,9 +449,8 @@ TEST_F(UndoHistoryTest, FrameCountAboveTheFrameMaximumIsDamage) {
 // Redo gives back the state an undo replaced, for every class, and undo works again after
 // it; the second round trip reads the records the first one wrote.
 TEST_F(UndoHistoryTest, RedoGivesBackWhatUndoReplacedForEveryClass) {
-  for (int32_t undoClass :
-       {int32_t{kUndoEdit}, int32_t{kUndoTransform}, int32_t{kUndoConvert}, int32_t{kUndoColors},
-        int32_t{kUndoMakeAnime}, int32_t{4711}}) {
+  for (int32_t undoClass : {int32_t{kUndoEdit}, int32_t{kUndoTransform}, int32_t{kUndoConvert},
+                            int32_t{kUndoColors}, int32_t{kUndoMakeAnime}, int32_t{4711}}) {
     SCOPED_TRACE(undoClass);
     DocumentState doc;
     MakeAnimation(doc, 3, 1);

@@ -12,14 +12,14 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
-#include <QTimer>
-#include <functional>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QThread>
+#include <QTimer>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>

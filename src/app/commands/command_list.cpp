@@ -38,7 +38,7 @@ const CommandInfo* FindCommand(int id) {
 
 const std::vector<ExtraAccelerator>& ExtraAccelerators() {
   static const std::vector<ExtraAccelerator> extras = {{kCmdUndo, "Alt+Backspace"},
-                                                              {kCmdRedo, "Ctrl+Shift+Z"}};
+                                                       {kCmdRedo, "Ctrl+Shift+Z"}};
   return extras;
 }
 
