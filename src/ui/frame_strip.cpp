@@ -281,8 +281,15 @@ void FrameStrip::CurrentFrameChanged() {
   repaint(highlighted_);
   repaint(row);
   highlighted_ = row;
-  if (row >= 0 && isVisible())
-    list_->scrollTo(model_->index(row), QAbstractItemView::EnsureVisible);
+  if (row < 0 || !isVisible()) return;
+  // Only a frame wholly out of sight scrolls the strip, so that following playback does not
+  // nudge it by a few pixels at every frame.
+  const int itemWidth = list_->visualRect(model_->index(0)).width();
+  const FrameRange seen = VisibleFrames(list_->horizontalScrollBar()->value(),
+                                        list_->viewport()->width(), itemWidth, model_->rowCount());
+  // The current frame then comes first, and a screenful of frames plays before the next
+  // scroll.
+  if (row < seen.first || row > seen.last) list_->horizontalScrollBar()->setValue(row * itemWidth);
 }
 
 bool FrameStrip::DropFrame(int from, int dropBefore) {
