@@ -112,7 +112,6 @@ MainWindow::MainWindow(EditorSession& session, QWidget* parent)
 
   frameStrip_ = new FrameStrip(*this);
   addDockWidget(Qt::BottomDockWidgetArea, frameStrip_);
-  frameStrip_->setVisible(session_.settings.showFrameStrip);
   connect(view_, &PictureView::FrameAdvanced, frameStrip_, &FrameStrip::CurrentFrameChanged);
 
   stateTimer_ = new QTimer(this);
@@ -129,6 +128,8 @@ MainWindow::MainWindow(EditorSession& session, QWidget* parent)
   UpdateTitle();
   UpdateCommandStates(true);
   RestoreWindowLayout(*this, session_.profile);
+  // The strip keeps the place the layout gave it; whether it shows is the setting's.
+  frameStrip_->setVisible(session_.settings.showFrameStrip);
 }
 
 MainWindow::~MainWindow() = default;
