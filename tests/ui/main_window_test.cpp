@@ -760,6 +760,8 @@ TEST_F(MainWindowTest, CommandsWithoutAnExecutorAreNeverAvailable) {
                                kCmdSavePopup,
                                kCmdExit,
                                kCmdUndo,
+                               kCmdRedo,
+                               kCmdFrameStrip,
                                kCmdStart,
                                kCmdStop,
                                kCmdJump,
