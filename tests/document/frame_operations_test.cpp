@@ -456,7 +456,9 @@ TEST(FrameOperations, DropPlaceGivesTheMoveTarget) {
       expected.erase(expected.begin() + (drop <= from ? from + 1 : from));
       std::unique_ptr<DocumentState> doc = MakeAnim({.count = 4, .cur = 0});
       const int to = MoveTargetForDrop(from, drop, 4);
-      if (to >= 0) ASSERT_TRUE(MoveFrameTo(*doc, from, to));
+      if (to >= 0) {
+        ASSERT_TRUE(MoveFrameTo(*doc, from, to));
+      }
       EXPECT_EQ(Fills(*doc), expected) << from << " before " << drop;
     }
   }

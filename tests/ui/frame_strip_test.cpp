@@ -100,7 +100,9 @@ class FrameStripTest : public ::testing::Test {
 
   void OpenWithStrip(const std::vector<int>& delays) {
     ASSERT_EQ(window_->OpenFile(WriteAnimation(File("strip.gif"), delays)), 0);
-    if (!Strip()->isVisible()) ASSERT_TRUE(window_->RunCommand(kCmdFrameStrip));
+    if (!Strip()->isVisible()) {
+      ASSERT_TRUE(window_->RunCommand(kCmdFrameStrip));
+    }
     ASSERT_TRUE(Strip()->isVisible());
     ProcessEventsFor(30);
   }
