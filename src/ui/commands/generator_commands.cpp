@@ -1,0 +1,42 @@
+// New animations: the picture made into an animation by an effect, and the effects on an
+// open animation.
+#include "app/settings.h"
+#include "ui/commands/command_executors.h"
+#include "ui/dialogs/anime_effect_dialog.h"
+#include "ui/dialogs/make_anime_dialog.h"
+#include "ui/editor_session.h"
+#include "ui/main_window.h"
+
+namespace zel {
+namespace {
+
+// After a new animation the picture tool bar gives way to the animation tool bar, and the
+// status bar shows the new kind.
+void MakeAnimationCommand(MainWindow& window, int) {
+  EditorSession& session = window.Session();
+  MakeAnimeDialog dialog(session.doc, session.settings.block, session.settings.highQualityColors,
+                         MotionHooks{}, &window);
+  if (window.message) dialog.message = window.message;
+  dialog.exec();
+  window.AfterFrameChange();
+}
+
+void EffectCommand(MainWindow& window, int) {
+  EditorSession& session = window.Session();
+  AnimeEffectDialog dialog(session.doc, session.settings.block, &window);
+  if (window.message) dialog.message = window.message;
+  dialog.exec();
+  window.AfterFrameChange();
+}
+
+}  // namespace
+
+const std::vector<CommandExecutor>& GeneratorExecutors() {
+  static const std::vector<CommandExecutor> rows = {
+      {kCmdMakeAnimation, MakeAnimationCommand},
+      {kCmdEffect, EffectCommand},
+  };
+  return rows;
+}
+
+}  // namespace zel
