@@ -193,6 +193,9 @@ int GenerateAnimation(const PackedDib& current, int32_t frameSetTransparentIndex
                   (options.flags & kMakeAnimeTempo) != 0);
   frames->count = n;
   frames->transparentIndex = t;
+  // The screen is the frames' size, as every loaded animation has it.
+  frames->screenWidth = w;
+  frames->screenHeight = h;
   for (int i = 0; i < n; ++i) {
     frames->frame(i).image = std::move(results[static_cast<size_t>(i)]);
     frames->frame(i).delay = delays[static_cast<size_t>(i)];

@@ -77,6 +77,7 @@ using MotionPreparation = std::function<MotionPlacement(int width, int height, i
 // A result code besides 0 and the message numbers: the user cancelled; nothing changed.
 inline constexpr int kGenerationCancelled = -1;
 
+// The frames share the source's size (also the screen size), palette and transparent index.
 struct GeneratedAnimation {
   std::unique_ptr<FrameSet> frames;
   PackedDib source;  // becomes the current picture
