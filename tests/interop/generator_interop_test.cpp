@@ -61,8 +61,9 @@ TEST(GeneratorInterop, MagickAndGifsicleShowTheComputedFrames) {
   sway.flags = kMakeAnimeMargin | kMakeAnimePerCycle;
   const GeneratorCase cases[] = {
       {"punk", "--effect パンク --frames 20 --amplitude 50", punk},
-      {"sway", "--effect swaying --frames 6 --amplitude 80 --time 100 --per-cycle --colors 32 "
-               "--transparent top-left --margin",
+      {"sway",
+       "--effect swaying --frames 6 --amplitude 80 --time 100 --per-cycle --colors 32 "
+       "--transparent top-left --margin",
        sway},
   };
   for (const GeneratorCase& c : cases) {
