@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "color/quality_quantizer.h"
 #include "generators/effect_warp.h"
 #include "platform/parallel.h"
 #include "platform/progress.h"
@@ -143,6 +144,21 @@ TEST(PrepareSource, FullColourReductions) {
       EXPECT_EQ(out.transparentIndex, static_cast<int32_t>(c.entries - 1));
     }
   }
+}
+
+TEST(PrepareSource, HighQualityGoesThroughTheQualityQuantizer) {
+  const PackedDib photo = Photo(40, 30);
+  MakeAnimeOptions options;
+  options.highQuality = true;
+  options.colorCountIndex = 4;
+  options.transparentSource = 2;
+  options.flags = 0;
+  PreparedSource out;
+  ASSERT_EQ(PrepareSourcePicture(photo, -1, options, kBackground, &out), 0);
+  auto expected = QualityConvertToIndexColor(photo, ColorChoices{4, 2, false}, kBackground);
+  ASSERT_TRUE(expected);
+  EXPECT_TRUE(SamePicture(out.picture, expected->picture));
+  EXPECT_EQ(out.transparentIndex, expected->transparentIndex);
 }
 
 TEST(PrepareSource, CornerColourBecomesTransparentAfterDiffusion) {
