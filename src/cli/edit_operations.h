@@ -33,6 +33,10 @@ struct EditSettings {
   // --hq: --colors reduces through the high-quality reduction, and reduces an animation's
   // frames to one palette.
   bool highQuality = false;
+  // --range, --no-wrap and --reverse-path hold for every --motion of the run.
+  int motionRange = 100;
+  bool motionWrap = true;
+  bool motionReverse = false;
 };
 
 // The document while the steps run.
@@ -72,6 +76,7 @@ const std::vector<EditOperation>& TimeEditOperations();
 const std::vector<EditOperation>& ColourEditOperations();
 const std::vector<EditOperation>& TransformEditOperations();
 const std::vector<EditOperation>& ToneEditOperations();
+const std::vector<EditOperation>& MotionEditOperations();
 
 // Every family, in the order help lists them.
 const std::vector<EditFamily>& EditFamilies();

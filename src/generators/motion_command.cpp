@@ -19,13 +19,15 @@ bool CanMoveAnimation(const DocumentState& doc) {
          !(doc.flags & kFlagBusy);
 }
 
-int MoveAnimation(DocumentState& doc, const MotionDefinitions& defs, uint32_t nowTick,
-                  int threads) {
-  if (!CanMoveAnimation(doc)) return kNothingDone;
+namespace {
+
+int MovePrepared(DocumentState& doc, const std::optional<MotionChoice>& choice, uint32_t nowTick,
+                 int threads) {
+  if (!CanMoveAnimation(doc) || !choice) return kNothingDone;
   FrameSet& frames = *doc.frameSet;
   const int count = std::clamp(frames.count, 0, frames.capacity());
   const DibHeader header = doc.currentPicture.Header();
-  std::optional<PreparedMotion> motion = PrepareMotion(defs, header.width, header.height, count);
+  std::optional<PreparedMotion> motion = PrepareMotion(*choice, header.width, header.height, count);
   if (!motion) return kNothingDone;
 
   doc.flags |= kFlagBusy;
@@ -82,6 +84,17 @@ int MoveAnimation(DocumentState& doc, const MotionDefinitions& defs, uint32_t no
   RestartPlayback(doc, nowTick);
   clearBusy();
   return kCommandDone;
+}
+
+}  // namespace
+
+int MoveAnimation(DocumentState& doc, const MotionDefinitions& defs, uint32_t nowTick,
+                  int threads) {
+  return MovePrepared(doc, SelectedMotion(defs), nowTick, threads);
+}
+
+int MoveAnimation(DocumentState& doc, const MotionChoice& choice, uint32_t nowTick, int threads) {
+  return MovePrepared(doc, choice, nowTick, threads);
 }
 
 }  // namespace zel

@@ -5,6 +5,7 @@
 
 #include "document/document_state.h"
 #include "generators/motion_definitions.h"
+#include "generators/motion_placement.h"
 
 namespace zel {
 
@@ -20,6 +21,9 @@ bool CanMoveAnimation(const DocumentState& doc);
 // current picture and playback starts again from the first frame. 0 on success, -1 when
 // nothing was done, 502 when memory ran short (nothing changed).
 int MoveAnimation(DocumentState& doc, const MotionDefinitions& defs, uint32_t nowTick,
+                  int threads = 0);
+// The same with a definition, range and flags of the caller's choice.
+int MoveAnimation(DocumentState& doc, const MotionChoice& choice, uint32_t nowTick,
                   int threads = 0);
 
 }  // namespace zel

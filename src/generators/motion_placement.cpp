@@ -22,37 +22,51 @@ int32_t Wrap(int64_t a, int32_t m) {
 
 }  // namespace
 
-std::optional<PreparedMotion> PrepareMotion(const MotionDefinitions& defs, int width, int height,
-                                            int frameCount) {
-  if (width <= 0 || height <= 0 || frameCount <= 0) return std::nullopt;
+std::optional<MotionChoice> SelectedMotion(const MotionDefinitions& defs) {
   if (defs.Count() <= 0 || defs.selected() < 0 || defs.selected() >= defs.Count()) {
     return std::nullopt;
   }
   std::optional<MotionRecord> record = defs.Read(defs.selected());
-  if (!record || record->width <= 0 || record->height <= 0) return std::nullopt;
+  if (!record) return std::nullopt;
+  return MotionChoice{*record, defs.range(), defs.flags()};
+}
+
+std::optional<PreparedMotion> PrepareMotion(const MotionChoice& choice, int width, int height,
+                                            int frameCount) {
+  const MotionRecord& record = choice.record;
+  if (width <= 0 || height <= 0 || frameCount <= 0) return std::nullopt;
+  if (record.width <= 0 || record.height <= 0) return std::nullopt;
   PreparedMotion motion;
   motion.pictureWidth = width;
   motion.pictureHeight = height;
   motion.frameCount = frameCount;
-  motion.title = record->title;
-  motion.bitmapPath = record->bitmapPath;
-  motion.bitmapWidth = record->width;
-  motion.bitmapHeight = record->height;
-  const double range = defs.range();
-  motion.scaleX = width * range / (record->width * 100.0);
-  motion.scaleY = range * height / (100.0 * record->height);
-  motion.centerX = record->width / 2;
-  motion.centerY = record->height / 2;
-  motion.flags = defs.flags();
-  const std::string pathFile = MotionPathFileOf(record->bitmapPath);
+  motion.title = record.title;
+  motion.bitmapPath = record.bitmapPath;
+  motion.bitmapWidth = record.width;
+  motion.bitmapHeight = record.height;
+  const double range = std::clamp(choice.range, kMotionRangeMin, kMotionRangeMax);
+  motion.scaleX = width * range / (record.width * 100.0);
+  motion.scaleY = range * height / (100.0 * record.height);
+  motion.centerX = record.width / 2;
+  motion.centerY = record.height / 2;
+  motion.flags = choice.flags & (kMotionWrap | kMotionReverse);
+  const std::string pathFile = MotionPathFileOf(record.bitmapPath);
   if (pathFile.empty()) return std::nullopt;
   motion.points = ReadMotionPathFile(pathFile);
   if (motion.points.size() < static_cast<size_t>(kMinTracedPixels)) return std::nullopt;
+  // Points outside the definition bitmap (a damaged or foreign path file) go to its edge.
   for (MotionPoint& p : motion.points) {
-    p.x = static_cast<int16_t>(std::clamp<int32_t>(p.x, 0, std::min(record->width - 1, 32767)));
-    p.y = static_cast<int16_t>(std::clamp<int32_t>(p.y, 0, std::min(record->height - 1, 32767)));
+    p.x = static_cast<int16_t>(std::clamp<int32_t>(p.x, 0, std::min(record.width - 1, 32767)));
+    p.y = static_cast<int16_t>(std::clamp<int32_t>(p.y, 0, std::min(record.height - 1, 32767)));
   }
   return motion;
+}
+
+std::optional<PreparedMotion> PrepareMotion(const MotionDefinitions& defs, int width, int height,
+                                            int frameCount) {
+  std::optional<MotionChoice> choice = SelectedMotion(defs);
+  if (!choice) return std::nullopt;
+  return PrepareMotion(*choice, width, height, frameCount);
 }
 
 int MotionPointIndex(const PreparedMotion& motion, int step) {

@@ -31,6 +31,23 @@ struct PreparedMotion {
   std::vector<MotionPoint> points;
 };
 
+// One definition with the range and flags to move it by.
+struct MotionChoice {
+  MotionRecord record;
+  int range = 100;  // percent, 5..100
+  int32_t flags = kMotionWrap;
+};
+// The selected definition with the stored range and flags; no value when there is none or
+// its record is absent.
+std::optional<MotionChoice> SelectedMotion(const MotionDefinitions& defs);
+
+// Reads a definition's path file for pictures of `width` x `height` moved over
+// `frameCount` steps. No value when the bitmap size in the record is not positive, the
+// path file cannot be read or holds fewer than 10 points, or a size or the frame count is
+// not positive. The range is clamped into 5..100.
+std::optional<PreparedMotion> PrepareMotion(const MotionChoice& choice, int width, int height,
+                                            int frameCount);
+
 // Reads the selected definition and its path file for pictures of `width` x `height` moved
 // over `frameCount` steps. No value when there is no definition, the record is absent, its
 // bitmap size is not positive, the path file cannot be read or holds fewer than 10 points,
