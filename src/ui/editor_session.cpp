@@ -36,6 +36,8 @@ StartResult EditorSession::Start(int trueColorDisplay) {
   profile.Load(SettingsFilePath());
   profile.SetPath(SettingsFilePath());
   settings = LoadAppSettings(profile, picturesFolder);
+  // The built-in definitions are installed on the first start.
+  motions.Load(profile, MotionDataFolder());
   doc.backgroundColor = settings.backgroundColor;
 
   if (!CreateDocumentContainer(doc, settings.block.frameMax)) {
