@@ -31,7 +31,7 @@ QWidget* MainWindowOf(QWidget* from) {
   return top->window();
 }
 
-// The title edit: the Part's limit in characters, the record's in bytes.
+// The title edit takes at most 119 characters; the record keeps at most 127 bytes.
 constexpr int kTitleMaxChars = 119;
 
 }  // namespace
