@@ -58,10 +58,12 @@ void PrintUsage(std::FILE* to) {
       "       zel-cli edit IN OUT [OPERATIONS...] [--quality N] [--optimize]\n"
       "       zel-cli make-anime IN --effect NAME [--frames N] [--amplitude A] [--time T]\n"
       "               [--per-cycle] [--tempo] [--colors N] [--transparent C] [--no-diffusion]\n"
-      "               [--hq] [--margin] -o OUT\n"
+      "               [--hq] [--margin] [--motion NAME [--range P] [--no-wrap]\n"
+      "               [--reverse-path]] -o OUT\n"
       "       zel-cli send FILE\n"
       "       zel-cli midi-tempo FILE.mid\n"
       "       zel-cli preview FILE.gif\n"
+      "       zel-cli motions\n"
       "       zel-cli --help\n"
       "\n"
       "info, convert, edit and make-anime take --max-memory MIB: the memory the pictures of\n"
@@ -97,6 +99,9 @@ void PrintUsage(std::FILE* to) {
       "             --no-diffusion    reduce colours without error diffusion\n"
       "             --hq              reduce colours with the high-quality quantizer\n"
       "             --margin          put the picture in a square of its diagonal first\n"
+      "             --motion NAME     then move frame i to step i of the motion path NAME\n"
+      "                               (zel-cli motions lists them); --range P (5..100,\n"
+      "                               default 100), --no-wrap and --reverse-path as in edit\n"
       "           effects, in the program's texts or as ASCII names:\n",
       to);
   std::fputs(EffectNamesHelp().c_str(), to);
@@ -107,6 +112,8 @@ void PrintUsage(std::FILE* to) {
       "           beats in seconds\n"
       "  preview  write the browser page for a GIF file ($zel.html in the settings folder)\n"
       "           and open it in the desktop's web browser\n"
+      "  motions  list the motion paths for edit --motion: number, selected marker (*),\n"
+      "           point count and title\n"
       "\n"
       "exit status: 0 done, 1 a file could not be read or written, no editor answered or a\n"
       "MIDI file holds no tempo,\n"

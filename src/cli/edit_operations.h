@@ -35,6 +35,10 @@ struct EditSettings {
   bool highQuality = false;
   // --amplitude: the amplitude of every --effect of the run, in percent.
   int effectAmplitude = 40;
+  // --range, --no-wrap and --reverse-path hold for every --motion of the run.
+  int motionRange = 100;
+  bool motionWrap = true;
+  bool motionReverse = false;
 };
 
 // The document while the steps run.
@@ -75,6 +79,7 @@ const std::vector<EditOperation>& ColourEditOperations();
 const std::vector<EditOperation>& TransformEditOperations();
 const std::vector<EditOperation>& ToneEditOperations();
 const std::vector<EditOperation>& GeneratorEditOperations();
+const std::vector<EditOperation>& MotionEditOperations();
 
 // Every family, in the order help lists them.
 const std::vector<EditFamily>& EditFamilies();

@@ -12,6 +12,7 @@
 #include "cli/info_command.h"
 #include "cli/make_anime_command.h"
 #include "cli/midi_tempo_command.h"
+#include "cli/motions_command.h"
 #include "cli/preview_command.h"
 #include "cli/send_command.h"
 
@@ -38,6 +39,7 @@ int main(int argc, char** argv) {
   if (command == "send") return RunSendCommand(args, stdout, stderr);
   if (command == "midi-tempo") return RunMidiTempoCommand(args, stdout, stderr);
   if (command == "preview") return RunPreviewCommand(args, stdout, stderr);
+  if (command == "motions") return RunMotionsCommand(args, stdout, stderr);
   PrintError(stderr, "unknown command '" + command + "'");
   PrintUsage(stderr);
   return kExitUsage;

@@ -1,11 +1,15 @@
 #include "cli/make_anime_command.h"
 
+#include <optional>
+
 #include "cli/cli_common.h"
 #include "cli/convert_command.h"
 #include "cli/edit_operations.h"
 #include "cli/interrupt.h"
+#include "cli/motions_command.h"
 #include "cli/terminal_progress.h"
 #include "generators/effect_schedule.h"
+#include "generators/generated_motion.h"
 #include "generators/picture_to_animation.h"
 #include "platform/clock.h"
 #include "resources/string_table.h"
@@ -20,6 +24,9 @@ struct MakeAnimeArguments {
   std::string input;
   std::string output;
   MakeAnimeOptions options;
+  std::string motion;  // a motion definition's title; "" for none
+  int motionRange = 100;
+  int32_t motionFlags = kMotionWrap;
 };
 
 bool NumberIn(const std::string& text, int low, int high, int* value) {
@@ -45,8 +52,13 @@ bool Parse(const std::vector<std::string>& args, MakeAnimeArguments* parsed, std
       o.flags |= kMakeAnimeMargin;
     } else if (a == "--hq") {
       o.highQuality = true;
+    } else if (a == "--no-wrap") {
+      parsed->motionFlags &= ~kMotionWrap;
+    } else if (a == "--reverse-path") {
+      parsed->motionFlags |= kMotionReverse;
     } else if (a == "--effect" || a == "--frames" || a == "--amplitude" || a == "--time" ||
-               a == "--colors" || a == "--transparent" || a == "-o" || a == "--output") {
+               a == "--colors" || a == "--transparent" || a == "--motion" || a == "--range" ||
+               a == "-o" || a == "--output") {
       if (i + 1 >= args.size()) {
         PrintError(err, a + " needs a value");
         return false;
@@ -84,6 +96,13 @@ bool Parse(const std::vector<std::string>& args, MakeAnimeArguments* parsed, std
           }
         }
         hint = "none, top-left, top-right, bottom-left or bottom-right";
+      } else if (a == "--motion") {
+        ok = !v.empty();
+        parsed->motion = v;
+        hint = "the title of a motion definition (zel-cli motions lists them)";
+      } else if (a == "--range") {
+        ok = NumberIn(v, kMotionRangeMin, kMotionRangeMax, &parsed->motionRange);
+        hint = "a percentage from 5 to 100";
       } else {
         parsed->output = v;
       }
@@ -137,10 +156,33 @@ int RunMakeAnimeCommand(const std::vector<std::string>& args, std::FILE* err, in
   DocumentState doc;
   if (!LoadDocument(parsed.input, doc, err)) return kExitFailed;
   if (InterruptCatcher::Take()) return ReportCancelled(parsed.output, err);
+  MotionPreparation motion;
+  if (!parsed.motion.empty()) {
+    ProfileFile profile;
+    MotionDefinitions defs;
+    OpenMotionDefinitions(profile, defs);
+    std::optional<MotionRecord> record = defs.Read(defs.Find(parsed.motion));
+    if (!record) {
+      PrintError(err, "--motion: no motion of that name; the names are " + MotionNamesText(defs));
+      return kExitUsage;
+    }
+    MotionChoice choice;
+    choice.record = *record;
+    choice.range = parsed.motionRange;
+    choice.flags = parsed.motionFlags;
+    if (!PrepareMotion(choice, 16, 16, parsed.options.frames)) {
+      PrintError(err, "--motion: the path of '" + record->title +
+                          "' cannot be read or has fewer than 10 points (" + record->bitmapPath +
+                          ")");
+      return kExitFailed;
+    }
+    motion = MotionAlong(choice);
+    parsed.options.flags |= kMakeAnimeMotion;
+  }
   int result = 0;
   {
     TerminalProgress progress(progressFd, parsed.options.frames);
-    result = MakeAnimation(doc, parsed.options, nullptr, &progress, TickCount());
+    result = MakeAnimation(doc, parsed.options, motion ? &motion : nullptr, &progress, TickCount());
     progress.Finish(result == 0);
   }
   if (result == kGenerationCancelled || InterruptCatcher::Take()) {

@@ -161,7 +161,8 @@ int GenerateAnimation(const PackedDib& current, int32_t frameSetTransparentIndex
   std::unique_ptr<FrameSet> frames = FrameSet::Create(n);
   if (!frames) return kMsgNoMemory;
   MotionPlacement placement;
-  if ((options.flags & kMakeAnimeMotion) && motion && *motion) placement = (*motion)(w, h, n);
+  if ((options.flags & kMakeAnimeMotion) && motion && *motion)
+    placement = (*motion)(w, h, n, t, backgroundColor);
 
   const std::vector<FrameStep> steps = EffectSchedule(options.effect, n, options.amplitude / 100.0);
   const Fill fill{ColorFromBackground(backgroundColor), t};

@@ -70,9 +70,12 @@ std::vector<int32_t> FrameDelays(int timeValue, int frames, bool perCycle, bool 
 
 // Moves frame `step` of the animation along the chosen motion path.
 using MotionPlacement = std::function<PackedDib(const PackedDib& frame, int step)>;
-// Prepares the motion for frames of `width` x `height` and `frames` steps; an empty
-// placement when there is nothing to move along (the frames then stay as they are).
-using MotionPreparation = std::function<MotionPlacement(int width, int height, int frames)>;
+// Prepares the motion for frames of `width` x `height` and `frames` steps, uncovered areas
+// filled with `transparentIndex` (8-bit) or `fillColorRef` (0x00BBGGRR); an empty placement
+// when there is nothing to move along (the frames then stay as they are). The placement is
+// called from several threads at once.
+using MotionPreparation = std::function<MotionPlacement(
+    int width, int height, int frames, int32_t transparentIndex, uint32_t fillColorRef)>;
 
 // A result code besides 0 and the message numbers: the user cancelled; nothing changed.
 inline constexpr int kGenerationCancelled = -1;

@@ -18,7 +18,6 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPixmap>
-#include <QSettings>
 #include <QSocketNotifier>
 #include <QStatusBar>
 #include <QTimer>
@@ -28,9 +27,11 @@
 #include "app/command_table.h"
 #include "app/instance_messages.h"
 #include "app/load_notices.h"
+#include "app/recent_files.h"
 #include "app/save_rules.h"
 #include "app/startup_rules.h"
 #include "app/status_texts.h"
+#include "app/window_title.h"
 #include "imagefiles/image_loader.h"
 #include "platform/local_channel.h"
 #include "resources/string_table.h"
@@ -42,19 +43,12 @@
 #include "ui/picture_view.h"
 #include "ui/tools/tool_host.h"
 #include "ui/utf8.h"
+#include "ui/window_memory.h"
 
 namespace zel {
 namespace {
 
-// Recent files live in Qt's own settings: organisation "Zel", application "zel".
-constexpr const char* kRecentOrganization = "Zel";
-constexpr const char* kRecentApplication = "zel";
-constexpr const char* kRecentGroup = "Recent File List";
-
 constexpr int kStateRefreshMs = 250;
-
-constexpr const char* kUntitledTitle = "無題";
-constexpr const char* kApplicationTitle = "Zel";
 
 // An icon for a command without a theme icon: its short name on a rounded tile.
 QIcon DrawnIcon(const CommandInfo& info) {
@@ -116,7 +110,10 @@ MainWindow::MainWindow(EditorSession& session, QWidget* parent)
           [this] { framePane_->setText(Utf8(StatusFramePaneText(session_.doc))); });
 
   stateTimer_ = new QTimer(this);
-  connect(stateTimer_, &QTimer::timeout, this, [this] { UpdateCommandStates(false); });
+  connect(stateTimer_, &QTimer::timeout, this, [this] {
+    UpdateCommandStates(false);
+    UpdateTitle();
+  });
   stateTimer_->start(kStateRefreshMs);
   // Paste follows what the clipboard offers, also for its key while no menu was opened.
   connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
@@ -125,6 +122,7 @@ MainWindow::MainWindow(EditorSession& session, QWidget* parent)
   UpdateStatusBar();
   UpdateTitle();
   UpdateCommandStates(true);
+  RestoreWindowLayout(*this, session_.profile);
 }
 
 MainWindow::~MainWindow() = default;
@@ -249,6 +247,7 @@ CommandContext MainWindow::MakeContext(bool includeClipboard) {
   CommandContext ctx;
   ctx.doc = &session_.doc;
   ctx.canUndo = session_.doc.undo.CanUndo();
+  ctx.motionDefinitionsExist = session_.motions.Count() > 0;
   ctx.clipboardHasPicture = includeClipboard && clipboard_.HasPicture();
   ctx.vantaAvailable = integration_->VantaAvailable();
   // Morsel is asked (from a cache) only when its answer matters.
@@ -284,6 +283,7 @@ bool MainWindow::RunCommand(int id) {
   if (!IsAvailable(id)) return false;
   FindExecutor(id)->run(*this, id);
   UpdateStatusBar();
+  UpdateTitle();
   UpdateCommandStates(false);
   return true;
 }
@@ -303,9 +303,7 @@ void MainWindow::UpdateStatusBar() {
 }
 
 void MainWindow::UpdateTitle() {
-  const std::string& path = session_.doc.filePath;
-  QString name = path.empty() ? Utf8(kUntitledTitle) : QFileInfo(Utf8(path)).fileName();
-  setWindowTitle(name + QStringLiteral(" - ") + Utf8(kApplicationTitle));
+  setWindowTitle(Utf8(MainWindowTitle(session_.doc)));
 }
 
 void MainWindow::RefreshView() {
@@ -457,13 +455,8 @@ void MainWindow::dropEvent(QDropEvent* event) {
 // --- recent files ---------------------------------------------------------------------------
 
 void MainWindow::LoadRecentFiles() {
-  QSettings store(Utf8(kRecentOrganization), Utf8(kRecentApplication));
-  store.beginGroup(Utf8(kRecentGroup));
   recentFiles_.clear();
-  for (int i = 1; i <= kRecentFileCount; ++i) {
-    QString path = store.value(QStringLiteral("File%1").arg(i)).toString();
-    if (!path.isEmpty() && !recentFiles_.contains(path)) recentFiles_ << path;
-  }
+  for (const std::string& path : zel::LoadRecentFiles(session_.profile)) recentFiles_ << Utf8(path);
   UpdateRecentActions();
 }
 
@@ -479,17 +472,12 @@ void MainWindow::RemoveRecentFile(const QString& path) {
   if (recentFiles_.removeAll(path) > 0) StoreRecentFiles();
 }
 
+// The list goes to zel.ini at once, as it changes.
 void MainWindow::StoreRecentFiles() {
-  QSettings store(Utf8(kRecentOrganization), Utf8(kRecentApplication));
-  store.beginGroup(Utf8(kRecentGroup));
-  for (int i = 0; i < kRecentFileCount; ++i) {
-    const QString key = QStringLiteral("File%1").arg(i + 1);
-    if (i < recentFiles_.size()) {
-      store.setValue(key, recentFiles_.at(i));
-    } else {
-      store.remove(key);
-    }
-  }
+  std::vector<std::string> list;
+  for (const QString& path : recentFiles_) list.push_back(path.toStdString());
+  zel::StoreRecentFiles(list, session_.profile);
+  session_.profile.Save();
   UpdateRecentActions();
 }
 
@@ -528,6 +516,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
       return;
     }
   }
+  RememberWindowLayout(*this, session_.profile);
   event->accept();
 }
 

@@ -3,6 +3,7 @@
 // writes nothing.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -11,9 +12,11 @@
 #include "cli_runner.h"
 #include "document/document_state.h"
 #include "generators/animation_effects.h"
+#include "generators/generated_motion.h"
 #include "generators/picture_to_animation.h"
 #include "imagefiles/bmp_file.h"
 #include "imagefiles/image_loader.h"
+#include "platform/profile_file.h"
 #include "support/gif_builder.h"
 
 namespace zel::clitest {
@@ -155,6 +158,52 @@ TEST(EditEffectCli, WarpsEveryFrameOrRefusesFewerThanFour) {
   run = RunCli({"edit", five, "--effect", "copy", "-o", out});
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_FALSE(fs::exists(out));
+}
+
+TEST(MakeAnimeCli, MotionMovesFrameIToStepI) {
+  TempDir dir;
+  // zel-cli inherits these: its zel.ini and data folder are the test's own.
+  ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+  ::setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
+  const std::string in = dir / "photo.bmp";
+  ASSERT_TRUE(WriteBmpFile(Photo(), in));
+  const std::string out = dir / "moved.gif";
+  const RunResult run = RunCli({"make-anime", in, "--effect", "turn-left", "--frames", "8",
+                                "--motion", "水平", "--range", "60", "--no-wrap", "-o", out});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const RunResult unknown =
+      RunCli({"make-anime", in, "--motion", "nowhere", "-o", dir / "none.gif"});
+  EXPECT_EQ(unknown.exitCode, 2);
+  EXPECT_FALSE(fs::exists(dir / "none.gif"));
+  ::unsetenv("XDG_CONFIG_HOME");
+  ::unsetenv("XDG_DATA_HOME");
+
+  ProfileFile profile;
+  ASSERT_TRUE(profile.Load(dir / "config/Qx/zel.ini"));
+  MotionDefinitions defs;
+  defs.Load(profile, dir / "data/Qx/zel/");
+  const MotionChoice choice{*defs.Read(defs.Find("水平")), 60, 0};
+  const MotionPreparation motion = MotionAlong(choice);
+  MakeAnimeOptions options;
+  options.effect = Effect::kTurnLeft;
+  options.frames = 8;
+  options.flags = kMakeAnimeMotion;
+  GeneratedAnimation expected, still;
+  ASSERT_EQ(GenerateAnimation(Photo(), -1, kDefaultBackgroundColor, options, 256, &motion, nullptr,
+                              &expected),
+            0);
+  options.flags = 0;
+  ASSERT_EQ(GenerateAnimation(Photo(), -1, kDefaultBackgroundColor, options, 256, nullptr, nullptr,
+                              &still),
+            0);
+  auto doc = Load(out);
+  ASSERT_EQ(doc->frameSet->count, 8);
+  int moved = 0;
+  for (int i = 0; i < 8; ++i) {
+    EXPECT_TRUE(SamePixels(doc->frameSet->frame(i).image, expected.frames->frame(i).image)) << i;
+    moved += !SamePixels(doc->frameSet->frame(i).image, still.frames->frame(i).image);
+  }
+  EXPECT_GE(moved, 6);  // the horizontal path moves nearly every frame
 }
 
 }  // namespace

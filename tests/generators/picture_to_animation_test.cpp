@@ -320,8 +320,9 @@ TEST(MakeAnimation, MotionPlacesEveryFrameWhenAsked) {
   const PackedDib photo = Photo(16, 12);
   std::vector<int> prepared;
   // A stand-in placement: writes the step into the bottom-left pixel.
-  const MotionPreparation motion = [&](int w, int h, int frames) -> MotionPlacement {
-    prepared = {w, h, frames};
+  const MotionPreparation motion = [&](int w, int h, int frames, int32_t t,
+                                       uint32_t fill) -> MotionPlacement {
+    prepared = {w, h, frames, t, static_cast<int>(fill)};
     return [](const PackedDib& frame, int step) {
       PackedDib moved = DuplicateBlock(frame);
       moved.Pixels()[0] = static_cast<uint8_t>(step);
@@ -333,11 +334,14 @@ TEST(MakeAnimation, MotionPlacesEveryFrameWhenAsked) {
   options.flags = kMakeAnimeMotion;
   GeneratedAnimation out;
   ASSERT_EQ(GenerateAnimation(photo, -1, kBackground, options, 256, &motion, nullptr, &out), 0);
-  EXPECT_EQ(prepared, (std::vector<int>{16, 12, 6}));
+  EXPECT_EQ(prepared, (std::vector<int>{16, 12, 6, out.frames->transparentIndex,
+                                        static_cast<int>(kBackground)}));
   for (int i = 0; i < 6; ++i) EXPECT_EQ(out.frames->frame(i).image.Pixels()[0], i);
 
   // Without the flag, or when the preparation finds nothing, the frames stay copies.
-  const MotionPreparation nothing = [](int, int, int) { return MotionPlacement{}; };
+  const MotionPreparation nothing = [](int, int, int, int32_t, uint32_t) {
+    return MotionPlacement{};
+  };
   for (auto [flags, hook] : {std::pair{0u, &motion}, {uint32_t{kMakeAnimeMotion}, &nothing}}) {
     options.flags = flags;
     prepared.clear();

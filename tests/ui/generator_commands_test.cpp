@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -22,9 +23,11 @@
 #include <vector>
 
 #include "app/command_ids.h"
+#include "app/generator_dialogs.h"
 #include "app/settings.h"
 #include "document/document_state.h"
 #include "document/playback.h"
+#include "generators/generated_motion.h"
 #include "imagefiles/bmp_file.h"
 #include "imagefiles/gif_encoder.h"
 #include "resources/string_table.h"
@@ -103,8 +106,11 @@ TEST_F(GeneratorCommandsTest, MakeAnimeCreatesAFrameAnimationThatPlaysAsZelCliWr
     EXPECT_TRUE(dialog->ColorCountBox()->isEnabled());
     EXPECT_TRUE(dialog->TransparencyBox()->isEnabled());
     EXPECT_FALSE(dialog->AmplitudeBox()->isEnabled());
-    EXPECT_FALSE(dialog->MotionBox()->isEnabled());  // no motion in this build's hooks
-    dialog->EffectBox()->setCurrentIndex(6);         // "パンク"
+    // The built-in motion definitions exist: 1004 is offered, 1011 names the selected one.
+    EXPECT_TRUE(dialog->MotionBox()->isEnabled());
+    EXPECT_EQ(dialog->MotionTitle()->text(), QStringLiteral("八の字移動"));
+    dialog->MotionBox()->setChecked(false);
+    dialog->EffectBox()->setCurrentIndex(6);  // "パンク"
     EXPECT_TRUE(dialog->AmplitudeBox()->isEnabled());
     dialog->FramesBox()->setValue(20);
     dialog->AmplitudeBox()->setValue(50);
@@ -226,6 +232,47 @@ TEST_F(GeneratorCommandsTest, EffectWarpsTheFramesAndRefusesThreeFrames) {
                           three[f].Stride() * 30),
               0);
   }
+}
+
+TEST_F(GeneratorCommandsTest, MakeAnimeMovesTheFramesAlongTheSelectedPath) {
+  const PackedDib source = Photo(48, 36);
+  const std::string photo = File("generator_motion.bmp");
+  ASSERT_TRUE(WriteBmpFile(source, photo));
+  ASSERT_EQ(window_->OpenFile(photo), 0);
+  ASSERT_GT(session_->motions.Count(), 4);
+  session_->motions.SetSelected(4);  // "水平"
+
+  testing::ModalScript script({[&](QWidget* w) {
+    auto* dialog = qobject_cast<MakeAnimeDialog*>(w);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->MotionTitle()->text(), QStringLiteral("水平"));
+    dialog->EffectBox()->setCurrentIndex(0);
+    dialog->FramesBox()->setValue(6);
+    dialog->MotionBox()->setChecked(true);
+    dialog->CreateButton()->click();
+  }});
+  ASSERT_TRUE(window_->RunCommand(kCmdMakeAnimation));
+  EXPECT_TRUE(script.Finished());
+  EXPECT_TRUE(messages_.isEmpty()) << messages_.join('|').toStdString();
+  EXPECT_NE(session_->settings.block.options & kOptionMove, 0u);
+
+  // The frames are the core's generation with the same path.
+  const MotionPreparation motion = MotionAlongSelected(session_->motions);
+  GeneratedAnimation expected;
+  ASSERT_EQ(GenerateAnimation(
+                source, -1, Doc().backgroundColor,
+                MakeAnimeOptionsOf(session_->settings.block, session_->settings.highQualityColors),
+                256, &motion, nullptr, &expected),
+            0);
+  ASSERT_EQ(Doc().frameSet->count, 6);
+  int moved = 0;
+  for (int i = 0; i < 6; ++i) {
+    const PackedDib& a = Doc().frameSet->frame(i).image;
+    const PackedDib& b = expected.frames->frame(i).image;
+    EXPECT_EQ(std::memcmp(a.Pixels(), b.Pixels(), a.Stride() * 36), 0) << i;
+    moved += std::memcmp(a.Pixels(), expected.source.Pixels(), a.Stride() * 36) != 0;
+  }
+  EXPECT_GE(moved, 5);
 }
 
 }  // namespace

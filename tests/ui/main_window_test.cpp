@@ -808,7 +808,8 @@ TEST_F(MainWindowTest, CommandsWithoutAnExecutorAreNeverAvailable) {
                                kCmdSendToVanta,
                                kCmdSendToMorsel,
                                kCmdMakeAnimation,
-                               kCmdEffect};
+                               kCmdEffect,
+                               kCmdMotion};
   for (int i = 0; i < kRecentFileCount; ++i) EXPECT_NE(FindExecutor(kCmdRecentFile1 + i), nullptr);
   EXPECT_EQ(FindExecutor(kCmdRecentFile1 + kRecentFileCount), nullptr);
   for (const CommandExecutor& executor : CommandExecutors()) {

@@ -29,6 +29,7 @@ const std::vector<CommandExecutor>& WindowExecutors();
 const std::vector<CommandExecutor>& HelpExecutors();
 const std::vector<CommandExecutor>& IntegrationExecutors();
 const std::vector<CommandExecutor>& GeneratorExecutors();
+const std::vector<CommandExecutor>& MotionExecutors();
 
 // Every executor, family by family.
 const std::vector<CommandExecutor>& CommandExecutors();

@@ -12,7 +12,7 @@ const std::vector<CommandExecutor>& CommandExecutors() {
     const Family families[] = {FileExecutors,        TransformExecutors, ColorExecutors,
                                HistoryExecutors,     PlaybackExecutors,  FrameExecutors,
                                TimeExecutors,        WindowExecutors,    HelpExecutors,
-                               IntegrationExecutors, GeneratorExecutors};
+                               IntegrationExecutors, GeneratorExecutors, MotionExecutors};
     std::vector<CommandExecutor> list;
     for (Family family : families) {
       const std::vector<CommandExecutor>& rows = family();
