@@ -31,6 +31,7 @@
 #include "app/save_rules.h"
 #include "app/startup_rules.h"
 #include "app/status_texts.h"
+#include "app/view_zoom.h"
 #include "app/window_title.h"
 #include "imagefiles/image_loader.h"
 #include "platform/local_channel.h"
@@ -108,6 +109,8 @@ MainWindow::MainWindow(EditorSession& session, QWidget* parent)
 
   connect(view_, &PictureView::FrameAdvanced, this,
           [this] { framePane_->setText(Utf8(StatusFramePaneText(session_.doc))); });
+  connect(view_, &PictureView::ViewChanged, this,
+          [this] { zoomPane_->setText(Utf8(ViewZoomText(view_->Zoom().zoom))); });
 
   stateTimer_ = new QTimer(this);
   connect(stateTimer_, &QTimer::timeout, this, [this] {
@@ -229,6 +232,10 @@ void MainWindow::CreateStatusBar() {
   bar->addPermanentWidget(kindPane_);
   bar->addPermanentWidget(framePane_);
   bar->addPermanentWidget(sizePane_);
+  // The view's zoom, right of the picture's size.
+  zoomPane_ = MakePane(bar, 40, Utf8("1600%"));
+  zoomPane_->setText(Utf8(ViewZoomText(view_->Zoom().zoom)));
+  bar->addPermanentWidget(zoomPane_);
 }
 
 void MainWindow::ListenToChannel() {
@@ -307,7 +314,7 @@ void MainWindow::UpdateTitle() {
 }
 
 void MainWindow::RefreshView() {
-  view_->update();
+  view_->PictureChanged();
 }
 
 void MainWindow::AfterFrameChange() {
@@ -338,6 +345,7 @@ void MainWindow::AfterLoad() {
   UpdateStatusBar();
   UpdateTitle();
   RefreshView();
+  view_->ScrollTo(0, 0);  // a new picture shows from its top-left, at the zoom chosen
   UpdateCommandStates(false);
 }
 

@@ -30,6 +30,7 @@ const std::vector<CommandExecutor>& HelpExecutors();
 const std::vector<CommandExecutor>& IntegrationExecutors();
 const std::vector<CommandExecutor>& GeneratorExecutors();
 const std::vector<CommandExecutor>& MotionExecutors();
+const std::vector<CommandExecutor>& ViewExecutors();
 
 // Every executor, family by family.
 const std::vector<CommandExecutor>& CommandExecutors();
