@@ -262,6 +262,7 @@ CommandContext MainWindow::MakeContext(bool includeClipboard) {
   ctx.doc = &session_.doc;
   ctx.canUndo = session_.doc.undo.CanUndo();
   ctx.canRedo = session_.doc.undo.CanRedo();
+  ctx.motionDefinitionsExist = session_.motions.Count() > 0;
   ctx.clipboardHasPicture = includeClipboard && clipboard_.HasPicture();
   ctx.vantaAvailable = integration_->VantaAvailable();
   // Morsel is asked (from a cache) only when its answer matters.
