@@ -25,6 +25,7 @@
 #include "support/gif_builder.h"
 #include "ui/editor_session.h"
 #include "ui/main_window.h"
+#include "ui/main_window_fixture.h"
 #include "ui/modal_script.h"
 #include "ui/picture_view.h"
 #include "ui/private_home.h"
@@ -34,8 +35,10 @@
 namespace zel {
 namespace {
 
+using testing::Bytes;
 using testing::GifBuilder;
 using testing::ModalScript;
+using testing::ProcessEventsFor;
 using testing::Rgb;
 
 std::vector<Rgb> Grays() {
@@ -54,24 +57,7 @@ std::string WriteGif(const std::string& path, int frames) {
     if (frames > 1) gif.Control(0x04, 5, 0);
     gif.Image(0, 0, 40, 30, pixels);
   }
-  const std::vector<uint8_t>& bytes = gif.Trailer().bytes();
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-  return path;
-}
-
-void ProcessEventsFor(int ms) {
-  QElapsedTimer timer;
-  timer.start();
-  while (timer.elapsed() < ms) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    QThread::msleep(1);
-  }
-}
-
-std::vector<uint8_t> Bytes(const PackedDib& p) {
-  return p ? std::vector<uint8_t>(p.data(), p.data() + p.size()) : std::vector<uint8_t>{};
+  return testing::WriteGif(path, gif);
 }
 
 // Every index of an 8-bit picture moved up by `amount` (wrapping).
@@ -140,35 +126,14 @@ class ShiftTool : public InteractiveTool {
   std::vector<int> renderedAmounts;
 };
 
-class ToolHostTest : public ::testing::Test {
+class ToolHostTest : public testing::MainWindowFixture {
  protected:
-  static void SetUpTestSuite() { root_ = new std::string(testing::PrivateHome()); }
-
   void SetUp() override {
-    std::filesystem::remove(SettingsFilePath());
-    session_ = std::make_unique<EditorSession>();
-    ASSERT_EQ(session_->Start(), StartResult::kStarted);
-    window_ = std::make_unique<MainWindow>(*session_);
-    window_->message = [](const QString& text) { ADD_FAILURE() << text.toStdString(); };
-    window_->show();
-    window_->resize(600, 400);
-    ProcessEventsFor(20);
+    ASSERT_NO_FATAL_FAILURE(MainWindowFixture::SetUp());
+    Resize(600, 400);
   }
-
-  void TearDown() override {
-    window_.reset();
-    session_.reset();
-  }
-
-  static std::string File(const std::string& name) { return *root_ + "/files/" + name; }
-  DocumentState& Doc() { return session_->doc; }
-
-  static std::string* root_;
-  std::unique_ptr<EditorSession> session_;
-  std::unique_ptr<MainWindow> window_;
+  void HookWindow() override { FailOnMessages(); }
 };
-
-std::string* ToolHostTest::root_ = nullptr;
 
 TEST_F(ToolHostTest, ToolModeRendersOnlyTheLatestInputAndCancelGivesBackTheExactPicture) {
   ASSERT_EQ(window_->OpenFile(WriteGif(File("still.gif"), 1)), 0);

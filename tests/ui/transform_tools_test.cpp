@@ -33,6 +33,7 @@
 #include "transforms/tool_models.h"
 #include "ui/editor_session.h"
 #include "ui/main_window.h"
+#include "ui/main_window_fixture.h"
 #include "ui/modal_script.h"
 #include "ui/picture_view.h"
 #include "ui/private_home.h"
@@ -44,9 +45,13 @@
 namespace zel {
 namespace {
 
+using testing::Bytes;
 using testing::GifBuilder;
 using testing::ModalScript;
+using testing::ProcessEventsFor;
+using testing::ReadBytes;
 using testing::Rgb;
+using testing::SendMouse;
 
 std::vector<Rgb> Palette() {
   std::vector<Rgb> colors;
@@ -67,29 +72,7 @@ std::string WriteGif(const std::string& path, int frames) {
     if (frames > 1) gif.Control(0x04, 8, 0);
     gif.Image(0, 0, 100, 80, pixels);
   }
-  const std::vector<uint8_t>& bytes = gif.Trailer().bytes();
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-  return path;
-}
-
-std::vector<uint8_t> ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void ProcessEventsFor(int ms) {
-  QElapsedTimer timer;
-  timer.start();
-  while (timer.elapsed() < ms) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    QThread::msleep(1);
-  }
-}
-
-std::vector<uint8_t> Bytes(const PackedDib& p) {
-  return p ? std::vector<uint8_t>(p.data(), p.data() + p.size()) : std::vector<uint8_t>{};
+  return testing::WriteGif(path, gif);
 }
 
 // The index at (x, y), y counted from the top.
@@ -97,40 +80,16 @@ int At(const PackedDib& p, int x, int y) {
   return p.Row(y)[x];
 }
 
-void SendMouse(QWidget* widget, QEvent::Type type, QPoint local, Qt::MouseButton button) {
-  const Qt::MouseButtons held =
-      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
-  QMouseEvent event(type, QPointF(local), QPointF(widget->mapToGlobal(local)), button, held,
-                    Qt::NoModifier);
-  QCoreApplication::sendEvent(widget, &event);
-}
-
-class TransformToolsTest : public ::testing::Test {
+class TransformToolsTest : public testing::MainWindowFixture {
  protected:
-  static void SetUpTestSuite() { root_ = new std::string(testing::PrivateHome()); }
-
   void SetUp() override {
-    std::filesystem::remove(SettingsFilePath());
-    session_ = std::make_unique<EditorSession>();
-    ASSERT_EQ(session_->Start(), StartResult::kStarted);
-    window_ = std::make_unique<MainWindow>(*session_);
-    window_->message = [](const QString& text) { ADD_FAILURE() << text.toStdString(); };
-    window_->show();
-    window_->resize(640, 480);
-    ProcessEventsFor(20);
+    ASSERT_NO_FATAL_FAILURE(MainWindowFixture::SetUp());
+    Resize(640, 480);
   }
-
-  void TearDown() override {
-    window_.reset();
-    session_.reset();
-  }
+  void HookWindow() override { FailOnMessages(); }
 
   void Open(int frames) {
-    ASSERT_EQ(window_->OpenFile(WriteGif(File("in" + std::to_string(frames) + ".gif"), frames)), 0);
-    if (frames > 1) {
-      ASSERT_TRUE(window_->RunCommand(kCmdStop));
-    }
-    ProcessEventsFor(10);
+    OpenStopped(WriteGif(File("in" + std::to_string(frames) + ".gif"), frames), frames);
   }
 
   // Runs `command`, whose form the step drives.
@@ -174,16 +133,7 @@ class TransformToolsTest : public ::testing::Test {
   Fill DocFill() {
     return {ColorFromBackground(Doc().backgroundColor), Doc().frameSet->transparentIndex};
   }
-
-  static std::string File(const std::string& name) { return *root_ + "/files/" + name; }
-  DocumentState& Doc() { return session_->doc; }
-
-  static std::string* root_;
-  std::unique_ptr<EditorSession> session_;
-  std::unique_ptr<MainWindow> window_;
 };
-
-std::string* TransformToolsTest::root_ = nullptr;
 
 TEST_F(TransformToolsTest, CancelAfterSeveralPreviewsGivesBackTheExactPicture) {
   Open(1);
@@ -475,9 +425,9 @@ TEST_F(TransformToolsTest, CliEditGivesTheFileTheEditorSaves) {
   EXPECT_EQ(Doc().height, 60);
   const std::string editorOut = File("editor-out.gif");
   ASSERT_TRUE(window_->SaveGifTo(editorOut));
-  const std::vector<uint8_t> fromCli = ReadFile(cliOut);
+  const std::vector<uint8_t> fromCli = ReadBytes(cliOut);
   ASSERT_GT(fromCli.size(), 500u);
-  EXPECT_TRUE(fromCli == ReadFile(editorOut));
+  EXPECT_TRUE(fromCli == ReadBytes(editorOut));
 }
 
 }  // namespace

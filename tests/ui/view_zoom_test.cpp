@@ -30,6 +30,7 @@
 #include "support/gif_builder.h"
 #include "ui/editor_session.h"
 #include "ui/main_window.h"
+#include "ui/main_window_fixture.h"
 #include "ui/modal_script.h"
 #include "ui/picture_view.h"
 #include "ui/private_home.h"
@@ -39,18 +40,12 @@
 namespace zel {
 namespace {
 
+using testing::Bytes;
 using testing::GifBuilder;
 using testing::ModalScript;
+using testing::ProcessEventsFor;
 using testing::Rgb;
-
-void ProcessEventsFor(int ms) {
-  QElapsedTimer timer;
-  timer.start();
-  while (timer.elapsed() < ms) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    QThread::msleep(1);
-  }
-}
+using testing::SendMouse;
 
 std::vector<Rgb> Palette() {
   std::vector<Rgb> colors;
@@ -77,72 +72,32 @@ std::string WriteGif(const std::string& path, int width, int height, int frames)
     gif.Control(0x05, frames > 1 ? 10 : 0, 255);
     gif.Image(0, 0, width, height, pixels);
   }
-  const std::vector<uint8_t>& bytes = gif.Trailer().bytes();
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-  return path;
+  return testing::WriteGif(path, gif);
 }
 
-std::vector<uint8_t> Bytes(const PackedDib& p) {
-  return p ? std::vector<uint8_t>(p.data(), p.data() + p.size()) : std::vector<uint8_t>{};
-}
-
-void SendMouse(QWidget* widget, QEvent::Type type, QPoint local, Qt::MouseButton button) {
-  const Qt::MouseButtons held =
-      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
-  QMouseEvent event(type, QPointF(local), QPointF(widget->mapToGlobal(local)), button, held,
-                    Qt::NoModifier);
-  QCoreApplication::sendEvent(widget, &event);
-}
-
-class ViewZoomWindowTest : public ::testing::Test {
+class ViewZoomWindowTest : public testing::MainWindowFixture {
  protected:
-  static void SetUpTestSuite() { root_ = new std::string(testing::PrivateHome()); }
-
   void SetUp() override {
-    std::filesystem::remove(SettingsFilePath());
-    session_ = std::make_unique<EditorSession>();
-    ASSERT_EQ(session_->Start(), StartResult::kStarted);
-    window_ = std::make_unique<MainWindow>(*session_);
-    window_->message = [](const QString& text) { ADD_FAILURE() << text.toStdString(); };
-    window_->show();
-    window_->resize(640, 480);
-    ProcessEventsFor(20);
+    ASSERT_NO_FATAL_FAILURE(MainWindowFixture::SetUp());
+    Resize(640, 480);
   }
-  void TearDown() override {
-    window_.reset();
-    session_.reset();
-  }
+  void HookWindow() override { FailOnMessages(); }
 
   void Open(int width, int height, int frames = 1) {
     const std::string name = "in" + std::to_string(width) + "x" + std::to_string(height) + "-" +
                              std::to_string(frames) + ".gif";
-    ASSERT_EQ(window_->OpenFile(WriteGif(File(name), width, height, frames)), 0);
-    if (frames > 1) {
-      ASSERT_TRUE(window_->RunCommand(kCmdStop));
-    }
-    ProcessEventsFor(10);
+    OpenStopped(WriteGif(File(name), width, height, frames), frames);
   }
 
   PictureView* View() { return window_->View(); }
   QSize Surface() { return View()->Surface()->size(); }
-  DocumentState& Doc() { return session_->doc; }
   // The colour the view shows at a surface point, and the colour of a picture pixel.
   QRgb Shown(QPoint at) { return View()->Surface()->grab().toImage().pixel(at); }
   QRgb ColorOf(int x, int y) {
     const Rgb c = Palette()[Pattern(x, y, 0)];
     return qRgb(c.r, c.g, c.b);
   }
-
-  static std::string File(const std::string& name) { return *root_ + "/files/" + name; }
-
-  std::unique_ptr<EditorSession> session_;
-  std::unique_ptr<MainWindow> window_;
-  static std::string* root_;
 };
-
-std::string* ViewZoomWindowTest::root_ = nullptr;
 
 TEST_F(ViewZoomWindowTest, TheScrollRangeFollowsPictureAndZoom) {
   Open(100, 80);
