@@ -32,37 +32,12 @@
 #include "ui/dialogs/change_color_dialog.h"
 #include "ui/editor_session.h"
 #include "ui/main_window.h"
+#include "ui/main_window_fixture.h"
+#include "ui/modal_script.h"
 #include "ui/private_home.h"
 
 namespace zel {
 namespace {
-
-// Runs `step` on the next modal dialog once it shows, inside the dialog's event loop.
-class ModalStep {
- public:
-  explicit ModalStep(std::function<void(QWidget*)> step) : step_(std::move(step)) { Schedule(); }
-  bool Done() const { return done_; }
-
- private:
-  void Schedule() {
-    QTimer::singleShot(5, [this] { Poll(); });
-  }
-  void Poll() {
-    QWidget* dialog = QApplication::activeModalWidget();
-    if (dialog && dialog->isVisible()) {
-      step_(dialog);
-      done_ = true;
-      if (dialog->isVisible()) {
-        ADD_FAILURE() << "the step left its dialog open";
-        dialog->close();
-      }
-      return;
-    }
-    Schedule();
-  }
-  std::function<void(QWidget*)> step_;
-  bool done_ = false;
-};
 
 // R, G, B of every pixel, top row first.
 std::vector<uint8_t> RgbBytes(const PackedDib& picture) {
@@ -99,51 +74,19 @@ PackedDib Photo(int width, int height) {
   return p;
 }
 
-class ChangeColorTest : public ::testing::Test {
+class ChangeColorTest : public testing::MainWindowFixture {
  protected:
-  static void SetUpTestSuite() { root_ = new std::string(testing::PrivateHome()); }
-  static void TearDownTestSuite() {
-    delete root_;
-    root_ = nullptr;
-  }
-
-  void SetUp() override {
-    std::filesystem::remove(SettingsFilePath());
-    session_ = std::make_unique<EditorSession>();
-    ASSERT_EQ(session_->Start(), StartResult::kStarted);
-    window_ = std::make_unique<MainWindow>(*session_);
-    window_->message = [this](const QString& text) { messages_ << text; };
-    window_->question = [](const QString&) { return true; };
-    window_->saveConfirmation = [] { return SaveChoice::kDiscard; };
-    window_->show();
-  }
-
-  void TearDown() override {
-    window_.reset();
-    session_.reset();
-  }
-
-  static std::string File(const std::string& name) { return *root_ + "/files/" + name; }
-  DocumentState& Doc() { return session_->doc; }
-
   // Runs the command with `step` acting on its dialog.
   void RunWithDialog(const std::function<void(ChangeColorDialog*)>& step) {
-    ModalStep modal([&](QWidget* w) {
+    testing::ModalScript script({[&](QWidget* w) {
       auto* dialog = qobject_cast<ChangeColorDialog*>(w);
       ASSERT_NE(dialog, nullptr);
       step(dialog);
-    });
+    }});
     ASSERT_TRUE(window_->RunCommand(kCmdColorResolution));
-    EXPECT_TRUE(modal.Done());
+    EXPECT_TRUE(script.Finished());
   }
-
-  static std::string* root_;
-  std::unique_ptr<EditorSession> session_;
-  std::unique_ptr<MainWindow> window_;
-  QStringList messages_;
 };
-
-std::string* ChangeColorTest::root_ = nullptr;
 
 TEST_F(ChangeColorTest, JpegToTwoHundredFiftySixColoursSavesAsGif) {
   const std::string jpeg = File("photo.jpg");

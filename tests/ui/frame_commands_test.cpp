@@ -37,6 +37,7 @@
 #include "ui/dialogs/time_slider_dialog.h"
 #include "ui/editor_session.h"
 #include "ui/main_window.h"
+#include "ui/main_window_fixture.h"
 #include "ui/modal_script.h"
 #include "ui/picture_view.h"
 #include "ui/private_home.h"
@@ -46,10 +47,11 @@ namespace {
 
 using testing::GifBuilder;
 using testing::ModalScript;
+using testing::ProcessEventsFor;
+using testing::ReadBytes;
 using testing::Rgb;
 
-const std::vector<Rgb> kColors = {{0, 0, 0},     {255, 0, 0},   {0, 255, 0},   {0, 0, 255},
-                                  {255, 255, 0}, {0, 255, 255}, {255, 0, 255}, {255, 255, 255}};
+const std::vector<Rgb>& kColors = testing::kEightColors;
 
 // Frame i of the test animations: noise whose top-left pixel has colour i % 8, shown for
 // delays[i] hundredths. The delays tell the frames apart after they have moved.
@@ -57,34 +59,12 @@ std::string WriteAnimation(const std::string& path, const std::vector<int>& dela
   GifBuilder gif(80, 60, kColors);
   gif.Looping();
   for (size_t i = 0; i < delays.size(); ++i) {
-    std::vector<uint8_t> pixels(80 * 60);
-    uint32_t state = 777u + static_cast<uint32_t>(i);
-    for (uint8_t& p : pixels) {
-      state = state * 1103515245u + 12345u;
-      p = static_cast<uint8_t>((state >> 16) % kColors.size());
-    }
+    std::vector<uint8_t> pixels =
+        testing::Noise(80, 60, kColors.size(), 777u + static_cast<uint32_t>(i));
     pixels[0] = static_cast<uint8_t>(i % kColors.size());
     gif.Control(0x04, delays[i], 0).Image(0, 0, 80, 60, pixels);
   }
-  const std::vector<uint8_t>& bytes = gif.Trailer().bytes();
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-  return path;
-}
-
-void ProcessEventsFor(int ms) {
-  QElapsedTimer timer;
-  timer.start();
-  while (timer.elapsed() < ms) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    QThread::msleep(1);
-  }
-}
-
-std::vector<uint8_t> ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  return testing::WriteGif(path, gif);
 }
 
 // Types `text` into an edit box key by key, replacing what it holds.
@@ -98,32 +78,10 @@ void TypeInto(QLineEdit* edit, const QString& text) {
   }
 }
 
-class FrameCommandsTest : public ::testing::Test {
+class FrameCommandsTest : public testing::MainWindowFixture {
  protected:
-  static void SetUpTestSuite() {
-    if (root_) return;  // both suites share one private home
-    root_ = new std::string(testing::PrivateHome());
-  }
+  FrameCommandsTest() { noMessages_ = true; }
 
-  void SetUp() override {
-    std::filesystem::remove(SettingsFilePath());
-    session_ = std::make_unique<EditorSession>();
-    ASSERT_EQ(session_->Start(), StartResult::kStarted);
-    window_ = std::make_unique<MainWindow>(*session_);
-    window_->message = [this](const QString& text) { messages_ << text; };
-    window_->question = [](const QString&) { return true; };
-    window_->saveConfirmation = [] { return SaveChoice::kDiscard; };
-    window_->show();
-  }
-
-  void TearDown() override {
-    EXPECT_TRUE(messages_.isEmpty()) << messages_.join(QStringLiteral("|")).toStdString();
-    window_.reset();
-    session_.reset();
-  }
-
-  static std::string File(const std::string& name) { return *root_ + "/files/" + name; }
-  DocumentState& Doc() { return session_->doc; }
   std::string Pane(QLabel* pane) { return pane->text().toStdString(); }
 
   void Open(const std::string& name, const std::vector<int>& delays) {
@@ -151,13 +109,6 @@ class FrameCommandsTest : public ::testing::Test {
     action->trigger();
   }
 
-  std::vector<int> Delays() {
-    std::vector<int> delays;
-    for (int i = 0; i < Doc().frameSet->count; ++i)
-      delays.push_back(Doc().frameSet->frame(i).delay);
-    return delays;
-  }
-
   // The colour of the top-left pixel of frame i, and of the shown picture.
   QRgb FrameColor(int i) { return ImageFromPackedDib(Doc().frameSet->frame(i).image).pixel(0, 0); }
   QRgb ShownColor() { return ImageFromPackedDib(Doc().currentPicture).pixel(0, 0); }
@@ -172,14 +123,7 @@ class FrameCommandsTest : public ::testing::Test {
     QObject::disconnect(connection);
     return advances;
   }
-
-  static std::string* root_;
-  std::unique_ptr<EditorSession> session_;
-  std::unique_ptr<MainWindow> window_;
-  QStringList messages_;
 };
-
-std::string* FrameCommandsTest::root_ = nullptr;
 
 // The same window and files; the tests of time adjustment.
 class TimeDialogTest : public FrameCommandsTest {};

@@ -31,6 +31,7 @@
 #include "ui/editor_session.h"
 #include "ui/frame_strip.h"
 #include "ui/main_window.h"
+#include "ui/main_window_fixture.h"
 #include "ui/picture_view.h"
 #include "ui/private_home.h"
 
@@ -38,6 +39,7 @@ namespace zel {
 namespace {
 
 using testing::GifBuilder;
+using testing::ProcessEventsFor;
 using testing::Rgb;
 
 // An animation of frames 16 x 12 whose delays are `delays`; the delays tell frames apart.
@@ -48,53 +50,13 @@ std::string WriteAnimation(const std::string& path, const std::vector<int>& dela
     std::vector<uint8_t> pixels(16 * 12, static_cast<uint8_t>(i % 4));
     gif.Control(0x04, delays[i], 0).Image(0, 0, 16, 12, pixels);
   }
-  const std::vector<uint8_t>& bytes = gif.Trailer().bytes();
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-  return path;
+  return testing::WriteGif(path, gif);
 }
 
-void ProcessEventsFor(int ms) {
-  QElapsedTimer timer;
-  timer.start();
-  while (timer.elapsed() < ms) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    QThread::msleep(1);
-  }
-}
-
-class FrameStripTest : public ::testing::Test {
+class FrameStripTest : public testing::MainWindowFixture {
  protected:
-  static void SetUpTestSuite() { root_ = &testing::PrivateHome(); }
+  FrameStripTest() { noMessages_ = true; }
 
-  void SetUp() override {
-    std::filesystem::remove(SettingsFilePath());
-    StartWindow();
-  }
-
-  void StartWindow() {
-    session_ = std::make_unique<EditorSession>();
-    ASSERT_EQ(session_->Start(), StartResult::kStarted);
-    window_ = std::make_unique<MainWindow>(*session_);
-    window_->message = [this](const QString& text) { messages_ << text; };
-    window_->question = [](const QString&) { return true; };
-    window_->saveConfirmation = [] { return SaveChoice::kDiscard; };
-    window_->show();
-  }
-
-  void StopWindow() {
-    window_.reset();
-    session_.reset();  // writes the settings
-  }
-
-  void TearDown() override {
-    EXPECT_TRUE(messages_.isEmpty()) << messages_.join(QStringLiteral("|")).toStdString();
-    StopWindow();
-  }
-
-  std::string File(const std::string& name) { return *root_ + "/files/" + name; }
-  DocumentState& Doc() { return session_->doc; }
   FrameStrip* Strip() { return window_->Strip(); }
   QAction* Action(int id) { return window_->Action(id); }
 
@@ -105,13 +67,6 @@ class FrameStripTest : public ::testing::Test {
     }
     ASSERT_TRUE(Strip()->isVisible());
     ProcessEventsFor(30);
-  }
-
-  std::vector<int> Delays() {
-    std::vector<int> delays;
-    for (int i = 0; i < Doc().frameSet->count; ++i)
-      delays.push_back(Doc().frameSet->frame(i).delay);
-    return delays;
   }
 
   QPoint CenterOf(int row) {
@@ -143,14 +98,7 @@ class FrameStripTest : public ::testing::Test {
     QCoreApplication::sendEvent(viewport, &drop);
     return drop.isAccepted();
   }
-
-  static const std::string* root_;
-  std::unique_ptr<EditorSession> session_;
-  std::unique_ptr<MainWindow> window_;
-  QStringList messages_;
 };
-
-const std::string* FrameStripTest::root_ = nullptr;
 
 TEST_F(FrameStripTest, ToggleShowsTheStripAndTheChoiceIsRemembered) {
   EXPECT_FALSE(Strip()->isVisible());

@@ -35,6 +35,7 @@
 #include "ui/dialogs/make_anime_dialog.h"
 #include "ui/editor_session.h"
 #include "ui/main_window.h"
+#include "ui/main_window_fixture.h"
 #include "ui/modal_script.h"
 #include "ui/private_home.h"
 
@@ -62,31 +63,7 @@ std::vector<char> FileBytes(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-class GeneratorCommandsTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    root_ = testing::PrivateHome();
-    std::filesystem::remove(SettingsFilePath());
-    session_ = std::make_unique<EditorSession>();
-    ASSERT_EQ(session_->Start(), StartResult::kStarted);
-    window_ = std::make_unique<MainWindow>(*session_);
-    window_->message = [this](const QString& text) { messages_ << text; };
-    window_->question = [](const QString&) { return true; };
-    window_->saveConfirmation = [] { return SaveChoice::kDiscard; };
-    window_->show();
-  }
-  void TearDown() override {
-    window_.reset();
-    session_.reset();
-  }
-  std::string File(const std::string& name) const { return root_ + "/files/" + name; }
-  DocumentState& Doc() { return session_->doc; }
-
-  std::string root_;
-  std::unique_ptr<EditorSession> session_;
-  std::unique_ptr<MainWindow> window_;
-  QStringList messages_;
-};
+using GeneratorCommandsTest = testing::MainWindowFixture;
 
 TEST_F(GeneratorCommandsTest, MakeAnimeCreatesAFrameAnimationThatPlaysAsZelCliWritesIt) {
   const std::string photo = File("generator_photo.bmp");

@@ -49,36 +49,22 @@
 #include "ui/dialogs/midi_tempo_dialog.h"
 #include "ui/editor_session.h"
 #include "ui/main_window.h"
+#include "ui/main_window_fixture.h"
 #include "ui/private_home.h"
 
 namespace zel {
 namespace {
 
 using testing::GifBuilder;
+using testing::ProcessEventsFor;
+using testing::ReadBytes;
 using testing::Rgb;
+using testing::WriteBytes;
 
-const std::vector<Rgb> kColors = {{0, 0, 0},     {255, 0, 0},   {0, 255, 0},   {0, 0, 255},
-                                  {255, 255, 0}, {0, 255, 255}, {255, 0, 255}, {255, 255, 255}};
+const std::vector<Rgb>& kColors = testing::kEightColors;
 
 std::vector<uint8_t> Noise(int width, int height, int seed) {
-  std::vector<uint8_t> pixels(static_cast<size_t>(width) * height);
-  uint32_t state = 4242u + static_cast<uint32_t>(seed);
-  for (uint8_t& p : pixels) {
-    state = state * 1103515245u + 12345u;
-    p = static_cast<uint8_t>((state >> 16) % kColors.size());
-  }
-  return pixels;
-}
-
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-}
-
-std::vector<uint8_t> ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+  return testing::Noise(width, height, kColors.size(), 4242u + static_cast<uint32_t>(seed));
 }
 
 // A looping animation of 80 x 60 frames; frame i shows for 10 + i hundredths.
@@ -127,15 +113,6 @@ std::vector<uint32_t> Colors(const PackedDib& picture) {
     for (int x = 0; x < picture.Header().width; ++x) colors.push_back(Color(picture, x, y));
   }
   return colors;
-}
-
-void ProcessEventsFor(int ms) {
-  QElapsedTimer timer;
-  timer.start();
-  while (timer.elapsed() < ms) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    QThread::msleep(1);
-  }
 }
 
 // Serves events until `done` holds, at most `ms`.
@@ -187,38 +164,16 @@ class StandInSibling {
   std::thread thread_;
 };
 
-class IntegrationCommandsTest : public ::testing::Test {
+class IntegrationCommandsTest : public testing::MainWindowFixture {
  protected:
-  static void SetUpTestSuite() { root_ = new std::string(testing::PrivateHome()); }
-
-  void SetUp() override {
-    std::filesystem::remove(SettingsFilePath());
-    session_ = std::make_unique<EditorSession>();
-    ASSERT_EQ(session_->Start(), StartResult::kStarted);
-    window_ = std::make_unique<MainWindow>(*session_);
-    window_->message = [this](const QString& text) { messages_ << text; };
-    window_->question = [this](const QString&) {
-      ++questions_;
-      return true;
-    };
-    window_->saveConfirmation = [this] {
-      ++saveQuestions_;
-      return SaveChoice::kDiscard;
-    };
+  void HookWindow() override {
+    MainWindowFixture::HookWindow();
     Integration().openPage = [this](const std::string& url) {
       opened_.push_back(url);
       return true;
     };
-    window_->show();
   }
 
-  void TearDown() override {
-    window_.reset();
-    session_.reset();
-  }
-
-  static std::string File(const std::string& name) { return *root_ + "/files/" + name; }
-  DocumentState& Doc() { return session_->doc; }
   IntegrationState& Integration() { return window_->Integration(); }
 
   // Runs the paint-program command with `script` as the configured editor and waits for
@@ -237,16 +192,8 @@ class IntegrationCommandsTest : public ::testing::Test {
     EXPECT_FALSE(window_->IsAvailable(kCmdInsertFrame));
   }
 
-  static std::string* root_;
-  std::unique_ptr<EditorSession> session_;
-  std::unique_ptr<MainWindow> window_;
-  QStringList messages_;
-  int questions_ = 0;
-  int saveQuestions_ = 0;
   std::vector<std::string> opened_;
 };
-
-std::string* IntegrationCommandsTest::root_ = nullptr;
 
 // --- the paint program ----------------------------------------------------------------------
 

@@ -74,6 +74,9 @@ void MainWindowFixture::SetUp() {
 }
 
 void MainWindowFixture::TearDown() {
+  if (noMessages_) {
+    EXPECT_TRUE(messages_.isEmpty()) << messages_.join(QStringLiteral("|")).toStdString();
+  }
   StopWindow();
 }
 
@@ -92,8 +95,9 @@ void MainWindowFixture::StopWindow() {
 
 void MainWindowFixture::HookWindow() {
   window_->message = [this](const QString& text) { messages_ << text; };
-  window_->question = [this](const QString&) {
+  window_->question = [this](const QString& text) {
     ++questions_;
+    asked_ << text;
     return answerYes_;
   };
   window_->saveConfirmation = [this] {
@@ -117,6 +121,12 @@ void MainWindowFixture::OpenStopped(const std::string& path, int frames) {
     ASSERT_TRUE(window_->RunCommand(kCmdStop));
   }
   ProcessEventsFor(10);
+}
+
+std::vector<int> MainWindowFixture::Delays() {
+  std::vector<int> delays;
+  for (int i = 0; i < Doc().frameSet->count; ++i) delays.push_back(Doc().frameSet->frame(i).delay);
+  return delays;
 }
 
 std::string MainWindowFixture::Home() {

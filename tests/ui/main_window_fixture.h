@@ -65,6 +65,8 @@ class MainWindowFixture : public ::testing::Test {
   static std::string Home();
   static std::string File(const std::string& name);
   DocumentState& Doc() { return session_->doc; }
+  // The delays of the open animation's frames.
+  std::vector<int> Delays();
 
   // Sizes the window and serves its events until it has laid itself out.
   void Resize(int width, int height);
@@ -74,7 +76,9 @@ class MainWindowFixture : public ::testing::Test {
   std::unique_ptr<EditorSession> session_;
   std::unique_ptr<MainWindow> window_;
   QStringList messages_;
+  bool noMessages_ = false;  // any message kept fails the test at its end
   int questions_ = 0;
+  QStringList asked_;  // the questions' texts
   bool answerYes_ = true;
   int saveQuestions_ = 0;
   SaveChoice saveAnswer_ = SaveChoice::kDiscard;

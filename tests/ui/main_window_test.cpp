@@ -38,6 +38,7 @@
 #include "ui/commands/command_executors.h"
 #include "ui/editor_session.h"
 #include "ui/main_window.h"
+#include "ui/main_window_fixture.h"
 #include "ui/picture_view.h"
 #include "ui/private_home.h"
 
@@ -45,26 +46,15 @@ namespace zel {
 namespace {
 
 using testing::GifBuilder;
+using testing::ProcessEventsFor;
 using testing::Rgb;
+using testing::WriteBytes;
 
-const std::vector<Rgb> kColors = {{0, 0, 0},     {255, 0, 0},   {0, 255, 0},   {0, 0, 255},
-                                  {255, 255, 0}, {0, 255, 255}, {255, 0, 255}, {255, 255, 255}};
+const std::vector<Rgb>& kColors = testing::kEightColors;
 
 // Pixels that do not compress to nothing, so that the file passes the 1024-byte quick test.
 std::vector<uint8_t> Noise(int width, int height, int seed) {
-  std::vector<uint8_t> pixels(static_cast<size_t>(width) * height);
-  uint32_t state = 12345u + static_cast<uint32_t>(seed);
-  for (uint8_t& p : pixels) {
-    state = state * 1103515245u + 12345u;
-    p = static_cast<uint8_t>((state >> 16) % kColors.size());
-  }
-  return pixels;
-}
-
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
+  return testing::Noise(width, height, kColors.size(), 12345u + static_cast<uint32_t>(seed));
 }
 
 // A looping animation of `frames` frames of 80 x 60, each shown for `delay` hundredths.
@@ -83,15 +73,6 @@ std::string WritePicture(const std::string& path) {
   pixels[0] = 1;
   WriteBytes(path, GifBuilder(20, 10, kColors).Image(0, 0, 20, 10, pixels).Trailer().bytes());
   return path;
-}
-
-void ProcessEventsFor(int ms) {
-  QElapsedTimer timer;
-  timer.start();
-  while (timer.elapsed() < ms) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    QThread::msleep(1);
-  }
 }
 
 // Runs `work` on another thread while this one serves the window's events.
@@ -130,41 +111,8 @@ class RejectNextModal {
   QTimer timer_;
 };
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public testing::MainWindowFixture {
  protected:
-  // One private home for the whole program: Qt keeps the settings paths it found first.
-  static void SetUpTestSuite() { root_ = new std::string(testing::PrivateHome()); }
-
-  void SetUp() override {
-    std::filesystem::remove(SettingsFilePath());
-    Start();
-  }
-
-  void TearDown() override { Stop(); }
-
-  void Start() {
-    session_ = std::make_unique<EditorSession>();
-    ASSERT_EQ(session_->Start(), StartResult::kStarted);
-    window_ = std::make_unique<MainWindow>(*session_);
-    window_->message = [this](const QString& text) { messages_ << text; };
-    window_->question = [this](const QString&) {
-      ++questions_;
-      return answerYes_;
-    };
-    window_->saveConfirmation = [this] {
-      ++saveQuestions_;
-      return saveAnswer_;
-    };
-    window_->show();
-  }
-
-  void Stop() {
-    window_.reset();
-    session_.reset();
-  }
-
-  static std::string File(const std::string& name) { return *root_ + "/files/" + name; }
-  DocumentState& Doc() { return session_->doc; }
   std::string Pane(QLabel* pane) { return pane->text().toStdString(); }
 
   // Opens an animation and inserts a copy of a frame, so that it has an undo history.
@@ -185,18 +133,7 @@ class MainWindowTest : public ::testing::Test {
     return WhileServing<std::optional<uint32_t>>(
         [=] { return SendMessage(socket, message, wParam, 0, data, 3000); });
   }
-
-  static std::string* root_;
-  std::unique_ptr<EditorSession> session_;
-  std::unique_ptr<MainWindow> window_;
-  QStringList messages_;
-  int questions_ = 0;
-  bool answerYes_ = true;
-  int saveQuestions_ = 0;
-  SaveChoice saveAnswer_ = SaveChoice::kDiscard;
 };
-
-std::string* MainWindowTest::root_ = nullptr;
 
 TEST_F(MainWindowTest, StartsEmptyWithTheBarsAndCommandsOfNothingOpen) {
   EXPECT_EQ(window_->windowTitle().toStdString(), "無題 - Zel");
@@ -453,7 +390,7 @@ TEST_F(MainWindowTest, CancellingASaveDialogKeepsTheRememberedPath) {
   WriteBytes(icon,
              GifBuilder(32, 32, kColors).Image(0, 0, 32, 32, Noise(32, 32, 5)).Trailer().bytes());
   ASSERT_EQ(window_->OpenFile(icon), 0);
-  const std::string remembered = *root_ + "/files/remembered.png";
+  const std::string remembered = Home() + "/files/remembered.png";
   for (int command : {kCmdSaveGif, kCmdSaveBitmap, kCmdMakeIcon}) {
     SCOPED_TRACE(command);
     session_->settings.block.lastImagePath = remembered;
@@ -503,13 +440,13 @@ TEST_F(MainWindowTest, SaveAsGifWritesAFileThatReadsBackEqual) {
   EXPECT_EQ(window_->windowTitle().toStdString(), "saved.gif - Zel");
 
   // A path that cannot be written shows the GIF write message.
-  EXPECT_FALSE(window_->SaveGifTo(*root_ + "/no-such-folder/x.gif"));
+  EXPECT_FALSE(window_->SaveGifTo(Home() + "/no-such-folder/x.gif"));
   ASSERT_EQ(messages_.size(), 1);
   EXPECT_EQ(messages_.front().toStdString(), "画像ファイルに書き込みできません．");
 
   // The settings, the last path among them, survive a restart.
-  Stop();
-  Start();
+  StopWindow();
+  StartWindow();
   EXPECT_EQ(session_->settings.block.lastImagePath, target);
 }
 
@@ -652,8 +589,8 @@ TEST_F(MainWindowTest, ClosingAsksToSaveExactlyWhenTheWorkWouldBeLost) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Stop();
-    Start();
+    StopWindow();
+    StartWindow();
     c.prepare();
     saveQuestions_ = 0;
     window_->close();
@@ -661,8 +598,8 @@ TEST_F(MainWindowTest, ClosingAsksToSaveExactlyWhenTheWorkWouldBeLost) {
   }
 
   // "保存する" saves as GIF before closing.
-  Stop();
-  Start();
+  StopWindow();
+  StartWindow();
   window_->LoadCommandLineFile(animation);
   window_->OpenFile(other);
   const std::string target = session_->settingsFolder + "on-close.gif";
@@ -697,8 +634,8 @@ TEST_F(MainWindowTest, ClosingWithChangesEndsOnlyWhenTheyAreSavedOrDiscarded) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Stop();
-    Start();
+    StopWindow();
+    StartWindow();
     if (c.animation) {
       ASSERT_EQ(window_->OpenFile(animation), 0);
       ASSERT_TRUE(window_->RunCommand(kCmdReverse));

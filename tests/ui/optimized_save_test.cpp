@@ -21,6 +21,7 @@
 #include "ui/dialogs/define_dialog.h"
 #include "ui/editor_session.h"
 #include "ui/main_window.h"
+#include "ui/main_window_fixture.h"
 #include "ui/private_home.h"
 
 namespace zel {
@@ -53,25 +54,10 @@ size_t FileSize(const std::string& path) {
   return std::filesystem::file_size(path);
 }
 
-class OptimizedSaveTest : public ::testing::Test {
+class OptimizedSaveTest : public testing::MainWindowFixture {
  protected:
-  void SetUp() override {
-    home_ = testing::PrivateHome();
-    std::filesystem::remove(SettingsFilePath());
-    Start();
-  }
-  void TearDown() override { Stop(); }
-
-  void Start() {
-    session_ = std::make_unique<EditorSession>();
-    ASSERT_EQ(session_->Start(), StartResult::kStarted);
-    window_ = std::make_unique<MainWindow>(*session_);
+  void HookWindow() override {
     window_->message = [this](const QString& text) { messages_ << text; };
-    window_->show();
-  }
-  void Stop() {
-    window_.reset();
-    session_.reset();
   }
 
   // Saves the open document through the save command into the settings folder.
@@ -81,18 +67,13 @@ class OptimizedSaveTest : public ::testing::Test {
     EXPECT_TRUE(window_->RunCommand(kCmdSaveGif));
     return target;
   }
-
-  std::string home_;
-  std::unique_ptr<EditorSession> session_;
-  std::unique_ptr<MainWindow> window_;
-  QStringList messages_;
 };
 
 TEST_F(OptimizedSaveTest, OptionInTheSettingsDialogMakesSavesSmallerAndSurvivesARestart) {
   FrameSet frames = testing::MakeMovingObject(160, 120, 6);
   std::vector<uint8_t> bytes;
   ASSERT_EQ(BuildGifFile(frames, false, nullptr, bytes), kGifWriteOk);
-  const std::string source = home_ + "/files/moving.gif";
+  const std::string source = File("moving.gif");
   ASSERT_TRUE(WriteFileAtomically(source, bytes.data(), bytes.size()));
   ASSERT_EQ(window_->OpenFile(source), 0);
 
@@ -119,8 +100,8 @@ TEST_F(OptimizedSaveTest, OptionInTheSettingsDialogMakesSavesSmallerAndSurvivesA
   EXPECT_LT(FileSize(optimized) * 3, FileSize(plain));
   EXPECT_EQ(ShownFrames(optimized), ShownFrames(plain));
 
-  Stop();
-  Start();
+  StopWindow();
+  StartWindow();
   EXPECT_TRUE(session_->settings.optimizeGif);
 }
 

@@ -25,11 +25,14 @@
 #include "ui/dialogs/palette_dialog.h"
 #include "ui/editor_session.h"
 #include "ui/main_window.h"
+#include "ui/main_window_fixture.h"
+#include "ui/modal_script.h"
 #include "ui/private_home.h"
 
 namespace zel {
 namespace {
 
+using testing::Bytes;
 using testing::GifBuilder;
 using testing::PicturePixels;
 using testing::PixelColor;
@@ -40,76 +43,31 @@ const std::vector<uint8_t> kPixels = {0, 1, 2, 3, 1, 2, 3, 0};
 
 std::string WritePicture(const std::string& path) {
   GifBuilder gif(4, 2, kColors);
-  const std::vector<uint8_t>& bytes = gif.Image(0, 0, 4, 2, kPixels).Trailer().bytes();
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-  return path;
+  gif.Image(0, 0, 4, 2, kPixels);
+  return testing::WriteGif(path, gif);
 }
 
-std::vector<uint8_t> Bytes(const PackedDib& picture) {
-  return {picture.data(), picture.data() + picture.size()};
-}
-
-class PaletteDialogTest : public ::testing::Test {
+class PaletteDialogTest : public testing::MainWindowFixture {
  protected:
-  static void SetUpTestSuite() {
-    if (root_) return;
-    root_ = new std::string(testing::PrivateHome());
-  }
+  PaletteDialogTest() { noMessages_ = true; }
 
   void SetUp() override {
-    std::filesystem::remove(SettingsFilePath());
-    session_ = std::make_unique<EditorSession>();
-    ASSERT_EQ(session_->Start(), StartResult::kStarted);
-    window_ = std::make_unique<MainWindow>(*session_);
-    window_->message = [this](const QString& text) { messages_ << text; };
-    window_->question = [this](const QString& text) {
-      questions_ << text;
-      return true;
-    };
-    window_->show();
-    ASSERT_EQ(window_->OpenFile(WritePicture(*root_ + "/files/four.gif")), 0);
+    ASSERT_NO_FATAL_FAILURE(MainWindowFixture::SetUp());
+    ASSERT_EQ(window_->OpenFile(WritePicture(File("four.gif"))), 0);
     ASSERT_EQ(Doc().currentPicture.Header().bitCount, 8);
   }
 
-  void TearDown() override {
-    EXPECT_TRUE(messages_.isEmpty()) << messages_.join(QStringLiteral("|")).toStdString();
-    window_.reset();
-    session_.reset();
-  }
-
-  DocumentState& Doc() { return session_->doc; }
-
   // Runs the palette command; `step` drives the dialog once it shows and must close it.
   void RunDialog(const std::function<void(PaletteDialog&)>& step) {
-    bool ran = false;
-    QTimer poll;  // stops with this scope, whatever the command did
-    poll.setInterval(5);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-      auto* dialog = qobject_cast<PaletteDialog*>(QApplication::activeModalWidget());
-      if (!dialog || !dialog->isVisible()) return;
-      poll.stop();
-      ran = true;
+    testing::ModalScript script({[&](QWidget* w) {
+      auto* dialog = qobject_cast<PaletteDialog*>(w);
+      ASSERT_NE(dialog, nullptr);
       step(*dialog);
-      if (dialog->isVisible()) {
-        ADD_FAILURE() << "the step left the dialog open";
-        dialog->reject();
-      }
-    });
-    poll.start();
+    }});
     ASSERT_TRUE(window_->RunCommand(kCmdPaletteOperation));
-    EXPECT_TRUE(ran);
+    EXPECT_TRUE(script.Finished());
   }
-
-  static std::string* root_;
-  std::unique_ptr<EditorSession> session_;
-  std::unique_ptr<MainWindow> window_;
-  QStringList messages_;
-  QStringList questions_;
 };
-
-std::string* PaletteDialogTest::root_ = nullptr;
 
 TEST_F(PaletteDialogTest, MergingTwoEntriesChangesThePictureAndUndoRestoresIt) {
   const std::vector<uint8_t> before = Bytes(Doc().currentPicture);
@@ -150,7 +108,7 @@ TEST_F(PaletteDialogTest, MergingTwoEntriesChangesThePictureAndUndoRestoresIt) {
   EXPECT_EQ(PicturePixels(after), (std::vector<uint8_t>{0, 1, 2, 1, 1, 2, 1, 0}));
   const Rgb red = PixelColor(after, 3, 0);
   EXPECT_EQ(std::vector<int>({red.r, red.g, red.b}), std::vector<int>({255, 0, 0}));
-  EXPECT_TRUE(questions_.isEmpty());
+  EXPECT_TRUE(asked_.isEmpty());
 
   ASSERT_TRUE(window_->RunCommand(kCmdUndo));
   EXPECT_EQ(Bytes(Doc().currentPicture), before);
@@ -171,7 +129,7 @@ TEST_F(PaletteDialogTest, TransparentCheckSetsThenMergesIntoTheTransparentEntry)
     EXPECT_EQ(dialog.Item(2)->text(0), QStringLiteral("4*"));
     dialog.OkButton()->click();
   });
-  EXPECT_EQ(questions_, QStringList{QString::fromUtf8(kPaletteMergeIntoTransparentQuestion)});
+  EXPECT_EQ(asked_, QStringList{QString::fromUtf8(kPaletteMergeIntoTransparentQuestion)});
   const PackedDib& after = Doc().currentPicture;
   ASSERT_EQ(after.ColorCount(), 3u);
   EXPECT_EQ(PicturePixels(after), (std::vector<uint8_t>{1, 0, 1, 2, 0, 1, 2, 1}));
@@ -189,7 +147,7 @@ TEST_F(PaletteDialogTest, DroppingTheCommonPaletteDiscardsTheEdits) {
     dialog.MergeButton()->click();
     dialog.DropCommonButton()->click();
   });
-  EXPECT_EQ(questions_, QStringList{QString::fromUtf8(kPaletteDropCommonQuestion)});
+  EXPECT_EQ(asked_, QStringList{QString::fromUtf8(kPaletteDropCommonQuestion)});
   EXPECT_EQ(Doc().frameSet->paletteCount, -1);
   EXPECT_EQ(Bytes(Doc().currentPicture), before);
   EXPECT_FALSE(Doc().undo.CanUndo());

@@ -26,6 +26,7 @@
 #include "support/gif_builder.h"
 #include "ui/editor_session.h"
 #include "ui/main_window.h"
+#include "ui/main_window_fixture.h"
 #include "ui/modal_script.h"
 #include "ui/private_home.h"
 #include "ui/qt_translations.h"
@@ -42,49 +43,35 @@ std::string WriteAnimation(const std::string& path) {
   for (int i = 0; i < 3; ++i) {
     gif.Control(0x04, 10, 0).Image(0, 0, 8, 6, std::vector<uint8_t>(48, uint8_t(i)));
   }
-  const std::vector<uint8_t> bytes = gif.Trailer().bytes();
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-  return path;
+  return testing::WriteGif(path, gif);
 }
 
-class WindowMemoryTest : public ::testing::Test {
+class WindowMemoryTest : public testing::MainWindowFixture {
  protected:
   void SetUp() override {
-    files_ = testing::PrivateHome() + "/files/";
-    std::filesystem::remove(SettingsFilePath());
+    files_ = Home() + "/files/";
     std::filesystem::remove_all(std::filesystem::path(OldRecentFilesPath()).parent_path());
-    Start();
+    MainWindowFixture::SetUp();
   }
   // The layout stored here is not left for the windows of other tests.
   void TearDown() override {
-    Stop();
+    MainWindowFixture::TearDown();
     std::filesystem::remove(SettingsFilePath());
   }
-
-  void Start() {
-    session_ = std::make_unique<EditorSession>();
-    ASSERT_EQ(session_->Start(), StartResult::kStarted);
-    window_ = std::make_unique<MainWindow>(*session_);
-    window_->message = [](const QString& text) { ADD_FAILURE() << text.toStdString(); };
+  void HookWindow() override {
+    FailOnMessages();
     window_->saveConfirmation = [] { return SaveChoice::kDiscard; };
-    window_->show();
   }
+
   // Closes the window as the user does, then ends the session, which writes zel.ini.
   void Restart() {
     window_->close();
-    Stop();
-    Start();
-  }
-  void Stop() {
-    window_.reset();
-    session_.reset();
+    StopWindow();
+    StartWindow();
   }
   std::string Title() const { return window_->windowTitle().toStdString(); }
 
   std::string files_;
-  std::unique_ptr<EditorSession> session_;
-  std::unique_ptr<MainWindow> window_;
 };
 
 // The marker is the state the question on closing asks about: set by every change (undo
@@ -156,7 +143,7 @@ TEST_F(WindowMemoryTest, AWindowLeftOffTheScreensComesBackOntoOne) {
 // Earlier versions kept the recent files in ~/.config/Zel/zel.conf. They are taken into
 // zel.ini on the first start, and that file is removed; a list zel.ini has wins.
 TEST_F(WindowMemoryTest, TheOldRecentFilesAreReadOnceFromTheOldPlace) {
-  Stop();
+  StopWindow();
   const QString old = QString::fromStdString(OldRecentFilesPath());
   auto writeOld = [&old](const QStringList& paths) {
     QSettings store(old, QSettings::IniFormat);
@@ -168,7 +155,7 @@ TEST_F(WindowMemoryTest, TheOldRecentFilesAreReadOnceFromTheOldPlace) {
   writeOld(earlier);
   ASSERT_TRUE(std::filesystem::exists(old.toStdString()));
 
-  Start();
+  StartWindow();
   EXPECT_EQ(window_->RecentFiles(), earlier);
   EXPECT_FALSE(std::filesystem::exists(old.toStdString()));
   EXPECT_FALSE(std::filesystem::exists(ConfigHome() + "/Zel"));
@@ -177,9 +164,9 @@ TEST_F(WindowMemoryTest, TheOldRecentFilesAreReadOnceFromTheOldPlace) {
   EXPECT_EQ(ini.Get("Recent File List", "File1"), "/pictures/猫 1.gif");
 
   // The file comes back (an earlier version ran meanwhile): zel.ini's list stays.
-  Stop();
+  StopWindow();
   writeOld({QStringLiteral("/elsewhere.gif")});
-  Start();
+  StartWindow();
   EXPECT_EQ(window_->RecentFiles(), earlier);
   EXPECT_FALSE(std::filesystem::exists(old.toStdString()));
 }
