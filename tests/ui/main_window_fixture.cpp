@@ -15,8 +15,8 @@
 
 namespace zel::testing {
 
-const std::vector<Rgb> kEightColors = {{0, 0, 0},     {255, 0, 0},   {0, 255, 0},
-                                       {0, 0, 255},   {255, 255, 0}, {0, 255, 255},
+const std::vector<Rgb> kEightColors = {{0, 0, 0},     {255, 0, 0},    {0, 255, 0},
+                                       {0, 0, 255},   {255, 255, 0},  {0, 255, 255},
                                        {255, 0, 255}, {255, 255, 255}};
 
 void ProcessEventsFor(int ms) {

@@ -14,6 +14,7 @@
 #include "document/document_state.h"
 #include "platform/clock.h"
 #include "resources/string_table.h"
+#include "ui/dialogs/dialog_buttons.h"
 #include "ui/dialogs/message_box.h"
 #include "ui/dialogs/program_resources.h"
 #include "ui/dialogs/progress_window.h"
@@ -33,23 +34,16 @@ AnimeEffectDialog::AnimeEffectDialog(DocumentState& doc, Settings& settings, QWi
   amplitude_ = new QSpinBox(this);
   amplitude_->setRange(kAmplitudeMin, kAmplitudeMax);
   amplitude_->setValue(state.amplitude);
-  create_ = new QPushButton(QStringLiteral("作成"), this);
-  create_->setDefault(true);
-  close_ = new QPushButton(QStringLiteral("閉じる"), this);
-  close_->setAutoDefault(false);
+  const DialogButtons buttons = MakeCreateCloseButtons(this);
+  create_ = buttons.act;
+  close_ = buttons.close;
 
   auto* grid = new QGridLayout;
-  grid->addWidget(new QLabel(QStringLiteral("演出効果"), this), 0, 0);
-  grid->addWidget(effect_, 0, 1);
-  grid->addWidget(new QLabel(QStringLiteral("振幅"), this), 1, 0);
-  grid->addWidget(amplitude_, 1, 1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(create_);
-  buttons->addWidget(close_);
+  AddLabeledRow(grid, 0, QStringLiteral("演出効果"), effect_);
+  AddLabeledRow(grid, 1, QStringLiteral("振幅"), amplitude_);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);
-  layout->addLayout(buttons);
+  layout->addLayout(buttons.row);
 
   amplitude_->setEnabled(EffectAmplitudeEnabled(state.comboIndex));
   connect(effect_, &QComboBox::currentIndexChanged, this,

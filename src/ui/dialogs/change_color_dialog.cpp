@@ -17,6 +17,7 @@
 #include "color/palette_reference.h"
 #include "document/document_state.h"
 #include "imagefiles/file_names.h"
+#include "ui/dialogs/dialog_buttons.h"
 #include "ui/dialogs/file_dialogs.h"
 #include "ui/dialogs/message_box.h"
 #include "ui/dialogs/program_resources.h"
@@ -52,24 +53,17 @@ ChangeColorDialog::ChangeColorDialog(DocumentState& doc, Settings& settings, boo
   referencePath_->setMaxLength(kReferencePathMax);
   browse_ = new QPushButton(QStringLiteral("..."), this);
   browse_->setAutoDefault(false);
-  create_ = new QPushButton(QStringLiteral("作成"), this);
-  create_->setDefault(true);
-  close_ = new QPushButton(QStringLiteral("閉じる"), this);
-  close_->setAutoDefault(false);
+  const DialogButtons buttons = MakeCreateCloseButtons(this);
+  create_ = buttons.act;
+  close_ = buttons.close;
 
   auto* grid = new QGridLayout;
-  grid->addWidget(new QLabel(QStringLiteral("色数"), this), 0, 0);
-  grid->addWidget(colorCount_, 0, 1);
-  grid->addWidget(new QLabel(QStringLiteral("透明色"), this), 1, 0);
-  grid->addWidget(transparency_, 1, 1);
+  AddLabeledRow(grid, 0, QStringLiteral("色数"), colorCount_);
+  AddLabeledRow(grid, 1, QStringLiteral("透明色"), transparency_);
   auto* pathRow = new QHBoxLayout;
   pathRow->addWidget(referenceLabel_);
   pathRow->addWidget(referencePath_, 1);
   pathRow->addWidget(browse_);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(create_);
-  buttons->addWidget(close_);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);
   layout->addWidget(noDiffusion_);
@@ -77,7 +71,7 @@ ChangeColorDialog::ChangeColorDialog(DocumentState& doc, Settings& settings, boo
   layout->addWidget(pureIndex_);
   layout->addWidget(reference_);
   layout->addLayout(pathRow);
-  layout->addLayout(buttons);
+  layout->addLayout(buttons.row);
 
   state_ = OpenChangeColorDialog(settings_, doc_.currentPicture, keptHighQuality_);
   ShowState();

@@ -10,6 +10,7 @@
 
 #include "app/settings.h"
 #include "app/startup_rules.h"
+#include "ui/dialogs/dialog_buttons.h"
 #include "ui/dialogs/file_dialogs.h"
 #include "ui/dialogs/message_box.h"
 
@@ -33,25 +34,19 @@ DefineDialog::DefineDialog(Settings& settings, QWidget* parent, bool* optimizeGi
   optimizeCheck_->setVisible(optimizeGif_ != nullptr);
   frameMaxEdit_ = new QLineEdit(QString::number(settings_.frameMax), this);
   frameMaxEdit_->setMaximumWidth(80);
-  okButton_ = new QPushButton(QStringLiteral("OK"), this);
-  okButton_->setDefault(true);
-  cancelButton_ = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
-  cancelButton_->setAutoDefault(false);
+  const DialogButtons buttons = MakeOkCancelButtons(this);
+  okButton_ = buttons.act;
+  cancelButton_ = buttons.close;
 
   auto* grid = new QGridLayout(this);
-  grid->addWidget(new QLabel(QStringLiteral("編集ﾂｰﾙ"), this), 0, 0);
-  grid->addWidget(editorEdit_, 0, 1);
+  AddLabeledRow(grid, 0, QStringLiteral("編集ﾂｰﾙ"), editorEdit_);
   grid->addWidget(browseButton_, 0, 2);
   grid->addWidget(previewCheck_, 1, 1, 1, 2);
   grid->addWidget(backgroundCheck_, 2, 1, 1, 2);
   grid->addWidget(optimizeCheck_, 3, 1, 1, 2);
   grid->addWidget(new QLabel(QStringLiteral("フレーム最大値"), this), 4, 0);
   grid->addWidget(frameMaxEdit_, 4, 1, Qt::AlignLeft);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(okButton_);
-  buttons->addWidget(cancelButton_);
-  grid->addLayout(buttons, 5, 0, 1, 3);
+  grid->addLayout(buttons.row, 5, 0, 1, 3);
 
   connect(browseButton_, &QPushButton::clicked, this, &DefineDialog::Browse);
   connect(okButton_, &QPushButton::clicked, this, &DefineDialog::Ok);

@@ -17,6 +17,7 @@
 #include "document/document_state.h"
 #include "platform/clock.h"
 #include "resources/string_table.h"
+#include "ui/dialogs/dialog_buttons.h"
 #include "ui/dialogs/message_box.h"
 #include "ui/dialogs/program_resources.h"
 #include "ui/dialogs/progress_window.h"
@@ -87,21 +88,16 @@ MakeAnimeDialog::MakeAnimeDialog(DocumentState& doc, Settings& settings, bool& h
   unitGroup->addButton(tempo_);
   (state.perCycle ? perCycle_ : perFrame_)->setChecked(true);
   (state.tempo ? tempo_ : hundredths_)->setChecked(true);
-  create_ = new QPushButton(QStringLiteral("作成"), this);
-  create_->setDefault(true);
-  close_ = new QPushButton(QStringLiteral("閉じる"), this);
-  close_->setAutoDefault(false);
+  const DialogButtons buttons = MakeCreateCloseButtons(this);
+  create_ = buttons.act;
+  close_ = buttons.close;
 
   auto* grid = new QGridLayout;
   int row = 0;
-  grid->addWidget(new QLabel(QStringLiteral("演出効果"), this), row, 0);
-  grid->addWidget(effect_, row++, 1);
-  grid->addWidget(new QLabel(QStringLiteral("振幅(%)"), this), row, 0);
-  grid->addWidget(amplitude_, row++, 1);
-  grid->addWidget(new QLabel(QStringLiteral("コマ数"), this), row, 0);
-  grid->addWidget(frames_, row++, 1);
-  grid->addWidget(new QLabel(QStringLiteral("表示時間"), this), row, 0);
-  grid->addWidget(time_, row++, 1);
+  AddLabeledRow(grid, row++, QStringLiteral("演出効果"), effect_);
+  AddLabeledRow(grid, row++, QStringLiteral("振幅(%)"), amplitude_);
+  AddLabeledRow(grid, row++, QStringLiteral("コマ数"), frames_);
+  AddLabeledRow(grid, row++, QStringLiteral("表示時間"), time_);
   auto* cycleRow = new QHBoxLayout;
   cycleRow->addWidget(perFrame_);
   cycleRow->addWidget(perCycle_);
@@ -110,25 +106,19 @@ MakeAnimeDialog::MakeAnimeDialog(DocumentState& doc, Settings& settings, bool& h
   unitRow->addWidget(hundredths_);
   unitRow->addWidget(tempo_);
   grid->addLayout(unitRow, row++, 1);
-  grid->addWidget(new QLabel(QStringLiteral("色数"), this), row, 0);
-  grid->addWidget(colorCount_, row++, 1);
-  grid->addWidget(new QLabel(QStringLiteral("透明色"), this), row, 0);
-  grid->addWidget(transparency_, row++, 1);
+  AddLabeledRow(grid, row++, QStringLiteral("色数"), colorCount_);
+  AddLabeledRow(grid, row++, QStringLiteral("透明色"), transparency_);
   auto* motionRow = new QHBoxLayout;
   motionRow->addWidget(motion_);
   motionRow->addWidget(motionTitle_, 1);
   motionRow->addWidget(motionButton_);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(create_);
-  buttons->addWidget(close_);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);
   layout->addWidget(noDiffusion_);
   layout->addWidget(highQuality_);
   layout->addWidget(margin_);
   layout->addLayout(motionRow);
-  layout->addLayout(buttons);
+  layout->addLayout(buttons.row);
 
   ShowEnabling();
   ShowMotion();

@@ -11,6 +11,7 @@
 
 #include "generators/motion_tracer.h"
 #include "imagefiles/bmp_file.h"
+#include "ui/dialogs/dialog_buttons.h"
 #include "ui/utf8.h"
 
 namespace zel {
@@ -81,12 +82,10 @@ MotionPropertiesDialog::MotionPropertiesDialog(MotionDefinitions& defs,
   addButton_ = new QPushButton(QStringLiteral("追加"), this);
   editButton_ = new QPushButton(QStringLiteral("編集"), this);
   deleteButton_ = new QPushButton(QStringLiteral("削除"), this);
-  okButton_ = new QPushButton(QStringLiteral("OK"), this);
-  cancelButton_ = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
-  for (QPushButton* b : {addButton_, editButton_, deleteButton_, cancelButton_}) {
-    b->setAutoDefault(false);
-  }
-  okButton_->setDefault(true);
+  const DialogButtons closing = MakeOkCancelButtons(this);
+  okButton_ = closing.act;
+  cancelButton_ = closing.close;
+  for (QPushButton* b : {addButton_, editButton_, deleteButton_}) b->setAutoDefault(false);
 
   auto* grid = new QGridLayout(this);
   grid->addWidget(list_, 0, 0, 4, 1);
@@ -101,11 +100,7 @@ MotionPropertiesDialog::MotionPropertiesDialog(MotionDefinitions& defs,
   edits->addWidget(deleteButton_);
   edits->addStretch(1);
   grid->addLayout(edits, 4, 0, 1, 3);
-  auto* closing = new QHBoxLayout;
-  closing->addStretch(1);
-  closing->addWidget(okButton_);
-  closing->addWidget(cancelButton_);
-  grid->addLayout(closing, 5, 0, 1, 3);
+  grid->addLayout(closing.row, 5, 0, 1, 3);
 
   connect(list_, &QListWidget::currentRowChanged, this, &MotionPropertiesDialog::HighlightChanged);
   connect(preview_, &QPushButton::clicked, this, &MotionPropertiesDialog::DrawHighlighted);

@@ -15,6 +15,7 @@
 #include "app/command_ids.h"
 #include "document/document_state.h"
 #include "ui/dialogs/color_chooser.h"
+#include "ui/dialogs/dialog_buttons.h"
 #include "ui/dialogs/message_box.h"
 #include "ui/dialogs/program_resources.h"
 #include "ui/editor_session.h"
@@ -121,10 +122,10 @@ PaletteDialog::PaletteDialog(DocumentState& doc, const std::array<uint32_t, 16>&
 
   mergeButton_ = new QPushButton(Utf8("パレットの合体"), this);
   dropCommonButton_ = new QPushButton(Utf8("共通パレットを使わない"), this);
-  okButton_ = new QPushButton(Utf8("OK"), this);
-  cancelButton_ = new QPushButton(Utf8("ｷｬﾝｾﾙ"), this);
-  for (QPushButton* b : {mergeButton_, dropCommonButton_, cancelButton_}) b->setAutoDefault(false);
-  okButton_->setDefault(true);
+  const DialogButtons buttons = MakeOkCancelButtons(this);
+  okButton_ = buttons.act;
+  cancelButton_ = buttons.close;
+  for (QPushButton* b : {mergeButton_, dropCommonButton_}) b->setAutoDefault(false);
 
   auto* side = new QVBoxLayout;
   side->addWidget(sortGroup);
@@ -133,11 +134,7 @@ PaletteDialog::PaletteDialog(DocumentState& doc, const std::array<uint32_t, 16>&
   side->addWidget(mergeButton_);
   side->addWidget(dropCommonButton_);
   side->addStretch();
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(okButton_);
-  buttons->addWidget(cancelButton_);
-  side->addLayout(buttons);
+  side->addLayout(buttons.row);
   auto* layout = new QHBoxLayout(this);
   layout->addWidget(list_, 1);
   layout->addLayout(side);

@@ -9,6 +9,7 @@
 #include "app/save_document.h"
 #include "imagefiles/file_names.h"
 #include "resources/string_table.h"
+#include "ui/dialogs/dialog_buttons.h"
 #include "ui/dialogs/file_dialogs.h"
 #include "ui/dialogs/message_box.h"
 
@@ -65,22 +66,16 @@ SaveJpegDialog::SaveJpegDialog(std::string& lastImagePath, int& jpegQuality, QWi
   browseButton_->setAutoDefault(false);
   qualitySpin_ = new JpegQualitySpinBox(this);
   qualitySpin_->setValue(ClampJpegQuality(jpegQuality_));
-  createButton_ = new QPushButton(QStringLiteral("作成"), this);
-  createButton_->setDefault(true);
-  closeButton_ = new QPushButton(QStringLiteral("閉じる"), this);
-  closeButton_->setAutoDefault(false);
+  const DialogButtons buttons = MakeCreateCloseButtons(this);
+  createButton_ = buttons.act;
+  closeButton_ = buttons.close;
 
   auto* grid = new QGridLayout(this);
-  grid->addWidget(new QLabel(QStringLiteral("JPEGﾌｧｲﾙ名"), this), 0, 0);
-  grid->addWidget(nameEdit_, 0, 1);
+  AddLabeledRow(grid, 0, QStringLiteral("JPEGﾌｧｲﾙ名"), nameEdit_);
   grid->addWidget(browseButton_, 0, 2);
   grid->addWidget(new QLabel(QStringLiteral("品質"), this), 1, 0);
   grid->addWidget(qualitySpin_, 1, 1, Qt::AlignLeft);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(createButton_);
-  buttons->addWidget(closeButton_);
-  grid->addLayout(buttons, 2, 0, 1, 3);
+  grid->addLayout(buttons.row, 2, 0, 1, 3);
 
   connect(browseButton_, &QPushButton::clicked, this, &SaveJpegDialog::Browse);
   connect(createButton_, &QPushButton::clicked, this, &SaveJpegDialog::Create);
