@@ -111,6 +111,18 @@ int ReportCancelled(const std::string& output, std::FILE* err) {
   return kExitCancelled;
 }
 
+int OpenInputForOutput(const std::string& input, const std::string& output,
+                       std::optional<InterruptCatcher>& interrupts, DocumentState& doc,
+                       std::FILE* err) {
+  if (!CheckReadable(input, err)) return kExitUsage;
+  if (!CheckWritableFormat(output, err)) return kExitUsage;
+  interrupts.emplace();
+  if (!LoadDocument(input, doc, err)) return kExitFailed;
+  // Ctrl-C while loading stops before anything is written.
+  if (InterruptCatcher::Take()) return ReportCancelled(output, err);
+  return kExitOk;
+}
+
 int SaveDocumentTo(DocumentState& doc, const std::string& output, int quality, std::FILE* err,
                    int progressFd, bool optimizeGif) {
   OutputFormat format = OutputFormatOf(output);
@@ -152,14 +164,10 @@ int SaveDocumentTo(DocumentState& doc, const std::string& output, int quality, s
 int RunConvertCommand(const std::vector<std::string>& args, std::FILE* err, int progressFd) {
   ConvertArguments parsed;
   if (!ParseArguments(args, &parsed, err)) return kExitUsage;
-  if (!CheckReadable(parsed.input, err)) return kExitUsage;
-  if (!CheckWritableFormat(parsed.output, err)) return kExitUsage;
-
-  InterruptCatcher interrupts;
+  std::optional<InterruptCatcher> interrupts;
   DocumentState doc;
-  if (!LoadDocument(parsed.input, doc, err)) return kExitFailed;
-  // Ctrl-C while loading stops before anything is written.
-  if (InterruptCatcher::Take()) return ReportCancelled(parsed.output, err);
+  const int opened = OpenInputForOutput(parsed.input, parsed.output, interrupts, doc, err);
+  if (opened != kExitOk) return opened;
   return SaveDocumentTo(doc, parsed.output, parsed.quality, err, progressFd, parsed.optimize);
 }
 

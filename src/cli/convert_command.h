@@ -3,9 +3,11 @@
 #pragma once
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/interrupt.h"
 #include "document/document_state.h"
 
 namespace zel::cli {
@@ -20,6 +22,15 @@ bool CheckWritableFormat(const std::string& output, std::FILE* err);
 
 // Reports that Ctrl-C stopped the work before `output` was written; returns the exit code.
 int ReportCancelled(const std::string& output, std::FILE* err);
+
+// The first steps of a command that reads one file and writes another: checks that the
+// input is a file the loader reads and that zel-cli writes OUT's format (exit 2), starts
+// catching Ctrl-C in `interrupts`, loads the input into `doc` (exit 1) and stops (exit 130)
+// when Ctrl-C came while it loaded. Returns kExitOk when the work may go on; any other exit
+// code has been reported on `err`.
+int OpenInputForOutput(const std::string& input, const std::string& output,
+                       std::optional<InterruptCatcher>& interrupts, DocumentState& doc,
+                       std::FILE* err);
 
 // Saves the document in the format OUT's extension names, as the editor's save commands do:
 // refuses (exit 2) what the format cannot hold, writes atomically, draws the progress bar

@@ -1,5 +1,6 @@
 #include "cli/edit_command.h"
 
+#include <optional>
 #include <utility>
 
 #include "cli/cli_common.h"
@@ -118,15 +119,13 @@ bool ParseArguments(const std::vector<std::string>& args, EditArguments* parsed,
 int RunEditCommand(const std::vector<std::string>& args, std::FILE* err, int progressFd) {
   EditArguments parsed;
   if (!ParseArguments(args, &parsed, err)) return kExitUsage;
-  if (!CheckReadable(parsed.input, err)) return kExitUsage;
-  if (!CheckWritableFormat(parsed.output, err)) return kExitUsage;
-
-  InterruptCatcher interrupts;
+  std::optional<InterruptCatcher> interrupts;
   EditRun run;
   run.settings = parsed.settings;
   run.source = parsed.input;
   run.err = err;
-  if (!LoadDocument(parsed.input, run.doc, err)) return kExitFailed;
+  const int opened = OpenInputForOutput(parsed.input, parsed.output, interrupts, run.doc, err);
+  if (opened != kExitOk) return opened;
   for (const EditStep& step : parsed.steps) {
     if (InterruptCatcher::Take()) return ReportCancelled(parsed.output, err);
     const int code = step.operation->apply(run, step);

@@ -149,13 +149,10 @@ std::string EffectNamesHelp() {
 int RunMakeAnimeCommand(const std::vector<std::string>& args, std::FILE* err, int progressFd) {
   MakeAnimeArguments parsed;
   if (!Parse(args, &parsed, err)) return kExitUsage;
-  if (!CheckReadable(parsed.input, err)) return kExitUsage;
-  if (!CheckWritableFormat(parsed.output, err)) return kExitUsage;
-
-  InterruptCatcher interrupts;
+  std::optional<InterruptCatcher> interrupts;
   DocumentState doc;
-  if (!LoadDocument(parsed.input, doc, err)) return kExitFailed;
-  if (InterruptCatcher::Take()) return ReportCancelled(parsed.output, err);
+  const int opened = OpenInputForOutput(parsed.input, parsed.output, interrupts, doc, err);
+  if (opened != kExitOk) return opened;
   MotionPreparation motion;
   if (!parsed.motion.empty()) {
     ProfileFile profile;
