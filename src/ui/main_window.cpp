@@ -371,11 +371,7 @@ void MainWindow::ReportDroppedFrames(const LoadContext& context) {
 }
 
 void MainWindow::ShowMessageText(const QString& text) {
-  if (message) {
-    message(text);
-  } else {
-    ShowMessage(this, text);
-  }
+  ShowMessageThrough(message, this, text);
 }
 
 void MainWindow::ShowMessageNumber(int id) {

@@ -17,6 +17,7 @@
 #include "color/palette_reference.h"
 #include "color/quality_quantizer.h"
 #include "document/document_state.h"
+#include "editor_load.h"
 #include "imagefiles/image_loader.h"
 
 namespace zel::clitest {
@@ -44,14 +45,6 @@ std::vector<uint8_t> RgbBytes(const PackedDib& picture) {
     }
   }
   return rgb;
-}
-
-std::unique_ptr<DocumentState> Load(const std::string& path) {
-  auto doc = std::make_unique<DocumentState>();
-  EXPECT_TRUE(CreateDocumentContainer(*doc, kFrameMaxHighest));
-  LoadContext context;
-  EXPECT_EQ(LoadImageFile(*doc, path, LoadMode::kOpen, context), 0) << path;
-  return doc;
 }
 
 class EditColourTest : public ::testing::Test {

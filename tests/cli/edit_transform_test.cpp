@@ -14,6 +14,7 @@
 #include "cli_runner.h"
 #include "color/color_adjustment.h"
 #include "document/document_state.h"
+#include "editor_load.h"
 #include "imagefiles/image_loader.h"
 #include "support/gif_builder.h"
 #include "transforms/deformations.h"
@@ -43,14 +44,6 @@ std::vector<uint8_t> RgbBytes(const PackedDib& picture) {
     }
   }
   return rgb;
-}
-
-std::unique_ptr<DocumentState> Load(const std::string& path) {
-  auto doc = std::make_unique<DocumentState>();
-  EXPECT_TRUE(CreateDocumentContainer(*doc, kFrameMaxHighest));
-  LoadContext context;
-  EXPECT_EQ(LoadImageFile(*doc, path, LoadMode::kOpen, context), 0) << path;
-  return doc;
 }
 
 class EditTransformTest : public ::testing::Test {

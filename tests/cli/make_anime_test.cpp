@@ -11,6 +11,7 @@
 
 #include "cli_runner.h"
 #include "document/document_state.h"
+#include "editor_load.h"
 #include "generators/animation_effects.h"
 #include "generators/generated_motion.h"
 #include "generators/picture_to_animation.h"
@@ -25,14 +26,6 @@ namespace {
 namespace fs = std::filesystem;
 using zel::testing::GifBuilder;
 using zel::testing::Rgb;
-
-std::unique_ptr<DocumentState> Load(const std::string& path) {
-  auto doc = std::make_unique<DocumentState>();
-  EXPECT_TRUE(CreateDocumentContainer(*doc, kFrameMaxHighest));
-  LoadContext context;
-  EXPECT_EQ(LoadImageFile(*doc, path, LoadMode::kOpen, context), 0) << path;
-  return doc;
-}
 
 bool SamePixels(const PackedDib& a, const PackedDib& b) {
   const DibHeader h = a.Header();

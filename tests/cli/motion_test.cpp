@@ -10,6 +10,7 @@
 
 #include "cli_runner.h"
 #include "document/document_state.h"
+#include "editor_load.h"
 #include "generators/motion_command.h"
 #include "imagefiles/image_loader.h"
 #include "platform/profile_file.h"
@@ -20,14 +21,6 @@ namespace {
 
 using zel::testing::GifBuilder;
 using zel::testing::Rgb;
-
-std::unique_ptr<DocumentState> Load(const std::string& path) {
-  auto doc = std::make_unique<DocumentState>();
-  EXPECT_TRUE(CreateDocumentContainer(*doc, kFrameMaxHighest));
-  LoadContext context;
-  EXPECT_EQ(LoadImageFile(*doc, path, LoadMode::kOpen, context), 0) << path;
-  return doc;
-}
 
 class MotionCliTest : public ::testing::Test {
  protected:

@@ -57,11 +57,7 @@ AnimeEffectDialog::AnimeEffectDialog(DocumentState& doc, Settings& settings, QWi
 }
 
 void AnimeEffectDialog::Show(const QString& text) {
-  if (message) {
-    message(text);
-  } else {
-    ShowMessage(this, text);
-  }
+  ShowMessageThrough(message, this, text);
 }
 
 int AnimeEffectDialog::Create() {

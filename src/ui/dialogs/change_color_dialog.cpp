@@ -119,11 +119,7 @@ void ChangeColorDialog::ReadSelections() {
 }
 
 void ChangeColorDialog::Show(const QString& text) {
-  if (message) {
-    message(text);
-  } else {
-    ShowMessage(this, text);
-  }
+  ShowMessageThrough(message, this, text);
 }
 
 bool ChangeColorDialog::Create() {

@@ -170,11 +170,7 @@ void MakeAnimeDialog::ShowMotion() {
 }
 
 void MakeAnimeDialog::Show(const QString& text) {
-  if (message) {
-    message(text);
-  } else {
-    ShowMessage(this, text);
-  }
+  ShowMessageThrough(message, this, text);
 }
 
 int MakeAnimeDialog::Create() {

@@ -12,6 +12,15 @@ void ShowMessage(QWidget* parent, const QString& text) {
   box.exec();
 }
 
+void ShowMessageThrough(const std::function<void(const QString&)>& hook, QWidget* parent,
+                        const QString& text) {
+  if (hook) {
+    hook(text);
+  } else {
+    ShowMessage(parent, text);
+  }
+}
+
 void ShowMessageId(QWidget* parent, int id) {
   if (const char* text = MessageText(id)) ShowMessage(parent, QString::fromUtf8(text));
 }
