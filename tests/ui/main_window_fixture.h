@@ -70,7 +70,7 @@ class MainWindowFixture : public ::testing::Test {
 
   // Sizes the window and serves its events until it has laid itself out.
   void Resize(int width, int height);
-  // Opens `path`; an animation of `frames` frames is stopped on its first frame.
+  // Opens `path`, a file of `frames` frames; an animation is stopped at once.
   void OpenStopped(const std::string& path, int frames);
 
   std::unique_ptr<EditorSession> session_;
