@@ -806,7 +806,8 @@ TEST_F(MainWindowTest, CommandsWithoutAnExecutorAreNeverAvailable) {
                                kCmdShowInBrowser,
                                kCmdMidiTempo,
                                kCmdSendToVanta,
-                               kCmdSendToMorsel};
+                               kCmdSendToMorsel,
+                               kCmdMotion};
   for (int i = 0; i < kRecentFileCount; ++i) EXPECT_NE(FindExecutor(kCmdRecentFile1 + i), nullptr);
   EXPECT_EQ(FindExecutor(kCmdRecentFile1 + kRecentFileCount), nullptr);
   for (const CommandExecutor& executor : CommandExecutors()) {
@@ -817,7 +818,9 @@ TEST_F(MainWindowTest, CommandsWithoutAnExecutorAreNeverAvailable) {
   ASSERT_EQ(window_->OpenFile(WriteAnimation(File("built.gif"), 10, 5)), 0);
   StopPlayback(Doc());
   Doc().currentFrame = 3;
-  const CommandContext ctx{.doc = &Doc(), .canUndo = Doc().undo.CanUndo()};
+  const CommandContext ctx{.doc = &Doc(),
+                           .canUndo = Doc().undo.CanUndo(),
+                           .motionDefinitionsExist = session_->motions.Count() > 0};
   for (const CommandInfo& info : CommandTable()) {
     if (IsRecentFileCommand(info.id)) continue;
     const bool has = built.count(info.id) != 0;
