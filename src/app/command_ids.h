@@ -37,6 +37,7 @@ enum CommandId : int {
   kCmdTransparencyPopup = 32833,  // tool bar only: pop-up of the three levels
   kCmdExternalEdit = 32771,
   kCmdUndo = 57643,
+  kCmdRedo = 57644,
 
   // Picture
   kCmdColorResolution = 32798,
@@ -46,6 +47,12 @@ enum CommandId : int {
   kCmdStart = 32776,
   kCmdStop = 32777,
   kCmdJump = 32840,
+  // The frame keys: one frame back and forward, the first and the last frame, start/stop.
+  kCmdPreviousFrame = 33111,
+  kCmdNextFrame = 33112,
+  kCmdFirstFrameShown = 33113,
+  kCmdLastFrameShown = 33114,
+  kCmdStartStop = 33115,
   kCmdDeleteFrames = 32808,
   kCmdInsertFrame = 32810,
   kCmdConvertToPicture = 32811,
@@ -60,11 +67,17 @@ enum CommandId : int {
   // View
   kCmdBackgroundColor = 32772,
   kCmdInvertBackground = 32825,
+  // The view's zoom.
+  kCmdZoomIn = 33101,
+  kCmdZoomOut = 33102,
+  kCmdZoomActualSize = 33103,
+  kCmdZoomToFit = 33104,
   kCmdOptions = 32812,
   kCmdStandardToolBar = 59392,
   kCmdStatusBar = 59393,
   kCmdPictureToolBar = 32799,
   kCmdAnimationToolBar = 32788,
+  kCmdFrameStrip = 32850,  // the strip of frame thumbnails under the view
 
   // Tools
   kCmdOpenMultiple = 32817,

@@ -49,17 +49,37 @@ std::vector<MenuNode> BuildMainMenu() {
                SubMenu("半透明(&G)", {Item(kCmdTransparency25), Item(kCmdTransparency50),
                                       Item(kCmdTransparency75)}),
                Item(kCmdExternalEdit),
-               Item(kCmdUndo)}),
+               Item(kCmdUndo),
+               Item(kCmdRedo)}),
       SubMenu("ピクチャー(&P)", {Item(kCmdColorResolution), Item(kCmdMakeAnimation)}),
-      SubMenu(
-          "アニメ(&A)",
-          {Item(kCmdStart), Item(kCmdStop), Item(kCmdJump), Separator(), Item(kCmdDeleteFrames),
-           Item(kCmdInsertFrame), Item(kCmdConvertToPicture), Item(kCmdMakeFirstFrame), Separator(),
-           Item(kCmdEffect), Item(kCmdMotion), Item(kCmdRepeatAnimation), Separator(),
-           Item(kCmdReverse), Item(kCmdTimeAdjust), Separator(), Item(kCmdShowInBrowser)}),
-      SubMenu("表示(&V)", {Item(kCmdBackgroundColor), Item(kCmdInvertBackground), Item(kCmdOptions),
-                           Separator(), Item(kCmdStandardToolBar), Item(kCmdPictureToolBar),
-                           Item(kCmdAnimationToolBar), Item(kCmdStatusBar)}),
+      SubMenu("アニメ(&A)", {Item(kCmdStart),
+                             Item(kCmdStop),
+                             Item(kCmdJump),
+                             Separator(),
+                             Item(kCmdStartStop),
+                             Item(kCmdPreviousFrame),
+                             Item(kCmdNextFrame),
+                             Item(kCmdFirstFrameShown),
+                             Item(kCmdLastFrameShown),
+                             Separator(),
+                             Item(kCmdDeleteFrames),
+                             Item(kCmdInsertFrame),
+                             Item(kCmdConvertToPicture),
+                             Item(kCmdMakeFirstFrame),
+                             Separator(),
+                             Item(kCmdEffect),
+                             Item(kCmdMotion),
+                             Item(kCmdRepeatAnimation),
+                             Separator(),
+                             Item(kCmdReverse),
+                             Item(kCmdTimeAdjust),
+                             Separator(),
+                             Item(kCmdShowInBrowser)}),
+      SubMenu("表示(&V)",
+              {Item(kCmdZoomIn), Item(kCmdZoomOut), Item(kCmdZoomActualSize), Item(kCmdZoomToFit),
+               Separator(), Item(kCmdBackgroundColor), Item(kCmdInvertBackground),
+               Item(kCmdOptions), Separator(), Item(kCmdStandardToolBar), Item(kCmdPictureToolBar),
+               Item(kCmdAnimationToolBar), Item(kCmdStatusBar), Item(kCmdFrameStrip)}),
       SubMenu("ツール(&T)",
               {Item(kCmdOpenMultiple), Item(kCmdMidiTempo), Separator(), Item(kCmdPaletteOperation),
                Item(kCmdIconSize), Separator(), Item(kCmdMergeAnimations), Item(kCmdSendToVanta)}),
@@ -138,6 +158,13 @@ const std::vector<int>& SavePopup() {
 const std::vector<int>& TransparencyPopup() {
   static const std::vector<int> entries = {kCmdTransparency25, kCmdTransparency50,
                                            kCmdTransparency75};
+  return entries;
+}
+
+const std::vector<int>& FrameStripPopup() {
+  static const std::vector<int> entries = {
+      kCmdDeleteFrames,    kCmdInsertFrame, kCmdConvertToPicture, kCmdMakeFirstFrame, 0,
+      kCmdRepeatAnimation, kCmdReverse,     kCmdTimeAdjust};
   return entries;
 }
 

@@ -115,6 +115,7 @@ AppSettings LoadAppSettings(const ProfileFile& file, const std::string& pictures
   app.midiPath = file.Get(kOptionSection, kMidiPathKey);
   app.optimizeGif = file.Get(kOptionSection, kOptimizeGifKey) == "1";
   app.highQualityColors = file.Get(kOptionSection, kHighQualityColorsKey) == "1";
+  app.showFrameStrip = file.Get(kOptionSection, kFrameStripKey) == "1";
 
   constexpr size_t kTableSize = sizeof app.customColors;
   auto table = DecodeBinaryRecord(file.Get(kColorTableSection, kLenKey),
@@ -137,6 +138,7 @@ void StoreAppSettings(const AppSettings& settings, ProfileFile& file) {
   file.Set(kOptionSection, kMidiPathKey, settings.midiPath);
   file.Set(kOptionSection, kOptimizeGifKey, settings.optimizeGif ? "1" : "0");
   file.Set(kOptionSection, kHighQualityColorsKey, settings.highQualityColors ? "1" : "0");
+  file.Set(kOptionSection, kFrameStripKey, settings.showFrameStrip ? "1" : "0");
 
   std::array<uint8_t, sizeof settings.customColors> table{};
   for (size_t i = 0; i < settings.customColors.size(); ++i) {

@@ -92,6 +92,8 @@ struct AppSettings {
   bool optimizeGif = false;  // the user's GIF saves write the optimised file
   // "高画質" of the index-colour dialog: libimagequant builds the palette and maps the pixels.
   bool highQualityColors = false;
+  // The frame strip under the view is shown.
+  bool showFrameStrip = false;
 
   bool operator==(const AppSettings&) const = default;
 };
@@ -105,6 +107,7 @@ inline constexpr char kBackgroundColorKey[] = "trancolor";
 inline constexpr char kMidiPathKey[] = "midipath";
 inline constexpr char kOptimizeGifKey[] = "optimizegif";  // "1" on, anything else off
 inline constexpr char kHighQualityColorsKey[] = "highqualitycolors";
+inline constexpr char kFrameStripKey[] = "framestrip";  // "1" shown, anything else hidden
 
 // Reads the settings. A block that is missing or not exactly 828 bytes gives all defaults;
 // frameMax is clamped as at start-up (below 16 becomes 256, above 10000 becomes 10000);

@@ -31,6 +31,7 @@
 #include "app/save_rules.h"
 #include "app/startup_rules.h"
 #include "app/status_texts.h"
+#include "app/view_zoom.h"
 #include "app/window_title.h"
 #include "imagefiles/image_loader.h"
 #include "platform/local_channel.h"
@@ -40,6 +41,7 @@
 #include "ui/dialogs/program_resources.h"
 #include "ui/dialogs/save_confirm_dialog.h"
 #include "ui/editor_session.h"
+#include "ui/frame_strip.h"
 #include "ui/picture_view.h"
 #include "ui/tools/tool_host.h"
 #include "ui/utf8.h"
@@ -108,6 +110,12 @@ MainWindow::MainWindow(EditorSession& session, QWidget* parent)
 
   connect(view_, &PictureView::FrameAdvanced, this,
           [this] { framePane_->setText(Utf8(StatusFramePaneText(session_.doc))); });
+  connect(view_, &PictureView::ViewChanged, this,
+          [this] { zoomPane_->setText(Utf8(ViewZoomText(view_->Zoom().zoom))); });
+
+  frameStrip_ = new FrameStrip(*this);
+  addDockWidget(Qt::BottomDockWidgetArea, frameStrip_);
+  connect(view_, &PictureView::FrameAdvanced, frameStrip_, &FrameStrip::CurrentFrameChanged);
 
   stateTimer_ = new QTimer(this);
   connect(stateTimer_, &QTimer::timeout, this, [this] {
@@ -123,6 +131,8 @@ MainWindow::MainWindow(EditorSession& session, QWidget* parent)
   UpdateTitle();
   UpdateCommandStates(true);
   RestoreWindowLayout(*this, session_.profile);
+  // The strip keeps the place the layout gave it; whether it shows is the setting's.
+  frameStrip_->setVisible(session_.settings.showFrameStrip);
 }
 
 MainWindow::~MainWindow() = default;
@@ -229,6 +239,10 @@ void MainWindow::CreateStatusBar() {
   bar->addPermanentWidget(kindPane_);
   bar->addPermanentWidget(framePane_);
   bar->addPermanentWidget(sizePane_);
+  // The view's zoom, right of the picture's size.
+  zoomPane_ = MakePane(bar, 40, Utf8("1600%"));
+  zoomPane_->setText(Utf8(ViewZoomText(view_->Zoom().zoom)));
+  bar->addPermanentWidget(zoomPane_);
 }
 
 void MainWindow::ListenToChannel() {
@@ -247,6 +261,7 @@ CommandContext MainWindow::MakeContext(bool includeClipboard) {
   CommandContext ctx;
   ctx.doc = &session_.doc;
   ctx.canUndo = session_.doc.undo.CanUndo();
+  ctx.canRedo = session_.doc.undo.CanRedo();
   ctx.motionDefinitionsExist = session_.motions.Count() > 0;
   ctx.clipboardHasPicture = includeClipboard && clipboard_.HasPicture();
   ctx.vantaAvailable = integration_->VantaAvailable();
@@ -257,6 +272,7 @@ CommandContext MainWindow::MakeContext(bool includeClipboard) {
   ctx.animationToolBarVisible = animationBar_ && animationBar_->isVisibleTo(this);
   ctx.standardToolBarVisible = standardBar_ && standardBar_->isVisibleTo(this);
   ctx.statusBarVisible = statusBar()->isVisibleTo(this);
+  ctx.frameStripVisible = frameStrip_ && frameStrip_->isVisibleTo(this);
   return ctx;
 }
 
@@ -300,6 +316,8 @@ void MainWindow::UpdateStatusBar() {
   kindPane_->setText(Utf8(StatusKindText(session_.doc)));
   framePane_->setText(Utf8(StatusFramePaneText(session_.doc)));
   sizePane_->setText(Utf8(StatusSizeText(session_.doc)));
+  // Every change of the document ends here; the strip follows it.
+  if (frameStrip_) frameStrip_->Refresh();
 }
 
 void MainWindow::UpdateTitle() {
@@ -307,7 +325,7 @@ void MainWindow::UpdateTitle() {
 }
 
 void MainWindow::RefreshView() {
-  view_->update();
+  view_->PictureChanged();
 }
 
 void MainWindow::AfterFrameChange() {
@@ -338,6 +356,7 @@ void MainWindow::AfterLoad() {
   UpdateStatusBar();
   UpdateTitle();
   RefreshView();
+  view_->ScrollTo(0, 0);  // a new picture shows from its top-left, at the zoom chosen
   UpdateCommandStates(false);
 }
 

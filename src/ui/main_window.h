@@ -27,6 +27,7 @@ class QToolBar;
 namespace zel {
 
 class EditorSession;
+class FrameStrip;
 class IntegrationState;
 class PictureView;
 class ToolHost;
@@ -112,12 +113,14 @@ class MainWindow : public QMainWindow {
   void RemoveRecentFile(const QString& path);
 
   PictureView* View() const { return view_; }
+  FrameStrip* Strip() const { return frameStrip_; }
   QToolBar* StandardBar() const { return standardBar_; }
   QToolBar* PictureBar() const { return pictureBar_; }
   QToolBar* AnimationBar() const { return animationBar_; }
   QLabel* KindPane() const { return kindPane_; }
   QLabel* FramePane() const { return framePane_; }
   QLabel* SizePane() const { return sizePane_; }
+  QLabel* ZoomPane() const { return zoomPane_; }
   QAction* Action(int id) const;
   QStringList RecentFiles() const { return recentFiles_; }
 
@@ -158,8 +161,10 @@ class MainWindow : public QMainWindow {
   QLabel* kindPane_ = nullptr;
   QLabel* framePane_ = nullptr;
   QLabel* sizePane_ = nullptr;
+  QLabel* zoomPane_ = nullptr;
   QTimer* stateTimer_ = nullptr;
   QSocketNotifier* channelNotifier_ = nullptr;
+  FrameStrip* frameStrip_ = nullptr;
 };
 
 }  // namespace zel
