@@ -19,34 +19,23 @@ bool CanMoveAnimation(const DocumentState& doc) {
          !(doc.flags & kFlagBusy);
 }
 
-namespace {
-
-int MovePrepared(DocumentState& doc, const std::optional<MotionChoice>& choice, uint32_t nowTick,
-                 int threads) {
-  if (!CanMoveAnimation(doc) || !choice) return kNothingDone;
-  FrameSet& frames = *doc.frameSet;
+std::vector<PackedDib> PlaceEveryFrame(const PreparedMotion& motion, const FrameSet& frames,
+                                       uint32_t fillColorRef, int transparentIndex, int threads) {
   const int count = std::clamp(frames.count, 0, frames.capacity());
-  const DibHeader header = doc.currentPicture.Header();
-  std::optional<PreparedMotion> motion = PrepareMotion(*choice, header.width, header.height, count);
-  if (!motion) return kNothingDone;
-
-  doc.flags |= kFlagBusy;
-  const auto clearBusy = [&doc] { doc.flags &= ~static_cast<uint32_t>(kFlagBusy); };
   std::vector<PackedDib> results;
   try {
     results.resize(static_cast<size_t>(count));
   } catch (const std::bad_alloc&) {
-    clearBusy();
-    return kMsgNoMemory;
+    return {};
   }
-  const uint32_t fill = doc.backgroundColor;
-  const int transparent = frames.transparentIndex;
   std::atomic<int> next{0};
   auto work = [&] {
     for (int i = next.fetch_add(1); i < count; i = next.fetch_add(1)) {
       const PackedDib& image = frames.frame(i).image;
-      if (image)
-        results[static_cast<size_t>(i)] = PlaceMotion(*motion, image, i, fill, transparent);
+      if (image) {
+        results[static_cast<size_t>(i)] =
+            PlaceMotion(motion, image, i, fillColorRef, transparentIndex);
+      }
     }
   };
   std::vector<std::thread> workers;
@@ -62,6 +51,28 @@ int MovePrepared(DocumentState& doc, const std::optional<MotionChoice>& choice, 
   }
   work();
   for (std::thread& worker : workers) worker.join();
+  return results;
+}
+
+namespace {
+
+int MovePrepared(DocumentState& doc, const std::optional<MotionChoice>& choice, uint32_t nowTick,
+                 int threads) {
+  if (!CanMoveAnimation(doc) || !choice) return kNothingDone;
+  FrameSet& frames = *doc.frameSet;
+  const int count = std::clamp(frames.count, 0, frames.capacity());
+  const DibHeader header = doc.currentPicture.Header();
+  std::optional<PreparedMotion> motion = PrepareMotion(*choice, header.width, header.height, count);
+  if (!motion) return kNothingDone;
+
+  doc.flags |= kFlagBusy;
+  const auto clearBusy = [&doc] { doc.flags &= ~static_cast<uint32_t>(kFlagBusy); };
+  std::vector<PackedDib> results =
+      PlaceEveryFrame(*motion, frames, doc.backgroundColor, frames.transparentIndex, threads);
+  if (results.size() != static_cast<size_t>(count)) {
+    clearBusy();
+    return kMsgNoMemory;
+  }
 
   // Every frame must have its placement: a frame left behind would break the motion.
   for (int i = 0; i < count; ++i) {

@@ -2,12 +2,21 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "document/document_state.h"
 #include "generators/motion_definitions.h"
 #include "generators/motion_placement.h"
 
 namespace zel {
+
+// The placement of frames 0..count-1 of `frames` for steps 0..count-1, on worker threads
+// (`threads` 0: one per core; 1: the calling thread alone), in frame order; an entry is
+// null where the frame has no picture or memory ran short. The result does not depend on
+// the number of threads.
+std::vector<PackedDib> PlaceEveryFrame(const PreparedMotion& motion, const FrameSet& frames,
+                                       uint32_t fillColorRef, int transparentIndex,
+                                       int threads = 0);
 
 // Animations only ('a', 'f'), not while the document is busy.
 bool CanMoveAnimation(const DocumentState& doc);

@@ -106,32 +106,42 @@ PackedDib PlaceMotion(const PreparedMotion& motion, const PackedDib& picture, in
   const uint8_t fill[3] = {static_cast<uint8_t>(fillColorRef >> 16),
                            static_cast<uint8_t>(fillColorRef >> 8),
                            static_cast<uint8_t>(fillColorRef)};
+  const auto fillPixels = [&](uint8_t* to, int32_t pixels) {
+    if (pixels <= 0) return;
+    if (bytesPerPixel == 1) {
+      std::memset(to, fillIndex, static_cast<size_t>(pixels));
+      return;
+    }
+    for (int32_t i = 0; i < pixels; ++i) std::memcpy(to + 3 * static_cast<size_t>(i), fill, 3);
+  };
+  const size_t pixelBytes = static_cast<size_t>(bytesPerPixel);
+  // Output column c reads input column c - dx: with wrap, a shift in 0..w-1 splits every row
+  // into two runs; without it one run lies inside and the rest is filled.
+  const int32_t dx = wrap ? Wrap(shift.dx, w) : std::clamp(shift.dx, -w, w);
   for (int32_t r = 0; r < h; ++r) {
     // Stored rows run bottom-up, so moving down on the screen reads a higher stored row.
     int64_t sr = int64_t{r} + shift.dy;
-    bool rowInside = sr >= 0 && sr < h;
-    if (wrap) {
-      sr = Wrap(sr, h);
-      rowInside = true;
-    }
+    if (wrap) sr = Wrap(sr, h);
     uint8_t* outRow = dst + static_cast<size_t>(r) * stride;
-    for (int32_t c = 0; c < w; ++c) {
-      int64_t sc = int64_t{c} - shift.dx;
-      bool inside = rowInside && sc >= 0 && sc < w;
-      if (wrap) {
-        sc = Wrap(sc, w);
-        inside = true;
-      }
-      uint8_t* o = outRow + static_cast<size_t>(c) * bytesPerPixel;
-      if (inside) {
-        const uint8_t* i =
-            src + static_cast<size_t>(sr) * stride + static_cast<size_t>(sc) * bytesPerPixel;
-        std::memcpy(o, i, static_cast<size_t>(bytesPerPixel));
-      } else if (bytesPerPixel == 1) {
-        *o = fillIndex;
-      } else {
-        std::memcpy(o, fill, 3);
-      }
+    if (sr < 0 || sr >= h) {
+      fillPixels(outRow, w);
+      continue;
+    }
+    const uint8_t* inRow = src + static_cast<size_t>(sr) * stride;
+    if (wrap) {
+      // Columns dx..w-1 come from 0..w-1-dx, columns 0..dx-1 from w-dx..w-1.
+      std::memcpy(outRow + static_cast<size_t>(dx) * pixelBytes, inRow,
+                  static_cast<size_t>(w - dx) * pixelBytes);
+      std::memcpy(outRow, inRow + static_cast<size_t>(w - dx) * pixelBytes,
+                  static_cast<size_t>(dx) * pixelBytes);
+    } else if (dx >= 0) {
+      fillPixels(outRow, dx);
+      std::memcpy(outRow + static_cast<size_t>(dx) * pixelBytes, inRow,
+                  static_cast<size_t>(w - dx) * pixelBytes);
+    } else {
+      std::memcpy(outRow, inRow + static_cast<size_t>(-dx) * pixelBytes,
+                  static_cast<size_t>(w + dx) * pixelBytes);
+      fillPixels(outRow + static_cast<size_t>(w + dx) * pixelBytes, -dx);
     }
   }
   return out;

@@ -89,6 +89,54 @@ TEST(MotionPlacement, WrapKeepsEverythingElseTheGapIsFilled) {
   EXPECT_EQ(testing::At24(out, 2, 1), (Rgbq{2, 0, 7, 0}));
 }
 
+// Output (c, r) = input (c - dx, r + dy), wrapped or filled, pixel by pixel.
+TEST(MotionPlacement, EveryShiftMatchesThePixelRule) {
+  const int w = 7;
+  const int h = 5;
+  PackedDib eight = testing::Make8(w, h, [](int x, int y) { return uint8_t(10 * y + x); });
+  PackedDib full = testing::Make24(w, h, [](int x, int y) {
+    return Rgbq{uint8_t(x), uint8_t(y), 50, 0};
+  });
+  PreparedMotion motion;
+  motion.pictureWidth = w;
+  motion.pictureHeight = h;
+  motion.frameCount = 1;
+  motion.bitmapWidth = 2 * w + 1;
+  motion.bitmapHeight = 2 * h + 1;
+  motion.scaleX = motion.scaleY = 1;
+  motion.centerX = w;
+  motion.centerY = h;
+  for (int32_t flags : {0, int32_t{kMotionWrap}}) {
+    for (int dx = -w; dx <= w; ++dx) {
+      for (int dy = -h; dy <= h; dy += 2) {
+        SCOPED_TRACE(::testing::Message() << "flags " << flags << " dx " << dx << " dy " << dy);
+        motion.flags = flags;
+        // dy = Hb - y - cy - 1 = h - y.
+        motion.points = {{static_cast<int16_t>(w + dx), static_cast<int16_t>(h - dy)}};
+        ASSERT_EQ(MotionShiftAt(motion, 0).dx, dx);
+        ASSERT_EQ(MotionShiftAt(motion, 0).dy, dy);
+        PackedDib out8 = PlaceMotion(motion, eight, 0, 0x00A0B0C0, 77);
+        PackedDib out24 = PlaceMotion(motion, full, 0, 0x00A0B0C0, 77);
+        ASSERT_TRUE(out8 && out24);
+        for (int r = 0; r < h; ++r) {
+          for (int c = 0; c < w; ++c) {
+            int sc = c - dx;
+            int sr = r + dy;
+            if (flags) {
+              sc = (sc % w + w) % w;
+              sr = (sr % h + h) % h;
+            }
+            const bool inside = sc >= 0 && sc < w && sr >= 0 && sr < h;
+            ASSERT_EQ(testing::At8(out8, c, r), inside ? testing::At8(eight, sc, sr) : 77);
+            ASSERT_EQ(testing::At24(out24, c, r),
+                      (inside ? testing::At24(full, sc, sr) : Rgbq{0xA0, 0xB0, 0xC0, 0}));
+          }
+        }
+      }
+    }
+  }
+}
+
 TEST(MotionPlacement, DamagedDefinitionsAreRefusedOrClamped) {
   MotionStore store;
   MotionDefinitions& defs = store.defs;
