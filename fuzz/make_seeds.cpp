@@ -13,6 +13,10 @@
 #include "app/settings.h"
 #include "document/document_state.h"
 #include "document/undo_history.h"
+#include "generators/motion_builtins.h"
+#include "generators/motion_definitions.h"
+#include "generators/motion_tracer.h"
+#include "imagefiles/bmp_file.h"
 #include "imagefiles/frame_bitmap.h"
 #include "imagefiles/image_loader.h"
 #include "platform/file_io.h"
@@ -72,6 +76,33 @@ void UndoSeeds(const fs::path& dir, const std::string& animation) {
   doc.undo.Drop();
 }
 
+// Motion inputs: a head (picture 24 x 16, a 96 x 96 definition, range 100, wrap, 10
+// frames) followed by a built-in's path file, its drawing, or the stored motion state.
+void MotionSeeds(const fs::path& dir) {
+  const std::vector<uint8_t> head = {23, 15, 9, 100, 96, 0, 0, 0, 96, 0, 0, 0, 1, 0, 0, 0};
+  auto withHead = [&](const std::vector<uint8_t>& body) {
+    std::vector<uint8_t> bytes = head;
+    bytes.insert(bytes.end(), body.begin(), body.end());
+    return bytes;
+  };
+  for (int index : {0, 4, 7}) {
+    PackedDib drawing = DrawBuiltinMotion(index);
+    std::vector<MotionPoint> points;
+    if (!drawing || TraceMotionBitmap(drawing, &points) != 0) {
+      Fail("cannot trace built-in motion " + std::to_string(index));
+      continue;
+    }
+    const std::string name = "builtin" + std::to_string(index + 1);
+    Put(dir / (name + ".mtb"), withHead(EncodeMotionPath(points)));
+    Put(dir / (name + ".bmp"), withHead(BuildBmpFile(drawing)));
+  }
+  const auto info = PackMotionInfo(MotionInfo{});
+  Put(dir / "info", withHead(std::vector<uint8_t>(info.begin(), info.end())));
+  const auto record = PackMotionRecord(
+      {.title = "八の字移動", .bitmapPath = "/data/mov1.bmp", .width = 96, .height = 96});
+  Put(dir / "record", withHead(std::vector<uint8_t>(record.begin(), record.end())));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -114,6 +145,7 @@ int main(int argc, char** argv) {
   PutText(seeds / "settings" / "edited.ini", edited.Text());
 
   UndoSeeds(seeds / "undo", animation);
+  MotionSeeds(seeds / "motion");
 
   const fs::path channel = seeds / "local_channel";
   Put(channel / "identify", ChannelFrame(kMsgIdentify, 1, 0, {}));
