@@ -57,12 +57,14 @@ class LzwDecoder {
   bool GatherSubBlocks(const uint8_t* data, size_t size, size_t* pos);
   int DecodeCodes(uint64_t pixelCount, const LzwClearHook& onClear, uint32_t width);
 
+  // The root codes' bytes stand at the start of scratch_, the pixels behind them.
+  static constexpr uint32_t kRootArea = 4096;
+
   std::vector<uint8_t> codes_;    // the sub-blocks' bytes joined, plus zero padding
-  std::vector<uint8_t> scratch_;  // pixels in decoding order, grown on demand
+  std::vector<uint8_t> scratch_;  // root bytes, then pixels in decoding order, grown on demand
   uint64_t written_ = 0;          // pixels produced so far (capped at the picture's)
-  uint32_t offset_[4096];         // where each string first occurs in scratch_
-  uint16_t length_[4096];
-  uint8_t rootWritten_[256];  // root codes written into the picture (code size up to 8)
+  uint64_t table_[4096];          // per code: offset in scratch_ | length << 32
+  uint8_t codeSeen_[4096];        // codes written since the start (roots: the colours used)
   int codeSize_ = 0;
 };
 
