@@ -30,24 +30,17 @@ struct PendingControl {
 
 enum class BlockOutcome { kFrame, kEndOfData };
 
-// An image whose LZW data has been found but not yet decoded.
+// An image whose LZW data has been found but whose picture is not yet made nor decoded.
 struct PendingImage {
   int frame = 0;
   size_t dataPos = 0;  // the minimum code size byte
-  LzwTarget target;
+  uint32_t width = 0;
+  uint32_t height = 0;
+  uint32_t rows = 0;  // the picture rows stored
+  bool interlaced = false;
+  int32_t colors = 0;
+  size_t localPalettePos = 0;  // 0: the global palette
 };
-
-// Moves past an image's data exactly as decoding it would: over the code size byte and
-// the sub-blocks up to the terminator, or to the end of the data.
-void SkipImageData(const GifBytes& gif, size_t* pos) {
-  size_t p = *pos + 1;
-  while (p < gif.size()) {
-    size_t n = gif.At(p++);
-    if (n == 0) break;
-    p += n;
-  }
-  *pos = std::min(p, gif.size());
-}
 
 int ReadImageBlock(const GifBytes& gif, size_t* pos, FrameSet& frames,
                    const PendingControl& control, std::vector<PendingImage>& pending,
@@ -62,14 +55,12 @@ int ReadImageBlock(const GifBytes& gif, size_t* pos, FrameSet& frames,
   uint8_t packed = gif.At(p + 9);
   p += 10;
 
-  Rgbq local[256];
-  const Rgbq* palette = frames.palette.data();
   int32_t colors = frames.paletteCount;
+  size_t localPalettePos = 0;
   frame.hasLocalPalette = 0;
   if (packed & 0x80) {
     colors = 1 << ((packed & 7) + 1);
-    gif.ReadPalette(p, static_cast<uint32_t>(colors), local);
-    palette = local;
+    localPalettePos = p;
     p += 3 * static_cast<size_t>(colors);
     frame.hasLocalPalette = 1;
   }
@@ -83,30 +74,48 @@ int ReadImageBlock(const GifBytes& gif, size_t* pos, FrameSet& frames,
   // An image declared far larger than its data can fill keeps only the rows the data
   // reaches; all frames together stay within the memory budget.
   const bool interlaced = (packed & 0x40) != 0;
-  const uint64_t mostPixels = LzwMostPixels(LzwDataBytes(gif.data(), gif.size(), p), gif.At(p));
+  const LzwDataExtent extent = FindLzwData(gif.data(), gif.size(), p);
+  const uint64_t mostPixels = LzwMostPixels(extent.bytes, gif.At(p));
   const uint32_t rows = LzwStoredRows(width, height, interlaced, mostPixels);
   *bytesUsed += RowStride(8, static_cast<int32_t>(width)) * uint64_t{rows};
   if (*bytesUsed > PictureMemoryBudget()) return kGifTooLarge;
-  PackedDib image = NewPicture(static_cast<int32_t>(width), static_cast<int32_t>(rows), 8,
-                               static_cast<uint32_t>(colors), palette);
-  if (!image) return kGifNoMemory;
   frame.colorMap.fill(0);
-  LzwTarget target{image.Pixels(), image.Stride(), width, height, interlaced, rows};
   const int codeSize = gif.At(p);
   if (codeSize < 2 || codeSize > 11) return kGifBadCodeSize;
-  pending.push_back({frames.count, p, target});
-  SkipImageData(gif, &p);
+  // The picture is made where the image is decoded, on any core.
+  pending.push_back({frames.count, p, width, height, rows, interlaced, colors, localPalettePos});
+  p = extent.end;
 
   frame.delay = control.delay;
   frame.delayOffset = control.delayOffset;
   frame.transparentIndex = control.transparentIndex;
   frame.disposal = control.disposal;
   frame.disposalMethod = control.disposalMethod;
-  frame.image = std::move(image);
   ++frames.count;
   *pos = p;
   *outcome = BlockOutcome::kFrame;
   return kGifReadOk;
+}
+
+// Makes the picture of one found image and decodes its data into it.
+int DecodeImage(const GifBytes& gif, const FrameSet& frames, const PendingImage& image,
+                LzwDecoder& decoder, Frame& frame) {
+  Rgbq local[256];
+  const Rgbq* palette = frames.palette.data();
+  if (image.localPalettePos != 0) {
+    gif.ReadPalette(image.localPalettePos, static_cast<uint32_t>(image.colors), local);
+    palette = local;
+  }
+  PackedDib picture =
+      NewPicture(static_cast<int32_t>(image.width), static_cast<int32_t>(image.rows), 8,
+                 static_cast<uint32_t>(image.colors), palette);
+  if (!picture) return kGifNoMemory;
+  LzwTarget target{picture.Pixels(), picture.Stride(), image.width,
+                   image.height,     image.interlaced, image.rows};
+  size_t p = image.dataPos;
+  int result = decoder.Decode(gif.data(), gif.size(), &p, target, frame.colorMap.data());
+  frame.image = std::move(picture);
+  return result;
 }
 
 // Counts the image blocks from `pos` on without decoding them (the frames beyond the
@@ -185,9 +194,7 @@ int ReadBlocks(const GifBytes& gif, FrameSet& frames, int maxFrames, int* frames
       decoded[k] = kGifNoMemory;
       return;
     }
-    size_t p = image.dataPos;
-    decoded[k] = decoder->Decode(gif.data(), gif.size(), &p, image.target,
-                                 frames.frame(image.frame).colorMap.data());
+    decoded[k] = DecodeImage(gif, frames, image, *decoder, frames.frame(image.frame));
     std::lock_guard<std::mutex> lock(poolMutex);
     try {
       pool.push_back(std::move(decoder));

@@ -51,16 +51,20 @@ uint64_t LzwMostPixels(uint64_t dataBytes, int codeSize) {
   return uint64_t{kMaxCodes} * (kMaxCodes + 1) / 2 + (codes - kMaxCodes) * kMaxCodes;
 }
 
-uint64_t LzwDataBytes(const uint8_t* data, size_t size, size_t pos) {
+LzwDataExtent FindLzwData(const uint8_t* data, size_t size, size_t pos) {
   uint64_t total = 0;
   size_t p = pos + 1;
   while (p < size) {
+    // Each length byte depends on the one before; sub-blocks are nearly always full
+    // (255 bytes), so asking for the memory a few blocks ahead keeps the walk from
+    // waiting on every block of a large file.
+    __builtin_prefetch(data + p + 8 * 256);
     size_t n = data[p++];
     if (n == 0) break;
     total += n;
     p += n;
   }
-  return total;
+  return {total, std::min(p, size)};
 }
 
 uint32_t LzwStoredRows(uint32_t width, uint32_t height, bool interlaced, uint64_t mostPixels) {
@@ -75,19 +79,27 @@ uint32_t LzwStoredRows(uint32_t width, uint32_t height, bool interlaced, uint64_
 }
 
 bool LzwDecoder::GatherSubBlocks(const uint8_t* data, size_t size, size_t* pos) {
-  codes_.clear();
+  // The buffer is kept from image to image: it only grows, and `length` counts the bytes
+  // gathered.
+  size_t length = 0;
   size_t p = *pos;
   while (p < size) {
     size_t n = data[p++];
     if (n == 0) break;
+    if (codes_.size() < length + 255 + kCodePadding) {
+      codes_.resize(std::max(2 * codes_.size(), length + 255 + kCodePadding + 4096));
+    }
     size_t available = std::min(n, size - p);
-    codes_.insert(codes_.end(), data + p, data + p + available);
+    std::memcpy(codes_.data() + length, data + p, available);
     // A sub-block cut short by the end of the file reads as zeros.
-    codes_.resize(codes_.size() + (n - available), 0);
+    std::memset(codes_.data() + length + available, 0, n - available);
+    length += n;
     p += n;
   }
   *pos = std::min(p, size);
-  codes_.resize(codes_.size() + kCodePadding, 0);
+  if (codes_.size() < length + kCodePadding) codes_.resize(length + kCodePadding);
+  std::memset(codes_.data() + length, 0, kCodePadding);
+  codeBytes_ = length;
   return true;
 }
 
@@ -171,7 +183,7 @@ int LzwDecoder::DecodeCodes(uint64_t pixelCount, const LzwClearHook& onClear, ui
   };
 
   const uint8_t* in = codes_.data();
-  const uint64_t totalBits = static_cast<uint64_t>(codes_.size() - kCodePadding) * 8;
+  const uint64_t totalBits = static_cast<uint64_t>(codeBytes_) * 8;
   const uint64_t endPos = kRootArea + pixelCount;
   uint64_t* const table = table_;
   uint8_t* const seen = codeSeen_;
