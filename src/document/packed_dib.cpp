@@ -47,16 +47,6 @@ PackedDib PackedDib::Allocate(size_t size) {
   return dib;
 }
 
-PackedDib PackedDib::AllocateUncleared(size_t size) {
-  PackedDib dib;
-  if (size == 0) return dib;
-  const size_t ceiling = allocationCeiling;
-  if (ceiling > 0 && size >= ceiling) return dib;
-  dib.bytes_.reset(static_cast<uint8_t*>(std::malloc(size)));
-  if (dib.bytes_) dib.size_ = size;
-  return dib;
-}
-
 DibHeader PackedDib::Header() const {
   return ParseDibHeader(bytes_.get());
 }
@@ -200,23 +190,15 @@ PackedDib DuplicateBlock(const PackedDib& source) {
   return copy;
 }
 
-namespace {
-
-PackedDib MakePicture(int32_t width, int32_t height, int bitCount, uint32_t colors,
-                      const Rgbq* palette, bool clearRows) {
+PackedDib NewPicture(int32_t width, int32_t height, int bitCount, uint32_t colors,
+                     const Rgbq* palette) {
   if (width <= 0 || height <= 0 || colors > 256) return {};
   size_t stride = RowStride(bitCount, width);
   if (stride == 0) return {};
   size_t image = stride * static_cast<size_t>(height);
   if (image / stride != static_cast<size_t>(height) || image > 0xFFFFFFFFu) return {};
-  const size_t table = 4 * static_cast<size_t>(colors);
-  const size_t size = kDibHeaderSize + table + image + kDibSpareBytes;
-  PackedDib dib = clearRows ? PackedDib::Allocate(size) : PackedDib::AllocateUncleared(size);
+  PackedDib dib = PackedDib::Allocate(kDibHeaderSize + 4 * colors + image + kDibSpareBytes);
   if (!dib) return dib;
-  if (!clearRows) {
-    std::memset(dib.data(), 0, kDibHeaderSize + table);
-    std::memset(dib.data() + kDibHeaderSize + table + image, 0, kDibSpareBytes);
-  }
   DibHeader h;
   h.width = width;
   h.height = height;
@@ -224,20 +206,8 @@ PackedDib MakePicture(int32_t width, int32_t height, int bitCount, uint32_t colo
   h.sizeImage = static_cast<uint32_t>(image);
   h.clrUsed = h.clrImportant = colors;
   dib.SetHeader(h);
-  if (palette != nullptr && colors > 0) std::memcpy(dib.ColorTable(), palette, table);
+  if (palette != nullptr && colors > 0) std::memcpy(dib.ColorTable(), palette, 4 * colors);
   return dib;
-}
-
-}  // namespace
-
-PackedDib NewPicture(int32_t width, int32_t height, int bitCount, uint32_t colors,
-                     const Rgbq* palette) {
-  return MakePicture(width, height, bitCount, colors, palette, true);
-}
-
-PackedDib NewPictureUnclearedRows(int32_t width, int32_t height, int bitCount, uint32_t colors,
-                                  const Rgbq* palette) {
-  return MakePicture(width, height, bitCount, colors, palette, false);
 }
 
 namespace {

@@ -61,9 +61,6 @@ class PackedDib {
 
   // A zero-filled block of `size` bytes; a null PackedDib when size is 0 or memory is short.
   static PackedDib Allocate(size_t size);
-  // The same with the bytes left as the allocator hands them out, for a caller that writes
-  // every one of them.
-  static PackedDib AllocateUncleared(size_t size);
 
   explicit operator bool() const { return bytes_ != nullptr; }
   uint8_t* data() { return bytes_.get(); }
@@ -129,10 +126,6 @@ PackedDib DuplicateBlock(const PackedDib& source);
 // given), rows and the 16 spare bytes. Null when memory is short or a size is invalid.
 PackedDib NewPicture(int32_t width, int32_t height, int bitCount, uint32_t colors,
                      const Rgbq* palette = nullptr);
-// The same with its rows (padding included) left uncleared, for a reader that writes every
-// row byte itself; the header, table and spare bytes are set as NewPicture sets them.
-PackedDib NewPictureUnclearedRows(int32_t width, int32_t height, int bitCount, uint32_t colors,
-                                  const Rgbq* palette);
 
 // Turns a 1-, 4- or 8-bit picture into an 8-bit one whose table holds only the entries
 // its pixels use (in their stored order). Succeeds with the new picture and frees the

@@ -40,10 +40,6 @@ struct PendingImage {
   bool interlaced = false;
   int32_t colors = 0;
   size_t localPalettePos = 0;  // 0: the global palette
-  // The data may fill every pixel: the rows are left uncleared for the decoder, which
-  // writes or clears every byte. Otherwise (a cut-off or hostile file) they come as zero
-  // pages that cost nothing until written.
-  bool dataCanFill = false;
 };
 
 int ReadImageBlock(const GifBytes& gif, size_t* pos, FrameSet& frames,
@@ -87,9 +83,7 @@ int ReadImageBlock(const GifBytes& gif, size_t* pos, FrameSet& frames,
   const int codeSize = gif.At(p);
   if (codeSize < 2 || codeSize > 11) return kGifBadCodeSize;
   // The picture is made where the image is decoded, on any core.
-  const bool dataCanFill = uint64_t{width} * height <= mostPixels;
-  pending.push_back(
-      {frames.count, p, width, height, rows, interlaced, colors, localPalettePos, dataCanFill});
+  pending.push_back({frames.count, p, width, height, rows, interlaced, colors, localPalettePos});
   p = extent.end;
 
   frame.delay = control.delay;
@@ -112,18 +106,15 @@ int DecodeImage(const GifBytes& gif, const FrameSet& frames, const PendingImage&
     gif.ReadPalette(image.localPalettePos, static_cast<uint32_t>(image.colors), local);
     palette = local;
   }
-  const auto width = static_cast<int32_t>(image.width);
-  const auto rows = static_cast<int32_t>(image.rows);
-  const auto colors = static_cast<uint32_t>(image.colors);
-  PackedDib picture = image.dataCanFill ? NewPictureUnclearedRows(width, rows, 8, colors, palette)
-                                        : NewPicture(width, rows, 8, colors, palette);
+  PackedDib picture =
+      NewPicture(static_cast<int32_t>(image.width), static_cast<int32_t>(image.rows), 8,
+                 static_cast<uint32_t>(image.colors), palette);
   if (!picture) return kGifNoMemory;
-  LzwTarget target{picture.Pixels(), picture.Stride(), image.width,      image.height,
-                   image.interlaced, image.rows,       image.dataCanFill};
+  LzwTarget target{picture.Pixels(), picture.Stride(), image.width,
+                   image.height,     image.interlaced, image.rows};
   size_t p = image.dataPos;
   int result = decoder.Decode(gif.data(), gif.size(), &p, target, frame.colorMap.data());
-  // A failed read keeps no picture (its rows may be uncleared).
-  if (result == kGifReadOk) frame.image = std::move(picture);
+  frame.image = std::move(picture);
   return result;
 }
 

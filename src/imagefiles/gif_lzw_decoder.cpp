@@ -145,10 +145,6 @@ int LzwDecoder::Decode(const uint8_t* data, size_t size, size_t* pos, const LzwT
   uint32_t partial = static_cast<uint32_t>(done % target.width);
   const uint8_t* src = scratch_.data() + kRootArea;
   const uint32_t stored = target.storedRows != 0 ? target.storedRows : target.height;
-  const bool zeroRest = target.clearUnwritten && result == 0;
-  if (zeroRest && target.interlaced) {
-    std::memset(target.pixels, 0, static_cast<size_t>(stored) * target.stride);
-  }
   for (uint64_t r = 0; r <= fullRows && r < target.height; ++r) {
     uint32_t count = r < fullRows ? target.width : partial;
     if (count == 0) break;
@@ -157,14 +153,6 @@ int LzwDecoder::Decode(const uint8_t* data, size_t size, size_t* pos, const LzwT
     if (row >= stored) continue;
     uint8_t* dst = target.pixels + static_cast<size_t>(stored - 1 - row) * target.stride;
     std::memcpy(dst, src + r * target.width, count);
-    if (zeroRest && !target.interlaced) std::memset(dst + count, 0, target.stride - count);
-  }
-  if (zeroRest && !target.interlaced) {
-    // The rows below the last one written (stored bottom-up: the first bytes).
-    const uint64_t reached = fullRows + (partial != 0 ? 1 : 0);
-    if (reached < stored) {
-      std::memset(target.pixels, 0, static_cast<size_t>(stored - reached) * target.stride);
-    }
   }
   if (used != nullptr) {
     // Every byte of every string was first written as a root code, so the roots written

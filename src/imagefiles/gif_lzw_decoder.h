@@ -19,9 +19,6 @@ struct LzwTarget {
   // Picture rows 0 .. storedRows - 1 are stored (0: all `height` rows); pixels of rows
   // beyond them are decoded but dropped.
   uint32_t storedRows = 0;
-  // The stored rows' bytes come uncleared: every byte the data does not reach (row
-  // padding, the rest of the rows) is set to 0 after a successful decoding.
-  bool clearUnwritten = false;
 };
 
 // The most pixels LZW data can produce: `dataBytes` bytes of sub-block contents with the
@@ -58,9 +55,9 @@ class LzwDecoder {
  public:
   // Decodes the image data that starts at `*pos` (the minimum code size byte, then the
   // sub-blocks) and leaves `*pos` behind the block terminator (or at the end of the data).
-  // Pixels never written stay as they were (or become 0, see clearUnwritten). When `used` is given,
-  // used[i] becomes 1 for every colour index written. Returns 0 or a negative GIF reader code (-6,
-  // -28..-31); data that ends early or runs past the picture is not an error.
+  // Pixels never written stay as they were. When `used` is given, used[i] becomes 1 for
+  // every colour index written. Returns 0 or a negative GIF reader code (-6, -28..-31);
+  // data that ends early or runs past the picture is not an error.
   int Decode(const uint8_t* data, size_t size, size_t* pos, const LzwTarget& target, uint8_t* used,
              const LzwClearHook& onClear = nullptr);
 

@@ -7,7 +7,6 @@
 #include <random>
 
 #include "imagefiles/gif_encoder.h"
-#include "imagefiles/gif_lzw_decoder.h"
 #include "support/gif_builder.h"
 
 namespace zel {
@@ -267,55 +266,6 @@ TEST(GifDecoder, DamagedDataIsNotAnError) {
   FrameSet one(4);
   EXPECT_EQ(Read(inDescriptor, one), 0);
   EXPECT_EQ(one.count, 1);
-}
-
-// Rows handed to the LZW decoder uncleared come back with every byte the data does not
-// reach (row padding, the rest of a cut-off picture) at 0, in plain and interlaced order.
-TEST(GifDecoder, UnclearedRowsAreWrittenOrClearedWhole) {
-  struct Case {
-    uint32_t width, height;
-    bool interlaced;
-    size_t pixelsInData;
-  };
-  const Case cases[] = {{5, 4, false, 20}, {5, 4, false, 7}, {8, 3, false, 24},
-                        {6, 9, true, 54},  {6, 9, true, 20}, {7, 1, false, 0}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << c.width << "x" << c.height << " interlaced "
-                                      << c.interlaced << " pixels " << c.pixelsInData);
-    std::vector<uint8_t> pixels(c.pixelsInData);
-    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>(1 + i * 7 % 3);
-    std::vector<uint8_t> data = {2};
-    for (uint8_t b : LzwEncodePixels(pixels.data(), pixels.size(), 2, false)) {
-      data.push_back(1);
-      data.push_back(b);
-    }
-    data.push_back(0);
-
-    // Picture rows in the order the data fills them.
-    std::vector<uint32_t> order;
-    if (c.interlaced) {
-      for (uint32_t pass : {0u, 1u, 2u, 3u}) {
-        const uint32_t start[] = {0, 4, 2, 1}, step[] = {8, 8, 4, 2};
-        for (uint32_t y = start[pass]; y < c.height; y += step[pass]) order.push_back(y);
-      }
-    } else {
-      for (uint32_t y = 0; y < c.height; ++y) order.push_back(y);
-    }
-    const size_t stride = RowStride(8, static_cast<int32_t>(c.width));
-    std::vector<uint8_t> expected(stride * c.height, 0);
-    for (size_t k = 0; k < pixels.size(); ++k) {
-      const uint32_t y = order[k / c.width];
-      expected[(c.height - 1 - y) * stride + k % c.width] = pixels[k];
-    }
-
-    std::vector<uint8_t> rows(stride * c.height, 0xAB);
-    LzwTarget target{rows.data(), stride, c.width, c.height, c.interlaced, 0, true};
-    LzwDecoder decoder;
-    size_t pos = 0;
-    ASSERT_EQ(decoder.Decode(data.data(), data.size(), &pos, target, nullptr), 0);
-    EXPECT_EQ(pos, data.size());
-    EXPECT_EQ(rows, expected);
-  }
 }
 
 TEST(GifDecoder, ExtensionsAreSkippedAndLoopingIsSeen) {
