@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -42,9 +43,12 @@ struct PendingImage {
   size_t localPalettePos = 0;  // 0: the global palette
 };
 
+// Called with each image whose block has been found, in the order of the file.
+using ImageFound = std::function<void(const PendingImage&)>;
+
 int ReadImageBlock(const GifBytes& gif, size_t* pos, FrameSet& frames,
-                   const PendingControl& control, std::vector<PendingImage>& pending,
-                   uint64_t* bytesUsed, BlockOutcome* outcome) {
+                   const PendingControl& control, const ImageFound& found, uint64_t* bytesUsed,
+                   BlockOutcome* outcome) {
   size_t p = *pos;
   Frame& frame = frames.frame(frames.count);
   frame.image.Reset();
@@ -83,14 +87,13 @@ int ReadImageBlock(const GifBytes& gif, size_t* pos, FrameSet& frames,
   const int codeSize = gif.At(p);
   if (codeSize < 2 || codeSize > 11) return kGifBadCodeSize;
   // The picture is made where the image is decoded, on any core.
-  pending.push_back({frames.count, p, width, height, rows, interlaced, colors, localPalettePos});
-  p = extent.end;
-
   frame.delay = control.delay;
   frame.delayOffset = control.delayOffset;
   frame.transparentIndex = control.transparentIndex;
   frame.disposal = control.disposal;
   frame.disposalMethod = control.disposalMethod;
+  found({frames.count, p, width, height, rows, interlaced, colors, localPalettePos});
+  p = extent.end;
   ++frames.count;
   *pos = p;
   *outcome = BlockOutcome::kFrame;
@@ -142,7 +145,7 @@ int CountRemainingImages(const GifBytes& gif, size_t pos) {
 }
 
 int FindImages(const GifBytes& gif, size_t pos, FrameSet& frames, int maxFrames, int* framesInFile,
-               std::vector<PendingImage>& pending);
+               const ImageFound& found);
 
 int ReadBlocks(const GifBytes& gif, FrameSet& frames, int maxFrames, int* framesInFile) {
   if (!gif.Matches(0, reinterpret_cast<const uint8_t*>("GIF8"), 4) ||
@@ -164,23 +167,21 @@ int ReadBlocks(const GifBytes& gif, FrameSet& frames, int maxFrames, int* frames
     frames.transparentIndex = -1;
   }
 
-  // The blocks are found first; the images' LZW data, independent of each other, is then
-  // decoded on all cores. An image whose data is bad fails the read as it would when met
-  // in order: before any later block's fault.
-  std::vector<PendingImage> pending;
-  int parsed;
+  // Each image's LZW data is independent of the others': as soon as its block is found it
+  // is decoded on another core while the blocks after it are being found. An image whose
+  // data is bad fails the read as it would when met in order: before any later block's
+  // fault.
+  std::vector<int> decoded;
   try {
-    parsed = FindImages(gif, pos, frames, maxFrames, framesInFile, pending);
+    decoded.assign(static_cast<size_t>(std::max(maxFrames, 0)), kGifReadOk);
   } catch (const std::bad_alloc&) {
-    parsed = kGifNoMemory;
+    return kGifNoMemory;
   }
-  std::vector<int> decoded(pending.size(), kGifReadOk);
   // Decoders are reused from image to image (their buffers grow once), one per thread at
   // a time.
   std::mutex poolMutex;
   std::vector<std::unique_ptr<LzwDecoder>> pool;
-  ParallelFor(pending.size(), [&](size_t k) {
-    const PendingImage& image = pending[k];
+  auto decode = [&](const PendingImage& image) {
     std::unique_ptr<LzwDecoder> decoder;
     {
       std::lock_guard<std::mutex> lock(poolMutex);
@@ -191,25 +192,38 @@ int ReadBlocks(const GifBytes& gif, FrameSet& frames, int maxFrames, int* frames
     }
     if (!decoder) decoder.reset(new (std::nothrow) LzwDecoder);
     if (!decoder) {
-      decoded[k] = kGifNoMemory;
+      decoded[static_cast<size_t>(image.frame)] = kGifNoMemory;
       return;
     }
-    decoded[k] = DecodeImage(gif, frames, image, *decoder, frames.frame(image.frame));
+    decoded[static_cast<size_t>(image.frame)] =
+        DecodeImage(gif, frames, image, *decoder, frames.frame(image.frame));
     std::lock_guard<std::mutex> lock(poolMutex);
     try {
       pool.push_back(std::move(decoder));
     } catch (const std::bad_alloc&) {
       // The decoder goes; the next image makes its own.
     }
-  });
-  for (int result : decoded) {
-    if (result != kGifReadOk) return result;
+  };
+  int parsed;
+  {
+    ParallelStream stream;
+    try {
+      parsed = FindImages(
+          gif, pos, frames, maxFrames, framesInFile,
+          [&](const PendingImage& image) { stream.Add([&decode, image] { decode(image); }); });
+    } catch (const std::bad_alloc&) {
+      parsed = kGifNoMemory;
+    }
+    stream.Finish();
+  }
+  for (int k = 0; k < frames.count; ++k) {
+    if (decoded[static_cast<size_t>(k)] != kGifReadOk) return decoded[static_cast<size_t>(k)];
   }
   return parsed;
 }
 
 int FindImages(const GifBytes& gif, size_t pos, FrameSet& frames, int maxFrames, int* framesInFile,
-               std::vector<PendingImage>& pending) {
+               const ImageFound& found) {
   PendingControl control;
   uint64_t bytesUsed = 0;
   if (framesInFile) *framesInFile = 0;
@@ -236,7 +250,7 @@ int FindImages(const GifBytes& gif, size_t pos, FrameSet& frames, int maxFrames,
     }
     if (introducer != kGifImageSeparator) break;
     BlockOutcome outcome;
-    int result = ReadImageBlock(gif, &pos, frames, control, pending, &bytesUsed, &outcome);
+    int result = ReadImageBlock(gif, &pos, frames, control, found, &bytesUsed, &outcome);
     if (result != kGifReadOk) return result;
     if (outcome == BlockOutcome::kEndOfData) break;
     control = PendingControl{};
