@@ -12,7 +12,7 @@ ZEL_PACKAGES=(
   g++ cmake ninja-build pkg-config clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev libgif-dev
   libjpeg62-turbo-dev libpng-dev zlib1g-dev
-  qt6-base-dev libqt6svg6 fonts-noto-cjk xvfb
+  qt6-base-dev libqt6svg6 qt6-translations-l10n fonts-noto-cjk xvfb
   gifsicle imagemagick midicsv xclip giflib-tools
   libimagequant-dev pngquant
 )

@@ -46,6 +46,12 @@ enum CommandId : int {
   kCmdStart = 32776,
   kCmdStop = 32777,
   kCmdJump = 32840,
+  // The frame keys: one frame back and forward, the first and the last frame, start/stop.
+  kCmdPreviousFrame = 33111,
+  kCmdNextFrame = 33112,
+  kCmdFirstFrameShown = 33113,
+  kCmdLastFrameShown = 33114,
+  kCmdStartStop = 33115,
   kCmdDeleteFrames = 32808,
   kCmdInsertFrame = 32810,
   kCmdConvertToPicture = 32811,
@@ -60,6 +66,11 @@ enum CommandId : int {
   // View
   kCmdBackgroundColor = 32772,
   kCmdInvertBackground = 32825,
+  // The view's zoom.
+  kCmdZoomIn = 33101,
+  kCmdZoomOut = 33102,
+  kCmdZoomActualSize = 33103,
+  kCmdZoomToFit = 33104,
   kCmdOptions = 32812,
   kCmdStandardToolBar = 59392,
   kCmdStatusBar = 59393,

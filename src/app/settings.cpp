@@ -129,10 +129,15 @@ std::string EncodeBinaryRecord(const uint8_t* data, size_t size) {
 std::optional<std::vector<uint8_t>> DecodeBinaryRecord(const std::string& len,
                                                        const std::string& val, size_t expected) {
   if (len != std::to_string(expected) || val.size() != expected * 2) return std::nullopt;
-  std::vector<uint8_t> bytes(expected);
-  for (size_t i = 0; i < expected; ++i) {
-    int high = HexDigit(val[2 * i]);
-    int low = HexDigit(val[2 * i + 1]);
+  return DecodeHexBytes(val, expected);
+}
+
+std::optional<std::vector<uint8_t>> DecodeHexBytes(const std::string& text, size_t maxBytes) {
+  if (text.size() % 2 != 0 || text.size() / 2 > maxBytes) return std::nullopt;
+  std::vector<uint8_t> bytes(text.size() / 2);
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    int high = HexDigit(text[2 * i]);
+    int low = HexDigit(text[2 * i + 1]);
     if (high < 0 || low < 0) return std::nullopt;
     bytes[i] = static_cast<uint8_t>(high << 4 | low);
   }

@@ -91,6 +91,9 @@ std::string EncodeBinaryRecord(const uint8_t* data, size_t size);
 // holds exactly 2 * expected hexadecimal digits (either case).
 std::optional<std::vector<uint8_t>> DecodeBinaryRecord(const std::string& len,
                                                        const std::string& val, size_t expected);
+// The bytes of hexadecimal text (two digits per byte, either case), only when it is whole
+// pairs of digits and at most `maxBytes` bytes long.
+std::optional<std::vector<uint8_t>> DecodeHexBytes(const std::string& text, size_t maxBytes);
 
 // Everything the program keeps in the settings file itself.
 struct AppSettings {

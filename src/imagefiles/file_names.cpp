@@ -1,5 +1,7 @@
 #include "imagefiles/file_names.h"
 
+#include <cctype>
+
 #include "platform/file_io.h"
 
 namespace zel {
@@ -43,6 +45,19 @@ char LoaderLetter(const std::string& path) {
   char c = path[dot + 1];
   if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   return c;
+}
+
+std::string OpenDialogPatterns(std::span<const char* const> extensions) {
+  std::string patterns;
+  for (const char* ext : extensions) {
+    std::string lower = ext;
+    std::string upper = ext;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (!patterns.empty()) patterns += ';';
+    patterns += "*." + lower + ";*." + upper;
+  }
+  return patterns;
 }
 
 std::string OpenDialogInitialPath(const std::string& path, const std::string& picturesFolder) {

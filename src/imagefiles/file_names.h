@@ -2,6 +2,7 @@
 // the open and save dialogs start from, and whether an output name can be used.
 #pragma once
 
+#include <span>
 #include <string>
 
 namespace zel {
@@ -21,6 +22,16 @@ std::string ForceExtension(std::string chosenPath, const std::string& ext);
 // The lower-case ASCII letter after the last '.' of the file name, which picks the
 // reader; 0 when the name has no '.' or nothing follows it.
 char LoaderLetter(const std::string& path);
+
+// The extensions the open command lists: every name the loader reads as a picture (it goes
+// by the first letter, so ".jpeg" and ".jpe" are JPEG files like ".jpg").
+inline constexpr const char* kOpenImageExtensions[] = {"jpg", "jpeg", "jpe", "bmp", "gif", "png"};
+// The pictures a palette can be taken from.
+inline constexpr const char* kPaletteReferenceExtensions[] = {"gif", "bmp", "png"};
+
+// The ';'-separated patterns of an open dialog for `extensions`, each in lower and in upper
+// case ("*.gif;*.GIF"), so that names like "A.GIF" show wherever a dialog matches case.
+std::string OpenDialogPatterns(std::span<const char* const> extensions);
 
 // The open dialog's initial path: `path`, or "無題" in the picture folder when it is
 // empty, or with "無題" appended when it names a folder.

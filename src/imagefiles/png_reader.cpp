@@ -267,7 +267,7 @@ int64_t ReadPngDataSize(const uint8_t* data, size_t size) {
 }
 
 int64_t ReadPngFileSize(const std::string& path) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenFileForReading(path),
                                                        &std::fclose);
   if (!file) return kPngCannotRead;
   Source src;

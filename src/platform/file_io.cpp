@@ -78,12 +78,36 @@ bool MayReplace(const std::string& path, const struct stat& st) {
 
 }  // namespace
 
+namespace {
+
+// Opens a regular file for reading. The open does not block, so a FIFO or a device named
+// by the user is refused instead of hanging the program; -1 for anything else.
+int OpenRegularFile(const std::string& path, struct stat& st) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return -1;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+}  // namespace
+
+std::FILE* OpenFileForReading(const std::string& path) {
+  struct stat st;
+  int fd = OpenRegularFile(path, st);
+  if (fd < 0) return nullptr;
+  std::FILE* file = ::fdopen(fd, "rb");
+  if (file == nullptr) ::close(fd);
+  return file;
+}
+
 std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat st;
+  int fd = OpenRegularFile(path, st);
   if (fd < 0) return std::nullopt;
   FdCloser closer(fd);
-  struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
   std::vector<uint8_t> bytes;
   try {
     bytes.resize(static_cast<size_t>(st.st_size));
@@ -148,12 +172,10 @@ bool WriteFileAtomically(const std::string& path, const uint8_t* data, size_t si
 }
 
 std::optional<std::vector<uint8_t>> ReadFileHead(const std::string& path, size_t maxBytes) {
-  // Non-blocking open: a FIFO named by the user must not hang the program.
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  struct stat st;
+  int fd = OpenRegularFile(path, st);
   if (fd < 0) return std::nullopt;
   FdCloser closer(fd);
-  struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
   std::vector<uint8_t> bytes(maxBytes);
   size_t got = 0;
   while (got < maxBytes) {

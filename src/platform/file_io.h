@@ -4,13 +4,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace zel {
 
-// Reads the whole file. No value when it cannot be opened or read completely.
+// Reads the whole file. No value when it is not a regular file (a FIFO or device is
+// refused without blocking) or cannot be opened or read completely.
 std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path);
 
 // Writes the bytes to a temporary file in the target's folder, flushes it to the disk and
@@ -24,6 +26,10 @@ bool WriteFileAtomically(const std::string& path, const uint8_t* data, size_t si
 // Reads at most `maxBytes` from the start of a regular file (fewer when it is shorter). No
 // value when it is not a regular file or cannot be opened; a FIFO or device never blocks.
 std::optional<std::vector<uint8_t>> ReadFileHead(const std::string& path, size_t maxBytes);
+
+// Opens a regular file for buffered reading ("rb"), refusing anything else as ReadFileBytes
+// does; null on failure. The caller closes it with fclose.
+std::FILE* OpenFileForReading(const std::string& path);
 
 bool IsRegularFile(const std::string& path);
 bool IsFolder(const std::string& path);

@@ -30,10 +30,6 @@ std::string BaseFolder(const char* variable, const char* fallbackInHome) {
   return (home == "/" ? "" : home) + "/" + fallbackInHome;
 }
 
-std::string ConfigHome() {
-  return BaseFolder("XDG_CONFIG_HOME", ".config");
-}
-
 // The value of XDG_PICTURES_DIR in a user-dirs.dirs file: a quoted "$HOME/..." or
 // absolute path, with backslash escapes. Empty when absent or malformed.
 std::string PicturesDirFromUserDirs(const std::string& file, const std::string& home) {
@@ -105,6 +101,10 @@ std::string PicturesFolder() {
   std::string pictures = (home == "/" ? "" : home) + "/Pictures";
   if (IsFolder(pictures)) return pictures;
   return home;
+}
+
+std::string ConfigHome() {
+  return BaseFolder("XDG_CONFIG_HOME", ".config");
 }
 
 std::string SettingsFolder(bool create) {

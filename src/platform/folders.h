@@ -14,6 +14,9 @@ std::string HomeFolder();
 // exists, else the home folder. No trailing '/'.
 std::string PicturesFolder();
 
+// The user's configuration folder, $XDG_CONFIG_HOME (default ~/.config); no trailing '/'.
+std::string ConfigHome();
+
 // The program's settings folder, $XDG_CONFIG_HOME/Qx/ (default ~/.config/Qx/), with a
 // trailing '/'. With `create` the folder and any missing parents are made.
 std::string SettingsFolder(bool create);

@@ -4,6 +4,7 @@
 #include "color/index_color.h"
 #include "platform/clock.h"
 #include "platform/folders.h"
+#include "ui/settings_places.h"
 
 namespace zel {
 
@@ -36,6 +37,8 @@ StartResult EditorSession::Start(int trueColorDisplay) {
   profile.Load(SettingsFilePath());
   profile.SetPath(SettingsFilePath());
   settings = LoadAppSettings(profile, picturesFolder);
+  MoveOldRecentFiles(profile);
+  KeepQtSettingsIn(settingsFolder);
   doc.backgroundColor = settings.backgroundColor;
 
   if (!CreateDocumentContainer(doc, settings.block.frameMax)) {

@@ -10,11 +10,14 @@
 #include "ui/dialogs/message_box.h"
 #include "ui/editor_session.h"
 #include "ui/main_window.h"
+#include "ui/qt_translations.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  app.setOrganizationName(QStringLiteral("Zel"));
+  // No organisation: nothing of the program goes to a folder named after one; what it keeps
+  // is in its settings folder (the session points Qt's own settings there too).
   app.setApplicationName(QStringLiteral("zel"));
+  zel::InstallQtTranslations(app);
 
   const QScreen* screen = QGuiApplication::primaryScreen();
   const int depth = screen ? screen->depth() : 24;

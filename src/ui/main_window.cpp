@@ -18,7 +18,6 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPixmap>
-#include <QSettings>
 #include <QSocketNotifier>
 #include <QStatusBar>
 #include <QTimer>
@@ -28,9 +27,12 @@
 #include "app/command_table.h"
 #include "app/instance_messages.h"
 #include "app/load_notices.h"
+#include "app/recent_files.h"
 #include "app/save_rules.h"
 #include "app/startup_rules.h"
 #include "app/status_texts.h"
+#include "app/view_zoom.h"
+#include "app/window_title.h"
 #include "imagefiles/image_loader.h"
 #include "platform/local_channel.h"
 #include "resources/string_table.h"
@@ -42,19 +44,12 @@
 #include "ui/picture_view.h"
 #include "ui/tools/tool_host.h"
 #include "ui/utf8.h"
+#include "ui/window_memory.h"
 
 namespace zel {
 namespace {
 
-// Recent files live in Qt's own settings: organisation "Zel", application "zel".
-constexpr const char* kRecentOrganization = "Zel";
-constexpr const char* kRecentApplication = "zel";
-constexpr const char* kRecentGroup = "Recent File List";
-
 constexpr int kStateRefreshMs = 250;
-
-constexpr const char* kUntitledTitle = "無題";
-constexpr const char* kApplicationTitle = "Zel";
 
 // An icon for a command without a theme icon: its short name on a rounded tile.
 QIcon DrawnIcon(const CommandInfo& info) {
@@ -114,9 +109,14 @@ MainWindow::MainWindow(EditorSession& session, QWidget* parent)
 
   connect(view_, &PictureView::FrameAdvanced, this,
           [this] { framePane_->setText(Utf8(StatusFramePaneText(session_.doc))); });
+  connect(view_, &PictureView::ViewChanged, this,
+          [this] { zoomPane_->setText(Utf8(ViewZoomText(view_->Zoom().zoom))); });
 
   stateTimer_ = new QTimer(this);
-  connect(stateTimer_, &QTimer::timeout, this, [this] { UpdateCommandStates(false); });
+  connect(stateTimer_, &QTimer::timeout, this, [this] {
+    UpdateCommandStates(false);
+    UpdateTitle();
+  });
   stateTimer_->start(kStateRefreshMs);
   // Paste follows what the clipboard offers, also for its key while no menu was opened.
   connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
@@ -125,6 +125,7 @@ MainWindow::MainWindow(EditorSession& session, QWidget* parent)
   UpdateStatusBar();
   UpdateTitle();
   UpdateCommandStates(true);
+  RestoreWindowLayout(*this, session_.profile);
 }
 
 MainWindow::~MainWindow() = default;
@@ -231,6 +232,10 @@ void MainWindow::CreateStatusBar() {
   bar->addPermanentWidget(kindPane_);
   bar->addPermanentWidget(framePane_);
   bar->addPermanentWidget(sizePane_);
+  // The view's zoom, right of the picture's size.
+  zoomPane_ = MakePane(bar, 40, Utf8("1600%"));
+  zoomPane_->setText(Utf8(ViewZoomText(view_->Zoom().zoom)));
+  bar->addPermanentWidget(zoomPane_);
 }
 
 void MainWindow::ListenToChannel() {
@@ -284,6 +289,7 @@ bool MainWindow::RunCommand(int id) {
   if (!IsAvailable(id)) return false;
   FindExecutor(id)->run(*this, id);
   UpdateStatusBar();
+  UpdateTitle();
   UpdateCommandStates(false);
   return true;
 }
@@ -303,13 +309,11 @@ void MainWindow::UpdateStatusBar() {
 }
 
 void MainWindow::UpdateTitle() {
-  const std::string& path = session_.doc.filePath;
-  QString name = path.empty() ? Utf8(kUntitledTitle) : QFileInfo(Utf8(path)).fileName();
-  setWindowTitle(name + QStringLiteral(" - ") + Utf8(kApplicationTitle));
+  setWindowTitle(Utf8(MainWindowTitle(session_.doc)));
 }
 
 void MainWindow::RefreshView() {
-  view_->update();
+  view_->PictureChanged();
 }
 
 void MainWindow::AfterFrameChange() {
@@ -340,6 +344,7 @@ void MainWindow::AfterLoad() {
   UpdateStatusBar();
   UpdateTitle();
   RefreshView();
+  view_->ScrollTo(0, 0);  // a new picture shows from its top-left, at the zoom chosen
   UpdateCommandStates(false);
 }
 
@@ -457,13 +462,8 @@ void MainWindow::dropEvent(QDropEvent* event) {
 // --- recent files ---------------------------------------------------------------------------
 
 void MainWindow::LoadRecentFiles() {
-  QSettings store(Utf8(kRecentOrganization), Utf8(kRecentApplication));
-  store.beginGroup(Utf8(kRecentGroup));
   recentFiles_.clear();
-  for (int i = 1; i <= kRecentFileCount; ++i) {
-    QString path = store.value(QStringLiteral("File%1").arg(i)).toString();
-    if (!path.isEmpty() && !recentFiles_.contains(path)) recentFiles_ << path;
-  }
+  for (const std::string& path : zel::LoadRecentFiles(session_.profile)) recentFiles_ << Utf8(path);
   UpdateRecentActions();
 }
 
@@ -479,17 +479,12 @@ void MainWindow::RemoveRecentFile(const QString& path) {
   if (recentFiles_.removeAll(path) > 0) StoreRecentFiles();
 }
 
+// The list goes to zel.ini at once, as it changes.
 void MainWindow::StoreRecentFiles() {
-  QSettings store(Utf8(kRecentOrganization), Utf8(kRecentApplication));
-  store.beginGroup(Utf8(kRecentGroup));
-  for (int i = 0; i < kRecentFileCount; ++i) {
-    const QString key = QStringLiteral("File%1").arg(i + 1);
-    if (i < recentFiles_.size()) {
-      store.setValue(key, recentFiles_.at(i));
-    } else {
-      store.remove(key);
-    }
-  }
+  std::vector<std::string> list;
+  for (const QString& path : recentFiles_) list.push_back(path.toStdString());
+  zel::StoreRecentFiles(list, session_.profile);
+  session_.profile.Save();
   UpdateRecentActions();
 }
 
@@ -528,6 +523,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
       return;
     }
   }
+  RememberWindowLayout(*this, session_.profile);
   event->accept();
 }
 

@@ -118,6 +118,7 @@ class MainWindow : public QMainWindow {
   QLabel* KindPane() const { return kindPane_; }
   QLabel* FramePane() const { return framePane_; }
   QLabel* SizePane() const { return sizePane_; }
+  QLabel* ZoomPane() const { return zoomPane_; }
   QAction* Action(int id) const;
   QStringList RecentFiles() const { return recentFiles_; }
 
@@ -158,6 +159,7 @@ class MainWindow : public QMainWindow {
   QLabel* kindPane_ = nullptr;
   QLabel* framePane_ = nullptr;
   QLabel* sizePane_ = nullptr;
+  QLabel* zoomPane_ = nullptr;
   QTimer* stateTimer_ = nullptr;
   QSocketNotifier* channelNotifier_ = nullptr;
 };

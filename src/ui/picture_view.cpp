@@ -2,8 +2,12 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QTimer>
+#include <QWheelEvent>
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "app/view_geometry.h"
 #include "document/document_state.h"
@@ -61,10 +65,16 @@ QImage ImageFromPackedDib(const PackedDib& picture) {
   return image;
 }
 
-PictureView::PictureView(DocumentState& doc, QWidget* parent) : QWidget(parent), doc_(doc) {
+PictureView::PictureView(DocumentState& doc, QWidget* parent)
+    : QAbstractScrollArea(parent), doc_(doc) {
+  setFrameShape(QFrame::NoFrame);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   // Every pixel is painted: the picture and the background around it.
-  setAttribute(Qt::WA_OpaquePaintEvent);
+  viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+  viewport()->setAutoFillBackground(false);
   setAcceptDrops(false);  // the main window takes dropped files
+  viewport()->setAcceptDrops(false);
 
   auto* blinkTimer = new QTimer(this);
   connect(blinkTimer, &QTimer::timeout, this, &PictureView::BlinkTimeout);
@@ -78,7 +88,7 @@ PictureView::PictureView(DocumentState& doc, QWidget* parent) : QWidget(parent),
 
 void PictureView::PlaybackTimeout() {
   if (!PlaybackTick(doc_, TickCount())) return;
-  update();
+  viewport()->update();
   emit FrameAdvanced();
 }
 
@@ -87,21 +97,192 @@ void PictureView::BlinkTimeout() {
   if (next == blinkPhase_) return;
   blinkPhase_ = next;
   // Only the two edge lines change.
-  update(QRect(doc_.width, 0, 1, doc_.height + 1));
-  update(QRect(0, doc_.height, doc_.width + 1, 1));
+  const PaintPoint extent = VisiblePictureExtent(doc_.width, doc_.height, zoom_);
+  viewport()->update(QRect(extent.x, 0, 1, extent.y + 1));
+  viewport()->update(QRect(0, extent.y, extent.x + 1, 1));
 }
 
-void PictureView::paintEvent(QPaintEvent* /*event*/) {
-  QPainter painter(this);
+// --- zoom and scrolling ---------------------------------------------------------------------
+
+void PictureView::SyncScrollBars() {
+  if (syncing_) return;
+  syncing_ = true;
+  // Showing or hiding a bar resizes the surface; a second pass settles the range.
+  for (int pass = 0; pass < 3; ++pass) {
+    const QSize surface = viewport()->size();
+    const ViewZoom held =
+        HoldView(zoom_, doc_.width, doc_.height, surface.width(), surface.height());
+    const PaintPoint limits =
+        ScrollLimits(doc_.width, doc_.height, held.zoom, surface.width(), surface.height());
+    zoom_ = held;
+    horizontalScrollBar()->setRange(0, limits.x);
+    horizontalScrollBar()->setPageStep(std::max(surface.width(), 1));
+    horizontalScrollBar()->setSingleStep(std::max(ContentStartOfPixel(8, held.zoom), 1));
+    verticalScrollBar()->setRange(0, limits.y);
+    verticalScrollBar()->setPageStep(std::max(surface.height(), 1));
+    verticalScrollBar()->setSingleStep(std::max(ContentStartOfPixel(8, held.zoom), 1));
+    horizontalScrollBar()->setValue(held.scrollX);
+    verticalScrollBar()->setValue(held.scrollY);
+    zoom_.scrollX = horizontalScrollBar()->value();
+    zoom_.scrollY = verticalScrollBar()->value();
+    if (viewport()->size() == surface) break;
+  }
+  knownPicture_ = QSize(doc_.width, doc_.height);
+  syncing_ = false;
+  viewport()->update();
+  emit ViewChanged();
+}
+
+void PictureView::ZoomAt(int zoom, QPoint about) {
+  const QSize surface = viewport()->size();
+  const ViewZoom next = ZoomAbout(zoom_, zoom, {about.x(), about.y()}, doc_.width, doc_.height,
+                                  surface.width(), surface.height());
+  if (next == zoom_) return;
+  zoom_ = next;
+  SyncScrollBars();
+}
+
+void PictureView::SetZoom(int zoom) {
+  ZoomAt(zoom, viewport()->rect().center());
+}
+
+void PictureView::ZoomIn() {
+  SetZoom(ZoomInStep(zoom_.zoom));
+}
+
+void PictureView::ZoomOut() {
+  SetZoom(ZoomOutStep(zoom_.zoom));
+}
+
+void PictureView::ZoomToFit() {
+  // The fit is taken for the whole view: the scroll bars go away once the picture fits.
+  const QSize whole = size();
+  zoom_ = ViewZoom{FitViewZoom(doc_.width, doc_.height, whole.width(), whole.height()), 0, 0};
+  SyncScrollBars();
+}
+
+void PictureView::ScrollTo(int x, int y) {
+  horizontalScrollBar()->setValue(x);
+  verticalScrollBar()->setValue(y);
+}
+
+void PictureView::PictureChanged() {
+  SyncScrollBars();
+}
+
+void PictureView::resizeEvent(QResizeEvent* event) {
+  QAbstractScrollArea::resizeEvent(event);
+  SyncScrollBars();
+}
+
+void PictureView::scrollContentsBy(int, int) {
+  zoom_.scrollX = horizontalScrollBar()->value();
+  zoom_.scrollY = verticalScrollBar()->value();
+  viewport()->update();
+  if (!syncing_) emit ViewChanged();
+}
+
+void PictureView::wheelEvent(QWheelEvent* event) {
+  if (!(event->modifiers() & Qt::ControlModifier)) {
+    QAbstractScrollArea::wheelEvent(event);
+    return;
+  }
+  // One step per notch (120); finer wheels add up to one.
+  wheelAngle_ += event->angleDelta().y();
+  const QPoint about = event->position().toPoint();
+  while (wheelAngle_ >= 120) {
+    wheelAngle_ -= 120;
+    ZoomAt(ZoomInStep(zoom_.zoom), about);
+  }
+  while (wheelAngle_ <= -120) {
+    wheelAngle_ += 120;
+    ZoomAt(ZoomOutStep(zoom_.zoom), about);
+  }
+  event->accept();
+}
+
+// --- mapping --------------------------------------------------------------------------------
+
+QPoint PictureView::PictureAt(QPoint surfacePoint) const {
+  const PaintPoint p = ViewToPicture({surfacePoint.x(), surfacePoint.y()}, zoom_);
+  return {p.x, p.y};
+}
+
+QPoint PictureView::PictureAtGlobal(QPoint globalPoint) const {
+  return PictureAt(viewport()->mapFromGlobal(globalPoint));
+}
+
+QPoint PictureView::SurfacePointOf(QPoint picture) const {
+  const PaintPoint v = PictureToView({picture.x(), picture.y()}, zoom_);
+  return {v.x, v.y};
+}
+
+QSize PictureView::ScrollableAreaInPicture() const {
+  const QSize surface = viewport()->size();
+  const PaintPoint area = zel::ScrollableAreaInPicture(doc_.width, doc_.height, zoom_.zoom,
+                                                       surface.width(), surface.height());
+  return {area.x, area.y};
+}
+
+// --- drawing --------------------------------------------------------------------------------
+
+void PictureView::DrawPicture(QPainter& painter, const QRect& exposed, const ViewZoom& shown,
+                              QPoint extent) {
+  const PackedDib* picture = PictureToDraw(doc_);
+  if (!picture) return;
+  const QImage image = ImageFromPackedDib(*picture);
+  if (image.isNull()) return;
+  if (shown.zoom == 100) {
+    painter.drawImage(-shown.scrollX, -shown.scrollY, image);
+    return;
+  }
+  // Nearest neighbour by the view's own tables, only over the exposed part.
+  const QRect area = exposed & QRect(0, 0, extent.x(), extent.y());
+  if (area.isEmpty()) return;
+  const std::vector<int32_t> columns =
+      PixelTable(shown.scrollX + area.x(), area.width(), shown.zoom, image.width());
+  const std::vector<int32_t> rows =
+      PixelTable(shown.scrollY + area.y(), area.height(), shown.zoom, image.height());
+  if (columns.empty() || rows.empty()) return;
+  QImage part(area.width(), area.height(), image.format());
+  if (part.isNull()) return;
+  if (image.format() == QImage::Format_Indexed8) part.setColorTable(image.colorTable());
+  const int bytes = image.depth() / 8;
+  for (int y = 0; y < area.height(); ++y) {
+    const uchar* from = image.constScanLine(rows[static_cast<size_t>(y)]);
+    uchar* to = part.scanLine(y);
+    for (int x = 0; x < area.width(); ++x) {
+      std::memcpy(to + static_cast<size_t>(x) * bytes,
+                  from + static_cast<size_t>(columns[static_cast<size_t>(x)]) * bytes,
+                  static_cast<size_t>(bytes));
+    }
+  }
+  painter.drawImage(area.topLeft(), part);
+}
+
+void PictureView::paintEvent(QPaintEvent* event) {
+  // A picture whose size changed behind the view's back (a tool's preview) gets its scroll
+  // range once this paint is over.
+  if (knownPicture_ != QSize(doc_.width, doc_.height) && !syncQueued_) {
+    syncQueued_ = true;
+    QTimer::singleShot(0, this, [this] {
+      syncQueued_ = false;
+      SyncScrollBars();
+    });
+  }
+  QPainter painter(viewport());
+  const QSize surface = viewport()->size();
+  // Held in range: a picture that just became smaller is not scrolled out of sight.
+  const ViewZoom shown =
+      HoldView(zoom_, doc_.width, doc_.height, surface.width(), surface.height());
+  const PaintPoint extent = VisiblePictureExtent(doc_.width, doc_.height, shown);
   const QColor background = ColorFromColorRef(doc_.backgroundColor);
-  for (const PaintRect& r : BackgroundRects(width(), height(), doc_.width, doc_.height)) {
+  for (const PaintRect& r :
+       BackgroundRects(surface.width(), surface.height(), extent.x, extent.y)) {
     painter.fillRect(QRect(r.x, r.y, r.width, r.height), background);
   }
-  if (const PackedDib* picture = PictureToDraw(doc_)) {
-    QImage image = ImageFromPackedDib(*picture);
-    if (!image.isNull()) painter.drawImage(0, 0, image);
-  }
-  if (std::optional<EdgeLine> edge = BlinkEdge(doc_.width, doc_.height, blinkPhase_)) {
+  DrawPicture(painter, event->rect(), shown, QPoint(extent.x, extent.y));
+  if (std::optional<EdgeLine> edge = BlinkEdge(extent.x, extent.y, blinkPhase_)) {
     QPen pen(ColorFromColorRef(edge->penColor), 1, Qt::DotLine);
     painter.setPen(pen);
     painter.setBackgroundMode(Qt::OpaqueMode);

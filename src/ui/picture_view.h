@@ -1,9 +1,16 @@
-// The view: the current picture unscaled at the top-left corner on the background colour,
-// the blinking right and bottom edges, and the 10 ms playback tick.
+// The view: the current picture on the background colour at the top-left of a scrollable
+// area, zoomed from 25 % to 1600 % with sharp (nearest-neighbour) pixels, the blinking right
+// and bottom edges, and the 10 ms playback tick. Zoom and scrolling only change what is
+// shown, never the picture. The arithmetic (steps, mapping, scroll ranges, zoom about a
+// point, fit) is app/view_zoom; everything that maps between the view and the picture goes
+// through PictureAt and SurfacePointOf here.
 #pragma once
 
+#include <QAbstractScrollArea>
 #include <QImage>
-#include <QWidget>
+#include <QPoint>
+
+#include "app/view_zoom.h"
 
 namespace zel {
 
@@ -15,7 +22,7 @@ class PackedDib;
 // other depth or a block too small for its header.
 QImage ImageFromPackedDib(const PackedDib& picture);
 
-class PictureView : public QWidget {
+class PictureView : public QAbstractScrollArea {
   Q_OBJECT
 
  public:
@@ -25,18 +32,60 @@ class PictureView : public QWidget {
 
   bool BlinkPhase() const { return blinkPhase_; }
 
+  // --- zoom and scrolling ---
+  const ViewZoom& Zoom() const { return zoom_; }
+  // Zooms about a point of the surface (the view's centre by default).
+  void ZoomAt(int zoom, QPoint about);
+  void SetZoom(int zoom);
+  void ZoomIn();
+  void ZoomOut();
+  // The largest zoom at which the whole picture shows, scrolled to the top-left.
+  void ZoomToFit();
+  // Scrolls to the given offsets, held inside the scroll range.
+  void ScrollTo(int x, int y);
+  // After the picture may have changed its size: the scroll range follows and the view is
+  // drawn again.
+  void PictureChanged();
+
+  // --- mapping between the view and the picture ---
+  // The widget the picture is drawn on (inside the scroll bars); surface coordinates are
+  // the view coordinates of app/view_zoom.
+  QWidget* Surface() const { return viewport(); }
+  // The picture pixel at a surface point; not held inside the picture.
+  QPoint PictureAt(QPoint surfacePoint) const;
+  QPoint PictureAtGlobal(QPoint globalPoint) const;
+  // The surface point where picture pixel `picture` starts (any pixel, also outside).
+  QPoint SurfacePointOf(QPoint picture) const;
+  // The area the picture can be scrolled within, in picture pixels (the margin rule
+  // compares the picture with it).
+  QSize ScrollableAreaInPicture() const;
+
  signals:
   // The playback tick moved to another frame.
   void FrameAdvanced();
+  // The zoom or the scroll offsets changed: whatever lies over the picture moves with it.
+  void ViewChanged();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void scrollContentsBy(int dx, int dy) override;
+  void wheelEvent(QWheelEvent* event) override;
 
  private:
   void PlaybackTimeout();
   void BlinkTimeout();
+  // Sets the scroll bars from the zoom, the picture and the surface size.
+  void SyncScrollBars();
+  void DrawPicture(class QPainter& painter, const QRect& exposed, const ViewZoom& shown,
+                   QPoint extent);
 
   DocumentState& doc_;
+  ViewZoom zoom_;
+  QSize knownPicture_;  // the picture size the scroll bars were last set for
+  bool syncing_ = false;
+  bool syncQueued_ = false;
+  int wheelAngle_ = 0;  // Ctrl+wheel turns not yet a whole step
   bool blinkPhase_ = false;
 };
 

@@ -168,7 +168,9 @@ TEST(CommandTable, QuotedPromptsAndTips) {
     const CommandInfo* info = FindCommand(q.id);
     ASSERT_NE(info, nullptr) << q.id;
     EXPECT_STREQ(info->prompt, q.prompt) << q.id;
-    if (q.tip) EXPECT_STREQ(info->toolTip, q.tip) << q.id;
+    if (q.tip) {
+      EXPECT_STREQ(info->toolTip, q.tip) << q.id;
+    }
   }
 }
 
@@ -210,6 +212,16 @@ TEST(CommandTable, Accelerators) {
       {"Ctrl+X", kCmdInvertBackground},
       {"Ctrl+Z", kCmdUndo},
       {"Alt+Backspace", kCmdUndo},
+      // The view's zoom and the frame keys.
+      {"Ctrl++", kCmdZoomIn},
+      {"Ctrl+=", kCmdZoomIn},
+      {"Ctrl+-", kCmdZoomOut},
+      {"Ctrl+0", kCmdZoomActualSize},
+      {"Left", kCmdPreviousFrame},
+      {"Right", kCmdNextFrame},
+      {"Home", kCmdFirstFrameShown},
+      {"End", kCmdLastFrameShown},
+      {"Space", kCmdStartStop},
   };
   std::map<std::string, int> bound;
   for (const CommandInfo& info : CommandTable()) {

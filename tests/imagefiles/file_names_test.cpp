@@ -49,6 +49,17 @@ TEST(FileNames, LoaderLetter) {
   for (const Case& c : cases) EXPECT_EQ(LoaderLetter(c.path), c.letter) << c.path;
 }
 
+// Every name the open command lists is one the loader reads, in either case.
+TEST(FileNames, OpenDialogPatternsListBothCasesOfEveryReadableExtension) {
+  EXPECT_EQ(OpenDialogPatterns(kOpenImageExtensions),
+            "*.jpg;*.JPG;*.jpeg;*.JPEG;*.jpe;*.JPE;*.bmp;*.BMP;*.gif;*.GIF;*.png;*.PNG");
+  EXPECT_EQ(OpenDialogPatterns(kPaletteReferenceExtensions), "*.gif;*.GIF;*.bmp;*.BMP;*.png;*.PNG");
+  for (const char* ext : kOpenImageExtensions) {
+    const char letter = LoaderLetter(std::string("/p/a.") + ext);
+    EXPECT_NE(std::string("bgjp").find(letter), std::string::npos) << ext;
+  }
+}
+
 TEST(FileNames, DialogInitialPaths) {
   struct Case {
     const char* path;

@@ -46,6 +46,17 @@ TEST(FileIo, AtomicWritesReplaceWholeFilesAndLeaveNoTemporaries) {
   EXPECT_EQ(CountEntries(dir), 1);
 }
 
+TEST(FileIo, AFifoIsRefusedWithoutWaitingForAWriter) {
+  std::string dir = testing::MakeTempDir();
+  std::string fifo = dir + "/pipe.gif";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  // Each read would block forever if it opened the FIFO as a file.
+  EXPECT_FALSE(ReadFileBytes(fifo));
+  EXPECT_FALSE(ReadFileHead(fifo, 16));
+  EXPECT_EQ(OpenFileForReading(fifo), nullptr);
+  EXPECT_EQ(OpenFileForReading(dir + "/missing"), nullptr);
+}
+
 TEST(FileIo, FileHeadsAndQuestionsAboutFiles) {
   std::string dir = testing::MakeTempDir();
   std::string path = dir + "/short.bin";

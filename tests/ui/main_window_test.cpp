@@ -806,7 +806,16 @@ TEST_F(MainWindowTest, CommandsWithoutAnExecutorAreNeverAvailable) {
                                kCmdShowInBrowser,
                                kCmdMidiTempo,
                                kCmdSendToVanta,
-                               kCmdSendToMorsel};
+                               kCmdSendToMorsel,
+                               kCmdPreviousFrame,
+                               kCmdNextFrame,
+                               kCmdFirstFrameShown,
+                               kCmdLastFrameShown,
+                               kCmdStartStop,
+                               kCmdZoomIn,
+                               kCmdZoomOut,
+                               kCmdZoomActualSize,
+                               kCmdZoomToFit};
   for (int i = 0; i < kRecentFileCount; ++i) EXPECT_NE(FindExecutor(kCmdRecentFile1 + i), nullptr);
   EXPECT_EQ(FindExecutor(kCmdRecentFile1 + kRecentFileCount), nullptr);
   for (const CommandExecutor& executor : CommandExecutors()) {

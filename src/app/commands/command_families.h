@@ -19,6 +19,7 @@ const std::vector<CommandInfo>& TimeCommands();         // time adjustment
 const std::vector<CommandInfo>& GeneratorCommands();    // animations made from pictures
 const std::vector<CommandInfo>& IntegrationCommands();  // clipboard, browser, other programs
 const std::vector<CommandInfo>& WindowCommands();       // options and the bar toggles
+const std::vector<CommandInfo>& ViewCommands();         // the view's zoom
 const std::vector<CommandInfo>& HelpCommands();         // help and about
 
 // Rules shared by several families.

@@ -11,7 +11,7 @@ std::vector<CommandInfo> BuildTable() {
   static constexpr Family kFamilies[] = {
       FileCommands,        TransformCommands, ColorCommands, HistoryCommands,
       PlaybackCommands,    FrameCommands,     TimeCommands,  GeneratorCommands,
-      IntegrationCommands, WindowCommands,    HelpCommands,
+      IntegrationCommands, WindowCommands,    HelpCommands,  ViewCommands,
   };
   std::vector<CommandInfo> table;
   for (Family family : kFamilies) {
@@ -37,7 +37,8 @@ const CommandInfo* FindCommand(int id) {
 }
 
 const std::vector<ExtraAccelerator>& ExtraAccelerators() {
-  static const std::vector<ExtraAccelerator> extras = {{kCmdUndo, "Alt+Backspace"}};
+  static const std::vector<ExtraAccelerator> extras = {{kCmdUndo, "Alt+Backspace"},
+                                                       {kCmdZoomIn, "Ctrl+="}};
   return extras;
 }
 

@@ -28,6 +28,7 @@ const std::vector<CommandExecutor>& TimeExecutors();
 const std::vector<CommandExecutor>& WindowExecutors();
 const std::vector<CommandExecutor>& HelpExecutors();
 const std::vector<CommandExecutor>& IntegrationExecutors();
+const std::vector<CommandExecutor>& ViewExecutors();
 
 // Every executor, family by family.
 const std::vector<CommandExecutor>& CommandExecutors();

@@ -9,10 +9,10 @@ namespace zel {
 const std::vector<CommandExecutor>& CommandExecutors() {
   static const std::vector<CommandExecutor> all = [] {
     using Family = const std::vector<CommandExecutor>& (*)();
-    const Family families[] = {FileExecutors,       TransformExecutors, ColorExecutors,
-                               HistoryExecutors,    PlaybackExecutors,  FrameExecutors,
-                               TimeExecutors,       WindowExecutors,    HelpExecutors,
-                               IntegrationExecutors};
+    const Family families[] = {FileExecutors,        TransformExecutors, ColorExecutors,
+                               HistoryExecutors,     PlaybackExecutors,  FrameExecutors,
+                               TimeExecutors,        WindowExecutors,    HelpExecutors,
+                               IntegrationExecutors, ViewExecutors};
     std::vector<CommandExecutor> list;
     for (Family family : families) {
       const std::vector<CommandExecutor>& rows = family();

@@ -22,7 +22,6 @@ namespace {
 
 constexpr const char* kOpenTitle = "表示する画像ファイルを選択します";
 constexpr const char* kOpenFilterName = "画像ファイル";
-constexpr const char* kOpenPatterns = "*.jpg;*.bmp;*.gif;*.png";
 constexpr const char* kGifSaveTitle = "保存するGIFファイルを設定します";
 constexpr const char* kGifFilterName = "GIFファイル";
 constexpr const char* kBmpSaveTitle = "保存するBMPファイルを選択します";
@@ -39,8 +38,8 @@ void OpenCommand(MainWindow& window, int) {
   if (!settings.openPathHint.empty() && session.InsideSettingsFolder(path)) {
     path = settings.openPathHint;
   }
-  if (!ShowOpenImageDialog(&window, Utf8(kOpenTitle), Utf8(kOpenFilterName), Utf8(kOpenPatterns),
-                           path)) {
+  if (!ShowOpenImageDialog(&window, Utf8(kOpenTitle), Utf8(kOpenFilterName),
+                           Utf8(OpenDialogPatterns(kOpenImageExtensions)), path)) {
     return;
   }
   if (!session.InsideSettingsFolder(path)) settings.openPathHint = path;

@@ -2,8 +2,10 @@
 #include <array>
 #include <string>
 
+#include "app/frame_keys.h"
 #include "app/settings.h"
 #include "document/playback.h"
+#include "platform/clock.h"
 #include "ui/commands/command_executors.h"
 #include "ui/dialogs/color_chooser.h"
 #include "ui/dialogs/jump_dialog.h"
@@ -34,6 +36,12 @@ void BackgroundColorCommand(MainWindow& window, int) {
   window.RefreshView();
 }
 
+template <FrameKey kKey>
+void FrameKeyCommand(MainWindow& window, int) {
+  if (!MoveByFrameKey(window.Session().doc, kKey, TickCount())) return;
+  window.RefreshView();
+}
+
 }  // namespace
 
 const std::vector<CommandExecutor>& PlaybackExecutors() {
@@ -45,6 +53,11 @@ const std::vector<CommandExecutor>& PlaybackExecutors() {
          JumpDialog dialog(window.Session().doc, &window);
          dialog.exec();
        }},
+      {kCmdPreviousFrame, FrameKeyCommand<FrameKey::kPrevious>},
+      {kCmdNextFrame, FrameKeyCommand<FrameKey::kNext>},
+      {kCmdFirstFrameShown, FrameKeyCommand<FrameKey::kFirst>},
+      {kCmdLastFrameShown, FrameKeyCommand<FrameKey::kLast>},
+      {kCmdStartStop, [](MainWindow& window, int) { TogglePlayback(window.Session().doc); }},
       {kCmdBackgroundColor, BackgroundColorCommand},
       {kCmdInvertBackground,
        [](MainWindow& window, int) {

@@ -54,7 +54,9 @@ void TrimCommand(MainWindow& window, int) {
 void MarginCommand(MainWindow& window, int) {
   DocumentState& doc = window.Session().doc;
   const PictureView* view = window.View();
-  if (!MarginFitsView(doc, view->width(), view->height())) return;
+  // The picture is compared with the area it scrolls in, so a large picture still gets one.
+  const QSize area = view->ScrollableAreaInPicture();
+  if (!MarginFitsView(doc, area.width(), area.height())) return;
   // A margin that cannot be added shows nothing.
   AddMarginToImage(doc, TickCount());
   window.AfterFrameChange();

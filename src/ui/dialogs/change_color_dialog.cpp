@@ -16,6 +16,7 @@
 #include "app/settings.h"
 #include "color/palette_reference.h"
 #include "document/document_state.h"
+#include "imagefiles/file_names.h"
 #include "ui/dialogs/file_dialogs.h"
 #include "ui/dialogs/message_box.h"
 #include "ui/dialogs/program_resources.h"
@@ -167,9 +168,10 @@ void ChangeColorDialog::ChooseReferenceImage() {
   std::string path = referencePath_->text().toStdString();
   if (path.empty()) path = doc_.filePath;
   for (;;) {
-    if (!ShowOpenImageDialog(this, QStringLiteral("パレットを参照する画像ファイルを選択します"),
-                             QStringLiteral("画像ファイル"), QStringLiteral("*.gif;*.bmp;*.png"),
-                             path)) {
+    if (!ShowOpenImageDialog(
+            this, QStringLiteral("パレットを参照する画像ファイルを選択します"),
+            QStringLiteral("画像ファイル"),
+            QString::fromStdString(OpenDialogPatterns(kPaletteReferenceExtensions)), path)) {
       return;
     }
     if (!IsReferenceTooDeep(path)) break;

@@ -32,12 +32,14 @@ HandleWidget::HandleWidget(int kind, const HandlePlacement& placement, PictureVi
   setFixedSize(kHandleSize, kHandleSize);
   setCursor(Qt::SizeAllCursor);
   setAttribute(Qt::WA_ShowWithoutActivating);
+  // The handle stays on its picture point while the view zooms or scrolls.
+  connect(view_, &PictureView::ViewChanged, this, &HandleWidget::Place);
   Place();
 }
 
 void HandleWidget::Place() {
-  move(view_->mapToGlobal(
-      QPoint(hotspot_.x - placement_.hotspot.x, hotspot_.y - placement_.hotspot.y)));
+  const QPoint onView = view_->SurfacePointOf(QPoint(hotspot_.x, hotspot_.y));
+  move(view_->Surface()->mapToGlobal(onView) - QPoint(placement_.hotspot.x, placement_.hotspot.y));
 }
 
 void HandleWidget::paintEvent(QPaintEvent*) {
@@ -55,8 +57,9 @@ void HandleWidget::mousePressEvent(QMouseEvent* event) {
 
 void HandleWidget::mouseMoveEvent(QMouseEvent* event) {
   if (!dragging_) return;
+  // The drag is measured in picture pixels: at 200 % two pixels of mouse move the handle one.
   const QPoint now = event->globalPosition().toPoint();
-  const QPoint delta = now - last_;
+  const QPoint delta = view_->PictureAtGlobal(now) - view_->PictureAtGlobal(last_);
   last_ = now;
   if (delta.isNull()) return;
   const PointI next = DragHandle(hotspot_, delta.x(), delta.y(), placement_);
@@ -165,9 +168,11 @@ class HandleTool : public InteractiveTool {
     frame.height = doc_.height;
     frame.handleWidth = kHandleSize;
     frame.handleHeight = kHandleSize;
-    // The handles live inside the view: the widening handles reach its far edges.
-    frame.screenWidth = std::max(view->width(), doc_.width + 1);
-    frame.screenHeight = std::max(view->height(), doc_.height + 1);
+    // The handles live inside the view: the widening handles reach the far edges of the
+    // area the picture scrolls in (in picture pixels).
+    const QSize area = view->ScrollableAreaInPicture();
+    frame.screenWidth = std::max(area.width(), doc_.width + 1);
+    frame.screenHeight = std::max(area.height(), doc_.height + 1);
     for (int kind : KindsOf(kind_)) {
       auto* handle = new HandleWidget(kind, PlaceHandle(kind, frame), view, &form);
       HandleForm* owner = &form;

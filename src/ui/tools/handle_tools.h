@@ -20,8 +20,8 @@ class HandleWidget : public QWidget {
   Q_OBJECT
 
  public:
-  // Placed over `view` with its hotspot at the kind's initial place on the picture drawn
-  // at the view's origin; shown and hidden with `owner`, the tool's form.
+  // Placed over `view` with its hotspot at the kind's initial place on the picture, as the
+  // view zooms and scrolls it; shown and hidden with `owner`, the tool's form.
   HandleWidget(int kind, const HandlePlacement& placement, PictureView* view, QWidget* owner);
 
   int kind() const { return kind_; }
@@ -43,7 +43,7 @@ class HandleWidget : public QWidget {
   int kind_;
   PictureView* view_;
   HandlePlacement placement_;
-  PointI hotspot_;  // view coordinates (the picture lies at the view's origin)
+  PointI hotspot_;  // picture coordinates
   QPoint last_;
   bool dragging_ = false;
 };

@@ -20,15 +20,25 @@
 namespace zel {
 namespace {
 
-// Lies over the whole view, takes its mouse input and draws the pick's lines.
+// Lies over the whole view (inside its scroll bars), takes its mouse input and draws the
+// pick's lines. The pick works in picture pixels; the overlay converts at its edge, so the
+// lines and the cursor follow the view's zoom and scrolling.
 class PickOverlay : public QWidget {
  public:
   // `feed` gets each mouse input in picture coordinates and returns a result once done.
   PickOverlay(PictureView* view, int32_t width, int32_t height,
               std::function<std::optional<int>(PickInput, PointI)> feed)
-      : QWidget(view), width_(width), height_(height), feed_(std::move(feed)) {
+      : QWidget(view->Surface()),
+        view_(view),
+        width_(width),
+        height_(height),
+        feed_(std::move(feed)) {
     setObjectName(QStringLiteral("pick-overlay"));
-    setGeometry(view->rect());
+    setGeometry(view->Surface()->rect());
+    QObject::connect(view, &PictureView::ViewChanged, this, [this] {
+      setGeometry(view_->Surface()->rect());
+      update();
+    });
     setMouseTracking(true);
     setCursor(Qt::CrossCursor);
     setAttribute(Qt::WA_TranslucentBackground);
@@ -62,10 +72,13 @@ class PickOverlay : public QWidget {
       painter.drawLine(x1, y1, x2, y2);
     };
     if (band_) {
-      const int left = std::min(band_->first.x, band_->second.x);
-      const int right = std::max(band_->first.x, band_->second.x);
-      const int top = std::min(band_->first.y, band_->second.y);
-      const int bottom = std::max(band_->first.y, band_->second.y);
+      // From the start of the first corner's pixel to the end of the last one's.
+      const QPoint from = OnView(PointI{std::min(band_->first.x, band_->second.x),
+                                        std::min(band_->first.y, band_->second.y)});
+      const QPoint to = OnView(PointI{std::max(band_->first.x, band_->second.x) + 1,
+                                      std::max(band_->first.y, band_->second.y) + 1}) -
+                        QPoint(1, 1);
+      const int left = from.x(), top = from.y(), right = to.x(), bottom = to.y();
       if (right > left && bottom > top) {
         line(left, top, right, top);
         line(left, bottom, right, bottom);
@@ -73,8 +86,15 @@ class PickOverlay : public QWidget {
         line(right, top, right, bottom);
       }
     } else {
-      line(cross_.x, 0, cross_.x, height_ - 1);
-      line(0, cross_.y, width_ - 1, cross_.y);
+      // Through the middle of the pixel, across the whole picture.
+      const QPoint at = OnView(cross_);
+      const QPoint span = OnView(PointI{cross_.x + 1, cross_.y + 1}) - at;
+      const QPoint centre =
+          at + QPoint(std::max(span.x() - 1, 0) / 2, std::max(span.y() - 1, 0) / 2);
+      const QPoint origin = OnView(PointI{0, 0});
+      const QPoint end = OnView(PointI{width_, height_}) - QPoint(1, 1);
+      line(centre.x(), origin.y(), centre.x(), end.y());
+      line(origin.x(), centre.y(), end.x(), centre.y());
     }
   }
 
@@ -96,12 +116,18 @@ class PickOverlay : public QWidget {
     if (result) return;
     const QPoint at = event->position().toPoint();
     ConfineCursor(at);
-    if (auto code = feed_(input, {at.x(), at.y()})) Finish(*code);
+    const QPoint picture = view_->PictureAt(at);
+    if (auto code = feed_(input, {picture.x(), picture.y()})) Finish(*code);
+  }
+  QPoint OnView(PointI picture) const {
+    return view_->SurfacePointOf(QPoint(picture.x, picture.y));
   }
   // Keeps the cursor over the picture (where the platform lets a program move it).
   void ConfineCursor(QPoint at) {
-    const QPoint held(std::clamp(at.x(), 0, std::max(width_ - 1, 0)),
-                      std::clamp(at.y(), 0, std::max(height_ - 1, 0)));
+    const QPoint first = OnView(PointI{0, 0});
+    const QPoint last = OnView(PointI{width_, height_}) - QPoint(1, 1);
+    const QPoint held(std::clamp(at.x(), first.x(), std::max(last.x(), first.x())),
+                      std::clamp(at.y(), first.y(), std::max(last.y(), first.y())));
     if (held != at && QGuiApplication::platformName() == QLatin1String("xcb")) {
       QCursor::setPos(mapToGlobal(held));
     }
@@ -115,6 +141,7 @@ class PickOverlay : public QWidget {
   std::function<void()> onFinished;
 
  private:
+  PictureView* view_;
   int32_t width_, height_;
   std::function<std::optional<int>(PickInput, PointI)> feed_;
   PointI cross_;
@@ -160,7 +187,7 @@ int RunPick(ToolHost& host, int32_t width, int32_t height, PointI startCursor,
       if (warp) {
         if (std::optional<PointI> to = warp();
             to && QGuiApplication::platformName() == QLatin1String("xcb")) {
-          QCursor::setPos(overlay->mapToGlobal(QPoint(to->x, to->y)));
+          QCursor::setPos(overlay->mapToGlobal(view->SurfacePointOf(QPoint(to->x, to->y))));
         }
       }
     }
@@ -170,7 +197,8 @@ int RunPick(ToolHost& host, int32_t width, int32_t height, PointI startCursor,
   overlay->onFinished = [&loop] { loop.quit(); };
   show(*overlay);
   if (QGuiApplication::platformName() == QLatin1String("xcb")) {
-    QCursor::setPos(overlay->mapToGlobal(QPoint(startCursor.x, startCursor.y)));
+    QCursor::setPos(
+        overlay->mapToGlobal(view->SurfacePointOf(QPoint(startCursor.x, startCursor.y))));
   }
   overlay->grabMouse();
 
@@ -203,7 +231,7 @@ int RunPick(ToolHost& host, int32_t width, int32_t height, PointI startCursor,
 }
 
 PointI CursorOver(const ToolHost& host) {
-  const QPoint at = host.View()->mapFromGlobal(QCursor::pos());
+  const QPoint at = host.View()->PictureAtGlobal(QCursor::pos());
   return {at.x(), at.y()};
 }
 

@@ -94,6 +94,11 @@ void ToolHost::ShowSize(const QString& text) {
   window_.SizePane()->setText(text);
 }
 
+// The picture's bottom edge on the view, as zoomed and scrolled.
+int ToolHost::PictureBottom() const {
+  return View()->SurfacePointOf(QPoint(0, Doc().height)).y();
+}
+
 int ToolHost::RunForm(ToolForm* bar, ToolForm* full) {
   PictureView* view = View();
   const QRect viewRect(view->mapToGlobal(QPoint(0, 0)), view->size());
@@ -107,7 +112,7 @@ int ToolHost::RunForm(ToolForm* bar, ToolForm* full) {
   const QSize barSize = bar ? bar->sizeHint() : QSize();
   const QSize fullSize = full ? full->sizeHint() : QSize();
   const FormLayout layout =
-      PlaceToolForm(ToRect(viewRect), ToRect(screenRect), Doc().height,
+      PlaceToolForm(ToRect(viewRect), ToRect(screenRect), PictureBottom(),
                     ToolRect{0, 0, barSize.width(), barSize.height()},
                     ToolRect{0, 0, fullSize.width(), fullSize.height()}, floats);
   if (bar && layout.placement == FormPlacement::kBar) {
@@ -117,7 +122,7 @@ int ToolHost::RunForm(ToolForm* bar, ToolForm* full) {
   }
   if (!full) return kToolFormNoRoom;
   const FormLayout fullLayout =
-      PlaceToolForm(ToRect(viewRect), ToRect(screenRect), Doc().height, ToolRect{},
+      PlaceToolForm(ToRect(viewRect), ToRect(screenRect), PictureBottom(), ToolRect{},
                     ToolRect{0, 0, fullSize.width(), fullSize.height()}, true);
   if (placeable) {
     full->move(fullLayout.rect.x, fullLayout.rect.y);
@@ -137,7 +142,7 @@ void ToolHost::RenderLatest(InteractiveTool& tool, ToolSession& session) {
   if (session.ShowPreview(tool.Preview(session.source()))) {
     const QString size = tool.SizeText();
     if (!size.isEmpty()) ShowSize(size);
-    View()->repaint();
+    View()->Surface()->repaint();
   }
   if (*texts.idle) ShowStatus(Utf8(texts.idle));
 }

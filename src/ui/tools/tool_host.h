@@ -62,6 +62,7 @@ class ToolHost {
   int workerThreads = 0;
 
  private:
+  int PictureBottom() const;
   void RenderLatest(InteractiveTool& tool, ToolSession& session);
   void ApplyOk(InteractiveTool& tool, ToolSession& session, ToolForm& form);
 

@@ -1,0 +1,14 @@
+#include "app/window_title.h"
+
+namespace zel {
+
+std::string MainWindowTitle(const DocumentState& doc) {
+  const std::string& path = doc.filePath;
+  const size_t slash = path.rfind('/');
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (name.empty()) name = kUntitledTitle;
+  if (doc.unsavedChanges) name += kModifiedMarker;
+  return name + " - " + kApplicationTitle;
+}
+
+}  // namespace zel

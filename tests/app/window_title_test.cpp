@@ -1,0 +1,31 @@
+#include "app/window_title.h"
+
+#include <gtest/gtest.h>
+
+namespace zel {
+namespace {
+
+TEST(WindowTitle, FileNameMarkerAndProgramName) {
+  struct Case {
+    const char* path;
+    bool unsaved;
+    const char* title;
+  } cases[] = {
+      {"", false, "無題 - Zel"},
+      {"", true, "無題* - Zel"},  // a pasted picture that was edited
+      {"/home/u/Pictures/anime.gif", false, "anime.gif - Zel"},
+      {"/home/u/Pictures/anime.gif", true, "anime.gif* - Zel"},
+      {"/home/u/写真.d/猫.png", true, "猫.png* - Zel"},  // the folder's dot is no name
+      {"relative.bmp", false, "relative.bmp - Zel"},
+      {"/home/u/folder/", false, "無題 - Zel"},
+  };
+  for (const Case& c : cases) {
+    DocumentState doc;
+    doc.filePath = c.path;
+    doc.unsavedChanges = c.unsaved;
+    EXPECT_EQ(MainWindowTitle(doc), c.title) << c.path << " " << c.unsaved;
+  }
+}
+
+}  // namespace
+}  // namespace zel

@@ -1,0 +1,383 @@
+// The view's zoom and scrolling and the frame keys on the real main window, offscreen: the
+// scroll range follows picture and zoom, Ctrl+wheel zooms about the mouse, the drawing is
+// nearest-neighbour and never changes the picture, a handle dragged at 200 % moves by
+// picture pixels and stops at its bound, the trimming pick answers in picture pixels under
+// zoom and scroll, a large picture still gets a margin, and the frame keys step and wrap.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QThread>
+#include <QTimer>
+#include <QWheelEvent>
+#include <QtTest/QTest>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/command_ids.h"
+#include "app/settings.h"
+#include "app/view_zoom.h"
+#include "support/gif_builder.h"
+#include "ui/editor_session.h"
+#include "ui/main_window.h"
+#include "ui/modal_script.h"
+#include "ui/picture_view.h"
+#include "ui/private_home.h"
+#include "ui/tools/handle_tools.h"
+#include "ui/tools/tool_form.h"
+
+namespace zel {
+namespace {
+
+using testing::GifBuilder;
+using testing::ModalScript;
+using testing::Rgb;
+
+void ProcessEventsFor(int ms) {
+  QElapsedTimer timer;
+  timer.start();
+  while (timer.elapsed() < ms) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    QThread::msleep(1);
+  }
+}
+
+std::vector<Rgb> Palette() {
+  std::vector<Rgb> colors;
+  for (int i = 0; i < 256; ++i) {
+    colors.push_back({uint8_t(i), uint8_t(255 - i), uint8_t((i * 37) & 0xFF)});
+  }
+  return colors;
+}
+
+// The index of pixel (x, y) of frame f: every pixel of a row differs from its neighbours.
+uint8_t Pattern(int x, int y, int f) {
+  return static_cast<uint8_t>((x + 3 * y + 50 * f) % 251);
+}
+
+std::string WriteGif(const std::string& path, int width, int height, int frames) {
+  GifBuilder gif(width, height, Palette());
+  if (frames > 1) gif.Looping();
+  for (int f = 0; f < frames; ++f) {
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height);
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) pixels[static_cast<size_t>(y) * width + x] = Pattern(x, y, f);
+    }
+    // Index 255 is transparent (no pixel uses it), so that a margin can be added.
+    gif.Control(0x05, frames > 1 ? 10 : 0, 255);
+    gif.Image(0, 0, width, height, pixels);
+  }
+  const std::vector<uint8_t>& bytes = gif.Trailer().bytes();
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+  return path;
+}
+
+std::vector<uint8_t> Bytes(const PackedDib& p) {
+  return p ? std::vector<uint8_t>(p.data(), p.data() + p.size()) : std::vector<uint8_t>{};
+}
+
+void SendMouse(QWidget* widget, QEvent::Type type, QPoint local, Qt::MouseButton button) {
+  const Qt::MouseButtons held =
+      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+  QMouseEvent event(type, QPointF(local), QPointF(widget->mapToGlobal(local)), button, held,
+                    Qt::NoModifier);
+  QCoreApplication::sendEvent(widget, &event);
+}
+
+class ViewZoomWindowTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { root_ = new std::string(testing::PrivateHome()); }
+
+  void SetUp() override {
+    std::filesystem::remove(SettingsFilePath());
+    session_ = std::make_unique<EditorSession>();
+    ASSERT_EQ(session_->Start(), StartResult::kStarted);
+    window_ = std::make_unique<MainWindow>(*session_);
+    window_->message = [](const QString& text) { ADD_FAILURE() << text.toStdString(); };
+    window_->show();
+    window_->resize(640, 480);
+    ProcessEventsFor(20);
+  }
+  void TearDown() override {
+    window_.reset();
+    session_.reset();
+  }
+
+  void Open(int width, int height, int frames = 1) {
+    const std::string name = "in" + std::to_string(width) + "x" + std::to_string(height) + "-" +
+                             std::to_string(frames) + ".gif";
+    ASSERT_EQ(window_->OpenFile(WriteGif(File(name), width, height, frames)), 0);
+    if (frames > 1) {
+      ASSERT_TRUE(window_->RunCommand(kCmdStop));
+    }
+    ProcessEventsFor(10);
+  }
+
+  PictureView* View() { return window_->View(); }
+  QSize Surface() { return View()->Surface()->size(); }
+  DocumentState& Doc() { return session_->doc; }
+  // The colour the view shows at a surface point, and the colour of a picture pixel.
+  QRgb Shown(QPoint at) { return View()->Surface()->grab().toImage().pixel(at); }
+  QRgb ColorOf(int x, int y) {
+    const Rgb c = Palette()[Pattern(x, y, 0)];
+    return qRgb(c.r, c.g, c.b);
+  }
+
+  static std::string File(const std::string& name) { return *root_ + "/files/" + name; }
+
+  std::unique_ptr<EditorSession> session_;
+  std::unique_ptr<MainWindow> window_;
+  static std::string* root_;
+};
+
+std::string* ViewZoomWindowTest::root_ = nullptr;
+
+TEST_F(ViewZoomWindowTest, TheScrollRangeFollowsPictureAndZoom) {
+  Open(100, 80);
+  QScrollBar* across = View()->horizontalScrollBar();
+  QScrollBar* down = View()->verticalScrollBar();
+  // The default: 100 %, top-left, nothing to scroll.
+  EXPECT_EQ(View()->Zoom(), ViewZoom{});
+  EXPECT_EQ(window_->ZoomPane()->text().toStdString(), "100%");
+  EXPECT_EQ(across->maximum(), 0);
+  EXPECT_EQ(down->maximum(), 0);
+
+  for (int zoom : {800, 1600, 400, 25}) {
+    SCOPED_TRACE(zoom);
+    View()->SetZoom(zoom);
+    ProcessEventsFor(5);
+    EXPECT_EQ(View()->Zoom().zoom, zoom);
+    EXPECT_EQ(across->maximum(), std::max(ZoomedLength(100, zoom) - Surface().width(), 0));
+    EXPECT_EQ(down->maximum(), std::max(ZoomedLength(80, zoom) - Surface().height(), 0));
+    EXPECT_EQ(across->pageStep(), Surface().width());
+  }
+  // The keys of the menu entries.
+  QApplication::setActiveWindow(window_.get());
+  ProcessEventsFor(5);
+  QTest::keyClick(window_.get(), Qt::Key_0, Qt::ControlModifier);
+  EXPECT_EQ(View()->Zoom().zoom, 100);
+  QTest::keyClick(window_.get(), Qt::Key_Equal, Qt::ControlModifier);
+  EXPECT_EQ(View()->Zoom().zoom, 150);
+  QTest::keyClick(window_.get(), Qt::Key_Minus, Qt::ControlModifier);
+  QTest::keyClick(window_.get(), Qt::Key_Minus, Qt::ControlModifier);
+  EXPECT_EQ(View()->Zoom().zoom, 67);
+  EXPECT_EQ(window_->ZoomPane()->text().toStdString(), "67%");
+
+  // A picture larger than the view scrolls at 100 %; fit shows it whole.
+  View()->SetZoom(1600);
+  View()->ScrollTo(500, 500);
+  Open(1000, 900);
+  EXPECT_EQ(View()->Zoom(), (ViewZoom{1600, 0, 0}));  // the zoom stays, from the top-left
+  ASSERT_TRUE(window_->RunCommand(kCmdZoomActualSize));
+  ProcessEventsFor(5);
+  EXPECT_EQ(across->maximum(), 1000 - Surface().width());
+  EXPECT_EQ(down->maximum(), 900 - Surface().height());
+  View()->ScrollTo(120, 70);
+  EXPECT_EQ(View()->Zoom(), (ViewZoom{100, 120, 70}));
+  EXPECT_EQ(Shown(QPoint(0, 0)), ColorOf(120, 70));
+  ASSERT_TRUE(window_->RunCommand(kCmdZoomToFit));
+  ProcessEventsFor(5);
+  EXPECT_EQ(across->maximum(), 0);
+  EXPECT_EQ(down->maximum(), 0);
+  EXPECT_LE(ZoomedLength(900, View()->Zoom().zoom), Surface().height());
+  EXPECT_GT(ZoomedLength(900, View()->Zoom().zoom + 1), Surface().height());
+}
+
+TEST_F(ViewZoomWindowTest, CtrlWheelZoomsAboutTheMouseAndPixelsStaySharp) {
+  Open(600, 400);  // larger than the view once zoomed: the limits leave the point free
+  const QPoint mouse(61, 43);
+  auto wheel = [&](int angle, Qt::KeyboardModifiers modifiers) {
+    QWheelEvent event(QPointF(mouse), QPointF(View()->Surface()->mapToGlobal(mouse)), QPoint(),
+                      QPoint(0, angle), Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(View()->Surface(), &event);
+  };
+  const QPoint under = View()->PictureAt(mouse);
+  EXPECT_EQ(under, QPoint(61, 43));
+  wheel(120, Qt::ControlModifier);
+  EXPECT_EQ(View()->Zoom().zoom, 150);
+  wheel(60, Qt::ControlModifier);  // half a notch waits for the other half
+  EXPECT_EQ(View()->Zoom().zoom, 150);
+  wheel(60, Qt::ControlModifier);
+  wheel(120, Qt::ControlModifier);
+  EXPECT_EQ(View()->Zoom().zoom, 300);
+  EXPECT_GT(View()->Zoom().scrollX, 0);
+  EXPECT_EQ(View()->PictureAt(mouse), under);
+  ProcessEventsFor(5);
+  // Each picture pixel is a sharp 3 x 3 block of its own colour.
+  const QImage shot = View()->Surface()->grab().toImage();
+  const QPoint start = View()->SurfacePointOf(under);
+  for (int dy = 0; dy < 3; ++dy) {
+    for (int dx = 0; dx < 3; ++dx) {
+      EXPECT_EQ(shot.pixel(start + QPoint(dx, dy)), ColorOf(under.x(), under.y())) << dx << dy;
+    }
+  }
+  EXPECT_EQ(shot.pixel(start + QPoint(3, 0)), ColorOf(under.x() + 1, under.y()));
+  // Without Ctrl the wheel scrolls.
+  const ViewZoom before = View()->Zoom();
+  wheel(-120, Qt::NoModifier);
+  EXPECT_EQ(View()->Zoom().zoom, 300);
+  EXPECT_GT(View()->Zoom().scrollY, before.scrollY);
+}
+
+TEST_F(ViewZoomWindowTest, ZoomNeverChangesTheDocument) {
+  Open(64, 48, 3);
+  std::vector<std::vector<uint8_t>> frames;
+  for (int i = 0; i < Doc().frameSet->count; ++i) {
+    frames.push_back(Bytes(Doc().frameSet->frame(i).image));
+  }
+  const std::vector<uint8_t> current = Bytes(Doc().currentPicture);
+  for (int zoom : kViewZoomSteps) {
+    View()->SetZoom(zoom);
+    View()->ScrollTo(zoom, zoom / 2);
+    View()->Surface()->repaint();
+  }
+  ASSERT_TRUE(window_->RunCommand(kCmdZoomToFit));
+  ASSERT_TRUE(window_->RunCommand(kCmdZoomOut));
+  View()->Surface()->repaint();
+  EXPECT_EQ(Bytes(Doc().currentPicture), current);
+  for (int i = 0; i < Doc().frameSet->count; ++i) {
+    EXPECT_EQ(Bytes(Doc().frameSet->frame(i).image), frames[static_cast<size_t>(i)]) << i;
+  }
+  EXPECT_FALSE(Doc().undo.CanUndo());
+}
+
+TEST_F(ViewZoomWindowTest, AHandleDraggedAt200PercentMovesByPicturePixelsAndStopsAtItsBound) {
+  Open(100, 80);
+  View()->SetZoom(200);
+  ProcessEventsFor(5);
+  ModalScript script({[&](QWidget* w) {
+    auto* handle = w->findChild<HandleWidget*>(QStringLiteral("handle-1"));
+    ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(handle->Hotspot(), (PointI{0, 0}));
+    EXPECT_EQ(handle->pos(), View()->Surface()->mapToGlobal(QPoint(0, 0)));
+    // 20 x 10 pixels of mouse are 10 x 5 pixels of picture.
+    SendMouse(handle, QEvent::MouseButtonPress, QPoint(2, 2), Qt::LeftButton);
+    SendMouse(handle, QEvent::MouseMove, QPoint(22, 12), Qt::LeftButton);
+    EXPECT_EQ(handle->Hotspot(), (PointI{10, 5}));
+    // The handle stays on its picture point.
+    EXPECT_EQ(handle->pos(), View()->Surface()->mapToGlobal(QPoint(20, 10)));
+    // The bounds are those at 100 %: -40..39, -32..31 for 100 x 80.
+    const QPoint grip = handle->mapToGlobal(QPoint(2, 2));  // where the mouse is now
+    SendMouse(handle, QEvent::MouseMove, handle->mapFromGlobal(grip + QPoint(600, 20)),
+              Qt::LeftButton);
+    EXPECT_EQ(handle->Hotspot(), (PointI{39, 15}));
+    SendMouse(handle, QEvent::MouseMove,
+              handle->mapFromGlobal(handle->mapToGlobal(QPoint(2, 2)) + QPoint(-1000, -1000)),
+              Qt::LeftButton);
+    EXPECT_EQ(handle->Hotspot(), (PointI{-40, -32}));
+    SendMouse(handle, QEvent::MouseButtonRelease, QPoint(2, 2), Qt::LeftButton);
+    auto* form = dynamic_cast<ToolForm*>(w);
+    ASSERT_NE(form, nullptr);
+    form->reject();
+  }});
+  const std::vector<uint8_t> before = Bytes(Doc().currentPicture);
+  ASSERT_TRUE(window_->RunCommand(kCmdCornerPull));
+  EXPECT_TRUE(script.Finished());
+  EXPECT_EQ(Bytes(Doc().currentPicture), before);
+}
+
+TEST_F(ViewZoomWindowTest, ThePickerAnswersInPicturePixelsUnderZoomAndScroll) {
+  Open(400, 300);
+  View()->SetZoom(200);
+  View()->ScrollTo(100, 50);
+  ProcessEventsFor(5);
+  ASSERT_EQ(View()->Zoom(), (ViewZoom{200, 100, 50}));
+  bool picked = false;
+  std::function<void()> poll = [&] {
+    auto* overlay = View()->findChild<QWidget*>(QStringLiteral("pick-overlay"));
+    if (!overlay) {
+      QTimer::singleShot(5, poll);
+      return;
+    }
+    // View (40, 20) is content (140, 70): picture (70, 35).
+    SendMouse(overlay, QEvent::MouseMove, QPoint(40, 20), Qt::NoButton);
+    EXPECT_EQ(window_->SizePane()->text().toStdString(), "70,35");
+    SendMouse(overlay, QEvent::MouseButtonPress, QPoint(40, 20), Qt::LeftButton);
+    SendMouse(overlay, QEvent::MouseButtonRelease, QPoint(40, 20), Qt::LeftButton);
+    // View (101, 61) is content (201, 111): picture (100, 55).
+    SendMouse(overlay, QEvent::MouseMove, QPoint(101, 61), Qt::NoButton);
+    EXPECT_EQ(window_->SizePane()->text().toStdString(), "31,21");
+    SendMouse(overlay, QEvent::MouseButtonPress, QPoint(101, 61), Qt::LeftButton);
+    SendMouse(overlay, QEvent::MouseButtonRelease, QPoint(101, 61), Qt::LeftButton);
+    picked = true;
+  };
+  QTimer::singleShot(5, poll);
+  ASSERT_TRUE(window_->RunCommand(kCmdTrim));
+  ASSERT_TRUE(picked);
+  ASSERT_EQ(Doc().width, 31);
+  ASSERT_EQ(Doc().height, 21);
+  for (int y = 0; y < 21; y += 5) {
+    for (int x = 0; x < 31; x += 5) {
+      EXPECT_EQ(Doc().currentPicture.Row(y)[x], Pattern(70 + x, 35 + y, 0)) << x << "," << y;
+    }
+  }
+  // The smaller picture is no longer scrolled out of sight.
+  ProcessEventsFor(5);
+  EXPECT_EQ(View()->horizontalScrollBar()->maximum(), 0);
+  EXPECT_EQ(View()->Zoom().scrollX, 0);
+}
+
+TEST_F(ViewZoomWindowTest, APictureLargerThanTheViewStillGetsAMargin) {
+  Open(700, 560);
+  ASSERT_GT(700, Surface().width());
+  ASSERT_TRUE(window_->RunCommand(kCmdAddMargins));
+  EXPECT_EQ(Doc().width, 896);  // the diagonal of 700 x 560
+  EXPECT_EQ(Doc().height, 896);
+  ProcessEventsFor(5);
+  EXPECT_EQ(View()->horizontalScrollBar()->maximum(), 896 - Surface().width());
+}
+
+TEST_F(ViewZoomWindowTest, TheFrameKeysStepAndWrap) {
+  Open(16, 16, 3);
+  ASSERT_TRUE(window_->RunCommand(kCmdStart));
+  ASSERT_FALSE(Doc().flags & kFlagStopped);
+  QApplication::setActiveWindow(window_.get());
+  ProcessEventsFor(5);
+  struct Step {
+    Qt::Key key;
+    int frame;  // the frame shown afterwards, when stopped
+  };
+  const int start = Doc().currentFrame;
+  QTest::keyClick(window_.get(), Qt::Key_Right);
+  EXPECT_TRUE(Doc().flags & kFlagStopped);  // a step stops playback
+  const int first = (start + 1) % 3;
+  EXPECT_EQ(Doc().currentFrame, first);
+  for (const Step& s : {Step{Qt::Key_Home, 0}, Step{Qt::Key_Left, 2}, Step{Qt::Key_Left, 1},
+                        Step{Qt::Key_Right, 2}, Step{Qt::Key_Right, 0}, Step{Qt::Key_End, 2}}) {
+    QTest::keyClick(window_.get(), s.key);
+    EXPECT_EQ(Doc().currentFrame, s.frame) << s.key;
+    EXPECT_EQ(Bytes(Doc().currentPicture), Bytes(Doc().frameSet->frame(s.frame).image)) << s.key;
+    EXPECT_EQ(window_->FramePane()->text().toStdString(), std::to_string(s.frame + 1) + "/3");
+  }
+  // Space starts and stops.
+  QTest::keyClick(window_.get(), Qt::Key_Space);
+  EXPECT_FALSE(Doc().flags & kFlagStopped);
+  QTest::keyClick(window_.get(), Qt::Key_Space);
+  EXPECT_TRUE(Doc().flags & kFlagStopped);
+  // Nothing moves while the document is busy.
+  Doc().flags |= kFlagBusy;
+  const int shown = Doc().currentFrame;
+  QTest::keyClick(window_.get(), Qt::Key_Right);
+  EXPECT_FALSE(window_->RunCommand(kCmdNextFrame));
+  EXPECT_EQ(Doc().currentFrame, shown);
+  Doc().flags &= ~static_cast<uint32_t>(kFlagBusy);
+  // A single picture has no frames to step.
+  Open(16, 16, 1);
+  EXPECT_FALSE(window_->IsAvailable(kCmdNextFrame));
+  EXPECT_FALSE(window_->IsAvailable(kCmdStartStop));
+}
+
+}  // namespace
+}  // namespace zel
