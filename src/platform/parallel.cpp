@@ -87,8 +87,9 @@ ParallelStream::~ParallelStream() {
 }
 
 void ParallelStream::Add(std::function<void()> job) {
-  if (!threadsStarted_) {
-    // The threads start with the first job; the caller is the last of the workers.
+  if (!threadsStarted_ && !queue_.empty()) {
+    // The threads start with the second job (a single job runs on the caller, without the
+    // cost of a thread); the caller is the last of the workers.
     threadsStarted_ = true;
     const int helpers = ParallelWorkers() - 1;
     try {

@@ -51,8 +51,9 @@ void ParallelFor(size_t count, const std::function<void(size_t)>& work);
 
 // Jobs handed over one by one while the caller is still finding them (the frames of a file
 // being parsed, say): they start in the order added, on ParallelWorkers() - 1 worker
-// threads while the caller goes on, and on the caller too once it calls Finish. With one
-// worker, or when no thread can be started, every job runs on the caller inside Finish.
+// threads (started with the second job) while the caller goes on, and on the caller too
+// once it calls Finish. With one worker, a single job, or when no thread can be started,
+// every job runs on the caller inside Finish.
 class ParallelStream {
  public:
   ParallelStream();

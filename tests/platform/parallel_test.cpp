@@ -37,24 +37,33 @@ TEST(ParallelStream, EveryJobRunsOnceBeforeFinishReturns) {
   SetParallelWorkers(0);
 }
 
-// With one worker nothing runs behind the caller's back: the jobs run in the order added,
-// on the caller, inside Finish.
-TEST(ParallelStream, OneWorkerRunsTheJobsInOrderOnTheCaller) {
-  SetParallelWorkers(1);
-  const std::thread::id caller = std::this_thread::get_id();
-  std::vector<int> order;
-  bool onCaller = true;
-  ParallelStream stream;
-  for (int i = 0; i < 5; ++i) {
-    stream.Add([&, i] {
-      order.push_back(i);
-      onCaller = onCaller && std::this_thread::get_id() == caller;
-    });
+// With one worker, or a single job, nothing runs behind the caller's back: the jobs run in
+// the order added, on the caller, inside Finish.
+TEST(ParallelStream, OneWorkerOrOneJobRunsOnTheCallerInOrder) {
+  const struct {
+    int workers;
+    int jobs;
+  } cases[] = {{1, 5}, {2, 1}, {4, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.workers << " workers, " << c.jobs << " jobs");
+    SetParallelWorkers(c.workers);
+    const std::thread::id caller = std::this_thread::get_id();
+    std::vector<int> order;
+    bool onCaller = true;
+    ParallelStream stream;
+    for (int i = 0; i < c.jobs; ++i) {
+      stream.Add([&, i] {
+        order.push_back(i);
+        onCaller = onCaller && std::this_thread::get_id() == caller;
+      });
+    }
+    EXPECT_TRUE(order.empty());
+    stream.Finish();
+    std::vector<int> expected(static_cast<size_t>(c.jobs));
+    for (int i = 0; i < c.jobs; ++i) expected[static_cast<size_t>(i)] = i;
+    EXPECT_EQ(order, expected);
+    EXPECT_TRUE(onCaller);
   }
-  EXPECT_TRUE(order.empty());
-  stream.Finish();
-  EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 4}));
-  EXPECT_TRUE(onCaller);
   SetParallelWorkers(0);
 }
 
