@@ -182,14 +182,14 @@ int LzwDecoder::DecodeCodes(uint64_t pixelCount, const LzwClearHook& onClear, ui
   if (scratch_.size() < kRootArea + kStringRoom) scratch_.resize(kRootArea + kStringRoom);
   for (uint32_t i = 0; i < kRootArea; ++i) scratch_[i] = static_cast<uint8_t>(i);
   uint8_t* out = scratch_.data();
-  uint64_t capacity = scratch_.size();
-  // Room for one more string and the chunks that copy it.
+  // The last position at which one more string and the chunks that copy it still fit.
+  uint64_t room = scratch_.size() - kStringRoom;
   auto grow = [&](uint64_t need) {
-    uint64_t grown = std::max<uint64_t>({need, 2 * capacity, kRootArea + (1u << 16)});
+    uint64_t grown = std::max<uint64_t>({need, 2 * scratch_.size(), kRootArea + (1u << 16)});
     grown = std::max(std::min(grown, most), need);
     scratch_.resize(static_cast<size_t>(grown));
     out = scratch_.data();
-    capacity = scratch_.size();
+    room = scratch_.size() - kStringRoom;
   };
 
   const uint8_t* in = codes_.data();
@@ -211,7 +211,7 @@ int LzwDecoder::DecodeCodes(uint64_t pixelCount, const LzwClearHook& onClear, ui
     std::memcpy(&word, in + (bitPos >> 3), 8);
     const uint32_t code = static_cast<uint32_t>(word >> (bitPos & 7)) & mask;
     bitPos += codeWidth;
-    if (cur + kStringRoom > capacity) [[unlikely]] {
+    if (cur > room) [[unlikely]] {
       grow(cur + kStringRoom);
     }
 
