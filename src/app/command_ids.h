@@ -37,6 +37,7 @@ enum CommandId : int {
   kCmdTransparencyPopup = 32833,  // tool bar only: pop-up of the three levels
   kCmdExternalEdit = 32771,
   kCmdUndo = 57643,
+  kCmdRedo = 57644,
 
   // Picture
   kCmdColorResolution = 32798,
@@ -76,6 +77,7 @@ enum CommandId : int {
   kCmdStatusBar = 59393,
   kCmdPictureToolBar = 32799,
   kCmdAnimationToolBar = 32788,
+  kCmdFrameStrip = 32850,  // the strip of frame thumbnails under the view
 
   // Tools
   kCmdOpenMultiple = 32817,

@@ -13,6 +13,7 @@ namespace zel {
 struct CommandContext {
   const DocumentState* doc = nullptr;  // nullptr counts as nothing open
   bool canUndo = false;                // the undo file is open and holds a snapshot
+  bool canRedo = false;                // an undo can be taken back
   bool clipboardHasPicture = false;    // the clipboard offers a device-independent bitmap
   bool motionDefinitionsExist = false;
   bool vantaAvailable = false;  // the sibling maker program exists
@@ -21,6 +22,7 @@ struct CommandContext {
   bool animationToolBarVisible = false;
   bool statusBarVisible = false;
   bool standardToolBarVisible = false;
+  bool frameStripVisible = false;
 };
 
 // The terms the rules are written in, read once from the document.

@@ -49,7 +49,8 @@ std::vector<MenuNode> BuildMainMenu() {
                SubMenu("半透明(&G)", {Item(kCmdTransparency25), Item(kCmdTransparency50),
                                       Item(kCmdTransparency75)}),
                Item(kCmdExternalEdit),
-               Item(kCmdUndo)}),
+               Item(kCmdUndo),
+               Item(kCmdRedo)}),
       SubMenu("ピクチャー(&P)", {Item(kCmdColorResolution), Item(kCmdMakeAnimation)}),
       SubMenu("アニメ(&A)", {Item(kCmdStart),
                              Item(kCmdStop),
@@ -78,7 +79,7 @@ std::vector<MenuNode> BuildMainMenu() {
               {Item(kCmdZoomIn), Item(kCmdZoomOut), Item(kCmdZoomActualSize), Item(kCmdZoomToFit),
                Separator(), Item(kCmdBackgroundColor), Item(kCmdInvertBackground),
                Item(kCmdOptions), Separator(), Item(kCmdStandardToolBar), Item(kCmdPictureToolBar),
-               Item(kCmdAnimationToolBar), Item(kCmdStatusBar)}),
+               Item(kCmdAnimationToolBar), Item(kCmdStatusBar), Item(kCmdFrameStrip)}),
       SubMenu("ツール(&T)",
               {Item(kCmdOpenMultiple), Item(kCmdMidiTempo), Separator(), Item(kCmdPaletteOperation),
                Item(kCmdIconSize), Separator(), Item(kCmdMergeAnimations), Item(kCmdSendToVanta)}),
@@ -157,6 +158,13 @@ const std::vector<int>& SavePopup() {
 const std::vector<int>& TransparencyPopup() {
   static const std::vector<int> entries = {kCmdTransparency25, kCmdTransparency50,
                                            kCmdTransparency75};
+  return entries;
+}
+
+const std::vector<int>& FrameStripPopup() {
+  static const std::vector<int> entries = {
+      kCmdDeleteFrames,    kCmdInsertFrame, kCmdConvertToPicture, kCmdMakeFirstFrame, 0,
+      kCmdRepeatAnimation, kCmdReverse,     kCmdTimeAdjust};
   return entries;
 }
 

@@ -30,6 +30,8 @@ const std::vector<int>& PictureToolBar();
 // (kCmdTransparencyPopup); 0 is a separator.
 const std::vector<int>& SavePopup();
 const std::vector<int>& TransparencyPopup();
+// The frame strip's context menu: the frame commands, run on the frame clicked.
+const std::vector<int>& FrameStripPopup();
 
 // The semi-transparency level of 32832/32831/32830: 1, 2 or 3 (25 %, 50 %, 75 %); 0 for
 // any other command.

@@ -31,13 +31,6 @@ std::string GetText(const uint8_t* block, size_t offset) {
   return std::string(field, length);
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 // A decimal 32-bit integer with an optional minus sign and nothing else.
 std::optional<int32_t> ParseInt32(const std::string& text) {
   size_t i = text.size() > 0 && text[0] == '-' ? 1 : 0;
@@ -62,14 +55,6 @@ Settings DefaultSettings(const std::string& picturesFolder) {
   }
   settings.lastImagePath += "無題.gif";
   return settings;
-}
-
-std::string TruncateUtf8(const std::string& text, size_t maxBytes) {
-  if (text.size() <= maxBytes) return text;
-  size_t cut = maxBytes;
-  // Step back over continuation bytes so the character that straddles the limit goes whole.
-  while (cut > 0 && (static_cast<uint8_t>(text[cut]) & 0xC0) == 0x80) --cut;
-  return text.substr(0, cut);
 }
 
 std::array<uint8_t, kSettingsBlockSize> PackSettings(const Settings& settings) {
@@ -115,35 +100,6 @@ bool UnpackSettings(const uint8_t* data, size_t size, Settings* settings) {
   return true;
 }
 
-std::string EncodeBinaryRecord(const uint8_t* data, size_t size) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string text;
-  text.reserve(size * 2);
-  for (size_t i = 0; i < size; ++i) {
-    text += kDigits[data[i] >> 4];
-    text += kDigits[data[i] & 0xF];
-  }
-  return text;
-}
-
-std::optional<std::vector<uint8_t>> DecodeBinaryRecord(const std::string& len,
-                                                       const std::string& val, size_t expected) {
-  if (len != std::to_string(expected) || val.size() != expected * 2) return std::nullopt;
-  return DecodeHexBytes(val, expected);
-}
-
-std::optional<std::vector<uint8_t>> DecodeHexBytes(const std::string& text, size_t maxBytes) {
-  if (text.size() % 2 != 0 || text.size() / 2 > maxBytes) return std::nullopt;
-  std::vector<uint8_t> bytes(text.size() / 2);
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    int high = HexDigit(text[2 * i]);
-    int low = HexDigit(text[2 * i + 1]);
-    if (high < 0 || low < 0) return std::nullopt;
-    bytes[i] = static_cast<uint8_t>(high << 4 | low);
-  }
-  return bytes;
-}
-
 AppSettings LoadAppSettings(const ProfileFile& file, const std::string& picturesFolder) {
   AppSettings app;
   auto block = DecodeBinaryRecord(file.Get(kOptionSection, kLenKey),
@@ -159,6 +115,7 @@ AppSettings LoadAppSettings(const ProfileFile& file, const std::string& pictures
   app.midiPath = file.Get(kOptionSection, kMidiPathKey);
   app.optimizeGif = file.Get(kOptionSection, kOptimizeGifKey) == "1";
   app.highQualityColors = file.Get(kOptionSection, kHighQualityColorsKey) == "1";
+  app.showFrameStrip = file.Get(kOptionSection, kFrameStripKey) == "1";
 
   constexpr size_t kTableSize = sizeof app.customColors;
   auto table = DecodeBinaryRecord(file.Get(kColorTableSection, kLenKey),
@@ -181,6 +138,7 @@ void StoreAppSettings(const AppSettings& settings, ProfileFile& file) {
   file.Set(kOptionSection, kMidiPathKey, settings.midiPath);
   file.Set(kOptionSection, kOptimizeGifKey, settings.optimizeGif ? "1" : "0");
   file.Set(kOptionSection, kHighQualityColorsKey, settings.highQualityColors ? "1" : "0");
+  file.Set(kOptionSection, kFrameStripKey, settings.showFrameStrip ? "1" : "0");
 
   std::array<uint8_t, sizeof settings.customColors> table{};
   for (size_t i = 0; i < settings.customColors.size(); ++i) {

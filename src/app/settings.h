@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/binary_record.h"
 #include "platform/profile_file.h"
 
 namespace zel {
@@ -75,25 +76,12 @@ struct Settings {
 // The defaults; lastImagePath is "無題.gif" in the pictures folder.
 Settings DefaultSettings(const std::string& picturesFolder);
 
-// The first bytes of `text`, at most `maxBytes`, without splitting a UTF-8 sequence.
-std::string TruncateUtf8(const std::string& text, size_t maxBytes);
-
 // Text fields longer than 259 bytes are cut (at a UTF-8 character boundary) so that the
 // terminating NUL fits.
 std::array<uint8_t, kSettingsBlockSize> PackSettings(const Settings& settings);
 // False (output untouched) unless `size` is exactly 828. A text field ends at its first
 // NUL, or after 259 bytes when it has none.
 bool UnpackSettings(const uint8_t* data, size_t size, Settings* settings);
-
-// Upper-case hexadecimal, two characters per byte.
-std::string EncodeBinaryRecord(const uint8_t* data, size_t size);
-// The bytes of a "Len"/"Val" pair, only when `len` is the decimal `expected` and `val`
-// holds exactly 2 * expected hexadecimal digits (either case).
-std::optional<std::vector<uint8_t>> DecodeBinaryRecord(const std::string& len,
-                                                       const std::string& val, size_t expected);
-// The bytes of hexadecimal text (two digits per byte, either case), only when it is whole
-// pairs of digits and at most `maxBytes` bytes long.
-std::optional<std::vector<uint8_t>> DecodeHexBytes(const std::string& text, size_t maxBytes);
 
 // Everything the program keeps in the settings file itself.
 struct AppSettings {
@@ -104,6 +92,8 @@ struct AppSettings {
   bool optimizeGif = false;  // the user's GIF saves write the optimised file
   // "高画質" of the index-colour dialog: libimagequant builds the palette and maps the pixels.
   bool highQualityColors = false;
+  // The frame strip under the view is shown.
+  bool showFrameStrip = false;
 
   bool operator==(const AppSettings&) const = default;
 };
@@ -117,6 +107,7 @@ inline constexpr char kBackgroundColorKey[] = "trancolor";
 inline constexpr char kMidiPathKey[] = "midipath";
 inline constexpr char kOptimizeGifKey[] = "optimizegif";  // "1" on, anything else off
 inline constexpr char kHighQualityColorsKey[] = "highqualitycolors";
+inline constexpr char kFrameStripKey[] = "framestrip";  // "1" shown, anything else hidden
 
 // Reads the settings. A block that is missing or not exactly 828 bytes gives all defaults;
 // frameMax is clamped as at start-up (below 16 becomes 256, above 10000 becomes 10000);

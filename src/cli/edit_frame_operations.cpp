@@ -93,6 +93,36 @@ bool Reverse(DocumentState& doc) {
 
 constexpr const char* kFrameHint = "a frame number from 1 on";
 
+// "N:M": frame N goes to place M (both from 1 on); M goes into step->value.
+bool ParseMove(const std::string& text, EditStep* step) {
+  const size_t colon = text.find(':');
+  if (colon == std::string::npos || !ParseFrame(text.substr(0, colon), step)) return false;
+  int64_t to = 0;
+  if (!ParseDigits(text.substr(colon + 1), &to) || to < 1) return false;
+  step->value = to;
+  return true;
+}
+
+// --move-frame N:M, as a thumbnail of frame N dragged to place M of the frame strip.
+int MoveFrameStep(EditRun& run, const EditStep& step) {
+  if (int code = RequireAnimation(run, step); code != kExitOk) return code;
+  DocumentState& doc = run.doc;
+  const int32_t count = doc.frameSet->count;
+  if (step.value > count) {
+    PrintError(run.err, step.label + ": there is no place " + std::to_string(step.value) +
+                            "; the animation has " + Frames(count));
+    return kExitUsage;
+  }
+  const int32_t from = step.frame - 1;
+  const int32_t to = static_cast<int32_t>(step.value) - 1;
+  if (from == to) return kExitOk;  // the frame is there already
+  if (!MoveFrameTo(doc, from, to)) {
+    PrintError(run.err, step.label + ": the frame cannot be moved");
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
 }  // namespace
 
 const std::vector<EditOperation>& FrameEditOperations() {
@@ -133,6 +163,12 @@ const std::vector<EditOperation>& FrameEditOperations() {
        .parse = ParseFrame,
        .hint = kFrameHint,
        .apply = Apply<ToPictureRefusal, ConvertToPicture>},
+      {.option = "--move-frame",
+       .argument = "N:M",
+       .help = "move frame N so that it becomes frame M",
+       .parse = ParseMove,
+       .hint = "two frame numbers from 1 on, as N:M",
+       .apply = MoveFrameStep},
       {.option = "--repeat",
        .argument = "",
        .help = "double the animation by playing it twice",

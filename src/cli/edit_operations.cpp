@@ -14,6 +14,8 @@ const std::vector<EditFamily>& EditFamilies() {
        &ColourEditOperations()},
       {"transforms of the picture or every frame", &TransformEditOperations()},
       {"colours of the picture or every frame", &ToneEditOperations()},
+      {"effects on an animation", &GeneratorEditOperations()},
+      {"motion of an animation along a path", &MotionEditOperations()},
   };
   return families;
 }

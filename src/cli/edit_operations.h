@@ -33,6 +33,12 @@ struct EditSettings {
   // --hq: --colors reduces through the high-quality reduction, and reduces an animation's
   // frames to one palette.
   bool highQuality = false;
+  // --amplitude: the amplitude of every --effect of the run, in percent.
+  int effectAmplitude = 40;
+  // --range, --no-wrap and --reverse-path hold for every --motion of the run.
+  int motionRange = 100;
+  bool motionWrap = true;
+  bool motionReverse = false;
 };
 
 // The document while the steps run.
@@ -72,6 +78,8 @@ const std::vector<EditOperation>& TimeEditOperations();
 const std::vector<EditOperation>& ColourEditOperations();
 const std::vector<EditOperation>& TransformEditOperations();
 const std::vector<EditOperation>& ToneEditOperations();
+const std::vector<EditOperation>& GeneratorEditOperations();
+const std::vector<EditOperation>& MotionEditOperations();
 
 // Every family, in the order help lists them.
 const std::vector<EditFamily>& EditFamilies();

@@ -10,7 +10,9 @@
 #include "cli/convert_command.h"
 #include "cli/edit_command.h"
 #include "cli/info_command.h"
+#include "cli/make_anime_command.h"
 #include "cli/midi_tempo_command.h"
+#include "cli/motions_command.h"
 #include "cli/preview_command.h"
 #include "cli/send_command.h"
 
@@ -26,16 +28,18 @@ int main(int argc, char** argv) {
     PrintUsage(stdout);
     return kExitOk;
   }
-  if ((command == "info" || command == "convert" || command == "edit") &&
+  if ((command == "info" || command == "convert" || command == "edit" || command == "make-anime") &&
       !TakeMemoryOption(args, stderr)) {
     return kExitUsage;
   }
   if (command == "info") return RunInfoCommand(args, stdout, stderr);
   if (command == "convert") return RunConvertCommand(args, stderr, STDERR_FILENO);
   if (command == "edit") return RunEditCommand(args, stderr, STDERR_FILENO);
+  if (command == "make-anime") return RunMakeAnimeCommand(args, stderr, STDERR_FILENO);
   if (command == "send") return RunSendCommand(args, stdout, stderr);
   if (command == "midi-tempo") return RunMidiTempoCommand(args, stdout, stderr);
   if (command == "preview") return RunPreviewCommand(args, stdout, stderr);
+  if (command == "motions") return RunMotionsCommand(args, stdout, stderr);
   PrintError(stderr, "unknown command '" + command + "'");
   PrintUsage(stderr);
   return kExitUsage;

@@ -42,6 +42,8 @@ const char* KindLabel(ImageKind kind) {
 
 void MarkDocumentChanged(DocumentState& doc) {
   doc.unsavedChanges = true;
+  // A new change leaves nothing to redo: redoing would throw the change away.
+  doc.undo.ClearRedo();
 }
 
 bool CreateDocumentContainer(DocumentState& doc, int frameMaxSetting) {

@@ -67,9 +67,9 @@ struct DocumentState {
   std::function<void()> pictureChanged;
 };
 
-// Records that the open document changed. Every operation that changes the pictures, the
-// frames, their delays or the kind calls it (taking an undo snapshot does, so the commands
-// with a snapshot need not).
+// Records that the open document changed, and forgets what could be redone. Every
+// operation that changes the pictures, the frames, their delays or the kind calls it
+// (taking an undo snapshot does, so the commands with a snapshot need not).
 void MarkDocumentChanged(DocumentState& doc);
 
 // Creates the document's frame set for the frame-maximum setting (clamped). False when

@@ -84,6 +84,28 @@ bool CanReverseAnimation(const DocumentState& doc) {
   return doc.frameSet->count >= 1 && doc.frameSet->count <= doc.frameSet->capacity();
 }
 
+bool CanMoveFrame(const DocumentState& doc, int32_t from, int32_t to) {
+  if (!IsAnimation(doc.kind) || !doc.frameSet) return false;
+  const int32_t count = doc.frameSet->count;
+  if (count < 2 || count > doc.frameSet->capacity()) return false;
+  return from >= 0 && from < count && to >= 0 && to < count && from != to;
+}
+
+int32_t MoveTargetForDrop(int32_t from, int32_t dropBefore, int32_t count) {
+  if (from < 0 || from >= count || dropBefore < 0 || dropBefore > count) return -1;
+  // Dropping behind itself leaves the frame where it is; further on, the frame's own slot
+  // closes up first.
+  const int32_t to = dropBefore > from ? dropBefore - 1 : dropBefore;
+  return to == from ? -1 : to;
+}
+
+int32_t FrameIndexAfterMove(int32_t index, int32_t from, int32_t to) {
+  if (index == from) return to;
+  if (from < to && index > from && index <= to) return index - 1;
+  if (to < from && index >= to && index < from) return index + 1;
+  return index;
+}
+
 bool DeleteCurrentFrame(DocumentState& doc) {
   if (!CanDeleteFrames(doc)) return false;
   FrameSet& frames = *doc.frameSet;
@@ -243,6 +265,26 @@ bool RepeatAnimation(DocumentState& doc) {
     target.delay = frames.frame(i).delay;
   }
   frames.count = 2 * count;
+  ClearBusy(doc);
+  return true;
+}
+
+bool MoveFrameTo(DocumentState& doc, int32_t from, int32_t to) {
+  if (!CanMoveFrame(doc, from, to)) return false;
+  FrameSet& frames = *doc.frameSet;
+
+  doc.undo.TakeSnapshot(doc, kUndoEdit);
+  SetBusy(doc);
+  PackedDib image = std::move(frames.frame(from).image);
+  const int32_t delay = frames.frame(from).delay;
+  if (from < to) {
+    for (int i = from; i < to; ++i) MoveFrame(frames, i + 1, i);
+  } else {
+    for (int i = from; i > to; --i) MoveFrame(frames, i - 1, i);
+  }
+  frames.frame(to).image = std::move(image);
+  frames.frame(to).delay = delay;
+  doc.currentFrame = FrameIndexAfterMove(doc.currentFrame, from, to);
   ClearBusy(doc);
   return true;
 }

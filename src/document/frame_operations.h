@@ -18,6 +18,8 @@ bool CanConvertToPicture(const DocumentState& doc);
 bool CanMakeCurrentFrameFirst(const DocumentState& doc);  // 0 < currentFrame < count
 bool CanRepeatAnimation(const DocumentState& doc);        // 2 <= count < frameMax / 2
 bool CanReverseAnimation(const DocumentState& doc);
+// An animation with frames `from` and `to` (0-based, different, both below count).
+bool CanMoveFrame(const DocumentState& doc, int32_t from, int32_t to);
 
 // Each returns false, changing nothing, when its precondition does not hold or memory is
 // short. `nowTick` is the millisecond tick playback restarts from.
@@ -29,5 +31,14 @@ bool ConvertToPicture(DocumentState& doc);
 bool MakeCurrentFrameFirst(DocumentState& doc);
 bool RepeatAnimation(DocumentState& doc);
 bool ReverseAnimation(DocumentState& doc, uint32_t nowTick);
+// Takes frame `from` out and puts it back so that it becomes frame `to`; the frames in
+// between close up or make room. The picture shown stays, and the current frame follows it
+// to its new place. Playback goes on (the busy bit holds it off meanwhile).
+bool MoveFrameTo(DocumentState& doc, int32_t from, int32_t to);
+// The frame number a frame moved from `from` ends up at when it is dropped in front of
+// frame `dropBefore` (0..count; count is behind the last frame); -1 when that is no move.
+int32_t MoveTargetForDrop(int32_t from, int32_t dropBefore, int32_t count);
+// Where frame `index` is after frame `from` moved to `to`.
+int32_t FrameIndexAfterMove(int32_t index, int32_t from, int32_t to);
 
 }  // namespace zel

@@ -58,6 +58,7 @@ void SavedDelays::UpdateChangedMark(DocumentState& doc) const {
     differs = doc.frameSet->frame(i).delay != delays_[static_cast<size_t>(i)];
   }
   doc.unsavedChanges = wasChanged_ || differs;
+  if (differs) doc.undo.ClearRedo();
 }
 
 int64_t SavedDelays::Total() const {

@@ -141,23 +141,51 @@ int64_t DecodeUndoRecord(const UndoReadAt& read, int64_t end, const UndoRecordSh
   return pos;
 }
 
+int32_t CounterUndoClass(int32_t undoClass) {
+  switch (undoClass) {
+    case kUndoEdit:
+    case kUndoTransform:
+    case kUndoConvert:
+    case kUndoMakeAnime:
+      return kUndoConvert;
+    default:
+      return undoClass;
+  }
+}
+
+// A snapshot read from a stack, held in memory until it goes into the document.
+struct UndoHistory::Pending {
+  int32_t undoClass = 0;
+  bool withState = false;
+  bool withKind = false;
+  bool withFrames = false;
+  UndoRecord state;
+  ImageKind savedKind = ImageKind::kNone;
+  std::optional<int32_t> savedFrame;  // absent in records of the earlier layout
+  std::vector<PackedDib> images;
+  std::vector<int32_t> delays;
+  int64_t start = 0;  // the stack's end once the snapshot is taken off
+};
+
 UndoHistory::~UndoHistory() {
   Drop();
 }
 
 void UndoHistory::Drop() {
-  file_.Close();
-  end_ = 0;
+  undo_.file.Close();
+  undo_.end = 0;
+  redo_.file.Close();
+  redo_.end = 0;
 }
 
 void UndoHistory::Reset() {
   Drop();
-  file_.Create("ZEL");
+  undo_.file.Create("ZEL");
 }
 
-bool UndoHistory::Push(const PackedDib* picture, const uint8_t* data, size_t dataLength,
-                       int32_t value) {
-  if (!file_.IsOpen()) return false;
+bool UndoHistory::Push(Stack& stack, const PackedDib* picture, const uint8_t* data,
+                       size_t dataLength, int32_t value) {
+  if (!stack.file.IsOpen()) return false;
   size_t blockSize = 0;
   if (picture != nullptr && *picture) {
     if (!PicturePushable(*picture)) return false;
@@ -166,179 +194,209 @@ bool UndoHistory::Push(const PackedDib* picture, const uint8_t* data, size_t dat
   if (dataLength > kUndoMaxData) return false;
   std::vector<uint8_t> tail;
   try {
-    tail = EncodeUndoRecordTail(end_ + static_cast<int64_t>(blockSize), blockSize, data, dataLength,
-                                value);
+    tail = EncodeUndoRecordTail(stack.end + static_cast<int64_t>(blockSize), blockSize, data,
+                                dataLength, value);
   } catch (const std::bad_alloc&) {
     return false;
   }
-  if (static_cast<uint64_t>(std::numeric_limits<int64_t>::max() - end_) < blockSize + tail.size()) {
+  if (static_cast<uint64_t>(std::numeric_limits<int64_t>::max() - stack.end) <
+      blockSize + tail.size()) {
     return false;
   }
-  if (blockSize > 0 && !file_.WriteAt(end_, picture->data(), blockSize)) return false;
-  int64_t tailOffset = end_ + static_cast<int64_t>(blockSize);
-  if (!file_.WriteAt(tailOffset, tail.data(), tail.size())) return false;
-  end_ = tailOffset + static_cast<int64_t>(tail.size());
+  if (blockSize > 0 && !stack.file.WriteAt(stack.end, picture->data(), blockSize)) return false;
+  int64_t tailOffset = stack.end + static_cast<int64_t>(blockSize);
+  if (!stack.file.WriteAt(tailOffset, tail.data(), tail.size())) return false;
+  stack.end = tailOffset + static_cast<int64_t>(tail.size());
   return true;
 }
 
-bool UndoHistory::SaveFrames(const DocumentState& doc) {
+bool UndoHistory::SaveFrames(Stack& stack, const DocumentState& doc) {
   const FrameSet& frames = *doc.frameSet;
   if (frames.count < 0 || frames.count > frames.capacity()) return false;
   for (int i = frames.count - 1; i >= 0; --i) {
     const Frame& frame = frames.frame(i);
-    if (!Push(&frame.image, nullptr, 0, frame.delay)) return false;
+    if (!Push(stack, &frame.image, nullptr, 0, frame.delay)) return false;
   }
-  return Push(nullptr, nullptr, 0, frames.count);
+  return Push(stack, nullptr, nullptr, 0, frames.count);
 }
 
-void UndoHistory::TakeSnapshot(DocumentState& doc, int32_t undoClass) {
-  MarkDocumentChanged(doc);
-  if (!file_.IsOpen()) return;
+bool UndoHistory::PushSnapshot(Stack& stack, const DocumentState& doc, int32_t undoClass) {
   bool ok = true;
   switch (undoClass) {
     case kUndoEdit:
     case kUndoTransform:
     case kUndoConvert:
     case kUndoMakeAnime: {
-      if (!doc.frameSet) {
-        ok = false;
-        break;
-      }
-      if (undoClass != kUndoMakeAnime && IsAnimation(doc.kind)) ok = SaveFrames(doc);
+      if (!doc.frameSet) return false;
+      if (undoClass != kUndoMakeAnime && IsAnimation(doc.kind)) ok = SaveFrames(stack, doc);
       const PackedDib& picture = undoClass == kUndoTransform ? doc.toolSource : doc.currentPicture;
       // The frame shown now goes with the picture, so that undo shows the two together.
       uint8_t state[kUndoStateDataLength];
       state[0] = static_cast<uint8_t>(doc.kind);
       WriteLe32(state + 1, static_cast<uint32_t>(doc.currentFrame));
-      ok = ok && Push(&picture, state, sizeof state, doc.frameSet->transparentIndex);
+      ok = ok && Push(stack, &picture, state, sizeof state, doc.frameSet->transparentIndex);
       break;
     }
     case kUndoColors:
-      ok = doc.frameSet && Push(&doc.currentPicture, nullptr, 0, doc.frameSet->transparentIndex);
+      ok = doc.frameSet &&
+           Push(stack, &doc.currentPicture, nullptr, 0, doc.frameSet->transparentIndex);
       break;
     default:
       break;
   }
-  if (!ok || !Push(nullptr, nullptr, 0, undoClass)) Drop();
+  return ok && Push(stack, nullptr, nullptr, 0, undoClass);
 }
 
-bool UndoHistory::Undo(DocumentState& doc) {
-  if (!file_.IsOpen() || end_ <= 0) return false;
-  UndoReadAt read = [this](int64_t offset, uint8_t* dest, size_t n) {
-    return file_.ReadAt(offset, dest, n);
-  };
+void UndoHistory::TakeSnapshot(DocumentState& doc, int32_t undoClass) {
+  MarkDocumentChanged(doc);
+  ClearRedo();
+  if (!undo_.file.IsOpen()) return;
+  if (!PushSnapshot(undo_, doc, undoClass)) Drop();
+}
 
-  // Everything the snapshot holds is read before the document is touched, so a damaged
-  // history leaves the document exactly as it was.
+bool UndoHistory::ReadSnapshot(const Stack& stack, const DocumentState& doc, Pending& out) {
+  UndoReadAt read = [&stack](int64_t offset, uint8_t* dest, size_t n) {
+    return stack.file.ReadAt(offset, dest, n);
+  };
   UndoRecord classRecord;
-  int64_t pos = DecodeUndoRecord(read, end_, {}, classRecord);
-  if (pos < 0) {
-    Drop();
-    return false;
-  }
-  int32_t undoClass = *classRecord.value;
-  bool withKind = false;
-  bool withFrames = false;
-  switch (undoClass) {
+  int64_t pos = DecodeUndoRecord(read, stack.end, {}, classRecord);
+  if (pos < 0) return false;
+  out.undoClass = *classRecord.value;
+  switch (out.undoClass) {
     case kUndoEdit:
     case kUndoTransform:
     case kUndoConvert:
-      withFrames = true;
-      withKind = true;
+      out.withFrames = true;
+      out.withKind = true;
       break;
     case kUndoMakeAnime:
-      withKind = true;
+      out.withKind = true;
       break;
     case kUndoColors:
       break;
     default:
-      end_ = pos;  // a command without saved state: nothing to restore
+      out.start = pos;  // a command without saved state: nothing to restore
       return true;
   }
-  if (!doc.frameSet) {
-    Drop();
-    return false;
-  }
-  FrameSet& frameSet = *doc.frameSet;
-
-  UndoRecord state;
-  ImageKind savedKind = doc.kind;
-  std::optional<int32_t> savedFrame;  // absent in records of the earlier layout
-  std::vector<PackedDib> images;
-  std::vector<int32_t> delays;
-  bool ok = true;
+  if (!doc.frameSet) return false;
+  out.withState = true;
+  out.savedKind = doc.kind;
   try {
     const UndoRecordShape stateShape =
-        withKind ? UndoRecordShape{true, kUndoStateDataLength, kUndoOlderStateDataLength}
-                 : UndoRecordShape{true, 0};
-    pos = DecodeUndoRecord(read, pos, stateShape, state);
-    ok = pos >= 0;
-    if (ok && withKind) {
-      ok = IsKnownKind(state.data[0]);
-      savedKind = static_cast<ImageKind>(state.data[0]);
-      if (state.data.size() >= kUndoStateDataLength) {
-        savedFrame = static_cast<int32_t>(ReadLe32(state.data.data() + 1));
+        out.withKind ? UndoRecordShape{true, kUndoStateDataLength, kUndoOlderStateDataLength}
+                     : UndoRecordShape{true, 0};
+    pos = DecodeUndoRecord(read, pos, stateShape, out.state);
+    if (pos < 0) return false;
+    if (out.withKind) {
+      if (!IsKnownKind(out.state.data[0])) return false;
+      out.savedKind = static_cast<ImageKind>(out.state.data[0]);
+      if (out.state.data.size() >= kUndoStateDataLength) {
+        out.savedFrame = static_cast<int32_t>(ReadLe32(out.state.data.data() + 1));
       }
     }
-    withFrames = withFrames && IsAnimation(savedKind);
-    if (ok && withFrames) {
+    out.withFrames = out.withFrames && IsAnimation(out.savedKind);
+    if (out.withFrames) {
       UndoRecord countRecord;
       pos = DecodeUndoRecord(read, pos, {}, countRecord);
-      int32_t count = pos >= 0 ? *countRecord.value : -1;
-      ok = count >= 0 && count <= frameSet.capacity();
-      if (ok) {
-        images.reserve(static_cast<size_t>(count));
-        delays.reserve(static_cast<size_t>(count));
-      }
-      for (int32_t i = 0; ok && i < count; ++i) {
+      const int32_t count = pos >= 0 ? *countRecord.value : -1;
+      if (count < 0 || count > doc.frameSet->capacity()) return false;
+      out.images.reserve(static_cast<size_t>(count));
+      out.delays.reserve(static_cast<size_t>(count));
+      for (int32_t i = 0; i < count; ++i) {
         UndoRecord frameRecord;
         pos = DecodeUndoRecord(read, pos, {true, 0}, frameRecord);
-        ok = pos >= 0;
-        if (ok) {
-          images.push_back(std::move(frameRecord.picture));
-          delays.push_back(*frameRecord.value);
-        }
+        if (pos < 0) return false;
+        out.images.push_back(std::move(frameRecord.picture));
+        out.delays.push_back(*frameRecord.value);
       }
     }
   } catch (const std::bad_alloc&) {
-    ok = false;
-  }
-  if (!ok) {
-    Drop();
     return false;
   }
+  out.start = pos;
+  return true;
+}
 
+bool UndoHistory::ApplySnapshot(DocumentState& doc, Pending& snapshot) {
+  if (!snapshot.withState) return true;
+  FrameSet& frameSet = *doc.frameSet;
   const uint32_t busyBefore = doc.flags & kFlagBusy;
   doc.flags |= kFlagBusy;
   // The picture goes in first: it is the one step that can still refuse (a palette display
   // cannot show every picture), and a refusal must leave the document untouched.
-  if (state.picture && !SetCurrentPicture(doc, std::move(state.picture))) {
+  if (snapshot.state.picture && !SetCurrentPicture(doc, std::move(snapshot.state.picture))) {
     doc.flags = (doc.flags & ~kFlagBusy) | busyBefore;
-    Drop();
     return false;
   }
-  end_ = pos;
-  frameSet.transparentIndex = *state.value;
-  if (undoClass == kUndoConvert || undoClass == kUndoMakeAnime) {
-    doc.kind = savedKind;
+  frameSet.transparentIndex = *snapshot.state.value;
+  if (snapshot.undoClass == kUndoConvert || snapshot.undoClass == kUndoMakeAnime) {
+    doc.kind = snapshot.savedKind;
     // A single picture keeps no frames.
-    if (!IsAnimation(savedKind)) frameSet.FreeFrames();
+    if (!IsAnimation(snapshot.savedKind)) frameSet.FreeFrames();
   }
-  if (withFrames) {
+  if (snapshot.withFrames) {
     frameSet.FreeFrames();
-    const int32_t count = static_cast<int32_t>(images.size());
+    const int32_t count = static_cast<int32_t>(snapshot.images.size());
     for (int32_t i = 0; i < count; ++i) {
       Frame& frame = frameSet.frame(i);
-      frame.image = std::move(images[static_cast<size_t>(i)]);
-      frame.delay = delays[static_cast<size_t>(i)];
+      frame.image = std::move(snapshot.images[static_cast<size_t>(i)]);
+      frame.delay = snapshot.delays[static_cast<size_t>(i)];
     }
     frameSet.count = count;
-    doc.currentFrame = ShownFrame(frameSet, savedFrame, doc.currentPicture);
+    doc.currentFrame = ShownFrame(frameSet, snapshot.savedFrame, doc.currentPicture);
   }
   if (doc.currentFrame < 0 || doc.currentFrame >= frameSet.count) doc.currentFrame = 0;
   ApplyBackgroundColor(doc);
-  MarkDocumentChanged(doc);
   doc.flags = (doc.flags & ~kFlagBusy) | busyBefore;
+  return true;
+}
+
+bool UndoHistory::Undo(DocumentState& doc) {
+  if (!CanUndo()) return false;
+  // Everything the snapshot holds is read before the document is touched, so a damaged
+  // history leaves the document exactly as it was.
+  Pending snapshot;
+  if (!ReadSnapshot(undo_, doc, snapshot)) {
+    Drop();
+    return false;
+  }
+  // The state this undo replaces is what a redo gives back.
+  const bool redoReady = redo_.file.IsOpen() || redo_.file.Create("ZEL");
+  if (!redoReady || !PushSnapshot(redo_, doc, CounterUndoClass(snapshot.undoClass))) {
+    redo_.file.Close();
+    redo_.end = 0;
+  }
+  if (!ApplySnapshot(doc, snapshot)) {
+    Drop();
+    return false;
+  }
+  undo_.end = snapshot.start;
+  // Not MarkDocumentChanged: that would forget the redo just recorded.
+  if (snapshot.withState) doc.unsavedChanges = true;
+  return true;
+}
+
+bool UndoHistory::Redo(DocumentState& doc) {
+  if (!CanRedo()) return false;
+  Pending snapshot;
+  if (!ReadSnapshot(redo_, doc, snapshot)) {
+    redo_.file.Close();
+    redo_.end = 0;
+    return false;
+  }
+  const int64_t undoEnd = undo_.end;
+  if (!PushSnapshot(undo_, doc, CounterUndoClass(snapshot.undoClass))) {
+    Drop();
+    return false;
+  }
+  if (!ApplySnapshot(doc, snapshot)) {
+    undo_.end = undoEnd;
+    redo_.file.Close();
+    redo_.end = 0;
+    return false;
+  }
+  redo_.end = snapshot.start;
+  if (snapshot.withState) doc.unsavedChanges = true;
   return true;
 }
 

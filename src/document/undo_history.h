@@ -1,5 +1,7 @@
 // The undo history: snapshots pushed onto a stack of records in one temporary file.
-// Memory holds only the file, its name and the logical end of the stack.
+// Memory holds only the file, its name and the logical end of the stack. Redo keeps a second
+// stack of the same records in a file of its own: each undo first records there the state
+// it is about to replace, and each redo records on the undo stack the state it replaces.
 #pragma once
 
 #include <cstddef>
@@ -38,28 +40,62 @@ class UndoHistory {
   // Closes and deletes the file; undo is disabled until the next Reset.
   void Drop();
 
-  bool IsOpen() const { return file_.IsOpen(); }
+  bool IsOpen() const { return undo_.file.IsOpen(); }
   // True when the undo command is enabled: the file is open and holds a snapshot.
-  bool CanUndo() const { return file_.IsOpen() && end_ > 0; }
-  int64_t end() const { return end_; }
-  const std::string& path() const { return file_.path(); }
+  bool CanUndo() const { return undo_.file.IsOpen() && undo_.end > 0; }
+  // True when the redo command is enabled: an undo was made and nothing changed since.
+  bool CanRedo() const { return undo_.file.IsOpen() && redo_.file.IsOpen() && redo_.end > 0; }
+  int64_t end() const { return undo_.end; }
+  int64_t redoEnd() const { return redo_.end; }
+  const std::string& path() const { return undo_.file.path(); }
+  // The redo file's name; empty until the first undo makes it.
+  const std::string& redoPath() const { return redo_.file.path(); }
 
   // Pushes the snapshot of `undoClass` for the document, which is about to change (it is
-  // marked changed, with or without a file). Does nothing more without a file; a failure
-  // drops the history.
+  // marked changed, with or without a file, and what could be redone is forgotten). Does
+  // nothing more without a file; a failure drops the history.
   void TakeSnapshot(DocumentState& doc, int32_t undoClass);
   // Restores the most recent snapshot and removes it; an animation comes back showing the
-  // frame that was current when the snapshot was taken. False (history dropped) on any
-  // failure or when there is none.
+  // frame that was current when the snapshot was taken. The state it replaces goes onto the
+  // redo stack first (when that cannot be written, redo is forgotten and the undo goes on).
+  // False (history dropped) on any failure or when there is none.
   bool Undo(DocumentState& doc);
+  // Takes the most recent undo back: restores the state that undo replaced, after pushing
+  // the present state onto the undo stack, so that undo works again. False when there is
+  // nothing to redo; a damaged redo record forgets redo only, a failed write to the undo
+  // file drops the whole history. The document is untouched on failure.
+  bool Redo(DocumentState& doc);
+  // Forgets what could be redone (any new change to the document does this).
+  void ClearRedo() { redo_.end = 0; }
 
  private:
-  bool Push(const PackedDib* picture, const uint8_t* data, size_t dataLength, int32_t value);
-  bool SaveFrames(const DocumentState& doc);
+  // One stack of records in its own file.
+  struct Stack {
+    ScratchFile file;
+    int64_t end = 0;
+  };
+  struct Pending;
 
-  ScratchFile file_;
-  int64_t end_ = 0;
+  static bool Push(Stack& stack, const PackedDib* picture, const uint8_t* data, size_t dataLength,
+                   int32_t value);
+  static bool SaveFrames(Stack& stack, const DocumentState& doc);
+  // Pushes the records of `undoClass` for the document; false when they cannot be written.
+  static bool PushSnapshot(Stack& stack, const DocumentState& doc, int32_t undoClass);
+  // Reads the snapshot at the top of `stack` without changing anything.
+  static bool ReadSnapshot(const Stack& stack, const DocumentState& doc, Pending& out);
+  // Puts a snapshot read by ReadSnapshot into the document; false (document untouched) when
+  // the picture is refused.
+  static bool ApplySnapshot(DocumentState& doc, Pending& snapshot);
+
+  Stack undo_;
+  Stack redo_;
 };
+
+// The class of the record that lets an undo or a redo of a snapshot of `undoClass` be taken
+// back: the picture, kind and frames as they are (the tool source of a transform is gone by
+// then, and a picture made into an animation now has frames); the colours class saves the
+// same as before; a class without saved state stays itself.
+int32_t CounterUndoClass(int32_t undoClass);
 
 // The record layout of the undo file. The file lives only as long as one run of the
 // program, so the layout is the program's own. One record, at rising offsets, every

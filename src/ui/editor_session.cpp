@@ -39,6 +39,8 @@ StartResult EditorSession::Start(int trueColorDisplay) {
   settings = LoadAppSettings(profile, picturesFolder);
   MoveOldRecentFiles(profile);
   KeepQtSettingsIn(settingsFolder);
+  // The built-in definitions are installed on the first start.
+  motions.Load(profile, MotionDataFolder());
   doc.backgroundColor = settings.backgroundColor;
 
   if (!CreateDocumentContainer(doc, settings.block.frameMax)) {

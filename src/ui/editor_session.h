@@ -9,6 +9,7 @@
 
 #include "app/settings.h"
 #include "document/document_state.h"
+#include "generators/motion_definitions.h"
 #include "imagefiles/image_loader.h"
 #include "platform/instance_lock.h"
 #include "platform/local_channel.h"
@@ -54,6 +55,8 @@ class EditorSession {
   DocumentState doc;
   AppSettings settings;
   ProfileFile profile;
+  // The motion definitions, kept in `profile` (written on every change).
+  MotionDefinitions motions;
   InstanceLock lock;
   LocalChannelServer channel;
   std::string settingsFolder;  // trailing '/'

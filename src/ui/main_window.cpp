@@ -41,6 +41,7 @@
 #include "ui/dialogs/program_resources.h"
 #include "ui/dialogs/save_confirm_dialog.h"
 #include "ui/editor_session.h"
+#include "ui/frame_strip.h"
 #include "ui/picture_view.h"
 #include "ui/tools/tool_host.h"
 #include "ui/utf8.h"
@@ -112,6 +113,10 @@ MainWindow::MainWindow(EditorSession& session, QWidget* parent)
   connect(view_, &PictureView::ViewChanged, this,
           [this] { zoomPane_->setText(Utf8(ViewZoomText(view_->Zoom().zoom))); });
 
+  frameStrip_ = new FrameStrip(*this);
+  addDockWidget(Qt::BottomDockWidgetArea, frameStrip_);
+  connect(view_, &PictureView::FrameAdvanced, frameStrip_, &FrameStrip::CurrentFrameChanged);
+
   stateTimer_ = new QTimer(this);
   connect(stateTimer_, &QTimer::timeout, this, [this] {
     UpdateCommandStates(false);
@@ -126,6 +131,8 @@ MainWindow::MainWindow(EditorSession& session, QWidget* parent)
   UpdateTitle();
   UpdateCommandStates(true);
   RestoreWindowLayout(*this, session_.profile);
+  // The strip keeps the place the layout gave it; whether it shows is the setting's.
+  frameStrip_->setVisible(session_.settings.showFrameStrip);
 }
 
 MainWindow::~MainWindow() = default;
@@ -254,6 +261,8 @@ CommandContext MainWindow::MakeContext(bool includeClipboard) {
   CommandContext ctx;
   ctx.doc = &session_.doc;
   ctx.canUndo = session_.doc.undo.CanUndo();
+  ctx.canRedo = session_.doc.undo.CanRedo();
+  ctx.motionDefinitionsExist = session_.motions.Count() > 0;
   ctx.clipboardHasPicture = includeClipboard && clipboard_.HasPicture();
   ctx.vantaAvailable = integration_->VantaAvailable();
   // Morsel is asked (from a cache) only when its answer matters.
@@ -263,6 +272,7 @@ CommandContext MainWindow::MakeContext(bool includeClipboard) {
   ctx.animationToolBarVisible = animationBar_ && animationBar_->isVisibleTo(this);
   ctx.standardToolBarVisible = standardBar_ && standardBar_->isVisibleTo(this);
   ctx.statusBarVisible = statusBar()->isVisibleTo(this);
+  ctx.frameStripVisible = frameStrip_ && frameStrip_->isVisibleTo(this);
   return ctx;
 }
 
@@ -306,6 +316,8 @@ void MainWindow::UpdateStatusBar() {
   kindPane_->setText(Utf8(StatusKindText(session_.doc)));
   framePane_->setText(Utf8(StatusFramePaneText(session_.doc)));
   sizePane_->setText(Utf8(StatusSizeText(session_.doc)));
+  // Every change of the document ends here; the strip follows it.
+  if (frameStrip_) frameStrip_->Refresh();
 }
 
 void MainWindow::UpdateTitle() {

@@ -27,6 +27,7 @@ class QToolBar;
 namespace zel {
 
 class EditorSession;
+class FrameStrip;
 class IntegrationState;
 class PictureView;
 class ToolHost;
@@ -112,6 +113,7 @@ class MainWindow : public QMainWindow {
   void RemoveRecentFile(const QString& path);
 
   PictureView* View() const { return view_; }
+  FrameStrip* Strip() const { return frameStrip_; }
   QToolBar* StandardBar() const { return standardBar_; }
   QToolBar* PictureBar() const { return pictureBar_; }
   QToolBar* AnimationBar() const { return animationBar_; }
@@ -162,6 +164,7 @@ class MainWindow : public QMainWindow {
   QLabel* zoomPane_ = nullptr;
   QTimer* stateTimer_ = nullptr;
   QSocketNotifier* channelNotifier_ = nullptr;
+  FrameStrip* frameStrip_ = nullptr;
 };
 
 }  // namespace zel

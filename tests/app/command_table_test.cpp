@@ -222,6 +222,8 @@ TEST(CommandTable, Accelerators) {
       {"Home", kCmdFirstFrameShown},
       {"End", kCmdLastFrameShown},
       {"Space", kCmdStartStop},
+      {"Ctrl+Y", kCmdRedo},
+      {"Ctrl+Shift+Z", kCmdRedo},
   };
   std::map<std::string, int> bound;
   for (const CommandInfo& info : CommandTable()) {

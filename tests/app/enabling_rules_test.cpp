@@ -61,6 +61,7 @@ TEST(EnablingRules, NothingOpenEnablesOnlyTheDocumentFreeCommands) {
                                   kCmdStatusBar,
                                   kCmdPictureToolBar,
                                   kCmdAnimationToolBar,
+                                  kCmdFrameStrip,
                                   kCmdOpenMultiple,
                                   kCmdMidiTempo,
                                   kCmdHelp,
@@ -252,6 +253,8 @@ TEST(EnablingRules, OutsideFacts) {
       {"undo", kCmdUndo, single, {.canUndo = true}, true},
       {"undo empty", kCmdUndo, single, {}, false},
       {"undo nothing open", kCmdUndo, {}, {.canUndo = true}, true},
+      {"redo", kCmdRedo, anim, {.canRedo = true}, true},
+      {"redo nothing undone", kCmdRedo, anim, {.canUndo = true}, false},
       {"paste", kCmdImportClipboard, single, {.clipboardHasPicture = true}, true},
       {"paste empty clipboard", kCmdImportClipboard, single, {}, false},
       {"motion", kCmdMotion, anim, {.motionDefinitionsExist = true}, true},
@@ -276,8 +279,8 @@ TEST(EnablingRules, OutsideFacts) {
 // the document is enabled, whatever its own rule says; the window and help stay usable.
 TEST(EnablingRules, BusyDocumentLeavesOnlyTheDocumentFreeCommands) {
   const std::set<int> usable = {
-      kCmdOptions,          kCmdStandardToolBar, kCmdStatusBar, kCmdPictureToolBar,
-      kCmdAnimationToolBar, kCmdMidiTempo,       kCmdHelp,      kCmdAbout};
+      kCmdOptions,    kCmdStandardToolBar, kCmdStatusBar, kCmdPictureToolBar, kCmdAnimationToolBar,
+      kCmdFrameStrip, kCmdMidiTempo,       kCmdHelp,      kCmdAbout};
   for (char kind : {'a', 'b'}) {
     DocSetup setup{.kind = kind, .n = kind == 'a' ? 5 : 0, .cur = 2};
     std::unique_ptr<DocumentState> idle = MakeDoc(setup);
@@ -303,14 +306,15 @@ TEST(EnablingRules, BusyDocumentLeavesOnlyTheDocumentFreeCommands) {
 
 TEST(EnablingRules, BarTogglesCheckTheirOwnBar) {
   const int toggles[] = {kCmdStandardToolBar, kCmdStatusBar, kCmdPictureToolBar,
-                         kCmdAnimationToolBar};
-  for (int visible = 0; visible < 4; ++visible) {
+                         kCmdAnimationToolBar, kCmdFrameStrip};
+  for (int visible = 0; visible < 5; ++visible) {
     CommandContext ctx;
     ctx.standardToolBarVisible = visible == 0;
     ctx.statusBarVisible = visible == 1;
     ctx.pictureToolBarVisible = visible == 2;
     ctx.animationToolBarVisible = visible == 3;
-    for (int i = 0; i < 4; ++i) {
+    ctx.frameStripVisible = visible == 4;
+    for (int i = 0; i < 5; ++i) {
       EXPECT_TRUE(IsCommandCheckable(toggles[i]));
       EXPECT_EQ(IsCommandChecked(toggles[i], ctx), i == visible) << toggles[i];
       EXPECT_TRUE(IsCommandEnabled(toggles[i], ctx));
@@ -319,7 +323,8 @@ TEST(EnablingRules, BarTogglesCheckTheirOwnBar) {
   CommandContext all{.pictureToolBarVisible = true,
                      .animationToolBarVisible = true,
                      .statusBarVisible = true,
-                     .standardToolBarVisible = true};
+                     .standardToolBarVisible = true,
+                     .frameStripVisible = true};
   for (const CommandInfo& info : CommandTable()) {
     if (IsCommandCheckable(info.id)) continue;
     EXPECT_FALSE(IsCommandChecked(info.id, all)) << info.id;

@@ -134,6 +134,7 @@ TEST(Settings, FileRoundTripKeepsOtherSections) {
   app.midiPath = "/home/u/曲.mid";
   app.optimizeGif = true;
   app.highQualityColors = true;
+  app.showFrameStrip = true;
   StoreAppSettings(app, file);
   ASSERT_TRUE(file.Save());
 
@@ -146,6 +147,7 @@ TEST(Settings, FileRoundTripKeepsOtherSections) {
   EXPECT_EQ(reread.Get("option", "trancolor"), "1193046");
   EXPECT_EQ(reread.Get("option", "optimizegif"), "1");
   EXPECT_EQ(reread.Get("option", "highqualitycolors"), "1");
+  EXPECT_EQ(reread.Get("option", "framestrip"), "1");
   EXPECT_EQ(reread.Get("colortable", "Len"), "64");
   EXPECT_EQ(reread.Get("colortable", "Val").substr(0, 16), "0000000001010100");
 
@@ -157,6 +159,7 @@ TEST(Settings, FileRoundTripKeepsOtherSections) {
   StoreAppSettings(defaults, file);
   EXPECT_EQ(file.Get("option", "trancolor"), "12632256");
   EXPECT_EQ(file.Get("option", "highqualitycolors"), "0");
+  EXPECT_EQ(file.Get("option", "framestrip"), "0");
   // Only "1" turns the high-quality choice on.
   for (const char* text : {"0", "", "yes", "2", " 1"}) {
     file.Set("option", "highqualitycolors", text);

@@ -107,6 +107,9 @@ const Operation kConvert = ConvertToPicture;
 const Operation kMakeFirst = MakeCurrentFrameFirst;
 const Operation kRepeat = RepeatAnimation;
 const Operation kReverse = [](DocumentState& doc) { return ReverseAnimation(doc, 777); };
+Operation Move(int from, int to) {
+  return [from, to](DocumentState& doc) { return MoveFrameTo(doc, from, to); };
+}
 
 struct ReorderCase {
   std::string name;
@@ -213,7 +216,49 @@ INSTANTIATE_TEST_SUITE_P(
                     true},
         ReorderCase{
             "Repeat", {.count = 3, .cur = 1}, kRepeat, {0, 1, 2, 0, 1, 2}, 1, 1, false, true},
-        ReorderCase{"Reverse", {.count = 4, .cur = 1}, kReverse, {3, 2, 1, 0}, 0, 3, true, false}),
+        ReorderCase{"Reverse", {.count = 4, .cur = 1}, kReverse, {3, 2, 1, 0}, 0, 3, true, false},
+        // Moving a frame: the shown picture stays and the current frame follows it.
+        ReorderCase{"MoveCurrentForward",
+                    {.count = 5, .cur = 1},
+                    Move(1, 3),
+                    {0, 2, 3, 1, 4},
+                    3,
+                    1,
+                    false,
+                    true},
+        ReorderCase{"MoveLastToFront",
+                    {.count = 5, .cur = 2},
+                    Move(4, 0),
+                    {4, 0, 1, 2, 3},
+                    3,
+                    2,
+                    false,
+                    true},
+        ReorderCase{"MoveFirstToEnd",
+                    {.count = 5, .cur = 4},
+                    Move(0, 4),
+                    {1, 2, 3, 4, 0},
+                    3,
+                    4,
+                    false,
+                    true},
+        ReorderCase{"MoveBackOverCurrent",
+                    {.count = 5, .cur = 2},
+                    Move(3, 1),
+                    {0, 3, 1, 2, 4},
+                    3,
+                    2,
+                    false,
+                    true},
+        ReorderCase{"MoveBehindCurrent",
+                    {.count = 5, .cur = 0},
+                    Move(2, 4),
+                    {0, 1, 3, 4, 2},
+                    0,
+                    0,
+                    false,
+                    true},
+        ReorderCase{"SwapTwo", {.count = 2, .cur = 0}, Move(0, 1), {1, 0}, 1, 0, false, true}),
     [](const auto& info) { return info.param.name; });
 
 // Deleting a frame of a two-frame animation, or converting, leaves one picture.
@@ -329,7 +374,13 @@ INSTANTIATE_TEST_SUITE_P(
         RefuseCase{"InsertWithoutCurrentPicture", {.count = 3, .cur = 1}, kInsertCopy, false, 1},
         RefuseCase{"ConvertWithoutCurrentPicture", {.count = 3, .cur = 1}, kConvert, false, 1},
         RefuseCase{"RepeatWithAMissingPicture", {.count = 4, .cur = 0}, kRepeat, false, 3},
-        RefuseCase{"ReverseWithoutLastPicture", {.count = 4, .cur = 0}, kReverse, false, 3}),
+        RefuseCase{"ReverseWithoutLastPicture", {.count = 4, .cur = 0}, kReverse, false, 3},
+        RefuseCase{"MoveOntoItself", {.count = 4, .cur = 0}, Move(2, 2), false},
+        RefuseCase{"MoveBeyondTheEnd", {.count = 4, .cur = 0}, Move(1, 4), false},
+        RefuseCase{"MoveFromBeyondTheEnd", {.count = 4, .cur = 0}, Move(4, 1), false},
+        RefuseCase{"MoveNegative", {.count = 4, .cur = 0}, Move(-1, 1), false},
+        RefuseCase{"MoveInPicture", {.kind = 'g', .count = 0, .cur = 0}, Move(0, 1), false},
+        RefuseCase{"MoveOneFrame", {.count = 1, .cur = 0}, Move(0, 0), false}),
     [](const auto& info) { return info.param.name; });
 
 TEST(FrameOperations, RepeatFillsUpToJustBelowFrameMax) {
@@ -381,6 +432,54 @@ TEST(FrameOperations, SeveralOperationsUndoOneByOne) {
   ASSERT_TRUE(doc->undo.Undo(*doc));
   EXPECT_EQ(Capture(*doc), first);
   EXPECT_FALSE(doc->undo.CanUndo());
+}
+
+// A drop in front of frame d (d = count: behind the last) moves the dragged frame to the
+// place the drop shows; dropping next to itself is no move.
+TEST(FrameOperations, DropPlaceGivesTheMoveTarget) {
+  struct Case {
+    int from, dropBefore, count, to;
+  } cases[] = {
+      {1, 0, 5, 0},  {1, 1, 5, -1},  {1, 2, 5, -1}, {1, 3, 5, 2},   {1, 5, 5, 4},
+      {4, 0, 5, 0},  {4, 4, 5, -1},  {4, 5, 5, -1}, {0, 5, 5, 4},   {3, 1, 5, 1},
+      {5, 0, 5, -1}, {-1, 0, 5, -1}, {0, 6, 5, -1}, {0, -1, 5, -1},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(MoveTargetForDrop(c.from, c.dropBefore, c.count), c.to)
+        << c.from << " before " << c.dropBefore;
+  }
+  // Every drop place of a 4-frame animation, carried out, puts the frame where it was shown.
+  for (int from = 0; from < 4; ++from) {
+    for (int drop = 0; drop <= 4; ++drop) {
+      std::vector<int> expected = Range(0, 4);
+      expected.insert(expected.begin() + drop, from);
+      expected.erase(expected.begin() + (drop <= from ? from + 1 : from));
+      std::unique_ptr<DocumentState> doc = MakeAnim({.count = 4, .cur = 0});
+      const int to = MoveTargetForDrop(from, drop, 4);
+      if (to >= 0) {
+        ASSERT_TRUE(MoveFrameTo(*doc, from, to));
+      }
+      EXPECT_EQ(Fills(*doc), expected) << from << " before " << drop;
+    }
+  }
+}
+
+// Moving frames, then undo and redo walk back and forth through the orders.
+TEST(FrameOperations, MovesUndoAndRedo) {
+  std::unique_ptr<DocumentState> doc = MakeAnim({.count = 4, .cur = 0});
+  ASSERT_TRUE(MoveFrameTo(*doc, 0, 3));  // 1 2 3 0
+  ASSERT_TRUE(MoveFrameTo(*doc, 2, 0));  // 3 1 2 0
+  EXPECT_EQ(Fills(*doc), (std::vector<int>{3, 1, 2, 0}));
+  ASSERT_TRUE(doc->undo.Undo(*doc));
+  EXPECT_EQ(Fills(*doc), (std::vector<int>{1, 2, 3, 0}));
+  ASSERT_TRUE(doc->undo.Undo(*doc));
+  EXPECT_EQ(Fills(*doc), (std::vector<int>{0, 1, 2, 3}));
+  ASSERT_TRUE(doc->undo.Redo(*doc));
+  EXPECT_EQ(Fills(*doc), (std::vector<int>{1, 2, 3, 0}));
+  EXPECT_EQ(doc->currentFrame, 3);
+  ASSERT_TRUE(doc->undo.Redo(*doc));
+  EXPECT_EQ(Fills(*doc), (std::vector<int>{3, 1, 2, 0}));
+  EXPECT_FALSE(doc->undo.CanRedo());
 }
 
 // The table's rules enable the commands; the operations check their own preconditions.

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -443,6 +444,183 @@ TEST_F(UndoHistoryTest, FrameCountAboveTheFrameMaximumIsDamage) {
   EXPECT_FALSE(big.undo.Undo(doc));
   EXPECT_FALSE(big.undo.IsOpen());
   EXPECT_EQ(Capture(doc), before);
+}
+
+// Redo gives back the state an undo replaced, for every class, and undo works again after
+// it; the second round trip reads the records the first one wrote.
+TEST_F(UndoHistoryTest, RedoGivesBackWhatUndoReplacedForEveryClass) {
+  for (int32_t undoClass : {int32_t{kUndoEdit}, int32_t{kUndoTransform}, int32_t{kUndoConvert},
+                            int32_t{kUndoColors}, int32_t{kUndoMakeAnime}, int32_t{4711}}) {
+    SCOPED_TRACE(undoClass);
+    DocumentState doc;
+    MakeAnimation(doc, 3, 1);
+    doc.toolSource = Pic(200);
+    doc.undo.Reset();
+    doc.undo.TakeSnapshot(doc, undoClass);
+    doc.kind = ImageKind::kFrameAnimation;
+    ReplaceFrames(doc, 99);
+    SetCurrentPicture(doc, Pic(88));
+    doc.frameSet->transparentIndex = 4;
+    ApplyBackgroundColor(doc);
+    doc.toolSource.Reset();  // a tool's source is gone once the tool has ended
+    const Shot after = Capture(doc);
+    EXPECT_FALSE(doc.undo.CanRedo());
+
+    ASSERT_TRUE(doc.undo.Undo(doc));
+    const Shot undone = Capture(doc);
+    EXPECT_TRUE(doc.undo.CanRedo());
+    EXPECT_FALSE(doc.undo.CanUndo());
+    for (int round = 0; round < 2; ++round) {
+      SCOPED_TRACE(round);
+      doc.unsavedChanges = false;
+      ASSERT_TRUE(doc.undo.Redo(doc));
+      EXPECT_EQ(Capture(doc), after);
+      EXPECT_EQ(doc.unsavedChanges, undoClass != 4711);
+      EXPECT_FALSE(doc.undo.CanRedo());
+      EXPECT_FALSE(doc.undo.Redo(doc));
+      ASSERT_TRUE(doc.undo.Undo(doc));
+      EXPECT_EQ(Capture(doc), undone);
+      EXPECT_FALSE(doc.undo.CanUndo());
+    }
+  }
+}
+
+// A picture made into an animation: redo brings the frames back, undo the single picture.
+TEST_F(UndoHistoryTest, RedoOfMakeAnimeBringsTheFramesBack) {
+  DocumentState doc;
+  ASSERT_TRUE(CreateDocumentContainer(doc, kCapacity));
+  ASSERT_TRUE(InstallSinglePicture(doc, Pic(3), ImageKind::kBitmap));
+  doc.frameSet->transparentIndex = -1;
+  doc.undo.Reset();
+  const Shot picture = Capture(doc);
+  doc.undo.TakeSnapshot(doc, kUndoMakeAnime);
+  FrameSet made(kCapacity);
+  made.count = 3;
+  for (int i = 0; i < 3; ++i) made.frame(i).image = Pic(uint8_t(i));
+  ASSERT_TRUE(InstallAnimation(doc, made, ImageKind::kFrameAnimation, 0));
+  doc.currentFrame = 2;
+  ASSERT_TRUE(SetCurrentPicture(doc, DuplicateBlock(doc.frameSet->frame(2).image)));
+  ApplyBackgroundColor(doc);
+  const Shot animation = Capture(doc);
+
+  ASSERT_TRUE(doc.undo.Undo(doc));
+  EXPECT_EQ(Capture(doc), picture);
+  ASSERT_TRUE(doc.undo.Redo(doc));
+  EXPECT_EQ(Capture(doc), animation);
+  EXPECT_EQ(doc.currentFrame, 2);
+  ASSERT_TRUE(doc.undo.Undo(doc));
+  EXPECT_EQ(Capture(doc), picture);
+}
+
+// Walks of undo, redo and new changes over three states A -> B -> C; after each step the
+// document shows the expected state and the two commands are enabled as expected.
+TEST_F(UndoHistoryTest, UndoRedoAndNewChangesWalkTheHistory) {
+  enum Step { kUndo, kRedo, kEdit, kFlip };
+  struct Expect {
+    Step step;
+    char state;  // 'A', 'B', 'C', or 'D' after a new edit, 'F' after a flip
+    bool canUndo, canRedo;
+  };
+  struct Case {
+    const char* name;
+    std::vector<Expect> steps;
+  } cases[] = {
+      {"undo twice, redo twice",
+       {{kUndo, 'B', true, true},
+        {kUndo, 'A', false, true},
+        {kRedo, 'B', true, true},
+        {kRedo, 'C', true, false}}},
+      {"undo after redo",
+       {{kUndo, 'B', true, true}, {kRedo, 'C', true, false}, {kUndo, 'B', true, true}}},
+      {"a new edit clears redo",
+       {{kUndo, 'B', true, true},
+        {kUndo, 'A', false, true},
+        {kEdit, 'D', true, false},
+        {kUndo, 'A', false, true},
+        {kRedo, 'D', true, false}}},
+      {"a change without snapshot clears redo",
+       {{kUndo, 'B', true, true}, {kFlip, 'F', true, false}, {kUndo, 'A', false, true}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DocumentState doc;
+    MakeAnimation(doc, 2, 1);
+    doc.undo.Reset();
+    std::map<char, Shot> states;
+    auto edit = [&](char name, uint8_t fill) {
+      doc.undo.TakeSnapshot(doc, kUndoEdit);
+      ReplaceFrames(doc, fill);
+      SetCurrentPicture(doc, Pic(fill));
+      states[name] = Capture(doc);
+    };
+    states['A'] = Capture(doc);
+    edit('B', 20);
+    edit('C', 30);
+    for (const Expect& e : c.steps) {
+      SCOPED_TRACE(e.state);
+      switch (e.step) {
+        case kUndo:
+          ASSERT_TRUE(doc.undo.Undo(doc));
+          break;
+        case kRedo:
+          ASSERT_TRUE(doc.undo.Redo(doc));
+          break;
+        case kEdit:
+          edit('D', 40);
+          break;
+        case kFlip:  // as a mirror does: the pictures change, no snapshot
+          doc.frameSet->frame(0).image.Row(0)[0] = 5;
+          MarkDocumentChanged(doc);
+          states['F'] = Capture(doc);
+          break;
+      }
+      EXPECT_EQ(Capture(doc), states.at(e.state));
+      EXPECT_EQ(doc.undo.CanUndo(), e.canUndo);
+      EXPECT_EQ(doc.undo.CanRedo(), e.canRedo);
+    }
+  }
+}
+
+// The redo records live in a private file of their own beside the undo file; a load
+// forgets them, a damaged record forgets redo only, and nothing is left behind.
+TEST_F(UndoHistoryTest, RedoRecordsLiveInAFileOfTheirOwn) {
+  DocumentState doc;
+  MakeAnimation(doc, 2, 1);
+  doc.undo.Reset();
+  EXPECT_EQ(FilesInFolder(), 1u);
+  EXPECT_FALSE(doc.undo.Redo(doc));
+  doc.undo.TakeSnapshot(doc, kUndoEdit);
+  ReplaceFrames(doc, 60);
+  SetCurrentPicture(doc, Pic(60));
+  doc.undo.TakeSnapshot(doc, kUndoEdit);
+  ReplaceFrames(doc, 70);
+  SetCurrentPicture(doc, Pic(70));
+  ASSERT_TRUE(doc.undo.Undo(doc));
+  const std::string redo = doc.undo.redoPath();
+  EXPECT_NE(redo, doc.undo.path());
+  EXPECT_EQ(fs::path(redo).parent_path(), fs::path(folder_));
+  EXPECT_EQ(fs::path(redo).filename().string().rfind("ZEL", 0), 0u);
+  struct stat st;
+  ASSERT_EQ(::stat(redo.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_EQ(int64_t(st.st_size), doc.undo.redoEnd());
+
+  // Damage: the redo record's class link. Redo refuses and is forgotten; undo goes on.
+  const Shot now = Capture(doc);
+  Patch(redo, doc.undo.redoEnd() - 8, Le(1, 8));
+  EXPECT_FALSE(doc.undo.Redo(doc));
+  EXPECT_FALSE(doc.undo.CanRedo());
+  EXPECT_FALSE(fs::exists(redo));
+  EXPECT_EQ(Capture(doc), now);
+  EXPECT_TRUE(doc.undo.CanUndo());
+  ASSERT_TRUE(doc.undo.Undo(doc));
+  EXPECT_TRUE(doc.undo.CanRedo());
+
+  doc.undo.Reset();  // as before loading another file
+  EXPECT_FALSE(doc.undo.CanRedo());
+  EXPECT_EQ(FilesInFolder(), 1u);
+  doc.undo.Drop();
+  EXPECT_EQ(FilesInFolder(), 0u);
 }
 
 // A record with a picture, data and a value, laid out at `start` in memory, with a reader

@@ -760,6 +760,8 @@ TEST_F(MainWindowTest, CommandsWithoutAnExecutorAreNeverAvailable) {
                                kCmdSavePopup,
                                kCmdExit,
                                kCmdUndo,
+                               kCmdRedo,
+                               kCmdFrameStrip,
                                kCmdStart,
                                kCmdStop,
                                kCmdJump,
@@ -807,6 +809,9 @@ TEST_F(MainWindowTest, CommandsWithoutAnExecutorAreNeverAvailable) {
                                kCmdMidiTempo,
                                kCmdSendToVanta,
                                kCmdSendToMorsel,
+                               kCmdMakeAnimation,
+                               kCmdEffect,
+                               kCmdMotion,
                                kCmdPreviousFrame,
                                kCmdNextFrame,
                                kCmdFirstFrameShown,
@@ -826,7 +831,9 @@ TEST_F(MainWindowTest, CommandsWithoutAnExecutorAreNeverAvailable) {
   ASSERT_EQ(window_->OpenFile(WriteAnimation(File("built.gif"), 10, 5)), 0);
   StopPlayback(Doc());
   Doc().currentFrame = 3;
-  const CommandContext ctx{.doc = &Doc(), .canUndo = Doc().undo.CanUndo()};
+  const CommandContext ctx{.doc = &Doc(),
+                           .canUndo = Doc().undo.CanUndo(),
+                           .motionDefinitionsExist = session_->motions.Count() > 0};
   for (const CommandInfo& info : CommandTable()) {
     if (IsRecentFileCommand(info.id)) continue;
     const bool has = built.count(info.id) != 0;
@@ -835,9 +842,9 @@ TEST_F(MainWindowTest, CommandsWithoutAnExecutorAreNeverAvailable) {
     EXPECT_EQ(window_->IsAvailable(info.id), has && IsCommandEnabled(info.id, ctx)) << info.id;
   }
   // Enabled by its rule, but not carried out by this program yet.
-  EXPECT_TRUE(IsCommandEnabled(kCmdEffect, CommandContext{.doc = &Doc()}));
-  EXPECT_FALSE(window_->IsAvailable(kCmdEffect));
-  EXPECT_FALSE(window_->RunCommand(kCmdEffect));
+  EXPECT_TRUE(IsCommandEnabled(kCmdOpenMultiple, CommandContext{.doc = &Doc()}));
+  EXPECT_FALSE(window_->IsAvailable(kCmdOpenMultiple));
+  EXPECT_FALSE(window_->RunCommand(kCmdOpenMultiple));
   // Built, but disabled by its rule.
   EXPECT_FALSE(window_->IsAvailable(kCmdMakeIcon));
   EXPECT_TRUE(window_->IsAvailable(kCmdJump));

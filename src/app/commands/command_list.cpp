@@ -38,7 +38,8 @@ const CommandInfo* FindCommand(int id) {
 
 const std::vector<ExtraAccelerator>& ExtraAccelerators() {
   static const std::vector<ExtraAccelerator> extras = {{kCmdUndo, "Alt+Backspace"},
-                                                       {kCmdZoomIn, "Ctrl+="}};
+                                                       {kCmdZoomIn, "Ctrl+="},
+                                                       {kCmdRedo, "Ctrl+Shift+Z"}};
   return extras;
 }
 

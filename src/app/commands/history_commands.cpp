@@ -1,4 +1,4 @@
-// Undo.
+// Undo and redo.
 #include "app/commands/command_families.h"
 
 namespace zel {
@@ -12,6 +12,13 @@ const std::vector<CommandInfo>& HistoryCommands() {
        .accelerator = "Ctrl+Z",
        .iconName = "edit-undo",
        .enabled = [](const CommandContext& ctx) { return ctx.canUndo; }},
+      {.id = kCmdRedo,
+       .caption = "やり直し(&R)",
+       .prompt = "元に戻した操作をやり直す",
+       .toolTip = "やり直し",
+       .accelerator = "Ctrl+Y",
+       .iconName = "edit-redo",
+       .enabled = [](const CommandContext& ctx) { return ctx.canRedo; }},
   };
   return rows;
 }

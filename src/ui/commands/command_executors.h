@@ -28,6 +28,8 @@ const std::vector<CommandExecutor>& TimeExecutors();
 const std::vector<CommandExecutor>& WindowExecutors();
 const std::vector<CommandExecutor>& HelpExecutors();
 const std::vector<CommandExecutor>& IntegrationExecutors();
+const std::vector<CommandExecutor>& GeneratorExecutors();
+const std::vector<CommandExecutor>& MotionExecutors();
 const std::vector<CommandExecutor>& ViewExecutors();
 
 // Every executor, family by family.

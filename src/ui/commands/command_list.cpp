@@ -12,7 +12,8 @@ const std::vector<CommandExecutor>& CommandExecutors() {
     const Family families[] = {FileExecutors,        TransformExecutors, ColorExecutors,
                                HistoryExecutors,     PlaybackExecutors,  FrameExecutors,
                                TimeExecutors,        WindowExecutors,    HelpExecutors,
-                               IntegrationExecutors, ViewExecutors};
+                               IntegrationExecutors, GeneratorExecutors, MotionExecutors,
+                               ViewExecutors};
     std::vector<CommandExecutor> list;
     for (Family family : families) {
       const std::vector<CommandExecutor>& rows = family();

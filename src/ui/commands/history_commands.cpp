@@ -1,4 +1,4 @@
-// Undo.
+// Undo and redo.
 #include "ui/commands/command_executors.h"
 #include "ui/editor_session.h"
 #include "ui/main_window.h"
@@ -11,6 +11,12 @@ const std::vector<CommandExecutor>& HistoryExecutors() {
        [](MainWindow& window, int) {
          DocumentState& doc = window.Session().doc;
          doc.undo.Undo(doc);
+         window.AfterFrameChange();
+       }},
+      {kCmdRedo,
+       [](MainWindow& window, int) {
+         DocumentState& doc = window.Session().doc;
+         doc.undo.Redo(doc);
          window.AfterFrameChange();
        }},
   };

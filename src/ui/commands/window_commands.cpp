@@ -1,10 +1,11 @@
-// The window: the options dialog and the bars shown or hidden.
+// The window: the options dialog and the bars and the frame strip shown or hidden.
 #include <QStatusBar>
 #include <QToolBar>
 
 #include "ui/commands/command_executors.h"
 #include "ui/dialogs/define_dialog.h"
 #include "ui/editor_session.h"
+#include "ui/frame_strip.h"
 #include "ui/main_window.h"
 
 namespace zel {
@@ -29,6 +30,13 @@ const std::vector<CommandExecutor>& WindowExecutors() {
       {kCmdPictureToolBar, [](MainWindow& window, int) { Toggle(window, window.PictureBar()); }},
       {kCmdAnimationToolBar,
        [](MainWindow& window, int) { Toggle(window, window.AnimationBar()); }},
+      {kCmdFrameStrip,
+       [](MainWindow& window, int) {
+         Toggle(window, window.Strip());
+         // Remembered in the settings file at exit.
+         window.Session().settings.showFrameStrip = window.Strip()->isVisibleTo(&window);
+         if (window.Strip()->isVisibleTo(&window)) window.Strip()->Refresh();
+       }},
   };
   return rows;
 }

@@ -1,0 +1,127 @@
+#include "app/frame_strip.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <new>
+
+#include "document/document_state.h"
+
+namespace zel {
+
+ThumbnailSize FitThumbnail(int32_t width, int32_t height, int box) {
+  if (width <= 0 || height <= 0 || box <= 0) return {};
+  // The longer side becomes the box, unless that enlarges more than allowed.
+  const int64_t longer = std::max(width, height);
+  int64_t scaledLonger = std::min<int64_t>(box, longer * kStripMaxEnlargement);
+  auto scale = [&](int64_t side) {
+    return static_cast<int>(std::max<int64_t>(1, (side * scaledLonger + longer / 2) / longer));
+  };
+  return {scale(width), scale(height)};
+}
+
+std::vector<uint32_t> RenderThumbnail(const PackedDib& picture, ThumbnailSize size) {
+  if (size.width <= 0 || size.height <= 0 || !picture || !IsWholePicture(picture)) return {};
+  const DibHeader header = picture.Header();
+  const int bits = header.bitCount;
+  if (bits != 8 && bits != 24) return {};
+  const int32_t width = header.width;
+  const int32_t height = header.height;  // rows are stored bottom-up
+  if (width <= 0 || height <= 0) return {};
+  std::vector<uint32_t> table(256, 0xFF000000u);
+  if (bits == 8) {
+    const uint32_t entries = std::min<uint32_t>(picture.ColorCount(), 256);
+    const Rgbq* colors = picture.ColorTable();
+    for (uint32_t i = 0; i < entries; ++i) {
+      table[i] = 0xFF000000u | (uint32_t{colors[i].red} << 16) | (uint32_t{colors[i].green} << 8) |
+                 colors[i].blue;
+    }
+  }
+  std::vector<uint32_t> pixels;
+  try {
+    pixels.resize(static_cast<size_t>(size.width) * static_cast<size_t>(size.height));
+  } catch (const std::bad_alloc&) {
+    return {};
+  }
+  std::vector<int32_t> columns(static_cast<size_t>(size.width));
+  for (int x = 0; x < size.width; ++x) {
+    columns[static_cast<size_t>(x)] = static_cast<int32_t>(
+        (static_cast<int64_t>(x) * 2 + 1) * width / (2 * static_cast<int64_t>(size.width)));
+  }
+  uint32_t* out = pixels.data();
+  for (int y = 0; y < size.height; ++y) {
+    const int32_t sourceY = static_cast<int32_t>((static_cast<int64_t>(y) * 2 + 1) * height /
+                                                 (2 * static_cast<int64_t>(size.height)));
+    const uint8_t* row = picture.Row(sourceY);
+    for (int x = 0; x < size.width; ++x) {
+      const int32_t sx = columns[static_cast<size_t>(x)];
+      if (bits == 8) {
+        *out++ = table[row[sx]];
+      } else {
+        const uint8_t* p = row + 3 * static_cast<size_t>(sx);
+        *out++ = 0xFF000000u | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
+      }
+    }
+  }
+  return pixels;
+}
+
+std::string StripFrameLabel(int32_t index, int32_t delay) {
+  char text[64];
+  const int64_t d = std::max<int32_t>(delay, 0);
+  std::snprintf(text, sizeof text, "%d  %lld.%02lld秒", index + 1, static_cast<long long>(d / 100),
+                static_cast<long long>(d % 100));
+  return text;
+}
+
+FrameRange VisibleFrames(int64_t offset, int64_t viewLength, int itemLength, int32_t count) {
+  if (count <= 0 || itemLength <= 0 || viewLength <= 0) return {};
+  offset = std::max<int64_t>(offset, 0);
+  const int64_t first = offset / itemLength;
+  const int64_t last = (offset + viewLength - 1) / itemLength;
+  if (first >= count) return {};
+  return {static_cast<int32_t>(first), static_cast<int32_t>(std::min<int64_t>(last, count - 1))};
+}
+
+const std::vector<uint32_t>* ThumbnailCache::Get(int32_t index, const PackedDib& picture,
+                                                 ThumbnailSize size) {
+  auto it = entries_.find(index);
+  if (it != entries_.end()) {
+    Entry& entry = it->second;
+    if (entry.block == picture.data() && entry.blockSize == picture.size() && entry.size == size) {
+      ages_.splice(ages_.begin(), ages_, entry.age);
+      return &entry.pixels;
+    }
+    ages_.erase(entry.age);
+    entries_.erase(it);
+  }
+  std::vector<uint32_t> pixels = RenderThumbnail(picture, size);
+  if (pixels.empty()) return nullptr;
+  ++rendered_;
+  while (!ages_.empty() && entries_.size() >= capacity_) {
+    entries_.erase(ages_.back());
+    ages_.pop_back();
+  }
+  ages_.push_front(index);
+  Entry& entry = entries_[index];
+  entry = Entry{picture.data(), picture.size(), size, std::move(pixels), ages_.begin()};
+  return &entry.pixels;
+}
+
+void ThumbnailCache::Clear() {
+  entries_.clear();
+  ages_.clear();
+}
+
+bool ShowStripFrame(DocumentState& doc, int32_t frame) {
+  if (!IsAnimation(doc.kind) || !doc.frameSet) return false;
+  const FrameSet& frames = *doc.frameSet;
+  if (frame < 0 || frame >= frames.count || frames.count > frames.capacity()) return false;
+  PackedDib shown = DuplicateBlock(frames.frame(frame).image);
+  if (!shown) return false;
+  doc.flags = (doc.flags | kFlagStopped) & ~static_cast<uint32_t>(kFlagStep);
+  doc.currentFrame = frame;
+  SetCurrentPicture(doc, std::move(shown));
+  return true;
+}
+
+}  // namespace zel

@@ -1,0 +1,71 @@
+#include "generators/animation_effects.h"
+
+#include <algorithm>
+#include <new>
+#include <vector>
+
+#include "generators/effect_warp.h"
+#include "generators/picture_to_animation.h"
+#include "platform/parallel.h"
+#include "platform/progress.h"
+#include "resources/string_table.h"
+#include "transforms/sampling.h"
+
+namespace zel {
+
+int ApplyAnimationEffect(DocumentState& doc, const AnimationEffectOptions& options,
+                         ProgressSink* sink, uint32_t nowTick) {
+  if (!IsAnimation(doc.kind) || !doc.frameSet) return kMsgOutOfRange;
+  FrameSet& frames = *doc.frameSet;
+  const int n = std::min(frames.count, frames.capacity());
+  const int effect = static_cast<int>(options.effect);
+  if (n < 4 || effect < 1 || effect >= kEffectCount || options.amplitude < kAmplitudeMin ||
+      options.amplitude > kAmplitudeMax) {
+    return kMsgOutOfRange;
+  }
+  if (sink) sink->DisableCancel();
+  const std::vector<FrameStep> steps = EffectSchedule(options.effect, n, options.amplitude / 100.0);
+  const Fill fill{ColorFromBackground(doc.backgroundColor), frames.transparentIndex};
+  const int32_t w = doc.width;
+  const int32_t h = doc.height;
+  std::vector<PackedDib> results;
+  try {
+    results.resize(static_cast<size_t>(n));
+  } catch (const std::bad_alloc&) {
+    return kMsgNoMemory;
+  }
+  {
+    ParallelJobs jobs(static_cast<size_t>(n), [&](size_t i) {
+      const FrameStep& step = steps[i];
+      const PackedDib& image = frames.frame(static_cast<int>(i)).image;
+      if (step.warp != WarpKind::kNone && image) {
+        results[i] = ApplyFrameStep(image, step, w, h, fill);
+      }
+    });
+    for (int i = 0; i < n; ++i) {
+      if (sink) sink->ReportProgress(100 * i / n);
+      jobs.Wait(static_cast<size_t>(i));
+    }
+  }
+  for (int i = 0; i < n; ++i) {
+    PackedDib& result = results[static_cast<size_t>(i)];
+    if (result) frames.frame(i).image = std::move(result);
+  }
+  doc.currentFrame = 0;
+  doc.lastFrameTick = nowTick;
+  doc.flags &= ~static_cast<uint32_t>(kFlagStopped | kFlagStep);
+  if (frames.frame(0).image) SetCurrentPicture(doc, DuplicateBlock(frames.frame(0).image));
+  MarkDocumentChanged(doc);
+  return 0;
+}
+
+int RunAnimationEffect(DocumentState& doc, const AnimationEffectOptions& options,
+                       ProgressSink* sink, uint32_t nowTick) {
+  doc.undo.TakeSnapshot(doc, kUndoEdit);
+  doc.flags |= kFlagBusy;
+  const int result = ApplyAnimationEffect(doc, options, sink, nowTick);
+  doc.flags &= ~static_cast<uint32_t>(kFlagBusy);
+  return result;
+}
+
+}  // namespace zel

@@ -1,0 +1,86 @@
+// Drawing a motion definition in the user's paint program: a copy of the definition's
+// bitmap (a blank 96 x 96 one for a new definition) is handed over in a private folder,
+// the wait follows the external edit's rules (EditWait), and only a drawing that traces
+// replaces the definition's bitmap and path file. A failed edit leaves them as they were
+// and registers nothing new.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "generators/motion_definitions.h"
+#include "integration/external_edit.h"
+#include "integration/paint_program.h"
+#include "platform/file_status.h"
+#include "platform/private_folder.h"
+#include "platform/process.h"
+
+namespace zel {
+
+// Dialog 145 "移動定義の新規作成".
+inline constexpr char kNewMotionCaption[] = "移動定義の新規作成";
+inline constexpr char kNewMotionText[] =
+    "｢OK｣ボタンを押すと、ﾃﾞﾌｫﾙﾄの移動定義ﾌｧｲﾙを作成してペイントブラシを呼びます。\n"
+    "編集後､上書保存してください。";
+inline constexpr char kNewMotionDefaultTitle[] = "無題";
+// Dialog 154 "移動定義の編集".
+inline constexpr char kEditMotionCaption[] = "移動定義の編集";
+inline constexpr char kEditMotionText[] =
+    "｢編集｣ボタンを押すと、移動定義ﾌｧｲﾙを指定してペイントブラシを呼びます。\n"
+    "編集後､上書保存してください。";
+
+// Names tried for a new definition's bitmap: "mov1.bmp" .. "mov99.bmp".
+constexpr int kMotionFileNumberMax = 99;
+
+// The first "mov%d.bmp" (1..99) that does not exist in `folder` (trailing '/'); empty when
+// all are taken.
+std::string FreeMotionBitmapPath(const std::string& folder);
+
+class MotionEdit {
+ public:
+  MotionEdit() = default;
+  MotionEdit(const MotionEdit&) = delete;
+  MotionEdit& operator=(const MotionEdit&) = delete;
+
+  // Prepares a new definition titled `title` (cut to the record's field): 514 for an empty
+  // title, 510 when the data folder cannot be made, has no free name or the copy cannot be
+  // written, 508 when there is no paint program.
+  int PrepareNew(const MotionDefinitions& defs, const std::string& title,
+                 const std::string& editorPath,
+                 const DesktopEnvironment& desktop = SystemDesktop());
+  // Prepares definition `index`: its bitmap is copied (a blank one when it is missing or
+  // not a one-bit picture). 504 when the index is out of range or its record unreadable,
+  // otherwise as PrepareNew.
+  int PrepareExisting(const MotionDefinitions& defs, int index, const std::string& editorPath,
+                      const DesktopEnvironment& desktop = SystemDesktop());
+
+  // Starts the paint program; 508 when it cannot be started.
+  int Start();
+  // One tick of the wait, once a second.
+  EditWaitState Tick(const WindowObservation& window);
+  // However the wait ended: reads the drawing back; when it is a one-bit picture that
+  // traces, writes the bitmap and path file to their places and the record (a new one at
+  // the end, selected). 0, 508 (no picture or not one bit), the tracer's numbers, or 510
+  // (files not written). Nothing of the definitions changes on failure.
+  int Finish(MotionDefinitions& defs);
+
+  // The copy the paint program draws on.
+  const std::string& workPath() const { return workPath_; }
+  const std::vector<std::string>& command() const { return command_; }
+
+ private:
+  int PrepareCopy(const std::string& source, const std::string& editorPath,
+                  const DesktopEnvironment& desktop);
+
+  PrivateFolder folder_;
+  std::string workPath_;
+  std::vector<std::string> command_;
+  std::optional<FileStatus> initial_;
+  std::optional<EditWait> wait_;
+  ChildProcess editor_;
+  int index_ = -1;  // -1: a new definition
+  MotionRecord record_;
+};
+
+}  // namespace zel

@@ -1,0 +1,210 @@
+#include "ui/dialogs/make_anime_dialog.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+#include <utility>
+
+#include "app/command_ids.h"
+#include "app/settings.h"
+#include "document/document_state.h"
+#include "platform/clock.h"
+#include "resources/string_table.h"
+#include "ui/dialogs/message_box.h"
+#include "ui/dialogs/program_resources.h"
+#include "ui/dialogs/progress_window.h"
+
+namespace zel {
+namespace {
+
+const char* const kColorCountTexts[] = {"2色",  "4色",  "8色",   "16色",
+                                        "32色", "64色", "128色", "256色"};
+const char* const kTransparencyTexts[] = {"画像内は透明にしない", "左上端から取得",
+                                          "右上端から取得", "左下端から取得", "右下端から取得"};
+
+QSpinBox* SpinBox(QWidget* parent, int low, int high, int value) {
+  auto* box = new QSpinBox(parent);
+  box->setRange(low, high);
+  box->setValue(value);
+  return box;
+}
+
+}  // namespace
+
+MakeAnimeDialog::MakeAnimeDialog(DocumentState& doc, Settings& settings, bool& highQuality,
+                                 MotionHooks motion, QWidget* parent)
+    : QDialog(parent),
+      doc_(doc),
+      settings_(settings),
+      keptHighQuality_(highQuality),
+      motionHooks_(std::move(motion)) {
+  setWindowTitle(QStringLiteral("アニメ作成"));
+  setWindowIcon(CommandIcon(kCmdMakeAnimation));
+  const MakeAnimeDialogState state = OpenMakeAnimeDialog(settings_, keptHighQuality_);
+
+  effect_ = new QComboBox(this);
+  for (int i = 0; i < kEffectCount; ++i) {
+    effect_->addItem(QString::fromUtf8(EffectText(static_cast<Effect>(i))));
+  }
+  effect_->setCurrentIndex(state.effect);
+  colorCount_ = new QComboBox(this);
+  for (const char* text : kColorCountTexts) colorCount_->addItem(QString::fromUtf8(text));
+  colorCount_->setCurrentIndex(state.colorCountIndex);
+  transparency_ = new QComboBox(this);
+  for (const char* text : kTransparencyTexts) transparency_->addItem(QString::fromUtf8(text));
+  transparency_->setCurrentIndex(state.transparentSource);
+  frames_ = SpinBox(this, kMakeAnimeFramesMin, kMakeAnimeFramesMax, state.frames);
+  time_ = SpinBox(this, kMakeAnimeTimeMin, kMakeAnimeTimeMax, state.timeValue);
+  amplitude_ = SpinBox(this, kAmplitudeMin, kAmplitudeMax, state.amplitude);
+  noDiffusion_ = new QCheckBox(QStringLiteral("誤差拡散法を使わない"), this);
+  noDiffusion_->setChecked(state.noDiffusion);
+  highQuality_ = new QCheckBox(QStringLiteral("高画質"), this);
+  highQuality_->setChecked(state.highQuality);
+  margin_ = new QCheckBox(QStringLiteral("ﾏｰｼﾞﾝを挿入する"), this);
+  margin_->setChecked(state.margin);
+  motion_ = new QCheckBox(QStringLiteral("移動"), this);
+  motion_->setChecked(state.motion);
+  motionTitle_ = new QLabel(this);
+  motionButton_ = new QPushButton(QStringLiteral("移動の設定..."), this);
+  motionButton_->setIcon(CommandIcon(kCmdMotion));
+  motionButton_->setAutoDefault(false);
+  perFrame_ = new QRadioButton(QStringLiteral("1ｺﾏの表示時間"), this);
+  perCycle_ = new QRadioButton(QStringLiteral("1巡の表示時間"), this);
+  hundredths_ = new QRadioButton(QStringLiteral("0.01秒単位"), this);
+  tempo_ = new QRadioButton(QStringLiteral("ﾃﾝﾎﾟ(回/分)"), this);
+  auto* cycleGroup = new QButtonGroup(this);
+  cycleGroup->addButton(perFrame_);
+  cycleGroup->addButton(perCycle_);
+  auto* unitGroup = new QButtonGroup(this);
+  unitGroup->addButton(hundredths_);
+  unitGroup->addButton(tempo_);
+  (state.perCycle ? perCycle_ : perFrame_)->setChecked(true);
+  (state.tempo ? tempo_ : hundredths_)->setChecked(true);
+  create_ = new QPushButton(QStringLiteral("作成"), this);
+  create_->setDefault(true);
+  close_ = new QPushButton(QStringLiteral("閉じる"), this);
+  close_->setAutoDefault(false);
+
+  auto* grid = new QGridLayout;
+  int row = 0;
+  grid->addWidget(new QLabel(QStringLiteral("演出効果"), this), row, 0);
+  grid->addWidget(effect_, row++, 1);
+  grid->addWidget(new QLabel(QStringLiteral("振幅(%)"), this), row, 0);
+  grid->addWidget(amplitude_, row++, 1);
+  grid->addWidget(new QLabel(QStringLiteral("コマ数"), this), row, 0);
+  grid->addWidget(frames_, row++, 1);
+  grid->addWidget(new QLabel(QStringLiteral("表示時間"), this), row, 0);
+  grid->addWidget(time_, row++, 1);
+  auto* cycleRow = new QHBoxLayout;
+  cycleRow->addWidget(perFrame_);
+  cycleRow->addWidget(perCycle_);
+  grid->addLayout(cycleRow, row++, 1);
+  auto* unitRow = new QHBoxLayout;
+  unitRow->addWidget(hundredths_);
+  unitRow->addWidget(tempo_);
+  grid->addLayout(unitRow, row++, 1);
+  grid->addWidget(new QLabel(QStringLiteral("色数"), this), row, 0);
+  grid->addWidget(colorCount_, row++, 1);
+  grid->addWidget(new QLabel(QStringLiteral("透明色"), this), row, 0);
+  grid->addWidget(transparency_, row++, 1);
+  auto* motionRow = new QHBoxLayout;
+  motionRow->addWidget(motion_);
+  motionRow->addWidget(motionTitle_, 1);
+  motionRow->addWidget(motionButton_);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(create_);
+  buttons->addWidget(close_);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(grid);
+  layout->addWidget(noDiffusion_);
+  layout->addWidget(highQuality_);
+  layout->addWidget(margin_);
+  layout->addLayout(motionRow);
+  layout->addLayout(buttons);
+
+  ShowEnabling();
+  ShowMotion();
+  connect(effect_, &QComboBox::currentIndexChanged, this, [this] { ShowEnabling(); });
+  connect(motionButton_, &QPushButton::clicked, this, [this] {
+    if (motionHooks_.openProperties) motionHooks_.openProperties(this);
+    ShowMotion();
+  });
+  connect(create_, &QPushButton::clicked, this, [this] {
+    if (running_) return;
+    Create();
+    accept();
+  });
+  connect(close_, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+MakeAnimeDialogState MakeAnimeDialog::ReadState() const {
+  MakeAnimeDialogState s;
+  s.effect = effect_->currentIndex();
+  s.colorCountIndex = colorCount_->currentIndex();
+  s.transparentSource = transparency_->currentIndex();
+  s.frames = frames_->value();
+  s.timeValue = time_->value();
+  s.amplitude = amplitude_->value();
+  s.noDiffusion = noDiffusion_->isChecked();
+  s.perCycle = perCycle_->isChecked();
+  s.tempo = tempo_->isChecked();
+  s.margin = margin_->isChecked();
+  s.motion = motion_->isChecked();
+  s.highQuality = highQuality_->isChecked();
+  return s;
+}
+
+void MakeAnimeDialog::ShowEnabling() {
+  const bool motion = motionHooks_.definitionsExist && motionHooks_.definitionsExist();
+  const MakeAnimeEnabling e = MakeAnimeControlsEnabled(ReadState(), doc_, motion);
+  noDiffusion_->setEnabled(e.colorControls);
+  colorCount_->setEnabled(e.colorControls);
+  highQuality_->setEnabled(e.colorControls);
+  transparency_->setEnabled(e.transparency);
+  amplitude_->setEnabled(e.amplitude);
+  motion_->setEnabled(e.motion);
+}
+
+void MakeAnimeDialog::ShowMotion() {
+  motionTitle_->setText(motionHooks_.selectedTitle ? motionHooks_.selectedTitle() : QString());
+  motionButton_->setEnabled(bool(motionHooks_.openProperties));
+  ShowEnabling();
+}
+
+void MakeAnimeDialog::Show(const QString& text) {
+  if (message) {
+    message(text);
+  } else {
+    ShowMessage(this, text);
+  }
+}
+
+int MakeAnimeDialog::Create() {
+  if (running_) return kGenerationCancelled;
+  running_ = true;
+  StoreMakeAnimeOptions(ReadState(), settings_, keptHighQuality_);
+  const MakeAnimeOptions options = MakeAnimeOptionsOf(settings_, keptHighQuality_);
+  // No input while the generator runs: the progress window keeps events flowing.
+  setEnabled(false);
+  int result = 0;
+  {
+    ProgressWindow progress(this, QString::fromUtf8(kGeneratorProgressCaption));
+    const MotionPreparation* motion =
+        motionHooks_.preparation ? &motionHooks_.preparation : nullptr;
+    result = MakeAnimation(doc_, options, motion, &progress, TickCount());
+  }
+  setEnabled(true);
+  if (result > 0) Show(QString::fromUtf8(MessageText(result)));
+  running_ = false;
+  return result;
+}
+
+}  // namespace zel

@@ -1,0 +1,192 @@
+#include "ui/dialogs/motion_dialogs.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "integration/motion_edit.h"
+#include "platform/binary_record.h"
+#include "resources/string_table.h"
+#include "ui/dialogs/edit_wait_dialog.h"
+#include "ui/dialogs/message_box.h"
+#include "ui/utf8.h"
+
+namespace zel {
+namespace {
+
+// The title as the record keeps it: at most kMotionTitleMaxBytes of UTF-8.
+std::string TitleOf(const QLineEdit* edit) {
+  return TruncateUtf8(edit->text().toStdString(), kMotionTitleMaxBytes);
+}
+
+QWidget* MainWindowOf(QWidget* from) {
+  QWidget* top = from;
+  while (top->parentWidget() != nullptr) top = top->parentWidget();
+  return top->window();
+}
+
+// The title edit takes at most 119 characters; the record keeps at most 127 bytes.
+constexpr int kTitleMaxChars = 119;
+
+}  // namespace
+
+void MotionDialogServices::Show(QWidget* parent, const QString& text) const {
+  if (message) {
+    message(text);
+  } else {
+    ShowMessage(parent, text);
+  }
+}
+
+void MotionDialogServices::ShowId(QWidget* parent, int id) const {
+  if (const char* text = MessageText(id)) Show(parent, Utf8(text));
+}
+
+bool MotionDialogServices::Ask(QWidget* parent, const QString& text) const {
+  return question ? question(text) : AskYesNo(parent, text);
+}
+
+DesktopEnvironment MotionDialogServices::Desktop() const {
+  return desktop ? *desktop : SystemDesktop();
+}
+
+int RunMotionEditWait(QWidget* from, MotionEdit& edit, MotionDefinitions& defs,
+                      const MotionDialogServices& services) {
+  const int started = edit.Start();
+  if (started != 0) return started;
+  QPointer<QWidget> mainWindow = MainWindowOf(from);
+  mainWindow->showMinimized();
+  EditWaitDialog wait;
+  bool closed = false;
+  bool quitting = false;
+  QEventLoop loop;
+  auto tick = [&] {
+    WindowObservation window;
+    window.dialogClosed = closed;
+    window.quitRequested = quitting;
+    if (mainWindow) window.minimised = mainWindow->isMinimized();
+    if (edit.Tick(window) != EditWaitState::kWaiting) loop.quit();
+  };
+  QTimer timer;
+  timer.setInterval(services.tickMs);
+  QObject::connect(&timer, &QTimer::timeout, &loop, tick);
+  QObject::connect(&wait, &QDialog::finished, &loop, [&] {
+    closed = true;
+    QTimer::singleShot(0, &loop, tick);
+  });
+  QObject::connect(qApp, &QCoreApplication::aboutToQuit, &loop, [&] {
+    quitting = true;
+    loop.quit();
+  });
+  wait.show();
+  timer.start();
+  loop.exec();
+  timer.stop();
+  if (mainWindow && mainWindow->isMinimized()) mainWindow->showNormal();
+  wait.hide();
+  return edit.Finish(defs);
+}
+
+int EditMotionDefinition(QWidget* from, MotionDefinitions& defs, int index,
+                         const MotionDialogServices& services) {
+  MotionEdit edit;
+  const int prepared = edit.PrepareExisting(defs, index, services.editorPath, services.Desktop());
+  if (prepared != 0) return prepared;
+  return RunMotionEditWait(from, edit, defs, services);
+}
+
+MotionNewDialog::MotionNewDialog(MotionDefinitions& defs, const MotionDialogServices& services,
+                                 QWidget* parent)
+    : QDialog(parent), defs_(defs), services_(services) {
+  setWindowTitle(Utf8(kNewMotionCaption));
+  titleEdit_ = new QLineEdit(Utf8(kNewMotionDefaultTitle), this);
+  titleEdit_->setMaxLength(kTitleMaxChars);
+  titleEdit_->selectAll();
+  okButton_ = new QPushButton(QStringLiteral("OK"), this);
+  okButton_->setDefault(true);
+  auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+  cancel->setAutoDefault(false);
+  auto* layout = new QVBoxLayout(this);
+  auto* titleRow = new QHBoxLayout;
+  titleRow->addWidget(new QLabel(QStringLiteral("タイトル"), this));
+  titleRow->addWidget(titleEdit_, 1);
+  layout->addLayout(titleRow);
+  layout->addWidget(new QLabel(Utf8(kNewMotionText), this));
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(okButton_);
+  buttons->addWidget(cancel);
+  layout->addLayout(buttons);
+  connect(okButton_, &QPushButton::clicked, this, &MotionNewDialog::Ok);
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void MotionNewDialog::Ok() {
+  const std::string title = TitleOf(titleEdit_);
+  MotionEdit edit;
+  int result = edit.PrepareNew(defs_, title, services_.editorPath, services_.Desktop());
+  if (result == 0) {
+    // No second OK while the paint program runs.
+    setEnabled(false);
+    result = RunMotionEditWait(this, edit, defs_, services_);
+    setEnabled(true);
+  }
+  if (result != 0) {
+    services_.ShowId(this, result);
+    return;
+  }
+  accept();
+}
+
+MotionEditDialog::MotionEditDialog(MotionDefinitions& defs, const MotionDialogServices& services,
+                                   QWidget* parent)
+    : QDialog(parent), defs_(defs), services_(services) {
+  setWindowTitle(Utf8(kEditMotionCaption));
+  titleEdit_ = new QLineEdit(Utf8(defs_.SelectedTitle()), this);
+  titleEdit_->setMaxLength(kTitleMaxChars);
+  drawButton_ = new QPushButton(QStringLiteral("編集"), this);
+  drawButton_->setAutoDefault(false);
+  okButton_ = new QPushButton(QStringLiteral("OK"), this);
+  okButton_->setDefault(true);
+  auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+  cancel->setAutoDefault(false);
+  auto* layout = new QVBoxLayout(this);
+  auto* titleRow = new QHBoxLayout;
+  titleRow->addWidget(new QLabel(QStringLiteral("タイトル"), this));
+  titleRow->addWidget(titleEdit_, 1);
+  layout->addLayout(titleRow);
+  layout->addWidget(new QLabel(Utf8(kEditMotionText), this));
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(drawButton_);
+  buttons->addStretch(1);
+  buttons->addWidget(okButton_);
+  buttons->addWidget(cancel);
+  layout->addLayout(buttons);
+  connect(drawButton_, &QPushButton::clicked, this, &MotionEditDialog::Draw);
+  connect(okButton_, &QPushButton::clicked, this, &MotionEditDialog::Ok);
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void MotionEditDialog::Draw() {
+  setEnabled(false);
+  const int result = EditMotionDefinition(this, defs_, defs_.selected(), services_);
+  setEnabled(true);
+  if (result != 0) services_.ShowId(this, result);
+}
+
+void MotionEditDialog::Ok() {
+  const int index = defs_.selected();
+  if (std::optional<MotionRecord> record = defs_.Read(index)) {
+    record->title = TitleOf(titleEdit_);
+    defs_.Write(index, *record);
+  }
+  accept();
+}
+
+}  // namespace zel
