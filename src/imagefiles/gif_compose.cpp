@@ -1,11 +1,13 @@
 // Bringing the frames of a GIF animation into one palette and onto the logical screen.
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "imagefiles/gif_decoder.h"
 #include "imagefiles/memory_budget.h"
+#include "platform/parallel.h"
 
 namespace zel {
 namespace {
@@ -103,80 +105,113 @@ bool ComposeFrames(FrameSet& frames) {
   if (ComposedBytes(frames) > PictureMemoryBudget()) return false;
   const uint8_t background = static_cast<uint8_t>(frames.transparentIndex & 0xFF);
   const uint32_t colors = static_cast<uint32_t>(std::clamp(frames.paletteCount, 1, 256));
-  const size_t screenPixels = static_cast<size_t>(sw) * static_cast<size_t>(sh);
+  const size_t count = static_cast<size_t>(frames.count);
 
-  std::vector<uint8_t> canvas;
-  std::vector<uint8_t> saved;
+  // The part of the screen each frame covers.
+  struct Area {
+    int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    bool visible = false;
+  };
+  std::vector<Area> areas;
   std::vector<PackedDib> composed;
   try {
-    canvas.assign(screenPixels, background);
-    composed.reserve(static_cast<size_t>(frames.count));
+    areas.resize(count);
+    composed.resize(count);
   } catch (...) {
     return false;
   }
-
-  for (int f = 0; f < frames.count; ++f) {
-    const Frame& frame = frames.frame(f);
-    int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  for (size_t f = 0; f < count; ++f) {
+    const Frame& frame = frames.frame(static_cast<int>(f));
+    Area& a = areas[f];
     if (frame.image) {
       DibHeader h = frame.image.Header();
-      x0 = std::max(frame.left, 0);
-      y0 = std::max(frame.top, 0);
-      x1 = std::min<int64_t>(static_cast<int64_t>(frame.left) + h.width, sw);
-      y1 = std::min<int64_t>(static_cast<int64_t>(frame.top) + h.height, sh);
+      a.x0 = std::max(frame.left, 0);
+      a.y0 = std::max(frame.top, 0);
+      a.x1 =
+          static_cast<int32_t>(std::min<int64_t>(static_cast<int64_t>(frame.left) + h.width, sw));
+      a.y1 =
+          static_cast<int32_t>(std::min<int64_t>(static_cast<int64_t>(frame.top) + h.height, sh));
     }
-    const bool visible = x0 < x1 && y0 < y1;
-    const int method = frame.disposalMethod;
+    a.visible = a.x0 < a.x1 && a.y0 < a.y1;
+  }
 
-    if (method == 3 && visible) {
-      try {
-        saved.resize(static_cast<size_t>(x1 - x0) * static_cast<size_t>(y1 - y0));
-      } catch (...) {
-        return false;
-      }
-      for (int32_t y = y0; y < y1; ++y) {
-        std::memcpy(saved.data() + static_cast<size_t>(y - y0) * (x1 - x0),
-                    canvas.data() + static_cast<size_t>(y) * sw + x0, x1 - x0);
-      }
+  std::atomic<bool> failed{false};
+  ParallelFor(count, [&](size_t f) {
+    composed[f] = NewPicture(sw, sh, 8, colors, frames.palette.data());
+    if (!composed[f]) failed = true;
+  });
+  if (failed) return false;
+
+  // Each screen row goes through the frames independently of the others, so bands of rows
+  // are composed on all cores, each band through every frame in order.
+  constexpr int32_t kBandRows = 16;
+  const size_t bands = static_cast<size_t>((sh + kBandRows - 1) / kBandRows);
+  ParallelFor(bands, [&](size_t band) {
+    const int32_t top = static_cast<int32_t>(band) * kBandRows;
+    const int32_t bottom = std::min(sh, top + kBandRows);
+    std::vector<uint8_t> canvas;
+    std::vector<uint8_t> saved;
+    try {
+      canvas.assign(static_cast<size_t>(bottom - top) * static_cast<size_t>(sw), background);
+    } catch (...) {
+      failed = true;
+      return;
     }
+    auto canvasRow = [&](int32_t y) { return canvas.data() + static_cast<size_t>(y - top) * sw; };
 
-    if (visible) {
-      const int32_t t = frame.transparentIndex;
-      const uint8_t* map = frame.colorMap.data();
-      for (int32_t y = y0; y < y1; ++y) {
-        const uint8_t* src = frame.image.Row(y - frame.top) + (x0 - frame.left);
-        uint8_t* dst = canvas.data() + static_cast<size_t>(y) * sw + x0;
-        const int32_t n = x1 - x0;
-        if (t < 0) {
-          for (int32_t x = 0; x < n; ++x) dst[x] = map[src[x]];
-        } else {
-          for (int32_t x = 0; x < n; ++x) {
-            if (src[x] != t) dst[x] = map[src[x]];
+    for (size_t f = 0; f < count; ++f) {
+      const Frame& frame = frames.frame(static_cast<int>(f));
+      const Area& a = areas[f];
+      const int32_t y0 = std::max(a.y0, top);
+      const int32_t y1 = std::min(a.y1, bottom);
+      const int32_t x0 = a.x0;
+      const int32_t n = a.x1 - a.x0;
+      const bool visible = a.visible && y0 < y1;
+      const int method = frame.disposalMethod;
+
+      if (method == 3 && visible) {
+        try {
+          saved.resize(static_cast<size_t>(n) * static_cast<size_t>(y1 - y0));
+        } catch (...) {
+          failed = true;
+          return;
+        }
+        for (int32_t y = y0; y < y1; ++y) {
+          std::memcpy(saved.data() + static_cast<size_t>(y - y0) * n, canvasRow(y) + x0, n);
+        }
+      }
+
+      if (visible) {
+        const int32_t t = frame.transparentIndex;
+        const uint8_t* map = frame.colorMap.data();
+        for (int32_t y = y0; y < y1; ++y) {
+          const uint8_t* src = frame.image.Row(y - frame.top) + (x0 - frame.left);
+          uint8_t* dst = canvasRow(y) + x0;
+          if (t < 0) {
+            for (int32_t x = 0; x < n; ++x) dst[x] = map[src[x]];
+          } else {
+            for (int32_t x = 0; x < n; ++x) {
+              if (src[x] != t) dst[x] = map[src[x]];
+            }
           }
         }
       }
-    }
 
-    PackedDib picture = NewPicture(sw, sh, 8, colors, frames.palette.data());
-    if (!picture) return false;
-    for (int32_t y = 0; y < sh; ++y) {
-      std::memcpy(picture.Row(y), canvas.data() + static_cast<size_t>(y) * sw, sw);
-    }
-    composed.push_back(std::move(picture));
+      for (int32_t y = top; y < bottom; ++y) std::memcpy(composed[f].Row(y), canvasRow(y), sw);
 
-    if (visible && method == 2) {
-      for (int32_t y = y0; y < y1; ++y) {
-        std::memset(canvas.data() + static_cast<size_t>(y) * sw + x0, background, x1 - x0);
-      }
-    } else if (visible && method == 3) {
-      for (int32_t y = y0; y < y1; ++y) {
-        std::memcpy(canvas.data() + static_cast<size_t>(y) * sw + x0,
-                    saved.data() + static_cast<size_t>(y - y0) * (x1 - x0), x1 - x0);
+      if (visible && method == 2) {
+        for (int32_t y = y0; y < y1; ++y) std::memset(canvasRow(y) + x0, background, n);
+      } else if (visible && method == 3) {
+        for (int32_t y = y0; y < y1; ++y) {
+          std::memcpy(canvasRow(y) + x0, saved.data() + static_cast<size_t>(y - y0) * n, n);
+        }
       }
     }
-  }
+  });
+  if (failed) return false;
 
-  for (int f = 0; f < frames.count; ++f) frames.frame(f).image = std::move(composed[f]);
+  for (size_t f = 0; f < count; ++f)
+    frames.frame(static_cast<int>(f)).image = std::move(composed[f]);
   return true;
 }
 

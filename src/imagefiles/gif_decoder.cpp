@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -30,28 +31,24 @@ struct PendingControl {
 
 enum class BlockOutcome { kFrame, kEndOfData };
 
-// An image whose LZW data has been found but not yet decoded.
+// An image whose LZW data has been found but whose picture is not yet made nor decoded.
 struct PendingImage {
   int frame = 0;
   size_t dataPos = 0;  // the minimum code size byte
-  LzwTarget target;
+  uint32_t width = 0;
+  uint32_t height = 0;
+  uint32_t rows = 0;  // the picture rows stored
+  bool interlaced = false;
+  int32_t colors = 0;
+  size_t localPalettePos = 0;  // 0: the global palette
 };
 
-// Moves past an image's data exactly as decoding it would: over the code size byte and
-// the sub-blocks up to the terminator, or to the end of the data.
-void SkipImageData(const GifBytes& gif, size_t* pos) {
-  size_t p = *pos + 1;
-  while (p < gif.size()) {
-    size_t n = gif.At(p++);
-    if (n == 0) break;
-    p += n;
-  }
-  *pos = std::min(p, gif.size());
-}
+// Called with each image whose block has been found, in the order of the file.
+using ImageFound = std::function<void(const PendingImage&)>;
 
 int ReadImageBlock(const GifBytes& gif, size_t* pos, FrameSet& frames,
-                   const PendingControl& control, std::vector<PendingImage>& pending,
-                   uint64_t* bytesUsed, BlockOutcome* outcome) {
+                   const PendingControl& control, const ImageFound& found, uint64_t* bytesUsed,
+                   BlockOutcome* outcome) {
   size_t p = *pos;
   Frame& frame = frames.frame(frames.count);
   frame.image.Reset();
@@ -62,14 +59,12 @@ int ReadImageBlock(const GifBytes& gif, size_t* pos, FrameSet& frames,
   uint8_t packed = gif.At(p + 9);
   p += 10;
 
-  Rgbq local[256];
-  const Rgbq* palette = frames.palette.data();
   int32_t colors = frames.paletteCount;
+  size_t localPalettePos = 0;
   frame.hasLocalPalette = 0;
   if (packed & 0x80) {
     colors = 1 << ((packed & 7) + 1);
-    gif.ReadPalette(p, static_cast<uint32_t>(colors), local);
-    palette = local;
+    localPalettePos = p;
     p += 3 * static_cast<size_t>(colors);
     frame.hasLocalPalette = 1;
   }
@@ -83,30 +78,47 @@ int ReadImageBlock(const GifBytes& gif, size_t* pos, FrameSet& frames,
   // An image declared far larger than its data can fill keeps only the rows the data
   // reaches; all frames together stay within the memory budget.
   const bool interlaced = (packed & 0x40) != 0;
-  const uint64_t mostPixels = LzwMostPixels(LzwDataBytes(gif.data(), gif.size(), p), gif.At(p));
+  const LzwDataExtent extent = FindLzwData(gif.data(), gif.size(), p);
+  const uint64_t mostPixels = LzwMostPixels(extent.bytes, gif.At(p));
   const uint32_t rows = LzwStoredRows(width, height, interlaced, mostPixels);
   *bytesUsed += RowStride(8, static_cast<int32_t>(width)) * uint64_t{rows};
   if (*bytesUsed > PictureMemoryBudget()) return kGifTooLarge;
-  PackedDib image = NewPicture(static_cast<int32_t>(width), static_cast<int32_t>(rows), 8,
-                               static_cast<uint32_t>(colors), palette);
-  if (!image) return kGifNoMemory;
   frame.colorMap.fill(0);
-  LzwTarget target{image.Pixels(), image.Stride(), width, height, interlaced, rows};
   const int codeSize = gif.At(p);
   if (codeSize < 2 || codeSize > 11) return kGifBadCodeSize;
-  pending.push_back({frames.count, p, target});
-  SkipImageData(gif, &p);
-
+  // The picture is made where the image is decoded, on any core.
   frame.delay = control.delay;
   frame.delayOffset = control.delayOffset;
   frame.transparentIndex = control.transparentIndex;
   frame.disposal = control.disposal;
   frame.disposalMethod = control.disposalMethod;
-  frame.image = std::move(image);
+  found({frames.count, p, width, height, rows, interlaced, colors, localPalettePos});
+  p = extent.end;
   ++frames.count;
   *pos = p;
   *outcome = BlockOutcome::kFrame;
   return kGifReadOk;
+}
+
+// Makes the picture of one found image and decodes its data into it.
+int DecodeImage(const GifBytes& gif, const FrameSet& frames, const PendingImage& image,
+                LzwDecoder& decoder, Frame& frame) {
+  Rgbq local[256];
+  const Rgbq* palette = frames.palette.data();
+  if (image.localPalettePos != 0) {
+    gif.ReadPalette(image.localPalettePos, static_cast<uint32_t>(image.colors), local);
+    palette = local;
+  }
+  PackedDib picture =
+      NewPicture(static_cast<int32_t>(image.width), static_cast<int32_t>(image.rows), 8,
+                 static_cast<uint32_t>(image.colors), palette);
+  if (!picture) return kGifNoMemory;
+  LzwTarget target{picture.Pixels(), picture.Stride(), image.width,
+                   image.height,     image.interlaced, image.rows};
+  size_t p = image.dataPos;
+  int result = decoder.Decode(gif.data(), gif.size(), &p, target, frame.colorMap.data());
+  frame.image = std::move(picture);
+  return result;
 }
 
 // Counts the image blocks from `pos` on without decoding them (the frames beyond the
@@ -133,7 +145,7 @@ int CountRemainingImages(const GifBytes& gif, size_t pos) {
 }
 
 int FindImages(const GifBytes& gif, size_t pos, FrameSet& frames, int maxFrames, int* framesInFile,
-               std::vector<PendingImage>& pending);
+               const ImageFound& found);
 
 int ReadBlocks(const GifBytes& gif, FrameSet& frames, int maxFrames, int* framesInFile) {
   if (!gif.Matches(0, reinterpret_cast<const uint8_t*>("GIF8"), 4) ||
@@ -155,23 +167,21 @@ int ReadBlocks(const GifBytes& gif, FrameSet& frames, int maxFrames, int* frames
     frames.transparentIndex = -1;
   }
 
-  // The blocks are found first; the images' LZW data, independent of each other, is then
-  // decoded on all cores. An image whose data is bad fails the read as it would when met
-  // in order: before any later block's fault.
-  std::vector<PendingImage> pending;
-  int parsed;
+  // Each image's LZW data is independent of the others': as soon as its block is found it
+  // is decoded on another core while the blocks after it are being found. An image whose
+  // data is bad fails the read as it would when met in order: before any later block's
+  // fault.
+  std::vector<int> decoded;
   try {
-    parsed = FindImages(gif, pos, frames, maxFrames, framesInFile, pending);
+    decoded.assign(static_cast<size_t>(std::max(maxFrames, 0)), kGifReadOk);
   } catch (const std::bad_alloc&) {
-    parsed = kGifNoMemory;
+    return kGifNoMemory;
   }
-  std::vector<int> decoded(pending.size(), kGifReadOk);
   // Decoders are reused from image to image (their buffers grow once), one per thread at
   // a time.
   std::mutex poolMutex;
   std::vector<std::unique_ptr<LzwDecoder>> pool;
-  ParallelFor(pending.size(), [&](size_t k) {
-    const PendingImage& image = pending[k];
+  auto decode = [&](const PendingImage& image) {
     std::unique_ptr<LzwDecoder> decoder;
     {
       std::lock_guard<std::mutex> lock(poolMutex);
@@ -182,27 +192,38 @@ int ReadBlocks(const GifBytes& gif, FrameSet& frames, int maxFrames, int* frames
     }
     if (!decoder) decoder.reset(new (std::nothrow) LzwDecoder);
     if (!decoder) {
-      decoded[k] = kGifNoMemory;
+      decoded[static_cast<size_t>(image.frame)] = kGifNoMemory;
       return;
     }
-    size_t p = image.dataPos;
-    decoded[k] = decoder->Decode(gif.data(), gif.size(), &p, image.target,
-                                 frames.frame(image.frame).colorMap.data());
+    decoded[static_cast<size_t>(image.frame)] =
+        DecodeImage(gif, frames, image, *decoder, frames.frame(image.frame));
     std::lock_guard<std::mutex> lock(poolMutex);
     try {
       pool.push_back(std::move(decoder));
     } catch (const std::bad_alloc&) {
       // The decoder goes; the next image makes its own.
     }
-  });
-  for (int result : decoded) {
-    if (result != kGifReadOk) return result;
+  };
+  int parsed;
+  {
+    ParallelStream stream;
+    try {
+      parsed = FindImages(
+          gif, pos, frames, maxFrames, framesInFile,
+          [&](const PendingImage& image) { stream.Add([&decode, image] { decode(image); }); });
+    } catch (const std::bad_alloc&) {
+      parsed = kGifNoMemory;
+    }
+    stream.Finish();
+  }
+  for (int k = 0; k < frames.count; ++k) {
+    if (decoded[static_cast<size_t>(k)] != kGifReadOk) return decoded[static_cast<size_t>(k)];
   }
   return parsed;
 }
 
 int FindImages(const GifBytes& gif, size_t pos, FrameSet& frames, int maxFrames, int* framesInFile,
-               std::vector<PendingImage>& pending) {
+               const ImageFound& found) {
   PendingControl control;
   uint64_t bytesUsed = 0;
   if (framesInFile) *framesInFile = 0;
@@ -229,7 +250,7 @@ int FindImages(const GifBytes& gif, size_t pos, FrameSet& frames, int maxFrames,
     }
     if (introducer != kGifImageSeparator) break;
     BlockOutcome outcome;
-    int result = ReadImageBlock(gif, &pos, frames, control, pending, &bytesUsed, &outcome);
+    int result = ReadImageBlock(gif, &pos, frames, control, found, &bytesUsed, &outcome);
     if (result != kGifReadOk) return result;
     if (outcome == BlockOutcome::kEndOfData) break;
     control = PendingControl{};

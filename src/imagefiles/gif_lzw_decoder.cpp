@@ -9,9 +9,21 @@ namespace zel {
 namespace {
 
 constexpr uint32_t kMaxCodes = 4096;
-// Room behind the decoded pixels: a whole string plus the 16-byte chunks that copy it.
-constexpr size_t kScratchSlack = kMaxCodes + 64;
+// Room behind the last pixel for one more string and the 16-byte chunks that copy it.
+constexpr uint64_t kStringRoom = kMaxCodes + 32;
+constexpr uint64_t kScratchSlack = kStringRoom + 64;
 constexpr size_t kCodePadding = 8;
+
+// A table entry: where the string first occurs in the buffer, and its length.
+constexpr uint64_t MakeEntry(uint64_t offset, uint32_t length) {
+  return offset | (uint64_t{length} << 32);
+}
+constexpr uint32_t EntryOffset(uint64_t entry) {
+  return static_cast<uint32_t>(entry);
+}
+constexpr uint32_t EntryLength(uint64_t entry) {
+  return static_cast<uint32_t>(entry >> 32);
+}
 
 inline void Copy16(uint8_t* dst, const uint8_t* src) {
   uint8_t chunk[16];
@@ -39,16 +51,20 @@ uint64_t LzwMostPixels(uint64_t dataBytes, int codeSize) {
   return uint64_t{kMaxCodes} * (kMaxCodes + 1) / 2 + (codes - kMaxCodes) * kMaxCodes;
 }
 
-uint64_t LzwDataBytes(const uint8_t* data, size_t size, size_t pos) {
+LzwDataExtent FindLzwData(const uint8_t* data, size_t size, size_t pos) {
   uint64_t total = 0;
   size_t p = pos + 1;
   while (p < size) {
+    // Each length byte depends on the one before; sub-blocks are nearly always full
+    // (255 bytes), so asking for the memory a few blocks ahead keeps the walk from
+    // waiting on every block of a large file.
+    __builtin_prefetch(data + p + 8 * 256);
     size_t n = data[p++];
     if (n == 0) break;
     total += n;
     p += n;
   }
-  return total;
+  return {total, std::min(p, size)};
 }
 
 uint32_t LzwStoredRows(uint32_t width, uint32_t height, bool interlaced, uint64_t mostPixels) {
@@ -63,19 +79,37 @@ uint32_t LzwStoredRows(uint32_t width, uint32_t height, bool interlaced, uint64_
 }
 
 bool LzwDecoder::GatherSubBlocks(const uint8_t* data, size_t size, size_t* pos) {
-  codes_.clear();
+  // The buffer is kept from image to image: it only grows, and `length` counts the bytes
+  // gathered.
+  size_t length = 0;
   size_t p = *pos;
   while (p < size) {
     size_t n = data[p++];
     if (n == 0) break;
-    size_t available = std::min(n, size - p);
-    codes_.insert(codes_.end(), data + p, data + p + available);
-    // A sub-block cut short by the end of the file reads as zeros.
-    codes_.resize(codes_.size() + (n - available), 0);
+    if (codes_.size() < length + 256 + kCodePadding) {
+      codes_.resize(std::max(2 * codes_.size(), length + 256 + kCodePadding + 4096));
+    }
+    // The next blocks' bytes are asked for ahead of the copy, which would otherwise
+    // wait on memory at every block.
+    for (size_t ahead = 512; ahead < 1024; ahead += 64) __builtin_prefetch(data + p + ahead);
+    uint8_t* dst = codes_.data() + length;
+    if (n <= size - p && size - p >= 256) {
+      // A whole sub-block, copied as 256 bytes in 16-byte chunks (the bytes behind it are
+      // overwritten by the next block or the padding).
+      for (size_t i = 0; i < 256; i += 16) Copy16(dst + i, data + p + i);
+    } else {
+      size_t available = std::min(n, size - p);
+      std::memcpy(dst, data + p, available);
+      // A sub-block cut short by the end of the file reads as zeros.
+      std::memset(dst + available, 0, n - available);
+    }
+    length += n;
     p += n;
   }
   *pos = std::min(p, size);
-  codes_.resize(codes_.size() + kCodePadding, 0);
+  if (codes_.size() < length + kCodePadding) codes_.resize(length + kCodePadding);
+  std::memset(codes_.data() + length, 0, kCodePadding);
+  codeBytes_ = length;
   return true;
 }
 
@@ -109,7 +143,7 @@ int LzwDecoder::Decode(const uint8_t* data, size_t size, size_t* pos, const LzwT
   if (target.width == 0) return result;
   uint64_t fullRows = done / target.width;
   uint32_t partial = static_cast<uint32_t>(done % target.width);
-  const uint8_t* src = scratch_.data();
+  const uint8_t* src = scratch_.data() + kRootArea;
   const uint32_t stored = target.storedRows != 0 ? target.storedRows : target.height;
   for (uint64_t r = 0; r <= fullRows && r < target.height; ++r) {
     uint32_t count = r < fullRows ? target.width : partial;
@@ -123,8 +157,9 @@ int LzwDecoder::Decode(const uint8_t* data, size_t size, size_t* pos, const LzwT
   if (used != nullptr) {
     // Every byte of every string was first written as a root code, so the roots written
     // are exactly the colours used.
-    for (uint32_t v = 0; v < 256; ++v) {
-      if (rootWritten_[v]) used[v] = 1;
+    const uint32_t clear = 1u << codeSize_;
+    for (uint32_t code = 0; code < clear; ++code) {
+      if (codeSeen_[code]) used[code & 0xFF] = 1;
     }
   }
   return result;
@@ -132,122 +167,130 @@ int LzwDecoder::Decode(const uint8_t* data, size_t size, size_t* pos, const LzwT
 
 int LzwDecoder::DecodeCodes(uint64_t pixelCount, const LzwClearHook& onClear, uint32_t width) {
   const uint32_t clear = 1u << codeSize_;
-  const uint32_t end = clear + 1;
-  uint32_t nextFree = clear + 2;
-  uint32_t codeWidth = codeSize_ + 1;
-  uint32_t limit = 1u << codeWidth;
-  std::fill(std::begin(length_), std::end(length_), 0);
-  std::fill(std::begin(rootWritten_), std::end(rootWritten_), 0);
-  std::fill(std::begin(offset_), std::end(offset_), 0);
-  for (uint32_t i = 0; i < clear; ++i) length_[i] = 1;
+  const uint32_t endCode = clear + 1;
+  // Every string, roots included, is a copy of bytes already in the buffer: the roots
+  // sit in front of the pixels, so the loop copies without telling roots from strings.
+  // Codes never defined point at the first pixel with length 0, as they always have.
+  for (uint32_t i = 0; i < kMaxCodes; ++i) {
+    table_[i] = i < clear ? MakeEntry(i, 1) : MakeEntry(kRootArea, 0);
+  }
+  std::fill(std::begin(codeSeen_), std::end(codeSeen_), 0);
 
-  // The scratch buffer grows as pixels arrive, never beyond the picture plus slack, so a
-  // huge declared size with little data costs little.
-  size_t capacity = 0;
-  auto ensure = [&](uint64_t need) {
-    if (need <= capacity) return;
-    uint64_t grown = std::max<uint64_t>({need, 2 * static_cast<uint64_t>(capacity), 1u << 16});
-    grown = std::min<uint64_t>(grown, pixelCount + kScratchSlack);
-    if (grown < need) grown = need;
-    if (scratch_.size() < grown) scratch_.resize(static_cast<size_t>(grown));
-    capacity = scratch_.size();
+  // The buffer grows as pixels arrive, never beyond the picture plus slack, so a huge
+  // declared size with little data costs little.
+  const uint64_t most = kRootArea + pixelCount + kScratchSlack;
+  if (scratch_.size() < kRootArea + kStringRoom) scratch_.resize(kRootArea + kStringRoom);
+  for (uint32_t i = 0; i < kRootArea; ++i) scratch_[i] = static_cast<uint8_t>(i);
+  uint8_t* out = scratch_.data();
+  // The last position at which one more string and the chunks that copy it still fit.
+  uint64_t room = scratch_.size() - kStringRoom;
+  auto grow = [&](uint64_t need) {
+    uint64_t grown = std::max<uint64_t>({need, 2 * scratch_.size(), kRootArea + (1u << 16)});
+    grown = std::max(std::min(grown, most), need);
+    scratch_.resize(static_cast<size_t>(grown));
+    out = scratch_.data();
+    room = scratch_.size() - kStringRoom;
   };
-  ensure(std::min<uint64_t>(pixelCount + kScratchSlack, 1u << 16));
 
   const uint8_t* in = codes_.data();
-  const uint64_t totalBits = static_cast<uint64_t>(codes_.size() - kCodePadding) * 8;
+  const uint64_t totalBits = static_cast<uint64_t>(codeBytes_) * 8;
+  const uint64_t endPos = kRootArea + pixelCount;
+  uint64_t* const table = table_;
+  uint8_t* const seen = codeSeen_;
   uint64_t bitPos = 0;
-  bool firstAfterClear = true;
+  uint32_t codeWidth = codeSize_ + 1;
+  uint32_t mask = (1u << codeWidth) - 1;
+  // 0 until the first code after a clear code has been read, then the next free code.
+  uint32_t nextFree = 0;
   uint32_t prev = 0;
   uint64_t prevPos = 0;
-  uint64_t cur = 0;
-
-  // Writes the string of `code` at `cur`; the caller has ensured room for it.
-  auto put = [&](uint32_t code) {
-    uint8_t* out = scratch_.data();
-    if (code < clear) {
-      out[cur++] = static_cast<uint8_t>(code);
-      rootWritten_[code & 0xFF] = 1;
-      return;
-    }
-    uint32_t len = length_[code];
-    uint8_t* d = out + cur;
-    const uint8_t* s = out + offset_[code];
-    if (len <= 16) {
-      Copy16(d, s);
-    } else {
-      for (uint32_t i = 0; i < len; i += 16) Copy16(d + i, s + i);
-    }
-    cur += len;
-  };
+  uint64_t cur = kRootArea;
 
   while (bitPos + codeWidth <= totalBits) {
     uint64_t word;
     std::memcpy(&word, in + (bitPos >> 3), 8);
-    uint32_t code = static_cast<uint32_t>(word >> (bitPos & 7)) & (limit - 1);
+    const uint32_t code = static_cast<uint32_t>(word >> (bitPos & 7)) & mask;
     bitPos += codeWidth;
+    if (cur > room) [[unlikely]] {
+      grow(cur + kStringRoom);
+    }
 
-    if (code == clear) {
-      nextFree = clear + 2;
-      codeWidth = codeSize_ + 1;
-      limit = 1u << codeWidth;
-      firstAfterClear = true;
-      if (onClear && width != 0) {
-        onClear(static_cast<uint32_t>(std::min<uint64_t>(cur, pixelCount) / width));
+    // A root or a string in the table (not the clear or end code): copy it from where it
+    // first appeared.
+    if (code < nextFree && code - clear > 1) [[likely]] {
+      const uint64_t entry = table[code];
+      const uint8_t* s = out + EntryOffset(entry);
+      const uint32_t len = EntryLength(entry);
+      uint8_t* d = out + cur;
+      seen[code] = 1;
+      Copy16(d, s);
+      if (len > 16) [[unlikely]] {
+        for (uint32_t i = 16; i < len; i += 16) Copy16(d + i, s + i);
       }
-      continue;
-    }
-    if (code == end) break;
-
-    if (firstAfterClear) {
-      if (code > clear) return kGifBadFirstCode;
-      ensure(cur + 1 + 16);
-      prevPos = cur;
-      put(code);
-      prev = code;
-      firstAfterClear = false;
-      if (cur >= pixelCount) break;
-      continue;
-    }
-
-    uint32_t prevLen = length_[prev];
-    if (code < nextFree) {
-      ensure(cur + length_[code] + 16);
-      uint64_t at = cur;
-      put(code);
-      if (cur >= pixelCount) break;
+      const uint64_t at = cur;
+      cur += len;
+      if (cur >= endPos) break;
       if (nextFree < kMaxCodes) {
         if (prev >= nextFree) return kGifBadPreviousCode;
-        offset_[nextFree] = static_cast<uint32_t>(prevPos);
-        length_[nextFree] = static_cast<uint16_t>(prevLen + 1);
-        if (++nextFree == limit && codeWidth < 12) {
+        // The previous string plus this one's first byte.
+        table[nextFree] = MakeEntry(prevPos, static_cast<uint32_t>(at - prevPos) + 1);
+        if (++nextFree == mask + 1 && codeWidth < 12) {
           ++codeWidth;
-          limit <<= 1;
+          mask = mask * 2 + 1;
         }
       }
       prevPos = at;
-    } else {
-      // The code not yet in the table: the previous string and its own first byte.
-      ensure(cur + prevLen + 1 + 16);
-      uint64_t at = cur;
-      put(prev);
-      scratch_[cur] = scratch_[at];
-      ++cur;
-      if (cur >= pixelCount) break;
-      if (nextFree < kMaxCodes) {
-        if (prev >= nextFree) return kGifBadPreviousCodeNew;
-        offset_[nextFree] = static_cast<uint32_t>(at);
-        length_[nextFree] = static_cast<uint16_t>(prevLen + 1);
-        if (++nextFree == limit && codeWidth < 12) {
-          ++codeWidth;
-          limit <<= 1;
-        }
-      }
-      prevPos = at;
+      prev = code;
+      continue;
     }
+
+    if (code == clear) {
+      nextFree = 0;
+      codeWidth = codeSize_ + 1;
+      mask = (1u << codeWidth) - 1;
+      if (onClear && width != 0) {
+        onClear(static_cast<uint32_t>(std::min<uint64_t>(cur - kRootArea, pixelCount) / width));
+      }
+      continue;
+    }
+    if (code == endCode) break;
+
+    if (nextFree == 0) {
+      // The first code after a clear code: a root.
+      if (code > clear) return kGifBadFirstCode;
+      seen[code] = 1;
+      prevPos = cur;
+      out[cur++] = static_cast<uint8_t>(code);
+      prev = code;
+      nextFree = clear + 2;
+      if (cur >= endPos) break;
+      continue;
+    }
+
+    // The code not yet in the table: the previous string and its own first byte.
+    const uint64_t entry = table[prev];
+    const uint8_t* s = out + EntryOffset(entry);
+    const uint32_t prevLen = EntryLength(entry);
+    uint8_t* d = out + cur;
+    Copy16(d, s);
+    for (uint32_t i = 16; i < prevLen; i += 16) Copy16(d + i, s + i);
+    const uint64_t at = cur;
+    cur += prevLen;
+    out[cur] = out[at];
+    ++cur;
+    if (cur >= endPos) break;
+    if (nextFree < kMaxCodes) {
+      if (prev >= nextFree) return kGifBadPreviousCodeNew;
+      table[nextFree] = MakeEntry(at, prevLen + 1);
+      if (++nextFree == mask + 1 && codeWidth < 12) {
+        ++codeWidth;
+        mask = mask * 2 + 1;
+      }
+    }
+    prevPos = at;
     prev = code;
   }
-  written_ = cur;
+  written_ = cur - kRootArea;
   return 0;
 }
 

@@ -27,10 +27,18 @@ struct LzwTarget {
 // than 4096, and every code takes at least codeSize + 1 bits.
 uint64_t LzwMostPixels(uint64_t dataBytes, int codeSize);
 
-// The bytes of LZW data of the image whose code-size byte is at `pos`: the declared lengths
-// of its sub-blocks, as the decoder gathers them (a sub-block cut off by the end of the
-// data counts whole; its missing bytes read as zeros).
-uint64_t LzwDataBytes(const uint8_t* data, size_t size, size_t pos);
+// The LZW data of the image whose code-size byte is at `pos`: `bytes` is the sum of the
+// declared lengths of its sub-blocks, as the decoder gathers them (a sub-block cut off by
+// the end of the data counts whole; its missing bytes read as zeros), and `end` the
+// position behind the block terminator (or the end of the data), where decoding leaves off.
+struct LzwDataExtent {
+  uint64_t bytes = 0;
+  size_t end = 0;
+};
+LzwDataExtent FindLzwData(const uint8_t* data, size_t size, size_t pos);
+inline uint64_t LzwDataBytes(const uint8_t* data, size_t size, size_t pos) {
+  return FindLzwData(data, size, pos).bytes;
+}
 
 // The picture rows worth storing for an image of `width` x `height` whose data yields at
 // most `mostPixels` pixels: all rows when the data can fill them or the picture is small
@@ -57,12 +65,15 @@ class LzwDecoder {
   bool GatherSubBlocks(const uint8_t* data, size_t size, size_t* pos);
   int DecodeCodes(uint64_t pixelCount, const LzwClearHook& onClear, uint32_t width);
 
+  // The root codes' bytes stand at the start of scratch_, the pixels behind them.
+  static constexpr uint32_t kRootArea = 4096;
+
   std::vector<uint8_t> codes_;    // the sub-blocks' bytes joined, plus zero padding
-  std::vector<uint8_t> scratch_;  // pixels in decoding order, grown on demand
+  size_t codeBytes_ = 0;          // the bytes of codes_ gathered from the sub-blocks
+  std::vector<uint8_t> scratch_;  // root bytes, then pixels in decoding order, grown on demand
   uint64_t written_ = 0;          // pixels produced so far (capped at the picture's)
-  uint32_t offset_[4096];         // where each string first occurs in scratch_
-  uint16_t length_[4096];
-  uint8_t rootWritten_[256];  // root codes written into the picture (code size up to 8)
+  uint64_t table_[4096];          // per code: offset in scratch_ | length << 32
+  uint8_t codeSeen_[4096];        // codes written since the start (roots: the colours used)
   int codeSize_ = 0;
 };
 

@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -47,5 +48,37 @@ class ParallelJobs {
 
 // Runs `work(i)` for every i in [0, count) and returns when all are done.
 void ParallelFor(size_t count, const std::function<void(size_t)>& work);
+
+// Jobs handed over one by one while the caller is still finding them (the frames of a file
+// being parsed, say): they start in the order added, on ParallelWorkers() - 1 worker
+// threads (started with the second job) while the caller goes on, and on the caller too
+// once it calls Finish. With one worker, a single job, or when no thread can be started,
+// every job runs on the caller inside Finish.
+class ParallelStream {
+ public:
+  ParallelStream();
+  // Finishes first.
+  ~ParallelStream();
+  ParallelStream(const ParallelStream&) = delete;
+  ParallelStream& operator=(const ParallelStream&) = delete;
+
+  // Queues a job; when memory is too short to queue it, it runs here and now.
+  void Add(std::function<void()> job);
+  // Runs the jobs nobody has started here and returns when every job has ended.
+  void Finish();
+
+ private:
+  void Run();
+  // Takes the next job not yet started, if any (the lock is held).
+  bool TakeJob(std::function<void()>& job);
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<std::function<void()>> queue_;
+  size_t running_ = 0;  // jobs started on worker threads and not yet ended
+  bool finishing_ = false;
+  bool threadsStarted_ = false;
+  std::vector<std::thread> threads_;
+};
 
 }  // namespace zel

@@ -268,6 +268,29 @@ TEST(GifDecoder, DamagedDataIsNotAnError) {
   EXPECT_EQ(one.count, 1);
 }
 
+// Broken code streams that fill the picture before their fault shows are kept as far as
+// the picture goes: a code beyond the table repeats the previous string plus its first
+// byte, and a code never defined repeats the picture's first pixel.
+TEST(GifDecoder, StreamsThatFillThePictureBeforeTheirFaultAreKept) {
+  struct Case {
+    const char* name;
+    std::vector<std::pair<int, int>> codes;
+    std::vector<uint8_t> pixels;
+  } cases[] = {
+      {"code beyond the table", {{4, 3}, {2, 3}, {7, 3}}, {2, 2, 2}},
+      {"then a code never defined",
+       {{4, 3}, {1, 3}, {4, 3}, {2, 3}, {7, 3}, {7, 3}},
+       {1, 2, 2, 2, 1}},
+  };
+  for (const Case& c : cases) {
+    const int width = static_cast<int>(c.pixels.size());
+    auto gif = GifBuilder(width, 1, kFour).RawImage(0, 0, width, 1, 2, PackCodes(c.codes));
+    FrameSet fs(4);
+    ASSERT_EQ(Read(gif.Trailer().bytes(), fs), 0) << c.name;
+    EXPECT_EQ(PicturePixels(fs.frame(0).image), c.pixels) << c.name;
+  }
+}
+
 TEST(GifDecoder, ExtensionsAreSkippedAndLoopingIsSeen) {
   auto gif = GifBuilder(2, 1, kFour).Comment("made by hand").Byte(0x21).Byte(0xFF).Byte(11);
   for (char c : std::string("XMP DataXMP")) gif.Byte(static_cast<uint8_t>(c));
@@ -319,6 +342,8 @@ TEST(GifDecoder, FailuresFreeEverythingAndReportTheirCode) {
       {"first code above clear", withCodes({{4, 3}, {6, 3}}), kGifBadFirstCode},
       {"unknown code after a wild one", withCodes({{4, 3}, {1, 3}, {7, 3}, {2, 3}}),
        kGifBadPreviousCode},
+      {"two wild codes in a row", withCodes({{4, 3}, {1, 3}, {7, 3}, {7, 3}}),
+       kGifBadPreviousCodeNew},
   };
   (void)ok;
   for (const Case& c : cases) {
