@@ -259,7 +259,9 @@ PackedDib RemapPicture(const PackedDib& source, const std::vector<Rgbq>& table,
 bool PaletteTable::Apply(DocumentState& doc) {
   if (rows_.empty() || !doc.frameSet) return false;
   Sort(PaletteSort::kOriginal);
-  doc.undo.TakeSnapshot(doc, kUndoColors);
+  // An animation's frames all change, so its snapshot keeps them (the picture-only class
+  // would let an undo bring back the picture on screen over frames that stay changed).
+  doc.undo.TakeSnapshot(doc, animation_ ? kUndoEdit : kUndoColors);
 
   // New indexes in opening order; a dropped entry, and any pixel value beyond the table,
   // becomes entry 0.

@@ -275,6 +275,18 @@ TEST(PaletteOperation, AnimationCountsAndRebuildsEveryFrame) {
   // The current picture is a copy of the first frame.
   EXPECT_EQ(PicturePixels(doc->currentPicture), PicturePixels(frames.frame(0).image));
   EXPECT_EQ(Table(doc->currentPicture), expected);
+
+  // Undo brings every frame back, not only the picture on screen.
+  ASSERT_TRUE(doc->undo.Undo(*doc));
+  std::vector<Rgbq> fourQuads;
+  for (const Rgb& c : four) fourQuads.push_back(Quad(c));
+  fourQuads[3] = kBackgroundQuad;  // the transparent entry shows the background, as on loading
+  EXPECT_EQ(Table(frames.frame(0).image), fourQuads);
+  EXPECT_EQ(PicturePixels(frames.frame(1).image), (std::vector<uint8_t>{1, 3, 3, 3}));
+  EXPECT_EQ(PicturePixels(frames.frame(2).image), (std::vector<uint8_t>{2, 2, 2, 2}));
+  EXPECT_EQ(frames.transparentIndex, 3);
+  EXPECT_EQ(doc->kind, ImageKind::kGifAnimation);
+  EXPECT_EQ(PicturePixels(doc->currentPicture), (std::vector<uint8_t>{1, 3, 3, 3}));
 }
 
 TEST(PaletteOperation, NothingToOpenAndDroppingTheCommonPalette) {
