@@ -28,11 +28,14 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "color/index_color.h"
 #include "color/quality_quantizer.h"
 #include "document/packed_dib.h"
 
 namespace {
+
+using zel::bench::Seconds;
 
 using zel::PackedDib;
 
@@ -172,10 +175,6 @@ double PpmMse(const std::string& path, const PackedDib& photo) {
   }
   std::fclose(f);
   return result;
-}
-
-double Seconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
 double gStartSeconds = 0;

@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "bench_support.h"
 #include "color/index_color.h"
 #include "document/document_state.h"
 #include "document/packed_dib.h"
@@ -27,6 +28,9 @@
 #include "platform/parallel.h"
 
 namespace {
+
+using zel::bench::ProcessCpuSeconds;
+using zel::bench::Seconds;
 
 using zel::PackedDib;
 
@@ -73,17 +77,7 @@ bool Prepare(Corpus& c) {
   c.folder = folder;
   c.photo = PhotoLike();
   if (!c.photo) return false;
-  std::FILE* f = std::fopen((c.folder + "/photo.ppm").c_str(), "wb");
-  if (f == nullptr) return false;
-  std::fprintf(f, "P6\n%d %d\n255\n", kWidth, kHeight);
-  for (int y = 0; y < kHeight; ++y) {
-    const uint8_t* s = c.photo.Row(y);
-    for (int x = 0; x < kWidth; ++x) {
-      const uint8_t rgb[3] = {s[3 * x + 2], s[3 * x + 1], s[3 * x]};
-      std::fwrite(rgb, 1, 3, f);
-    }
-  }
-  return std::fclose(f) == 0;
+  return zel::bench::WritePpmFile(c.folder + "/photo.ppm", c.photo);
 }
 
 Corpus& TheCorpus() {
@@ -91,17 +85,6 @@ Corpus& TheCorpus() {
   static const bool prepared = (corpus.ready = Prepare(corpus));
   (void)prepared;
   return corpus;
-}
-
-double Seconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-double ProcessCpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
 double gMagickSeconds = 0;

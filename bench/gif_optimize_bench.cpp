@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "document/frame_set.h"
 #include "document/packed_dib.h"
 #include "imagefiles/gif_decoder.h"
@@ -26,13 +27,11 @@
 
 namespace {
 
+using zel::bench::Seconds;
+
 constexpr int kFrames = 100;
 constexpr int kWidth = 640;
 constexpr int kHeight = 480;
-
-double Seconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
 
 std::unique_ptr<zel::FrameSet> MovingObject() {
   auto frames = std::make_unique<zel::FrameSet>(kFrames);

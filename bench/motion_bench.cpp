@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "document/frame_set.h"
 #include "document/packed_dib.h"
 #include "generators/motion_builtins.h"
@@ -29,6 +30,8 @@
 #include "transforms/frame_pass.h"
 
 namespace {
+
+using zel::bench::Seconds;
 
 using zel::PackedDib;
 
@@ -55,26 +58,6 @@ struct Corpus {
     rmdir(folder.c_str());
   }
 };
-
-bool WritePpm(const std::string& path, const PackedDib& p) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) return false;
-  std::fprintf(f, "P6\n%d %d\n255\n", kWidth, kHeight);
-  std::vector<uint8_t> row(3 * kWidth);
-  bool ok = true;
-  const bool indexed = p.Header().bitCount == 8;
-  for (int y = 0; y < kHeight && ok; ++y) {
-    const uint8_t* s = p.Row(y);
-    for (int x = 0; x < kWidth; ++x) {
-      const uint8_t* bgr = indexed ? &p.ColorTable()[s[x]].blue : s + 3 * x;
-      row[3 * x] = bgr[2];
-      row[3 * x + 1] = bgr[1];
-      row[3 * x + 2] = bgr[0];
-    }
-    ok = std::fwrite(row.data(), 1, row.size(), f) == row.size();
-  }
-  return std::fclose(f) == 0 && ok;
-}
 
 bool Prepare(Corpus& c) {
   char folder[] = "/tmp/zel_motion_bench_XXXXXX";
@@ -118,7 +101,7 @@ bool Prepare(Corpus& c) {
       }
       const std::string file =
           c.folder + "/f" + std::to_string(depth) + "_" + std::to_string(i) + ".ppm";
-      if (!WritePpm(file, p)) return false;
+      if (!zel::bench::WritePpmFile(file, p)) return false;
       const zel::MotionShift shift = zel::MotionShiftAt(m, i);
       // -roll +x+y moves right and down, as the shift does.
       char roll[64];
@@ -136,10 +119,6 @@ Corpus& TheCorpus() {
   static const bool prepared = (corpus.ready = Prepare(corpus));
   (void)prepared;
   return corpus;
-}
-
-double Seconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
 double gMagickSeconds[2] = {0, 0};

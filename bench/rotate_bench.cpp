@@ -26,12 +26,16 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "document/frame_set.h"
 #include "document/packed_dib.h"
 #include "transforms/deformations.h"
 #include "transforms/frame_pass.h"
 
 namespace {
+
+using zel::bench::ProcessCpuSeconds;
+using zel::bench::Seconds;
 
 using zel::PackedDib;
 
@@ -65,29 +69,6 @@ struct Corpus {
     rmdir(folder.c_str());
   }
 };
-
-bool WritePpm(const std::string& path, const zel::FrameSet& set, int count) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) return false;
-  std::vector<uint8_t> row(3 * kWidth);
-  bool ok = true;
-  for (int i = 0; i < count && ok; ++i) {
-    const PackedDib& p = set.frame(i).image;
-    const bool indexed = p.Header().bitCount == 8;
-    std::fprintf(f, "P6\n%d %d\n255\n", kWidth, kHeight);
-    for (int y = 0; y < kHeight && ok; ++y) {
-      const uint8_t* s = p.Row(y);
-      for (int x = 0; x < kWidth; ++x) {
-        const uint8_t* bgr = indexed ? &p.ColorTable()[s[x]].blue : s + 3 * x;
-        row[3 * x] = bgr[2];
-        row[3 * x + 1] = bgr[1];
-        row[3 * x + 2] = bgr[0];
-      }
-      ok = std::fwrite(row.data(), 1, row.size(), f) == row.size();
-    }
-  }
-  return std::fclose(f) == 0 && ok;
-}
 
 bool Prepare(Corpus& c) {
   char folder[] = "/tmp/zel_rotate_bench_XXXXXX";
@@ -123,9 +104,9 @@ bool Prepare(Corpus& c) {
     }
     c.frames[depth]->count = kFrames;
   }
-  return WritePpm(c.folder + "/f8.ppm", *c.frames[0], kFrames) &&
-         WritePpm(c.folder + "/f24.ppm", *c.frames[1], kFrames) &&
-         WritePpm(c.folder + "/one.ppm", *c.frames[1], 1);
+  return zel::bench::WritePpmFile(c.folder + "/f8.ppm", *c.frames[0], kFrames) &&
+         zel::bench::WritePpmFile(c.folder + "/f24.ppm", *c.frames[1], kFrames) &&
+         zel::bench::WritePpmFile(c.folder + "/one.ppm", *c.frames[1], 1);
 }
 
 Corpus& TheCorpus() {
@@ -135,22 +116,10 @@ Corpus& TheCorpus() {
   return corpus;
 }
 
-double Seconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
 std::string MagickCommand(const Corpus& c, const std::string& input) {
   return std::string(kConvert) + " -limit memory 4GiB -limit map 4GiB " + c.folder + input +
          " -virtual-pixel background -background 'rgb(192,192,192)' -distort SRT " +
          std::to_string(kAngle) + " ppm:" + c.folder + "/out.ppm";
-}
-
-// CPU time of the whole process (every thread), in seconds.
-double ProcessCpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
 double gStartSeconds = 0;

@@ -1,0 +1,54 @@
+#include "bench_support.h"
+
+#include <sys/resource.h>
+
+#include <vector>
+
+namespace zel::bench {
+
+double Seconds(std::chrono::steady_clock::time_point since) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+double ProcessCpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+bool AppendPpm(std::FILE* f, const PackedDib& picture) {
+  const DibHeader h = picture.Header();
+  const bool indexed = h.bitCount == 8;
+  if (!indexed && h.bitCount != 24) return false;
+  std::fprintf(f, "P6\n%d %d\n255\n", h.width, h.height);
+  std::vector<uint8_t> row(3 * static_cast<size_t>(h.width));
+  for (int y = 0; y < h.height; ++y) {  // Row counts from the top, as PPM does
+    const uint8_t* s = picture.Row(y);
+    for (int x = 0; x < h.width; ++x) {
+      const uint8_t* bgr = indexed ? &picture.ColorTable()[s[x]].blue : s + 3 * x;
+      row[3 * x] = bgr[2];
+      row[3 * x + 1] = bgr[1];
+      row[3 * x + 2] = bgr[0];
+    }
+    if (std::fwrite(row.data(), 1, row.size(), f) != row.size()) return false;
+  }
+  return true;
+}
+
+bool WritePpmFile(const std::string& path, const PackedDib& picture) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (f == nullptr) return false;
+  const bool ok = AppendPpm(f, picture);
+  return std::fclose(f) == 0 && ok;
+}
+
+bool WritePpmFile(const std::string& path, const FrameSet& frames, int count) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (f == nullptr) return false;
+  bool ok = true;
+  for (int i = 0; i < count && ok; ++i) ok = AppendPpm(f, frames.frame(i).image);
+  return std::fclose(f) == 0 && ok;
+}
+
+}  // namespace zel::bench

@@ -1,0 +1,27 @@
+// Small helpers the benchmarks share: wall and CPU clocks, and pictures written as PPM
+// files for the peer programs to read.
+#pragma once
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "document/frame_set.h"
+#include "document/packed_dib.h"
+
+namespace zel::bench {
+
+// Wall-clock seconds since `since`.
+double Seconds(std::chrono::steady_clock::time_point since);
+
+// CPU time of the whole process (every thread), in seconds.
+double ProcessCpuSeconds();
+
+// Appends an 8- or 24-bit picture to `f` as one binary PPM image (top row first). False
+// when the write fails or the depth is another.
+bool AppendPpm(std::FILE* f, const PackedDib& picture);
+// A PPM file of one picture, or of the first `count` frames one after another.
+bool WritePpmFile(const std::string& path, const PackedDib& picture);
+bool WritePpmFile(const std::string& path, const FrameSet& frames, int count);
+
+}  // namespace zel::bench
