@@ -13,6 +13,7 @@
 #include "integration/motion_edit.h"
 #include "platform/binary_record.h"
 #include "resources/string_table.h"
+#include "ui/dialogs/dialog_buttons.h"
 #include "ui/dialogs/edit_wait_dialog.h"
 #include "ui/dialogs/message_box.h"
 #include "ui/utf8.h"
@@ -33,6 +34,24 @@ QWidget* MainWindowOf(QWidget* from) {
 
 // The title edit takes at most 119 characters; the record keeps at most 127 bytes.
 constexpr int kTitleMaxChars = 119;
+
+QLineEdit* NewTitleEdit(QWidget* dialog, const QString& title) {
+  auto* edit = new QLineEdit(title, dialog);
+  edit->setMaxLength(kTitleMaxChars);
+  return edit;
+}
+
+// The two definition dialogs: the title row, the text, then the buttons.
+void LayOutTitleDialog(QWidget* dialog, QLineEdit* titleEdit, const QString& text,
+                       QHBoxLayout* buttons) {
+  auto* layout = new QVBoxLayout(dialog);
+  auto* titleRow = new QHBoxLayout;
+  titleRow->addWidget(new QLabel(QStringLiteral("タイトル"), dialog));
+  titleRow->addWidget(titleEdit, 1);
+  layout->addLayout(titleRow);
+  layout->addWidget(new QLabel(text, dialog));
+  layout->addLayout(buttons);
+}
 
 }  // namespace
 
@@ -105,26 +124,13 @@ MotionNewDialog::MotionNewDialog(MotionDefinitions& defs, const MotionDialogServ
                                  QWidget* parent)
     : QDialog(parent), defs_(defs), services_(services) {
   setWindowTitle(Utf8(kNewMotionCaption));
-  titleEdit_ = new QLineEdit(Utf8(kNewMotionDefaultTitle), this);
-  titleEdit_->setMaxLength(kTitleMaxChars);
+  titleEdit_ = NewTitleEdit(this, Utf8(kNewMotionDefaultTitle));
   titleEdit_->selectAll();
-  okButton_ = new QPushButton(QStringLiteral("OK"), this);
-  okButton_->setDefault(true);
-  auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
-  cancel->setAutoDefault(false);
-  auto* layout = new QVBoxLayout(this);
-  auto* titleRow = new QHBoxLayout;
-  titleRow->addWidget(new QLabel(QStringLiteral("タイトル"), this));
-  titleRow->addWidget(titleEdit_, 1);
-  layout->addLayout(titleRow);
-  layout->addWidget(new QLabel(Utf8(kNewMotionText), this));
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(okButton_);
-  buttons->addWidget(cancel);
-  layout->addLayout(buttons);
+  const DialogButtons buttons = MakeOkCancelButtons(this);
+  okButton_ = buttons.act;
+  LayOutTitleDialog(this, titleEdit_, Utf8(kNewMotionText), buttons.row);
   connect(okButton_, &QPushButton::clicked, this, &MotionNewDialog::Ok);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  connect(buttons.close, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void MotionNewDialog::Ok() {
@@ -148,29 +154,16 @@ MotionEditDialog::MotionEditDialog(MotionDefinitions& defs, const MotionDialogSe
                                    QWidget* parent)
     : QDialog(parent), defs_(defs), services_(services) {
   setWindowTitle(Utf8(kEditMotionCaption));
-  titleEdit_ = new QLineEdit(Utf8(defs_.SelectedTitle()), this);
-  titleEdit_->setMaxLength(kTitleMaxChars);
+  titleEdit_ = NewTitleEdit(this, Utf8(defs_.SelectedTitle()));
   drawButton_ = new QPushButton(QStringLiteral("編集"), this);
   drawButton_->setAutoDefault(false);
-  okButton_ = new QPushButton(QStringLiteral("OK"), this);
-  okButton_->setDefault(true);
-  auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
-  cancel->setAutoDefault(false);
-  auto* layout = new QVBoxLayout(this);
-  auto* titleRow = new QHBoxLayout;
-  titleRow->addWidget(new QLabel(QStringLiteral("タイトル"), this));
-  titleRow->addWidget(titleEdit_, 1);
-  layout->addLayout(titleRow);
-  layout->addWidget(new QLabel(Utf8(kEditMotionText), this));
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(drawButton_);
-  buttons->addStretch(1);
-  buttons->addWidget(okButton_);
-  buttons->addWidget(cancel);
-  layout->addLayout(buttons);
+  const DialogButtons buttons = MakeOkCancelButtons(this);
+  okButton_ = buttons.act;
+  buttons.row->insertWidget(0, drawButton_);
+  LayOutTitleDialog(this, titleEdit_, Utf8(kEditMotionText), buttons.row);
   connect(drawButton_, &QPushButton::clicked, this, &MotionEditDialog::Draw);
   connect(okButton_, &QPushButton::clicked, this, &MotionEditDialog::Ok);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  connect(buttons.close, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void MotionEditDialog::Draw() {
