@@ -1,5 +1,6 @@
 #include "imagefiles/gif_lzw_encoder.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -7,6 +8,8 @@ namespace zel {
 namespace {
 
 constexpr uint32_t kTableLimit = 4095;
+// Table look-ups one look ahead may make (it searches both values of every free pixel).
+constexpr int kReachBudget = 64;
 
 }  // namespace
 
@@ -139,8 +142,28 @@ uint32_t LzwEncoder::MatchLength(uint32_t first, const uint8_t* pixels, const ui
   return length;
 }
 
+uint32_t LzwEncoder::Reach(uint32_t code, const uint8_t* pixels, const uint8_t* free,
+                           uint8_t alternative, size_t from, size_t count, int& budget) const {
+  if (from >= count || budget <= 0) return 0;
+  --budget;
+  uint32_t best = 0;
+  uint32_t entry;
+  Find((code << 8) | pixels[from], &entry);
+  if (entry != kEmpty) {
+    best = 1 + Reach(entry & 0xFFF, pixels, free, alternative, from + 1, count, budget);
+  }
+  if (free[from] != 0 && pixels[from] != alternative) {
+    Find((code << 8) | alternative, &entry);
+    if (entry != kEmpty) {
+      best = std::max(best,
+                      1 + Reach(entry & 0xFFF, pixels, free, alternative, from + 1, count, budget));
+    }
+  }
+  return best;
+}
+
 void LzwEncoder::FeedEither(const uint8_t* pixels, const uint8_t* free, uint8_t alternative,
-                            size_t count, uint8_t* chosen) {
+                            size_t count, uint8_t* chosen, bool lookAhead) {
   size_t i = 0;
   if (!started_) {
     if (count == 0) return;
@@ -158,9 +181,26 @@ void LzwEncoder::FeedEither(const uint8_t* pixels, const uint8_t* free, uint8_t 
     uint32_t entry;
     uint32_t slot = Find((current << 8) | own, &entry);
     if (entry != kEmpty) {
-      current = entry & 0xFFF;
+      uint32_t next = entry & 0xFFF;
+      uint8_t value = static_cast<uint8_t>(own);
+      if (lookAhead && either) {
+        uint32_t other;
+        Find((current << 8) | alternative, &other);
+        if (other != kEmpty) {
+          int budget = kReachBudget;
+          const uint32_t ownReach = Reach(next, pixels, free, alternative, i + 1, count, budget);
+          budget = kReachBudget;
+          const uint32_t otherReach =
+              Reach(other & 0xFFF, pixels, free, alternative, i + 1, count, budget);
+          if (otherReach > ownReach) {
+            next = other & 0xFFF;
+            value = alternative;
+          }
+        }
+      }
+      current = next;
       ++length;
-      chosen[i] = static_cast<uint8_t>(own);
+      chosen[i] = value;
       continue;
     }
     uint32_t p = own;
@@ -175,8 +215,22 @@ void LzwEncoder::FeedEither(const uint8_t* pixels, const uint8_t* free, uint8_t 
       }
       // Neither grows the string: the next string starts with whichever value matches
       // the longer run of the pixels that follow.
-      if (MatchLength(alternative, pixels, free, alternative, i + 1, count) >
-          MatchLength(own, pixels, free, alternative, i + 1, count)) {
+      // With the look ahead the search takes both values of the free pixels that follow,
+      // and a tie goes to the transparent index (its strings recur over every unchanged
+      // area, so they are the ones the table is likely to hold later).
+      bool takeAlternative;
+      if (lookAhead) {
+        int budget = kReachBudget;
+        const uint32_t otherReach =
+            Reach(alternative, pixels, free, alternative, i + 1, count, budget);
+        budget = kReachBudget;
+        const uint32_t ownReach = Reach(own, pixels, free, alternative, i + 1, count, budget);
+        takeAlternative = otherReach >= ownReach;
+      } else {
+        takeAlternative = MatchLength(alternative, pixels, free, alternative, i + 1, count) >
+                          MatchLength(own, pixels, free, alternative, i + 1, count);
+      }
+      if (takeAlternative) {
         p = alternative;
         slot = otherSlot;
       }

@@ -19,8 +19,12 @@ class LzwEncoder {
   // as `alternative` (the transparent index over pixels the screen already shows): each
   // one takes the value that lets the current string grow, so the stream comes out as
   // short as the greedy search can make it. `chosen` receives the values written.
+  // With `lookAhead` each choice searches both values of the free pixels that follow:
+  // where both let the string grow, the one whose string then takes in more pixels (the
+  // own value on a tie); where neither does, the one that starts the longer next string
+  // (the alternative on a tie).
   void FeedEither(const uint8_t* pixels, const uint8_t* free, uint8_t alternative, size_t count,
-                  uint8_t* chosen);
+                  uint8_t* chosen, bool lookAhead = false);
   // Emits the pending string and the end code and flushes the last partial byte. False
   // when no pixel was fed.
   bool Finish();
@@ -42,6 +46,10 @@ class LzwEncoder {
   // How many pixels from `from` on the string starting with `first` would take in.
   uint32_t MatchLength(uint32_t first, const uint8_t* pixels, const uint8_t* free,
                        uint8_t alternative, size_t from, size_t count) const;
+  // How many pixels from `from` on the string `code` can take in, free pixels matching
+  // either value, searching both branches; `budget` caps the table look-ups.
+  uint32_t Reach(uint32_t code, const uint8_t* pixels, const uint8_t* free, uint8_t alternative,
+                 size_t from, size_t count, int& budget) const;
   // Emits `current` and adds the string current + p to the table (or clears it when full).
   void Extend(uint32_t current, uint32_t length, uint32_t p, uint32_t slot);
   void ResetTable();

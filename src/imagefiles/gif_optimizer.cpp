@@ -187,7 +187,8 @@ int BitsFor(uint32_t top) {
 
 // Encodes frame i's rectangle three ways and keeps the shortest stream: with its own pixels;
 // with every pixel the screen already shows written as the transparent index; and with
-// each such pixel taking whichever of the two lets the LZW string grow. The transparent
+// each such pixel taking whichever of the two lets the LZW string grow (greedily, and again
+// looking ahead over both values of the pixels that follow). The transparent
 // index is the document's own; without one, the frame takes any palette entry its changed
 // pixels do not use, and the frame whose changed pixels use every entry is written with
 // its own pixels only.
@@ -268,11 +269,13 @@ void EncodeFrameRect(const std::vector<Plane>& planes, const std::vector<FramePl
         out.transparentIndex = transparent;
       };
       const int eitherSize = std::max(CodeSizeFor(own), BitsFor(t));
-      codes.clear();
-      encoder->Begin(eitherSize, false, &codes, nullptr);
-      encoder->FeedEither(own.data(), free.data(), t, count, chosen.data());
-      encoder->Finish();
-      keep(eitherSize);
+      for (bool lookAhead : {false, true}) {
+        codes.clear();
+        encoder->Begin(eitherSize, false, &codes, nullptr);
+        encoder->FeedEither(own.data(), free.data(), t, count, chosen.data(), lookAhead);
+        encoder->Finish();
+        keep(eitherSize);
+      }
 
       // Unchanged pixels as the transparent index: all of them; or only the runs of them
       // that are not one flat colour (a flat run is already a cheap string, and cutting

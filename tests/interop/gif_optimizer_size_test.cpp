@@ -51,6 +51,34 @@ TEST(GifOptimizerSize, NoBiggerThanGifsicleO3OnOurNormalSave) {
     ASSERT_EQ(BuildGifFile(frames, false, nullptr, bytes), kGifWriteOk);
     WriteFileBytes(work.File("moving.gif"), bytes);
     sources.emplace_back("moving object", work.File("moving.gif"));
+    // Nearly every pixel changes: the rectangles are whole frames and the LZW coding of
+    // the unchanged pixels decides.
+    FrameSet dithered = testing::MakeDithered(200, 150, 20);
+    std::vector<uint8_t> ditheredBytes;
+    ASSERT_EQ(BuildGifFile(dithered, false, nullptr, ditheredBytes), kGifWriteOk);
+    WriteFileBytes(work.File("dithered.gif"), ditheredBytes);
+    sources.emplace_back("dithered", work.File("dithered.gif"));
+  }
+  {
+    // The same kind of animation as ImageMagick dithers it down to 64 colours.
+    std::string frameFiles;
+    for (int i = 0; i < 20; ++i) {
+      const std::string file = work.File("dither" + std::to_string(100 + i) + ".png");
+      char draw[160];
+      std::snprintf(draw, sizeof draw,
+                    "-fill orange -draw 'circle %d,%d %d,%d' -fill white "
+                    "-draw 'rectangle 10,120 %d,130'",
+                    20 + i * 8, 40 + i * 3, 32 + i * 8, 40 + i * 3, 10 + i * 9);
+      CommandResult made = RunCommand("convert -size 200x150 gradient:navy-skyblue " +
+                                      std::string(draw) + " " + Quote(file));
+      ASSERT_EQ(made.status, 0) << made.output;
+      frameFiles += Quote(file) + " ";
+    }
+    const std::string plain = work.File("magick_dithered.gif");
+    CommandResult made =
+        RunCommand("convert -delay 5 -loop 0 " + frameFiles + "-colors 64 " + Quote(plain));
+    ASSERT_EQ(made.status, 0) << made.output;
+    sources.emplace_back("magick dither", plain);
   }
   for (Source source : {Source::kOpaque, Source::kAlpha, Source::kSprite}) {
     std::string path = MakeSource(source, work.path());

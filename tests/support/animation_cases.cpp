@@ -1,5 +1,6 @@
 #include "support/animation_cases.h"
 
+#include <algorithm>
 #include <random>
 
 #include "document/packed_dib.h"
@@ -175,6 +176,42 @@ FrameSet MakeMovingObject(int width, int height, int count) {
   return MakeAnimation(width, height, colors, -1, frames);
 }
 
+FrameSet MakeDithered(int width, int height, int count) {
+  std::mt19937 random(14);
+  // The dither offset of each pixel; three in four are drawn anew for every frame.
+  std::vector<uint8_t> noise(static_cast<size_t>(width) * height);
+  std::vector<std::vector<uint8_t>> frames;
+  frames.reserve(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    std::vector<uint8_t> f(noise.size());
+    const int cx = 20 + i * 8, cy = 40 + i * 3;
+    for (int y = 0; y < height; ++y) {
+      const int level = 1 + y * 44 / std::max(1, height - 1);  // 1 .. 45 from top to bottom
+      for (int x = 0; x < width; ++x) {
+        const size_t at = static_cast<size_t>(y) * width + x;
+        if (i == 0 || random() % 4 != 0) noise[at] = static_cast<uint8_t>(random() % 4);
+        uint8_t v = static_cast<uint8_t>(level + noise[at] - 1);
+        if ((x - cx) * (x - cx) + (y - cy) * (y - cy) <= 144) {
+          v = static_cast<uint8_t>(52 + noise[at]);
+        } else if (y >= 120 && y <= 130 && x >= 10 && x <= 10 + i * 9) {
+          v = static_cast<uint8_t>(60 + noise[at] % 2);
+        }
+        f[at] = v;
+      }
+    }
+    frames.push_back(std::move(f));
+  }
+  return MakeAnimation(width, height, 64, -1, frames);
+}
+
+namespace {
+
+FrameSet Dithered() {
+  return MakeDithered(200, 150, 20);
+}
+
+}  // namespace
+
 const std::vector<AnimationCase>& AnimationCases() {
   static const std::vector<AnimationCase> cases = {
       {"static_frames", StaticFrames, true},
@@ -186,6 +223,7 @@ const std::vector<AnimationCase>& AnimationCases() {
       {"full_palette_transparent", FullPaletteTransparent, true},
       {"few_colours_all_used", FewColoursAllUsed, true},
       {"single_picture", SinglePicture, false},
+      {"dithered", Dithered, true},
   };
   return cases;
 }

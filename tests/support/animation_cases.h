@@ -31,4 +31,9 @@ FrameSet MakeAnimation(int width, int height, int colors, int transparentIndex,
 // background, with a 48 x 40 block crossing the screen.
 FrameSet MakeMovingObject(int width, int height, int count);
 
+// A dithered animation: `count` frames of a vertical gradient whose dither is drawn anew
+// for every frame (as a quantiser does), so nearly every pixel changes, with a disc
+// crossing the screen and a growing bar.
+FrameSet MakeDithered(int width, int height, int count);
+
 }  // namespace zel::testing
