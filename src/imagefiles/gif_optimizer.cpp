@@ -386,8 +386,8 @@ int BuildOptimized(const FrameSet& frames, ProgressSink* progress, std::vector<u
     return kGifWriteNoMemory;
   }
   // The global table: the colours the frames use, in the order the changed rectangles
-  // first need them, so that small rectangles get by with short codes. With all 256 entries in use
-  // the table stays as the normal save writes it.
+  // first need them, so that small rectangles get by with short codes. When the pixels use
+  // all 256 entries, the table stays as the normal save writes it.
   std::array<uint8_t, 256> map{};
   std::vector<Rgbq> table;
   int tableBits = sizes.tableBits;
