@@ -32,6 +32,7 @@ int SaveDocumentAsGif(DocumentState& doc, const std::string& path, ProgressSink*
     doc.kind = ImageKind::kGifPicture;
   }
   doc.filePath = path;
+  doc.untitled = false;
   doc.unsavedChanges = false;
   return kGifWriteOk;
 }
@@ -46,6 +47,7 @@ int SaveDocumentAsBitmap(DocumentState& doc, const std::string& path) {
     doc.kind = ImageKind::kBitmap;
   }
   doc.filePath = path;
+  doc.untitled = false;
   doc.unsavedChanges = false;
   return 0;
 }
@@ -75,6 +77,7 @@ int SaveDocumentAsJpeg(DocumentState& doc, const std::string& path, int quality)
   int result = WriteJpegFile(doc.currentPicture, path, ClampJpegQuality(quality));
   if (result != 0) return result;
   doc.filePath = path;
+  doc.untitled = false;
   doc.kind = ImageKind::kBitmap;
   doc.unsavedChanges = false;
   return 0;

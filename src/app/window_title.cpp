@@ -3,6 +3,7 @@
 namespace zel {
 
 std::string MainWindowTitle(const DocumentState& doc) {
+  if (doc.untitled) return kGeneratedUntitledTitle;
   const std::string& path = doc.filePath;
   const size_t slash = path.rfind('/');
   std::string name = slash == std::string::npos ? path : path.substr(slash + 1);

@@ -13,9 +13,13 @@ inline constexpr char kApplicationTitle[] = "Zel";
 // Follows the name while the document has changes that are not saved (the same state the
 // question on closing asks about).
 inline constexpr char kModifiedMarker[] = "*";
+// The title of an animation made from several files until it is saved: it has no name of
+// its own, and it always counts as unsaved.
+inline constexpr char kGeneratedUntitledTitle[] = "無題 - zel";
 
 // "name - Zel" with the file name of the document's path ("無題" without one), and the
-// marker right after the name while unsavedChanges is set: "name* - Zel".
+// marker right after the name while unsavedChanges is set: "name* - Zel"; an untitled
+// document made from several files shows kGeneratedUntitledTitle.
 std::string MainWindowTitle(const DocumentState& doc);
 
 }  // namespace zel

@@ -54,6 +54,9 @@ struct DocumentState {
   uint32_t lastFrameTick = 0;
   int32_t currentFrame = 0;
   std::string filePath;
+  // The document has no file of its own yet: filePath only says where its pictures came
+  // from (an animation made from several files). A load or a save clears it.
+  bool untitled = false;
   uint32_t backgroundColor = kDefaultBackgroundColor;
   int32_t trueColorDisplay = 1;
   uint32_t flags = 0;

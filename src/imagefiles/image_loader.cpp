@@ -191,6 +191,7 @@ int Install(DocumentState& doc, Loaded& loaded, LoadMode mode, const std::string
     bool fromFile = mode == LoadMode::kOpen;
     doc.fileTime = fromFile ? FileModificationTime(path) : 0;
     doc.filePath = fromFile ? path : std::string();
+    doc.untitled = false;
   }
   // A new document matches its source; a reload brings in edits made elsewhere.
   doc.unsavedChanges = mode == LoadMode::kReload;

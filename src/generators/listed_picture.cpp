@@ -1,0 +1,79 @@
+#include "generators/listed_picture.h"
+
+#include "imagefiles/bmp_file.h"
+#include "imagefiles/file_names.h"
+#include "imagefiles/gif_decoder.h"
+#include "imagefiles/image_loader.h"
+#include "imagefiles/jpeg_reader.h"
+#include "imagefiles/png_reader.h"
+#include "resources/string_table.h"
+
+namespace zel {
+namespace {
+
+std::optional<PictureExtent> FromPacked(int64_t packed) {
+  if (packed <= 0) return std::nullopt;
+  return PictureExtent{static_cast<int32_t>(packed & 0xFFFF), static_cast<int32_t>(packed >> 16)};
+}
+
+}  // namespace
+
+ListedName ClassifyListedName(const std::string& path, char* letter) {
+  const size_t slash = path.rfind('/');
+  const size_t dot = path.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+    return ListedName::kNoExtension;
+  }
+  const char l = ReaderLetter(path);
+  if (l == 0) return ListedName::kUnsupported;
+  if (letter) *letter = l;
+  return ListedName::kReadable;
+}
+
+std::optional<PictureExtent> ReadListedPictureSize(const std::string& path) {
+  char letter = 0;
+  if (ClassifyListedName(path, &letter) != ListedName::kReadable) return std::nullopt;
+  switch (letter) {
+    case 'b':
+      return FromPacked(ReadBmpFileSize(path));
+    case 'j':
+      return FromPacked(ReadJpegFileSize(path));
+    case 'p':
+      return FromPacked(ReadPngFileSize(path));
+    default: {
+      // The screen size of a GIF file need not be its first picture's: read the picture.
+      PackedDib picture;
+      if (ReadGifPicture(picture, path, nullptr) != 0 || !picture) return std::nullopt;
+      const DibHeader h = picture.Header();
+      return PictureExtent{h.width, h.height};
+    }
+  }
+}
+
+int ReadListedPicture(const std::string& path, char letter, PackedDib* out) {
+  out->Reset();
+  int code = 0;
+  switch (letter) {
+    case 'b':
+      code = ReadBmpFile(*out, path);
+      break;
+    case 'g':
+      code = ReadGifPicture(*out, path, nullptr);
+      break;
+    case 'j':
+      code = ReadJpegFile(*out, path, 1, nullptr);
+      break;
+    case 'p':
+      code = ReadPngFile(*out, path, nullptr);
+      break;
+    default:
+      return kMsgBadImageFile;
+  }
+  if (code != 0) {
+    out->Reset();
+    return ReaderFailureMessage(letter, code);
+  }
+  return *out ? 0 : kMsgBadImageFile;
+}
+
+}  // namespace zel

@@ -1,0 +1,275 @@
+#include "generators/several_pictures.h"
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+#include "color/index_color.h"
+#include "color/quality_quantizer.h"
+#include "generators/colour_census.h"
+#include "generators/listed_picture.h"
+#include "generators/picture_normalisation.h"
+#include "generators/picture_to_animation.h"
+#include "platform/parallel.h"
+#include "platform/progress.h"
+#include "resources/string_table.h"
+
+namespace zel {
+namespace {
+
+// One file read and brought to the side: the result code and the picture.
+struct Normalised {
+  int result = 0;
+  PackedDib picture;
+  PictureExtent extent;
+};
+
+int NameResult(ListedName name) {
+  switch (name) {
+    case ListedName::kNoExtension:
+      return kSeveralBadName;
+    case ListedName::kUnsupported:
+      return kSeveralUnsupported;
+    default:
+      return 0;
+  }
+}
+
+Normalised ReadNormalised(const std::string& path, int side) {
+  Normalised n;
+  char letter = 0;
+  if (int r = NameResult(ClassifyListedName(path, &letter)); r != 0) {
+    n.result = r;
+    return n;
+  }
+  PackedDib picture;
+  if (int r = ReadListedPicture(path, letter, &picture); r != 0) {
+    n.result = r == kMsgBadImageFile ? kSeveralUnreadable : r;
+    return n;
+  }
+  n.picture = NormalisePicture(std::move(picture), side);
+  if (!n.picture) {
+    n.result = kMsgCannotConvert;
+    return n;
+  }
+  const DibHeader h = n.picture.Header();
+  n.extent = {h.width, h.height};
+  return n;
+}
+
+void Report(ProgressSink* sink, int percent) {
+  if (sink) sink->ReportProgress(percent);
+}
+
+int Fail(SeveralPicturesFailure* failure, int result, int index) {
+  if (failure) *failure = SeveralPicturesFailure{result, index};
+  return result;
+}
+
+// One mapped frame of pass two.
+struct Mapped {
+  int result = 0;
+  PackedDib picture;
+  int32_t transparentIndex = -1;
+};
+
+std::unique_ptr<FrameSet> FramesOf(std::vector<PackedDib> pictures, int32_t transparentIndex,
+                                   const SeveralPicturesOptions& options) {
+  const int n = static_cast<int>(pictures.size());
+  std::unique_ptr<FrameSet> frames = FrameSet::Create(n);
+  if (!frames) return nullptr;
+  const std::vector<int32_t> delays =
+      SeveralPictureDelays(options.timeValue, n, options.perCycle, options.tempo);
+  const DibHeader h = pictures.front().Header();
+  frames->screenWidth = h.width;
+  frames->screenHeight = h.height;
+  frames->transparentIndex = transparentIndex;
+  frames->count = n;
+  for (int i = 0; i < n; ++i) {
+    frames->frame(i).image = std::move(pictures[static_cast<size_t>(i)]);
+    frames->frame(i).delay = delays[static_cast<size_t>(i)];
+  }
+  return frames;
+}
+
+// The high-quality way: every picture in full colour at once, one palette from all of them.
+int MakeHighQuality(const std::vector<std::string>& paths, const SeveralPicturesOptions& options,
+                    uint32_t backgroundColor, ProgressSink* sink, std::unique_ptr<FrameSet>* out,
+                    SeveralPicturesFailure* failure) {
+  const size_t n = paths.size();
+  std::vector<Normalised> read(n);
+  {
+    ParallelJobs jobs(n, [&](size_t i) { read[i] = ReadNormalised(paths[i], options.side); });
+    for (size_t i = 0; i < n; ++i) {
+      jobs.Wait(i);
+      Report(sink, static_cast<int>(50 * i / n));
+      if (read[i].result != 0) return Fail(failure, read[i].result, static_cast<int>(i));
+      if (!(read[i].extent == read[0].extent)) {
+        return Fail(failure, kSeveralSizeDiffers, static_cast<int>(i));
+      }
+    }
+  }
+  std::vector<PackedDib> pictures;
+  pictures.reserve(n);
+  for (Normalised& r : read) pictures.push_back(std::move(r.picture));
+  read.clear();
+  ColorChoices choices;
+  choices.colorCountIndex = std::clamp(options.colorCountIndex, 0, 4) + 3;
+  choices.transparentCorner = 0;
+  choices.noDiffusion = false;
+  std::optional<IndexedFrames> indexed = QualityConvertFrames(pictures, choices, backgroundColor);
+  if (!indexed || indexed->pictures.size() != n || indexed->transparentIndex < 0) {
+    return Fail(failure, kMsgCannotConvert, -1);
+  }
+  pictures.clear();
+  Report(sink, 100);
+  *out = FramesOf(std::move(indexed->pictures), indexed->transparentIndex, options);
+  return *out ? 0 : Fail(failure, kMsgNoMemory, -1);
+}
+
+}  // namespace
+
+const char* SeveralPicturesMessage(int result) {
+  switch (result) {
+    case 0:
+    case kSeveralTooFew:
+      return nullptr;
+    case kSeveralBadName:
+      return "画像ファイル名に誤りがあります．";
+    case kSeveralUnsupported:
+      return "サポートしていない画像形式です．";
+    case kSeveralUnreadable:
+      return "画像ファイルが読み込みできません．";
+    case kSeveralTooMany:
+      return "画像の数がコマ数の上限を超えています．";
+    case kSeveralSizeDiffers:
+      return "画像の幅、高さが他の画像と異なります．";
+    default:
+      return MessageText(result);
+  }
+}
+
+std::vector<int32_t> SeveralPictureDelays(int timeValue, int frames, bool perCycle, bool tempo) {
+  return FrameDelays(timeValue, frames, perCycle, tempo);
+}
+
+int MakeSeveralPictureFrames(const std::vector<std::string>& paths,
+                             const SeveralPicturesOptions& options, uint32_t backgroundColor,
+                             int frameMax, ProgressSink* sink, std::unique_ptr<FrameSet>* out,
+                             SeveralPicturesFailure* failure) {
+  out->reset();
+  if (failure) *failure = SeveralPicturesFailure{};
+  const size_t n = paths.size();
+  if (n < 2) return kSeveralTooFew;
+  if (n > static_cast<size_t>(std::max(frameMax, 0))) {
+    return Fail(failure, kSeveralTooMany, -1);
+  }
+  if (sink) sink->DisableCancel();
+  Report(sink, 0);
+  if (options.highQuality)
+    return MakeHighQuality(paths, options, backgroundColor, sink, out, failure);
+
+  // Pass one: each picture is read, reduced and counted, then let go; the censuses are
+  // summed in list order.
+  ColourCensus census;
+  PictureExtent extent;
+  {
+    std::vector<int> results(n, 0);
+    std::vector<PictureExtent> extents(n);
+    std::vector<std::unique_ptr<ColourCensus>> counted(n);
+    ParallelJobs jobs(n, [&](size_t i) {
+      Normalised r = ReadNormalised(paths[i], options.side);
+      results[i] = r.result;
+      extents[i] = r.extent;
+      if (r.result != 0) return;
+      auto own = std::make_unique<ColourCensus>();
+      own->Count(r.picture);
+      counted[i] = std::move(own);
+    });
+    for (size_t i = 0; i < n; ++i) {
+      jobs.Wait(i);
+      Report(sink, static_cast<int>(50 * i / n));
+      if (results[i] != 0) return Fail(failure, results[i], static_cast<int>(i));
+      if (!(extents[i] == extents[0]))
+        return Fail(failure, kSeveralSizeDiffers, static_cast<int>(i));
+      census.Add(*counted[i]);
+      counted[i].reset();
+    }
+    extent = extents[0];
+  }
+  const std::vector<Rgbq> palette =
+      BuildCommonPalette(census, CommonPaletteLimit(options.colorCountIndex));
+
+  // Pass two: read again, reduce, map onto the common palette, add the transparent slot.
+  std::vector<Mapped> mapped(n);
+  {
+    ParallelJobs jobs(n, [&](size_t i) {
+      Mapped& m = mapped[i];
+      Normalised r = ReadNormalised(paths[i], options.side);
+      if (r.result != 0) {
+        m.result = r.result;
+        return;
+      }
+      if (!(r.extent == extent)) {
+        m.result = kSeveralSizeDiffers;
+        return;
+      }
+      PackedDib indexed = MapToCommonPalette(r.picture, palette);
+      r.picture.Reset();
+      if (!indexed) {
+        m.result = kMsgNoMemory;
+        return;
+      }
+      std::optional<IndexConversion> slot =
+          AppendTransparentEntry(std::move(indexed), backgroundColor);
+      if (!slot) {
+        m.result = kMsgCannotConvert;
+        return;
+      }
+      m.picture = std::move(slot->picture);
+      m.transparentIndex = slot->transparentIndex;
+    });
+    for (size_t i = 0; i < n; ++i) {
+      jobs.Wait(i);
+      Report(sink, static_cast<int>(50 + 50 * i / n));
+      if (mapped[i].result != 0) return Fail(failure, mapped[i].result, static_cast<int>(i));
+      // The pictures share the palette, so the slot is the same in every one.
+      if (mapped[i].transparentIndex != mapped[0].transparentIndex) {
+        return Fail(failure, kMsgCannotConvert, static_cast<int>(i));
+      }
+    }
+  }
+  Report(sink, 100);
+  const int32_t transparentIndex = mapped[0].transparentIndex;
+  std::vector<PackedDib> pictures;
+  pictures.reserve(n);
+  for (Mapped& m : mapped) pictures.push_back(std::move(m.picture));
+  *out = FramesOf(std::move(pictures), transparentIndex, options);
+  return *out ? 0 : Fail(failure, kMsgNoMemory, -1);
+}
+
+int MakeAnimationFromPictures(DocumentState& doc, const std::vector<std::string>& paths,
+                              const SeveralPicturesOptions& options, ProgressSink* sink,
+                              uint32_t nowTick, SeveralPicturesFailure* failure) {
+  if (paths.size() < 2) return kSeveralTooFew;
+  if (!doc.frameSet) return Fail(failure, kMsgNoMemory, -1);
+  const int frameMax = std::min(doc.frameMax, doc.frameSet->capacity());
+  std::unique_ptr<FrameSet> frames;
+  const int result = MakeSeveralPictureFrames(paths, options, doc.backgroundColor, frameMax, sink,
+                                              &frames, failure);
+  if (result != 0) return result;
+  GeneratedAnimation generated;
+  generated.source = DuplicateBlock(frames->frame(0).image);
+  if (!generated.source) return Fail(failure, kMsgNoMemory, -1);
+  generated.frames = std::move(frames);
+  InstallGeneratedAnimation(doc, std::move(generated), nowTick);
+  doc.filePath = paths.front();
+  doc.fileTime = 0;
+  doc.untitled = true;
+  doc.unsavedChanges = true;
+  // No way back to the document that was replaced.
+  doc.undo.Reset();
+  return 0;
+}
+
+}  // namespace zel
