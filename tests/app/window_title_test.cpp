@@ -27,5 +27,15 @@ TEST(WindowTitle, FileNameMarkerAndProgramName) {
   }
 }
 
+TEST(WindowTitle, AnimationFromSeveralFilesIsUntitledUntilSaved) {
+  DocumentState doc;
+  doc.filePath = "/home/u/Pictures/first.png";  // where its pictures came from
+  doc.untitled = true;
+  doc.unsavedChanges = true;
+  EXPECT_EQ(MainWindowTitle(doc), "無題 - zel");
+  doc.untitled = false;
+  EXPECT_EQ(MainWindowTitle(doc), "first.png* - Zel");
+}
+
 }  // namespace
 }  // namespace zel
