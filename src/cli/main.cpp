@@ -9,6 +9,7 @@
 #include "cli/cli_common.h"
 #include "cli/convert_command.h"
 #include "cli/edit_command.h"
+#include "cli/from_images_command.h"
 #include "cli/info_command.h"
 #include "cli/make_anime_command.h"
 #include "cli/midi_tempo_command.h"
@@ -28,7 +29,8 @@ int main(int argc, char** argv) {
     PrintUsage(stdout);
     return kExitOk;
   }
-  if ((command == "info" || command == "convert" || command == "edit" || command == "make-anime") &&
+  if ((command == "info" || command == "convert" || command == "edit" || command == "make-anime" ||
+       command == "from-images") &&
       !TakeMemoryOption(args, stderr)) {
     return kExitUsage;
   }
@@ -36,6 +38,7 @@ int main(int argc, char** argv) {
   if (command == "convert") return RunConvertCommand(args, stderr, STDERR_FILENO);
   if (command == "edit") return RunEditCommand(args, stderr, STDERR_FILENO);
   if (command == "make-anime") return RunMakeAnimeCommand(args, stderr, STDERR_FILENO);
+  if (command == "from-images") return RunFromImagesCommand(args, stderr, STDERR_FILENO);
   if (command == "send") return RunSendCommand(args, stdout, stderr);
   if (command == "midi-tempo") return RunMidiTempoCommand(args, stdout, stderr);
   if (command == "preview") return RunPreviewCommand(args, stdout, stderr);

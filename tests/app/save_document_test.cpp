@@ -57,13 +57,16 @@ TEST(SaveDocument, OnlyAWrittenFileClearsTheChangedMark) {
         ImageKind::kGifPicture));
     doc.frameSet->transparentIndex = -1;
     MarkDocumentChanged(doc);
+    doc.untitled = true;  // made from several files: no name of its own yet
     auto save = [&](const std::string& path) {
       return gif ? SaveDocumentAsGif(doc, path, nullptr) : SaveDocumentAsBitmap(doc, path);
     };
     EXPECT_NE(save(dir + "/no-such-folder/x.file"), 0);
     EXPECT_TRUE(doc.unsavedChanges);
+    EXPECT_TRUE(doc.untitled);
     EXPECT_EQ(save(dir + (gif ? "/x.gif" : "/x.bmp")), 0);
     EXPECT_FALSE(doc.unsavedChanges);
+    EXPECT_FALSE(doc.untitled);
   }
 }
 
