@@ -252,7 +252,7 @@ std::optional<IndexConversion> QualityConvertToIndexColor(const PackedDib& curre
 
 std::optional<IndexedFrames> QualityConvertFrames(const std::vector<PackedDib>& frames,
                                                   const ColorChoices& choices,
-                                                  uint32_t transparentColor) {
+                                                  uint32_t transparentColor, int colorLimit) {
   if (frames.empty()) return std::nullopt;
   for (const PackedDib& frame : frames) {
     if (!IsFullColor(frame)) return std::nullopt;
@@ -267,7 +267,8 @@ std::optional<IndexedFrames> QualityConvertFrames(const std::vector<PackedDib>& 
     pixels = std::max(pixels, uint64_t(frame.Header().width) * uint64_t(frame.Header().height));
   }
   const int speed = SpeedFor(pixels);
-  Attr attr = MakeAttr(QualityColorCount(kept), speed);
+  const int colors = colorLimit >= 2 ? std::min(colorLimit, 256) : QualityColorCount(kept);
+  Attr attr = MakeAttr(colors, speed);
   if (!attr) return std::nullopt;
   Histogram histogram(liq_histogram_create(attr.get()));
   if (!histogram) return std::nullopt;

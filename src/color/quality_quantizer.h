@@ -43,9 +43,10 @@ struct IndexedFrames {
 // equals the source pixel at the same place in the frame before (of the same size) keeps that
 // frame's index, so still areas do not shimmer; only what changed is diffused. The transparent
 // corner is read in the first frame, and its colour is made transparent in every frame.
+// `colorLimit` (2..256), when given, replaces the colour count of the choices.
 // Nullopt on failure (no frame, a frame not 24-bit, memory short).
 std::optional<IndexedFrames> QualityConvertFrames(const std::vector<PackedDib>& frames,
                                                   const ColorChoices& choices,
-                                                  uint32_t transparentColor);
+                                                  uint32_t transparentColor, int colorLimit = 0);
 
 }  // namespace zel

@@ -117,7 +117,9 @@ int MakeHighQuality(const std::vector<std::string>& paths, const SeveralPictures
   choices.colorCountIndex = std::clamp(options.colorCountIndex, 0, 4) + 3;
   choices.transparentCorner = 0;
   choices.noDiffusion = false;
-  std::optional<IndexedFrames> indexed = QualityConvertFrames(pictures, choices, backgroundColor);
+  // As many colours as the common palette would have, the transparent entry added after.
+  std::optional<IndexedFrames> indexed = QualityConvertFrames(
+      pictures, choices, backgroundColor, CommonPaletteLimit(options.colorCountIndex));
   if (!indexed || indexed->pictures.size() != n || indexed->transparentIndex < 0) {
     return Fail(failure, kMsgCannotConvert, -1);
   }

@@ -300,6 +300,11 @@ TEST_F(SeveralPicturesTest, MixedFormatsAndTheHighQualityWay) {
     EXPECT_EQ(image.Header().width, 32);
     EXPECT_EQ(image.Header().height, 24);
     EXPECT_LE(image.ColorCount(), 256u);
+    // The high-quality way keeps to the chosen count too: at most 63 colours and the slot.
+    std::unique_ptr<FrameSet> few;
+    options.colorCountIndex = 2;
+    ASSERT_EQ(MakeSeveralPictureFrames(paths, options, kBackground, 256, nullptr, &few), 0);
+    EXPECT_LE(few->frame(0).image.ColorCount(), 64u);
     ASSERT_GE(frames->transparentIndex, 0);
     EXPECT_EQ(image.ColorTable()[frames->transparentIndex], (Rgbq{0x10, 0x20, 0x30, 0}));
   }
