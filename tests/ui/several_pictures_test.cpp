@@ -158,6 +158,9 @@ TEST_F(SeveralPicturesUiTest, AddedAndDroppedFilesMakeAPlayingUntitledAnimation)
   EXPECT_EQ(Doc().flags & (kFlagStopped | kFlagBusy), 0u);
   EXPECT_TRUE(PlaybackTick(Doc(), Doc().lastFrameTick + 100));
   EXPECT_EQ(Doc().currentFrame, 1);
+  // Unsaved work: closing asks.
+  window_->close();
+  EXPECT_EQ(saveQuestions_, 1);
 }
 
 TEST_F(SeveralPicturesUiTest, NoKeepsTheDocumentAndFailuresChangeNothing) {
