@@ -4,8 +4,10 @@
 
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "generators/colour_census.h"
@@ -347,6 +349,32 @@ TEST_F(SeveralPicturesTest, FailuresLeaveTheDocumentAsItWas) {
   EXPECT_STREQ(SeveralPicturesMessage(kSeveralBadName), "画像ファイル名に誤りがあります．");
   EXPECT_STREQ(SeveralPicturesMessage(kSeveralUnsupported), "サポートしていない画像形式です．");
   EXPECT_STREQ(SeveralPicturesMessage(kSeveralUnreadable), "画像ファイルが読み込みできません．");
+}
+
+// Rewrites a file at a given report, as another program might between the two passes.
+class RewritingSink : public CountingSink {
+ public:
+  RewritingSink(int at, std::function<void()> rewrite) : at_(at), rewrite_(std::move(rewrite)) {}
+  void ReportProgress(int percent) override {
+    CountingSink::ReportProgress(percent);
+    if (percent == at_ && rewrite_) std::exchange(rewrite_, nullptr)();
+  }
+
+ private:
+  int at_;
+  std::function<void()> rewrite_;
+};
+
+TEST_F(SeveralPicturesTest, AFileChangedBetweenThePassesIsRefused) {
+  const std::vector<std::string> paths = Photos(2, 20, 10);
+  // The last report of the first pass (25 % of two files) comes before the second starts.
+  RewritingSink sink(25, [&] { Bmp("p1.bmp", Photo(22, 10, 7)); });
+  std::unique_ptr<FrameSet> frames;
+  SeveralPicturesFailure failure;
+  EXPECT_EQ(MakeSeveralPictureFrames(paths, {}, kBackground, 256, &sink, &frames, &failure),
+            kSeveralSizeDiffers);
+  EXPECT_EQ(failure.fileIndex, 1);
+  EXPECT_FALSE(frames);
 }
 
 TEST_F(SeveralPicturesTest, OneFileDoesNothingAndTooManyAreRefused) {
