@@ -13,7 +13,7 @@ const std::vector<CommandExecutor>& CommandExecutors() {
                                HistoryExecutors,     PlaybackExecutors,  FrameExecutors,
                                TimeExecutors,        WindowExecutors,    HelpExecutors,
                                IntegrationExecutors, GeneratorExecutors, MotionExecutors,
-                               ViewExecutors};
+                               ViewExecutors,        MergeExecutors};
     std::vector<CommandExecutor> list;
     for (Family family : families) {
       const std::vector<CommandExecutor>& rows = family();
