@@ -749,6 +749,7 @@ TEST_F(MainWindowTest, CommandsWithoutAnExecutorAreNeverAvailable) {
                                kCmdMakeAnimation,
                                kCmdEffect,
                                kCmdMotion,
+                               kCmdMergeAnimations,
                                kCmdPreviousFrame,
                                kCmdNextFrame,
                                kCmdFirstFrameShown,
