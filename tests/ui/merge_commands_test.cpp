@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -10,6 +13,7 @@
 #include <QTimer>
 #include <functional>
 
+#include <QToolBar>
 #include "app/command_ids.h"
 #include "generators/merge_settings.h"
 #include "imagefiles/bmp_file.h"
@@ -138,6 +142,81 @@ TEST_F(MergeCommandTest, AFailingMergeKeepsTheDialogOpenAndTheEntriesStored) {
   EXPECT_EQ(testing::Bytes(Doc().frameSet->frame(0).image), before);
   EXPECT_FALSE(Doc().undo.CanUndo());
   EXPECT_FALSE(Doc().flags & kFlagBusy);
+}
+
+TEST_F(MergeCommandTest, ClipboardChoiceAndTheBrowseRefusalOfFullColour) {
+  QGuiApplication::clipboard()->clear();
+  const std::string deep = File("deep.bmp");
+  ASSERT_TRUE(WriteBmpFile(NewPicture(2, 2, 24, 0), deep));
+  testing::ModalScript empty({[&](QWidget* w) {
+    auto* dialog = qobject_cast<MergeAnimeDialog*>(w);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_FALSE(dialog->ClipboardBox()->isEnabled());
+    // The browse button asks again after a picture of more than 8 bits.
+    std::vector<std::string> answers = {deep, red_};
+    int asked = 0;
+    dialog->chooseFile = [&](QWidget*, std::string& path) {
+      path = answers[static_cast<size_t>(asked++)];
+      return true;
+    };
+    dialog->BrowseButton()->click();
+    EXPECT_EQ(asked, 2);
+    ASSERT_EQ(messages_.size(), 1);
+    EXPECT_EQ(messages_[0], QStringLiteral("この画像ﾌｧｲﾙは、色数が多すぎます"));
+    EXPECT_EQ(dialog->PathEdit()->text().toStdString(), red_);
+    dialog->CancelButton()->click();
+  }});
+  ASSERT_TRUE(window_->RunCommand(kCmdMergeAnimations));
+  EXPECT_TRUE(empty.Finished());
+
+  // A picture on the clipboard: the box turns the file controls off and merges it.
+  window_->Clipboard().Offer(
+      BuildBmpFile(testing::MakePicture(2, 2, std::vector<uint8_t>(4, 0), {{255, 0, 0}})),
+      QImage());
+  testing::ModalScript pasted({[&](QWidget* w) {
+    auto* dialog = qobject_cast<MergeAnimeDialog*>(w);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(dialog->ClipboardBox()->isEnabled());
+    dialog->ClipboardBox()->setChecked(true);
+    EXPECT_FALSE(dialog->PathEdit()->isEnabled());
+    EXPECT_FALSE(dialog->BrowseButton()->isEnabled());
+    dialog->XSpin()->setValue(39);
+    dialog->OkButton()->click();
+  }});
+  ASSERT_TRUE(window_->RunCommand(kCmdMergeAnimations));
+  EXPECT_TRUE(pasted.Finished());
+  EXPECT_EQ(Doc().frameSet->screenWidth, 41);
+  EXPECT_EQ(ColorAt(Doc().frameSet->frame(1).image, 40, 1), 0xFF0000u);
+  EXPECT_EQ(ColorAt(Doc().frameSet->frame(1).image, 38, 1), 0x00FF00u);
+  EXPECT_TRUE(ReadMergeSettings(session_->profile).flags & kMergeFromClipboard);
+}
+
+// A picture with an animation laid over it becomes an animation: the animation tool bar
+// comes as after "アニメ作成", and undo gives the picture back.
+TEST_F(MergeCommandTest, PictureWithAnAnimationBecomesAPlayingAnimation) {
+  GifBuilder gif(8, 8, {{9, 9, 9}, {200, 0, 0}});
+  gif.Image(0, 0, 8, 8, std::vector<uint8_t>(64, 0));
+  OpenStopped(testing::WriteGif(File("one.gif"), gif), 1);
+  ASSERT_EQ(Doc().kind, ImageKind::kGifPicture);
+  const std::vector<uint8_t> before = testing::Bytes(Doc().currentPicture);
+  testing::ModalScript script({[&](QWidget* w) {
+    auto* dialog = qobject_cast<MergeAnimeDialog*>(w);
+    ASSERT_NE(dialog, nullptr);
+    dialog->PathEdit()->setText(QString::fromStdString(File("frames.gif")));
+    dialog->BehindButton()->setChecked(true);
+    dialog->OkButton()->click();
+  }});
+  ASSERT_TRUE(window_->RunCommand(kCmdMergeAnimations));
+  EXPECT_TRUE(script.Finished());
+  EXPECT_EQ(Doc().kind, ImageKind::kGifAnimation);
+  ASSERT_EQ(Doc().frameSet->count, 3);
+  EXPECT_EQ(ColorAt(Doc().frameSet->frame(2).image, 3, 3), 0x090909u);
+  EXPECT_EQ(ColorAt(Doc().frameSet->frame(2).image, 30, 3), 0xFFFFFFu);
+  EXPECT_TRUE(window_->AnimationBar()->isVisible());
+  EXPECT_FALSE(Doc().flags & kFlagStopped);
+  ASSERT_TRUE(window_->RunCommand(kCmdUndo));
+  EXPECT_EQ(Doc().kind, ImageKind::kGifPicture);
+  EXPECT_EQ(testing::Bytes(Doc().currentPicture), before);
 }
 
 }  // namespace
