@@ -114,13 +114,13 @@ int PrepareOverlay(const MergeOverlay& overlay, MergeSide& side) {
   if (overlay.IsAnimation()) {
     const FrameSet& set = *overlay.frames;
     for (int i = 0; i < set.count; ++i) {
-      if (!set.frame(i).image) return kMergeCannotOpen;
+      if (!set.frame(i).image) return overlay.unusable;
       side.pictures.push_back(&set.frame(i).image);
       side.delays.push_back(set.frame(i).delay);
     }
     side.frames = &set;
   } else {
-    if (!overlay.picture || overlay.picture.size() < kDibHeaderSize) return kMergeCannotOpen;
+    if (!overlay.picture || overlay.picture.size() < kDibHeaderSize) return overlay.unusable;
     if (overlay.picture.Header().bitCount > 8) return kMergeNotIndexed;
     side.expanded = ExpandTo8Bits(overlay.picture);
     if (!side.expanded) return kMergeNoMemory;
@@ -128,7 +128,7 @@ int PrepareOverlay(const MergeOverlay& overlay, MergeSide& side) {
   }
   if (side.pictures.empty() ||
       !CompactPalette(side.pictures, overlay.transparentIndex, &side.compacted)) {
-    return kMergeCannotOpen;
+    return overlay.unusable;
   }
   return kMergeOk;
 }

@@ -88,6 +88,7 @@ int LoadOverlayFile(const std::string& path, int frameMax, MergeOverlay* out) {
 
 int LoadOverlayClipboard(PictureClipboard* clipboard, int frameMax, MergeOverlay* out) {
   *out = MergeOverlay{};
+  out->unusable = 8;
   PackedDib picture = clipboard ? clipboard->ReadPicture() : PackedDib();
   if (!picture || !IsWholePicture(picture)) return 8;
   if (IsFrameBitmap(picture)) {

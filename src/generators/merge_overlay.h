@@ -19,6 +19,9 @@ struct MergeOverlay {
   PackedDib picture;                 // a single picture (1, 4, 8 or more bits, as read)
   std::unique_ptr<FrameSet> frames;  // an animation of two or more frames
   int32_t transparentIndex = -1;
+  // The error of an overlay whose pixels turn out unusable: 3 for a file, 8 for the
+  // clipboard.
+  int unusable = 3;
   bool IsAnimation() const { return frames != nullptr; }
 };
 

@@ -11,6 +11,7 @@
 #include "generators/palette_compaction.h"
 #include "generators/time_pairing.h"
 #include "imagefiles/bmp_file.h"
+#include "imagefiles/frame_bitmap.h"
 #include "imagefiles/picture_clipboard.h"
 #include "platform/parallel.h"
 #include "platform/profile_file.h"
@@ -494,6 +495,20 @@ TEST(MergeFromClipboard, TrailerIndexIsUsedOnlyInsideTheTable) {
   settings.flags = kMergeInFront | kMergeFromClipboard;
   ASSERT_EQ(MergeAnimations(*doc, settings, &clipboard, 0).error, kMergeOk);
   EXPECT_EQ(ColorAt(doc->currentPicture, 1, 0), Hex(kWhite));
+
+  // A pixel beyond the table is refused as no picture; a frame bitmap is an animation.
+  FixedClipboard beyond(MakePicture(2, 1, {0, 7}, {kRed, kWhite}));
+  PackedDib unchanged = DuplicateBlock(doc->currentPicture);
+  EXPECT_EQ(MergeAnimations(*doc, settings, &beyond, 0).error, kMergeNoClipboard);
+  EXPECT_TRUE(testing::SamePicture(doc->currentPicture, unchanged));
+  auto two = Frames(IndexedFrames(2, 2, 2, {kRed, kGreen}), 10, -1);
+  two->paletteCount = 2;
+  std::copy_n(two->frame(0).image.ColorTable(), 2, two->palette.begin());
+  FixedClipboard frameBitmap(BuildFrameBitmapImage(*two));
+  ASSERT_EQ(MergeAnimations(*doc, settings, &frameBitmap, 0).error, kMergeOk);
+  EXPECT_EQ(doc->kind, ImageKind::kGifAnimation);
+  ASSERT_EQ(doc->frameSet->count, 2);
+  EXPECT_EQ(ColorAt(doc->frameSet->frame(1).image, 0, 0), Hex(kGreen));
 
   FixedClipboard empty{PackedDib()};
   EXPECT_EQ(MergeAnimations(*doc, settings, &empty, 0).error, kMergeNoClipboard);
