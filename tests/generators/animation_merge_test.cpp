@@ -467,7 +467,7 @@ TEST(MergeIntoDocument, SameFramesOnOneThreadAndOnSeveral) {
 
 // --- The clipboard's picture ---
 
-TEST(MergeFromClipboard, TrailerIndexIsUsedOnlyInsideTheTable) {
+TEST(MergeFromClipboard, TrailerIndexInsideTheTableOnlyBrokenPicturesRefusedFrameBitmapsAnimate) {
   struct Case {
     int32_t index;
     bool keepsOut;
