@@ -16,6 +16,7 @@ const std::vector<EditFamily>& EditFamilies() {
       {"colours of the picture or every frame", &ToneEditOperations()},
       {"effects on an animation", &GeneratorEditOperations()},
       {"motion of an animation along a path", &MotionEditOperations()},
+      {"merging another picture or animation", &MergeEditOperations()},
   };
   return families;
 }

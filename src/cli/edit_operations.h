@@ -39,6 +39,10 @@ struct EditSettings {
   int motionRange = 100;
   bool motionWrap = true;
   bool motionReverse = false;
+  // --at and --behind hold for every --merge of the run.
+  int32_t mergeX = 0;
+  int32_t mergeY = 0;
+  bool mergeBehind = false;
 };
 
 // The document while the steps run.
@@ -80,6 +84,7 @@ const std::vector<EditOperation>& TransformEditOperations();
 const std::vector<EditOperation>& ToneEditOperations();
 const std::vector<EditOperation>& GeneratorEditOperations();
 const std::vector<EditOperation>& MotionEditOperations();
+const std::vector<EditOperation>& MergeEditOperations();
 
 // Every family, in the order help lists them.
 const std::vector<EditFamily>& EditFamilies();

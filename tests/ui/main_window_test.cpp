@@ -750,6 +750,7 @@ TEST_F(MainWindowTest, CommandsWithoutAnExecutorAreNeverAvailable) {
                                kCmdEffect,
                                kCmdMotion,
                                kCmdOpenMultiple,
+                               kCmdMergeAnimations,
                                kCmdPreviousFrame,
                                kCmdNextFrame,
                                kCmdFirstFrameShown,

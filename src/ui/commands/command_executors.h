@@ -32,6 +32,7 @@ const std::vector<CommandExecutor>& GeneratorExecutors();
 const std::vector<CommandExecutor>& MotionExecutors();
 const std::vector<CommandExecutor>& ViewExecutors();
 const std::vector<CommandExecutor>& SeveralPicturesExecutors();
+const std::vector<CommandExecutor>& MergeExecutors();
 
 // Every executor, family by family.
 const std::vector<CommandExecutor>& CommandExecutors();

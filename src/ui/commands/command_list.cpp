@@ -9,11 +9,11 @@ namespace zel {
 const std::vector<CommandExecutor>& CommandExecutors() {
   static const std::vector<CommandExecutor> all = [] {
     using Family = const std::vector<CommandExecutor>& (*)();
-    const Family families[] = {FileExecutors,        TransformExecutors,      ColorExecutors,
-                               HistoryExecutors,     PlaybackExecutors,       FrameExecutors,
-                               TimeExecutors,        WindowExecutors,         HelpExecutors,
-                               IntegrationExecutors, GeneratorExecutors,      MotionExecutors,
-                               ViewExecutors,        SeveralPicturesExecutors};
+    const Family families[] = {FileExecutors,        TransformExecutors, ColorExecutors,
+                               HistoryExecutors,     PlaybackExecutors,  FrameExecutors,
+                               TimeExecutors,        WindowExecutors,    HelpExecutors,
+                               IntegrationExecutors, GeneratorExecutors, MotionExecutors,
+                               ViewExecutors,        MergeExecutors,     SeveralPicturesExecutors};
     std::vector<CommandExecutor> list;
     for (Family family : families) {
       const std::vector<CommandExecutor>& rows = family();
