@@ -80,9 +80,11 @@ inline bool ReadPixel(const uint8_t* row, int32_t x, int bits, const Lookup& loo
 PictureExtent NormalisedExtent(int32_t width, int32_t height, int side) {
   if (side < 1) side = 1;
   if (width <= side && height <= side) return {width, height};
-  const double r = std::max(static_cast<double>(width) / side, static_cast<double>(height) / side);
-  const auto scaled = [r](int32_t v) {
-    return std::max<int32_t>(1, static_cast<int32_t>(static_cast<double>(v) / r));
+  // The ratio is the larger side over L; v / ratio is worked as v * L / larger side in
+  // integers, so the larger side comes out exactly L (a real division can land one short).
+  const int64_t larger = std::max(width, height);
+  const auto scaled = [side, larger](int32_t v) {
+    return std::max<int32_t>(1, static_cast<int32_t>(static_cast<int64_t>(v) * side / larger));
   };
   return {scaled(width), scaled(height)};
 }

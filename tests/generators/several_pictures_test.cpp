@@ -91,6 +91,8 @@ TEST(PictureNormalisation, SizeFitsTheSideAndStaysAtLeastOne) {
   } cases[] = {
       {200, 100, 100, 100, 50}, {100, 100, 100, 100, 100}, {40, 30, 100, 40, 30},
       {50, 300, 100, 16, 100},  {3000, 1, 16, 16, 1},      {1, 3000, 16, 1, 16},
+      // A real division of 5655 by 5655 / 1279 lands just below 1279.
+      {5655, 100, 1279, 1279, 22},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(NormalisedExtent(c.w, c.h, c.side), (PictureExtent{c.ew, c.eh}))
