@@ -88,8 +88,8 @@ TEST_F(SeveralPicturesUiTest, AddedAndDroppedFilesMakeAPlayingUntitledAnimation)
     EXPECT_TRUE(dialog->HundredthsButton()->isChecked());
 
     std::string next;
-    dialog->chooseFile = [&next](std::string& path) {
-      path = next;
+    dialog->chooseFile = [&next](const std::string&, std::vector<std::string>& paths) {
+      paths = {next};
       return true;
     };
     const auto add = [&](const std::string& path) {
@@ -101,6 +101,22 @@ TEST_F(SeveralPicturesUiTest, AddedAndDroppedFilesMakeAPlayingUntitledAnimation)
     EXPECT_EQ(messages_,
               QStringList{QStringLiteral("画像の幅、高さが異なる画像は、登録できません.")});
     messages_.clear();
+    // Several files chosen at once: each passes the checks, in the order chosen.
+    dialog->chooseFile = [&](const std::string&, std::vector<std::string>& paths) {
+      paths = {b, wide, c};
+      return true;
+    };
+    dialog->AddButton()->click();
+    ASSERT_EQ(dialog->ListBox()->count(), 3);
+    EXPECT_EQ(dialog->ListBox()->item(1)->text().toStdString(), b);
+    EXPECT_EQ(dialog->ListBox()->item(2)->text().toStdString(), c);
+    EXPECT_EQ(messages_,
+              QStringList{QStringLiteral("画像の幅、高さが異なる画像は、登録できません.")});
+    messages_.clear();
+    dialog->chooseFile = [&next](const std::string&, std::vector<std::string>& paths) {
+      paths = {next};
+      return true;
+    };
     while (dialog->ListBox()->count() < 40) add(dialog->ListBox()->count() % 2 ? b : c);
     add(a);  // a 41st
     EXPECT_EQ(messages_, QStringList{QStringLiteral("40個以上の画像は、登録できません.")});

@@ -51,6 +51,23 @@ bool ShowOpenImageDialog(QWidget* parent, const QString& title, const QString& f
   return true;
 }
 
+bool ShowOpenImagesDialog(QWidget* parent, const QString& title, const QString& filterName,
+                          const QString& patterns, const std::string& startPath,
+                          std::vector<std::string>& paths) {
+  QFileDialog dialog(parent, title);
+  Prepare(dialog, filterName, patterns);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFiles);
+  PresetPath(dialog, OpenDialogInitialPath(startPath, PicturesFolder()));
+  if (dialog.exec() != QDialog::Accepted) return false;
+  paths.clear();
+  for (const QString& chosen : dialog.selectedFiles()) {
+    QFileInfo info(chosen);
+    if (info.exists() && !info.isDir()) paths.push_back(chosen.toStdString());
+  }
+  return !paths.empty();
+}
+
 bool ShowSaveImageDialog(QWidget* parent, const QString& title, const QString& filterName,
                          const QString& patterns, const std::string& ext, std::string& path) {
   QFileDialog dialog(parent, title);

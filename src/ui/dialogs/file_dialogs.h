@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <string>
+#include <vector>
 
 class QWidget;
 
@@ -14,6 +15,12 @@ namespace zel {
 // ("*.jpg;*.bmp"). True when a file was chosen and exists.
 bool ShowOpenImageDialog(QWidget* parent, const QString& title, const QString& filterName,
                          const QString& patterns, std::string& path);
+
+// As ShowOpenImageDialog, but several files may be chosen at once; `paths` receives the
+// existing ones in the order the dialog gives them. True when at least one was chosen.
+bool ShowOpenImagesDialog(QWidget* parent, const QString& title, const QString& filterName,
+                          const QString& patterns, const std::string& startPath,
+                          std::vector<std::string>& paths);
 
 // Asks for a file name to write; `ext` is forced on the chosen name. No overwrite question:
 // the caller decides. True when confirmed.

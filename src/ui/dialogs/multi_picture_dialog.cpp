@@ -125,10 +125,10 @@ MultiPictureDialog::MultiPictureDialog(DocumentState& doc, Settings& settings, Q
   layout->addLayout(grid);
   layout->addLayout(buttons.row);
 
-  chooseFile = [this](std::string& path) {
-    return ShowOpenImageDialog(
+  chooseFile = [this](const std::string& start, std::vector<std::string>& paths) {
+    return ShowOpenImagesDialog(
         this, QStringLiteral("追加する画像ファイルを選択します"), QStringLiteral("画像ファイル"),
-        QString::fromStdString(OpenDialogPatterns(kOpenImageExtensions)), path);
+        QString::fromStdString(OpenDialogPatterns(kOpenImageExtensions)), start, paths);
   };
   connect(add_, &QPushButton::clicked, this, [this] { AddChosenFile(); });
   connect(remove_, &QPushButton::clicked, this, [this] {
@@ -150,10 +150,10 @@ MultiPictureDialog::MultiPictureDialog(DocumentState& doc, Settings& settings, Q
 }
 
 void MultiPictureDialog::AddChosenFile() {
-  std::string path = settings_.lastImagePath;
-  if (!chooseFile || !chooseFile(path)) return;
-  settings_.lastImagePath = path;
-  AddFiles({path});
+  std::vector<std::string> paths;
+  if (!chooseFile || !chooseFile(settings_.lastImagePath, paths) || paths.empty()) return;
+  settings_.lastImagePath = paths.back();
+  AddFiles(paths);
 }
 
 void MultiPictureDialog::AddFiles(const std::vector<std::string>& paths) {

@@ -33,11 +33,13 @@ class MultiPictureDialog : public QDialog {
 
   // Message boxes (caption "zel", OK); replaced by tests when set.
   std::function<void(const QString&)> message;
-  // Asks for the file "追加" adds; `path` holds the start and receives the choice. The
-  // default is the open dialog "追加する画像ファイルを選択します"; tests put their files here.
-  std::function<bool(std::string& path)> chooseFile;
+  // Asks for the files "追加" adds: `start` is where the dialog opens, `paths` receives the
+  // choice (several files may be chosen at once). The default is the open dialog
+  // "追加する画像ファイルを選択します"; tests put their files here.
+  std::function<bool(const std::string& start, std::vector<std::string>& paths)> chooseFile;
 
-  // "追加" with the chosen file; files dropped onto the list, in drop order.
+  // "追加" with the chosen files, and files dropped onto the list: each passes the same
+  // checks, in the order given.
   void AddChosenFile();
   void AddFiles(const std::vector<std::string>& paths);
   const PictureList& List() const { return list_; }
