@@ -33,6 +33,10 @@ bool ColourCensus::Count(const PackedDib& picture) {
   const size_t stride = picture.Stride();
   const uint8_t* pixels = picture.Pixels();
   int previous = CellOf(pixels);
+  const auto meet = [this](int cell) {
+    if (cells_[cell].firstSeen == CensusCell::kNeverSeen) cells_[cell].firstSeen = cellsMet_++;
+  };
+  meet(previous);
   for (int32_t y = 0; y < h.height; ++y) {
     const uint8_t* p = pixels + stride * static_cast<size_t>(y);
     int sector = cells_[previous].sector;
@@ -41,6 +45,7 @@ bool ColourCensus::Count(const PackedDib& picture) {
     for (int32_t x = 0; x < h.width; ++x, p += 3) {
       const int cell = CellOf(p);
       if (cell == previous) continue;
+      meet(cell);
       const int brightness = Brightness(p);
       int64_t weight = 1;
       if (cells_[cell].sector == sector) {
@@ -59,8 +64,15 @@ bool ColourCensus::Count(const PackedDib& picture) {
 }
 
 void ColourCensus::Add(const ColourCensus& other) {
-  for (int code = 0; code < kCensusCellCount; ++code)
-    cells_[code].count += other.cells_[code].count;
+  for (int code = 0; code < kCensusCellCount; ++code) {
+    CensusCell& cell = cells_[code];
+    const CensusCell& theirs = other.cells_[code];
+    cell.count += theirs.count;
+    if (cell.firstSeen == CensusCell::kNeverSeen && theirs.firstSeen != CensusCell::kNeverSeen) {
+      cell.firstSeen = cellsMet_ + theirs.firstSeen;
+    }
+  }
+  cellsMet_ += other.cellsMet_;
 }
 
 int CommonPaletteLimit(int comboIndex) {
@@ -102,9 +114,15 @@ std::vector<Rgbq> BuildCommonPalette(const ColourCensus& census, int limit) {
     cells[candidate[s]].count = 0;
   }
 
-  // By count: stable, so cells of equal count stay in code order.
-  std::stable_sort(cells.begin(), cells.end(),
-                   [](const CensusCell& a, const CensusCell& b) { return a.count < b.count; });
+  // By count, ascending. Positive cells are taken from the end and negative ones from the
+  // start, so equal counts are ordered to put the first met nearest the end it is taken from.
+  std::sort(cells.begin(), cells.end(), [](const CensusCell& a, const CensusCell& b) {
+    if (a.count != b.count) return a.count < b.count;
+    if (a.firstSeen != b.firstSeen) {
+      return a.count > 0 ? a.firstSeen > b.firstSeen : a.firstSeen < b.firstSeen;
+    }
+    return a.code < b.code;
+  });
   for (int i = kCensusCellCount - 1; i >= 0 && palette.size() < most && cells[i].count > 0; --i) {
     palette.push_back(CellColor(cells[i].code));
     cells[i].count = 0;

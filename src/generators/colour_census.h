@@ -20,6 +20,10 @@ struct CensusCell {
   int32_t sector = 0;  // hue sector 0..5 (HueSector)
   // The summed weights. 64 bits: forty large photographs can push a cell beyond 2^31.
   int64_t count = 0;
+  // When the cell was first met: pictures in the order counted, pixels in scan order
+  // (kNeverSeen when no pixel fell into it). Cells of equal count are taken in this order.
+  uint64_t firstSeen = kNeverSeen;
+  static constexpr uint64_t kNeverSeen = UINT64_MAX;
 };
 
 class ColourCensus {
@@ -31,7 +35,8 @@ class ColourCensus {
   // state (previous cell, brightness, sector, accumulator) starting afresh with the
   // picture's first pixel. Other depths add nothing and give false.
   bool Count(const PackedDib& picture);
-  // Adds another census's counts cell by cell.
+  // Adds another census's counts cell by cell; its pictures count as met after this one's,
+  // so summing per-picture censuses in list order gives what counting them in turn gives.
   void Add(const ColourCensus& other);
 
   const std::array<CensusCell, kCensusCellCount>& Cells() const { return cells_; }
@@ -39,6 +44,7 @@ class ColourCensus {
 
  private:
   std::array<CensusCell, kCensusCellCount> cells_;
+  uint64_t cellsMet_ = 0;  // cells met so far: the next first-seen number
 };
 
 // The number of colours the common palette may hold for combo index 0..4 (16 to 256
@@ -50,8 +56,9 @@ int CommonPaletteLimit(int comboIndex);
 // changed): black and white, the first cell met of each hue sector from the top code down,
 // the most saturated remaining cell of each sector, then the cells by count, positive from
 // the largest down and negative from the most negative up; sorted by red + green + blue,
-// darkest first. Ties keep their order (cell code, then the order of making), so the same
-// census always gives the same palette.
+// darkest first. Cells of equal count are taken in the order they were first met, and
+// entries of equal brightness keep the order they were made in, so the same files always
+// give the same palette.
 std::vector<Rgbq> BuildCommonPalette(const ColourCensus& census, int limit);
 
 // A 24-bit picture mapped onto the common palette with error diffusion; null on a bad input

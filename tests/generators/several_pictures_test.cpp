@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -89,8 +90,12 @@ TEST(PictureNormalisation, SizeFitsTheSideAndStaysAtLeastOne) {
   struct Case {
     int w, h, side, ew, eh;
   } cases[] = {
-      {200, 100, 100, 100, 50}, {100, 100, 100, 100, 100}, {40, 30, 100, 40, 30},
-      {50, 300, 100, 16, 100},  {3000, 1, 16, 16, 1},      {1, 3000, 16, 1, 16},
+      {200, 100, 100, 100, 50},
+      {100, 100, 100, 100, 100},
+      {40, 30, 100, 40, 30},
+      {50, 300, 100, 16, 100},
+      {3000, 1, 16, 16, 1},
+      {1, 3000, 16, 1, 16},
       // A real division of 5655 by 5655 / 1279 lands just below 1279.
       {5655, 100, 1279, 1279, 22},
   };
@@ -225,6 +230,47 @@ TEST(ColourCensus, CommonPaletteOrder) {
   EXPECT_EQ(CommonPaletteLimit(4), 255);
   EXPECT_EQ(CommonPaletteLimit(9), 255);
   EXPECT_EQ(CommonPaletteLimit(-1), 15);
+}
+
+TEST(ColourCensus, EqualCountsAreTakenInTheOrderFirstMet) {
+  // Greys all fall into sector 0: 14 is its first cell met from the top, 13 its candidate.
+  // The other greys are met in the order 3, 8 (first picture), 5, 6 (second picture).
+  const auto grey = [](int v) { return (v << 8) | (v << 4) | v; };
+  const auto pixel = [](int v) {
+    const auto c = static_cast<uint8_t>(v * 16 + 7);
+    return Rgbq{c, c, c, 0};
+  };
+  ColourCensus first, second;
+  ASSERT_TRUE(first.Count(Make24(2, 1, [&](int x, int) { return pixel(x == 0 ? 3 : 8); })));
+  ASSERT_TRUE(second.Count(Make24(2, 1, [&](int x, int) { return pixel(x == 0 ? 5 : 6); })));
+  ColourCensus census;
+  census.Add(first);
+  census.Add(second);
+  auto& cells = census.Cells();
+  EXPECT_LT(cells[grey(3)].firstSeen, cells[grey(8)].firstSeen);
+  EXPECT_LT(cells[grey(8)].firstSeen, cells[grey(5)].firstSeen);
+  EXPECT_LT(cells[grey(5)].firstSeen, cells[grey(6)].firstSeen);
+  EXPECT_EQ(cells[grey(9)].firstSeen, CensusCell::kNeverSeen);
+  const auto weigh = [&](int w3, int w5, int w6, int w8) {
+    for (CensusCell& c : cells) c.count = 0;
+    cells[grey(14)].count = 50;
+    cells[grey(13)].count = 50;
+    cells[grey(3)].count = w3;
+    cells[grey(5)].count = w5;
+    cells[grey(6)].count = w6;
+    cells[grey(8)].count = w8;
+    // Black, white, 14 and 13, and one more.
+    const std::vector<Rgbq> palette = BuildCommonPalette(census, 5);
+    std::vector<int> taken;
+    for (int v : {3, 5, 6, 8}) {
+      if (std::find(palette.begin(), palette.end(), pixel(v)) != palette.end()) taken.push_back(v);
+    }
+    return taken;
+  };
+  // Positive ties go to the first met, not to the higher code; negative ties likewise, not
+  // to the lower code.
+  EXPECT_EQ(weigh(7, 7, 0, 0), std::vector<int>{3});
+  EXPECT_EQ(weigh(0, 0, -7, -7), std::vector<int>{8});
 }
 
 TEST_F(SeveralPicturesTest, MakesAPlayingUntitledAnimationOnOnePalette) {
