@@ -13,6 +13,7 @@
 #include "app/settings.h"
 #include "document/document_state.h"
 #include "document/undo_history.h"
+#include "generators/merge_settings.h"
 #include "generators/motion_builtins.h"
 #include "generators/motion_definitions.h"
 #include "generators/motion_tracer.h"
@@ -103,6 +104,72 @@ void MotionSeeds(const fs::path& dir) {
   Put(dir / "record", withHead(std::vector<uint8_t>(record.begin(), record.end())));
 }
 
+// Merge inputs: a 6-byte head (the path, the file kind, x, y) and the body: the clipboard's
+// picture with a "TIDX" trailer or a frame bitmap, overlay files, a "MergeAnime" record and
+// zel.ini holding one, and the pixels of a small 24-bit picture.
+void MergeSeeds(const fs::path& seeds) {
+  const fs::path dir = seeds / "merge";
+  auto withHead = [](std::vector<uint8_t> head, const uint8_t* body, size_t size) {
+    head.insert(head.end(), body, body + size);
+    return head;
+  };
+  const Rgbq colors[4] = {{0, 0, 255, 0}, {0, 255, 0, 0}, {255, 0, 0, 0}, {255, 255, 255, 0}};
+  PackedDib picture = NewPicture(6, 5, 8, 4, colors);
+  if (!picture) return Fail("cannot make a picture");
+  for (int y = 0; y < 5; ++y) {
+    for (int x = 0; x < 6; ++x) picture.Row(y)[x] = static_cast<uint8_t>((x + y) & 3);
+  }
+  if (!WriteTransparencyTrailer(picture, 3)) return Fail("cannot write a trailer");
+  Put(dir / "clipboard_trailer", withHead({0, 0, 4, 0, 3, 0}, picture.data(), picture.size()));
+
+  const std::string animation = (seeds / "gif_animation" / "animation.gif").string();
+  DocumentState doc;
+  LoadContext context;
+  if (!CreateDocumentContainer(doc, kFrameMaxDefault) ||
+      LoadImageFile(doc, animation, LoadMode::kOpen, context) != 0) {
+    return Fail("cannot open " + animation);
+  }
+  PackedDib frames = BuildFrameBitmapImage(*doc.frameSet);
+  if (!frames) return Fail("cannot build a frame bitmap");
+  Put(dir / "clipboard_frames",
+      withHead({0, 0x80, 0xFE, 0xFF, 20, 0}, frames.data(), frames.size()));
+
+  const std::pair<const char*, std::vector<uint8_t>> files[] = {
+      {"gif_animation/animation.gif", {2, 0, 2, 0, 2, 0}},
+      {"bmp/picture8.bmp", {2, 1, 8, 0, 0, 0}},
+      {"bmp/frames.bmp", {2, 1, 0, 0, 9, 0}},
+      {"png/palette.png", {2, 2, 3, 0, 4, 0}},
+  };
+  for (const auto& [name, head] : files) {
+    std::optional<std::vector<uint8_t>> bytes = ReadFileBytes((seeds / name).string());
+    if (!bytes) {
+      Fail("cannot read " + (seeds / name).string());
+      continue;
+    }
+    Put(dir / ("file_" + fs::path(name).filename().string()),
+        withHead(head, bytes->data(), bytes->size()));
+  }
+
+  const auto record = PackMergeSettings(
+      {.path = "/home/user/Pictures/合成.gif", .flags = kMergeInFront, .x = 5, .y = 3});
+  Put(dir / "record", withHead({1, 0, 0, 0, 0, 0}, record.data(), record.size()));
+  ProfileFile profile;
+  WriteMergeSettings(profile, {.path = "/tmp/a.bmp", .flags = kMergeFromClipboard, .x = 1, .y = 2});
+  const std::string text = profile.Text();
+  Put(dir / "record.ini",
+      withHead({1, 0, 0, 0, 0, 0}, reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+
+  std::vector<uint8_t> pixels;
+  for (int y = 0; y < 12; ++y) {
+    for (int x = 0; x < 16; ++x) {
+      pixels.push_back(static_cast<uint8_t>(16 * x));
+      pixels.push_back(static_cast<uint8_t>(20 * y));
+      pixels.push_back(static_cast<uint8_t>(255 - 16 * x));
+    }
+  }
+  Put(dir / "census", withHead({3, 15, 11, 31, 8, 0}, pixels.data(), pixels.size()));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -146,6 +213,7 @@ int main(int argc, char** argv) {
 
   UndoSeeds(seeds / "undo", animation);
   MotionSeeds(seeds / "motion");
+  MergeSeeds(seeds);
 
   const fs::path channel = seeds / "local_channel";
   Put(channel / "identify", ChannelFrame(kMsgIdentify, 1, 0, {}));

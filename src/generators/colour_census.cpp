@@ -100,6 +100,8 @@ std::vector<Rgbq> BuildCommonPalette(const ColourCensus& census, int limit) {
     CensusCell& cell = cells[code];
     if (cell.count <= 0) continue;
     if (representative[cell.sector] < 0) {
+      // A limit below eight leaves no room for every hue.
+      if (palette.size() >= most) break;
       representative[cell.sector] = code;
       palette.push_back(CellColor(code));
       cell.count = 0;
