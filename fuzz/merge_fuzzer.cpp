@@ -28,7 +28,9 @@
 #include "generators/animation_merge.h"
 #include "generators/colour_census.h"
 #include "generators/merge_overlay.h"
+#include "generators/merge_palette.h"
 #include "generators/merge_settings.h"
+#include "generators/palette_compaction.h"
 #include "generators/picture_normalisation.h"
 #include "imagefiles/picture_clipboard.h"
 #include "platform/binary_record.h"
@@ -123,6 +125,50 @@ void CheckIndexed(const PackedDib& picture, int32_t width, int32_t height) {
   }
 }
 
+int Distance(const Rgbq& a, const Rgbq& b) {
+  return std::abs(a.red - b.red) + std::abs(a.green - b.green) + std::abs(a.blue - b.blue);
+}
+
+// The first merged picture seen pixel by pixel: where the overlay is drawn and opaque it
+// shows the overlay's colour (within the merge's tolerance), elsewhere the base's colour
+// exactly, and beyond both the base's transparent entry or its first stored pixel's colour.
+void CheckComposed(const PackedDib& result, int32_t resultTransparent, const PackedDib& base,
+                   int32_t baseTransparent, const PackedDib& overlay, int32_t overlayTransparent,
+                   int32_t cx, int32_t cy, bool inFront) {
+  PackedDib wide = ExpandTo8Bits(overlay);
+  if (!wide) return;
+  const DibHeader rh = result.Header();
+  const DibHeader oh = wide.Header();
+  const Rgbq* baseTable = base.ColorTable();
+  const int fillIndex = baseTransparent >= 0 ? baseTransparent : base.Row(kBaseHeight - 1)[0];
+  for (int32_t y = 0; y < rh.height; ++y) {
+    for (int32_t x = 0; x < rh.width; ++x) {
+      const Rgbq got = result.ColorTable()[result.Row(y)[x]];
+      const bool inBase = x < kBaseWidth && y < kBaseHeight;
+      const int baseIndex = inBase ? base.Row(y)[x] : fillIndex;
+      const bool baseOpaque = inBase && baseIndex != baseTransparent;
+      const int32_t ox = x - cx, oy = y - cy;
+      int overlayIndex = -1;
+      if (ox >= 0 && oy >= 0 && ox < oh.width && oy < oh.height) {
+        overlayIndex = wide.Row(oy)[ox];
+        if (overlayIndex == overlayTransparent) overlayIndex = -1;
+      }
+      const bool overlayShows = overlayIndex >= 0 && (inFront || !baseOpaque);
+      if (overlayShows) {
+        fuzz::Require(Distance(got, wide.ColorTable()[overlayIndex]) <= kMergeToleranceMax,
+                      "a merged pixel does not show the overlay's colour");
+      } else if (baseIndex == baseTransparent) {
+        // The transparent entry shows the editor's background colour.
+        fuzz::Require(result.Row(y)[x] == resultTransparent,
+                      "a merged pixel is not transparent where the base is");
+      } else {
+        fuzz::Require(Distance(got, baseTable[baseIndex]) == 0,
+                      "a merged pixel does not show the base's colour");
+      }
+    }
+  }
+}
+
 // A copy of what a failed merge must leave untouched.
 struct DocumentPrint {
   ImageKind kind;
@@ -193,6 +239,8 @@ void MergeIntoEveryBase(const MergeOverlay& overlay, int32_t x, int32_t y, bool 
       const int32_t transparent = doc->frameSet->transparentIndex;
       fuzz::Require(transparent < static_cast<int32_t>(doc->currentPicture.ColorCount()),
                     "the merged transparent index lies beyond the palette");
+      CheckComposed(doc->currentPicture, transparent, BasePicture(0), (base & 1) ? 3 : -1, first,
+                    overlay.transparentIndex, cx, cy, flags & kMergeInFront);
       if (IsAnimation(doc->kind)) {
         const FrameSet& set = *doc->frameSet;
         fuzz::Require(set.count >= 1 && set.count <= set.capacity(), "a merged frame count");
