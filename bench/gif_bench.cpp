@@ -1,7 +1,9 @@
 // GIF reading and writing speed of zelcore next to giflib, on one large animation built in
 // memory at start-up: 100 frames of 640x480 8-bit pixels in one 256-colour palette, the even
 // frames flat areas and bands of a few colours, the odd ones gradients with noise using all
-// 256 colours (fixed seed, so every run sees the same pixels).
+// 256 colours (fixed seed, so every run sees the same pixels). The load is also timed on a
+// copy whose frames each carry a palette of their own colours (local tables), where
+// merging the palettes into one is part of the work.
 //
 // Run:   build/bench/zel_bench
 // Pick:  build/bench/zel_bench --benchmark_filter=Decode
@@ -86,6 +88,8 @@ struct Corpus {
   std::vector<uint8_t> zelBytes;     // zelcore, normal mode
   std::vector<uint8_t> zelRawBytes;  // zelcore, raw codes
   std::vector<uint8_t> giflibBytes;
+  // The same frames, each with a palette of its own in other colours (local tables).
+  std::vector<uint8_t> localBytes;
 };
 
 std::unique_ptr<zel::FrameSet> BuildFrames() {
@@ -241,6 +245,7 @@ std::vector<uint8_t> WithSlack(std::vector<uint8_t> bytes) {
 Corpus* gCorpus = nullptr;
 std::vector<uint8_t> gZelInput;     // zelBytes with slack
 std::vector<uint8_t> gGiflibInput;  // giflibBytes with slack
+std::vector<uint8_t> gLocalInput;   // localBytes with slack
 
 bool Prepare(Corpus& corpus) {
   corpus.frames = BuildFrames();
@@ -275,6 +280,29 @@ bool Prepare(Corpus& corpus) {
       std::fprintf(stderr, "giflib reads the %s file wrongly\n", name);
       return false;
     }
+  }
+  // Each frame's palette shifted by the frame number: the shared palette fills with the
+  // first frame and every later one is mapped to it when loading.
+  for (int f = 0; f < frames.count; ++f) {
+    zel::Rgbq* table = corpus.frames->frame(f).image.ColorTable();
+    for (int i = 0; i < 256; ++i) {
+      table[i] =
+          zel::Rgbq{static_cast<uint8_t>(255 - i), static_cast<uint8_t>((i * 3 + 7 * f) & 255),
+                    static_cast<uint8_t>((i + 11 * f) & 255), 0};
+    }
+  }
+  const int local = zel::BuildGifFileLocalPalettes(frames, false, nullptr, corpus.localBytes);
+  for (int f = 0; f < frames.count; ++f) {
+    std::memcpy(corpus.frames->frame(f).image.ColorTable(), frames.palette.data(), 256 * 4);
+  }
+  gLocalInput = WithSlack(corpus.localBytes);
+  zel::FrameSet loaded(kFrames);
+  if (local != zel::kGifWriteOk ||
+      zel::LoadGifAnimationData(gLocalInput.data(), corpus.localBytes.size(), loaded, kFrames) !=
+          zel::kGifReadOk ||
+      loaded.count != kFrames) {
+    std::fprintf(stderr, "zelcore could not write and load the animation with local palettes\n");
+    return false;
   }
   gZelInput = WithSlack(corpus.zelBytes);
   gGiflibInput = WithSlack(corpus.giflibBytes);
@@ -348,6 +376,33 @@ void BM_LoadZel(benchmark::State& state) {
   SetDecodeCounters(state, size);
 }
 
+// Loading the animation whose frames have palettes of their own: decoding, merging them
+// into one shared palette, composing. The argument is the number of threads (0: one per
+// core).
+double gOneThreadLocalLoadSeconds = 0;
+void BM_LoadZelLocalPalettes(benchmark::State& state) {
+  const size_t size = gCorpus->localBytes.size();
+  const int workers = static_cast<int>(state.range(0));
+  zel::SetParallelWorkers(workers);
+  zel::FrameSet frames(kFrames);
+  auto start = std::chrono::steady_clock::now();
+  for (auto _ : state) {
+    frames.Clear();
+    int result = zel::LoadGifAnimationData(gLocalInput.data(), size, frames, kFrames);
+    if (result != zel::kGifReadOk) state.SkipWithError("LoadGifAnimationData failed");
+    benchmark::DoNotOptimize(frames.frame(0).image.data());
+  }
+  const double seconds = SecondsPerIteration(state, start);
+  zel::SetParallelWorkers(0);
+  state.SetBytesProcessed(state.iterations() * kPixels);
+  state.counters["file_bytes"] = static_cast<double>(size);
+  state.counters["threads"] = workers == 0 ? zel::ParallelWorkers() : workers;
+  if (workers == 1) gOneThreadLocalLoadSeconds = seconds;
+  if (workers != 1 && gOneThreadLocalLoadSeconds > 0) {
+    state.counters["vsOneThread"] = gOneThreadLocalLoadSeconds / seconds;
+  }
+}
+
 void BM_DecodeGiflib(benchmark::State& state) {
   const std::vector<uint8_t>& bytes = SourceFile(static_cast<int>(state.range(0)));
   auto start = std::chrono::steady_clock::now();
@@ -418,6 +473,12 @@ BENCHMARK(BM_DecodeZel)
     ->MinTime(kMinSeconds)
     ->UseRealTime();
 BENCHMARK(BM_LoadZel)->Arg(0)->Unit(benchmark::kMillisecond)->MinTime(kMinSeconds);
+BENCHMARK(BM_LoadZelLocalPalettes)
+    ->Arg(1)
+    ->Arg(0)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(kMinSeconds)
+    ->UseRealTime();
 BENCHMARK(BM_EncodeZel)
     ->Arg(1)
     ->Arg(0)

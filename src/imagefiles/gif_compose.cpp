@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "imagefiles/gif_decoder.h"
@@ -24,78 +25,161 @@ bool SameColor(const Rgbq& a, const Rgbq& b) {
 
 }  // namespace
 
+namespace {
+
+// The palette the frames share while it is being built.
+struct SharedPalette {
+  std::array<Rgbq, 256> colors;
+  int32_t size = 0;
+  int32_t background = 0;
+  bool taken[256] = {};
+
+  // An entry of the same colour, or -1. The background entry is the transparent one and
+  // never matches.
+  int32_t Find(const Rgbq& c) const {
+    for (int32_t j = 0; j < size; ++j) {
+      if (j != background && SameColor(colors[j], c)) return j;
+    }
+    return -1;
+  }
+
+  // All 256 entries in use: the nearest colour by summed channel differences. An opaque
+  // colour never maps to the background entry.
+  int32_t Nearest(const Rgbq& c) const {
+    int best = 768;
+    int32_t target = background == 0 ? 1 : 0;
+    for (int32_t j = 0; j < 256; ++j) {
+      if (j == background) continue;
+      int d = std::abs(colors[j].blue - c.blue) + std::abs(colors[j].green - c.green) +
+              std::abs(colors[j].red - c.red);
+      if (d < best) {
+        best = d;
+        target = j;
+      }
+    }
+    return target;
+  }
+
+  // True when no colour can be added any more: every entry is taken and there is no room
+  // behind them. From then on a frame's colours change nothing but their own map.
+  bool Full() const {
+    if (size < 256 && !(size == 255 && background == 255)) return false;
+    for (int32_t j = 0; j < size; ++j) {
+      if (!taken[j]) return false;
+    }
+    return true;
+  }
+};
+
+// Maps the colours of one frame into the shared palette, adding those it lacks.
+void MergeFrame(SharedPalette& shared, Frame& frame) {
+  const Rgbq* table = frame.image.ColorTable();
+  int32_t colors = static_cast<int32_t>(std::min<uint32_t>(frame.image.ColorCount(), 256));
+  int32_t transparent = frame.transparentIndex;
+  const int32_t background = shared.background;
+  if (transparent >= 0 && transparent < colors) shared.colors[background] = table[transparent];
+
+  for (int32_t i = 0; i < colors; ++i) {
+    if (frame.colorMap[i] == 0) continue;
+    int32_t target = i == transparent ? background : shared.Find(table[i]);
+    if (target < 0) {
+      for (int32_t j = 0; j < shared.size; ++j) {
+        if (!shared.taken[j]) {
+          target = j;
+          break;
+        }
+      }
+      if (target >= 0) {
+        shared.colors[target] = table[i];
+      } else if (shared.size < 256) {
+        int32_t at = shared.size == background ? shared.size + 1 : shared.size;
+        if (at < 256) {
+          shared.colors[at] = table[i];
+          target = at;
+          shared.size = at + 1;
+        }
+      }
+      if (target < 0) {
+        target = shared.Nearest(table[i]);
+        shared.size = 256;
+      }
+    }
+    frame.colorMap[i] = static_cast<uint8_t>(target);
+    shared.taken[target] = true;
+  }
+}
+
+// The same for a frame met once the shared palette is full: it only reads the palette.
+// Returns true when one of its colours went to the nearest entry.
+bool MapFrameIntoFull(const SharedPalette& shared, Frame& frame) {
+  const Rgbq* table = frame.image.ColorTable();
+  int32_t colors = static_cast<int32_t>(std::min<uint32_t>(frame.image.ColorCount(), 256));
+  int32_t transparent = frame.transparentIndex;
+  bool nearest = false;
+  for (int32_t i = 0; i < colors; ++i) {
+    if (frame.colorMap[i] == 0) continue;
+    int32_t target = i == transparent ? shared.background : shared.Find(table[i]);
+    if (target < 0) {
+      target = shared.Nearest(table[i]);
+      nearest = true;
+    }
+    frame.colorMap[i] = static_cast<uint8_t>(target);
+  }
+  return nearest;
+}
+
+}  // namespace
+
 void MergeFramePalettes(FrameSet& frames) {
   int32_t background = frames.transparentIndex;
   if (background < 0 || background > 255) background = 0;
   frames.transparentIndex = background;
-  std::array<Rgbq, 256> shared = frames.palette;
-  int32_t size = frames.paletteCount < 0 ? 0 : std::min(frames.paletteCount, 256);
-  bool taken[256] = {};
-  taken[background] = true;
+  SharedPalette shared;
+  shared.colors = frames.palette;
+  shared.size = frames.paletteCount < 0 ? 0 : std::min(frames.paletteCount, 256);
+  shared.background = background;
+  shared.taken[background] = true;
 
-  for (int f = 0; f < frames.count; ++f) {
+  // Frames are merged in order until the palette is full; after that each frame only looks
+  // colours up, so the rest are mapped on all cores.
+  int f = 0;
+  for (; f < frames.count && !shared.Full(); ++f) {
     Frame& frame = frames.frame(f);
-    if (!frame.image) continue;
-    const Rgbq* table = frame.image.ColorTable();
-    int32_t colors = static_cast<int32_t>(std::min<uint32_t>(frame.image.ColorCount(), 256));
-    int32_t transparent = frame.transparentIndex;
-    if (transparent >= 0 && transparent < colors) shared[background] = table[transparent];
-
-    for (int32_t i = 0; i < colors; ++i) {
-      if (frame.colorMap[i] == 0) continue;
-      int32_t target = -1;
-      if (i == transparent) {
-        target = background;
-      } else {
-        for (int32_t j = 0; j < size; ++j) {
-          if (j != background && SameColor(shared[j], table[i])) {
-            target = j;
-            break;
-          }
-        }
-      }
-      if (target < 0) {
-        for (int32_t j = 0; j < size; ++j) {
-          if (!taken[j]) {
-            target = j;
-            break;
-          }
-        }
-        if (target >= 0) {
-          shared[target] = table[i];
-        } else if (size < 256) {
-          int32_t at = size == background ? size + 1 : size;
-          if (at < 256) {
-            shared[at] = table[i];
-            target = at;
-            size = at + 1;
-          }
-        }
-        if (target < 0) {
-          // All 256 entries in use: the nearest colour by summed channel differences.
-          // The background entry is the transparent one: an opaque colour never maps there.
-          int best = 768;
-          target = background == 0 ? 1 : 0;
-          for (int32_t j = 0; j < 256; ++j) {
-            if (j == background) continue;
-            int d = std::abs(shared[j].blue - table[i].blue) +
-                    std::abs(shared[j].green - table[i].green) +
-                    std::abs(shared[j].red - table[i].red);
-            if (d < best) {
-              best = d;
-              target = j;
-            }
-          }
-          size = 256;
-        }
-      }
-      frame.colorMap[i] = static_cast<uint8_t>(target);
-      taken[target] = true;
+    if (frame.image) MergeFrame(shared, frame);
+  }
+  std::vector<char> nearest;
+  try {
+    nearest.assign(static_cast<size_t>(frames.count - f), 0);
+  } catch (const std::bad_alloc&) {
+    // Short of memory: the rest in order as well.
+    for (; f < frames.count; ++f) {
+      Frame& frame = frames.frame(f);
+      if (frame.image) MergeFrame(shared, frame);
     }
   }
-  for (auto& entry : shared) entry.reserved = 0;
-  frames.palette = shared;
-  frames.paletteCount = size;
+  if (f < frames.count) {
+    const int first = f;
+    ParallelFor(nearest.size(), [&](size_t k) {
+      Frame& frame = frames.frame(first + static_cast<int>(k));
+      if (frame.image) nearest[k] = MapFrameIntoFull(shared, frame) ? 1 : 0;
+    });
+    // What those frames change in the palette itself, in their order: the background
+    // entry takes the last transparent colour, and a nearest-colour match uses up the
+    // room left behind a background at the end.
+    for (int k = first; k < frames.count; ++k) {
+      const Frame& frame = frames.frame(k);
+      if (!frame.image) continue;
+      int32_t colors = static_cast<int32_t>(std::min<uint32_t>(frame.image.ColorCount(), 256));
+      int32_t transparent = frame.transparentIndex;
+      if (transparent >= 0 && transparent < colors) {
+        shared.colors[background] = frame.image.ColorTable()[transparent];
+      }
+      if (nearest[static_cast<size_t>(k - first)]) shared.size = 256;
+    }
+  }
+  for (auto& entry : shared.colors) entry.reserved = 0;
+  frames.palette = shared.colors;
+  frames.paletteCount = shared.size;
 }
 
 bool ComposeFrames(FrameSet& frames) {

@@ -522,17 +522,22 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  const DocumentState& doc = session_.doc;
-  if (NeedsSaveConfirmation(doc, doc.undo.CanUndo())) {
-    const SaveChoice choice = saveConfirmation ? saveConfirmation() : AskSaveBeforeClose(this);
-    // Only "保存しない" lets unsaved work go; a cancelled or failed save keeps the window.
-    if (choice == SaveChoice::kCancel || (choice == SaveChoice::kSave && !SaveBeforeClose(*this))) {
-      event->ignore();
-      return;
-    }
+  if (!SettleUnsavedWork()) {
+    event->ignore();
+    return;
   }
   RememberWindowLayout(*this, session_.profile);
   event->accept();
+}
+
+bool MainWindow::SettleUnsavedWork() {
+  if (DocumentBusy()) return false;
+  const DocumentState& doc = session_.doc;
+  if (!NeedsSaveConfirmation(doc, doc.undo.CanUndo())) return true;
+  const SaveChoice choice = saveConfirmation ? saveConfirmation() : AskSaveBeforeClose(this);
+  // Only "保存しない" lets unsaved work go; a cancelled or failed save keeps it.
+  if (choice == SaveChoice::kCancel) return false;
+  return choice == SaveChoice::kDiscard || SaveBeforeClose(*this);
 }
 
 }  // namespace zel

@@ -58,6 +58,10 @@ class MainWindow : public QMainWindow {
   // message number that was shown (nothing is shown, and -1 returned, while a long
   // operation keeps the document busy).
   int OpenFile(const std::string& path);
+  // Before the open commands replace the document: when it holds unsaved work, "保存の確認"
+  // is asked. True when the work was saved or the user chose to let it go; false on cancel
+  // or a save that did not happen.
+  bool SettleUnsavedWork();
   // A drop of `paths`: exactly one existing file, and confirmed when a document is open.
   // True when it was loaded.
   bool DropFiles(const QStringList& paths);

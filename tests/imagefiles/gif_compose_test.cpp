@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include "imagefiles/gif_decoder.h"
+#include "platform/parallel.h"
 #include "support/gif_builder.h"
 
 namespace zel {
 namespace {
 
 using testing::GifBuilder;
+using testing::PicturePixels;
 using testing::PixelColor;
 using testing::Rgb;
 
@@ -125,6 +127,74 @@ TEST(GifCompose, MoreThan256ColoursMapToTheNearest) {
   EXPECT_EQ(PixelColor(fs.frame(1).image, 2, 0).b, 0);
   // The first frame keeps its exact colours (except the very last, which had no room).
   for (int x = 0; x < 254; ++x) EXPECT_EQ(PixelColor(fs.frame(0).image, x, 0).g, x) << x;
+}
+
+// Once the shared palette is full, the later frames are mapped on all cores; what they
+// leave in the palette (the background entry's colour, its count) still follows their order.
+TEST(GifCompose, FramesAfterTheSharedPaletteFillsMapAlikeOnAnyNumberOfThreads) {
+  std::vector<Rgb> grays(256);
+  std::vector<uint8_t> ramp(256);
+  for (int i = 0; i < 256; ++i) {
+    grays[i] = Rgb{static_cast<uint8_t>(i), static_cast<uint8_t>(i), static_cast<uint8_t>(i)};
+    ramp[i] = static_cast<uint8_t>(i);
+  }
+  // Screen background 255: the shared palette ends one entry short until a colour has to
+  // go to its nearest entry.
+  struct Case {
+    const char* name;
+    int background;
+    bool lateNearest;
+    int paletteCount;
+  } cases[] = {{"background first", 0, true, 256},
+               {"background last, all later colours exact", 255, false, 255},
+               {"background last, a later colour nearest", 255, true, 256}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto gif = GifBuilder(256, 1, {{0, 0, 0}, {255, 255, 255}}, c.background);
+    // The first frame fills the palette with 255 grays (gray 255 has no room left when the
+    // background is entry 0).
+    gif.Image(0, 0, 255, 1, std::vector<uint8_t>(ramp.begin(), ramp.begin() + 255), grays);
+    for (int f = 1; f < 9; ++f) {
+      const auto v = static_cast<uint8_t>(20 * f);
+      const auto w = static_cast<uint8_t>(v + 1);
+      // A gray, a colour beside the next gray (or that gray itself), and two more.
+      std::vector<Rgb> table = {{v, v, v}, {w, v, v}, {1, 2, 3}, {v, 0, v}};
+      if (!c.lateNearest) table = {{v, v, v}, {w, w, w}, {3, 3, 3}, {9, 9, 9}};
+      // Frames 3 and 6 show colour 2 as transparent; the last of them decides the colour
+      // of the background entry.
+      if (f == 6) table[2] = {7, 8, 9};
+      if (f == 3 || f == 6) gif.Control(0x05, 10, 2);
+      gif.Image(f, 0, 4, 1, {0, 1, 2, 3}, table);
+    }
+    gif.Trailer();
+
+    std::vector<std::vector<uint8_t>> results[2];
+    for (int run = 0; run < 2; ++run) {
+      SetParallelWorkers(run == 0 ? 1 : 2);
+      FrameSet fs(16);
+      ASSERT_EQ(LoadGifAnimationData(gif.bytes().data(), gif.bytes().size(), fs, 16), 0);
+      SetParallelWorkers(0);
+      ASSERT_EQ(fs.count, 9);
+      EXPECT_EQ(fs.paletteCount, c.paletteCount);
+      EXPECT_EQ(fs.transparentIndex, c.background);
+      const Rgbq bg = fs.palette[static_cast<size_t>(c.background)];
+      EXPECT_EQ(bg.red, 7);
+      EXPECT_EQ(bg.green, 8);
+      EXPECT_EQ(bg.blue, 9);
+      // Frame 5 at x = 5..8: its gray exactly, the next one to its nearest gray, then the
+      // frame's own colours 2 and 3.
+      EXPECT_EQ(PixelColor(fs.frame(5).image, 5, 0).g, 100);
+      EXPECT_EQ(PixelColor(fs.frame(5).image, 6, 0).g, c.lateNearest ? 100 : 101);
+      for (int f = 0; f < fs.count; ++f) {
+        std::vector<uint8_t> bytes = PicturePixels(fs.frame(f).image);
+        const Rgbq* table = fs.frame(f).image.ColorTable();
+        bytes.insert(bytes.end(), reinterpret_cast<const uint8_t*>(table),
+                     reinterpret_cast<const uint8_t*>(table + fs.paletteCount));
+        results[run].push_back(bytes);
+      }
+    }
+    EXPECT_EQ(results[0], results[1]);
+  }
 }
 
 TEST(GifCompose, HugeScreensAreRefusedInsteadOfExhaustingMemory) {

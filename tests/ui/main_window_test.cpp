@@ -666,6 +666,42 @@ TEST_F(MainWindowTest, ClosingWithChangesEndsOnlyWhenTheyAreSavedOrDiscarded) {
   EXPECT_EQ(ReadFrames(session_->settingsFolder + "exit.gif").delays.size(), 3u);
 }
 
+// Opening another file over unsaved work asks "保存の確認" first, as closing does.
+TEST_F(MainWindowTest, OpeningOverUnsavedWorkAsksFirst) {
+  const std::string edited = WriteAnimation(File("edited.gif"), 3, 10);
+  const std::string other = WriteAnimation(File("other.gif"), 5, 10);
+  const std::string saved = session_->settingsFolder + "edited-saved.gif";
+  struct Case {
+    const char* name;
+    SaveChoice answer;
+    bool opens;
+  };
+  for (const Case& c :
+       {Case{"cancel", SaveChoice::kCancel, false}, Case{"discard", SaveChoice::kDiscard, true},
+        Case{"save", SaveChoice::kSave, true}}) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(window_->OpenFile(edited), 0);
+    window_->AddRecentFile(QString::fromStdString(other));  // entry 1
+    ASSERT_TRUE(window_->RunCommand(kCmdReverse));
+    const Frames reversed = DocumentFrames(Doc());
+    session_->settings.block.lastImagePath = saved;  // a save goes there without a dialog
+    saveAnswer_ = c.answer;
+    saveQuestions_ = 0;
+    ASSERT_TRUE(window_->RunCommand(kCmdRecentFile1));
+    EXPECT_EQ(saveQuestions_, 1);
+    EXPECT_EQ(Doc().filePath, c.opens ? other : edited);
+    EXPECT_EQ(Doc().frameSet->count, c.opens ? 5 : 3);
+    if (!c.opens) EXPECT_TRUE(DocumentFrames(Doc()) == reversed);
+    if (c.answer == SaveChoice::kSave) EXPECT_TRUE(ReadFrames(saved).delays.size() == 3u);
+  }
+  // Nothing to lose: no question.
+  saveQuestions_ = 0;
+  window_->AddRecentFile(QString::fromStdString(edited));
+  ASSERT_TRUE(window_->RunCommand(kCmdRecentFile1));
+  EXPECT_EQ(saveQuestions_, 0);
+  EXPECT_EQ(Doc().filePath, edited);
+}
+
 TEST_F(MainWindowTest, UndoAndBarTogglesRunFromTheCommandSet) {
   ASSERT_EQ(window_->OpenFile(WriteAnimation(File("undo.gif"), 3, 10)), 0);
   EXPECT_FALSE(window_->IsAvailable(kCmdUndo));

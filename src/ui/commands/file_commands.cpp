@@ -42,6 +42,9 @@ void OpenCommand(MainWindow& window, int) {
                            Utf8(OpenDialogPatterns(kOpenImageExtensions)), path)) {
     return;
   }
+  // Unsaved work is saved or let go first, never dropped unasked. This comes before the
+  // remembered path moves to the chosen file, which a save would otherwise start from.
+  if (!window.SettleUnsavedWork()) return;
   if (!session.InsideSettingsFolder(path)) settings.openPathHint = path;
   settings.lastImagePath = path;
   window.OpenFile(path);
@@ -90,6 +93,7 @@ void OpenRecentFile(MainWindow& window, int id) {
   const QStringList recent = window.RecentFiles();
   if (index < 0 || index >= recent.size()) return;
   const QString path = recent.at(index);
+  if (!window.SettleUnsavedWork()) return;
   // A file that failed to load leaves the list (a refusal while busy, -1, does not).
   if (window.OpenFile(path.toStdString()) > 0) window.RemoveRecentFile(path);
 }
