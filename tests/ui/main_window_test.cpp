@@ -691,8 +691,12 @@ TEST_F(MainWindowTest, OpeningOverUnsavedWorkAsksFirst) {
     EXPECT_EQ(saveQuestions_, 1);
     EXPECT_EQ(Doc().filePath, c.opens ? other : edited);
     EXPECT_EQ(Doc().frameSet->count, c.opens ? 5 : 3);
-    if (!c.opens) EXPECT_TRUE(DocumentFrames(Doc()) == reversed);
-    if (c.answer == SaveChoice::kSave) EXPECT_TRUE(ReadFrames(saved).delays.size() == 3u);
+    if (!c.opens) {
+      EXPECT_TRUE(DocumentFrames(Doc()) == reversed);
+    }
+    if (c.answer == SaveChoice::kSave) {
+      EXPECT_EQ(ReadFrames(saved).delays.size(), 3u);
+    }
   }
   // Nothing to lose: no question.
   saveQuestions_ = 0;
