@@ -1,6 +1,5 @@
 #include "ui/dialogs/make_anime_dialog.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -21,6 +20,7 @@
 #include "ui/dialogs/message_box.h"
 #include "ui/dialogs/program_resources.h"
 #include "ui/dialogs/progress_window.h"
+#include "ui/dialogs/time_choice.h"
 
 namespace zel {
 namespace {
@@ -76,18 +76,7 @@ MakeAnimeDialog::MakeAnimeDialog(DocumentState& doc, Settings& settings, bool& h
   motionButton_ = new QPushButton(QStringLiteral("移動の設定..."), this);
   motionButton_->setIcon(CommandIcon(kCmdMotion));
   motionButton_->setAutoDefault(false);
-  perFrame_ = new QRadioButton(QStringLiteral("1ｺﾏの表示時間"), this);
-  perCycle_ = new QRadioButton(QStringLiteral("1巡の表示時間"), this);
-  hundredths_ = new QRadioButton(QStringLiteral("0.01秒単位"), this);
-  tempo_ = new QRadioButton(QStringLiteral("ﾃﾝﾎﾟ(回/分)"), this);
-  auto* cycleGroup = new QButtonGroup(this);
-  cycleGroup->addButton(perFrame_);
-  cycleGroup->addButton(perCycle_);
-  auto* unitGroup = new QButtonGroup(this);
-  unitGroup->addButton(hundredths_);
-  unitGroup->addButton(tempo_);
-  (state.perCycle ? perCycle_ : perFrame_)->setChecked(true);
-  (state.tempo ? tempo_ : hundredths_)->setChecked(true);
+  times_ = MakeTimeChoice(this, state.perCycle, state.tempo);
   const DialogButtons buttons = MakeCreateCloseButtons(this);
   create_ = buttons.act;
   close_ = buttons.close;
@@ -98,14 +87,7 @@ MakeAnimeDialog::MakeAnimeDialog(DocumentState& doc, Settings& settings, bool& h
   AddLabeledRow(grid, row++, QStringLiteral("振幅(%)"), amplitude_);
   AddLabeledRow(grid, row++, QStringLiteral("コマ数"), frames_);
   AddLabeledRow(grid, row++, QStringLiteral("表示時間"), time_);
-  auto* cycleRow = new QHBoxLayout;
-  cycleRow->addWidget(perFrame_);
-  cycleRow->addWidget(perCycle_);
-  grid->addLayout(cycleRow, row++, 1);
-  auto* unitRow = new QHBoxLayout;
-  unitRow->addWidget(hundredths_);
-  unitRow->addWidget(tempo_);
-  grid->addLayout(unitRow, row++, 1);
+  AddTimeChoiceRows(grid, row, times_);
   AddLabeledRow(grid, row++, QStringLiteral("色数"), colorCount_);
   AddLabeledRow(grid, row++, QStringLiteral("透明色"), transparency_);
   auto* motionRow = new QHBoxLayout;
@@ -144,8 +126,8 @@ MakeAnimeDialogState MakeAnimeDialog::ReadState() const {
   s.timeValue = time_->value();
   s.amplitude = amplitude_->value();
   s.noDiffusion = noDiffusion_->isChecked();
-  s.perCycle = perCycle_->isChecked();
-  s.tempo = tempo_->isChecked();
+  s.perCycle = times_.PerCycle();
+  s.tempo = times_.Tempo();
   s.margin = margin_->isChecked();
   s.motion = motion_->isChecked();
   s.highQuality = highQuality_->isChecked();

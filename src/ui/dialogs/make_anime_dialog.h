@@ -3,6 +3,8 @@
 // them, stores the choices and runs the generator with the progress window.
 #pragma once
 
+#include "ui/dialogs/time_choice.h"
+
 #include <QDialog>
 #include <QString>
 #include <functional>
@@ -53,10 +55,10 @@ class MakeAnimeDialog : public QDialog {
   QCheckBox* MarginBox() const { return margin_; }
   QCheckBox* MotionBox() const { return motion_; }
   QLabel* MotionTitle() const { return motionTitle_; }
-  QRadioButton* PerFrameButton() const { return perFrame_; }
-  QRadioButton* PerCycleButton() const { return perCycle_; }
-  QRadioButton* HundredthsButton() const { return hundredths_; }
-  QRadioButton* TempoButton() const { return tempo_; }
+  QRadioButton* PerFrameButton() const { return times_.perFrame; }
+  QRadioButton* PerCycleButton() const { return times_.perCycle; }
+  QRadioButton* HundredthsButton() const { return times_.hundredths; }
+  QRadioButton* TempoButton() const { return times_.tempo; }
   QPushButton* MotionButton() const { return motionButton_; }
   QPushButton* CreateButton() const { return create_; }
   QPushButton* CloseButton() const { return close_; }
@@ -89,10 +91,7 @@ class MakeAnimeDialog : public QDialog {
   QCheckBox* margin_ = nullptr;
   QCheckBox* motion_ = nullptr;
   QLabel* motionTitle_ = nullptr;
-  QRadioButton* perFrame_ = nullptr;
-  QRadioButton* perCycle_ = nullptr;
-  QRadioButton* hundredths_ = nullptr;
-  QRadioButton* tempo_ = nullptr;
+  TimeChoice times_;
   QPushButton* motionButton_ = nullptr;
   QPushButton* create_ = nullptr;
   QPushButton* close_ = nullptr;

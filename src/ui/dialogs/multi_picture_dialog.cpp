@@ -1,6 +1,5 @@
 #include "ui/dialogs/multi_picture_dialog.h"
 
-#include <QButtonGroup>
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -26,6 +25,7 @@
 #include "ui/dialogs/message_box.h"
 #include "ui/dialogs/program_resources.h"
 #include "ui/dialogs/progress_window.h"
+#include "ui/dialogs/time_choice.h"
 
 namespace zel {
 namespace {
@@ -81,18 +81,7 @@ MultiPictureDialog::MultiPictureDialog(DocumentState& doc, Settings& settings, Q
   colorCount_->setCurrentIndex(state.comboIndex);
   side_ = SpinBox(this, kMultiPictureSideMin, kMultiPictureSideMax, state.side);
   time_ = SpinBox(this, 0, kMultiPictureTimeMax, state.timeValue);
-  perFrame_ = new QRadioButton(QStringLiteral("1ｺﾏの表示時間"), this);
-  perCycle_ = new QRadioButton(QStringLiteral("1巡の表示時間"), this);
-  hundredths_ = new QRadioButton(QStringLiteral("0.01秒単位"), this);
-  tempo_ = new QRadioButton(QStringLiteral("ﾃﾝﾎﾟ(回/分)"), this);
-  auto* cycleGroup = new QButtonGroup(this);
-  cycleGroup->addButton(perFrame_);
-  cycleGroup->addButton(perCycle_);
-  auto* unitGroup = new QButtonGroup(this);
-  unitGroup->addButton(hundredths_);
-  unitGroup->addButton(tempo_);
-  (state.perCycle ? perCycle_ : perFrame_)->setChecked(true);
-  (state.tempo ? tempo_ : hundredths_)->setChecked(true);
+  times_ = MakeTimeChoice(this, state.perCycle, state.tempo);
   const DialogButtons buttons = MakeCreateCloseButtons(this);
   create_ = buttons.act;
   close_ = buttons.close;
@@ -111,14 +100,7 @@ MultiPictureDialog::MultiPictureDialog(DocumentState& doc, Settings& settings, Q
   AddLabeledRow(grid, row++, QStringLiteral("色数"), colorCount_);
   AddLabeledRow(grid, row++, QStringLiteral("一辺の長さ"), side_);
   AddLabeledRow(grid, row++, QStringLiteral("表示時間"), time_);
-  auto* cycleRow = new QHBoxLayout;
-  cycleRow->addWidget(perFrame_);
-  cycleRow->addWidget(perCycle_);
-  grid->addLayout(cycleRow, row++, 1);
-  auto* unitRow = new QHBoxLayout;
-  unitRow->addWidget(hundredths_);
-  unitRow->addWidget(tempo_);
-  grid->addLayout(unitRow, row++, 1);
+  AddTimeChoiceRows(grid, row, times_);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel(QStringLiteral("画像ﾌｧｲﾙﾘｽﾄ"), this));
   layout->addLayout(listRow);
@@ -180,8 +162,8 @@ MultiPictureDialogState MultiPictureDialog::ReadState() const {
   s.comboIndex = colorCount_->currentIndex();
   s.side = side_->value();
   s.timeValue = time_->value();
-  s.perCycle = perCycle_->isChecked();
-  s.tempo = tempo_->isChecked();
+  s.perCycle = times_.PerCycle();
+  s.tempo = times_.Tempo();
   return s;
 }
 

@@ -4,6 +4,8 @@
 // with the progress window.
 #pragma once
 
+#include "ui/dialogs/time_choice.h"
+
 #include <QDialog>
 #include <QString>
 #include <functional>
@@ -48,10 +50,10 @@ class MultiPictureDialog : public QDialog {
   QComboBox* ColorCountBox() const { return colorCount_; }
   QSpinBox* SideBox() const { return side_; }
   QSpinBox* TimeBox() const { return time_; }
-  QRadioButton* PerFrameButton() const { return perFrame_; }
-  QRadioButton* PerCycleButton() const { return perCycle_; }
-  QRadioButton* HundredthsButton() const { return hundredths_; }
-  QRadioButton* TempoButton() const { return tempo_; }
+  QRadioButton* PerFrameButton() const { return times_.perFrame; }
+  QRadioButton* PerCycleButton() const { return times_.perCycle; }
+  QRadioButton* HundredthsButton() const { return times_.hundredths; }
+  QRadioButton* TempoButton() const { return times_.tempo; }
   QPushButton* AddButton() const { return add_; }
   QPushButton* RemoveButton() const { return remove_; }
   QPushButton* UpButton() const { return up_; }
@@ -85,10 +87,7 @@ class MultiPictureDialog : public QDialog {
   QComboBox* colorCount_ = nullptr;
   QSpinBox* side_ = nullptr;
   QSpinBox* time_ = nullptr;
-  QRadioButton* perFrame_ = nullptr;
-  QRadioButton* perCycle_ = nullptr;
-  QRadioButton* hundredths_ = nullptr;
-  QRadioButton* tempo_ = nullptr;
+  TimeChoice times_;
   QPushButton* add_ = nullptr;
   QPushButton* remove_ = nullptr;
   QPushButton* up_ = nullptr;
