@@ -69,26 +69,29 @@ int BuildFile(const FrameSet& frames, bool rawCodes, ProgressSink* progress, boo
       EncodeFrame(frames, static_cast<int>(i), first, rawCodes, localPalettes, sizes, encoded[i]);
     });
 
-    out.reserve(1024);
+    // Every frame is waited for in order first (progress and cancel per frame), so that the
+    // file's exact size is known and its buffer is allocated once: growing it frame by frame
+    // would hold up to twice the file, plus the copy, next to the encoded frames.
+    size_t total = 1024;
+    for (int i = 0; i < frames.count; ++i) {
+      if (progress != nullptr) {
+        progress->ReportProgress(static_cast<int>(static_cast<int64_t>(i) * 100 / frames.count));
+        if (progress->TakeCancel()) return kGifWriteCancelled;
+      }
+      jobs.Wait(static_cast<size_t>(i));
+      const EncodedFrame& frame = encoded[static_cast<size_t>(i)];
+      if (frame.result != kGifWriteOk) return frame.result;
+      // Descriptor, colour table and the sub-block lengths and terminator.
+      total += 32 + 3u * 256 + frame.codes.size() + frame.codes.size() / 255 + 2;
+    }
+    out.reserve(total);
     AppendFileStart(out, first.width, first.height, localPalettes ? nullptr : first.table,
                     first.tableEntries, sizes.tableBits, frames.count);
 
     const uint8_t control = static_cast<uint8_t>(0x08 | (transparent >= 0 ? 1 : 0));
     const uint8_t transparentByte = transparent >= 0 ? static_cast<uint8_t>(transparent) : 0;
     for (int i = 0; i < frames.count; ++i) {
-      if (progress != nullptr) {
-        progress->ReportProgress(static_cast<int>(static_cast<int64_t>(i) * 100 / frames.count));
-        if (progress->TakeCancel()) {
-          out.clear();
-          return kGifWriteCancelled;
-        }
-      }
-      jobs.Wait(static_cast<size_t>(i));
       EncodedFrame& frame = encoded[static_cast<size_t>(i)];
-      if (frame.result != kGifWriteOk) {
-        out.clear();
-        return frame.result;
-      }
       const uint8_t gce[8] = {0x21,
                               0xF9,
                               0x04,
