@@ -249,10 +249,16 @@ TEST_F(IntegrationCommandsTest, PaintProgramEditsTheWholeAnimationAsAFrameBitmap
 TEST_F(IntegrationCommandsTest, NotWaitingLeavesTheDocumentAsItWas) {
   ASSERT_EQ(window_->OpenFile(WritePicture(File("wait.gif"))), 0);
   const std::vector<uint32_t> before = Colors(Doc().currentPicture);
-  // A launcher: it returns at once and leaves the file alone, so the wait goes on.
-  EditWith("exit 0");
+  // A launcher: it returns at once and leaves the file alone, so the wait goes on. The
+  // ticks come a second apart in use; here they come at once, so the launcher is let
+  // finish first (a busy machine may take longer than three quick ticks to start it).
+  const std::string launched = File("launched");
+  EditWith("touch '" + launched + "'; exit 0");
+  ASSERT_TRUE(ServeUntil([&] { return std::filesystem::exists(launched); }, 5000));
+  ProcessEventsFor(300);
   for (int i = 0; i < 5; ++i) Integration().TickEdit();
   EXPECT_TRUE(Integration().Editing());
+  ASSERT_NE(Integration().WaitDialog(), nullptr);
   Integration().WaitDialog()->StopButton()->click();
   ASSERT_TRUE(ServeUntil([&] { return !Integration().Editing(); }, 3000));
   EXPECT_TRUE(messages_.isEmpty());
