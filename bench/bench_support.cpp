@@ -1,5 +1,7 @@
 #include "bench_support.h"
 
+#include <cstdlib>
+
 #include <sys/resource.h>
 
 #include <vector>
@@ -8,6 +10,19 @@ namespace zel::bench {
 
 double Seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+double TimeCommand(benchmark::State& state, const std::string& command) {
+  double total = 0;
+  for (auto _ : state) {
+    auto start = std::chrono::steady_clock::now();
+    if (std::system(command.c_str()) != 0) {
+      state.SkipWithError("convert failed");
+      return -1;
+    }
+    total += Seconds(start);
+  }
+  return total / static_cast<double>(state.iterations());
 }
 
 double ProcessCpuSeconds() {

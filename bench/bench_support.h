@@ -2,6 +2,8 @@
 // files for the peer programs to read.
 #pragma once
 
+#include <benchmark/benchmark.h>
+
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -13,6 +15,10 @@ namespace zel::bench {
 
 // Wall-clock seconds since `since`.
 double Seconds(std::chrono::steady_clock::time_point since);
+
+// Runs a peer's shell command once per iteration of `state` and gives its mean wall time
+// in seconds; a failing command skips the benchmark with an error and gives -1.
+double TimeCommand(benchmark::State& state, const std::string& command);
 
 // CPU time of the whole process (every thread), in seconds.
 double ProcessCpuSeconds();

@@ -188,13 +188,9 @@ void BM_ColourMagickStart(benchmark::State& state) {
   if (!corpus.ready) return state.SkipWithError("could not prepare the photo");
   const std::string command =
       std::string(kConvert) + " -size 1x1 xc:black ppm:" + corpus.folder + "/dot.ppm";
-  double total = 0;
-  for (auto _ : state) {
-    auto start = std::chrono::steady_clock::now();
-    if (std::system(command.c_str()) != 0) return state.SkipWithError("convert failed");
-    total += Seconds(start);
-  }
-  gStartSeconds = total / state.iterations();
+  const double seconds = zel::bench::TimeCommand(state, command);
+  if (seconds < 0) return;
+  gStartSeconds = seconds;
 }
 
 void BM_ColourMagick(benchmark::State& state) {
@@ -205,13 +201,9 @@ void BM_ColourMagick(benchmark::State& state) {
   // The dither setting must come before the operator it governs.
   const std::string command = std::string(kConvert) + " " + corpus.source +
                               (dither ? "" : " -dither None") + " -colors 256 ppm:" + out;
-  double total = 0;
-  for (auto _ : state) {
-    auto start = std::chrono::steady_clock::now();
-    if (std::system(command.c_str()) != 0) return state.SkipWithError("convert failed");
-    total += Seconds(start);
-  }
-  gMagickSeconds[dither ? 0 : 1] = total / state.iterations();
+  const double seconds = zel::bench::TimeCommand(state, command);
+  if (seconds < 0) return;
+  gMagickSeconds[dither ? 0 : 1] = seconds;
   state.counters["mse"] = PpmMse(out, corpus.photo);
   if (dither) gMagickMse = state.counters["mse"];
   state.counters["startSeconds"] = gStartSeconds;

@@ -102,13 +102,9 @@ void BM_MakeAnimeMagick(benchmark::State& state) {
         std::to_string(-180 + 360 * i / kFrames) + " \\)";
   }
   command += " -delete 0 ppm:" + corpus.folder + "/out.ppm";
-  double total = 0;
-  for (auto _ : state) {
-    auto start = std::chrono::steady_clock::now();
-    if (std::system(command.c_str()) != 0) return state.SkipWithError("convert failed");
-    total += Seconds(start);
-  }
-  gMagickSeconds = total / state.iterations();
+  const double seconds = zel::bench::TimeCommand(state, command);
+  if (seconds < 0) return;
+  gMagickSeconds = seconds;
   state.SetLabel("convert -distort SRT, 40 angles");
 }
 

@@ -117,13 +117,9 @@ void BM_MergeMagick(benchmark::State& state) {
       std::string(kConvert) + " -limit memory 4GiB -limit map 4GiB " + corpus.folder +
       "/base.ppm null: " + corpus.folder + "/over.ppm -geometry +" + std::to_string(kX) + "+" +
       std::to_string(kY) + " -layers composite ppm:" + corpus.folder + "/out.ppm";
-  double total = 0;
-  for (auto _ : state) {
-    auto start = std::chrono::steady_clock::now();
-    if (std::system(command.c_str()) != 0) return state.SkipWithError("convert failed");
-    total += Seconds(start);
-  }
-  gMagickSeconds = total / state.iterations();
+  const double seconds = zel::bench::TimeCommand(state, command);
+  if (seconds < 0) return;
+  gMagickSeconds = seconds;
   state.SetLabel("convert -layers composite, 100 frame pairs");
 }
 

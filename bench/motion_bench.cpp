@@ -134,13 +134,9 @@ void BM_MotionMagick(benchmark::State& state) {
     command += ch;
   }
   command += " ppm:" + corpus.folder + "/out.ppm";
-  double total = 0;
-  for (auto _ : state) {
-    auto start = std::chrono::steady_clock::now();
-    if (std::system(command.c_str()) != 0) return state.SkipWithError("convert failed");
-    total += Seconds(start);
-  }
-  gMagickSeconds[depth] = total / state.iterations();
+  const double seconds = zel::bench::TimeCommand(state, command);
+  if (seconds < 0) return;
+  gMagickSeconds[depth] = seconds;
   state.SetLabel("convert -roll per frame, 100 frames");
 }
 

@@ -130,13 +130,9 @@ void BM_RotateMagickOneFrame(benchmark::State& state) {
   Corpus& corpus = TheCorpus();
   if (!corpus.ready) return state.SkipWithError("could not prepare the frames");
   const std::string command = MagickCommand(corpus, "/one.ppm");
-  double total = 0;
-  for (auto _ : state) {
-    auto start = std::chrono::steady_clock::now();
-    if (std::system(command.c_str()) != 0) return state.SkipWithError("convert failed");
-    total += Seconds(start);
-  }
-  gStartSeconds = total / state.iterations();
+  const double seconds = zel::bench::TimeCommand(state, command);
+  if (seconds < 0) return;
+  gStartSeconds = seconds;
 }
 
 void BM_RotateMagick(benchmark::State& state) {
@@ -144,13 +140,9 @@ void BM_RotateMagick(benchmark::State& state) {
   if (!corpus.ready) return state.SkipWithError("could not prepare the frames");
   const int depth = state.range(0) == 8 ? 0 : 1;
   const std::string command = MagickCommand(corpus, depth == 0 ? "/f8.ppm" : "/f24.ppm");
-  double total = 0;
-  for (auto _ : state) {
-    auto start = std::chrono::steady_clock::now();
-    if (std::system(command.c_str()) != 0) return state.SkipWithError("convert failed");
-    total += Seconds(start);
-  }
-  gMagickSeconds[depth] = total / state.iterations();
+  const double seconds = zel::bench::TimeCommand(state, command);
+  if (seconds < 0) return;
+  gMagickSeconds[depth] = seconds;
   state.counters["startSeconds"] = gStartSeconds;
   state.SetLabel("convert -distort SRT 30, 100 frames");
 }
