@@ -306,8 +306,10 @@ bool PaletteTable::Apply(DocumentState& doc) {
     replaced = true;
     if (i == 0) frames.transparentIndex = transparent;
   }
-  if (frames.count > 0 && frames.frame(0).image) {
-    SetCurrentPicture(doc, DuplicateBlock(frames.frame(0).image));
+  // The view stays on the frame the user was on, now in its new colours.
+  if (doc.currentFrame < 0 || doc.currentFrame >= frames.count) doc.currentFrame = 0;
+  if (frames.count > 0 && frames.frame(doc.currentFrame).image) {
+    SetCurrentPicture(doc, DuplicateBlock(frames.frame(doc.currentFrame).image));
   }
   return replaced;
 }

@@ -272,8 +272,9 @@ TEST(PaletteOperation, AnimationCountsAndRebuildsEveryFrame) {
                                  frames.frame(3).image.data() + frames.frame(3).image.size()),
             deep);
   EXPECT_EQ(frames.transparentIndex, 2);
-  // The current picture is a copy of the first frame.
-  EXPECT_EQ(PicturePixels(doc->currentPicture), PicturePixels(frames.frame(0).image));
+  // The view stays on the current frame, shown in its new colours.
+  EXPECT_EQ(doc->currentFrame, 1);
+  EXPECT_EQ(PicturePixels(doc->currentPicture), PicturePixels(frames.frame(1).image));
   EXPECT_EQ(Table(doc->currentPicture), expected);
 
   // Undo brings every frame back, not only the picture on screen.
