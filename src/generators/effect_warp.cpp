@@ -31,6 +31,13 @@ PackedDib FilledLike(const PackedDib& picture, const Fill& fill) {
 
 }  // namespace
 
+uint8_t SwirlFillIndex(const PackedDib& picture, const Fill& fill) {
+  if (fill.transparentIndex >= 0) return fill.Index();
+  // Without a transparent index the swirl fills with the index's low 8 bits, 255, when the
+  // table has that entry; a smaller table gets entry 0, as the other warps fill.
+  return picture.ColorCount() > 255 ? 255 : 0;
+}
+
 PackedDib Swirl(const PackedDib& picture, double turn, const Fill& fill) {
   const auto layout = MappableLayoutOf(picture);
   if (!layout || layout->bits != 8) return {};
@@ -44,6 +51,7 @@ PackedDib Swirl(const PackedDib& picture, double turn, const Fill& fill) {
   const double radius = std::sqrt(static_cast<double>(cx) * cx + static_cast<double>(cy) * cy);
   const double theta = turn * std::numbers::pi;
   const uint8_t* src = picture.Pixels();
+  const uint8_t outside = SwirlFillIndex(picture, fill);
   for (int32_t y = 0; y < h; ++y) {
     uint8_t* row = out.Pixels() + static_cast<size_t>(y) * stride;
     const double dy = y - cy;
@@ -58,7 +66,7 @@ PackedDib Swirl(const PackedDib& picture, double turn, const Fill& fill) {
       if (sx >= 0 && sx < w && sy >= 0 && sy < h) {
         row[x] = src[static_cast<size_t>(sy) * stride + static_cast<size_t>(sx)];
       } else {
-        row[x] = fill.Index();
+        row[x] = outside;
       }
     }
   }
@@ -69,9 +77,11 @@ PackedDib ShrinkToRect(const PackedDib& picture, double scale, int32_t width, in
                        const Fill& fill) {
   if (!MappableLayoutOf(picture)) return {};
   if (!std::isfinite(scale)) return FilledLike(picture, fill);
+  // A scale below 0 makes a rectangle whose corners have changed places: the four-corner
+  // warp then puts the picture in upside down and mirrored (turned half round), as small
+  // as the scale says. A scale of 0 makes a rectangle of no area, which the warp fills.
   const int64_t w = TruncateCoordinate(width * scale);
   const int64_t h = TruncateCoordinate(height * scale);
-  if (w <= 0 || h <= 0) return FilledLike(picture, fill);
   const int64_t x0 = (width - w) / 2;
   const int64_t y0 = (height - h) / 2;
   const double left = static_cast<double>(x0), top = static_cast<double>(y0);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "generators/effect_warp.h"
 #include "platform/parallel.h"
@@ -20,6 +22,10 @@ using testing::SamePicture;
 PackedDib Frame(int i) {
   return Make8(
       14, 10, [i](int x, int y) { return uint8_t(1 + (x + 2 * y + i) % 30); }, 32);
+}
+
+std::vector<uint8_t> Bytes(const PackedDib& p) {
+  return std::vector<uint8_t>(p.data(), p.data() + p.size());
 }
 
 std::unique_ptr<DocumentState> AnimationDoc(int frames, int32_t transparentIndex = 31) {
@@ -79,20 +85,60 @@ TEST(AnimationEffect, ZoomOutKeepsTheFirstFrame) {
   }
 }
 
-TEST(AnimationEffect, SwayingWithoutTransparentIndexFillsWithZero) {
-  auto doc = AnimationDoc(4, -1);
-  ASSERT_EQ(RunAnimationEffect(*doc, {Effect::kSwaying, 100}, nullptr, 0), 0);
-  bool zero = false;
-  for (int i = 0; i < 4; ++i) {
-    const PackedDib& p = doc->frameSet->frame(i).image;
-    for (int y = 0; y < 10; ++y) {
-      for (int x = 0; x < 14; ++x) {
-        EXPECT_LT(At8(p, x, y), 32);
-        zero = zero || At8(p, x, y) == 0;
+TEST(AnimationEffect, SwayingWithoutTransparentIndexFillsWithItsLowByte) {
+  // No transparent index: the swirl fills with 255 where the frames' tables hold it (every
+  // 256-entry table), else with entry 0; never with an index beyond the table.
+  for (const auto& [tableSize, fill] : {std::pair{256, 255}, {32, 0}}) {
+    auto doc = AnimationDoc(4, -1);
+    for (int i = 0; i < 4; ++i) {
+      doc->frameSet->frame(i).image = Make8(
+          14, 10, [i](int x, int y) { return uint8_t(1 + (x + 2 * y + i) % 30); }, tableSize);
+    }
+    const std::vector<uint8_t> before = Bytes(doc->frameSet->frame(3).image);
+    ASSERT_EQ(RunAnimationEffect(*doc, {Effect::kSwaying, 100}, nullptr, 0), 0);
+    int filled = 0;
+    for (int i = 0; i < 4; ++i) {
+      const PackedDib& p = doc->frameSet->frame(i).image;
+      for (int y = 0; y < 10; ++y) {
+        for (int x = 0; x < 14; ++x) {
+          const uint8_t v = At8(p, x, y);
+          EXPECT_TRUE(v == fill || (v >= 1 && v <= 30)) << tableSize << ": " << int(v);
+          filled += v == fill;
+        }
       }
     }
+    EXPECT_GT(filled, 0) << tableSize;
+    ASSERT_TRUE(doc->undo.Undo(*doc));
+    EXPECT_EQ(Bytes(doc->frameSet->frame(3).image), before);
+    EXPECT_EQ(doc->frameSet->transparentIndex, -1);
   }
-  EXPECT_TRUE(zero);
+}
+
+TEST(AnimationEffect, ZoomInOutAtFullAmplitudeShowsEveryFrame) {
+  // With an even frame count the outermost frames' scale falls below 0 (1 - 2 * 2/3 for
+  // the last of 4): their pictures come small and turned half round, not blank.
+  for (int n : {4, 6, 10}) {
+    auto doc = AnimationDoc(n);
+    ASSERT_EQ(RunAnimationEffect(*doc, {Effect::kZoomInOut, 100}, nullptr, 0), 0);
+    const std::vector<FrameStep> steps = EffectSchedule(Effect::kZoomInOut, n, 1.0);
+    const Fill fill{ColorFromBackground(doc->backgroundColor), 31};
+    EXPECT_LT(steps[static_cast<size_t>(n - 1)].value, 0) << n;
+    for (int i = 0; i < n; ++i) {
+      const PackedDib& image = doc->frameSet->frame(i).image;
+      int shown = 0;
+      for (int y = 0; y < 10; ++y) {
+        for (int x = 0; x < 14; ++x) shown += At8(image, x, y) != 31;
+      }
+      EXPECT_GT(shown, 0) << n << " frames, frame " << i;
+      if (steps[static_cast<size_t>(i)].warp == WarpKind::kRect) {
+        EXPECT_TRUE(SamePicture(
+            image, ShrinkToRect(Frame(i), steps[static_cast<size_t>(i)].value, 14, 10, fill)))
+            << n << " frames, frame " << i;
+      }
+    }
+    ASSERT_TRUE(doc->undo.Undo(*doc));
+    for (int i = 0; i < n; ++i) EXPECT_TRUE(SamePicture(doc->frameSet->frame(i).image, Frame(i)));
+  }
 }
 
 TEST(AnimationEffect, SameFramesOnOneThreadAndOnSeveral) {

@@ -45,17 +45,34 @@ TEST(Swirl, TurnsTheCentreAndKeepsTheCorners) {
   EXPECT_FALSE(SamePicture(turned, source));
 }
 
-TEST(Swirl, FillsOutsidePointsWithTheTransparentIndexOrZero) {
-  const PackedDib source = Pattern(9, 9);
-  // Near the corners points turn out of the picture; without a transparent index they get
-  // index 0, never an index beyond the colour table.
-  const PackedDib none = Swirl(source, 1, Fill{{}, -1});
-  const PackedDib seven = Swirl(source, 1, Fill{{}, 7});
-  ASSERT_TRUE(none && seven);
-  EXPECT_GT(CountIndex(none, 0), 0);
-  EXPECT_EQ(CountIndex(none, 255), 0);
-  EXPECT_EQ(CountIndex(seven, 0), 0);
-  const PackedDib notFinite = Swirl(source, std::numeric_limits<double>::quiet_NaN(), Fill{{}, -1});
+TEST(Swirl, FillsOutsidePointsWithTheTransparentIndexOrItsLowByte) {
+  // Near the corners points turn out of the picture. Without a transparent index they get
+  // its low 8 bits, 255, where the table has that entry; a smaller table gets entry 0,
+  // never an index beyond the table.
+  const struct {
+    int tableSize;
+    int32_t transparent;
+    uint8_t fill;
+  } cases[] = {{256, -1, 255}, {16, -1, 0}, {256, 7, 7}, {16, 7, 7}};
+  for (const auto& c : cases) {
+    const PackedDib source = Make8(
+        9, 9, [](int x, int y) { return uint8_t(1 + (x * 3 + y * 5) % 15); }, c.tableSize);
+    const PackedDib out = Swirl(source, 1, Fill{{}, c.transparent});
+    ASSERT_TRUE(out);
+    const int filled = CountIndex(out, c.fill);
+    EXPECT_GT(filled, 0) << c.tableSize << " " << c.transparent;
+    // Every other pixel is a source pixel (1..15).
+    int fromSource = 0;
+    for (int y = 0; y < 9; ++y) {
+      for (int x = 0; x < 9; ++x) {
+        const uint8_t v = At8(out, x, y);
+        fromSource += v != c.fill && v >= 1 && v <= 15;
+      }
+    }
+    EXPECT_EQ(filled + fromSource, 81) << c.tableSize << " " << c.transparent;
+  }
+  const PackedDib notFinite =
+      Swirl(Pattern(9, 9), std::numeric_limits<double>::quiet_NaN(), Fill{{}, -1});
   ASSERT_TRUE(notFinite);
   EXPECT_EQ(CountIndex(notFinite, 0), 81);
   EXPECT_FALSE(Swirl(Make24(4, 4, [](int, int) { return Rgbq{1, 2, 3, 0}; }), 0.5, Fill{}));
@@ -76,9 +93,28 @@ TEST(ShrinkToRect, ShrinksIntoTheCentredRectangle) {
   EXPECT_TRUE(SamePicture(ShrinkToRect(source, 1, 8, 8, fill), source));
 }
 
+TEST(ShrinkToRect, NegativeScaleTurnsThePictureHalfRound) {
+  // Every pixel its own index, so the picture cannot be mistaken for itself mirrored.
+  const PackedDib source = Make8(
+      12, 8, [](int x, int y) { return uint8_t(1 + x + 12 * y); }, 256);
+  const Fill fill{{}, 0};
+  // Scale -0.5 of 12 x 8: the rectangle 6 x 4 about the centre with its corners swapped.
+  // The warp reads the source from the far corner (column 9, stored row 6) on, at twice
+  // the distance: columns 9..4 show source columns 0..10, stored rows 6..3 rows 0..6.
+  const PackedDib turned = ShrinkToRect(source, -0.5, 12, 8, fill);
+  ASSERT_TRUE(turned);
+  for (int y = 0; y < 8; ++y) {
+    for (int x = 0; x < 12; ++x) {
+      const bool inside = x >= 4 && x <= 9 && y >= 3 && y <= 6;
+      const int expected = inside ? At8(source, 2 * (9 - x), 2 * (6 - y)) : 0;
+      EXPECT_EQ(At8(turned, x, y), expected) << x << "," << y;
+    }
+  }
+}
+
 TEST(ShrinkToRect, NoAreaOrNoFiniteScaleGivesTheFillOnly) {
   const PackedDib source = Pattern(10, 10);
-  for (double scale : {0.05, 0.0, -0.2, std::numeric_limits<double>::quiet_NaN(),
+  for (double scale : {0.05, 0.0, -0.05, std::numeric_limits<double>::quiet_NaN(),
                        std::numeric_limits<double>::infinity()}) {
     const PackedDib out = ShrinkToRect(source, scale, 10, 10, Fill{{}, 9});
     ASSERT_TRUE(out) << scale;
