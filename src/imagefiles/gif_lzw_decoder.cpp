@@ -14,16 +14,8 @@ constexpr uint64_t kStringRoom = kMaxCodes + 32;
 constexpr uint64_t kScratchSlack = kStringRoom + 64;
 constexpr size_t kCodePadding = 8;
 
-// A table entry: where the string first occurs in the buffer, and its length.
-constexpr uint64_t MakeEntry(uint64_t offset, uint32_t length) {
-  return offset | (uint64_t{length} << 32);
-}
-constexpr uint32_t EntryOffset(uint64_t entry) {
-  return static_cast<uint32_t>(entry);
-}
-constexpr uint32_t EntryLength(uint64_t entry) {
-  return static_cast<uint32_t>(entry >> 32);
-}
+static_assert(LzwStringLength(LzwStringEntry(kLzwMostPosition, kMaxCodes + 1)) == kMaxCodes + 1,
+              "a string's length fits beside its position");
 
 inline void Copy16(uint8_t* dst, const uint8_t* src) {
   uint8_t chunk[16];
@@ -32,10 +24,10 @@ inline void Copy16(uint8_t* dst, const uint8_t* src) {
 }
 
 // Picture row of the r-th decoded row.
-uint32_t InterlacedRow(uint32_t r, uint32_t h) {
-  uint32_t start2 = (h + 7) / 8;
-  uint32_t start3 = start2 + (h + 3) / 8;
-  uint32_t start4 = start3 + (h + 1) / 4;
+uint64_t InterlacedRow(uint64_t r, uint64_t h) {
+  const uint64_t start2 = (h + 7) / 8;
+  const uint64_t start3 = start2 + (h + 3) / 8;
+  const uint64_t start4 = start3 + (h + 1) / 4;
   if (r < start2) return r * 8;
   if (r < start3) return (r - start2) * 8 + 4;
   if (r < start4) return (r - start3) * 4 + 2;
@@ -73,9 +65,9 @@ uint32_t LzwStoredRows(uint32_t width, uint32_t height, bool interlaced, uint64_
   const uint64_t reached = std::max<uint64_t>(1, (mostPixels + width - 1) / width);
   if (reached >= height) return height;
   if (!interlaced) return static_cast<uint32_t>(reached);
-  uint32_t last = 0;
-  for (uint32_t r = 0; r < reached; ++r) last = std::max(last, InterlacedRow(r, height));
-  return last + 1;
+  uint64_t last = 0;
+  for (uint64_t r = 0; r < reached; ++r) last = std::max(last, InterlacedRow(r, height));
+  return static_cast<uint32_t>(last + 1);
 }
 
 bool LzwDecoder::GatherSubBlocks(const uint8_t* data, size_t size, size_t* pos) {
@@ -129,7 +121,10 @@ int LzwDecoder::Decode(const uint8_t* data, size_t size, size_t* pos, const LzwT
   }
   *pos = p;
 
-  uint64_t pixelCount = static_cast<uint64_t>(target.width) * target.height;
+  // Every position in the buffer, roots and slack included, must fit a table entry.
+  const uint64_t positions = kLzwMostPosition - kRootArea - kScratchSlack;
+  if (target.width != 0 && target.height > positions / target.width) return kGifTooLarge;
+  const uint64_t pixelCount = target.width * target.height;
   written_ = 0;
   int result;
   try {
@@ -139,20 +134,19 @@ int LzwDecoder::Decode(const uint8_t* data, size_t size, size_t* pos, const LzwT
   }
 
   // Move the decoded rows into the picture.
-  uint64_t done = std::min(written_, pixelCount);
+  const uint64_t done = std::min(written_, pixelCount);
   if (target.width == 0) return result;
-  uint64_t fullRows = done / target.width;
-  uint32_t partial = static_cast<uint32_t>(done % target.width);
+  const uint64_t fullRows = done / target.width;
+  const uint64_t partial = done % target.width;
   const uint8_t* src = scratch_.data() + kRootArea;
-  const uint32_t stored = target.storedRows != 0 ? target.storedRows : target.height;
+  const uint64_t stored = target.storedRows != 0 ? target.storedRows : target.height;
   for (uint64_t r = 0; r <= fullRows && r < target.height; ++r) {
-    uint32_t count = r < fullRows ? target.width : partial;
+    const uint64_t count = r < fullRows ? target.width : partial;
     if (count == 0) break;
-    uint32_t row = target.interlaced ? InterlacedRow(static_cast<uint32_t>(r), target.height)
-                                     : static_cast<uint32_t>(r);
+    const uint64_t row = target.interlaced ? InterlacedRow(r, target.height) : r;
     if (row >= stored) continue;
     uint8_t* dst = target.pixels + static_cast<size_t>(stored - 1 - row) * target.stride;
-    std::memcpy(dst, src + r * target.width, count);
+    std::memcpy(dst, src + r * target.width, static_cast<size_t>(count));
   }
   if (used != nullptr) {
     // Every byte of every string was first written as a root code, so the roots written
@@ -165,14 +159,14 @@ int LzwDecoder::Decode(const uint8_t* data, size_t size, size_t* pos, const LzwT
   return result;
 }
 
-int LzwDecoder::DecodeCodes(uint64_t pixelCount, const LzwClearHook& onClear, uint32_t width) {
+int LzwDecoder::DecodeCodes(uint64_t pixelCount, const LzwClearHook& onClear, uint64_t width) {
   const uint32_t clear = 1u << codeSize_;
   const uint32_t endCode = clear + 1;
   // Every string, roots included, is a copy of bytes already in the buffer: the roots
   // sit in front of the pixels, so the loop copies without telling roots from strings.
   // Codes never defined point at the first pixel with length 0, as they always have.
   for (uint32_t i = 0; i < kMaxCodes; ++i) {
-    table_[i] = i < clear ? MakeEntry(i, 1) : MakeEntry(kRootArea, 0);
+    table_[i] = i < clear ? LzwStringEntry(i, 1) : LzwStringEntry(kRootArea, 0);
   }
   std::fill(std::begin(codeSeen_), std::end(codeSeen_), 0);
 
@@ -219,8 +213,8 @@ int LzwDecoder::DecodeCodes(uint64_t pixelCount, const LzwClearHook& onClear, ui
     // first appeared.
     if (code < nextFree && code - clear > 1) [[likely]] {
       const uint64_t entry = table[code];
-      const uint8_t* s = out + EntryOffset(entry);
-      const uint32_t len = EntryLength(entry);
+      const uint8_t* s = out + LzwStringPosition(entry);
+      const uint32_t len = LzwStringLength(entry);
       uint8_t* d = out + cur;
       seen[code] = 1;
       Copy16(d, s);
@@ -233,7 +227,7 @@ int LzwDecoder::DecodeCodes(uint64_t pixelCount, const LzwClearHook& onClear, ui
       if (nextFree < kMaxCodes) {
         if (prev >= nextFree) return kGifBadPreviousCode;
         // The previous string plus this one's first byte.
-        table[nextFree] = MakeEntry(prevPos, static_cast<uint32_t>(at - prevPos) + 1);
+        table[nextFree] = LzwStringEntry(prevPos, static_cast<uint32_t>(at - prevPos) + 1);
         if (++nextFree == mask + 1 && codeWidth < 12) {
           ++codeWidth;
           mask = mask * 2 + 1;
@@ -249,7 +243,7 @@ int LzwDecoder::DecodeCodes(uint64_t pixelCount, const LzwClearHook& onClear, ui
       codeWidth = codeSize_ + 1;
       mask = (1u << codeWidth) - 1;
       if (onClear && width != 0) {
-        onClear(static_cast<uint32_t>(std::min<uint64_t>(cur - kRootArea, pixelCount) / width));
+        onClear(std::min<uint64_t>(cur - kRootArea, pixelCount) / width);
       }
       continue;
     }
@@ -269,8 +263,8 @@ int LzwDecoder::DecodeCodes(uint64_t pixelCount, const LzwClearHook& onClear, ui
 
     // The code not yet in the table: the previous string and its own first byte.
     const uint64_t entry = table[prev];
-    const uint8_t* s = out + EntryOffset(entry);
-    const uint32_t prevLen = EntryLength(entry);
+    const uint8_t* s = out + LzwStringPosition(entry);
+    const uint32_t prevLen = LzwStringLength(entry);
     uint8_t* d = out + cur;
     Copy16(d, s);
     for (uint32_t i = 16; i < prevLen; i += 16) Copy16(d + i, s + i);
@@ -281,7 +275,7 @@ int LzwDecoder::DecodeCodes(uint64_t pixelCount, const LzwClearHook& onClear, ui
     if (cur >= endPos) break;
     if (nextFree < kMaxCodes) {
       if (prev >= nextFree) return kGifBadPreviousCodeNew;
-      table[nextFree] = MakeEntry(at, prevLen + 1);
+      table[nextFree] = LzwStringEntry(at, prevLen + 1);
       if (++nextFree == mask + 1 && codeWidth < 12) {
         ++codeWidth;
         mask = mask * 2 + 1;

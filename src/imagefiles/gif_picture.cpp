@@ -95,15 +95,16 @@ int ReadGifPictureData(PackedDib& out, const uint8_t* data, size_t size,
 
   LzwClearHook onClear;
   bool reported = false;
-  uint32_t lastBucket = 0;
+  uint64_t lastBucket = 0;
   if (progress && height >= 8) {
     const uint32_t step = height / 8;
-    onClear = [&, step](uint32_t rowsDone) {
-      uint32_t bucket = rowsDone / step;
+    onClear = [&, step](uint64_t rowsDone) {
+      const uint64_t bucket = rowsDone / step;
       if (reported && bucket == lastBucket) return;
       reported = true;
       lastBucket = bucket;
-      progress(0, (height / step) * 65536 + (height - rowsDone) / step);
+      const uint64_t left = rowsDone < height ? height - rowsDone : 0;
+      progress(0, (height / step) * 65536 + static_cast<uint32_t>(left / step));
     };
   }
   LzwTarget target{picture.Pixels(), picture.Stride(), width, height, interlaced, rows};
