@@ -8,13 +8,15 @@ ZEL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # `convert` and gifsicle are peers in the interop tests. clang and libclang-rt-14-dev
 # (libFuzzer and the sanitizer runtimes) build the fuzz targets of scripts/fuzz.
 # libimagequant builds the high-quality palettes, with pngquant as its peer in the tests.
+# FFmpeg and Pillow (python3-pil) make files for the round-trip table, which headless chromium
+# shows as the reference viewer.
 ZEL_PACKAGES=(
   g++ cmake ninja-build pkg-config clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev libgif-dev
   libjpeg62-turbo-dev libpng-dev zlib1g-dev
   qt6-base-dev libqt6svg6 qt6-translations-l10n fonts-noto-cjk xvfb
   gifsicle imagemagick midicsv xclip giflib-tools
-  libimagequant-dev pngquant
+  libimagequant-dev pngquant ffmpeg python3-pil chromium
 )
 
 zel_log() { printf '[zel] %s\n' "$*" >&2; }
