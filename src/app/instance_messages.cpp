@@ -18,6 +18,15 @@ bool IsPictureHandOver(const InstanceRequest& request) {
          request.data.size() > kPictureHandOverThreshold;
 }
 
+bool WantsDetailedAnswers(const InstanceRequest& request) {
+  return IsPictureHandOver(request) && request.lParam == kHandOverDetailedAnswers;
+}
+
+uint32_t HandOverReplyWord(HandOverAnswer answer, bool detailed) {
+  if (detailed) return static_cast<uint32_t>(answer);
+  return answer == HandOverAnswer::kLoaded ? 1u : 0u;
+}
+
 PackedDib HandOverPicture(const std::vector<uint8_t>& data) {
   PackedDib block = PackedDib::Allocate(data.size());
   if (block) std::memcpy(block.data(), data.data(), data.size());

@@ -25,6 +25,30 @@ inline constexpr size_t kPictureHandOverThreshold = 1024;
 
 using InstanceRequest = ChannelMessage;
 
+// A sender that puts this in lParam of a picture hand-over (zel-cli does) is told what
+// became of the picture; any other sender hears only 1 (loaded) or 0 (not taken).
+inline constexpr uint32_t kHandOverDetailedAnswers = 0x5A454C31;  // "1LEZ"
+
+// What the editor did with a handed-over picture.
+enum class HandOverAnswer : uint32_t {
+  kNotTaken = 0,  // all that a plain sender hears when the picture was not loaded
+  kLoaded = 1,
+  // Interim: the user is being asked whether the open picture may go (string 516); the
+  // answer follows once the user has decided.
+  kAskingUser = 0x5A000001,
+  kRefusedByUser = 0x5A000002,  // the user answered No
+  kBusy = 0x5A000003,           // a dialog or tool is open, an edit or a save runs
+  kNotAPicture = 0x5A000004,    // the bytes are no picture
+  kLoadFailed = 0x5A000005,     // the picture did not load (memory, size limit)
+};
+
+// Whether the sender of `request` asked for the detailed answers.
+[[nodiscard]] bool WantsDetailedAnswers(const InstanceRequest& request);
+// The word the sender hears for `answer`: itself for a sender that asked for the details,
+// else 1 for kLoaded and 0 for the rest. Only a sender that asked for the details is sent
+// kAskingUser.
+[[nodiscard]] uint32_t HandOverReplyWord(HandOverAnswer answer, bool detailed);
+
 // 74 when wParam is 1, else 0.
 uint32_t AnswerIdentify(uint32_t wParam);
 

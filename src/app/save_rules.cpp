@@ -1,5 +1,8 @@
 #include "app/save_rules.h"
 
+#include "imagefiles/file_names.h"
+#include "resources/string_table.h"
+
 namespace zel {
 
 bool IsDocumentOpen(const DocumentState& doc) {
@@ -32,6 +35,42 @@ bool CanSaveAsJpeg(const DocumentState& doc) {
 bool CanMakeIcon(const DocumentState& doc) {
   return IsDocumentOpen(doc) && !IsAnimation(doc.kind) && doc.bitCount == 8 && doc.width == 32 &&
          doc.height == 32;
+}
+
+void CutFrameFiles::Remember(const std::string& path) {
+  if (std::optional<FileStatus> status = ReadFileStatus(path)) files_.push_back(*status);
+}
+
+bool CutFrameFiles::Holds(const std::string& path) const {
+  if (files_.empty()) return false;
+  std::optional<FileStatus> status = ReadFileStatus(path);
+  if (!status) return false;
+  for (const FileStatus& file : files_) {
+    if (file == *status) return true;
+  }
+  return false;
+}
+
+OverwriteQuestion OverwriteQuestionFor(bool exists, bool cutAtLoad) {
+  if (!exists) return OverwriteQuestion::kNone;
+  return cutAtLoad ? OverwriteQuestion::kReplaceCutFile : OverwriteQuestion::kReplaceFile;
+}
+
+OverwriteQuestion OverwriteQuestionForPath(const std::string& path, const CutFrameFiles* cut) {
+  const bool exists = CheckOutputFileName(path) == kOutputNameExists;
+  return OverwriteQuestionFor(exists, exists && cut != nullptr && cut->Holds(path));
+}
+
+const char* OverwriteQuestionText(OverwriteQuestion question) {
+  switch (question) {
+    case OverwriteQuestion::kReplaceFile:
+      return MessageText(kMsgReplaceFile);
+    case OverwriteQuestion::kReplaceCutFile:
+      return MessageText(kMsgReplaceCutFile);
+    case OverwriteQuestion::kNone:
+      break;
+  }
+  return nullptr;
 }
 
 }  // namespace zel

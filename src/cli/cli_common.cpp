@@ -62,7 +62,7 @@ void PrintUsage(std::FILE* to) {
       "               [--reverse-path]] -o OUT\n"
       "       zel-cli from-images A B [C ...] [--colors N] [--side L] [--time T] [--per-cycle]\n"
       "               [--tempo] [--hq] -o OUT\n"
-      "       zel-cli send FILE\n"
+      "       zel-cli send [--wait SECONDS] FILE\n"
       "       zel-cli midi-tempo FILE.mid\n"
       "       zel-cli preview FILE.gif\n"
       "       zel-cli motions\n"
@@ -122,7 +122,13 @@ void PrintUsage(std::FILE* to) {
       "             --hq              the palette and mapping of the high-quality quantizer\n"
       "                               (holds every picture in full colour at once)\n"
       "  send     open FILE and hand it to the running editor, which shows it; an animation\n"
-      "           goes over whole\n"
+      "           goes over whole. When the editor holds a picture it asks its user first,\n"
+      "           and send waits for that answer. --wait SECONDS: how long the editor has to\n"
+      "           take the picture or start asking (1..3600, default 10). Exit status:\n"
+      "             0 loaded, 3 the user kept the open picture, 4 the editor is busy (a\n"
+      "             dialog or tool open, an edit or a save running), 5 no editor runs,\n"
+      "             6 an editor is there but did not answer in time, 1 the file cannot be\n"
+      "             read or the editor could not load it\n"
       "  midi-tempo  read the first tempo of a MIDI file: beats per minute and one to four\n"
       "           beats in seconds\n"
       "  preview  write the browser page for a GIF file ($zel.html in the settings folder)\n"
@@ -130,9 +136,9 @@ void PrintUsage(std::FILE* to) {
       "  motions  list the motion paths for edit --motion: number, selected marker (*),\n"
       "           point count and title\n"
       "\n"
-      "exit status: 0 done, 1 a file could not be read or written, no editor answered or a\n"
-      "MIDI file holds no tempo,\n"
-      "2 bad arguments or a conversion the picture does not allow\n",
+      "exit status: 0 done, 1 a file could not be read or written or a MIDI file holds no\n"
+      "tempo, 2 bad arguments or a conversion the picture does not allow; send has its own\n"
+      "codes 3 to 6 (above)\n",
       to);
 }
 

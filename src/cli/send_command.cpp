@@ -5,12 +5,84 @@
 #include "app/instance_messages.h"
 #include "cli/cli_common.h"
 #include "platform/instance_lock.h"
-#include "platform/local_channel.h"
 #include "resources/string_table.h"
 
 namespace zel::cli {
+namespace {
 
-int RunSendCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+constexpr int kSendWaitSecondsMax = 3600;
+
+// Takes "--wait SECONDS" out of `args`; false (after a message) when it is malformed.
+bool TakeWaitOption(std::vector<std::string>& args, int* seconds, std::FILE* err) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] != "--wait") continue;
+    if (i + 1 >= args.size()) {
+      PrintError(err, "--wait needs a number of seconds");
+      return false;
+    }
+    const std::string& text = args[i + 1];
+    int value = 0;
+    bool digits = !text.empty() && text.size() <= 4;
+    for (char c : text) {
+      if (c < '0' || c > '9') digits = false;
+    }
+    if (digits) value = std::stoi(text);
+    if (!digits || value < 1 || value > kSendWaitSecondsMax) {
+      PrintError(err, "--wait takes 1.." + std::to_string(kSendWaitSecondsMax) + " seconds, not '" +
+                          text + "'");
+      return false;
+    }
+    *seconds = value;
+    args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
+               args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+    --i;
+  }
+  return true;
+}
+
+}  // namespace
+
+SendReport DescribeSendAnswer(const ChannelAnswer& answer, const std::string& path,
+                              const std::string& socketPath, size_t bytes, int waitSeconds) {
+  switch (answer.outcome) {
+    case ChannelOutcome::kNotListening:
+      return {kExitSendNotRunning, "no editor is running (nothing listens at " + socketPath + ")"};
+    case ChannelOutcome::kNoAnswer:
+      return {kExitSendNoAnswer,
+              "an editor is there but gave no answer (none within " +
+                  std::to_string(waitSeconds) +
+                  " s, or it went away while asking; it may be in the middle of a long task); " +
+                  path + " was not loaded"};
+    case ChannelOutcome::kAnswered:
+      break;
+  }
+  switch (static_cast<HandOverAnswer>(answer.value)) {
+    case HandOverAnswer::kLoaded:
+      return {kExitOk, "the editor loaded " + path + " (" + std::to_string(bytes) + " bytes)"};
+    case HandOverAnswer::kRefusedByUser:
+      return {kExitSendRefused,
+              "the editor's user kept the open picture (answered いいえ); " + path +
+                  " was not loaded"};
+    case HandOverAnswer::kBusy:
+      return {kExitSendBusy,
+              "the editor is busy (a dialog or tool is open, or an edit or save runs); " + path +
+                  " was not loaded, try again later"};
+    case HandOverAnswer::kNotAPicture:
+    case HandOverAnswer::kLoadFailed:
+      return {kExitFailed, "the editor could not load the picture (" + path + ")"};
+    case HandOverAnswer::kNotTaken:
+    case HandOverAnswer::kAskingUser:
+      break;
+  }
+  // An editor that does not give the details: 0 is all it says.
+  return {kExitFailed,
+          "the editor did not take the picture and did not say why (" + path + ")"};
+}
+
+int RunSendCommand(const std::vector<std::string>& arguments, std::FILE* out, std::FILE* err) {
+  std::vector<std::string> args = arguments;
+  int waitSeconds = kSendWaitSecondsDefault;
+  if (!TakeWaitOption(args, &waitSeconds, err)) return kExitUsage;
   if (args.size() != 1) {
     PrintUsage(err);
     return kExitUsage;
@@ -39,26 +111,28 @@ int RunSendCommand(const std::vector<std::string>& args, std::FILE* out, std::FI
   std::optional<std::string> folder = InstanceFolder(false, &folderError);
   if (!folder) {
     PrintError(err, "no editor is running (" + folderError + ")");
-    return kExitFailed;
+    return kExitSendNotRunning;
   }
-  std::string socketPath = *folder + kInstanceSocketName;
-  std::optional<uint32_t> reply =
-      SendMessage(socketPath, kMsgCopyData, kPictureDataIdentifier, 0, *picture, kSendTimeoutMs);
-  if (!reply) {
-    PrintError(err, "no editor is running, or it did not answer (" + socketPath + ")");
-    return kExitFailed;
+  const std::string socketPath = *folder + kInstanceSocketName;
+  // The editor answers at once, or says it is asking its user; that answer is waited for
+  // for as long as the user takes.
+  const ChannelAnswer answer = ExchangeMessage(
+      socketPath, kMsgCopyData, kPictureDataIdentifier, kHandOverDetailedAnswers, *picture,
+      waitSeconds * 1000, [err, &path](uint32_t word) {
+        if (word != static_cast<uint32_t>(HandOverAnswer::kAskingUser)) return false;
+        std::fprintf(err, "zel-cli: the editor asks its user whether to replace the open "
+                          "picture with %s; waiting for the answer\n",
+                     path.c_str());
+        std::fflush(err);
+        return true;
+      });
+  const SendReport report = DescribeSendAnswer(answer, path, socketPath, picture->size(), waitSeconds);
+  if (report.exitCode == kExitOk) {
+    std::fprintf(out, "%s\n", report.text.c_str());
+  } else {
+    PrintError(err, report.text);
   }
-  if (*reply == 0) {
-    // The editor keeps its document while a dialog is open, a save runs, or the user chose
-    // to keep the open picture.
-    PrintError(err,
-               "the editor did not take the picture; it is busy or its open picture was "
-               "kept (" +
-                   path + ")");
-    return kExitFailed;
-  }
-  std::fprintf(out, "sent %s (%zu bytes) to the running editor\n", path.c_str(), picture->size());
-  return kExitOk;
+  return report.exitCode;
 }
 
 }  // namespace zel::cli

@@ -10,6 +10,7 @@
 #include "platform/instance_lock.h"
 #include "platform/local_channel.h"
 #include "platform/process.h"
+#include "resources/string_table.h"
 
 namespace zel {
 namespace {
@@ -95,29 +96,44 @@ const std::string& VantaProgramPath() {
   return path;
 }
 
-VantaRoute SendToVanta(DocumentState& doc, const SiblingChannel& channel,
-                       const std::string& settingsFolder, const std::string& programPath,
-                       const ProgramStarter& start) {
-  if (!IsAnimation(doc.kind) || !doc.frameSet || doc.frameSet->count < 2) {
-    return VantaRoute::kNothing;
-  }
-  // A socket of that name that does not answer the identification is not Vanta.
+bool HasAnimationForVanta(const DocumentState& doc) {
+  return IsAnimation(doc.kind) && doc.frameSet && doc.frameSet->count >= 2;
+}
+
+bool VantaIsRunning(const SiblingChannel& channel) {
   std::optional<uint32_t> answer = channel.Send(kVantaTitle, kSiblingIdentify, 1, 0);
-  if (answer && *answer == kSiblingIdentifyAnswer) {
-    PackedDib block = BuildFrameBitmapImage(*doc.frameSet);
-    if (!block) return VantaRoute::kNothing;
-    std::vector<uint8_t> data(block.data(), block.data() + block.size());
-    if (!channel.Send(kVantaTitle, kSiblingCopyData, kSiblingPictureData, 0, data)) {
-      return VantaRoute::kNothing;
-    }
-    return VantaRoute::kMessage;
-  }
-  if (programPath.empty()) return VantaRoute::kNothing;
+  return answer && *answer == kSiblingIdentifyAnswer;
+}
+
+std::optional<std::vector<uint8_t>> VantaHandOverData(const FrameSet& frames) {
+  PackedDib block = BuildFrameBitmapImage(frames);
+  if (!block) return std::nullopt;
+  return std::vector<uint8_t>(block.data(), block.data() + block.size());
+}
+
+bool HandToVanta(const SiblingChannel& channel, const std::vector<uint8_t>& data) {
+  return channel.Send(kVantaTitle, kSiblingCopyData, kSiblingPictureData, 0, data).has_value();
+}
+
+VantaRoute StartVantaWithFile(const DocumentState& doc, const std::string& settingsFolder,
+                              const std::string& programPath, const ProgramStarter& start) {
+  if (programPath.empty() || !HasAnimationForVanta(doc)) return VantaRoute::kNothing;
   const std::string gifPath = settingsFolder + kVantaHandOverName;
   if (WriteGifFile(*doc.frameSet, gifPath, false, nullptr) != 0) return VantaRoute::kNothing;
   const std::vector<std::string> argv = {programPath, "/f=" + gifPath};
   const bool started = start ? start(argv) : StartDetached(argv);
   return started ? VantaRoute::kProgram : VantaRoute::kNothing;
+}
+
+VantaRoute SendToVanta(DocumentState& doc, const SiblingChannel& channel,
+                       const std::string& settingsFolder, const std::string& programPath,
+                       const ProgramStarter& start) {
+  if (!HasAnimationForVanta(doc)) return VantaRoute::kNothing;
+  if (VantaIsRunning(channel)) {
+    std::optional<std::vector<uint8_t>> data = VantaHandOverData(*doc.frameSet);
+    return data && HandToVanta(channel, *data) ? VantaRoute::kMessage : VantaRoute::kNothing;
+  }
+  return StartVantaWithFile(doc, settingsFolder, programPath, start);
 }
 
 MorselRoute ChooseMorselRoute(const DocumentState& doc, const std::string& commandLinePath) {
@@ -140,32 +156,81 @@ MorselRoute ChooseMorselRoute(const DocumentState& doc, const std::string& comma
   }
 }
 
-MorselOutcome SendToMorsel(DocumentState& doc, const std::string& commandLinePath,
-                           const std::string& settingsFolder, int jpegQuality,
-                           const SiblingChannel& channel, ProgressSink* progress) {
+MorselOutcome WriteForMorsel(DocumentState& doc, const std::string& commandLinePath,
+                             const std::string& settingsFolder, int jpegQuality,
+                             ProgressSink* progress) {
   MorselOutcome outcome;
   outcome.route = ChooseMorselRoute(doc, commandLinePath);
   switch (outcome.route) {
     case MorselRoute::kNothing:
+      outcome.failure = MorselFailure::kNothingToSend;
       return outcome;
     case MorselRoute::kRewriteCommandLineFile:
       outcome.delivered = WriteDocumentGif(doc, commandLinePath, progress) == 0;
       outcome.closeProgram = outcome.delivered;
+      if (!outcome.delivered) outcome.failure = MorselFailure::kWriteFailed;
       return outcome;
     case MorselRoute::kJpeg:
     case MorselRoute::kGif:
       break;
   }
-  if (!FolderExists(settingsFolder)) return outcome;
+  if (!FolderExists(settingsFolder)) {
+    outcome.failure = MorselFailure::kNoFolder;
+    return outcome;
+  }
   const int type = outcome.route == MorselRoute::kJpeg ? kMorselJpeg : kMorselGif;
   const std::string path = settingsFolder + MorselExchangeName(type);
   const bool written = type == kMorselJpeg
                            ? WriteJpegFile(doc.currentPicture, path, jpegQuality) == 0
                            : WriteDocumentGif(doc, path, progress) == 0;
-  if (!written) return outcome;
-  std::optional<uint32_t> reply = channel.Send(kMorselTitle, kMorselNotify, type, 0);
-  outcome.delivered = reply && *reply != 0;
+  if (!written) {
+    outcome.failure = MorselFailure::kWriteFailed;
+    return outcome;
+  }
+  outcome.exchangeType = type;
   return outcome;
+}
+
+MorselFailure NotifyMorsel(const SiblingChannel& channel, int exchangeType) {
+  std::optional<uint32_t> reply =
+      channel.Send(kMorselTitle, kMorselNotify, static_cast<uint32_t>(exchangeType), 0);
+  if (!reply) return MorselFailure::kNotRunning;
+  return *reply != 0 ? MorselFailure::kNone : MorselFailure::kRefused;
+}
+
+MorselOutcome SendToMorsel(DocumentState& doc, const std::string& commandLinePath,
+                           const std::string& settingsFolder, int jpegQuality,
+                           const SiblingChannel& channel, ProgressSink* progress) {
+  MorselOutcome outcome = WriteForMorsel(doc, commandLinePath, settingsFolder, jpegQuality, progress);
+  if (outcome.exchangeType < 0) return outcome;
+  outcome.failure = NotifyMorsel(channel, outcome.exchangeType);
+  outcome.delivered = outcome.failure == MorselFailure::kNone;
+  return outcome;
+}
+
+bool CanSendToMorsel(const DocumentState& doc, const std::string& commandLinePath,
+                     bool morselReady) {
+  const MorselRoute route = ChooseMorselRoute(doc, commandLinePath);
+  if (route == MorselRoute::kRewriteCommandLineFile) return true;
+  return route != MorselRoute::kNothing && morselReady;
+}
+
+const char* MorselFailureText(MorselFailure failure) {
+  switch (failure) {
+    case MorselFailure::kNone:
+      return nullptr;
+    case MorselFailure::kNothingToSend:
+      return MessageText(kMsgNoPicture);
+    case MorselFailure::kNoFolder:
+      return MessageText(kMsgMorselNoFolder);
+    case MorselFailure::kWriteFailed:
+      return kGifWriteFailedText;
+    case MorselFailure::kNotRunning:
+      return MessageText(kMsgMorselNotRunning);
+    case MorselFailure::kRefused:
+      return MessageText(kMsgMorselRefused);
+  }
+  return nullptr;
 }
 
 bool QueryMorselReady(const SiblingChannel& channel) {

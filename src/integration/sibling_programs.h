@@ -72,6 +72,22 @@ using ProgramStarter = std::function<bool(const std::vector<std::string>& argv)>
 
 enum class VantaRoute { kNothing, kMessage, kProgram };
 
+// The steps of the Vanta command, for a caller that keeps its window responsive while a
+// socket is waited for: the two exchanges touch no document and may run on another thread.
+// True when a running Vanta answers the identification with 74 (a socket of that name that
+// does not answer it is not Vanta).
+[[nodiscard]] bool VantaIsRunning(const SiblingChannel& channel);
+// The animation as the frame-bitmap bytes Vanta takes; no value when memory is short.
+std::optional<std::vector<uint8_t>> VantaHandOverData(const FrameSet& frames);
+// Hands the bytes to the running Vanta; true when it took them.
+[[nodiscard]] bool HandToVanta(const SiblingChannel& channel, const std::vector<uint8_t>& data);
+// Without a running Vanta: writes "$vanta.gif" in `settingsFolder` and starts the program
+// with "/f=<that file>". kProgram, or kNothing when there is no program or a step failed.
+VantaRoute StartVantaWithFile(const DocumentState& doc, const std::string& settingsFolder,
+                              const std::string& programPath, const ProgramStarter& start = {});
+// Whether the Vanta command has an animation to send: two frames or more.
+[[nodiscard]] bool HasAnimationForVanta(const DocumentState& doc);
+
 // The Vanta command: with a running Vanta that answers the identification, the animation
 // goes over as a frame bitmap (data identifier 74); otherwise, when `programPath` is set,
 // it is written to "$vanta.gif" in `settingsFolder` and the program is started with
@@ -92,14 +108,42 @@ enum class MorselRoute {
 // rewritten only while it is still the open document.
 MorselRoute ChooseMorselRoute(const DocumentState& doc, const std::string& commandLinePath);
 
+// Why the Morsel command did not deliver.
+enum class MorselFailure {
+  kNone,
+  kNothingToSend,  // no document
+  kNoFolder,       // the settings folder, where the exchange files go, is missing
+  kWriteFailed,    // the file could not be written
+  kNotRunning,     // Morsel did not answer its notification
+  kRefused,        // Morsel answered 0
+};
+
 struct MorselOutcome {
   MorselRoute route = MorselRoute::kNothing;
   bool delivered = false;     // the file was written (and, for Morsel's files, accepted)
   bool closeProgram = false;  // the command-line file was rewritten: the program closes
+  MorselFailure failure = MorselFailure::kNone;
+  int exchangeType = -1;  // the type Morsel is to be notified of once the file is written
 };
 MorselOutcome SendToMorsel(DocumentState& doc, const std::string& commandLinePath,
                            const std::string& settingsFolder, int jpegQuality,
                            const SiblingChannel& channel, ProgressSink* progress);
+// The two halves of SendToMorsel, for a caller that keeps its window responsive while
+// Morsel is waited for. WriteForMorsel writes the file; for Morsel's exchange files the
+// outcome is not delivered yet and names the exchange type to notify of.
+MorselOutcome WriteForMorsel(DocumentState& doc, const std::string& commandLinePath,
+                             const std::string& settingsFolder, int jpegQuality,
+                             ProgressSink* progress);
+// Notifies Morsel of a written exchange file (touches no document; any thread).
+[[nodiscard]] MorselFailure NotifyMorsel(const SiblingChannel& channel, int exchangeType);
+
+// Whether the Morsel command has something to do: the file this program was started with
+// is still the open animation (it is written back), or a document is open and Morsel is
+// ready to take it.
+[[nodiscard]] bool CanSendToMorsel(const DocumentState& doc, const std::string& commandLinePath,
+                                   bool morselReady);
+// What the user is told when the Morsel command did not deliver (nullptr for kNone).
+const char* MorselFailureText(MorselFailure failure);
 
 // Asks Morsel whether it is ready (reply exactly 1).
 bool QueryMorselReady(const SiblingChannel& channel);

@@ -136,6 +136,11 @@ class Descriptor {
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
   int get() const { return fd_; }
+  int Release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
 
  private:
   int fd_;
@@ -198,42 +203,79 @@ void LocalChannelServer::Close() {
   path_.clear();
 }
 
-bool LocalChannelServer::AcceptAndServeOne(const Handler& handler) {
-  if (listenFd_ < 0) return false;
+ChannelRequest::ChannelRequest(int fd, ChannelMessage message)
+    : fd_(fd), message_(std::move(message)) {}
+
+ChannelRequest::~ChannelRequest() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool ChannelRequest::Reply(uint32_t value) {
+  uint8_t word[4];
+  PutLe32(word, value);
+  // Four bytes on a connection the sender reads: the wait is for a sender that stopped.
+  const Clock::time_point deadline =
+      Clock::now() + std::chrono::milliseconds(kChannelFrameDeadlineMs);
+  return fd_ >= 0 && WriteExact(fd_, word, sizeof word, deadline);
+}
+
+bool ChannelRequest::SenderGone() const {
+  if (fd_ < 0) return true;
+  pollfd p{fd_, 0, 0};
+  int n;
+  do {
+    n = ::poll(&p, 1, 0);
+  } while (n < 0 && errno == EINTR);
+  return n > 0 && (p.revents & (POLLHUP | POLLERR)) != 0;
+}
+
+std::unique_ptr<ChannelRequest> LocalChannelServer::AcceptRequest() {
+  if (listenFd_ < 0) return nullptr;
   int fd;
   do {
     fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
   } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return false;
+  if (fd < 0) return nullptr;
   Descriptor connection(fd);
-  if (!PeerIsSameUser(fd)) return false;
-
+  if (!PeerIsSameUser(fd)) return nullptr;
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(frameDeadlineMs_);
   ChannelMessage request;
-  if (!ReadFrame(fd, deadline, &request)) return false;
-  uint8_t reply[4];
-  PutLe32(reply, handler ? handler(request) : 0);
-  WriteExact(fd, reply, sizeof reply, deadline);
+  if (!ReadFrame(fd, deadline, &request)) return nullptr;
+  return std::make_unique<ChannelRequest>(connection.Release(), std::move(request));
+}
+
+bool LocalChannelServer::AcceptAndServeOne(const Handler& handler) {
+  std::unique_ptr<ChannelRequest> request = AcceptRequest();
+  if (!request) return false;
+  request->Reply(handler ? handler(request->Message()) : 0);
   return true;
 }
 
-std::optional<uint32_t> SendMessage(const std::string& socketPath, uint32_t message,
-                                    uint32_t wParam, uint32_t lParam,
-                                    const std::vector<uint8_t>& data, int timeoutMs) {
+ChannelAnswer ExchangeMessage(const std::string& socketPath, uint32_t message, uint32_t wParam,
+                              uint32_t lParam, const std::vector<uint8_t>& data, int timeoutMs,
+                              const std::function<bool(uint32_t)>& interim) {
+  ChannelAnswer answer;
+  answer.outcome = ChannelOutcome::kNotListening;
   sockaddr_un address;
-  if (!FillAddress(socketPath, &address) || data.size() > kChannelDataCap) return std::nullopt;
+  if (!FillAddress(socketPath, &address)) return answer;
+  answer.outcome = ChannelOutcome::kNoAnswer;
+  if (data.size() > kChannelDataCap) return answer;
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   Descriptor connection(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
   const int fd = connection.get();
-  if (fd < 0) return std::nullopt;
+  if (fd < 0) return answer;
   // A local connect either completes, is refused, or (a full backlog) asks to try again.
   for (;;) {
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) break;
     if (errno == EINTR) continue;
-    if (errno != EAGAIN || RemainingMs(deadline) == 0) return std::nullopt;
+    if (errno == ENOENT || errno == ECONNREFUSED || errno == ENOTDIR) {
+      answer.outcome = ChannelOutcome::kNotListening;
+      return answer;
+    }
+    if (errno != EAGAIN || RemainingMs(deadline) == 0) return answer;
     ::poll(nullptr, 0, 10);
   }
-  if (!PeerIsSameUser(fd)) return std::nullopt;
+  if (!PeerIsSameUser(fd)) return answer;
 
   uint8_t header[kChannelHeaderSize];
   PutLe32(header, message);
@@ -242,11 +284,26 @@ std::optional<uint32_t> SendMessage(const std::string& socketPath, uint32_t mess
   PutLe32(header + 12, static_cast<uint32_t>(data.size()));
   if (!WriteExact(fd, header, sizeof header, deadline) ||
       !WriteExact(fd, data.data(), data.size(), deadline)) {
-    return std::nullopt;
+    return answer;
   }
   uint8_t reply[4];
-  if (!ReadExact(fd, reply, sizeof reply, deadline)) return std::nullopt;
-  return Le32(reply);
+  if (!ReadExact(fd, reply, sizeof reply, deadline)) return answer;
+  uint32_t value = Le32(reply);
+  while (interim && interim(value)) {
+    if (!ReadExact(fd, reply, sizeof reply, Clock::time_point::max())) return answer;
+    value = Le32(reply);
+  }
+  answer.outcome = ChannelOutcome::kAnswered;
+  answer.value = value;
+  return answer;
+}
+
+std::optional<uint32_t> SendMessage(const std::string& socketPath, uint32_t message,
+                                    uint32_t wParam, uint32_t lParam,
+                                    const std::vector<uint8_t>& data, int timeoutMs) {
+  const ChannelAnswer answer = ExchangeMessage(socketPath, message, wParam, lParam, data, timeoutMs);
+  if (answer.outcome != ChannelOutcome::kAnswered) return std::nullopt;
+  return answer.value;
 }
 
 }  // namespace zel

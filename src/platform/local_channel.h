@@ -3,12 +3,15 @@
 //   request  message, wParam, lParam, dataLength, then dataLength bytes
 //   reply    result
 // The server is built for an event loop: watch ListeningFd() for reading and call
-// AcceptAndServeOne() when it is readable.
+// AcceptAndServeOne() when it is readable, or AcceptRequest() to answer later. A server
+// may send more than one word on a connection when the sender asked for that (an interim
+// word while its user decides, then the answer); a plain sender reads the first only.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,6 +30,27 @@ inline constexpr size_t kChannelHeaderSize = 16;
 inline constexpr uint32_t kChannelDataCap = 256u * 1024 * 1024;
 // Time a client gets to deliver its whole frame and take the reply.
 inline constexpr int kChannelFrameDeadlineMs = 2000;
+
+// A request taken off the socket whose answer comes later: the connection stays open
+// until the object goes.
+class ChannelRequest {
+ public:
+  ChannelRequest(int fd, ChannelMessage message);
+  ~ChannelRequest();
+  ChannelRequest(const ChannelRequest&) = delete;
+  ChannelRequest& operator=(const ChannelRequest&) = delete;
+
+  const ChannelMessage& Message() const { return message_; }
+  // Writes one word to the sender; false when it has gone.
+  bool Reply(uint32_t value);
+  // True when the sender has closed its side entirely (it gave up waiting): a request
+  // nobody waits for any more is better not carried out.
+  [[nodiscard]] bool SenderGone() const;
+
+ private:
+  int fd_;
+  ChannelMessage message_;
+};
 
 class LocalChannelServer {
  public:
@@ -50,6 +74,9 @@ class LocalChannelServer {
   // another user, or a malformed, truncated, oversized or slow frame, is dropped without
   // calling the handler. True when the handler was called.
   bool AcceptAndServeOne(const Handler& handler);
+  // Accepts one waiting connection and reads its frame as AcceptAndServeOne does, but
+  // leaves the answer to the caller. Null when none waits or the frame was dropped.
+  std::unique_ptr<ChannelRequest> AcceptRequest();
 
   // Stops listening and removes the socket file (when it is still ours).
   void Close();
@@ -68,5 +95,23 @@ class LocalChannelServer {
 std::optional<uint32_t> SendMessage(const std::string& socketPath, uint32_t message,
                                     uint32_t wParam, uint32_t lParam,
                                     const std::vector<uint8_t>& data, int timeoutMs);
+
+// How an exchange ended, for a sender that must tell "nobody there" from "no answer".
+enum class ChannelOutcome {
+  kAnswered,      // `value` holds the answer
+  kNotListening,  // no socket at the path, or nothing accepts there (a socket left behind)
+  kNoAnswer,      // connected, but the frame was not taken or no answer came in time
+};
+struct ChannelAnswer {
+  ChannelOutcome outcome = ChannelOutcome::kNoAnswer;
+  uint32_t value = 0;
+};
+// Sends one request and reads its answer. The request and the first word must make it
+// within `timeoutMs`. A word for which `interim` is true says the server is still at it
+// (its user is deciding): the next word is then waited for without a limit, for as long as
+// the server keeps the connection (it answers or goes).
+ChannelAnswer ExchangeMessage(const std::string& socketPath, uint32_t message, uint32_t wParam,
+                              uint32_t lParam, const std::vector<uint8_t>& data, int timeoutMs,
+                              const std::function<bool(uint32_t)>& interim = {});
 
 }  // namespace zel

@@ -42,6 +42,17 @@ const char* MessageText(int id) {
       return "このファイルには%dコマありますが、先頭の%dコマだけを読み込みました.\n"
              "上書き保存すると残りのコマは失われます.\n"
              "フレーム最大値は「オプション」の設定で変更できます.";
+    case kMsgReplaceFile:
+      return "出力画像ファイルが存在するようです、上書きします。\nよろしいですか?";
+    case kMsgReplaceCutFile:
+      return "出力画像ファイルは読み込み時にコマが削られています。"
+             "上書きすると残りのコマは失われます。\nよろしいですか?";
+    case kMsgMorselNotRunning:
+      return "Morselが起動していないか、応答がありません。\n画像を出力できませんでした.";
+    case kMsgMorselRefused:
+      return "Morselが画像を受け取りませんでした.";
+    case kMsgMorselNoFolder:
+      return "設定フォルダがないため、Morselに画像を出力できません.";
     default:
       return nullptr;
   }

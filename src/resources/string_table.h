@@ -22,6 +22,11 @@ enum MessageId : int {
   kMsgDiscardPicture = 516,
   kMsgPictureTooLarge = 518,
   kMsgFramesDropped = 519,  // a format: the frames in the file, then the frames kept
+  kMsgReplaceFile = 530,     // a save's name is taken: replace the file?
+  kMsgReplaceCutFile = 531,  // the same for the file whose frames were cut at load
+  kMsgMorselNotRunning = 532,
+  kMsgMorselRefused = 533,
+  kMsgMorselNoFolder = 534,
 };
 
 // The text of a message number, or nullptr for an unknown number.

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/save_rules.h"
 #include "app/settings.h"
 #include "document/document_state.h"
 #include "generators/motion_definitions.h"
@@ -63,6 +64,9 @@ class EditorSession {
   std::string picturesFolder;
   // The file the editor was started with, while it was loaded as the document ("" else).
   std::string commandLinePath;
+  // The files opened with frames left out (over the frame maximum): a save over one asks
+  // with the question that says so.
+  CutFrameFiles cutFrameFiles;
 
  private:
   bool started_ = false;

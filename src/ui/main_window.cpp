@@ -250,8 +250,11 @@ void MainWindow::ListenToChannel() {
   if (fd < 0) return;
   channelNotifier_ = new QSocketNotifier(fd, QSocketNotifier::Read, this);
   connect(channelNotifier_, &QSocketNotifier::activated, this, [this] {
-    session_.channel.AcceptAndServeOne(
-        [this](const ChannelMessage& request) { return HandleInstanceMessage(request); });
+    // The answer may wait for the user (string 516); meanwhile this runs again for other
+    // senders, who hear that the editor is busy.
+    if (std::unique_ptr<ChannelRequest> request = session_.channel.AcceptRequest()) {
+      ServeChannelRequest(*request);
+    }
   });
 }
 
@@ -266,8 +269,11 @@ CommandContext MainWindow::MakeContext(bool includeClipboard) {
   ctx.clipboardHasPicture = includeClipboard && clipboard_.HasPicture();
   ctx.vantaAvailable = integration_->VantaAvailable();
   // Morsel is asked (from a cache) only when its answer matters.
+  ctx.commandLinePath = session_.commandLinePath;
   ctx.morselReady = IsDocumentOpen(session_.doc) &&
-                    (session_.doc.flags & kFlagFromCommandLine) == 0 && integration_->MorselReady();
+                    ChooseMorselRoute(session_.doc, session_.commandLinePath) !=
+                        MorselRoute::kRewriteCommandLineFile &&
+                    integration_->MorselReady();
   ctx.pictureToolBarVisible = pictureBar_ && pictureBar_->isVisibleTo(this);
   ctx.animationToolBarVisible = animationBar_ && animationBar_->isVisibleTo(this);
   ctx.standardToolBarVisible = standardBar_ && standardBar_->isVisibleTo(this);
@@ -382,6 +388,12 @@ bool MainWindow::Ask(const QString& text) {
   return question ? question(text) : AskYesNo(this, text);
 }
 
+void MainWindow::RegainFocus() {
+  if (!isVisible()) return;
+  activateWindow();
+  if (focusWidget() == nullptr) view_->setFocus(Qt::OtherFocusReason);
+}
+
 // --- loading --------------------------------------------------------------------------------
 
 std::string MainWindow::LoadCommandLineFile(const std::string& name) {
@@ -390,6 +402,7 @@ std::string MainWindow::LoadCommandLineFile(const std::string& name) {
   DocumentState& doc = session_.doc;
   LoadContext context = session_.MakeLoadContext(&clipboard_);
   if (LoadImageFile(doc, name, LoadMode::kOpen, context) != 0) return {};
+  if (FramesWereDropped(context)) session_.cutFrameFiles.Remember(name);
   // The command-line document does not count as a later load.
   doc.flags = (doc.flags | kFlagFromCommandLine) & ~kFlagLoaded;
   session_.commandLinePath = name;
@@ -410,6 +423,7 @@ int MainWindow::LoadNewDocument(const std::string& path) {
   // The history belongs to the document it was made on: it goes only when that document
   // has really been replaced.
   if (result == 0) doc.undo.Reset();
+  if (result == 0 && FramesWereDropped(context)) session_.cutFrameFiles.Remember(path);
   if (result != 0) ShowMessageNumber(result);
   AfterLoad();
   ReportDroppedFrames(context);
@@ -430,27 +444,64 @@ bool MainWindow::DropFiles(const QStringList& paths) {
   return LoadNewDocument(paths.front().toStdString()) == 0;
 }
 
-uint32_t MainWindow::HandleInstanceMessage(const ChannelMessage& request) {
-  if (request.message == kMsgIdentify) return AnswerIdentify(request.wParam);
-  if (!IsPictureHandOver(request)) return 0;
-  // Never under a dialog the user is answering (this question included) nor in the middle
-  // of a save: the sender hears 0 and may try again.
-  if (QApplication::activeModalWidget() != nullptr || DocumentBusy()) return 0;
+bool MainWindow::BusyForHandOver() const {
+  return receivingPicture_ || QApplication::activeModalWidget() != nullptr || DocumentBusy() ||
+         tools_->Active() || integration_->Editing();
+}
+
+HandOverAnswer MainWindow::ReceivePicture(const ChannelMessage& request,
+                                          const std::function<void()>& beforeAsking) {
+  // Never under a dialog or tool the user is working in (the question below included),
+  // during an edit in the paint program nor in the middle of a save: the sender hears that
+  // the editor is busy and may try again.
+  if (BusyForHandOver()) return HandOverAnswer::kBusy;
   PackedDib picture = HandOverPicture(request.data);
   // Bytes that are no picture at all are refused before the user is asked anything.
-  if (!picture || !IsWholePicture(picture)) return 0;
+  if (!picture || !IsWholePicture(picture)) return HandOverAnswer::kNotAPicture;
   DocumentState& doc = session_.doc;
-  if (IsDocumentOpen(doc) && !Ask(Utf8(MessageText(kMsgDiscardPicture)))) return 0;
-  // The question runs events: check again before the document is replaced.
-  if (DocumentBusy()) return 0;
+  if (IsDocumentOpen(doc)) {
+    receivingPicture_ = true;
+    if (beforeAsking) beforeAsking();
+    const bool replace = Ask(Utf8(MessageText(kMsgDiscardPicture)));
+    receivingPicture_ = false;
+    if (!replace) return HandOverAnswer::kRefusedByUser;
+    // The question runs events: check again before the document is replaced.
+    if (BusyForHandOver()) return HandOverAnswer::kBusy;
+  }
   LoadContext context = session_.MakeLoadContext(&clipboard_);
   // Data from another program: a picture that does not load leaves everything, the undo
   // history included, as it was.
-  if (LoadHandedOverPicture(doc, std::move(picture), context) != 0) return 0;
+  if (LoadHandedOverPicture(doc, std::move(picture), context) != 0) {
+    return HandOverAnswer::kLoadFailed;
+  }
   doc.undo.Reset();
   AfterLoad();
   ReportDroppedFrames(context);
-  return 1;
+  return HandOverAnswer::kLoaded;
+}
+
+uint32_t MainWindow::HandleInstanceMessage(const ChannelMessage& request) {
+  if (request.message == kMsgIdentify) return AnswerIdentify(request.wParam);
+  if (!IsPictureHandOver(request)) return 0;
+  return HandOverReplyWord(ReceivePicture(request, {}), WantsDetailedAnswers(request));
+}
+
+void MainWindow::ServeChannelRequest(ChannelRequest& request) {
+  const ChannelMessage& message = request.Message();
+  if (!IsPictureHandOver(message)) {
+    request.Reply(HandleInstanceMessage(message));
+    return;
+  }
+  // A sender that gave up while the editor could not attend to it (a long task) is gone:
+  // its picture is not taken behind its back.
+  if (request.SenderGone()) return;
+  const bool detailed = WantsDetailedAnswers(message);
+  // A sender that asked for the details hears that the user is being asked, and then waits
+  // for as long as the user takes.
+  const HandOverAnswer answer = ReceivePicture(message, [&request, detailed] {
+    if (detailed) request.Reply(static_cast<uint32_t>(HandOverAnswer::kAskingUser));
+  });
+  request.Reply(HandOverReplyWord(answer, detailed));
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {

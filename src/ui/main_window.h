@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/enabling_rules.h"
+#include "app/instance_messages.h"
 #include "app/menu_tree.h"
 #include "ui/commands/command_executors.h"
 #include "ui/dialogs/save_confirm_dialog.h"
@@ -31,6 +32,7 @@ class FrameStrip;
 class IntegrationState;
 class PictureView;
 class ToolHost;
+class ChannelRequest;
 struct ChannelMessage;
 struct LoadContext;
 struct DocumentState;
@@ -70,8 +72,13 @@ class MainWindow : public QMainWindow {
 
   // The message of a request from another program (identification or picture hand-over).
   // A picture replaces an open document only after string 516 is answered Yes; it is
-  // refused (0) while a modal dialog is open or a long operation runs.
+  // refused while a modal dialog or a tool is open, an edit or a long operation runs. The
+  // word a sender hears (HandOverReplyWord).
   uint32_t HandleInstanceMessage(const ChannelMessage& message);
+  // A picture hand-over, and what became of it; `beforeAsking` runs before string 516 is
+  // asked.
+  HandOverAnswer ReceivePicture(const ChannelMessage& request,
+                                const std::function<void()>& beforeAsking);
 
   // Follows the kind: the animation tool bar for an animation, else the picture tool bar.
   void ShowToolBarsForKind();
@@ -100,6 +107,8 @@ class MainWindow : public QMainWindow {
   void ShowMessageText(const QString& text);
   void ShowMessageNumber(int id);
   bool Ask(const QString& text);
+  // Gives the keyboard back to the main window (after a box whose dialog has gone).
+  void RegainFocus();
   // The notice of frames beyond the frame maximum after a load, once the window has drawn.
   void ReportDroppedFrames(const LoadContext& context);
   // After any load that replaced the document.
@@ -142,6 +151,10 @@ class MainWindow : public QMainWindow {
                         const std::vector<int>& buttons);
   void CreateStatusBar();
   void ListenToChannel();
+  // Answers a request from the socket; a sender that asked for the details of a picture
+  // hand-over hears first that its user is being asked, and then the outcome.
+  void ServeChannelRequest(ChannelRequest& request);
+  bool BusyForHandOver() const;
   CommandContext MakeContext(bool includeClipboard);
   // Loads `path` as the new document (mode 0): the undo history is reset only once the
   // file is in; a failure shows its message and leaves document and history as they were.
@@ -168,6 +181,7 @@ class MainWindow : public QMainWindow {
   QLabel* zoomPane_ = nullptr;
   QTimer* stateTimer_ = nullptr;
   QSocketNotifier* channelNotifier_ = nullptr;
+  bool receivingPicture_ = false;  // string 516 is being asked for a hand-over
   FrameStrip* frameStrip_ = nullptr;
 };
 

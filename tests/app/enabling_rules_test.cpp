@@ -222,10 +222,11 @@ TEST(EnablingRules, Boundaries) {
        with(anim, [](DocSetup& s) { s.paletteCount = -1; }), false},
       {"merge 24-bit", kCmdMergeAnimations, {.kind = 'b', .bits = 24}, false},
 
-      // Morsel: the command-line document counts even without an answer from Morsel.
-      {"command line, nothing open", kCmdSendToMorsel, {.extraFlags = kFlagFromCommandLine}, true},
-      {"command line, animation", kCmdSendToMorsel,
-       with(anim, [](DocSetup& s) { s.extraFlags = kFlagFromCommandLine; }), true},
+      // Morsel: the command-line flag alone does not count, without a document or once the
+      // file it names is no longer the open one (see MorselFollowsTheCurrentFile...).
+      {"command line, nothing open", kCmdSendToMorsel, {.extraFlags = kFlagFromCommandLine}, false},
+      {"command line, another file", kCmdSendToMorsel,
+       with(anim, [](DocSetup& s) { s.extraFlags = kFlagFromCommandLine; }), false},
       {"loaded later, Morsel silent", kCmdSendToMorsel,
        with(anim, [](DocSetup& s) { s.extraFlags = kFlagLoaded; }), false},
   };
@@ -272,6 +273,37 @@ TEST(EnablingRules, OutsideFacts) {
     CommandContext ctx = c.facts;
     ctx.doc = doc.get();
     EXPECT_EQ(IsCommandEnabled(c.id, ctx), c.expected) << c.what;
+  }
+}
+
+// Morsel's button follows the open file: the file the editor was started with is written
+// back only while it is still the open animation; anything else (a save under a new name
+// since, a picture) needs Morsel there to take it.
+TEST(EnablingRules, MorselFollowsTheCurrentFileAndWhetherMorselIsThere) {
+  struct Case {
+    const char* what;
+    DocSetup doc;
+    const char* filePath;
+    const char* commandLine;
+    bool ready;
+    bool expected;
+  };
+  const DocSetup started{.kind = 'a', .n = 3, .extraFlags = kFlagFromCommandLine};
+  const Case cases[] = {
+      {"started with it", started, "/p/walk.gif", "/p/walk.gif", false, true},
+      {"saved under a new name", started, "/p/copy.gif", "/p/walk.gif", false, false},
+      {"saved under a new name, Morsel there", started, "/p/copy.gif", "/p/walk.gif", true, true},
+      {"turned into a picture", {.kind = 'g', .extraFlags = kFlagFromCommandLine}, "/p/walk.gif",
+       "/p/walk.gif", false, false},
+      {"another file, Morsel there", {.kind = 'g'}, "/p/a.gif", "", true, true},
+      {"another file, no Morsel", {.kind = 'g'}, "/p/a.gif", "", false, false},
+      {"nothing open", {}, "", "", true, false},
+  };
+  for (const Case& c : cases) {
+    std::unique_ptr<DocumentState> doc = MakeDoc(c.doc);
+    doc->filePath = c.filePath;
+    CommandContext ctx{.doc = doc.get(), .morselReady = c.ready, .commandLinePath = c.commandLine};
+    EXPECT_EQ(IsCommandEnabled(kCmdSendToMorsel, ctx), c.expected) << c.what;
   }
 }
 

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -30,22 +31,33 @@ namespace {
 
 const std::vector<testing::Rgb> kFour = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
 
-// Serves the socket on a thread and keeps what arrived; answers hand-overs with `answer`
-// (1: taken; 0: refused, as the editor does under a dialog or when the user says No).
+// Serves the socket on a thread and keeps what arrived; answers each hand-over with
+// `words` in turn, `pauseMs` apart (the editor's interim word, then its answer; a plain 1
+// or 0 as an editor that gives no details).
 class Editor {
  public:
-  explicit Editor(const std::string& socketPath, uint32_t answer = 1) : answer_(answer) {
+  explicit Editor(const std::string& socketPath, std::vector<uint32_t> words = {1}, int pauseMs = 0)
+      : words_(std::move(words)), pauseMs_(pauseMs) {
     listening_ = server_.Listen(socketPath);
     if (!listening_) return;
     thread_ = std::thread([this] {
-      auto handler = [this](const ChannelMessage& m) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        received_.push_back(m);
-        return IsPictureHandOver(m) ? answer_ : 0u;
-      };
       while (!stop_) {
         pollfd p{server_.ListeningFd(), POLLIN, 0};
-        if (::poll(&p, 1, 20) > 0) server_.AcceptAndServeOne(handler);
+        if (::poll(&p, 1, 20) <= 0) continue;
+        std::unique_ptr<ChannelRequest> request = server_.AcceptRequest();
+        if (!request) continue;
+        {
+          std::lock_guard<std::mutex> lock(mutex_);
+          received_.push_back(request->Message());
+        }
+        if (!IsPictureHandOver(request->Message())) {
+          request->Reply(0);
+          continue;
+        }
+        for (size_t i = 0; i < words_.size(); ++i) {
+          if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs_));
+          request->Reply(words_[i]);
+        }
       }
     });
   }
@@ -60,7 +72,8 @@ class Editor {
   }
 
  private:
-  uint32_t answer_;
+  std::vector<uint32_t> words_;
+  int pauseMs_;
   LocalChannelServer server_;
   bool listening_ = false;
   std::atomic<bool> stop_{false};
@@ -68,6 +81,10 @@ class Editor {
   std::vector<ChannelMessage> received_;
   std::thread thread_;
 };
+
+uint32_t Word(HandOverAnswer answer) {
+  return static_cast<uint32_t>(answer);
+}
 
 class SendTest : public ::testing::Test {
  protected:
@@ -109,11 +126,12 @@ TEST_F(SendTest, HandsTheWholeAnimationToTheRunningEditor) {
   RunResult r = RunCli({"send", animation_});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.err, "");
-  EXPECT_NE(r.out.find("sent"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("the editor loaded"), std::string::npos) << r.out;
 
   std::vector<ChannelMessage> received = editor.Received();
   ASSERT_EQ(received.size(), 1u);
   ASSERT_TRUE(IsPictureHandOver(received[0]));
+  EXPECT_TRUE(WantsDetailedAnswers(received[0]));
   DocumentState doc;
   ASSERT_TRUE(CreateDocumentContainer(doc, 256));
   LoadContext context;
@@ -125,14 +143,59 @@ TEST_F(SendTest, HandsTheWholeAnimationToTheRunningEditor) {
   EXPECT_EQ(c.b, 255);  // colour 3
 }
 
-TEST_F(SendTest, SaysSoWhenTheEditorRefusesThePicture) {
-  Editor editor(socketPath_, 0);
-  ASSERT_TRUE(editor.listening());
-  RunResult r = RunCli({"send", animation_});
-  EXPECT_EQ(r.exitCode, 1);
-  EXPECT_NE(r.err.find("did not take the picture"), std::string::npos) << r.err;
-  EXPECT_EQ(r.out.find("sent"), std::string::npos) << r.out;
-  EXPECT_EQ(editor.Received().size(), 1u);
+// Each answer of the editor has its own exit status and words; an editor that asks its
+// user is waited for past the --wait limit, which bounds only its first reaction.
+TEST_F(SendTest, TheExitStatusSaysWhatTheEditorDid) {
+  struct Case {
+    std::vector<uint32_t> words;
+    int pauseMs;
+    int exitCode;
+    const char* says;
+  } cases[] = {
+      {{Word(HandOverAnswer::kLoaded)}, 0, 0, "the editor loaded"},
+      {{Word(HandOverAnswer::kAskingUser), Word(HandOverAnswer::kLoaded)}, 1500, 0,
+       "the editor loaded"},
+      {{Word(HandOverAnswer::kAskingUser), Word(HandOverAnswer::kRefusedByUser)}, 0, 3,
+       "kept the open picture"},
+      {{Word(HandOverAnswer::kBusy)}, 0, 4, "the editor is busy"},
+      {{Word(HandOverAnswer::kLoadFailed)}, 0, 1, "could not load"},
+      {{0}, 0, 1, "did not take the picture"},  // an editor that gives no details
+      {{Word(HandOverAnswer::kAskingUser)}, 0, 6, "gave no answer"},  // gone while asking
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.says);
+    Editor editor(socketPath_, c.words, c.pauseMs);
+    ASSERT_TRUE(editor.listening());
+    RunResult r = RunCli({"send", "--wait", "1", animation_});
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
+    const std::string& told = c.exitCode == 0 ? r.out : r.err;
+    EXPECT_NE(told.find(c.says), std::string::npos) << told;
+    const bool asked = c.words.front() == Word(HandOverAnswer::kAskingUser);
+    EXPECT_EQ(r.err.find("waiting for the answer") != std::string::npos, asked) << r.err;
+    EXPECT_EQ(editor.Received().size(), 1u);
+  }
+}
+
+// A socket that is there but never answers (an editor stuck in a long task) is told apart
+// from no editor at all, and the wait ends at the limit.
+TEST_F(SendTest, AnEditorThatNeverAnswersIsNotANoEditor) {
+  int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, socketPath_.c_str(), sizeof address.sun_path - 1);
+  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(fd, 4), 0);  // connections wait in the backlog, never accepted
+  const auto start = std::chrono::steady_clock::now();
+  RunResult r = RunCli({"send", "--wait", "1", animation_});
+  const auto took = std::chrono::steady_clock::now() - start;
+  ::close(fd);
+  EXPECT_EQ(r.exitCode, 6) << r.err;
+  EXPECT_NE(r.err.find("gave no answer (none within 1 s"), std::string::npos) << r.err;
+  EXPECT_LT(took, std::chrono::seconds(5));
+
+  RunResult bad = RunCli({"send", "--wait", "0", animation_});
+  EXPECT_EQ(bad.exitCode, 2);
+  EXPECT_NE(bad.err.find("--wait"), std::string::npos) << bad.err;
 }
 
 TEST_F(SendTest, FailsClearlyWhenNoEditorRuns) {
@@ -147,7 +210,7 @@ TEST_F(SendTest, FailsClearlyWhenNoEditorRuns) {
       ::close(fd);
     }
     RunResult r = RunCli({"send", animation_});
-    EXPECT_EQ(r.exitCode, 1) << leftBehind;
+    EXPECT_EQ(r.exitCode, 5) << leftBehind;
     EXPECT_NE(r.err.find("no editor is running"), std::string::npos) << r.err;
   }
 }

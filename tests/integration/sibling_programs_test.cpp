@@ -5,6 +5,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -187,6 +189,45 @@ TEST(SiblingPrograms, MorselReceivesTheExchangeFilesAndNotifications) {
   MorselOutcome none = SendToMorsel(*picture, "", folder / "gone/", 75, channel, nullptr);
   EXPECT_FALSE(none.delivered);
   EXPECT_EQ(morsel.received().size(), 2u);
+}
+
+// When Morsel does not take the work the outcome says why, and the user is told so.
+TEST(SiblingPrograms, MorselFailuresSayWhy) {
+  ScratchFolder folder;
+  auto picture = testing::LoadGifPicture(folder.path(), 4);
+  SiblingChannel channel{folder.path()};
+  struct Case {
+    const char* what;
+    std::function<uint32_t(const ChannelMessage&)> morsel;  // none: Morsel is not there
+    std::string settingsFolder;
+    MorselFailure failure;
+    const char* text;
+  } cases[] = {
+      {"taken", [](const ChannelMessage&) { return 1u; }, folder.path(), MorselFailure::kNone,
+       nullptr},
+      {"refused", [](const ChannelMessage&) { return 0u; }, folder.path(),
+       MorselFailure::kRefused, "Morselが画像を受け取りませんでした."},
+      {"not running", nullptr, folder.path(), MorselFailure::kNotRunning,
+       "Morselが起動していないか、応答がありません。\n画像を出力できませんでした."},
+      {"no settings folder", [](const ChannelMessage&) { return 1u; }, folder / "gone/",
+       MorselFailure::kNoFolder, "設定フォルダがないため、Morselに画像を出力できません."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::unique_ptr<StandInSibling> morsel;
+    if (c.morsel) morsel = std::make_unique<StandInSibling>(folder.path(), kMorselTitle, c.morsel);
+    MorselOutcome outcome = SendToMorsel(*picture, "", c.settingsFolder, 75, channel, nullptr);
+    EXPECT_EQ(outcome.failure, c.failure);
+    EXPECT_EQ(outcome.delivered, c.failure == MorselFailure::kNone);
+    const char* text = MorselFailureText(outcome.failure);
+    if (c.text) {
+      ASSERT_NE(text, nullptr);
+      EXPECT_STREQ(text, c.text);
+    } else {
+      EXPECT_EQ(text, nullptr);
+    }
+  }
+  EXPECT_STREQ(MorselFailureText(MorselFailure::kWriteFailed), "画像ファイルに書き込みできません．");
 }
 
 TEST(SiblingPrograms, MorselCommandRewritesTheCommandLineFileAndCloses) {

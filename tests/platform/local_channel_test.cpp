@@ -16,6 +16,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -229,6 +230,50 @@ TEST_F(LocalChannel, ASlowClientIsDroppedAtTheDeadline) {
   EXPECT_LT(waited.count(), 3000);
   EXPECT_TRUE(recorder.Requests().empty());
   EXPECT_EQ(Send(kMsgIdentify, 1), 74u);
+}
+
+// A request answered later: an interim word, then the answer, waited for past the time
+// limit of the first word. No server is told apart from a server that does not answer, and
+// a server sees when a sender has given up.
+TEST_F(LocalChannel, AnswersComeLaterAndSilenceIsNotAbsence) {
+  EXPECT_EQ(ExchangeMessage(socketPath_, 1, 0, 0, {}, 200).outcome, ChannelOutcome::kNotListening);
+
+  LocalChannelServer server;
+  ASSERT_TRUE(server.Listen(socketPath_));
+  constexpr uint32_t kStillAtIt = 7;
+  std::thread answerer([&] {
+    pollfd p{server.ListeningFd(), POLLIN, 0};
+    ASSERT_GT(::poll(&p, 1, 5000), 0);
+    std::unique_ptr<ChannelRequest> request = server.AcceptRequest();
+    ASSERT_TRUE(request);
+    EXPECT_EQ(request->Message().wParam, 9u);
+    EXPECT_FALSE(request->SenderGone());
+    EXPECT_TRUE(request->Reply(kStillAtIt));
+    std::this_thread::sleep_for(milliseconds(400));  // past the sender's 200 ms
+    EXPECT_TRUE(request->Reply(42));
+  });
+  std::vector<uint32_t> interim;
+  ChannelAnswer answer = ExchangeMessage(socketPath_, 1, 9, 0, {}, 200, [&](uint32_t word) {
+    interim.push_back(word);
+    return word == kStillAtIt;
+  });
+  answerer.join();
+  EXPECT_EQ(answer.outcome, ChannelOutcome::kAnswered);
+  EXPECT_EQ(answer.value, 42u);
+  EXPECT_EQ(interim, (std::vector<uint32_t>{kStillAtIt, 42}));
+
+  // Taken but never answered: no answer at the limit; the server then sees the sender gone.
+  steady_clock::time_point start = steady_clock::now();
+  std::unique_ptr<ChannelRequest> held;
+  std::thread taker([&] {
+    pollfd p{server.ListeningFd(), POLLIN, 0};
+    if (::poll(&p, 1, 5000) > 0) held = server.AcceptRequest();
+  });
+  EXPECT_EQ(ExchangeMessage(socketPath_, 1, 0, 0, {}, 300).outcome, ChannelOutcome::kNoAnswer);
+  EXPECT_LT(steady_clock::now() - start, milliseconds(3000));
+  taker.join();
+  ASSERT_TRUE(held);
+  EXPECT_TRUE(held->SenderGone());
 }
 
 TEST_F(LocalChannel, AStaleSocketIsReplacedAndAClosedServerRemovesItsSocket) {

@@ -35,6 +35,7 @@
 #include "ui/dialogs/program_resources.h"
 #include "ui/dialogs/progress_window.h"
 #include "ui/dialogs/save_confirm_dialog.h"
+#include "app/save_rules.h"
 #include "ui/dialogs/save_jpeg_dialog.h"
 
 namespace zel {
@@ -325,6 +326,29 @@ TEST_F(SaveJpegDialogTest, ExistingFileIsOverwrittenOnlyAfterYes) {
     EXPECT_EQ(dialog.result(), yes ? QDialog::Accepted : 0);
   }
   EXPECT_EQ(fs::file_size(existing), 1u);  // the dialog itself never writes
+}
+
+// The file whose frames were cut at load is named as such; No leaves the dialog open with
+// the remembered name as it was.
+TEST_F(SaveJpegDialogTest, ReplacingTheCutFileSaysItsFramesAreLostAndNoUndoesTheChoice) {
+  fs::path cutFile = folder / "long.jpg";
+  std::ofstream(cutFile) << "x";
+  CutFrameFiles cut;
+  cut.Remember(cutFile.string());
+  const std::string remembered = (folder / "before.gif").string();
+  std::string last = remembered;
+  int quality = 75;
+  SaveJpegDialog dialog(last, quality, nullptr, &cut);
+  dialog.NameEdit()->setText(QString::fromStdString(cutFile.string()));
+  ModalAnswerer answer([](QWidget* m) { ClickMessageButton(m, QMessageBox::No); });
+  dialog.CreateButton()->click();
+  EXPECT_TRUE(answer.seen);
+  EXPECT_EQ(answer.text,
+            QStringLiteral("出力画像ファイルは読み込み時にコマが削られています。"
+                           "上書きすると残りのコマは失われます。\nよろしいですか?"));
+  EXPECT_EQ(dialog.result(), 0);
+  EXPECT_EQ(last, remembered);
+  EXPECT_EQ(fs::file_size(cutFile), 1u);
 }
 
 TEST_F(SaveJpegDialogTest, NewFileIsAcceptedWithoutQuestionAndLeavesNoFile) {

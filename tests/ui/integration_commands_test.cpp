@@ -4,6 +4,9 @@
 // on real local sockets.
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QBuffer>
@@ -11,6 +14,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QColor>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,7 +24,10 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
 #include <atomic>
+#include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -475,6 +482,103 @@ TEST_F(IntegrationCommandsTest, VantaAndMorselReceiveTheWork) {
     if (m.message == kMorselNotify && m.wParam == kMorselGif) notified = true;
   }
   EXPECT_TRUE(notified);
+  EXPECT_TRUE(window_->isVisible());
+}
+
+// A socket named after Vanta that takes every connection and never answers: while the
+// command waits for it the window goes on serving its events, and once the wait is over
+// the command takes the file route.
+TEST_F(IntegrationCommandsTest, AVantaThatNeverAnswersDoesNotFreezeTheWindow) {
+  const std::string socketPath = *InstanceFolder(true) + SiblingSocketName(kVantaTitle);
+  const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(listener, 4), 0);
+  std::atomic<bool> stop{false};
+  std::atomic<int> accepted{0};
+  std::vector<int> held;
+  std::thread acceptor([&] {
+    while (!stop) {
+      pollfd p{listener, POLLIN, 0};
+      if (::poll(&p, 1, 20) > 0) {
+        held.push_back(::accept(listener, nullptr, nullptr));
+        ++accepted;
+      }
+    }
+  });
+
+  std::vector<std::vector<std::string>> started;
+  Integration().vantaProgram = [] { return std::string("/opt/vanta/vantamaker"); };
+  Integration().startProgram = [&](const std::vector<std::string>& argv) {
+    started.push_back(argv);
+    return true;
+  };
+  Integration().siblings.timeoutMs = 600;
+  ASSERT_EQ(window_->OpenFile(WriteAnimation(File("to-vanta.gif"), 3)), 0);
+
+  int ticks = 0;
+  QTimer ticker;
+  ticker.setInterval(10);
+  QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+  ticker.start();
+  QElapsedTimer timer;
+  timer.start();
+  ASSERT_TRUE(window_->RunCommand(kCmdSendToVanta));
+  const qint64 took = timer.elapsed();
+  ticker.stop();
+  stop = true;
+  acceptor.join();
+  for (int fd : held) ::close(fd);
+  ::close(listener);
+  ::unlink(socketPath.c_str());
+
+  EXPECT_EQ(accepted, 1);
+  EXPECT_GE(took, 550);
+  EXPECT_LT(took, 5000);
+  EXPECT_GT(ticks, 20) << "the window stood still for " << took << " ms";
+  ASSERT_EQ(started.size(), 1u);
+  EXPECT_EQ(started[0].back(), "/f=" + session_->settingsFolder + kVantaHandOverName);
+  EXPECT_TRUE(std::filesystem::exists(session_->settingsFolder + kVantaHandOverName));
+  EXPECT_EQ(Doc().flags & kFlagBusy, 0u);
+}
+
+// Morsel's button follows the open file: started with an animation it writes that file
+// back, but once the work was saved under a new name it needs Morsel; when Morsel does not
+// take the work the user is told why.
+TEST_F(IntegrationCommandsTest, MorselIsOfferedOnlyWhenItCanRunAndSaysWhyItDidNot) {
+  const std::string path = WriteAnimation(File("started-with.gif"), 3);
+  ASSERT_EQ(window_->LoadCommandLineFile(path), "");
+  ASSERT_TRUE(window_->IsAvailable(kCmdSendToMorsel));
+  ASSERT_TRUE(window_->SaveGifTo(File("new-name.gif")));
+  window_->UpdateCommandStates(false);
+  EXPECT_FALSE(window_->IsAvailable(kCmdSendToMorsel));
+  EXPECT_FALSE(window_->Action(kCmdSendToMorsel)->isEnabled());
+
+  // A full-colour picture goes to Morsel as "$morsel.jpg" (type 0, told apart from the
+  // readiness query). Morsel is there but refuses the file, then answers too late.
+  const std::string photo = File("to-morsel.png");
+  QImage image(8, 6, QImage::Format_RGB888);
+  image.fill(QColor(10, 200, 30));
+  ASSERT_TRUE(image.save(QString::fromStdString(photo), "PNG"));
+  ASSERT_EQ(window_->OpenFile(photo), 0);
+  Integration().siblings.timeoutMs = 500;
+  std::atomic<int> mode{0};  // 0 refuses, 1 answers too late
+  StandInSibling morsel(kMorselTitle, [&](const ChannelMessage& m) {
+    if (m.message == kMorselNotify && m.wParam == kMorselReadyQuery) return 1u;
+    if (mode == 1) std::this_thread::sleep_for(std::chrono::milliseconds(900));
+    return mode == 0 ? 0u : 1u;
+  });
+  ASSERT_TRUE(ServeUntil([&] { return window_->IsAvailable(kCmdSendToMorsel); }, 5000));
+  ASSERT_TRUE(window_->RunCommand(kCmdSendToMorsel));
+  EXPECT_EQ(messages_, QStringList{QStringLiteral("Morselが画像を受け取りませんでした.")});
+
+  messages_.clear();
+  mode = 1;
+  ASSERT_TRUE(window_->RunCommand(kCmdSendToMorsel));
+  EXPECT_EQ(messages_, QStringList{QStringLiteral(
+                           "Morselが起動していないか、応答がありません。\n画像を出力できませんでした.")});
   EXPECT_TRUE(window_->isVisible());
 }
 

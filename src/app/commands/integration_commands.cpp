@@ -1,6 +1,7 @@
 // Other programs: the clipboard, the external editor, the browser, the MIDI tempo tool and
 // the sibling programs.
 #include "app/commands/command_families.h"
+#include "integration/sibling_programs.h"
 
 namespace zel {
 
@@ -59,8 +60,9 @@ const std::vector<CommandInfo>& IntegrationCommands() {
        .toolBarOnly = true,
        .enabled =
            [](const CommandContext& ctx) {
-             const CommandTerms t = ReadTerms(ctx.doc);
-             return t.fromCommandLine || (t.open && ctx.morselReady);
+             // The command-line file while it is still the open animation, else Morsel
+             // must be there to take the document.
+             return ctx.doc && CanSendToMorsel(*ctx.doc, ctx.commandLinePath, ctx.morselReady);
            }},
   };
   return rows;

@@ -30,6 +30,28 @@ constexpr const char* kIconSaveTitle = "作成するアイコンファイルを�
 constexpr const char* kIconFilterName = "アイコンファイル";
 constexpr const char* kGifProgressCaption = "GIFﾌｧｲﾙの作成";
 
+// The save dialog, and before a file there is replaced the question whether to replace it
+// (which says so when its frames were cut at load). No goes back to the dialog at the name
+// chosen: nothing is written and nothing remembered, and the user picks another name or
+// cancels. True with the name to write in `path`.
+bool ChooseSaveName(MainWindow& window, const char* title, const char* filterName,
+                    const QString& patterns, const std::string& ext, std::string& path) {
+  bool chosen = false;
+  for (;;) {
+    if (!ShowSaveImageDialog(&window, Utf8(title), Utf8(filterName), patterns, ext, path)) break;
+    const OverwriteQuestion question =
+        OverwriteQuestionForPath(path, &window.Session().cutFrameFiles);
+    if (question == OverwriteQuestion::kNone ||
+        window.Ask(Utf8(OverwriteQuestionText(question)))) {
+      chosen = true;
+      break;
+    }
+  }
+  // The dialog and the box have gone: the keyboard is the main window's again.
+  window.RegainFocus();
+  return chosen;
+}
+
 void OpenCommand(MainWindow& window, int) {
   EditorSession& session = window.Session();
   Settings& settings = session.settings.block;
@@ -59,8 +81,8 @@ void MakeIconCommand(MainWindow& window, int) {
   if (!CanMakeIcon(session.doc)) return;
   std::string& last = session.settings.block.lastImagePath;
   std::string path = ReplaceExtension(last, "ico");
-  if (!ShowSaveImageDialog(&window, Utf8(kIconSaveTitle), Utf8(kIconFilterName),
-                           QStringLiteral("*.ico"), "ico", path)) {
+  if (!ChooseSaveName(window, kIconSaveTitle, kIconFilterName, QStringLiteral("*.ico"), "ico",
+                      path)) {
     return;
   }
   last = path;
@@ -70,8 +92,11 @@ void MakeIconCommand(MainWindow& window, int) {
 void SaveJpegCommand(MainWindow& window, int) {
   EditorSession& session = window.Session();
   Settings& settings = session.settings.block;
-  SaveJpegDialog dialog(settings.lastImagePath, settings.jpegQuality, &window);
-  if (dialog.exec() != QDialog::Accepted) return;
+  SaveJpegDialog dialog(settings.lastImagePath, settings.jpegQuality, &window,
+                        &session.cutFrameFiles);
+  const bool accepted = dialog.exec() == QDialog::Accepted;
+  window.RegainFocus();
+  if (!accepted) return;
   DocumentState& doc = session.doc;
   if (IsAnimation(doc.kind) || !CanSaveAsJpeg(doc)) return;
   if (SaveDocumentAsJpeg(doc, settings.lastImagePath, settings.jpegQuality) != 0) {
@@ -107,8 +132,8 @@ bool SaveGifCommand(MainWindow& window) {
   std::string path = last;
   if (!session.InsideSettingsFolder(path)) {
     path = ReplaceExtension(last, "gif");
-    if (!ShowSaveImageDialog(&window, Utf8(kGifSaveTitle), Utf8(kGifFilterName),
-                             QStringLiteral("*.gif"), "gif", path)) {
+    if (!ChooseSaveName(window, kGifSaveTitle, kGifFilterName, QStringLiteral("*.gif"), "gif",
+                        path)) {
       return false;
     }
     last = path;
@@ -123,8 +148,8 @@ bool SaveBitmapWithDialog(MainWindow& window) {
   std::string& last = session.settings.block.lastImagePath;
   // The remembered path changes only when a name is confirmed.
   std::string path = ReplaceExtension(last, "bmp");
-  if (!ShowSaveImageDialog(&window, Utf8(kBmpSaveTitle), Utf8(kBmpFilterName),
-                           QStringLiteral("*.bmp"), "bmp", path)) {
+  if (!ChooseSaveName(window, kBmpSaveTitle, kBmpFilterName, QStringLiteral("*.bmp"), "bmp",
+                      path)) {
     return false;
   }
   last = path;
@@ -160,6 +185,7 @@ bool SaveGifTo(MainWindow& window, const std::string& path) {
   }
   doc.flags &= ~static_cast<uint32_t>(kFlagBusy);
   window.UpdateCommandStates(false);
+  window.RegainFocus();  // from the progress window, gone now
   if (result != 0) {
     window.ShowMessageText(Utf8(kGifWriteFailedText));
     return false;

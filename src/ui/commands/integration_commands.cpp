@@ -2,10 +2,14 @@
 // the sibling programs Vanta and Morsel.
 #include "ui/commands/integration_commands.h"
 
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QImage>
 #include <QMetaObject>
 #include <QTimer>
+#include <functional>
+#include <optional>
+#include <thread>
 
 #include "app/save_rules.h"
 #include "app/settings.h"
@@ -71,32 +75,78 @@ void ShowInBrowserCommand(MainWindow& window, int) {
   PreviewAnimation(session.doc, session.settingsFolder, background, window.Integration().openPage);
 }
 
+// Runs `work` on a thread of its own while the window goes on serving its events (drawing,
+// the mouse, other programs), and returns its result: for waits on another program's
+// socket, which may take up to its time limit. `work` must not touch the document.
+template <typename T>
+T WhileWindowServes(const std::function<T()>& work) {
+  std::optional<T> result;
+  QEventLoop loop;
+  std::thread thread([&] {
+    result = work();
+    QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
+  });
+  loop.exec();
+  thread.join();
+  return std::move(*result);
+}
+
 void SendToVantaCommand(MainWindow& window, int) {
   EditorSession& session = window.Session();
+  DocumentState& doc = session.doc;
   IntegrationState& state = window.Integration();
-  SendToVanta(session.doc, state.siblings, session.settingsFolder, state.vantaProgram(),
-              state.startProgram);
+  if (window.DocumentBusy() || !HasAnimationForVanta(doc)) return;
+  // The window keeps serving while Vanta's socket is waited for; the busy bit keeps the
+  // document as the user sent it meanwhile.
+  doc.flags |= kFlagBusy;
+  window.UpdateCommandStates(false);
+  const SiblingChannel channel = state.siblings;
+  VantaRoute route = VantaRoute::kNothing;
+  if (WhileWindowServes<bool>([&channel] { return VantaIsRunning(channel); })) {
+    std::optional<std::vector<uint8_t>> data = VantaHandOverData(*doc.frameSet);
+    if (data && WhileWindowServes<bool>([&channel, &data] { return HandToVanta(channel, *data); })) {
+      route = VantaRoute::kMessage;
+    }
+  } else {
+    route = StartVantaWithFile(doc, session.settingsFolder, state.vantaProgram(),
+                               state.startProgram);
+  }
+  doc.flags &= ~static_cast<uint32_t>(kFlagBusy);
+  window.UpdateCommandStates(false);
+  state.lastVantaRoute = route;
 }
 
 void SendToMorselCommand(MainWindow& window, int) {
   EditorSession& session = window.Session();
   DocumentState& doc = session.doc;
-  const MorselRoute route = ChooseMorselRoute(doc, session.commandLinePath);
-  if (route == MorselRoute::kNothing) return;
+  if (window.DocumentBusy()) return;
+  IntegrationState& state = window.Integration();
   MorselOutcome outcome;
-  // The progress window lets events through: nothing may change the document meanwhile.
+  // The progress window and the wait for Morsel let events through: nothing may change the
+  // document meanwhile.
   doc.flags |= kFlagBusy;
   {
     std::unique_ptr<ProgressWindow> progress;
-    if (route != MorselRoute::kJpeg) {
+    if (ChooseMorselRoute(doc, session.commandLinePath) != MorselRoute::kJpeg) {
       progress = std::make_unique<ProgressWindow>(&window, Utf8(kMorselProgressCaption));
     }
-    outcome = SendToMorsel(doc, session.commandLinePath, session.settingsFolder,
-                           session.settings.block.jpegQuality, window.Integration().siblings,
-                           progress.get());
+    outcome = WriteForMorsel(doc, session.commandLinePath, session.settingsFolder,
+                             session.settings.block.jpegQuality, progress.get());
+  }
+  if (outcome.exchangeType >= 0) {
+    const SiblingChannel channel = state.siblings;
+    const int type = outcome.exchangeType;
+    outcome.failure =
+        WhileWindowServes<MorselFailure>([&channel, type] { return NotifyMorsel(channel, type); });
+    outcome.delivered = outcome.failure == MorselFailure::kNone;
   }
   doc.flags &= ~static_cast<uint32_t>(kFlagBusy);
   window.UpdateCommandStates(false);
+  state.lastMorselOutcome = outcome;
+  if (const char* text = MorselFailureText(outcome.failure)) {
+    window.ShowMessageText(Utf8(text));
+    return;
+  }
   if (outcome.closeProgram) {
     // The work is in the file it came from: closing has nothing left to ask about it.
     doc.unsavedChanges = false;

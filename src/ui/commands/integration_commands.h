@@ -36,6 +36,9 @@ class IntegrationState : public QObject {
   SiblingChannel siblings = SystemSiblingChannel();
 
   bool VantaAvailable() const { return !vantaProgram().empty(); }
+  // What the last Vanta and Morsel commands did (failures of Vanta's are not shown).
+  VantaRoute lastVantaRoute = VantaRoute::kNothing;
+  MorselOutcome lastMorselOutcome;
   // From the cache; never waits.
   bool MorselReady();
 

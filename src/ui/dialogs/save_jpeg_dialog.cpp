@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "app/save_document.h"
+#include "app/save_rules.h"
 #include "imagefiles/file_names.h"
 #include "resources/string_table.h"
 #include "ui/dialogs/dialog_buttons.h"
@@ -54,8 +55,12 @@ int JpegQualitySpinBox::valueFromText(const QString& text) const {
   return JpegQualityFromText(text.toStdString(), value());
 }
 
-SaveJpegDialog::SaveJpegDialog(std::string& lastImagePath, int& jpegQuality, QWidget* parent)
-    : QDialog(parent), lastImagePath_(lastImagePath), jpegQuality_(jpegQuality) {
+SaveJpegDialog::SaveJpegDialog(std::string& lastImagePath, int& jpegQuality, QWidget* parent,
+                               const CutFrameFiles* cutFrameFiles)
+    : QDialog(parent),
+      lastImagePath_(lastImagePath),
+      jpegQuality_(jpegQuality),
+      cutFrameFiles_(cutFrameFiles) {
   setWindowTitle(QStringLiteral("JPEGﾌｧｲﾙ作成"));
 
   nameEdit_ =
@@ -91,6 +96,7 @@ void SaveJpegDialog::Browse() {
 }
 
 void SaveJpegDialog::Create() {
+  const std::string previousPath = lastImagePath_;
   lastImagePath_ = nameEdit_->text().toStdString();
   // The text as typed, whether or not the spin box has taken it in yet.
   jpegQuality_ = JpegQualityFromText(qualitySpin_->text().toStdString(), qualitySpin_->value());
@@ -99,11 +105,16 @@ void SaveJpegDialog::Create() {
     case JpegNameDecision::kInvalid:
       ShowMessageId(this, kMsgBadFileName);
       return;
-    case JpegNameDecision::kAskOverwrite:
-      if (!AskYesNo(this, QStringLiteral("出力画像ファイルが存在するようです、上書きします。\n"
-                                         "よろしいですか?")))
+    case JpegNameDecision::kAskOverwrite: {
+      const bool cut = cutFrameFiles_ != nullptr && cutFrameFiles_->Holds(lastImagePath_);
+      const OverwriteQuestion question = OverwriteQuestionFor(true, cut);
+      if (!AskYesNo(this, QString::fromUtf8(OverwriteQuestionText(question)))) {
+        // No: the dialog stays open and the choice is undone.
+        lastImagePath_ = previousPath;
         return;
+      }
       break;
+    }
     case JpegNameDecision::kWrite:
       break;
   }

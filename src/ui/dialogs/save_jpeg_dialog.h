@@ -8,6 +8,10 @@
 #include <string>
 
 class QLineEdit;
+
+namespace zel {
+class CutFrameFiles;
+}
 class QPushButton;
 
 namespace zel {
@@ -38,7 +42,10 @@ class SaveJpegDialog : public QDialog {
   Q_OBJECT
 
  public:
-  SaveJpegDialog(std::string& lastImagePath, int& jpegQuality, QWidget* parent);
+  // `cutFrameFiles`, when given, names the files whose frames were cut at load: replacing
+  // one asks with the question that says so.
+  SaveJpegDialog(std::string& lastImagePath, int& jpegQuality, QWidget* parent,
+                 const CutFrameFiles* cutFrameFiles = nullptr);
 
   QLineEdit* NameEdit() const { return nameEdit_; }
   QSpinBox* QualitySpin() const { return qualitySpin_; }
@@ -52,6 +59,7 @@ class SaveJpegDialog : public QDialog {
 
   std::string& lastImagePath_;
   int& jpegQuality_;
+  const CutFrameFiles* cutFrameFiles_ = nullptr;
   QLineEdit* nameEdit_ = nullptr;
   QSpinBox* qualitySpin_ = nullptr;
   QPushButton* browseButton_ = nullptr;
