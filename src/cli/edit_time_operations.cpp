@@ -82,6 +82,22 @@ int ScaleTime(EditRun& run, const EditStep& step) {
   return kExitOk;
 }
 
+// "once", or a count 0..65535 (0: for ever).
+bool ParseLoop(const std::string& text, EditStep* step) {
+  if (text == "once") {
+    step->value = kPlayOnce;
+    return true;
+  }
+  return ParseDigits(text, &step->value) && step->value <= kMaxLoopCount;
+}
+
+// --loop N|once: the loop count field of the detailed form.
+int SetLoop(EditRun& run, const EditStep& step) {
+  if (int code = RequireAnimation(run, step); code != kExitOk) return code;
+  SetLoopCount(run.doc, static_cast<int32_t>(step.value));
+  return kExitOk;
+}
+
 }  // namespace
 
 const std::vector<EditOperation>& TimeEditOperations() {
@@ -99,6 +115,13 @@ const std::vector<EditOperation>& TimeEditOperations() {
        .parse = ParsePercent,
        .hint = "a percentage such as 150% (0 or more)",
        .apply = ScaleTime},
+      {.option = "--loop",
+       .argument = "N",
+       .help = "the loop count the saved file carries: N (0 for ever),\nor once (no looping "
+               "extension: it plays once)",
+       .parse = ParseLoop,
+       .hint = "a count 0..65535 (0 for ever) or once",
+       .apply = SetLoop},
   };
   return rows;
 }

@@ -34,13 +34,43 @@ std::string SizeText(const PackedDib& picture) {
   return std::to_string(h.width) + "x" + std::to_string(h.height < 0 ? -h.height : h.height);
 }
 
+// The frame's rectangle as the file declares it (a frame not read from a GIF file: its
+// picture's size).
+std::string BlockSizeText(const Frame& frame) {
+  if (frame.blockWidth <= 0 || frame.blockHeight <= 0) return SizeText(frame.image);
+  return std::to_string(frame.blockWidth) + "x" + std::to_string(frame.blockHeight);
+}
+
+std::string LoopText(int32_t loopCount) {
+  if (loopCount == kPlayOnce) return "once";  // no looping extension
+  if (loopCount == kLoopForever) return "forever";
+  return std::to_string(loopCount);
+}
+
+std::string IndexText(int32_t index) {
+  return index < 0 ? "none" : std::to_string(index);
+}
+
+// The transparent colour the frames declare: none, the one index they all declare, or
+// "mixed" when they declare different ones (each frame's is in its row).
+std::string DeclaredTransparentText(const FrameSet& frames) {
+  int32_t declared = -1;
+  for (int i = 0; i < frames.count; ++i) {
+    const int32_t t = frames.frame(i).transparentIndex;
+    if (t < 0) continue;
+    if (declared >= 0 && t != declared) return "mixed";
+    declared = t;
+  }
+  return IndexText(declared);
+}
+
 }  // namespace
 
 void PrintFrameSetInfo(const FrameSet& frames, std::FILE* out) {
   std::fprintf(out, "screen       %dx%d\n", frames.screenWidth, frames.screenHeight);
-  std::fprintf(out, "loop         %d\n", frames.loop);
+  std::fprintf(out, "loop         %s\n", LoopText(frames.loopCount).c_str());
   std::fprintf(out, "palette      %d\n", frames.paletteCount);
-  std::fprintf(out, "transparent  %d\n", frames.transparentIndex);
+  std::fprintf(out, "transparent  %s\n", DeclaredTransparentText(frames).c_str());
   std::fprintf(out, "frames       %d\n", frames.count);
   std::fprintf(out, "%-7s %-11s %-11s %6s %8s %8s %6s %11s\n", "frame", "size", "position", "delay",
                "seconds", "disposal", "method", "transparent");
@@ -48,9 +78,9 @@ void PrintFrameSetInfo(const FrameSet& frames, std::FILE* out) {
     const Frame& f = frames.frame(i);
     char position[32];
     std::snprintf(position, sizeof position, "%d,%d", f.left, f.top);
-    std::fprintf(out, "%-7d %-11s %-11s %6d %8.2f %8d %6d %11d\n", i, SizeText(f.image).c_str(),
+    std::fprintf(out, "%-7d %-11s %-11s %6d %8.2f %8d %6d %11s\n", i, BlockSizeText(f).c_str(),
                  position, f.delay, f.delay / 100.0, f.disposal, f.disposalMethod,
-                 f.transparentIndex);
+                 IndexText(f.transparentIndex).c_str());
   }
 }
 

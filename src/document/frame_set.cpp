@@ -30,6 +30,7 @@ void FrameSet::FreeFrames() {
 void FrameSet::Clear() {
   for (Frame& f : frames_) f = Frame{};
   screenWidth = screenHeight = transparentIndex = count = loop = paletteCount = 0;
+  loopCount = kLoopForever;
   palette.fill(Rgbq{});
 }
 
@@ -41,6 +42,7 @@ void FrameSet::TakeFrom(FrameSet& source) {
   screenHeight = source.screenHeight;
   transparentIndex = source.transparentIndex;
   loop = source.loop;
+  loopCount = source.loopCount;
   palette = source.palette;
   paletteCount = source.paletteCount;
   for (int i = 0; i < n; ++i) frames_[static_cast<size_t>(i)] = std::move(source.frame(i));

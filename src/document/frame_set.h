@@ -23,7 +23,16 @@ struct Frame {
   int32_t disposalMethod = 0;
   std::array<uint8_t, 256> colorMap{};
   int32_t hasLocalPalette = 0;
+  // The image block's own size as the GIF file declares it (0 for frames not read from a
+  // GIF file); composing leaves it, so it still tells the frame's rectangle afterwards.
+  int32_t blockWidth = 0;
+  int32_t blockHeight = 0;
 };
+
+// How often a viewer plays an animation, as its looping extension says.
+constexpr int32_t kLoopForever = 0;     // count 0, and every new or cleared frame set
+constexpr int32_t kPlayOnce = -1;       // no looping extension at all
+constexpr int32_t kMaxLoopCount = 65535;  // the extension's 16-bit count
 
 // The smallest and largest frame maximum; a setting outside them is replaced.
 constexpr int kFrameMaxDefault = 256;
@@ -48,7 +57,10 @@ class FrameSet {
   int32_t screenHeight = 0;
   int32_t transparentIndex = 0;
   int32_t count = 0;
-  int32_t loop = 0;
+  int32_t loop = 0;  // 1 when the file read had a looping extension
+  // What the writers put in the looping extension: kLoopForever, a count 1..kMaxLoopCount,
+  // or kPlayOnce for a file without one.
+  int32_t loopCount = kLoopForever;
   std::array<Rgbq, 256> palette{};
   int32_t paletteCount = 0;
 

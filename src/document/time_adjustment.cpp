@@ -209,4 +209,35 @@ void DetailedTimeModel::Cancel() {
   saved_.Restore(doc_);
 }
 
+int32_t LoopCountOf(LoopChoice choice, int64_t count) {
+  switch (choice) {
+    case LoopChoice::kForever:
+      return kLoopForever;
+    case LoopChoice::kOnce:
+      return kPlayOnce;
+    case LoopChoice::kCount:
+      break;
+  }
+  return static_cast<int32_t>(std::clamp<int64_t>(count, 1, kMaxLoopCount));
+}
+
+LoopChoice LoopChoiceOf(int32_t loopCount) {
+  if (loopCount == kPlayOnce) return LoopChoice::kOnce;
+  if (loopCount == kLoopForever) return LoopChoice::kForever;
+  return LoopChoice::kCount;
+}
+
+int32_t LoopCountBoxValue(int32_t loopCount) {
+  return loopCount >= 1 && loopCount <= kMaxLoopCount ? loopCount : 1;
+}
+
+bool SetLoopCount(DocumentState& doc, int32_t loopCount) {
+  if (!doc.frameSet || !IsAnimation(doc.kind)) return false;
+  if (loopCount < kPlayOnce || loopCount > kMaxLoopCount) return false;
+  if (doc.frameSet->loopCount == loopCount) return false;
+  doc.undo.TakeSnapshot(doc, kUndoLoopCount);
+  doc.frameSet->loopCount = loopCount;
+  return true;
+}
+
 }  // namespace zel

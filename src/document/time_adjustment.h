@@ -96,4 +96,21 @@ class DetailedTimeModel {
   int32_t firstShown_ = 0;
 };
 
+// The loop count of the detailed form ("ループ回数"): for ever ("無限"), a count written into
+// the looping extension, or once ("1回のみ": no looping extension at all).
+enum class LoopChoice { kForever, kCount, kOnce };
+
+// The FrameSet loopCount a choice stands for; a count is held to 1..kMaxLoopCount (a count
+// of 0 is for ever).
+[[nodiscard]] int32_t LoopCountOf(LoopChoice choice, int64_t count);
+// The choice that shows a loopCount, and the count box's value for it (1 unless it is a
+// count).
+[[nodiscard]] LoopChoice LoopChoiceOf(int32_t loopCount);
+[[nodiscard]] int32_t LoopCountBoxValue(int32_t loopCount);
+
+// Sets the open animation's loop count (kPlayOnce, kLoopForever or 1..kMaxLoopCount), with
+// an undo snapshot first. False when nothing changes: not an animation, a value out of
+// range, or the count it already has.
+bool SetLoopCount(DocumentState& doc, int32_t loopCount);
+
 }  // namespace zel

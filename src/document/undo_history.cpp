@@ -164,6 +164,7 @@ struct UndoHistory::Pending {
   std::optional<int32_t> savedFrame;  // absent in records of the earlier layout
   std::vector<PackedDib> images;
   std::vector<int32_t> delays;
+  std::optional<int32_t> loopCount;  // a loop-count snapshot
   int64_t start = 0;  // the stack's end once the snapshot is taken off
 };
 
@@ -241,6 +242,9 @@ bool UndoHistory::PushSnapshot(Stack& stack, const DocumentState& doc, int32_t u
       ok = doc.frameSet &&
            Push(stack, &doc.currentPicture, nullptr, 0, doc.frameSet->transparentIndex);
       break;
+    case kUndoLoopCount:
+      ok = doc.frameSet && Push(stack, nullptr, nullptr, 0, doc.frameSet->loopCount);
+      break;
     default:
       break;
   }
@@ -274,6 +278,16 @@ bool UndoHistory::ReadSnapshot(const Stack& stack, const DocumentState& doc, Pen
       break;
     case kUndoColors:
       break;
+    case kUndoLoopCount: {
+      UndoRecord loopRecord;
+      pos = DecodeUndoRecord(read, pos, {}, loopRecord);
+      if (pos < 0 || *loopRecord.value < kPlayOnce || *loopRecord.value > kMaxLoopCount) {
+        return false;
+      }
+      out.loopCount = *loopRecord.value;
+      out.start = pos;
+      return true;
+    }
     default:
       out.start = pos;  // a command without saved state: nothing to restore
       return true;
@@ -318,6 +332,7 @@ bool UndoHistory::ReadSnapshot(const Stack& stack, const DocumentState& doc, Pen
 }
 
 bool UndoHistory::ApplySnapshot(DocumentState& doc, Pending& snapshot) {
+  if (snapshot.loopCount && doc.frameSet) doc.frameSet->loopCount = *snapshot.loopCount;
   if (!snapshot.withState) return true;
   FrameSet& frameSet = *doc.frameSet;
   const uint32_t busyBefore = doc.flags & kFlagBusy;
@@ -372,7 +387,7 @@ bool UndoHistory::Undo(DocumentState& doc) {
   }
   undo_.end = snapshot.start;
   // Not MarkDocumentChanged: that would forget the redo just recorded.
-  if (snapshot.withState) doc.unsavedChanges = true;
+  if (snapshot.withState || snapshot.loopCount) doc.unsavedChanges = true;
   return true;
 }
 
@@ -396,7 +411,7 @@ bool UndoHistory::Redo(DocumentState& doc) {
     return false;
   }
   redo_.end = snapshot.start;
-  if (snapshot.withState) doc.unsavedChanges = true;
+  if (snapshot.withState || snapshot.loopCount) doc.unsavedChanges = true;
   return true;
 }
 

@@ -25,6 +25,7 @@ enum UndoClass : int32_t {
   kUndoConvert = 32808,    // frames (animations), state record; undo restores the kind too
   kUndoColors = 32798,     // the current picture and the transparent index
   kUndoMakeAnime = 32800,  // state record with the current picture, no frames
+  kUndoLoopCount = 32807,  // one record: the frame set's loop count
 };
 
 class UndoHistory {

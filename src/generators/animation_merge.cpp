@@ -285,6 +285,8 @@ MergeResult MergeIntoDocument(DocumentState& doc, MergeOverlay overlay, uint32_t
 
   const FrameSet& model = pairing.baseDrives ? *bottom.frames : *top.frames;
   std::unique_ptr<FrameSet> frames = ResultFrames(model, doc.frameSet->capacity(), composed, place);
+  // An animation keeps its loop count; one newly made from a picture loops for ever.
+  if (frames) frames->loopCount = baseAnimated ? doc.frameSet->loopCount : kLoopForever;
   PackedDib first = frames ? DuplicateBlock(frames->frame(0).image) : PackedDib();
   PackedDib display;
   if (first && !doc.trueColorDisplay) display = MakePaletteDisplayCopy(first);

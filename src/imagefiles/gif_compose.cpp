@@ -23,7 +23,110 @@ bool SameColor(const Rgbq& a, const Rgbq& b) {
   return a.red == b.red && a.green == b.green && a.blue == b.blue;
 }
 
+// The part of the screen a frame's picture covers.
+struct Area {
+  int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  bool visible = false;
+};
+
+Area FrameArea(const FrameSet& frames, int f) {
+  const Frame& frame = frames.frame(f);
+  Area a;
+  if (frame.image) {
+    DibHeader h = frame.image.Header();
+    a.x0 = std::max(frame.left, 0);
+    a.y0 = std::max(frame.top, 0);
+    a.x1 = static_cast<int32_t>(
+        std::min<int64_t>(static_cast<int64_t>(frame.left) + h.width, frames.screenWidth));
+    a.y1 = static_cast<int32_t>(
+        std::min<int64_t>(static_cast<int64_t>(frame.top) + h.height, frames.screenHeight));
+  }
+  a.visible = a.x0 < a.x1 && a.y0 < a.y1;
+  return a;
+}
+
 }  // namespace
+
+bool CanvasEverUncovered(const FrameSet& frames) {
+  const int32_t sw = frames.screenWidth;
+  const int32_t sh = frames.screenHeight;
+  if (frames.count < 1 || sw <= 0 || sh <= 0) return true;
+  // The usual case needs no mask: the first frame covers the screen, no frame lets
+  // anything through and no disposal ever takes anything away.
+  const Area first = FrameArea(frames, 0);
+  bool maskNeeded = frames.frame(0).transparentIndex >= 0;
+  for (int f = 0; f < frames.count && !maskNeeded; ++f) {
+    const int method = frames.frame(f).disposalMethod;
+    maskNeeded = method == 2 || method == 3 || frames.frame(f).transparentIndex >= 0;
+  }
+  const bool firstCovers =
+      first.visible && first.x0 == 0 && first.y0 == 0 && first.x1 == sw && first.y1 == sh;
+  if (!firstCovers) return true;
+  if (!maskNeeded) return false;
+
+  // Otherwise a mask of the screen follows the frames as they are shown, with the number
+  // of pixels nothing covers.
+  std::vector<uint8_t> covered;
+  std::vector<uint8_t> saved;
+  try {
+    covered.assign(static_cast<size_t>(sw) * static_cast<size_t>(sh), 0);
+  } catch (const std::bad_alloc&) {
+    return true;  // without the answer, the screen stays transparent where it may show
+  }
+  uint64_t uncovered = static_cast<uint64_t>(sw) * static_cast<uint64_t>(sh);
+  auto row = [&](int32_t y) { return covered.data() + static_cast<size_t>(y) * sw; };
+  for (int f = 0; f < frames.count; ++f) {
+    const Area a = FrameArea(frames, f);
+    const int method = frames.frame(f).disposalMethod;
+    const size_t n = a.visible ? static_cast<size_t>(a.x1 - a.x0) : 0;
+    if (a.visible) {
+      if (method == 3) {
+        try {
+          saved.resize(n * static_cast<size_t>(a.y1 - a.y0));
+        } catch (const std::bad_alloc&) {
+          return true;
+        }
+        for (int32_t y = a.y0; y < a.y1; ++y) {
+          std::memcpy(saved.data() + static_cast<size_t>(y - a.y0) * n, row(y) + a.x0, n);
+        }
+      }
+      // A transparent pixel leaves what lies under it.
+      const Frame& frame = frames.frame(f);
+      const int32_t t = frame.transparentIndex;
+      for (int32_t y = a.y0; y < a.y1; ++y) {
+        uint8_t* cells = row(y) + a.x0;
+        if (t < 0) {
+          for (size_t x = 0; x < n; ++x) uncovered -= cells[x] ^ 1u;
+          std::memset(cells, 1, n);
+          continue;
+        }
+        const uint8_t* src = frame.image.Row(y - frame.top) + (a.x0 - frame.left);
+        for (size_t x = 0; x < n; ++x) {
+          if (src[x] != t && cells[x] == 0) {
+            cells[x] = 1;
+            --uncovered;
+          }
+        }
+      }
+    }
+    if (uncovered > 0) return true;  // this frame is shown with canvas around it
+    if (!a.visible) continue;
+    if (method == 2) {
+      for (int32_t y = a.y0; y < a.y1; ++y) {
+        std::memset(row(y) + a.x0, 0, n);
+        uncovered += n;
+      }
+    } else if (method == 3) {
+      for (int32_t y = a.y0; y < a.y1; ++y) {
+        uint8_t* cells = row(y) + a.x0;
+        const uint8_t* before = saved.data() + static_cast<size_t>(y - a.y0) * n;
+        for (size_t x = 0; x < n; ++x) uncovered += before[x] ^ 1u;
+        std::memcpy(cells, before, n);
+      }
+    }
+  }
+  return false;
+}
 
 namespace {
 
@@ -77,10 +180,14 @@ void MergeFrame(SharedPalette& shared, Frame& frame) {
   int32_t colors = static_cast<int32_t>(std::min<uint32_t>(frame.image.ColorCount(), 256));
   int32_t transparent = frame.transparentIndex;
   const int32_t background = shared.background;
-  if (transparent >= 0 && transparent < colors) shared.colors[background] = table[transparent];
+  if (background >= 0 && transparent >= 0 && transparent < colors) {
+    shared.colors[background] = table[transparent];
+  }
 
   for (int32_t i = 0; i < colors; ++i) {
     if (frame.colorMap[i] == 0) continue;
+    // Without a transparent entry, a transparent colour is never drawn: it takes no entry.
+    if (i == transparent && background < 0) continue;
     int32_t target = i == transparent ? background : shared.Find(table[i]);
     if (target < 0) {
       for (int32_t j = 0; j < shared.size; ++j) {
@@ -118,6 +225,7 @@ bool MapFrameIntoFull(const SharedPalette& shared, Frame& frame) {
   bool nearest = false;
   for (int32_t i = 0; i < colors; ++i) {
     if (frame.colorMap[i] == 0) continue;
+    if (i == transparent && shared.background < 0) continue;
     int32_t target = i == transparent ? shared.background : shared.Find(table[i]);
     if (target < 0) {
       target = shared.Nearest(table[i]);
@@ -131,14 +239,15 @@ bool MapFrameIntoFull(const SharedPalette& shared, Frame& frame) {
 }  // namespace
 
 void MergeFramePalettes(FrameSet& frames) {
+  // -1: no frame is transparent anywhere, so no entry is kept for it.
   int32_t background = frames.transparentIndex;
-  if (background < 0 || background > 255) background = 0;
+  if (background > 255) background = 0;
   frames.transparentIndex = background;
   SharedPalette shared;
   shared.colors = frames.palette;
   shared.size = frames.paletteCount < 0 ? 0 : std::min(frames.paletteCount, 256);
   shared.background = background;
-  shared.taken[background] = true;
+  if (background >= 0) shared.taken[background] = true;
 
   // Frames are merged in order until the palette is full; after that each frame only looks
   // colours up, so the rest are mapped on all cores.
@@ -171,7 +280,7 @@ void MergeFramePalettes(FrameSet& frames) {
       if (!frame.image) continue;
       int32_t colors = static_cast<int32_t>(std::min<uint32_t>(frame.image.ColorCount(), 256));
       int32_t transparent = frame.transparentIndex;
-      if (transparent >= 0 && transparent < colors) {
+      if (background >= 0 && transparent >= 0 && transparent < colors) {
         shared.colors[background] = frame.image.ColorTable()[transparent];
       }
       if (nearest[static_cast<size_t>(k - first)]) shared.size = 256;
@@ -187,15 +296,12 @@ bool ComposeFrames(FrameSet& frames) {
   const int32_t sh = frames.screenHeight;
   if (sw <= 0 || sh <= 0) return false;
   if (ComposedBytes(frames) > PictureMemoryBudget()) return false;
-  const uint8_t background = static_cast<uint8_t>(frames.transparentIndex & 0xFF);
+  // Without a transparent index nothing of the canvas is ever shown; 0 fills it.
+  const uint8_t background =
+      static_cast<uint8_t>(frames.transparentIndex < 0 ? 0 : frames.transparentIndex & 0xFF);
   const uint32_t colors = static_cast<uint32_t>(std::clamp(frames.paletteCount, 1, 256));
   const size_t count = static_cast<size_t>(frames.count);
 
-  // The part of the screen each frame covers.
-  struct Area {
-    int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-    bool visible = false;
-  };
   std::vector<Area> areas;
   std::vector<PackedDib> composed;
   try {
@@ -204,20 +310,7 @@ bool ComposeFrames(FrameSet& frames) {
   } catch (...) {
     return false;
   }
-  for (size_t f = 0; f < count; ++f) {
-    const Frame& frame = frames.frame(static_cast<int>(f));
-    Area& a = areas[f];
-    if (frame.image) {
-      DibHeader h = frame.image.Header();
-      a.x0 = std::max(frame.left, 0);
-      a.y0 = std::max(frame.top, 0);
-      a.x1 =
-          static_cast<int32_t>(std::min<int64_t>(static_cast<int64_t>(frame.left) + h.width, sw));
-      a.y1 =
-          static_cast<int32_t>(std::min<int64_t>(static_cast<int64_t>(frame.top) + h.height, sh));
-    }
-    a.visible = a.x0 < a.x1 && a.y0 < a.y1;
-  }
+  for (size_t f = 0; f < count; ++f) areas[f] = FrameArea(frames, static_cast<int>(f));
 
   std::atomic<bool> failed{false};
   ParallelFor(count, [&](size_t f) {
@@ -348,6 +441,15 @@ int LoadGifAnimationData(const uint8_t* data, size_t size, FrameSet& frames, int
   if (ComposedBytes(frames) > PictureMemoryBudget()) {
     frames.FreeFrames();
     return kGifTooLarge;
+  }
+  // The background entry is kept for transparency only where the animation shows any:
+  // canvas that no frame covers, around a frame or through its transparent pixels (shown
+  // transparent, as browsers show it). Otherwise every colour of the file keeps its own
+  // entry.
+  if (!CanvasEverUncovered(frames)) {
+    frames.transparentIndex = -1;
+  } else if (frames.transparentIndex < 0 || frames.transparentIndex > 255) {
+    frames.transparentIndex = 0;
   }
   MergeFramePalettes(frames);
   if (!ComposeFrames(frames)) {

@@ -18,6 +18,9 @@ namespace {
 
 constexpr uint8_t kLoopingExtension[15] = {0xFF, 0x0B, 'N', 'E', 'T', 'S',  'C', 'A',
                                            'P',  'E',  '2', '.', '0', 0x03, 0x01};
+// The older name of the same extension, which browsers honour as well.
+constexpr uint8_t kOldLoopingExtension[15] = {0xFF, 0x0B, 'A', 'N', 'I', 'M',  'E', 'X',
+                                              'T',  'S',  '1', '.', '0', 0x03, 0x01};
 
 // The graphic control extension waiting for the next image block. Without one, an image
 // has no transparent colour.
@@ -56,6 +59,8 @@ int ReadImageBlock(const GifBytes& gif, size_t* pos, FrameSet& frames,
   frame.top = gif.Le16(p + 3);
   uint32_t width = gif.Le16(p + 5);
   uint32_t height = gif.Le16(p + 7);
+  frame.blockWidth = static_cast<int32_t>(width);
+  frame.blockHeight = static_cast<int32_t>(height);
   uint8_t packed = gif.At(p + 9);
   p += 10;
 
@@ -155,6 +160,7 @@ int ReadBlocks(const GifBytes& gif, FrameSet& frames, int maxFrames, int* frames
   frames.screenWidth = gif.Le16(6);
   frames.screenHeight = gif.Le16(8);
   frames.transparentIndex = gif.At(11);
+  frames.loopCount = kPlayOnce;  // until a looping extension says otherwise
   size_t pos = 13;
   uint8_t screenFlags = gif.At(10);
   if (screenFlags & 0x80) {
@@ -235,7 +241,13 @@ int FindImages(const GifBytes& gif, size_t pos, FrameSet& frames, int maxFrames,
     uint8_t introducer = gif.At(pos);
     if (introducer == kGifTrailer) break;
     if (introducer == kGifExtensionIntroducer) {
-      if (gif.Matches(pos + 1, kLoopingExtension, sizeof kLoopingExtension)) frames.loop = 1;
+      const bool looping = gif.Matches(pos + 1, kLoopingExtension, sizeof kLoopingExtension);
+      if (looping) frames.loop = 1;
+      // Sub-block 1 of either name carries the count; the last one in the file holds, as
+      // browsers read it.
+      if (looping || gif.Matches(pos + 1, kOldLoopingExtension, sizeof kOldLoopingExtension)) {
+        frames.loopCount = static_cast<int32_t>(gif.Le16(pos + 16));
+      }
       if (gif.At(pos + 1) == kGifGraphicControlLabel && gif.At(pos + 2) == 4) {
         uint8_t packed = gif.At(pos + 3);
         control.disposal = (packed >> 3) & 3;

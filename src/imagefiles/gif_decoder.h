@@ -51,7 +51,16 @@ int ReadGifData(const uint8_t* data, size_t size, FrameSet& frames, int maxFrame
                 int* framesInFile = nullptr);
 int ReadGifFile(const std::string& path, FrameSet& frames, int maxFrames);
 
-// Builds one palette shared by all frames and maps each frame's colours onto it.
+// True when some frame of the animation (as read, not yet composed) would show canvas that
+// no frame has covered: the first frame leaves part of the screen empty or lets it through
+// its transparent pixels, or a disposal ("restore to background", or "restore to
+// previous" back to empty canvas) uncovers what the next frames do not cover again.
+bool CanvasEverUncovered(const FrameSet& frames);
+
+// Builds one palette shared by all frames and maps each frame's colours onto it. The
+// set's transparentIndex is the entry kept for transparency (every frame's transparent
+// colour maps to it), or -1 to keep none: the canvas never shows, so transparent colours
+// are never drawn and take no entry.
 void MergeFramePalettes(FrameSet& frames);
 // Turns every frame into a full logical-screen picture in the shared palette, drawn the way
 // GIF89a displays it. False when memory is short (the frames are then as before).

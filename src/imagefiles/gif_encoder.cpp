@@ -86,7 +86,7 @@ int BuildFile(const FrameSet& frames, bool rawCodes, ProgressSink* progress, boo
     }
     out.reserve(total);
     AppendFileStart(out, first.width, first.height, localPalettes ? nullptr : first.table,
-                    first.tableEntries, sizes.tableBits, frames.count);
+                    first.tableEntries, sizes.tableBits, frames.count, frames.loopCount);
 
     const uint8_t control = static_cast<uint8_t>(0x08 | (transparent >= 0 ? 1 : 0));
     const uint8_t transparentByte = transparent >= 0 ? static_cast<uint8_t>(transparent) : 0;

@@ -3,12 +3,15 @@
 #include <algorithm>
 #include <cstring>
 
+#include "document/frame_set.h"
+
 namespace zel {
 namespace {
 
 constexpr uint8_t kCommentBlock[7] = {0x21, 0xFE, 0x03, 'Z', 'E', 'L', 0x00};
-constexpr uint8_t kLoopingBlock[19] = {0x21, 0xFF, 0x0B, 'N', 'E',  'T',  'S',  'C',  'A', 'P',
-                                       'E',  '2',  '.',  '0', 0x03, 0x01, 0x00, 0x00, 0x00};
+// The looping block up to its count, which follows in two bytes, then the terminator.
+constexpr uint8_t kLoopingBlock[16] = {0x21, 0xFF, 0x0B, 'N', 'E', 'T',  'S', 'C',
+                                       'A',  'P',  'E',  '2', '.', '0', 0x03, 0x01};
 
 }  // namespace
 
@@ -90,7 +93,7 @@ void AppendColorTable(std::vector<uint8_t>& out, const Rgbq* table, uint32_t ent
 }
 
 void AppendFileStart(std::vector<uint8_t>& out, int32_t width, int32_t height, const Rgbq* table,
-                     uint32_t entries, int tableBits, int frameCount) {
+                     uint32_t entries, int tableBits, int frameCount, int32_t loopCount) {
   const uint8_t header[6] = {'G', 'I', 'F', '8', '9', 'a'};
   out.insert(out.end(), header, header + 6);
   AppendLe16(out, static_cast<uint32_t>(width));
@@ -100,7 +103,11 @@ void AppendFileStart(std::vector<uint8_t>& out, int32_t width, int32_t height, c
   out.push_back(0);
   if (table != nullptr) AppendColorTable(out, table, entries, tableBits);
   out.insert(out.end(), kCommentBlock, kCommentBlock + sizeof kCommentBlock);
-  if (frameCount >= 2) out.insert(out.end(), kLoopingBlock, kLoopingBlock + sizeof kLoopingBlock);
+  if (frameCount >= 2 && loopCount != kPlayOnce) {
+    out.insert(out.end(), kLoopingBlock, kLoopingBlock + sizeof kLoopingBlock);
+    AppendLe16(out, static_cast<uint32_t>(std::clamp(loopCount, 0, kMaxLoopCount)));
+    out.push_back(0x00);
+  }
 }
 
 void AppendSubBlocks(std::vector<uint8_t>& out, const std::vector<uint8_t>& codes) {

@@ -41,10 +41,11 @@ void AppendLe16(std::vector<uint8_t>& out, uint32_t v);
 // 2^tableBits entries of R, G, B from `table` (zeros past `entries`).
 void AppendColorTable(std::vector<uint8_t>& out, const Rgbq* table, uint32_t entries,
                       int tableBits);
-// The header, logical screen descriptor, global table (when `table` is given), comment and
-// looping block (for two frames or more).
+// The header, logical screen descriptor, global table (when `table` is given), comment and,
+// for two frames or more, the looping block with `loopCount` (a FrameSet's; none for
+// kPlayOnce).
 void AppendFileStart(std::vector<uint8_t>& out, int32_t width, int32_t height, const Rgbq* table,
-                     uint32_t entries, int tableBits, int frameCount);
+                     uint32_t entries, int tableBits, int frameCount, int32_t loopCount);
 // LZW data as sub-blocks of at most 255 bytes, then the terminator.
 void AppendSubBlocks(std::vector<uint8_t>& out, const std::vector<uint8_t>& codes);
 

@@ -445,7 +445,7 @@ int BuildOptimized(const FrameSet& frames, ProgressSink* progress, std::vector<u
   if (plan != nullptr) plan->clear();
   out.reserve(1024);
   AppendFileStart(out, width, height, table.data(), static_cast<uint32_t>(table.size()), tableBits,
-                  frames.count);
+                  frames.count, frames.loopCount);
   for (size_t i = 0; i < frameCount; ++i) {
     if (progress != nullptr) {
       progress->ReportProgress(static_cast<int>(static_cast<int64_t>(i) * 100 / frames.count));

@@ -169,7 +169,14 @@ int Install(DocumentState& doc, Loaded& loaded, LoadMode mode, const std::string
       doc.frameSet->frame(current).image = std::move(copy);
     }
   }
-  if (loaded.frames) doc.frameSet->TakeFrom(*loaded.frames);
+  if (loaded.frames) {
+    // A reload (the external editor's frame bitmap) keeps what the file the frames came
+    // from said about looping.
+    if (mode == LoadMode::kReload) loaded.frames->loopCount = doc.frameSet->loopCount;
+    doc.frameSet->TakeFrom(*loaded.frames);
+  } else if (mode != LoadMode::kReload) {
+    doc.frameSet->loopCount = kLoopForever;  // a picture made into an animation loops for ever
+  }
   SetCurrentPicture(doc, std::move(loaded.picture), std::move(display));
 
   // A reload keeps the kind of the document it refreshes.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -393,6 +394,11 @@ const EditErrorCase kEditErrorCases[] = {
      {"@anim.gif", "--delete-after", "1", "--scale-time", "50", "-o", "@out.gif"},
      "--scale-time 50: the time adjustment needs at least 2 frames"},
     {"AnimationAsJpeg", {"@anim.gif", "--reverse", "-o", "@out.jpg"}, "cannot be saved as JPEG"},
+    {"LoopBeyondTheCount",
+     {"@anim.gif", "--loop", "65536", "-o", "@out.gif"},
+     "--loop needs a count 0..65535 (0 for ever) or once"},
+    {"LoopNotACount", {"@anim.gif", "--loop", "twice", "-o", "@out.gif"}, "--loop needs a count"},
+    {"LoopOfAPicture", {"@pic.gif", "--loop", "3", "-o", "@out.gif"}, "--loop 3 needs an animation"},
     {"UnwritableFormat",
      {"@anim.gif", "--reverse", "-o", "@out.png"},
      "writing .png files is not supported"},
@@ -430,6 +436,38 @@ TEST(EditRepeatLimit, HalfTheFrameMaximum) {
   EXPECT_EQ(Load(dir / "out.gif")->count, 9998);
 }
 
+// The loop count of the file is kept by any edit and set by --loop; "once" writes no
+// looping extension.
+TEST(EditLoop, KeptAndSet) {
+  if (ImageMagickPath().empty()) GTEST_SKIP() << "ImageMagick's convert is not installed";
+  TempDir dir;
+  ASSERT_TRUE(ImageMagick(
+      {"-size", "8x6", "-delay", "10", "xc:red", "xc:blue", "-loop", "3", dir / "in.gif"}));
+  // ImageMagick writes "-loop 3" (three plays) as the count 2.
+  ASSERT_EQ(Load(dir / "in.gif")->loopCount, 2);
+  const struct {
+    std::vector<std::string> args;
+    int32_t loopCount;
+  } cases[] = {{{"--reverse"}, 2},
+               {{"--loop", "once"}, kPlayOnce},
+               {{"--loop", "0"}, kLoopForever},
+               {{"--loop", "once", "--loop", "65535"}, 65535}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args.back());
+    std::vector<std::string> args = {"edit", dir / "in.gif"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    args.insert(args.end(), {"-o", dir / "out.gif"});
+    RunResult r = RunCli(args);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(Load(dir / "out.gif")->loopCount, c.loopCount);
+    const std::vector<uint8_t> bytes = ReadBytes(dir / "out.gif");
+    const std::string netscape = "NETSCAPE2.0";
+    const bool hasBlock = std::search(bytes.begin(), bytes.end(), netscape.begin(),
+                                      netscape.end()) != bytes.end();
+    EXPECT_EQ(hasBlock, c.loopCount != kPlayOnce);
+  }
+}
+
 // The result goes through the same save path as convert: a kept frame as a BMP picture.
 TEST(EditOutput, PictureSavedAsBitmap) {
   if (ImageMagickPath().empty()) GTEST_SKIP() << "ImageMagick's convert is not installed";
@@ -454,7 +492,8 @@ TEST(EditHelp, ListsEveryOption) {
                              "--first N",         "--to-picture N",
                              "--repeat",          "--reverse",
                              "--delay N=T",       "all=T",
-                             "--scale-time P%",   "--colors N",
+                             "--scale-time P%",   "--loop N",
+                             "--colors N",
                              "--pure-index",      "--palette-from F",
                              "--full-colour",     "--no-dither",
                              "--transparent C",   "--quality N"}) {

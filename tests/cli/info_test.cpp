@@ -70,7 +70,8 @@ TEST_F(InfoTest, ReportsScreenAndEveryFrameOfAnImageMagickAnimation) {
 
   EXPECT_EQ(report.header["screen"], "20x10");
   EXPECT_EQ(report.header["frames"], "3");
-  EXPECT_EQ(report.header["loop"], "1");
+  EXPECT_EQ(report.header["loop"], "forever");
+  EXPECT_EQ(report.header["transparent"], "none");  // no frame declares one
   ASSERT_EQ(report.frames.size(), 3u);
   const char* delays[] = {"7", "25", "130"};
   const char* seconds[] = {"0.07", "0.25", "1.30"};
@@ -82,7 +83,7 @@ TEST_F(InfoTest, ReportsScreenAndEveryFrameOfAnImageMagickAnimation) {
     EXPECT_EQ(f["position"], "0,0");
     EXPECT_EQ(f["delay"], delays[i]);
     EXPECT_EQ(f["seconds"], seconds[i]);
-    EXPECT_EQ(f["transparent"], "-1");
+    EXPECT_EQ(f["transparent"], "none");
   }
   // Three colours in one animation: the frames share one palette after loading.
   EXPECT_GE(std::stoi(report.header["palette"]), 3);
@@ -102,13 +103,14 @@ TEST_F(InfoTest, ControlFieldsMatchGifsicleReport) {
   std::regex imageLine(R"(\+ image #\d+ \d+x\d+(?: transparent (\d+))?)");
   for (std::sregex_iterator m(gifsicleReport.begin(), gifsicleReport.end(), imageLine), end;
        m != end; ++m) {
-    transparent.push_back((*m)[1].matched ? (*m)[1].str() : "-1");
+    transparent.push_back((*m)[1].matched ? (*m)[1].str() : "none");
   }
   ASSERT_EQ(transparent.size(), 3u) << gifsicleReport;
 
   InfoReport report = RunInfo(gif);
 
-  EXPECT_EQ(report.header["loop"], "0");  // no looping extension any more
+  EXPECT_EQ(report.header["loop"], "once");  // no looping extension any more
+  EXPECT_EQ(report.header["transparent"], "mixed");  // frame 0 declares 1, the others 0
   ASSERT_EQ(report.frames.size(), 3u);
   for (int i = 0; i < 3; ++i) {
     SCOPED_TRACE("frame " + std::to_string(i));
@@ -120,6 +122,41 @@ TEST_F(InfoTest, ControlFieldsMatchGifsicleReport) {
     EXPECT_EQ(f["method"], "2");
     EXPECT_EQ(f["disposal"], "1");
     EXPECT_EQ(f["transparent"], transparent[i]);
+  }
+}
+
+// Frames smaller than the screen are reported with their own size and place, as gifsicle
+// reports them; the loop count is the file's.
+TEST_F(InfoTest, FrameRectanglesAndLoopCountAsGifsicleReportsThem) {
+  std::string gif = dir_ / "placed.gif";
+  ASSERT_TRUE(ImageMagick({"-size", "160x120", "xc:red", "-page", "+0+50", "-size", "35x60",
+                           "xc:blue", "-page", "+100+7", "-size", "20x9", "xc:lime", "-loop", "3",
+                           gif}));
+  std::string gifsicleReport;
+  ASSERT_TRUE(RunTool({"gifsicle", "--info", gif}, &gifsicleReport));
+  std::vector<std::pair<std::string, std::string>> rectangles;
+  std::regex imageLine(R"(\+ image #\d+ (\d+x\d+)(?: at (\d+,\d+))?)");
+  for (std::sregex_iterator m(gifsicleReport.begin(), gifsicleReport.end(), imageLine), end;
+       m != end; ++m) {
+    rectangles.emplace_back((*m)[1].str(), (*m)[2].matched ? (*m)[2].str() : "0,0");
+  }
+  ASSERT_EQ(rectangles.size(), 3u) << gifsicleReport;
+  EXPECT_EQ(rectangles[1], std::make_pair(std::string("35x60"), std::string("0,50")));
+  // ImageMagick's "-loop 3" (plays three times) is the count 2 in the file.
+  std::smatch loop;
+  ASSERT_TRUE(std::regex_search(gifsicleReport, loop, std::regex(R"(loop count (\d+))")))
+      << gifsicleReport;
+  EXPECT_EQ(loop[1].str(), "2");
+
+  InfoReport report = RunInfo(gif);
+
+  EXPECT_EQ(report.header["screen"], "160x120");
+  EXPECT_EQ(report.header["loop"], loop[1].str());
+  ASSERT_EQ(report.frames.size(), 3u);
+  for (size_t i = 0; i < 3; ++i) {
+    SCOPED_TRACE("frame " + std::to_string(i));
+    EXPECT_EQ(report.frames[i]["size"], rectangles[i].first);
+    EXPECT_EQ(report.frames[i]["position"], rectangles[i].second);
   }
 }
 

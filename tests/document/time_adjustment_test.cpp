@@ -282,3 +282,68 @@ TEST(TimeAdjustment, ChangedDelaysMarkTheDocument) {
 
 }  // namespace
 }  // namespace zel
+
+namespace zel {
+namespace {
+
+// The loop-count field: what each choice writes, and what each count shows.
+TEST(LoopCount, ChoicesAndTheCountsTheyStandFor) {
+  const struct {
+    LoopChoice choice;
+    int64_t box;
+    int32_t loopCount;
+  } writes[] = {{LoopChoice::kForever, 7, kLoopForever}, {LoopChoice::kOnce, 7, kPlayOnce},
+                {LoopChoice::kCount, 3, 3},              {LoopChoice::kCount, 65535, 65535},
+                {LoopChoice::kCount, 70000, 65535},      {LoopChoice::kCount, 0, 1},
+                {LoopChoice::kCount, -4, 1}};
+  for (const auto& w : writes) {
+    EXPECT_EQ(LoopCountOf(w.choice, w.box), w.loopCount) << w.box;
+  }
+  const struct {
+    int32_t loopCount;
+    LoopChoice choice;
+    int32_t box;
+  } shows[] = {{kLoopForever, LoopChoice::kForever, 1},
+               {kPlayOnce, LoopChoice::kOnce, 1},
+               {1, LoopChoice::kCount, 1},
+               {12, LoopChoice::kCount, 12}};
+  for (const auto& s : shows) {
+    EXPECT_EQ(LoopChoiceOf(s.loopCount), s.choice) << s.loopCount;
+    EXPECT_EQ(LoopCountBoxValue(s.loopCount), s.box) << s.loopCount;
+  }
+}
+
+TEST(LoopCount, SettingItIsUndoneAndRedone) {
+  std::unique_ptr<DocumentState> doc = MakeAnim({10, 20});
+  doc->undo.Reset();
+  ASSERT_TRUE(doc->undo.IsOpen());
+  EXPECT_FALSE(SetLoopCount(*doc, kLoopForever));  // already for ever: nothing to undo
+  EXPECT_FALSE(doc->undo.CanUndo());
+  EXPECT_FALSE(SetLoopCount(*doc, 65536));
+  EXPECT_FALSE(SetLoopCount(*doc, -2));
+
+  ASSERT_TRUE(SetLoopCount(*doc, 3));
+  ASSERT_TRUE(SetLoopCount(*doc, kPlayOnce));
+  EXPECT_TRUE(doc->unsavedChanges);
+  EXPECT_EQ(doc->frameSet->loopCount, kPlayOnce);
+  doc->unsavedChanges = false;
+  ASSERT_TRUE(doc->undo.Undo(*doc));
+  EXPECT_EQ(doc->frameSet->loopCount, 3);
+  EXPECT_TRUE(doc->unsavedChanges);
+  ASSERT_TRUE(doc->undo.Undo(*doc));
+  EXPECT_EQ(doc->frameSet->loopCount, kLoopForever);
+  EXPECT_FALSE(doc->undo.CanUndo());
+  ASSERT_TRUE(doc->undo.Redo(*doc));
+  EXPECT_EQ(doc->frameSet->loopCount, 3);
+  ASSERT_TRUE(doc->undo.Redo(*doc));
+  EXPECT_EQ(doc->frameSet->loopCount, kPlayOnce);
+  EXPECT_EQ(Delays(*doc), (std::vector<int32_t>{10, 20}));  // the frames are untouched
+
+  // A single picture has no loop count to set.
+  doc->kind = ImageKind::kGifPicture;
+  EXPECT_FALSE(SetLoopCount(*doc, 5));
+  doc->undo.Drop();
+}
+
+}  // namespace
+}  // namespace zel

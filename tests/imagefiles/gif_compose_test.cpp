@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "imagefiles/gif_decoder.h"
+#include "imagefiles/gif_encoder.h"
+#include "imagefiles/gif_optimizer.h"
 #include "platform/parallel.h"
 #include "support/gif_builder.h"
 
@@ -194,6 +196,121 @@ TEST(GifCompose, FramesAfterTheSharedPaletteFillsMapAlikeOnAnyNumberOfThreads) {
       }
     }
     EXPECT_EQ(results[0], results[1]);
+  }
+}
+
+// The animation is transparent only where its canvas shows: never when the frames cover
+// the screen every time one is shown.
+TEST(GifCompose, TransparentOnlyWhereCanvasShows) {
+  struct Frame {
+    int packed;  // -1: no graphic control extension
+    int left;
+    int width;
+  };
+  struct Case {
+    const char* name;
+    std::vector<Frame> frames;
+    bool transparent;
+  } cases[] = {
+      {"full frames", {{-1, 0, 4}, {-1, 0, 4}, {-1, 0, 4}}, false},
+      {"smaller frames over a full first one", {{0x04, 0, 4}, {0x04, 1, 2}, {0x00, 3, 1}}, false},
+      {"first frame smaller than the screen", {{0x04, 0, 3}, {0x04, 0, 4}}, true},
+      {"first frame beside the screen", {{0x04, 4, 2}, {0x04, 0, 4}}, true},
+      {"restore to background, covered again", {{0x04, 0, 4}, {0x08, 1, 2}, {0x04, 1, 2}}, false},
+      {"restore to background, left open", {{0x04, 0, 4}, {0x08, 1, 2}, {0x04, 0, 1}}, true},
+      {"restore to background on the whole first frame", {{0x08, 0, 4}, {0x04, 0, 3}}, true},
+      {"restore to background on the last frame", {{0x04, 0, 4}, {0x04, 1, 2}, {0x08, 0, 4}},
+       false},
+      {"restore to previous over covered canvas", {{0x04, 0, 4}, {0x0C, 1, 2}, {0x04, 2, 1}},
+       false},
+      {"restore to previous back to empty canvas", {{0x0C, 0, 4}, {0x04, 0, 2}}, true},
+      {"restore to previous after an uncovering one",
+       {{0x04, 0, 4}, {0x08, 0, 2}, {0x0C, 0, 2}, {0x04, 2, 2}},
+       true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    GifBuilder gif(4, 1, kColors, 2);
+    for (const Frame& f : c.frames) {
+      if (f.packed >= 0) gif.Control(f.packed, 10, 0);
+      gif.Image(f.left, 0, f.width, 1, std::vector<uint8_t>(static_cast<size_t>(f.width), 1));
+    }
+    gif.Trailer();
+    FrameSet fs(16);
+    ASSERT_EQ(LoadGifAnimationData(gif.bytes().data(), gif.bytes().size(), fs, 16), 0);
+    EXPECT_EQ(fs.transparentIndex, c.transparent ? 2 : -1);
+    FrameSet read(16);  // the frames as read, before they are composed
+    ASSERT_EQ(ReadGifData(gif.bytes().data(), gif.bytes().size(), read, 16), 0);
+    EXPECT_EQ(CanvasEverUncovered(read), c.transparent);
+  }
+  // Transparent pixels over covered canvas show the frame before: still no transparency,
+  // and the transparent colour takes no entry of its own.
+  auto hidden = GifBuilder(4, 1, kColors, 2)
+                    .Control(0x04, 10, 0)
+                    .Image(0, 0, 4, 1, {0, 1, 2, 0})
+                    .Control(0x05, 10, 1)
+                    .Image(0, 0, 4, 1, {1, 1, 3, 1}, {{9, 9, 9}, {7, 7, 7}, {0, 0, 0}, {0, 0, 200}})
+                    .Trailer();
+  FrameSet shown(4);
+  ASSERT_EQ(LoadGifAnimationData(hidden.bytes().data(), hidden.bytes().size(), shown, 4), 0);
+  EXPECT_EQ(shown.transparentIndex, -1);
+  EXPECT_EQ(shown.paletteCount, 4);  // grey 7 is never drawn
+  EXPECT_EQ(Row(shown, 1), "krbk");
+
+  // A frame whose transparent pixels let the canvas through keeps the background entry.
+  auto gif = GifBuilder(4, 1, kColors, 2)
+                 .Control(0x05, 10, 1)
+                 .Image(0, 0, 4, 1, {0, 1, 3, 3})
+                 .Image(0, 0, 4, 1, {3, 3, 3, 3})
+                 .Trailer();
+  FrameSet fs(4);
+  ASSERT_EQ(LoadGifAnimationData(gif.bytes().data(), gif.bytes().size(), fs, 4), 0);
+  EXPECT_EQ(fs.transparentIndex, 2);
+  EXPECT_EQ(fs.frame(0).image.Row(0)[1], 2);
+}
+
+// A 256-colour animation without transparency loses no colour, whatever its background
+// byte: opened and saved (normal and optimised), every frame comes back pixel for pixel.
+TEST(GifCompose, AllColoursOfAnOpaqueAnimationSurviveASave) {
+  std::vector<Rgb> table(256);
+  for (int i = 0; i < 256; ++i) {
+    table[i] = Rgb{static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i),
+                   static_cast<uint8_t>(i * 7)};
+  }
+  constexpr int kWidth = 256, kHeight = 3;
+  std::vector<std::vector<uint8_t>> frames;
+  GifBuilder gif(kWidth, kHeight, table, 200);
+  gif.Looping();
+  for (int f = 0; f < 3; ++f) {
+    std::vector<uint8_t> pixels(kWidth * kHeight);
+    for (size_t k = 0; k < pixels.size(); ++k) pixels[k] = static_cast<uint8_t>(k * (f + 1) + f);
+    gif.Control(0x04, 5 + f, 0).Image(0, 0, kWidth, kHeight, pixels);
+    frames.push_back(pixels);
+  }
+  gif.Trailer();
+
+  FrameSet opened(4);
+  ASSERT_EQ(LoadGifAnimationData(gif.bytes().data(), gif.bytes().size(), opened, 4), 0);
+  EXPECT_EQ(opened.transparentIndex, -1);
+  std::vector<uint8_t> normal, optimised;
+  ASSERT_EQ(BuildGifFile(opened, false, nullptr, normal), 0);
+  ASSERT_EQ(BuildOptimizedGifFile(opened, nullptr, optimised), 0);
+  for (const auto* saved : {&normal, &optimised}) {
+    FrameSet back(4);
+    ASSERT_EQ(LoadGifAnimationData(saved->data(), saved->size(), back, 4), 0);
+    ASSERT_EQ(back.count, 3);
+    int wrong = 0;
+    for (int f = 0; f < 3; ++f) {
+      EXPECT_EQ(back.frame(f).delay, 5 + f);
+      for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+          const Rgb want = table[frames[f][static_cast<size_t>(y * kWidth + x)]];
+          const Rgb got = PixelColor(back.frame(f).image, x, y);
+          wrong += want.r != got.r || want.g != got.g || want.b != got.b;
+        }
+      }
+    }
+    EXPECT_EQ(wrong, 0) << (saved == &normal ? "normal save" : "optimised save");
   }
 }
 

@@ -307,6 +307,47 @@ TEST(GifDecoder, ExtensionsAreSkippedAndLoopingIsSeen) {
   EXPECT_EQ(noLoop.loop, 0);
 }
 
+// The count of the looping extension, under either name; the last one in the file holds.
+TEST(GifDecoder, LoopCountComesFromTheLoopingExtension) {
+  struct Case {
+    const char* name;
+    std::vector<std::pair<int, const char*>> blocks;
+    int32_t loopCount;
+    int32_t loop;
+  } cases[] = {
+      {"no looping extension: plays once", {}, kPlayOnce, 0},
+      {"count 0: for ever", {{0, "NETSCAPE2.0"}}, kLoopForever, 1},
+      {"count 3", {{3, "NETSCAPE2.0"}}, 3, 1},
+      {"the largest count", {{65535, "NETSCAPE2.0"}}, 65535, 1},
+      {"the older name", {{5, "ANIMEXTS1.0"}}, 5, 0},
+      {"the last extension holds", {{2, "NETSCAPE2.0"}, {7, "NETSCAPE2.0"}}, 7, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto gif = GifBuilder(2, 1, kFour);
+    for (auto [count, name] : c.blocks) gif.Looping(count, name);
+    gif.Image(0, 0, 2, 1, {3, 1}).Image(0, 0, 2, 1, {1, 3}).Trailer();
+    FrameSet fs(4);
+    ASSERT_EQ(Read(gif.bytes(), fs), 0);
+    EXPECT_EQ(fs.loopCount, c.loopCount);
+    EXPECT_EQ(fs.loop, c.loop);
+    // Each frame keeps its image block's own size.
+    EXPECT_EQ(fs.frame(1).blockWidth, 2);
+    EXPECT_EQ(fs.frame(1).blockHeight, 1);
+  }
+  // A new set, a cleared one and one that takes another's loop for ever unless told.
+  FrameSet fresh(2);
+  EXPECT_EQ(fresh.loopCount, kLoopForever);
+  FrameSet read(4);
+  ASSERT_EQ(Read(GifBuilder(2, 1, kFour).Looping(9).Image(0, 0, 2, 1, {1, 1}).Trailer().bytes(),
+                 read),
+            0);
+  fresh.TakeFrom(read);
+  EXPECT_EQ(fresh.loopCount, 9);
+  fresh.Clear();
+  EXPECT_EQ(fresh.loopCount, kLoopForever);
+}
+
 TEST(GifDecoder, FailuresFreeEverythingAndReportTheirCode) {
   std::vector<uint8_t> ok = GifBuilder(2, 2, kFour).Image(0, 0, 2, 2, {0, 1, 2, 3}).bytes();
   auto withCodes = [&](std::vector<std::pair<int, int>> codes) {

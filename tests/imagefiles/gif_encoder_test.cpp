@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <random>
 
 #include "imagefiles/gif_decoder.h"
+#include "imagefiles/gif_optimizer.h"
 #include "support/gif_builder.h"
 
 namespace zel {
@@ -113,6 +115,56 @@ TEST(GifEncoder, AnimationHasOneLoopBlockAndAControlBlockPerFrame) {
     ASSERT_EQ(back.count, 3);
     EXPECT_EQ(back.loop, 1);
     for (int i = 0; i < 3; ++i) EXPECT_EQ(back.frame(i).disposal, 1);
+  }
+}
+
+// The looping block carries the set's count; a set that plays once gets none. Nothing
+// else of the file changes, in either palette form and in the optimised save.
+TEST(GifEncoder, LoopCountIsWrittenAndNothingElseChanges) {
+  using Builder = int (*)(const FrameSet&, std::vector<uint8_t>&);
+  const std::pair<const char*, Builder> writers[] = {
+      {"global palette",
+       [](const FrameSet& fs, std::vector<uint8_t>& out) {
+         return BuildGifFile(fs, false, nullptr, out);
+       }},
+      {"local palettes",
+       [](const FrameSet& fs, std::vector<uint8_t>& out) {
+         return BuildGifFileLocalPalettes(fs, false, nullptr, out);
+       }},
+      {"optimised",
+       [](const FrameSet& fs, std::vector<uint8_t>& out) {
+         return BuildOptimizedGifFile(fs, nullptr, out);
+       }},
+  };
+  const uint8_t head[] = {0x21, 0xFF, 0x0B, 'N', 'E', 'T', 'S', 'C',
+                          'A',  'P',  'E',  '2', '.', '0', 0x03, 0x01};
+  for (auto [name, build] : writers) {
+    SCOPED_TRACE(name);
+    FrameSet fs = Animation({10, 20, 30}, -1);
+    std::vector<uint8_t> forever, three, once;
+    ASSERT_EQ(build(fs, forever), 0);
+    fs.loopCount = 3;
+    ASSERT_EQ(build(fs, three), 0);
+    fs.loopCount = kPlayOnce;
+    ASSERT_EQ(build(fs, once), 0);
+
+    auto at = std::search(forever.begin(), forever.end(), head, head + sizeof head);
+    ASSERT_NE(at, forever.end());
+    const size_t loopAt = static_cast<size_t>(at - forever.begin());
+    EXPECT_EQ(Slice(forever, loopAt + 16, 3), (std::vector<uint8_t>{0, 0, 0}));
+    std::vector<uint8_t> expected = forever;
+    expected[loopAt + 16] = 3;
+    EXPECT_EQ(three, expected);
+    expected.erase(expected.begin() + static_cast<ptrdiff_t>(loopAt),
+                   expected.begin() + static_cast<ptrdiff_t>(loopAt + 19));
+    EXPECT_EQ(once, expected);
+
+    for (auto [bytes, count] : {std::pair{&three, 3}, std::pair{&once, int{kPlayOnce}},
+                                std::pair{&forever, int{kLoopForever}}}) {
+      FrameSet back(16);
+      ASSERT_EQ(LoadGifAnimationData(bytes->data(), bytes->size(), back, 16), 0);
+      EXPECT_EQ(back.loopCount, count);
+    }
   }
 }
 

@@ -68,10 +68,13 @@ GifBuilder& GifBuilder::Control(int packed, int delay, int transparent) {
   return *this;
 }
 
-GifBuilder& GifBuilder::Looping() {
-  const uint8_t block[] = {0x21, 0xFF, 0x0B, 'N', 'E',  'T',  'S',  'C',  'A', 'P',
-                           'E',  '2',  '.',  '0', 0x03, 0x01, 0x00, 0x00, 0x00};
-  bytes_.insert(bytes_.end(), block, block + sizeof block);
+GifBuilder& GifBuilder::Looping(int count, const char* name) {
+  const uint8_t head[] = {0x21, 0xFF, 0x0B};
+  bytes_.insert(bytes_.end(), head, head + sizeof head);
+  bytes_.insert(bytes_.end(), name, name + 11);
+  const uint8_t tail[] = {0x03, 0x01, static_cast<uint8_t>(count),
+                          static_cast<uint8_t>(count >> 8), 0x00};
+  bytes_.insert(bytes_.end(), tail, tail + sizeof tail);
   return *this;
 }
 

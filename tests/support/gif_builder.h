@@ -21,7 +21,8 @@ class GifBuilder {
              const char* signature = "GIF89a");
 
   GifBuilder& Control(int packed, int delay, int transparent);
-  GifBuilder& Looping();
+  // The looping extension with its count, under either of its two names.
+  GifBuilder& Looping(int count = 0, const char* name = "NETSCAPE2.0");
   GifBuilder& Comment(const std::string& text);
   // An image block whose pixels (row-major, top row first) are LZW-encoded here.
   GifBuilder& Image(int left, int top, int width, int height, const std::vector<uint8_t>& pixels,

@@ -14,12 +14,15 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QThread>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -452,6 +455,74 @@ TEST_F(TimeDialogTest, DetailedFormEditsFiveFramesAtATime) {
   }});
   ASSERT_TRUE(window_->RunCommand(kCmdTimeAdjust));
   EXPECT_EQ(Delays(), (std::vector<int>{10, 20, 5, 40, 50, 60, 70}));
+}
+
+// "ループ回数" in the detailed form: "変更" sets it, the save writes it (no looping block for
+// "1回のみ"), undo and redo take it back and forth.
+TEST_F(TimeDialogTest, LoopCountFieldIsSavedUndoneAndRedone) {
+  Open("loops.gif", {10, 20, 30});
+  ASSERT_EQ(Doc().frameSet->loopCount, kLoopForever);
+  session_->settings.block.options &= ~kOptionTimeSlider;
+  auto saveAndRead = [&](const char* name) {
+    const std::string target = session_->settingsFolder + name;
+    session_->settings.block.lastImagePath = target;
+    EXPECT_TRUE(window_->RunCommand(kCmdSaveGif));
+    return ReadBytes(target);
+  };
+  const std::string netscape = "NETSCAPE2.0";
+  auto loopBlock = [&](const std::vector<uint8_t>& bytes) -> int {
+    auto at = std::search(bytes.begin(), bytes.end(), netscape.begin(), netscape.end());
+    if (at == bytes.end()) return -1;
+    const size_t count = static_cast<size_t>(at - bytes.begin()) + 13;
+    return bytes[count] | bytes[count + 1] << 8;
+  };
+
+  ModalScript once({[&](QWidget* w) {
+    auto* dialog = qobject_cast<TimeDetailDialog*>(w);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->LoopForeverButton()->isChecked());
+    EXPECT_EQ(dialog->LoopForeverButton()->text().toStdString(), "無限");
+    EXPECT_EQ(dialog->LoopOnceButton()->text().toStdString(), "1回のみ");
+    EXPECT_FALSE(dialog->LoopCountBox()->isEnabled());
+    dialog->LoopOnceButton()->click();
+    dialog->ChangeButton()->click();
+  }});
+  ASSERT_TRUE(window_->RunCommand(kCmdTimeAdjust));
+  ASSERT_TRUE(once.Finished());
+  EXPECT_EQ(Doc().frameSet->loopCount, kPlayOnce);
+  EXPECT_EQ(loopBlock(saveAndRead("once.gif")), -1);
+
+  ModalScript counted({[&](QWidget* w) {
+    auto* dialog = qobject_cast<TimeDetailDialog*>(w);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->LoopOnceButton()->isChecked());
+    dialog->LoopCountButton()->click();
+    EXPECT_TRUE(dialog->LoopCountBox()->isEnabled());
+    dialog->LoopCountBox()->setValue(4);
+    dialog->ChangeButton()->click();
+  }});
+  ASSERT_TRUE(window_->RunCommand(kCmdTimeAdjust));
+  ASSERT_TRUE(counted.Finished());
+  EXPECT_EQ(loopBlock(saveAndRead("four.gif")), 4);
+
+  // "閉じる" keeps the count as it was.
+  ModalScript closed({[&](QWidget* w) {
+    auto* dialog = qobject_cast<TimeDetailDialog*>(w);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->LoopCountBox()->value(), 4);
+    dialog->LoopForeverButton()->click();
+    dialog->CloseButton()->click();
+  }});
+  ASSERT_TRUE(window_->RunCommand(kCmdTimeAdjust));
+  EXPECT_EQ(Doc().frameSet->loopCount, 4);
+
+  ASSERT_TRUE(window_->RunCommand(kCmdUndo));
+  EXPECT_EQ(Doc().frameSet->loopCount, kPlayOnce);
+  ASSERT_TRUE(window_->RunCommand(kCmdUndo));
+  EXPECT_EQ(Doc().frameSet->loopCount, kLoopForever);
+  ASSERT_TRUE(window_->RunCommand(kCmdRedo));
+  EXPECT_EQ(Doc().frameSet->loopCount, kPlayOnce);
+  EXPECT_EQ(Doc().frameSet->count, 3);
 }
 
 TEST_F(TimeDialogTest, SwitchingFormsRestoresTheDelaysEachTime) {

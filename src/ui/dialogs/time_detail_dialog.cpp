@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -67,7 +69,7 @@ void FramePictureButton::paintEvent(QPaintEvent* /*event*/) {
 }
 
 TimeDetailDialog::TimeDetailDialog(DocumentState& doc, QWidget* parent)
-    : QDialog(parent), model_(doc) {
+    : QDialog(parent), doc_(doc), model_(doc) {
   setWindowTitle(QString::fromUtf8(kCaption));
 
   auto* columns = new QGridLayout;
@@ -138,6 +140,36 @@ TimeDetailDialog::TimeDetailDialog(DocumentState& doc, QWidget* parent)
   navigation->addWidget(new QLabel(QStringLiteral("秒"), this));
   navigation->addStretch(1);
 
+  // The loop count the saved file carries.
+  loopForever_ = new QRadioButton(QStringLiteral("無限"), this);
+  loopCounted_ = new QRadioButton(this);
+  loopCount_ = new QSpinBox(this);
+  loopCount_->setRange(1, kMaxLoopCount);
+  loopOnce_ = new QRadioButton(QStringLiteral("1回のみ"), this);
+  const int32_t loopCount = doc.frameSet ? doc.frameSet->loopCount : kLoopForever;
+  switch (LoopChoiceOf(loopCount)) {
+    case LoopChoice::kForever:
+      loopForever_->setChecked(true);
+      break;
+    case LoopChoice::kCount:
+      loopCounted_->setChecked(true);
+      break;
+    case LoopChoice::kOnce:
+      loopOnce_->setChecked(true);
+      break;
+  }
+  loopCount_->setValue(LoopCountBoxValue(loopCount));
+  loopCount_->setEnabled(loopCounted_->isChecked());
+  connect(loopCounted_, &QRadioButton::toggled, loopCount_, &QSpinBox::setEnabled);
+  auto* looping = new QHBoxLayout;
+  looping->addWidget(new QLabel(QStringLiteral("ループ回数"), this));
+  looping->addWidget(loopForever_);
+  looping->addWidget(loopCounted_);
+  looping->addWidget(loopCount_);
+  looping->addWidget(new QLabel(QStringLiteral("回"), this));
+  looping->addWidget(loopOnce_);
+  looping->addStretch(1);
+
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(switch_);
   buttons->addStretch(1);
@@ -148,14 +180,18 @@ TimeDetailDialog::TimeDetailDialog(DocumentState& doc, QWidget* parent)
   layout->addWidget(new QLabel(QStringLiteral("表示時間 (1/100秒)"), this));
   layout->addLayout(columns);
   layout->addLayout(navigation);
+  layout->addLayout(looping);
   layout->addLayout(buttons);
 
   connect(first_, &QPushButton::clicked, this, [this] { Navigate(model_.ToFirst()); });
   connect(back_, &QPushButton::clicked, this, [this] { Navigate(model_.Back()); });
   connect(forward_, &QPushButton::clicked, this, [this] { Navigate(model_.Forward()); });
   connect(last_, &QPushButton::clicked, this, [this] { Navigate(model_.ToLast()); });
-  // "変更" keeps the times as they are now.
-  connect(change_, &QPushButton::clicked, this, [this] { done(kTimeFormClosed); });
+  // "変更" keeps the times as they are now and sets the loop count.
+  connect(change_, &QPushButton::clicked, this, [this] {
+    ApplyLoopCount();
+    done(kTimeFormClosed);
+  });
   connect(close_, &QPushButton::clicked, this, &TimeDetailDialog::reject);
   connect(switch_, &QPushButton::clicked, this, [this] {
     model_.Cancel();
@@ -204,6 +240,13 @@ void TimeDetailDialog::Spun(int column, int step) {
 
 void TimeDetailDialog::Navigate(bool moved) {
   if (moved) Refresh();
+}
+
+void TimeDetailDialog::ApplyLoopCount() {
+  const LoopChoice choice = loopOnce_->isChecked()      ? LoopChoice::kOnce
+                            : loopCounted_->isChecked() ? LoopChoice::kCount
+                                                        : LoopChoice::kForever;
+  SetLoopCount(doc_, LoopCountOf(choice, loopCount_->value()));
 }
 
 }  // namespace zel

@@ -13,6 +13,8 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QRadioButton;
+class QSpinBox;
 class QToolButton;
 
 namespace zel {
@@ -70,13 +72,20 @@ class TimeDetailDialog : public QDialog {
   QPushButton* ChangeButton() const { return change_; }
   QPushButton* CloseButton() const { return close_; }
   QPushButton* SwitchButton() const { return switch_; }
+  // "ループ回数": "無限", a count, "1回のみ"; "変更" sets it (LoopCountOf, SetLoopCount).
+  QRadioButton* LoopForeverButton() const { return loopForever_; }
+  QRadioButton* LoopCountButton() const { return loopCounted_; }
+  QSpinBox* LoopCountBox() const { return loopCount_; }
+  QRadioButton* LoopOnceButton() const { return loopOnce_; }
 
  private:
   void Refresh();
   void Typed(int column, const QString& text);
   void Spun(int column, int step);
   void Navigate(bool moved);
+  void ApplyLoopCount();
 
+  DocumentState& doc_;
   DetailedTimeModel model_;
   std::array<QLabel*, kColumns> numbers_{};
   std::array<FramePictureButton*, kColumns> pictures_{};
@@ -92,6 +101,10 @@ class TimeDetailDialog : public QDialog {
   QPushButton* change_ = nullptr;
   QPushButton* close_ = nullptr;
   QPushButton* switch_ = nullptr;
+  QRadioButton* loopForever_ = nullptr;
+  QRadioButton* loopCounted_ = nullptr;
+  QSpinBox* loopCount_ = nullptr;
+  QRadioButton* loopOnce_ = nullptr;
 };
 
 }  // namespace zel
