@@ -416,7 +416,7 @@ std::optional<std::map<std::string, ComposedAnimation>> DecodeWithChromium(
       int repetitions = 0;
       fields >> currentKey >> expectedFrames >> repetitions;
       current = &decoded[currentKey];
-      current->loop = repetitions < 0 ? kLoopForever : repetitions;
+      current->loop = repetitions < 0 ? kViewerLoopsForever : repetitions;
     } else if (kind == "FRAME") {
       if (current == nullptr || !ParseFrameLine(fields, *current)) {
         ADD_FAILURE() << "Chromium: unreadable frame line for " << currentKey;

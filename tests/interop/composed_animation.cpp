@@ -57,8 +57,8 @@ RgbaImage PictureToRgba(const PackedDib& picture, int transparent) {
 }  // namespace
 
 std::string DescribeLoop(int loop) {
-  if (loop == kLoopForever) return "for ever";
-  if (loop == kPlaysOnce) return "once";
+  if (loop == kViewerLoopsForever) return "for ever";
+  if (loop == kViewerPlaysOnce) return "once";
   return std::to_string(loop);
 }
 
@@ -132,8 +132,9 @@ std::optional<ComposedAnimation> ComposeWithOurReader(const std::string& path) {
   }
   out.width = set.screenWidth;
   out.height = set.screenHeight;
-  // The frame set records only whether the looping extension was there, not its count.
-  out.loop = set.loop != 0 ? kLoopForever : kPlaysOnce;
+  out.loop = set.loopCount == kPlayOnce      ? kViewerPlaysOnce
+             : set.loopCount == kLoopForever ? kViewerLoopsForever
+                                             : set.loopCount;
   for (int i = 0; i < set.count; ++i) {
     const Frame& frame = set.frame(i);
     out.delays.push_back(frame.delay);

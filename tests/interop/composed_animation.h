@@ -14,15 +14,15 @@ namespace zel::interop {
 
 // Loop counts as every decoder reports them: the looping extension's count, with two
 // special values.
-constexpr int kLoopForever = -1;  // a looping extension with count 0
-constexpr int kPlaysOnce = 0;     // no looping extension (and every still picture)
+constexpr int kViewerLoopsForever = -1;  // a looping extension with count 0
+constexpr int kViewerPlaysOnce = 0;     // no looping extension (and every still picture)
 
 struct ComposedAnimation {
   int width = 0;
   int height = 0;
   std::vector<RgbaImage> frames;  // each width x height
   std::vector<int> delays;        // hundredths of a second, one per frame
-  int loop = kPlaysOnce;
+  int loop = kViewerPlaysOnce;
 };
 
 // "" when `have` shows what `want` shows: the same frame count and screen size, every pixel

@@ -10,7 +10,7 @@ ComposedAnimation ComposeGiflibFile(const GiflibFile& file) {
   ComposedAnimation out;
   out.width = file.screenWidth;
   out.height = file.screenHeight;
-  if (file.hasLoopBlock) out.loop = file.loopCount == 0 ? kLoopForever : file.loopCount;
+  if (file.hasLoopBlock) out.loop = file.loopCount == 0 ? kViewerLoopsForever : file.loopCount;
   RgbaImage screen(out.width, out.height);
   for (const GiflibImage& image : file.images) {
     const std::vector<Rgba>& colors =

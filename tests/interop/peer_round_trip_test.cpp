@@ -189,7 +189,7 @@ const PeerRow kRows[] = {
      [](const std::string& dir) {
        return Rewrite(256, "/usr/bin/convert {in} -loop 0 {out}", dir, "magick_256_colours");
      },
-     kAll256Opaque, kLoopForever},
+     kAll256Opaque, kViewerLoopsForever},
     // The loop and interlace rows leave a table entry free, so that nothing but what they
     // are about can fail them.
     {"gifsicle_loop_3",
@@ -201,13 +201,13 @@ const PeerRow kRows[] = {
      [](const std::string& dir) {
        return Rewrite(128, "gifsicle --no-loopcount {in} -o {out}", dir, "gifsicle_once");
      },
-     0, kPlaysOnce},
+     0, kViewerPlaysOnce},
     {"gifsicle_interlaced",
      [](const std::string& dir) {
        return Rewrite(128, "gifsicle --interlace --loopcount=forever {in} -o {out}", dir,
                       "gifsicle_interlaced");
      },
-     kInterlaced, kLoopForever},
+     kInterlaced, kViewerLoopsForever},
     {"gifsicle_sub_frames",
      [](const std::string& dir) {
        // Frames 1 and 2 cut down to rectangles that stay where they were.
@@ -216,7 +216,7 @@ const PeerRow kRows[] = {
                       "--crop 100,8+80x14 -p 100,8 {in} '#2' -o {out}",
                       dir, "gifsicle_sub_frames");
      },
-     kSubRectangle, kLoopForever},
+     kSubRectangle, kViewerLoopsForever},
     {"magick_sub_frames",
      [](const std::string& dir) {
        // Frame 1 cut down, its top-left colour made transparent, cleared afterwards; frame 2
@@ -228,7 +228,7 @@ const PeerRow kRows[] = {
                           "' ')' -dispose None '(' {in}'[2]' -crop 80x14+100+8 ')' -loop 0 {out}",
                       dir, "magick_sub_frames");
      },
-     kSubRectangle | kTransparency | kDisposeBackground, kLoopForever},
+     kSubRectangle | kTransparency | kDisposeBackground, kViewerLoopsForever},
     {"ffmpeg_palettegen_256",
      [](const std::string& dir) {
        return Ffmpeg(kNoisyPattern,
@@ -236,19 +236,19 @@ const PeerRow kRows[] = {
                      "stats_mode=full[p];[b][p]paletteuse=dither=none",
                      "-gifflags -transdiff", dir, "ffmpeg_palettegen_256");
      },
-     kAll256Opaque, kLoopForever},
+     kAll256Opaque, kViewerLoopsForever},
     {"ffmpeg_local_tables",
      [](const std::string& dir) {
        return Ffmpeg(kNoisyPattern,
                      "split[a][b];[a]palettegen=stats_mode=single[p];[b][p]paletteuse=new=1", "",
                      dir, "ffmpeg_local_tables");
      },
-     kLocalTables256, kLoopForever},
+     kLocalTables256, kViewerLoopsForever},
     {"ffmpeg_plain",
      [](const std::string& dir) {
        return Ffmpeg("testsrc2=s=96x32:r=10:d=0.3", "", "", dir, "ffmpeg_plain");
      },
-     kSubRectangle | kTransparency, kLoopForever},
+     kSubRectangle | kTransparency, kViewerLoopsForever},
     {"pillow_loop_3_local_tables",
      [](const std::string& dir) {
        return Pillow("loop3", dir, dir + "/pillow_loop_3_local_tables.gif");
@@ -258,10 +258,10 @@ const PeerRow kRows[] = {
      [](const std::string& dir) {
        return Pillow("offsets", dir, dir + "/pillow_once_sub_frames.gif");
      },
-     kSubRectangle, kPlaysOnce},
+     kSubRectangle, kViewerPlaysOnce},
     {"pillow_png_transparent",
      [](const std::string& dir) { return Pillow("png", dir, dir + "/pillow_transparent.png"); },
-     kPalettePngCutOut, kPlaysOnce},
+     kPalettePngCutOut, kViewerPlaysOnce},
     {"magick_png8_transparent",
      [](const std::string& dir) {
        const std::string out = dir + "/magick_transparent.png";
@@ -270,7 +270,7 @@ const PeerRow kRows[] = {
                        Quote(out),
                    out);
      },
-     kPalettePngCutOut, kPlaysOnce},
+     kPalettePngCutOut, kViewerPlaysOnce},
 };
 
 bool IsPng(const std::string& path) {
@@ -320,8 +320,8 @@ std::string CheckOriginal(const PeerRow& row, const std::string& path) {
     for (const GiflibImage& image : file->images) tables += image.localColors.size() == 256;
     if (tables < 2) lacking += std::to_string(tables) + " local tables of 256; ";
   }
-  const int loop = !file->hasLoopBlock    ? kPlaysOnce
-                   : file->loopCount == 0 ? kLoopForever
+  const int loop = !file->hasLoopBlock    ? kViewerPlaysOnce
+                   : file->loopCount == 0 ? kViewerLoopsForever
                                           : file->loopCount;
   if (loop != row.loop) lacking += "loops " + DescribeLoop(loop) + "; ";
   return lacking;
