@@ -469,26 +469,37 @@ TEST(PngReader, SizeQueryStopsAtTheImageData) {
     headerEnd += 12 + c.data.size();
   }
   std::vector<uint8_t> cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(headerEnd + 8));
+  // 70000 x 1: a width beyond 16 bits, cut behind the first IDAT header as well.
+  std::vector<Chunk> wideChunks = SplitChunks(WritePng(Opaque("wide", PNG_COLOR_TYPE_GRAY, 8, 4, 1,
+                                                              {0, 1, 2, 3})));
+  PutBe32(&wideChunks[0].data[0], 70000);
+  std::vector<uint8_t> wide = JoinChunks(wideChunks);
   struct Case {
     const char* name;
     std::vector<uint8_t> bytes;
-    int64_t expected;
+    int expected;
+    PictureSize size;
   };
   const Case cases[] = {
-      {"whole file", file, 200 * 65536 + 300},
-      {"cut inside the image data", cut, 200 * 65536 + 300},
-      {"cut inside IHDR", std::vector<uint8_t>(file.begin(), file.begin() + 20), kPngCannotRead},
-      {"not a PNG", {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0}, kPngCannotRead},
+      {"whole file", file, kPngReadOk, {300, 200}},
+      {"cut inside the image data", cut, kPngReadOk, {300, 200}},
+      {"70000 x 1", wide, kPngReadOk, {70000, 1}},
+      {"cut inside IHDR", std::vector<uint8_t>(file.begin(), file.begin() + 20), kPngCannotRead, {}},
+      {"not a PNG", {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0}, kPngCannotRead, {}},
   };
   for (const Case& c : cases) {
     std::string path = dir + "/size.png";
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(c.bytes.data()),
                static_cast<std::streamsize>(c.bytes.size()));
-    EXPECT_EQ(ReadPngFileSize(path), c.expected) << c.name;
-    EXPECT_EQ(ReadPngDataSize(c.bytes.data(), c.bytes.size()), c.expected) << c.name;
+    PictureSize fromFile, fromData;
+    EXPECT_EQ(ReadPngFileSize(path, &fromFile), c.expected) << c.name;
+    EXPECT_EQ(ReadPngDataSize(c.bytes.data(), c.bytes.size(), &fromData), c.expected) << c.name;
+    EXPECT_EQ(fromFile, c.size) << c.name;
+    EXPECT_EQ(fromData, c.size) << c.name;
   }
-  EXPECT_EQ(ReadPngFileSize(dir + "/missing.png"), kPngCannotRead);
+  PictureSize missing;
+  EXPECT_EQ(ReadPngFileSize(dir + "/missing.png", &missing), kPngCannotRead);
   PackedDib picture;
   EXPECT_EQ(ReadPngFile(picture, dir + "/missing.png", {}), kPngCannotRead);
   EXPECT_FALSE(picture);
@@ -590,7 +601,9 @@ TEST(PngReader, RefusesHugeDeclaredSizes) {
   PutBe32(&chunks[0].data[0], 20000);
   PutBe32(&chunks[0].data[4], 20000);
   std::vector<uint8_t> file = JoinChunks(chunks);
-  EXPECT_EQ(ReadPngDataSize(file.data(), file.size()), int64_t{20000} * 65536 + 20000);
+  PictureSize size;
+  EXPECT_EQ(ReadPngDataSize(file.data(), file.size(), &size), kPngReadOk);
+  EXPECT_EQ(size, (PictureSize{20000, 20000}));
 }
 
 TEST(PngReader, ReadsAFileCompressedToTheDeflateLimit) {
@@ -637,7 +650,8 @@ void LoadOrFailCleanly(const std::vector<uint8_t>& bytes) {
       }
     }
   }
-  ReadPngDataSize(bytes.data(), bytes.size());
+  PictureSize size;
+  ReadPngDataSize(bytes.data(), bytes.size(), &size);
 }
 
 TEST(PngReaderRobustness, TruncatedAndBitFlippedFilesLoadOrFailCleanly) {
