@@ -33,7 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace zel;
   std::vector<uint8_t> file(data, data + size);
   FixChunkChecksums(file);
-  ReadPngDataSize(file.data(), file.size());
+  PictureSize size;
+  ReadPngDataSize(file.data(), file.size(), &size);
   PackedDib picture;
   int result = ReadPngData(picture, file.data(), file.size(), {});
   fuzz::Require((result == kPngReadOk) == static_cast<bool>(picture),

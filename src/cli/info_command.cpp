@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "cli/cli_common.h"
+#include "document/colour_key.h"
 #include "imagefiles/image_loader.h"
 
 namespace zel::cli {
@@ -89,7 +90,14 @@ void PrintDocumentInfo(const DocumentState& doc, std::FILE* out) {
   std::fprintf(out, "size         %dx%d\n", doc.width, doc.height);
   std::fprintf(out, "bits         %d\n", doc.bitCount);
   std::fprintf(out, "colors       %u\n", doc.currentPicture ? doc.currentPicture.ColorCount() : 0);
-  std::fprintf(out, "transparent  %d\n", doc.frameSet->transparentIndex);
+  // A full-colour picture names its transparent pixels by their key colour (#RRGGBB).
+  if (const std::optional<uint32_t> key = ReadColourKey(doc.currentPicture);
+      key && !IsAnimation(doc.kind)) {
+    std::fprintf(out, "transparent  colour #%02X%02X%02X\n", *key & 0xFF, (*key >> 8) & 0xFF,
+                 (*key >> 16) & 0xFF);
+  } else {
+    std::fprintf(out, "transparent  %d\n", doc.frameSet->transparentIndex);
+  }
   if (!IsAnimation(doc.kind)) return;
   const FrameSet& frames = *doc.frameSet;
   std::fprintf(out, "frames       %d\n", frames.count);

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 
+#include "color/colour_key_reduction.h"
 #include "color/index_color.h"
 
 namespace zel {
@@ -155,6 +156,14 @@ std::optional<IndexConversion> ConvertToIndexColor(const PackedDib& current,
                                                    const ColorChoices& choices,
                                                    uint32_t transparentColor) {
   if (!IsDepth(current, 24)) return std::nullopt;
+  // Key pixels (a picture with transparent pixels) become the transparent entry.
+  if (auto keyed = ReduceKeyedPicture(
+          current, choices, transparentColor,
+          [transparentColor](const PackedDib& filled, const ColorChoices& kept) {
+            return ConvertToIndexColor(filled, kept, transparentColor);
+          })) {
+    return std::move(*keyed);
+  }
   const int corner = std::clamp(choices.transparentCorner, 0, 4);
   int n = 2 << std::clamp(choices.colorCountIndex, 0, 7);
   if (n == 256 && corner == 0) n = 255;
@@ -182,6 +191,15 @@ bool IsPureIndexPossible(const PackedDib& current) {
 std::optional<IndexConversion> ConvertToPureIndex(const PackedDib& current, int transparentCorner,
                                                   uint32_t transparentColor) {
   if (!IsDepth(current, 24) || transparentCorner < 0 || transparentCorner > 4) return std::nullopt;
+  ColorChoices choices;
+  choices.transparentCorner = transparentCorner;
+  if (auto keyed = ReduceKeyedPicture(
+          current, choices, transparentColor,
+          [transparentColor](const PackedDib& filled, const ColorChoices& kept) {
+            return ConvertToPureIndex(filled, kept.transparentCorner, transparentColor);
+          })) {
+    return std::move(*keyed);
+  }
   DistinctColors colors;
   if (!CollectColors(current, colors)) return std::nullopt;
   const std::vector<uint32_t>& met = colors.colors();

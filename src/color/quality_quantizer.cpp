@@ -9,6 +9,8 @@
 #include <system_error>
 #include <thread>
 
+#include "color/colour_key_reduction.h"
+
 // From the OpenMP runtime libimagequant runs on (libgomp); declared here so that the file
 // needs no compiler's OpenMP header.
 extern "C" void omp_set_num_threads(int threads);
@@ -228,6 +230,13 @@ std::optional<IndexConversion> QualityConvertToIndexColor(const PackedDib& curre
                                                           const ColorChoices& choices,
                                                           uint32_t transparentColor) {
   if (!IsFullColor(current)) return std::nullopt;
+  if (auto keyed = ReduceKeyedPicture(
+          current, choices, transparentColor,
+          [transparentColor](const PackedDib& filled, const ColorChoices& reduced) {
+            return QualityConvertToIndexColor(filled, reduced, transparentColor);
+          })) {
+    return std::move(*keyed);
+  }
   ColorChoices kept = choices;
   kept.transparentCorner = std::clamp(choices.transparentCorner, 0, 4);
   UseOneThread();

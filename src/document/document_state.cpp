@@ -1,5 +1,7 @@
 #include "document/document_state.h"
 
+#include "document/colour_key.h"
+
 namespace zel {
 
 bool IsAnimation(ImageKind kind) {
@@ -122,6 +124,14 @@ void PaintEntry(PackedDib& picture, int32_t index, uint32_t color) {
 }  // namespace
 
 void ApplyBackgroundColor(DocumentState& doc) {
+  // A full-colour picture shows its transparent pixels in its key colour: the background
+  // colour, unless another pixel has that colour.
+  if (doc.kind != ImageKind::kNone && doc.bitCount == 24) {
+    if (MoveColourKey(doc.currentPicture, doc.backgroundColor) && doc.pictureChanged) {
+      doc.pictureChanged();
+    }
+    return;
+  }
   if (doc.kind == ImageKind::kNone || doc.bitCount != 8 || !doc.frameSet) return;
   int32_t index = doc.frameSet->transparentIndex;
   if (index < 0) return;

@@ -11,9 +11,15 @@
 namespace zel {
 namespace {
 
+// A JPEG file's size query packs its size as height x 65536 + width (both below 65536).
 std::optional<PictureExtent> FromPacked(int64_t packed) {
   if (packed <= 0) return std::nullopt;
   return PictureExtent{static_cast<int32_t>(packed & 0xFFFF), static_cast<int32_t>(packed >> 16)};
+}
+
+std::optional<PictureExtent> FromSize(const std::optional<PictureSize>& size) {
+  if (!size || size->width < 1 || size->height < 1) return std::nullopt;
+  return PictureExtent{size->width, size->height};
 }
 
 }  // namespace
@@ -35,11 +41,14 @@ std::optional<PictureExtent> ReadListedPictureSize(const std::string& path) {
   if (ClassifyListedName(path, &letter) != ListedName::kReadable) return std::nullopt;
   switch (letter) {
     case 'b':
-      return FromPacked(ReadBmpFileSize(path));
+      return FromSize(ReadBmpFileSize(path));
     case 'j':
       return FromPacked(ReadJpegFileSize(path));
-    case 'p':
-      return FromPacked(ReadPngFileSize(path));
+    case 'p': {
+      PictureSize size;
+      if (ReadPngFileSize(path, &size) != kPngReadOk) return std::nullopt;
+      return FromSize(size);
+    }
     default: {
       // The screen size of a GIF file need not be its first picture's: read the picture.
       PackedDib picture;

@@ -78,8 +78,8 @@ int LoadOverlayFile(const std::string& path, int frameMax, MergeOverlay* out) {
     case 'p': {
       PackedDib picture;
       if (ReadPngFile(picture, path, {}) != 0 || !picture) return 3;
-      out->picture = std::move(picture);
-      return 0;
+      // A PNG file's transparent entry comes in the trailer.
+      return TakeTrailedPicture(std::move(picture), out);
     }
     default:
       return 3;

@@ -4,8 +4,10 @@
 #include <optional>
 #include <utility>
 
+#include "color/colour_key_reduction.h"
 #include "color/index_color.h"
 #include "color/quality_quantizer.h"
+#include "document/colour_key.h"
 #include "generators/colour_census.h"
 #include "generators/listed_picture.h"
 #include "generators/picture_normalisation.h"
@@ -17,12 +19,39 @@
 namespace zel {
 namespace {
 
-// One file read and brought to the side: the result code and the picture.
+// One file read and brought to the side: the result code and the picture. A picture with
+// transparent pixels (a PNG file's) gives the census and the mapping a copy whose
+// transparent pixels carry their neighbours' colour, and `transparent` marks them.
 struct Normalised {
   int result = 0;
   PackedDib picture;
   PictureExtent extent;
+  std::vector<uint8_t> transparent;
 };
+
+// An 8-bit picture's transparent entry (its "TIDX" trailer) gets a colour no other entry
+// has, so that it survives the way to full colour as a key colour; that colour, if any.
+std::optional<uint32_t> KeyTransparentEntry(PackedDib& picture) {
+  int32_t index = -1;
+  if (picture.Header().bitCount != 8 || !ReadTransparencyTrailer(picture, &index) || index < 0 ||
+      static_cast<uint32_t>(index) >= picture.ColorCount()) {
+    return std::nullopt;
+  }
+  const uint32_t colors = std::min<uint32_t>(picture.ColorCount(), 256);
+  Rgbq* table = picture.ColorTable();
+  for (uint32_t candidate = 0;; ++candidate) {
+    bool taken = false;
+    for (uint32_t i = 0; i < colors && !taken; ++i) {
+      taken = static_cast<int32_t>(i) != index &&
+              PixelColour(&table[i].blue) == candidate;
+    }
+    if (!taken) {
+      table[index] = Rgbq{static_cast<uint8_t>(candidate >> 16),
+                          static_cast<uint8_t>(candidate >> 8), static_cast<uint8_t>(candidate), 0};
+      return candidate;
+    }
+  }
+}
 
 int NameResult(ListedName name) {
   switch (name) {
@@ -47,10 +76,25 @@ Normalised ReadNormalised(const std::string& path, int side) {
     n.result = r == kMsgBadImageFile ? kSeveralUnreadable : r;
     return n;
   }
+  std::optional<uint32_t> key = KeyTransparentEntry(picture);
+  if (!key) key = ReadColourKey(picture);
   n.picture = NormalisePicture(std::move(picture), side);
   if (!n.picture) {
     n.result = kMsgCannotConvert;
     return n;
+  }
+  if (key) {
+    WriteColourKey(n.picture, *key);
+    bool failed = false;
+    std::optional<KeyedPicture> keyed = SeparateColourKey(n.picture, &failed);
+    if (failed) {
+      n.result = kMsgNoMemory;
+      return n;
+    }
+    if (keyed) {
+      n.picture = std::move(keyed->filled);
+      n.transparent = std::move(keyed->mask);
+    }
   }
   const DibHeader h = n.picture.Header();
   n.extent = {h.width, h.height};
@@ -112,7 +156,6 @@ int MakeHighQuality(const std::vector<std::string>& paths, const SeveralPictures
   std::vector<PackedDib> pictures;
   pictures.reserve(n);
   for (Normalised& r : read) pictures.push_back(std::move(r.picture));
-  read.clear();
   ColorChoices choices;
   choices.colorCountIndex = std::clamp(options.colorCountIndex, 0, 4) + 3;
   choices.transparentCorner = 0;
@@ -124,6 +167,10 @@ int MakeHighQuality(const std::vector<std::string>& paths, const SeveralPictures
     return Fail(failure, kMsgCannotConvert, -1);
   }
   pictures.clear();
+  for (size_t i = 0; i < n; ++i) {
+    MarkKeyPixels(indexed->pictures[i], read[i].transparent, indexed->transparentIndex);
+  }
+  read.clear();
   Report(sink, 100);
   *out = FramesOf(std::move(indexed->pictures), indexed->transparentIndex, options);
   return *out ? 0 : Fail(failure, kMsgNoMemory, -1);
@@ -230,6 +277,7 @@ int MakeSeveralPictureFrames(const std::vector<std::string>& paths,
       }
       m.picture = std::move(slot->picture);
       m.transparentIndex = slot->transparentIndex;
+      MarkKeyPixels(m.picture, r.transparent, m.transparentIndex);
     });
     for (size_t i = 0; i < n; ++i) {
       jobs.Wait(i);

@@ -256,32 +256,32 @@ int ReadBmpFile(PackedDib& out, const std::string& path) {
   return ReadBmpData(out, bytes->data(), bytes->size());
 }
 
-int64_t ReadBmpFileSize(const std::string& path) {
+std::optional<PictureSize> ReadBmpFileSize(const std::string& path) {
   std::optional<std::vector<uint8_t>> bytes = ReadFileHead(path, kFileHeaderSize + kDibHeaderSize);
-  if (!bytes) return 0;
+  if (!bytes) return std::nullopt;
   const uint8_t* head = bytes->data();
   const size_t got = bytes->size();
   size_t base = HasFileHeader(head, got) ? kFileHeaderSize : 0;
-  if (got < base + 4) return 0;
+  if (got < base + 4) return std::nullopt;
   const uint8_t* p = head + base;
   uint32_t headerSize = ReadLe32(p);
   int64_t width = 0;
   int64_t height = 0;
   if (headerSize == kCoreHeaderSize) {
-    if (got - base < kCoreHeaderSize) return 0;
+    if (got - base < kCoreHeaderSize) return std::nullopt;
     width = ReadLe16(p + 4);
     height = ReadLe16(p + 6);
   } else if (IsKnownHeaderSize(headerSize)) {
     // Width and height lie in the first 40 bytes of every larger header.
-    if (got - base < kDibHeaderSize) return 0;
+    if (got - base < kDibHeaderSize) return std::nullopt;
     width = static_cast<int32_t>(ReadLe32(p + 4));
     height = static_cast<int32_t>(ReadLe32(p + 8));
   } else {
-    return 0;
+    return std::nullopt;
   }
   if (height < 0) height = -height;
-  if (width <= 0 || height <= 0) return 0;
-  return height * 65536 + width;
+  if (width <= 0 || height <= 0 || height > INT32_MAX) return std::nullopt;
+  return PictureSize{static_cast<int32_t>(width), static_cast<int32_t>(height)};
 }
 
 std::vector<uint8_t> BuildBmpFile(const PackedDib& image) {

@@ -3,10 +3,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "document/packed_dib.h"
+#include "imagefiles/picture_size.h"
 
 namespace zel {
 
@@ -25,9 +27,9 @@ constexpr size_t kBmpSpareBytes = 64;
 // packed picture with a 40-byte header; 16- and 32-bit pixels become 24-bit.
 int ReadBmpFile(PackedDib& out, const std::string& path);
 int ReadBmpData(PackedDib& out, const uint8_t* data, size_t size);
-// The size of a BMP file's picture as (height x 65536) + width, or 0 when its headers
-// cannot be read.
-int64_t ReadBmpFileSize(const std::string& path);
+// The size of a BMP file's picture from its headers alone (a top-down picture counts its
+// rows as positive); nothing when the headers cannot be read or give no picture.
+std::optional<PictureSize> ReadBmpFileSize(const std::string& path);
 
 // The file form of a picture: a file header, then the whole block unchanged (its image
 // size field set to 0).

@@ -36,6 +36,33 @@ bool NormalizeSmallDepth(PackedDib& picture) {
   return true;
 }
 
+// An 8-bit picture whose transparent index travels in its "TIDX" trailer: it becomes the
+// 8-bit picture of the colours it uses, and the index follows its entry (-1 when no pixel
+// uses it, or when it lies outside the table).
+bool NormalizeKeepingTransparency(PackedDib& picture, int32_t* transparentIndex) {
+  *transparentIndex = -1;
+  int32_t index = -1;
+  if (picture.size() < kDibHeaderSize || picture.Header().bitCount != 8 ||
+      !ReadTransparencyTrailer(picture, &index)) {
+    return NormalizeSmallDepth(picture);
+  }
+  const DibHeader h = picture.Header();
+  const uint32_t colors = picture.ColorCount();
+  bool used[256] = {};
+  for (int32_t y = 0; y < h.height; ++y) {
+    const uint8_t* row = picture.Row(y);
+    for (int32_t x = 0; x < h.width; ++x) used[row[x]] = true;
+  }
+  if (!NormalizeSmallDepth(picture)) return false;
+  if (index < 0 || static_cast<uint32_t>(index) >= colors || index > 255 || !used[index]) {
+    return true;
+  }
+  int32_t before = 0;
+  for (int32_t i = 0; i < index; ++i) before += used[i] ? 1 : 0;
+  *transparentIndex = before;
+  return true;
+}
+
 // Every pixel of an 8-bit picture names an entry of its table.
 bool PixelsWithinTable(const PackedDib& picture) {
   const DibHeader h = picture.Header();
@@ -115,7 +142,11 @@ int ReadFile(DocumentState& doc, const std::string& path, char letter, LoadConte
       if (int code = ReadPngFile(out.picture, path, nullptr); code != 0) {
         return ReaderFailureMessage(letter, code);
       }
-      if (!out.picture || !NormalizeSmallDepth(out.picture)) return kMsgBadImageFile;
+      // Transparency a GIF can hold comes as a transparent index, or as the key colour of a
+      // full-colour picture, which the picture keeps.
+      if (!out.picture || !NormalizeKeepingTransparency(out.picture, &out.transparentIndex)) {
+        return kMsgBadImageFile;
+      }
       out.kind = ImageKind::kPng;
       if (context.lastImagePath) *context.lastImagePath = path;
       return 0;
@@ -183,9 +214,9 @@ int Install(DocumentState& doc, Loaded& loaded, LoadMode mode, const std::string
   ImageKind kind = mode == LoadMode::kReload ? doc.kind : loaded.kind;
   switch (kind) {
     case ImageKind::kJpeg:
-    case ImageKind::kPng:
       doc.frameSet->transparentIndex = -1;
       break;
+    case ImageKind::kPng:
     case ImageKind::kBitmap:
     case ImageKind::kGifPicture:
       doc.frameSet->transparentIndex = loaded.transparentIndex;

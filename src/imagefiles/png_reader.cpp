@@ -9,6 +9,7 @@
 #include <new>
 #include <vector>
 
+#include "imagefiles/binary_alpha.h"
 #include "imagefiles/memory_budget.h"
 #include "platform/file_io.h"
 
@@ -89,7 +90,55 @@ struct PngHandles {
 struct Work {
   PackedDib picture;
   std::vector<png_bytep> rows;
+  std::vector<uint8_t> bgra;  // the rows of a file with an alpha channel or a tRNS colour
+  PictureSize size;
 };
+
+// How a decoding treats transparency. A file whose transparent pixels are wholly
+// transparent and the rest wholly opaque keeps them; any other is flattened.
+enum class Transparency {
+  kFlatten,       // mixed with the background colour
+  kPaletteEntry,  // palette entries of alpha 0 become one transparent entry
+  kAlphaChannel,  // decoded with alpha, kept when every alpha is 0 or 255
+};
+
+// The alpha decoding found alpha strictly between 0 and 255 (or none at 0): decode again,
+// flattened.
+constexpr int64_t kDecodeFlattened = 1;
+
+// The file's palette entries whose tRNS alpha is 0, when every alpha is 0 or 255 and at
+// least one is 0; empty otherwise.
+std::vector<bool> TransparentEntries(png_structp png, png_infop info) {
+  png_bytep alpha = nullptr;
+  int count = 0;
+  if (png_get_tRNS(png, info, &alpha, &count, nullptr) == 0 || alpha == nullptr || count < 1) {
+    return {};
+  }
+  std::vector<bool> transparent(256, false);
+  bool any = false;
+  for (int i = 0; i < count && i < 256; ++i) {
+    if (alpha[i] != 0 && alpha[i] != 255) return {};
+    transparent[static_cast<size_t>(i)] = alpha[i] == 0;
+    any = any || alpha[i] == 0;
+  }
+  if (!any) return {};
+  return transparent;
+}
+
+Transparency ChooseTransparency(png_structp png, png_infop info, int colorType, uint64_t pixels,
+                                bool keep) {
+  if (!keep) return Transparency::kFlatten;
+  if (colorType == PNG_COLOR_TYPE_PALETTE) {
+    return TransparentEntries(png, info).empty() ? Transparency::kFlatten
+                                                 : Transparency::kPaletteEntry;
+  }
+  const bool alpha = (colorType & PNG_COLOR_MASK_ALPHA) != 0;
+  const bool trnsColour = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+  if (!alpha && !trnsColour) return Transparency::kFlatten;
+  // Four bytes a pixel while decoding: beyond the budget the file is flattened as before.
+  if (pixels * 4 > PictureMemoryBudget()) return Transparency::kFlatten;
+  return Transparency::kAlphaChannel;
+}
 
 // Gray ramp for a grayscale file of `bitDepth` bits: 2, 4, 16 or 256 evenly spaced levels.
 uint32_t GrayRamp(int bitDepth, Rgbq* table) {
@@ -103,9 +152,27 @@ uint32_t GrayRamp(int bitDepth, Rgbq* table) {
 
 // Asks libpng for the transformations that turn any PNG into 8-bit indices or gray levels,
 // or 24-bit blue-green-red pixels, with transparency flattened.
-void RequestTransformations(png_structp png, png_infop info, int bitDepth, int colorType) {
+void RequestGamma(png_structp png, png_infop info);
+
+void RequestTransformations(png_structp png, png_infop info, int bitDepth, int colorType,
+                            Transparency transparency) {
+  if (transparency == Transparency::kAlphaChannel) {
+    // Blue, green, red and alpha for every pixel: gray widened, tRNS turned into alpha.
+    png_set_expand(png);
+    if ((colorType & PNG_COLOR_MASK_COLOR) == 0) png_set_gray_to_rgb(png);
+    png_set_bgr(png);
+    RequestGamma(png, info);
+    png_set_interlace_handling(png);
+    return;
+  }
   if (bitDepth < 8) png_set_packing(png);
   if (colorType == PNG_COLOR_TYPE_RGB || colorType == PNG_COLOR_TYPE_RGB_ALPHA) png_set_bgr(png);
+  if (transparency == Transparency::kPaletteEntry) {
+    // The indices as stored; the transparent entries are settled after reading.
+    RequestGamma(png, info);
+    png_set_interlace_handling(png);
+    return;
+  }
 
   png_color_16p fileBackground = nullptr;
   if (png_get_bKGD(png, info, &fileBackground) != 0) {
@@ -118,7 +185,11 @@ void RequestTransformations(png_structp png, png_infop info, int bitDepth, int c
     white.gray = static_cast<png_uint_16>(bitDepth < 8 ? (1 << bitDepth) - 1 : 255);
     png_set_background_fixed(png, &white, PNG_BACKGROUND_GAMMA_SCREEN, 0, PNG_FP_1);
   }
+  RequestGamma(png, info);
+  png_set_interlace_handling(png);
+}
 
+void RequestGamma(png_structp png, png_infop info) {
   // Files without a gamma of their own, and those made for a display like ours, keep their
   // samples. Telling libpng both gammas are 1 also makes it mix transparent pixels with the
   // background on the stored values.
@@ -130,7 +201,6 @@ void RequestTransformations(png_structp png, png_infop info, int bitDepth, int c
   } else {
     png_set_gamma_fixed(png, PNG_FP_1, PNG_FP_1);
   }
-  png_set_interlace_handling(png);
 }
 
 // A palette file's pixels may name entries beyond its palette; the table grows (with
@@ -153,9 +223,59 @@ bool CoverAllIndices(PackedDib& picture) {
   return true;
 }
 
+// The palette file's transparent entries become the first of them: pixels of the others
+// are renumbered to it, and its index goes into the "TIDX" trailer.
+void SettlePaletteTransparency(PackedDib& picture, const std::vector<bool>& transparent) {
+  int32_t first = -1;
+  for (size_t i = 0; i < transparent.size(); ++i) {
+    if (transparent[i]) {
+      first = static_cast<int32_t>(i);
+      break;
+    }
+  }
+  if (first < 0 || static_cast<uint32_t>(first) >= picture.ColorCount()) return;
+  const DibHeader h = picture.Header();
+  for (int32_t y = 0; y < h.height; ++y) {
+    uint8_t* row = picture.Row(y);
+    for (int32_t x = 0; x < h.width; ++x) {
+      if (transparent[row[x]]) row[x] = static_cast<uint8_t>(first);
+    }
+  }
+  WriteTransparencyTrailer(picture, first);
+}
+
+// The colour transparent pixels get at first: the file's background colour when it has
+// one, else white (COLORREF).
+uint32_t FirstKeyColour(png_structp png, png_infop info) {
+  png_color_16p background = nullptr;
+  png_colorp palette = nullptr;
+  int entries = 0;
+  if (png_get_bKGD(png, info, &background) == 0) return 0xFFFFFF;
+  if (png_get_color_type(png, info) == PNG_COLOR_TYPE_PALETTE) {
+    if (png_get_PLTE(png, info, &palette, &entries) == 0 || background->index >= entries) {
+      return 0xFFFFFF;
+    }
+    const png_color c = palette[background->index];
+    return uint32_t{c.blue} << 16 | uint32_t{c.green} << 8 | c.red;
+  }
+  const int shift = png_get_bit_depth(png, info) > 8 ? 8 : 0;
+  if ((png_get_color_type(png, info) & PNG_COLOR_MASK_COLOR) == 0) {
+    const int depth = png_get_bit_depth(png, info);
+    uint32_t gray = background->gray;
+    if (depth < 8) gray = gray * 255 / ((1u << depth) - 1);
+    gray = (gray >> shift) & 0xFF;
+    return gray << 16 | gray << 8 | gray;
+  }
+  return uint32_t{static_cast<uint8_t>(background->blue >> shift)} << 16 |
+         uint32_t{static_cast<uint8_t>(background->green >> shift)} << 8 |
+         static_cast<uint8_t>(background->red >> shift);
+}
+
 // The libpng part of a read, behind its setjmp. Only trivially destructible objects live in
-// this frame; everything allocated goes into `work`.
-int64_t Decode(PngHandles& handles, Source& src, bool sizeOnly, Work& work) {
+// this frame; everything allocated goes into `work`. With `keepTransparency` a file whose
+// transparency a GIF can hold keeps it; kDecodeFlattened asks for another decoding without.
+int64_t Decode(PngHandles& handles, Source& src, bool sizeOnly, bool keepTransparency,
+               Work& work) {
   png_structp png = handles.png;
   png_infop info = handles.info;
   if (setjmp(png_jmpbuf(png))) return kPngCannotRead;
@@ -172,7 +292,11 @@ int64_t Decode(PngHandles& handles, Source& src, bool sizeOnly, Work& work) {
   int colorType = 0;
   png_get_IHDR(png, info, &width, &height, &bitDepth, &colorType, nullptr, nullptr, nullptr);
   if (bitDepth > 8) png_set_strip_16(png);
-  if (sizeOnly) return int64_t{height} * 65536 + width;
+  if (sizeOnly) {
+    if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) return kPngEmpty;
+    work.size = PictureSize{static_cast<int32_t>(width), static_cast<int32_t>(height)};
+    return kPngReadOk;
+  }
   if (width < 1 || height < 1) return kPngEmpty;
 
   uint64_t pixels = uint64_t{width} * height;
@@ -183,10 +307,34 @@ int64_t Decode(PngHandles& handles, Source& src, bool sizeOnly, Work& work) {
     return kPngTooLarge;
   }
 
-  RequestTransformations(png, info, bitDepth, colorType);
+  const Transparency transparency =
+      ChooseTransparency(png, info, colorType, pixels, keepTransparency);
+  RequestTransformations(png, info, bitDepth, colorType, transparency);
   png_read_update_info(png, info);
   int pixelBits = png_get_channels(png, info) * png_get_bit_depth(png, info);
   size_t rowBytes = png_get_rowbytes(png, info);
+
+  if (transparency == Transparency::kAlphaChannel) {
+    if (pixelBits != 32 || rowBytes != size_t{4} * width) return kPngUnsupportedDepth;
+    try {
+      work.bgra.resize(static_cast<size_t>(pixels) * 4);
+      work.rows.resize(height);
+    } catch (const std::bad_alloc&) {
+      return kPngNoMemory;
+    }
+    for (png_uint_32 y = 0; y < height; ++y) work.rows[y] = &work.bgra[size_t{4} * width * y];
+    src.height = height;
+    png_read_image(png, work.rows.data());
+    if (ClassifyAlpha(work.bgra.data(), rowBytes, static_cast<int32_t>(width),
+                      static_cast<int32_t>(height)) != AlphaShape::kBinary) {
+      return kDecodeFlattened;
+    }
+    work.picture = PictureFromBinaryAlpha(work.bgra.data(), rowBytes, static_cast<int32_t>(width),
+                                          static_cast<int32_t>(height), FirstKeyColour(png, info));
+    // Every colour taken by an opaque pixel: no key is left, the file is flattened.
+    if (!work.picture) return kDecodeFlattened;
+    return kPngReadOk;
+  }
 
   if (pixelBits == 8) {
     Rgbq table[256] = {};
@@ -222,21 +370,32 @@ int64_t Decode(PngHandles& handles, Source& src, bool sizeOnly, Work& work) {
   src.height = height;
   png_read_image(png, work.rows.data());
   if (colorType == PNG_COLOR_TYPE_PALETTE && !CoverAllIndices(work.picture)) return kPngNoMemory;
+  if (transparency == Transparency::kPaletteEntry) {
+    SettlePaletteTransparency(work.picture, TransparentEntries(png, info));
+  }
   return kPngReadOk;
 }
 
-int64_t Read(Source& src, bool sizeOnly, PackedDib* out) {
+int64_t DecodeOnce(Source& src, bool sizeOnly, bool keepTransparency, Work& work) {
+  PngHandles handles;
+  if (handles.info == nullptr) return kPngNoMemory;
+  return Decode(handles, src, sizeOnly, keepTransparency, work);
+}
+
+int64_t Read(Source& src, bool sizeOnly, Work& work) {
   uint8_t signature[4];
   static constexpr uint8_t kSignature[4] = {137, 'P', 'N', 'G'};
   if (!ReadSignature(src, signature) || std::memcmp(signature, kSignature, 4) != 0) {
     return kPngCannotRead;
   }
-  PngHandles handles;
-  if (handles.info == nullptr) return kPngNoMemory;
-  Work work;
-  int64_t result = Decode(handles, src, sizeOnly, work);
-  if (result == kPngReadOk && out != nullptr) *out = std::move(work.picture);
-  return result;
+  int64_t result = DecodeOnce(src, sizeOnly, true, work);
+  if (result == kDecodeFlattened && src.file == nullptr) {
+    // Partial transparency: the whole file again, mixed with the background as always.
+    work = Work{};
+    src.pos = 4;
+    result = DecodeOnce(src, sizeOnly, false, work);
+  }
+  return result == kDecodeFlattened ? int64_t{kPngCannotRead} : result;
 }
 
 }  // namespace
@@ -248,7 +407,10 @@ int ReadPngData(PackedDib& out, const uint8_t* data, size_t size, const PngProgr
   src.data = data;
   src.size = size;
   src.progress = &progress;
-  return static_cast<int>(Read(src, false, &out));
+  Work work;
+  const int result = static_cast<int>(Read(src, false, work));
+  if (result == kPngReadOk) out = std::move(work.picture);
+  return result;
 }
 
 int ReadPngFile(PackedDib& out, const std::string& path, const PngProgress& progress) {
@@ -258,21 +420,27 @@ int ReadPngFile(PackedDib& out, const std::string& path, const PngProgress& prog
   return ReadPngData(out, bytes->data(), bytes->size(), progress);
 }
 
-int64_t ReadPngDataSize(const uint8_t* data, size_t size) {
+int ReadPngDataSize(const uint8_t* data, size_t size, PictureSize* pictureSize) {
   if (data == nullptr) return kPngCannotRead;
   Source src;
   src.data = data;
   src.size = size;
-  return Read(src, true, nullptr);
+  Work work;
+  const int result = static_cast<int>(Read(src, true, work));
+  if (result == kPngReadOk && pictureSize) *pictureSize = work.size;
+  return result;
 }
 
-int64_t ReadPngFileSize(const std::string& path) {
+int ReadPngFileSize(const std::string& path, PictureSize* size) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenFileForReading(path),
                                                        &std::fclose);
   if (!file) return kPngCannotRead;
   Source src;
   src.file = file.get();
-  return Read(src, true, nullptr);
+  Work work;
+  const int result = static_cast<int>(Read(src, true, work));
+  if (result == kPngReadOk && size) *size = work.size;
+  return result;
 }
 
 }  // namespace zel

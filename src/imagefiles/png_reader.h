@@ -8,6 +8,7 @@
 #include <string>
 
 #include "document/packed_dib.h"
+#include "imagefiles/picture_size.h"
 
 namespace zel {
 
@@ -44,9 +45,9 @@ using PngProgress = std::function<void(uint32_t wParam, uint32_t lParam)>;
 int ReadPngFile(PackedDib& out, const std::string& path, const PngProgress& progress);
 int ReadPngData(PackedDib& out, const uint8_t* data, size_t size, const PngProgress& progress);
 
-// The picture size from the header chunks as (height x 65536) + width, reading the file
-// only up to its image data; a negative PngReadResult code when it cannot be read.
-int64_t ReadPngFileSize(const std::string& path);
-int64_t ReadPngDataSize(const uint8_t* data, size_t size);
+// The picture size from the header chunks, reading the file only up to its image data:
+// 0 with `size` filled, or a PngReadResult code when it cannot be read.
+int ReadPngFileSize(const std::string& path, PictureSize* size);
+int ReadPngDataSize(const uint8_t* data, size_t size, PictureSize* pictureSize);
 
 }  // namespace zel

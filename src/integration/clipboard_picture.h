@@ -22,10 +22,16 @@ inline constexpr char kClipboardBmpType[] = "image/bmp";
 std::optional<std::vector<uint8_t>> BuildClipboardBmp(DocumentState& doc);
 
 // A picture from BMP bytes offered on the clipboard (with or without the file header; any
-// form the BMP reader takes). An 8-bit picture keeps a "TIDX" trailer only when it lies
-// wholly inside the bytes, right behind the rows; the loader checks the index against the
-// table. Null for anything that is not a whole picture.
+// form the BMP reader takes). An 8-bit picture keeps a "TIDX" trailer (a 24-bit one a
+// "TKEY" trailer) only when it lies wholly inside the bytes, right behind the rows; the
+// loader checks the index against the table. Null for anything that is not a whole picture.
 PackedDib PictureFromClipboardBmp(const uint8_t* data, size_t size);
+
+// A picture from PNG bytes offered on the clipboard ("image/png"), read as a PNG file is:
+// transparency a GIF can hold comes as the "TIDX" index of an 8-bit picture or the "TKEY"
+// colour of a 24-bit one. Null when the bytes are not a readable PNG.
+PackedDib PictureFromClipboardPng(const uint8_t* data, size_t size);
+inline constexpr char kClipboardPngType[] = "image/png";
 
 // A clipboard that holds the given BMP bytes, for the loader's paste mode.
 class BmpBytesClipboard : public PictureClipboard {

@@ -6,6 +6,7 @@
 #include <QMimeData>
 #include <cstring>
 
+#include "imagefiles/binary_alpha.h"
 #include "integration/clipboard_picture.h"
 
 namespace zel {
@@ -26,6 +27,18 @@ QString ReadableImageType(const QMimeData& mime) {
 
 PackedDib PackedDibFromImage(const QImage& image) {
   if (image.isNull()) return {};
+  if (image.hasAlphaChannel()) {
+    // Wholly transparent and wholly opaque pixels only: kept as a GIF keeps them.
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    const auto* bits = reinterpret_cast<const uint8_t*>(argb.constBits());
+    const auto stride = static_cast<size_t>(argb.bytesPerLine());
+    if (ClassifyAlpha(bits, stride, argb.width(), argb.height()) == AlphaShape::kBinary) {
+      if (PackedDib picture = PictureFromBinaryAlpha(bits, stride, argb.width(), argb.height(),
+                                                     0xFFFFFF)) {
+        return picture;
+      }
+    }
+  }
   QImage rgb = image.convertToFormat(QImage::Format_BGR888);
   PackedDib picture = NewPicture(rgb.width(), rgb.height(), 24, 0);
   if (!picture) return {};
@@ -45,7 +58,14 @@ PackedDib QtClipboard::ReadPicture() {
                                                 static_cast<size_t>(bytes.size()));
     if (picture) return picture;
   }
-  // Any other image (PNG, or a BMP form the reader does not take) as Qt decodes it.
+  // PNG bytes through the program's own reader, which keeps their transparency.
+  if (mime->hasFormat(kClipboardPngType)) {
+    const QByteArray bytes = mime->data(kClipboardPngType);
+    PackedDib picture = PictureFromClipboardPng(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                                static_cast<size_t>(bytes.size()));
+    if (picture) return picture;
+  }
+  // Any other image (or a BMP form the reader does not take) as Qt decodes it.
   if (mime->hasImage()) return PackedDibFromImage(qvariant_cast<QImage>(mime->imageData()));
   const QString type = ReadableImageType(*mime);
   if (type.isEmpty()) return {};

@@ -1,7 +1,8 @@
 // The system clipboard through Qt. Copying offers the picture as BMP bytes ("image/bmp",
 // with the "TIDX" trailer or a whole animation as a frame bitmap) and as a plain image for
-// other programs. Pasting takes an "image/bmp" offer through the core's reader and any
-// other image Qt reads as a 24-bit picture.
+// other programs. Pasting takes an "image/bmp" offer, then an "image/png" one, through the
+// core's readers, and any other image Qt reads (a 24-bit picture; with see-through pixels
+// a GIF can hold, the picture keeps them).
 #pragma once
 
 #include <QImage>
@@ -12,7 +13,8 @@
 
 namespace zel {
 
-// A 24-bit picture of a QImage; null for a null image.
+// The picture of a QImage: 24-bit, or with wholly transparent pixels (and the others wholly
+// opaque) the picture PictureFromBinaryAlpha makes; null for a null image.
 PackedDib PackedDibFromImage(const QImage& image);
 
 class QtClipboard : public PictureClipboard {

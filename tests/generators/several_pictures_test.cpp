@@ -1,8 +1,10 @@
 #include "generators/several_pictures.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "generators/colour_census.h"
+#include "generators/listed_picture.h"
 #include "generators/picture_normalisation.h"
 #include "imagefiles/bmp_file.h"
 #include "imagefiles/jpeg_writer.h"
@@ -449,6 +452,47 @@ TEST_F(SeveralPicturesTest, OneFileDoesNothingAndTooManyAreRefused) {
   many.pop_back();
   EXPECT_EQ(MakeAnimationFromPictures(*small, many, {}, nullptr, 0), 0);
   EXPECT_EQ(small->frameSet->count, 16);
+}
+
+}  // namespace
+}  // namespace zel
+
+namespace zel {
+namespace {
+
+// The size of a listed picture 70000 pixels wide, read from its headers alone (the files end
+// right behind them).
+TEST(ListedPictureSize, WidthsBeyondSixteenBits) {
+  const std::string dir = testing::MakeTempDir();
+  // BMP: file header and information header of a 70000 x 1 24-bit picture, no rows.
+  std::vector<uint8_t> bmp(54, 0);
+  bmp[0] = 'B';
+  bmp[1] = 'M';
+  WriteLe32(&bmp[10], 54);
+  WriteLe32(&bmp[14], 40);
+  WriteLe32(&bmp[18], 70000);
+  WriteLe32(&bmp[22], 1);
+  WriteLe16(&bmp[26], 1);
+  WriteLe16(&bmp[28], 24);
+  // PNG: the signature and IHDR of a 70000 x 1 gray picture, then the header of an IDAT
+  // chunk whose data is missing.
+  std::vector<uint8_t> png = {137, 'P', 'N', 'G', 13, 10, 26, 10, 0, 0, 0, 13, 'I', 'H', 'D', 'R',
+                              0, 1, 0x11, 0x70, 0, 0, 0, 1, 8, 0, 0, 0, 0};
+  const uint32_t crc = static_cast<uint32_t>(crc32(0, &png[12], 17));
+  for (int i = 0; i < 4; ++i) png.push_back(static_cast<uint8_t>(crc >> (24 - 8 * i)));
+  png.insert(png.end(), {0, 0, 0, 40, 'I', 'D', 'A', 'T'});
+  for (const auto& [name, bytes] : {std::pair{"wide.bmp", bmp}, std::pair{"wide.png", png}}) {
+    const std::string path = dir + "/" + name;
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+    const std::optional<PictureExtent> size = ReadListedPictureSize(path);
+    ASSERT_TRUE(size) << name;
+    EXPECT_EQ(size->width, 70000) << name;
+    EXPECT_EQ(size->height, 1) << name;
+  }
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // PNG files written by ImageMagick in its variants open with the pixels ImageMagick itself
-// reads from them, flattened onto the file's background colour (white when it has none).
+// reads from them, flattened onto the file's background colour (white when it has none),
+// except that pixels ImageMagick reads as wholly transparent in a file without partial
+// alpha are the picture's transparent entry.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -36,6 +38,7 @@ struct Variant {
   int colorType;
   int pictureBits;  // what the reader delivers
   int tolerance;    // 16-bit samples are cut here and rounded by ImageMagick
+  bool keepsTransparency;  // the picture names a transparent entry
 };
 
 TEST(PngInterop, ImageMagickVariantsOpenWithImageMagicksPixels) {
@@ -51,23 +54,23 @@ TEST(PngInterop, ImageMagickVariantsOpenWithImageMagicksPixels) {
   ASSERT_TRUE(RunMagick(magick + swirl + ramp + "-depth 16 " + dir + "/rgba16.png"));
 
   const Variant variants[] = {
-      {"PNG8 with a transparent entry", "rgba", "-colors 40 PNG8:", 8, 3, 8, 0},
-      {"4-bit palette", "rgb", "-colors 5 -depth 4 ", 4, 3, 8, 0},
+      {"PNG8 with a transparent entry", "rgba", "-colors 40 PNG8:", 8, 3, 8, 0, true},
+      {"4-bit palette", "rgb", "-colors 5 -depth 4 ", 4, 3, 8, 0, false},
       {"palette, two pixels made clear", "rgb",
        "-colors 7 -alpha set -fill none -draw 'color 0,0 replace' -draw 'color 22,16 replace' "
        "PNG8:",
-       8, 3, 8, 0},
-      {"PNG24", "rgb", "PNG24:", 8, 2, 24, 0},
-      {"PNG24 interlaced", "rgb", "-interlace PNG PNG24:", 8, 2, 24, 0},
-      {"PNG32 over white bKGD", "rgba", "PNG32:", 8, 6, 24, 1},
-      {"PNG32 over a blue bKGD", "rgba", "-background '#3366cc' PNG32:", 8, 6, 24, 1},
-      {"PNG48", "rgb16", "PNG48:", 16, 2, 24, 1},
-      {"PNG64", "rgba16", "PNG64:", 16, 6, 24, 1},
-      {"grayscale", "rgb", "-type Grayscale ", 8, 0, 8, 0},
-      {"grayscale, depth 16", "rgb16", "-type Grayscale -depth 16 ", 16, 0, 8, 1},
-      {"grayscale 2-bit", "rgb", "-colorspace gray -colors 4 -depth 2 ", 2, 0, 8, 0},
-      {"bilevel", "rgb", "-threshold 50% -type Bilevel ", 1, 0, 8, 0},
-      {"grayscale with alpha", "rgba", "-type GrayscaleAlpha ", 8, 4, 8, 1},
+       8, 3, 8, 0, true},
+      {"PNG24", "rgb", "PNG24:", 8, 2, 24, 0, false},
+      {"PNG24 interlaced", "rgb", "-interlace PNG PNG24:", 8, 2, 24, 0, false},
+      {"PNG32 over white bKGD", "rgba", "PNG32:", 8, 6, 24, 1, false},
+      {"PNG32 over a blue bKGD", "rgba", "-background '#3366cc' PNG32:", 8, 6, 24, 1, false},
+      {"PNG48", "rgb16", "PNG48:", 16, 2, 24, 1, false},
+      {"PNG64", "rgba16", "PNG64:", 16, 6, 24, 1, false},
+      {"grayscale", "rgb", "-type Grayscale ", 8, 0, 8, 0, false},
+      {"grayscale, depth 16", "rgb16", "-type Grayscale -depth 16 ", 16, 0, 8, 1, false},
+      {"grayscale 2-bit", "rgb", "-colorspace gray -colors 4 -depth 2 ", 2, 0, 8, 0, false},
+      {"bilevel", "rgb", "-threshold 50% -type Bilevel ", 1, 0, 8, 0, false},
+      {"grayscale with alpha", "rgba", "-type GrayscaleAlpha ", 8, 4, 8, 1, false},
   };
   int index = 0;
   for (const Variant& v : variants) {
@@ -90,10 +93,24 @@ TEST(PngInterop, ImageMagickVariantsOpenWithImageMagicksPixels) {
     DibHeader h = picture.Header();
     ASSERT_EQ(h.bitCount, v.pictureBits) << v.name;
     ASSERT_EQ(expected.size(), static_cast<size_t>(h.width) * h.height * 3) << v.name;
+    int32_t transparent = -1;
+    EXPECT_EQ(ReadTransparencyTrailer(picture, &transparent), v.keepsTransparency) << v.name;
+    std::vector<uint8_t> alpha;
+    if (v.keepsTransparency) {
+      ASSERT_TRUE(RunMagick(magick + path + " -alpha extract -depth 8 gray:-", &alpha)) << v.name;
+      ASSERT_EQ(alpha.size(), static_cast<size_t>(h.width) * h.height) << v.name;
+    }
     int mismatches = 0;
     for (int y = 0; y < h.height; ++y) {
       const uint8_t* row = picture.Row(y);
       for (int x = 0; x < h.width; ++x) {
+        if (v.keepsTransparency) {
+          const bool clear = alpha[static_cast<size_t>(y) * h.width + x] == 0;
+          if (clear != (row[x] == transparent) && ++mismatches <= 3) {
+            ADD_FAILURE() << v.name << " at " << x << "," << y << ": transparent " << clear;
+          }
+          if (clear) continue;
+        }
         uint8_t shown[3];
         if (h.bitCount == 8) {
           Rgbq e = picture.ColorTable()[row[x]];

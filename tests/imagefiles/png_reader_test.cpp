@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "document/colour_key.h"
+
 #include "support/gif_builder.h"
 
 namespace zel {
@@ -364,9 +366,10 @@ PngFixture WithAlpha(const char* name, int type, int depth, std::vector<int> sam
   return f;
 }
 
+// Partial alpha (strictly between 0 and 255 somewhere) is mixed with bKGD, or white.
 TEST(PngReader, FlattensTransparencyOntoTheBackground) {
-  const int P = PNG_COLOR_TYPE_PALETTE, G = PNG_COLOR_TYPE_GRAY, GA = PNG_COLOR_TYPE_GRAY_ALPHA,
-            C = PNG_COLOR_TYPE_RGB, CA = PNG_COLOR_TYPE_RGB_ALPHA;
+  const int P = PNG_COLOR_TYPE_PALETTE, GA = PNG_COLOR_TYPE_GRAY_ALPHA,
+            CA = PNG_COLOR_TYPE_RGB_ALPHA;
   std::vector<PngFixture> cases;
   // Clear, opaque and half-covered pixels.
   PngFixture rgba8 = WithAlpha("rgba 8-bit", CA, 8,
@@ -396,6 +399,21 @@ TEST(PngReader, FlattensTransparencyOntoTheBackground) {
   palette.name = "palette with tRNS over bKGD";
   palette.background = Index16(4);
   cases.push_back(palette);
+  for (const PngFixture& f : cases) {
+    std::vector<uint8_t> file = WritePng(f);
+    PackedDib picture;
+    ASSERT_EQ(ReadPngData(picture, file.data(), file.size(), {}), kPngReadOk) << f.name;
+    ExpectPicture(f, picture, 1);
+  }
+}
+
+// Files whose pixels are either wholly transparent or wholly opaque keep their transparent
+// pixels: one transparent entry named by the "TIDX" trailer, the other pixels exactly as
+// stored, bKGD or not.
+TEST(PngReader, KeepsTransparencyAGifCanHold) {
+  const int P = PNG_COLOR_TYPE_PALETTE, G = PNG_COLOR_TYPE_GRAY, GA = PNG_COLOR_TYPE_GRAY_ALPHA,
+            C = PNG_COLOR_TYPE_RGB, CA = PNG_COLOR_TYPE_RGB_ALPHA;
+  std::vector<PngFixture> cases;
   PngFixture gray2 = WithAlpha("gray 2-bit with tRNS", G, 2, {0, 1, 2, 3, 1, 1, 0, 2, 1});
   gray2.transparent = Gray16(1);
   cases.push_back(gray2);
@@ -411,12 +429,77 @@ TEST(PngReader, FlattensTransparencyOntoTheBackground) {
   rgb.name = "rgb 8-bit with tRNS over bKGD";
   rgb.background = Rgb16(0, 128, 0);
   cases.push_back(rgb);
+  PngFixture palette = WithAlpha("palette, entries 0 and 3 clear", P, 4, {0, 1, 2, 3, 4, 1, 0});
+  palette.palette = Palette(5);
+  palette.paletteAlpha = {0, 255, 255, 0};
+  cases.push_back(palette);
+  cases.push_back(WithAlpha("rgba 8-bit", CA, 8, {10, 20, 30, 0, 10, 20, 30, 255, 200, 100, 0, 255}));
+  cases.push_back(WithAlpha("rgba 16-bit", CA, 16,
+                            {1000, 2000, 3000, 0, 0xFFFF, 0x8000, 0x1234, 0xFFFF, 0, 0, 0, 0}));
+  cases.push_back(WithAlpha("gray+alpha 8-bit", GA, 8, {50, 0, 50, 255, 200, 255, 0, 0}));
 
   for (const PngFixture& f : cases) {
     std::vector<uint8_t> file = WritePng(f);
     PackedDib picture;
     ASSERT_EQ(ReadPngData(picture, file.data(), file.size(), {}), kPngReadOk) << f.name;
-    ExpectPicture(f, picture, 1);
+    ASSERT_EQ(picture.Header().bitCount, 8) << f.name;
+    int32_t t = -1;
+    ASSERT_TRUE(ReadTransparencyTrailer(picture, &t)) << f.name;
+    ASSERT_GE(t, 0) << f.name;
+    ASSERT_LT(static_cast<uint32_t>(t), picture.ColorCount()) << f.name;
+    for (int y = 0; y < f.height; ++y) {
+      for (int x = 0; x < f.width; ++x) {
+        const Rgba stored = StoredPixel(f, x, y);
+        const int index = picture.Row(y)[x];
+        if (stored.a == 0) {
+          EXPECT_EQ(index, t) << f.name << " at " << x << "," << y;
+          continue;
+        }
+        EXPECT_NE(index, t) << f.name << " at " << x << "," << y;
+        const Rgba shown = ShownPixel(picture, x, y);
+        EXPECT_EQ(shown.r, stored.r) << f.name << " at " << x << "," << y;
+        EXPECT_EQ(shown.g, stored.g) << f.name << " at " << x << "," << y;
+        EXPECT_EQ(shown.b, stored.b) << f.name << " at " << x << "," << y;
+      }
+    }
+  }
+}
+
+// Beyond 255 opaque colours the picture stays full colour, its transparent pixels in a key
+// colour no opaque pixel has: white when free, else another.
+TEST(PngReader, ManyOpaqueColoursKeepTransparencyAsAKeyColour) {
+  for (bool whiteTaken : {false, true}) {
+    std::vector<int> samples;
+    for (int i = 0; i < 300; ++i) {
+      const bool clear = i % 7 == 0;
+      const int v = whiteTaken && i == 1 ? 255 : i % 256;
+      samples.insert(samples.end(), {v, whiteTaken && i == 1 ? 255 : i / 2, 255, clear ? 0 : 255});
+    }
+    PngFixture f = WithAlpha(whiteTaken ? "white taken" : "white free", PNG_COLOR_TYPE_RGB_ALPHA,
+                             8, samples);
+    f.width = 30;
+    f.height = 10;
+    std::vector<uint8_t> file = WritePng(f);
+    PackedDib picture;
+    ASSERT_EQ(ReadPngData(picture, file.data(), file.size(), {}), kPngReadOk) << f.name;
+    ASSERT_EQ(picture.Header().bitCount, 24) << f.name;
+    const std::optional<uint32_t> key = ReadColourKey(picture);
+    ASSERT_TRUE(key) << f.name;
+    if (!whiteTaken) {
+      EXPECT_EQ(*key, 0xFFFFFFu);
+    }
+    for (int y = 0; y < f.height; ++y) {
+      for (int x = 0; x < f.width; ++x) {
+        const Rgba stored = StoredPixel(f, x, y);
+        const uint32_t shown = PixelColour(picture.Row(y) + 3 * x);
+        if (stored.a == 0) {
+          EXPECT_EQ(shown, *key) << f.name << " at " << x << "," << y;
+        } else {
+          EXPECT_NE(shown, *key) << f.name << " at " << x << "," << y;
+          EXPECT_EQ(shown, static_cast<uint32_t>(stored.b << 16 | stored.g << 8 | stored.r));
+        }
+      }
+    }
   }
 }
 
@@ -469,26 +552,37 @@ TEST(PngReader, SizeQueryStopsAtTheImageData) {
     headerEnd += 12 + c.data.size();
   }
   std::vector<uint8_t> cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(headerEnd + 8));
+  // 70000 x 1: a width beyond 16 bits, cut behind the first IDAT header as well.
+  std::vector<Chunk> wideChunks = SplitChunks(WritePng(Opaque("wide", PNG_COLOR_TYPE_GRAY, 8, 4, 1,
+                                                              {0, 1, 2, 3})));
+  PutBe32(&wideChunks[0].data[0], 70000);
+  std::vector<uint8_t> wide = JoinChunks(wideChunks);
   struct Case {
     const char* name;
     std::vector<uint8_t> bytes;
-    int64_t expected;
+    int expected;
+    PictureSize size;
   };
   const Case cases[] = {
-      {"whole file", file, 200 * 65536 + 300},
-      {"cut inside the image data", cut, 200 * 65536 + 300},
-      {"cut inside IHDR", std::vector<uint8_t>(file.begin(), file.begin() + 20), kPngCannotRead},
-      {"not a PNG", {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0}, kPngCannotRead},
+      {"whole file", file, kPngReadOk, {300, 200}},
+      {"cut inside the image data", cut, kPngReadOk, {300, 200}},
+      {"70000 x 1", wide, kPngReadOk, {70000, 1}},
+      {"cut inside IHDR", std::vector<uint8_t>(file.begin(), file.begin() + 20), kPngCannotRead, {}},
+      {"not a PNG", {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0}, kPngCannotRead, {}},
   };
   for (const Case& c : cases) {
     std::string path = dir + "/size.png";
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(c.bytes.data()),
                static_cast<std::streamsize>(c.bytes.size()));
-    EXPECT_EQ(ReadPngFileSize(path), c.expected) << c.name;
-    EXPECT_EQ(ReadPngDataSize(c.bytes.data(), c.bytes.size()), c.expected) << c.name;
+    PictureSize fromFile, fromData;
+    EXPECT_EQ(ReadPngFileSize(path, &fromFile), c.expected) << c.name;
+    EXPECT_EQ(ReadPngDataSize(c.bytes.data(), c.bytes.size(), &fromData), c.expected) << c.name;
+    EXPECT_EQ(fromFile, c.size) << c.name;
+    EXPECT_EQ(fromData, c.size) << c.name;
   }
-  EXPECT_EQ(ReadPngFileSize(dir + "/missing.png"), kPngCannotRead);
+  PictureSize missing;
+  EXPECT_EQ(ReadPngFileSize(dir + "/missing.png", &missing), kPngCannotRead);
   PackedDib picture;
   EXPECT_EQ(ReadPngFile(picture, dir + "/missing.png", {}), kPngCannotRead);
   EXPECT_FALSE(picture);
@@ -590,7 +684,9 @@ TEST(PngReader, RefusesHugeDeclaredSizes) {
   PutBe32(&chunks[0].data[0], 20000);
   PutBe32(&chunks[0].data[4], 20000);
   std::vector<uint8_t> file = JoinChunks(chunks);
-  EXPECT_EQ(ReadPngDataSize(file.data(), file.size()), int64_t{20000} * 65536 + 20000);
+  PictureSize size;
+  EXPECT_EQ(ReadPngDataSize(file.data(), file.size(), &size), kPngReadOk);
+  EXPECT_EQ(size, (PictureSize{20000, 20000}));
 }
 
 TEST(PngReader, ReadsAFileCompressedToTheDeflateLimit) {
@@ -637,7 +733,8 @@ void LoadOrFailCleanly(const std::vector<uint8_t>& bytes) {
       }
     }
   }
-  ReadPngDataSize(bytes.data(), bytes.size());
+  PictureSize size;
+  ReadPngDataSize(bytes.data(), bytes.size(), &size);
 }
 
 TEST(PngReaderRobustness, TruncatedAndBitFlippedFilesLoadOrFailCleanly) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "document/colour_key.h"
 #include "imagefiles/bmp_file.h"
 #include "imagefiles/image_loader.h"
 #include "integration/integration_fixtures.h"
@@ -70,6 +71,29 @@ TEST(ClipboardPicture, TrueColourPictureHasNoTrailer) {
   EXPECT_EQ(pasted->frameSet->transparentIndex, -1);
   EXPECT_EQ(testing::PixelColors(pasted->currentPicture),
             testing::PixelColors(source->currentPicture));
+}
+
+// A full-colour picture with transparent pixels (a key colour) is copied and pasted with
+// it; pasted, the key becomes the background colour, which no other pixel has.
+TEST(ClipboardPicture, KeyColourOfAFullColourPictureTravelsWithTheTrailer) {
+  ScratchFolder folder;
+  auto source = testing::LoadTrueColorPicture(folder.path());
+  ASSERT_EQ(source->bitCount, 24);
+  uint8_t* corner = source->currentPicture.Row(0);
+  corner[0] = 0x30;  // blue, green, red: the colour 0x102030 (COLORREF 0x302010)
+  corner[1] = 0x20;
+  corner[2] = 0x10;
+  ASSERT_TRUE(WriteColourKey(source->currentPicture, 0x302010));
+  std::optional<Bytes> bytes = BuildClipboardBmp(*source);
+  ASSERT_TRUE(bytes);
+  int result = -1;
+  auto pasted = Paste(*bytes, &result);
+  ASSERT_EQ(result, 0);
+  EXPECT_EQ(ReadColourKey(pasted->currentPicture), std::optional<uint32_t>(0xC0C0C0));
+  std::vector<uint32_t> expected = testing::PixelColors(source->currentPicture);
+  ASSERT_EQ(expected[0], 0x102030u);  // the bottom-left pixel, first stored
+  expected[0] = 0xC0C0C0;
+  EXPECT_EQ(testing::PixelColors(pasted->currentPicture), expected);
 }
 
 TEST(ClipboardPicture, AnimationTravelsAsAFrameBitmap) {

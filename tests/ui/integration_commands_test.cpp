@@ -375,6 +375,53 @@ TEST_F(IntegrationCommandsTest, APngFromAnotherProgramPastesAsAPicture) {
   clipboard->clear();
 }
 
+// A palette PNG with transparent entries (made by Pillow), pasted: its transparent pixels
+// stay transparent, one entry of the picture, and a copy offers it again.
+TEST_F(IntegrationCommandsTest, APastedPngKeepsItsTransparentPixels) {
+  const std::string path = File("sprite.png");
+  const std::string script =
+      "from PIL import Image\n"
+      "p = Image.new('P', (4, 3))\n"
+      "p.putpalette([10, 20, 30, 200, 0, 0, 0, 200, 0, 5, 5, 5] + [0] * 756)\n"
+      "p.putdata([0, 1, 2, 3, 1, 1, 3, 0, 2, 2, 1, 0])\n"
+      "p.save('" + path + "', transparency=bytes([0, 255, 255, 0]))\n";
+  QProcess python;
+  python.start("/usr/bin/python3", {"-c", QString::fromStdString(script)});
+  ASSERT_TRUE(python.waitForFinished(20000));
+  ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+  const std::vector<uint8_t> bytes = ReadBytes(path);
+  auto* mime = new QMimeData;
+  mime->setData("image/png", QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                                        static_cast<qsizetype>(bytes.size())));
+  QGuiApplication::clipboard()->setMimeData(mime);
+  ProcessEventsFor(20);
+
+  ASSERT_TRUE(window_->RunCommand(kCmdImportClipboard));
+  ASSERT_EQ(Doc().kind, ImageKind::kBitmap);
+  ASSERT_EQ(Doc().bitCount, 8);
+  const int32_t t = Doc().frameSet->transparentIndex;
+  ASSERT_GE(t, 0);
+  const uint8_t entries[] = {0, 1, 2, 3, 1, 1, 3, 0, 2, 2, 1, 0};
+  const uint32_t colours[] = {0, 0xC80000, 0x00C800, 0};
+  for (int y = 0; y < 3; ++y) {
+    for (int x = 0; x < 4; ++x) {
+      const uint8_t entry = entries[4 * y + x];
+      const int index = Doc().currentPicture.Row(y)[x];
+      if (entry == 0 || entry == 3) {
+        EXPECT_EQ(index, t) << x << "," << y;
+      } else {
+        EXPECT_NE(index, t) << x << "," << y;
+        EXPECT_EQ(Color(Doc().currentPicture, x, y), colours[entry]) << x << "," << y;
+      }
+    }
+  }
+  // The transparent pixels show the background colour.
+  EXPECT_EQ(Color(Doc().currentPicture, 0, 0), (Doc().backgroundColor & 0xFF) << 16 |
+                                                   (Doc().backgroundColor & 0xFF00) |
+                                                   Doc().backgroundColor >> 16);
+  QGuiApplication::clipboard()->clear();
+}
+
 // --- the browser ----------------------------------------------------------------------------
 
 TEST_F(IntegrationCommandsTest, BrowserPreviewAndAfterAGifSave) {

@@ -13,6 +13,7 @@
 
 #include "app/save_rules.h"
 #include "app/settings.h"
+#include "document/colour_key.h"
 #include "imagefiles/image_loader.h"
 #include "integration/clipboard_picture.h"
 #include "resources/string_table.h"
@@ -40,6 +41,18 @@ QImage PlainImage(const DocumentState& doc) {
     QList<QRgb> table = image.colorTable();
     table[transparent] &= 0x00FFFFFFu;
     image.setColorTable(table);
+  }
+  // A full-colour picture: its key colour.
+  if (const std::optional<uint32_t> key = ReadColourKey(doc.currentPicture);
+      key && !image.isNull() && !image.hasAlphaChannel()) {
+    image = image.convertToFormat(QImage::Format_ARGB32);
+    const QRgb keyRgb = qRgb(*key & 0xFF, (*key >> 8) & 0xFF, (*key >> 16) & 0xFF);
+    for (int y = 0; y < image.height(); ++y) {
+      auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+      for (int x = 0; x < image.width(); ++x) {
+        if ((row[x] & 0x00FFFFFFu) == (keyRgb & 0x00FFFFFFu)) row[x] = 0;
+      }
+    }
   }
   return image;
 }
