@@ -25,6 +25,7 @@
 #include "platform/local_channel.h"
 #include "resources/string_table.h"
 #include "support/gif_builder.h"
+#include "support/unix_socket.h"
 
 namespace zel::clitest {
 namespace {
@@ -179,11 +180,8 @@ TEST_F(SendTest, TheExitStatusSaysWhatTheEditorDid) {
 // A socket that is there but never answers (an editor stuck in a long task) is told apart
 // from no editor at all, and the wait ends at the limit.
 TEST_F(SendTest, AnEditorThatNeverAnswersIsNotANoEditor) {
-  int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  std::strncpy(address.sun_path, socketPath_.c_str(), sizeof address.sun_path - 1);
-  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  int fd = testing::BindUnixSocket(socketPath_);
+  ASSERT_GE(fd, 0);
   ASSERT_EQ(::listen(fd, 4), 0);  // connections wait in the backlog, never accepted
   const auto start = std::chrono::steady_clock::now();
   RunResult r = RunCli({"send", "--wait", "1", animation_});
@@ -202,11 +200,8 @@ TEST_F(SendTest, FailsClearlyWhenNoEditorRuns) {
   // Nothing at the socket path, then a socket left behind by an editor that is gone.
   for (bool leftBehind : {false, true}) {
     if (leftBehind) {
-      int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-      sockaddr_un address{};
-      address.sun_family = AF_UNIX;
-      std::strncpy(address.sun_path, socketPath_.c_str(), sizeof address.sun_path - 1);
-      ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+      int fd = testing::BindUnixSocket(socketPath_);
+      ASSERT_GE(fd, 0);
       ::close(fd);
     }
     RunResult r = RunCli({"send", animation_});

@@ -28,6 +28,7 @@
 #include "app/instance_messages.h"
 #include "platform/instance_lock.h"
 #include "support/gif_builder.h"
+#include "support/unix_socket.h"
 
 namespace zel {
 namespace {
@@ -279,11 +280,8 @@ TEST_F(LocalChannel, AnswersComeLaterAndSilenceIsNotAbsence) {
 TEST_F(LocalChannel, AStaleSocketIsReplacedAndAClosedServerRemovesItsSocket) {
   {
     // What a crashed copy leaves: a socket file nobody listens at.
-    int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, socketPath_.c_str(), sizeof address.sun_path - 1);
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    int fd = testing::BindUnixSocket(socketPath_);
+    ASSERT_GE(fd, 0);
     ::close(fd);
   }
   ASSERT_TRUE(std::filesystem::exists(socketPath_));

@@ -58,6 +58,7 @@
 #include "ui/main_window.h"
 #include "ui/main_window_fixture.h"
 #include "ui/private_home.h"
+#include "support/unix_socket.h"
 
 namespace zel {
 namespace {
@@ -537,11 +538,8 @@ TEST_F(IntegrationCommandsTest, VantaAndMorselReceiveTheWork) {
 // the command takes the file route.
 TEST_F(IntegrationCommandsTest, AVantaThatNeverAnswersDoesNotFreezeTheWindow) {
   const std::string socketPath = *InstanceFolder(true) + SiblingSocketName(kVantaTitle);
-  const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
-  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  const int listener = testing::BindUnixSocket(socketPath);
+  ASSERT_GE(listener, 0);
   ASSERT_EQ(::listen(listener, 4), 0);
   std::atomic<bool> stop{false};
   std::atomic<int> accepted{0};
