@@ -376,6 +376,15 @@ std::vector<int32_t> ComposedFrame(const FrameSet& fs, int f) {
   return out;
 }
 
+// The pixels where a composed frame differs from what a viewer shows.
+int Differences(const FrameSet& fs, int f, const std::vector<int32_t>& want) {
+  const std::vector<int32_t> got = ComposedFrame(fs, f);
+  if (got.size() != want.size()) return static_cast<int>(want.size());
+  int n = 0;
+  for (size_t k = 0; k < got.size(); ++k) n += got[k] != want[k];
+  return n;
+}
+
 // 256 colours, none of them in another frame's table: frame f's colour i.
 std::vector<Rgb> DistinctTable(int f) {
   std::vector<Rgb> table(256);
@@ -455,7 +464,7 @@ TEST(GifCompose, LocalTablesBeyondOnePaletteKeepEveryColour) {
       EXPECT_EQ(fs.paletteCount, -1);
       EXPECT_EQ(fs.transparentIndex >= 0, c.transparent);
       for (int f = 0; f < fs.count; ++f) {
-        EXPECT_EQ(ComposedFrame(fs, f), want[static_cast<size_t>(f)]) << "frame " << f;
+        EXPECT_EQ(Differences(fs, f, want[static_cast<size_t>(f)]), 0) << "frame " << f;
         const PackedDib& p = fs.frame(f).image;
         std::vector<uint8_t> bytes = PicturePixels(p);
         const auto* table = reinterpret_cast<const uint8_t*>(p.ColorTable());
@@ -479,7 +488,7 @@ TEST(GifCompose, LocalTablesBeyondOnePaletteKeepEveryColour) {
         EXPECT_EQ(back.loopCount, kLoopForever);
         for (int f = 0; f < back.count; ++f) {
           EXPECT_EQ(back.frame(f).delay, c.blocks[static_cast<size_t>(f)].packed < 0 ? 0 : 7);
-          EXPECT_EQ(ComposedFrame(back, f), want[static_cast<size_t>(f)]) << "frame " << f;
+          EXPECT_EQ(Differences(back, f, want[static_cast<size_t>(f)]), 0) << "frame " << f;
         }
       }
     }
