@@ -34,8 +34,8 @@ uint32_t PackColour(const Rgbq& c) {
 }
 
 Rgbq UnpackColour(uint32_t v) {
-  return Rgbq{static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8),
-              static_cast<uint8_t>(v >> 16), 0};
+  return Rgbq{static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
+              0};
 }
 
 // The colours of a frame's own table by index; indices beyond the table are black, as the
@@ -96,8 +96,8 @@ class ThroughSet {
 
 // What the first pass found for one frame in one band, and then for the whole frame.
 struct Shown {
-  IndexBits drawn{};                 // the frame's own indices it draws on the screen
-  std::vector<uint32_t> through;     // canvas values showing around and through it
+  IndexBits drawn{};              // the frame's own indices it draws on the screen
+  std::vector<uint32_t> through;  // canvas values showing around and through it
 };
 
 // One frame's table and the way its pixels reach it.
@@ -138,9 +138,18 @@ bool PlanFrame(const Frame& frame, const Shown& shown, int32_t transparent, Fram
   std::vector<std::pair<uint32_t, uint8_t>> drawnColours;
   drawnColours.reserve(256);
   for (int i = 0; i < 256; ++i) {
-    if (HasBit(shown.drawn, i)) drawnColours.emplace_back(own[i], plan.drawMap[static_cast<size_t>(i)]);
+    if (HasBit(shown.drawn, i))
+      drawnColours.emplace_back(own[i], plan.drawMap[static_cast<size_t>(i)]);
   }
   std::sort(drawnColours.begin(), drawnColours.end());  // the lowest entry of a colour first
+  // The entries of the frame's own table that no pixel uses: one may already hold a colour
+  // that shows through.
+  std::vector<std::pair<uint32_t, uint8_t>> spareColours;
+  spareColours.reserve(256);
+  for (uint32_t i = 0; i < ownCount; ++i) {
+    if (!HasBit(taken, static_cast<int>(i))) spareColours.emplace_back(own[i], i);
+  }
+  std::sort(spareColours.begin(), spareColours.end());
 
   plan.through = shown.through;
   plan.throughIndex.assign(plan.through.size(), 0);
@@ -158,14 +167,12 @@ bool PlanFrame(const Frame& frame, const Shown& shown, int32_t transparent, Fram
       plan.throughIndex[k] = it->second;
       continue;
     }
-    // An entry of the frame's own table that no pixel uses may already hold the colour.
-    int same = -1;
-    for (uint32_t i = 0; i < ownCount && same < 0; ++i) {
-      if (!HasBit(taken, static_cast<int>(i)) && own[i] == v) same = static_cast<int>(i);
-    }
-    if (same >= 0) {
-      SetBit(taken, same);
-      plan.throughIndex[k] = static_cast<uint8_t>(same);
+    // Shown colours are distinct, so a spare entry found here is not taken yet.
+    auto spare = std::lower_bound(spareColours.begin(), spareColours.end(),
+                                  std::pair<uint32_t, uint8_t>{v, 0});
+    if (spare != spareColours.end() && spare->first == v) {
+      SetBit(taken, spare->second);
+      plan.throughIndex[k] = spare->second;
     } else {
       unplaced.push_back(k);
     }
@@ -230,9 +237,9 @@ LocalPaletteCompose ComposeFramesLocalPalettes(FrameSet& frames) {
   const size_t count = static_cast<size_t>(frames.count);
   const size_t screen = static_cast<size_t>(sw) * static_cast<size_t>(sh);
   // The composed pictures, the first pass's canvas and a plan per frame.
-  const uint64_t need = static_cast<uint64_t>(RowStride(8, sw)) * static_cast<uint64_t>(sh) *
-                            count +
-                        uint64_t{4} * screen + uint64_t{4096} * count;
+  const uint64_t need =
+      static_cast<uint64_t>(RowStride(8, sw)) * static_cast<uint64_t>(sh) * count +
+      uint64_t{4} * screen + uint64_t{4096} * count;
   if (need > PictureMemoryBudget()) return LocalPaletteCompose::kNoMemory;
   // With transparency every frame keeps one entry for it; its index is chosen below.
   const bool transparentCanvas = frames.transparentIndex >= 0;
@@ -367,8 +374,8 @@ LocalPaletteCompose ComposeFramesLocalPalettes(FrameSet& frames) {
       for (const Shown& s : shown) {
         for (int i = 0; i < 256; ++i) drawers[static_cast<size_t>(i)] += HasBit(s.drawn, i);
       }
-      transparent = static_cast<int32_t>(std::min_element(drawers.begin(), drawers.end()) -
-                                         drawers.begin());
+      transparent =
+          static_cast<int32_t>(std::min_element(drawers.begin(), drawers.end()) - drawers.begin());
     }
 
     std::vector<FramePlan> plans(count);

@@ -428,11 +428,13 @@ TEST(GifCompose, LocalTablesBeyondOnePaletteKeepEveryColour) {
       {"transparent pixels and uncovered canvas: one transparent entry in every frame",
        true,
        {{0, 0, 30, H, 0x04, 0, Indices(30 * H, 0, 240), DistinctTable(0)},
-        {0, 0, W, H, 0x05, 5, [] {
+        {0, 0, W, H, 0x05, 5,
+         [] {
            std::vector<uint8_t> v = Indices(W * H, 6, 200);
            for (size_t k = 0; k < v.size(); k += 8) v[k] = 5;
            return v;
-         }(), DistinctTable(1)},
+         }(),
+         DistinctTable(1)},
         {4, 1, 8, 2, 0x09, 0, Indices(16, 0, 16), DistinctTable(2)},
         {0, 0, 2, 2, 0x0D, 0, Indices(4, 200, 4), DistinctTable(3)}},
        true},
@@ -444,7 +446,8 @@ TEST(GifCompose, LocalTablesBeyondOnePaletteKeepEveryColour) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    GifBuilder gif(W, H, c.globalTable ? std::vector<Rgb>{{1, 2, 3}, {4, 5, 6}} : std::vector<Rgb>{});
+    GifBuilder gif(W, H,
+                   c.globalTable ? std::vector<Rgb>{{1, 2, 3}, {4, 5, 6}} : std::vector<Rgb>{});
     gif.Looping();
     for (const Block& b : c.blocks) {
       if (b.packed >= 0) gif.Control(b.packed, 7, b.transparent);

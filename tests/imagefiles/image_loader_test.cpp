@@ -6,9 +6,9 @@
 
 #include "color/semi_transparency.h"
 #include "imagefiles/bmp_file.h"
-#include "imagefiles/gif_encoder.h"
 #include "imagefiles/frame_bitmap.h"
 #include "imagefiles/gif_decoder.h"
+#include "imagefiles/gif_encoder.h"
 #include "imagefiles/jpeg_errors.h"
 #include "imagefiles/jpeg_reader.h"
 #include "imagefiles/jpeg_writer.h"
@@ -381,7 +381,8 @@ TEST_F(LoaderTest, PalettePerFrameKeepsOneTransparentEntry) {
   };
   std::vector<uint8_t> first(30 * 8), second(32 * 8);
   for (size_t k = 0; k < first.size(); ++k) first[k] = static_cast<uint8_t>(k);
-  for (size_t k = 0; k < second.size(); ++k) second[k] = static_cast<uint8_t>(k % 8 ? k % 200 : 255);
+  for (size_t k = 0; k < second.size(); ++k)
+    second[k] = static_cast<uint8_t>(k % 8 ? k % 200 : 255);
   auto gif = GifBuilder(32, 8, {})
                  .Control(0x04, 10, 0)
                  .Image(0, 0, 30, 8, first, table(0))
@@ -403,7 +404,8 @@ TEST_F(LoaderTest, PalettePerFrameKeepsOneTransparentEntry) {
   EXPECT_EQ(testing::PixelColor(frames.frame(1).image, 8, 0).g, 3);  // frame 0 shows through
   std::vector<Rgb> before[2];
   for (int f = 0; f < 2; ++f) {
-    for (int x = 0; x < 32; ++x) before[f].push_back(testing::PixelColor(frames.frame(f).image, x, 0));
+    for (int x = 0; x < 32; ++x)
+      before[f].push_back(testing::PixelColor(frames.frame(f).image, x, 0));
   }
 
   ASSERT_EQ(ApplySemiTransparency(doc, SemiLevel::k50, 0), 0);
