@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "imagefiles/gif_decoder.h"
+#include "imagefiles/gif_frame_area.h"
 #include "imagefiles/memory_budget.h"
 #include "platform/parallel.h"
 
@@ -23,28 +24,6 @@ bool SameColor(const Rgbq& a, const Rgbq& b) {
   return a.red == b.red && a.green == b.green && a.blue == b.blue;
 }
 
-// The part of the screen a frame's picture covers.
-struct Area {
-  int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-  bool visible = false;
-};
-
-Area FrameArea(const FrameSet& frames, int f) {
-  const Frame& frame = frames.frame(f);
-  Area a;
-  if (frame.image) {
-    DibHeader h = frame.image.Header();
-    a.x0 = std::max(frame.left, 0);
-    a.y0 = std::max(frame.top, 0);
-    a.x1 = static_cast<int32_t>(
-        std::min<int64_t>(static_cast<int64_t>(frame.left) + h.width, frames.screenWidth));
-    a.y1 = static_cast<int32_t>(
-        std::min<int64_t>(static_cast<int64_t>(frame.top) + h.height, frames.screenHeight));
-  }
-  a.visible = a.x0 < a.x1 && a.y0 < a.y1;
-  return a;
-}
-
 }  // namespace
 
 bool CanvasEverUncovered(const FrameSet& frames) {
@@ -53,7 +32,7 @@ bool CanvasEverUncovered(const FrameSet& frames) {
   if (frames.count < 1 || sw <= 0 || sh <= 0) return true;
   // The usual case needs no mask: the first frame covers the screen, no frame lets
   // anything through and no disposal ever takes anything away.
-  const Area first = FrameArea(frames, 0);
+  const FrameArea first = AreaOfFrame(frames, 0);
   bool maskNeeded = frames.frame(0).transparentIndex >= 0;
   for (int f = 0; f < frames.count && !maskNeeded; ++f) {
     const int method = frames.frame(f).disposalMethod;
@@ -76,7 +55,7 @@ bool CanvasEverUncovered(const FrameSet& frames) {
   uint64_t uncovered = static_cast<uint64_t>(sw) * static_cast<uint64_t>(sh);
   auto row = [&](int32_t y) { return covered.data() + static_cast<size_t>(y) * sw; };
   for (int f = 0; f < frames.count; ++f) {
-    const Area a = FrameArea(frames, f);
+    const FrameArea a = AreaOfFrame(frames, f);
     const int method = frames.frame(f).disposalMethod;
     const size_t n = a.visible ? static_cast<size_t>(a.x1 - a.x0) : 0;
     if (a.visible) {
@@ -174,8 +153,9 @@ struct SharedPalette {
   }
 };
 
-// Maps the colours of one frame into the shared palette, adding those it lacks.
-void MergeFrame(SharedPalette& shared, Frame& frame) {
+// Maps the colours of one frame into the shared palette, adding those it lacks. Returns
+// true when one of its colours went to the nearest entry.
+bool MergeFrame(SharedPalette& shared, Frame& frame) {
   const Rgbq* table = frame.image.ColorTable();
   int32_t colors = static_cast<int32_t>(std::min<uint32_t>(frame.image.ColorCount(), 256));
   int32_t transparent = frame.transparentIndex;
@@ -184,6 +164,7 @@ void MergeFrame(SharedPalette& shared, Frame& frame) {
     shared.colors[background] = table[transparent];
   }
 
+  bool nearest = false;
   for (int32_t i = 0; i < colors; ++i) {
     if (frame.colorMap[i] == 0) continue;
     // Without a transparent entry, a transparent colour is never drawn: it takes no entry.
@@ -209,11 +190,13 @@ void MergeFrame(SharedPalette& shared, Frame& frame) {
       if (target < 0) {
         target = shared.Nearest(table[i]);
         shared.size = 256;
+        nearest = true;
       }
     }
     frame.colorMap[i] = static_cast<uint8_t>(target);
     shared.taken[target] = true;
   }
+  return nearest;
 }
 
 // The same for a frame met once the shared palette is full: it only reads the palette.
@@ -238,7 +221,7 @@ bool MapFrameIntoFull(const SharedPalette& shared, Frame& frame) {
 
 }  // namespace
 
-void MergeFramePalettes(FrameSet& frames) {
+bool MergeFramePalettes(FrameSet& frames) {
   // -1: no frame is transparent anywhere, so no entry is kept for it.
   int32_t background = frames.transparentIndex;
   if (background > 255) background = 0;
@@ -251,10 +234,11 @@ void MergeFramePalettes(FrameSet& frames) {
 
   // Frames are merged in order until the palette is full; after that each frame only looks
   // colours up, so the rest are mapped on all cores.
+  bool lossy = false;
   int f = 0;
   for (; f < frames.count && !shared.Full(); ++f) {
     Frame& frame = frames.frame(f);
-    if (frame.image) MergeFrame(shared, frame);
+    if (frame.image) lossy |= MergeFrame(shared, frame);
   }
   std::vector<char> nearest;
   try {
@@ -263,7 +247,7 @@ void MergeFramePalettes(FrameSet& frames) {
     // Short of memory: the rest in order as well.
     for (; f < frames.count; ++f) {
       Frame& frame = frames.frame(f);
-      if (frame.image) MergeFrame(shared, frame);
+      if (frame.image) lossy |= MergeFrame(shared, frame);
     }
   }
   if (f < frames.count) {
@@ -283,12 +267,16 @@ void MergeFramePalettes(FrameSet& frames) {
       if (background >= 0 && transparent >= 0 && transparent < colors) {
         shared.colors[background] = frame.image.ColorTable()[transparent];
       }
-      if (nearest[static_cast<size_t>(k - first)]) shared.size = 256;
+      if (nearest[static_cast<size_t>(k - first)]) {
+        shared.size = 256;
+        lossy = true;
+      }
     }
   }
   for (auto& entry : shared.colors) entry.reserved = 0;
   frames.palette = shared.colors;
   frames.paletteCount = shared.size;
+  return lossy;
 }
 
 bool ComposeFrames(FrameSet& frames) {
@@ -302,7 +290,7 @@ bool ComposeFrames(FrameSet& frames) {
   const uint32_t colors = static_cast<uint32_t>(std::clamp(frames.paletteCount, 1, 256));
   const size_t count = static_cast<size_t>(frames.count);
 
-  std::vector<Area> areas;
+  std::vector<FrameArea> areas;
   std::vector<PackedDib> composed;
   try {
     areas.resize(count);
@@ -310,7 +298,7 @@ bool ComposeFrames(FrameSet& frames) {
   } catch (...) {
     return false;
   }
-  for (size_t f = 0; f < count; ++f) areas[f] = FrameArea(frames, static_cast<int>(f));
+  for (size_t f = 0; f < count; ++f) areas[f] = AreaOfFrame(frames, static_cast<int>(f));
 
   std::atomic<bool> failed{false};
   ParallelFor(count, [&](size_t f) {
@@ -338,7 +326,7 @@ bool ComposeFrames(FrameSet& frames) {
 
     for (size_t f = 0; f < count; ++f) {
       const Frame& frame = frames.frame(static_cast<int>(f));
-      const Area& a = areas[f];
+      const FrameArea& a = areas[f];
       const int32_t y0 = std::max(a.y0, top);
       const int32_t y1 = std::min(a.y1, bottom);
       const int32_t x0 = a.x0;
@@ -451,7 +439,12 @@ int LoadGifAnimationData(const uint8_t* data, size_t size, FrameSet& frames, int
   } else if (frames.transparentIndex < 0 || frames.transparentIndex > 255) {
     frames.transparentIndex = 0;
   }
-  MergeFramePalettes(frames);
+  // One shared palette where it holds every colour. Where it cannot, each frame keeps a
+  // palette of its own, unless a composed frame shows more colours than a table holds.
+  if (MergeFramePalettes(frames) &&
+      ComposeFramesLocalPalettes(frames) == LocalPaletteCompose::kComposed) {
+    return kGifReadOk;
+  }
   if (!ComposeFrames(frames)) {
     frames.FreeFrames();
     return kGifNoMemory;

@@ -60,14 +60,31 @@ bool CanvasEverUncovered(const FrameSet& frames);
 // Builds one palette shared by all frames and maps each frame's colours onto it. The
 // set's transparentIndex is the entry kept for transparency (every frame's transparent
 // colour maps to it), or -1 to keep none: the canvas never shows, so transparent colours
-// are never drawn and take no entry.
-void MergeFramePalettes(FrameSet& frames);
+// are never drawn and take no entry. Returns true when some colour had no entry left and
+// went to the nearest one.
+bool MergeFramePalettes(FrameSet& frames);
 // Turns every frame into a full logical-screen picture in the shared palette, drawn the way
 // GIF89a displays it. False when memory is short (the frames are then as before).
 bool ComposeFrames(FrameSet& frames);
 
-// Reads a GIF file and, for an animation, brings its frames into one palette on the
-// logical screen. Returns a GifReadResult.
+enum class LocalPaletteCompose {
+  kComposed,
+  kTooManyColours,  // a composed frame would show more colours than a table holds
+  kNoMemory,
+};
+// Composes the frames as ComposeFrames does, but each into a colour table of its own that
+// holds exactly the colours it shows: its own table with its indices kept, then the colours
+// showing through from earlier frames in its unused entries. When the set's
+// transparentIndex is 0 or more (the canvas shows), every frame keeps one entry at the same
+// index for it, and transparentIndex becomes that index. On success paletteCount is -1
+// and each frame's colorMap maps its own indices to the composed picture's. On any other
+// result the frames are as before.
+[[nodiscard]] LocalPaletteCompose ComposeFramesLocalPalettes(FrameSet& frames);
+
+// Reads a GIF file and, for an animation, brings its frames onto the logical screen: in one
+// shared palette when that holds every colour exactly, else each frame in a palette of its
+// own (paletteCount -1), unless some frame shows more colours than that can hold, when
+// the shared palette takes the nearest colours. Returns a GifReadResult.
 // Composed frames beyond the memory budget give kGifTooLarge.
 int LoadGifAnimationData(const uint8_t* data, size_t size, FrameSet& frames, int maxFrames,
                          int* framesInFile = nullptr);

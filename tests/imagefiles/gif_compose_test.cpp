@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "imagefiles/gif_decoder.h"
 #include "imagefiles/gif_encoder.h"
 #include "imagefiles/gif_optimizer.h"
@@ -103,7 +105,10 @@ TEST(GifCompose, FramesShareOnePaletteAfterwards) {
   EXPECT_EQ(fs.frame(1).delay, 10);
 }
 
-TEST(GifCompose, MoreThan256ColoursMapToTheNearest) {
+// A frame that shows more colours than one table holds (256 grays and the empty column
+// at the right) leaves the animation in one shared palette, later colours going to the
+// nearest entry.
+TEST(GifCompose, MoreThan256ColoursInAFrameMapToTheNearest) {
   std::vector<Rgb> grays(256);
   std::vector<uint8_t> ramp(256);
   for (int i = 0; i < 256; ++i) {
@@ -111,7 +116,7 @@ TEST(GifCompose, MoreThan256ColoursMapToTheNearest) {
     ramp[i] = static_cast<uint8_t>(i);
   }
   std::vector<Rgb> odd = {{10, 11, 10}, {250, 250, 251}, {0, 0, 1}, {0, 0, 1}};
-  auto gif = GifBuilder(256, 1, {{0, 0, 0}, {255, 255, 255}})
+  auto gif = GifBuilder(257, 1, {{0, 0, 0}, {255, 255, 255}})
                  .Image(0, 0, 256, 1, ramp, grays)
                  .Image(0, 0, 3, 1, {0, 1, 2}, odd)
                  .Trailer();
@@ -173,8 +178,11 @@ TEST(GifCompose, FramesAfterTheSharedPaletteFillsMapAlikeOnAnyNumberOfThreads) {
     std::vector<std::vector<uint8_t>> results[2];
     for (int run = 0; run < 2; ++run) {
       SetParallelWorkers(run == 0 ? 1 : 2);
+      // The shared palette itself (these frames would each fit a palette of their own).
       FrameSet fs(16);
-      ASSERT_EQ(LoadGifAnimationData(gif.bytes().data(), gif.bytes().size(), fs, 16), 0);
+      ASSERT_EQ(ReadGifData(gif.bytes().data(), gif.bytes().size(), fs, 16), 0);
+      EXPECT_EQ(MergeFramePalettes(fs), c.lateNearest);
+      ASSERT_TRUE(ComposeFrames(fs));
       SetParallelWorkers(0);
       ASSERT_EQ(fs.count, 9);
       EXPECT_EQ(fs.paletteCount, c.paletteCount);
@@ -311,6 +319,183 @@ TEST(GifCompose, AllColoursOfAnOpaqueAnimationSurviveASave) {
       }
     }
     EXPECT_EQ(wrong, 0) << (saved == &normal ? "normal save" : "optimised save");
+  }
+}
+
+// One image block of a test animation.
+struct Block {
+  int left, top, width, height;
+  int packed;       // graphic control packed byte, -1 for none
+  int transparent;  // the control block's index
+  std::vector<uint8_t> pixels;
+  std::vector<Rgb> table;
+};
+
+constexpr int32_t kCanvas = -1;
+
+int32_t Pack(Rgb c) {
+  return (c.r << 16) | (c.g << 8) | c.b;
+}
+
+// What a GIF89a viewer shows for each frame: a colour per pixel, or kCanvas.
+std::vector<std::vector<int32_t>> ViewerFrames(int sw, int sh, const std::vector<Block>& blocks) {
+  std::vector<int32_t> canvas(static_cast<size_t>(sw * sh), kCanvas);
+  std::vector<std::vector<int32_t>> shown;
+  for (const Block& b : blocks) {
+    const int method = b.packed < 0 ? 0 : (b.packed >> 2) & 7;
+    const int t = b.packed >= 0 && (b.packed & 1) ? b.transparent : -1;
+    const std::vector<int32_t> before = canvas;
+    for (int y = 0; y < b.height; ++y) {
+      for (int x = 0; x < b.width; ++x) {
+        const uint8_t v = b.pixels[static_cast<size_t>(y * b.width + x)];
+        if (v != t && b.left + x < sw && b.top + y < sh) {
+          canvas[static_cast<size_t>((b.top + y) * sw + b.left + x)] = Pack(b.table[v]);
+        }
+      }
+    }
+    shown.push_back(canvas);
+    for (int y = b.top; y < std::min(sh, b.top + b.height) && method >= 2; ++y) {
+      for (int x = b.left; x < std::min(sw, b.left + b.width); ++x) {
+        const size_t at = static_cast<size_t>(y * sw + x);
+        canvas[at] = method == 2 ? kCanvas : before[at];
+      }
+    }
+  }
+  return shown;
+}
+
+// The same read from a composed frame set.
+std::vector<int32_t> ComposedFrame(const FrameSet& fs, int f) {
+  std::vector<int32_t> out;
+  const PackedDib& p = fs.frame(f).image;
+  for (int y = 0; y < fs.screenHeight; ++y) {
+    for (int x = 0; x < fs.screenWidth; ++x) {
+      out.push_back(p.Row(y)[x] == fs.transparentIndex ? kCanvas : Pack(PixelColor(p, x, y)));
+    }
+  }
+  return out;
+}
+
+// The pixels where a composed frame differs from what a viewer shows.
+int Differences(const FrameSet& fs, int f, const std::vector<int32_t>& want) {
+  const std::vector<int32_t> got = ComposedFrame(fs, f);
+  if (got.size() != want.size()) return static_cast<int>(want.size());
+  int n = 0;
+  for (size_t k = 0; k < got.size(); ++k) n += got[k] != want[k];
+  return n;
+}
+
+// 256 colours, none of them in another frame's table: frame f's colour i.
+std::vector<Rgb> DistinctTable(int f) {
+  std::vector<Rgb> table(256);
+  for (int i = 0; i < 256; ++i) {
+    table[i] = Rgb{static_cast<uint8_t>(i), static_cast<uint8_t>(40 * f + 1),
+                   static_cast<uint8_t>(255 - i)};
+  }
+  return table;
+}
+
+std::vector<uint8_t> Indices(size_t count, int first, int modulo) {
+  std::vector<uint8_t> v(count);
+  for (size_t k = 0; k < count; ++k) v[k] = static_cast<uint8_t>(first + k % modulo);
+  return v;
+}
+
+// Frames with colour tables of their own that together hold more colours than one palette
+// keep a palette each: opened, the composed frames show exactly what a viewer shows, and
+// saved (normal and optimised) and opened again, still exactly.
+TEST(GifCompose, LocalTablesBeyondOnePaletteKeepEveryColour) {
+  constexpr int W = 32, H = 8;
+  const std::vector<uint8_t> all = Indices(W * H, 0, 256);
+  struct Case {
+    const char* name;
+    bool globalTable;
+    std::vector<Block> blocks;
+    bool transparent;
+  } cases[] = {
+      {"three full frames of 256 colours each",
+       true,
+       {{0, 0, W, H, 0x04, 0, all, DistinctTable(0)},
+        {0, 0, W, H, 0x04, 0, Indices(W * H, 0, 256), DistinctTable(1)},
+        {0, 0, W, H, -1, 0, Indices(W * H, 0, 256), DistinctTable(2)}},
+       false},
+      {"a smaller second frame: 192 colours of the first show around its 64",
+       false,
+       {{0, 0, W, H, 0x04, 0, all, DistinctTable(0)},
+        {8, 2, 16, 4, 0x04, 0, Indices(64, 100, 64), DistinctTable(1)},
+        {0, 0, W, H, 0x04, 0, Indices(W * H, 0, 256), DistinctTable(2)}},
+       false},
+      {"transparent pixels and uncovered canvas: one transparent entry in every frame",
+       true,
+       {{0, 0, 30, H, 0x04, 0, Indices(30 * H, 0, 240), DistinctTable(0)},
+        {0, 0, W, H, 0x05, 5,
+         [] {
+           std::vector<uint8_t> v = Indices(W * H, 6, 200);
+           for (size_t k = 0; k < v.size(); k += 8) v[k] = 5;
+           return v;
+         }(),
+         DistinctTable(1)},
+        {4, 1, 8, 2, 0x09, 0, Indices(16, 0, 16), DistinctTable(2)},
+        {0, 0, 2, 2, 0x0D, 0, Indices(4, 200, 4), DistinctTable(3)}},
+       true},
+      {"every index drawn by some frame: one colour moves off the transparent entry",
+       true,
+       {{0, 0, 30, H, 0x04, 0, Indices(30 * H, 0, 240), DistinctTable(0)},
+        {16, 0, 16, 1, 0x04, 0, Indices(16, 240, 16), DistinctTable(1)}},
+       true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    GifBuilder gif(W, H,
+                   c.globalTable ? std::vector<Rgb>{{1, 2, 3}, {4, 5, 6}} : std::vector<Rgb>{});
+    gif.Looping();
+    for (const Block& b : c.blocks) {
+      if (b.packed >= 0) gif.Control(b.packed, 7, b.transparent);
+      gif.Image(b.left, b.top, b.width, b.height, b.pixels, b.table);
+    }
+    gif.Trailer();
+    const auto want = ViewerFrames(W, H, c.blocks);
+
+    std::vector<std::vector<uint8_t>> pictures[2];
+    for (int run = 0; run < 2; ++run) {
+      SetParallelWorkers(run == 0 ? 1 : 2);
+      FrameSet fs(8);
+      const int read = LoadGifAnimationData(gif.bytes().data(), gif.bytes().size(), fs, 8);
+      SetParallelWorkers(0);
+      ASSERT_EQ(read, 0);
+      ASSERT_EQ(fs.count, static_cast<int>(c.blocks.size()));
+      EXPECT_EQ(fs.paletteCount, -1);
+      EXPECT_EQ(fs.transparentIndex >= 0, c.transparent);
+      for (int f = 0; f < fs.count; ++f) {
+        EXPECT_EQ(Differences(fs, f, want[static_cast<size_t>(f)]), 0) << "frame " << f;
+        const PackedDib& p = fs.frame(f).image;
+        std::vector<uint8_t> bytes = PicturePixels(p);
+        const auto* table = reinterpret_cast<const uint8_t*>(p.ColorTable());
+        bytes.insert(bytes.end(), table, table + 4 * p.ColorCount());
+        pictures[run].push_back(bytes);
+      }
+      if (c.blocks[0].width == W && c.blocks[0].height == H) {
+        // A full first frame keeps its own indices.
+        EXPECT_EQ(PicturePixels(fs.frame(0).image), c.blocks[0].pixels);
+      }
+      if (run == 0) continue;
+
+      std::vector<uint8_t> normal, optimised;
+      ASSERT_EQ(BuildGifFile(fs, false, nullptr, normal), 0);
+      ASSERT_EQ(BuildOptimizedGifFile(fs, nullptr, optimised), 0);
+      for (const auto* saved : {&normal, &optimised}) {
+        SCOPED_TRACE(saved == &normal ? "normal save" : "optimised save");
+        FrameSet back(8);
+        ASSERT_EQ(LoadGifAnimationData(saved->data(), saved->size(), back, 8), 0);
+        ASSERT_EQ(back.count, fs.count);
+        EXPECT_EQ(back.loopCount, kLoopForever);
+        for (int f = 0; f < back.count; ++f) {
+          EXPECT_EQ(back.frame(f).delay, c.blocks[static_cast<size_t>(f)].packed < 0 ? 0 : 7);
+          EXPECT_EQ(Differences(back, f, want[static_cast<size_t>(f)]), 0) << "frame " << f;
+        }
+      }
+    }
+    EXPECT_EQ(pictures[0], pictures[1]);
   }
 }
 

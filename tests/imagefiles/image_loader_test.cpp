@@ -4,9 +4,11 @@
 
 #include <fstream>
 
+#include "color/semi_transparency.h"
 #include "imagefiles/bmp_file.h"
 #include "imagefiles/frame_bitmap.h"
 #include "imagefiles/gif_decoder.h"
+#include "imagefiles/gif_encoder.h"
 #include "imagefiles/jpeg_errors.h"
 #include "imagefiles/jpeg_reader.h"
 #include "imagefiles/jpeg_writer.h"
@@ -363,6 +365,69 @@ TEST_F(LoaderTest, ReportsFramesBeyondTheFrameMaximum) {
   EXPECT_EQ(LoadImageFile(doc, dir + "/missing.gif", LoadMode::kOpen, context), kMsgBadImageFile);
   EXPECT_EQ(context.framesInFile, 0);
   EXPECT_FALSE(FramesWereDropped(context));
+}
+
+// An animation kept in a palette per frame with uncovered canvas: every frame has the one
+// transparent entry, painted in the background colour, and semi-transparency and a save
+// keep it.
+TEST_F(LoaderTest, PalettePerFrameKeepsOneTransparentEntry) {
+  auto table = [](int f) {
+    std::vector<Rgb> t(256);
+    for (int i = 0; i < 256; ++i) {
+      t[i] = Rgb{static_cast<uint8_t>(i), static_cast<uint8_t>(50 * f + 3),
+                 static_cast<uint8_t>(255 - i)};
+    }
+    return t;
+  };
+  std::vector<uint8_t> first(30 * 8), second(32 * 8);
+  for (size_t k = 0; k < first.size(); ++k) first[k] = static_cast<uint8_t>(k);
+  for (size_t k = 0; k < second.size(); ++k)
+    second[k] = static_cast<uint8_t>(k % 8 ? k % 200 : 255);
+  auto gif = GifBuilder(32, 8, {})
+                 .Control(0x04, 10, 0)
+                 .Image(0, 0, 30, 8, first, table(0))
+                 .Control(0x05, 10, 255)
+                 .Image(0, 0, 32, 8, second, table(1))
+                 .Trailer();
+  ASSERT_EQ(LoadImageFile(doc, Write("local.gif", gif.bytes()), LoadMode::kOpen, context), 0);
+  const FrameSet& frames = *doc.frameSet;
+  ASSERT_EQ(frames.count, 2);
+  EXPECT_EQ(frames.paletteCount, -1);
+  const int32_t t = frames.transparentIndex;
+  ASSERT_GE(t, 0);
+  for (int f = 0; f < 2; ++f) {
+    const PackedDib& p = frames.frame(f).image;
+    EXPECT_EQ(p.ColorTable()[t], (Rgbq{0xC0, 0xC0, 0xC0, 0})) << f;
+    EXPECT_NE(p.Row(0)[0], t) << f;
+  }
+  EXPECT_EQ(frames.frame(0).image.Row(0)[31], t);  // the canvas right of the first frame
+  EXPECT_EQ(testing::PixelColor(frames.frame(1).image, 8, 0).g, 3);  // frame 0 shows through
+  std::vector<Rgb> before[2];
+  for (int f = 0; f < 2; ++f) {
+    for (int x = 0; x < 32; ++x)
+      before[f].push_back(testing::PixelColor(frames.frame(f).image, x, 0));
+  }
+
+  ASSERT_EQ(ApplySemiTransparency(doc, SemiLevel::k50, 0), 0);
+  EXPECT_EQ(frames.transparentIndex, t);
+  std::vector<uint8_t> saved;
+  ASSERT_EQ(BuildGifFile(frames, false, nullptr, saved), 0);
+  FrameSet back(4);
+  ASSERT_EQ(LoadGifAnimationData(saved.data(), saved.size(), back, 4), 0);
+  for (int f = 0; f < 2; ++f) {
+    const PackedDib& p = back.frame(f).image;
+    int transparent = 0;
+    for (int x = 0; x < 32; ++x) {
+      if (p.Row(0)[x] == back.transparentIndex) {
+        ++transparent;
+        continue;
+      }
+      const Rgb c = testing::PixelColor(p, x, 0);
+      const Rgb& want = before[f][static_cast<size_t>(x)];
+      EXPECT_TRUE(c.r == want.r && c.g == want.g && c.b == want.b) << f << " " << x;
+    }
+    EXPECT_EQ(transparent, f == 0 ? 17 : 16) << f;  // every other pixel, and the canvas
+  }
 }
 
 }  // namespace
