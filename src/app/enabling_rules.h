@@ -19,7 +19,7 @@ struct CommandContext {
   bool motionDefinitionsExist = false;
   bool vantaAvailable = false;  // the sibling maker program exists
   bool morselReady = false;     // Morsel answered its readiness query with 1
-  std::string commandLinePath;  // the file the editor was started with ("" when none)
+  std::string commandLinePath{};  // the file the editor was started with ("" when none)
   bool pictureToolBarVisible = false;
   bool animationToolBarVisible = false;
   bool statusBarVisible = false;
