@@ -33,12 +33,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace zel;
   std::vector<uint8_t> file(data, data + size);
   FixChunkChecksums(file);
-  PictureSize size;
-  ReadPngDataSize(file.data(), file.size(), &size);
+  PictureSize headerSize;
+  const int sizeResult = ReadPngDataSize(file.data(), file.size(), &headerSize);
   PackedDib picture;
   int result = ReadPngData(picture, file.data(), file.size(), {});
   fuzz::Require((result == kPngReadOk) == static_cast<bool>(picture),
                 "result and picture disagree");
+  if (picture && sizeResult == kPngReadOk) {
+    const DibHeader h = picture.Header();
+    fuzz::Require(h.width == headerSize.width && h.height == headerSize.height,
+                  "the size query and the picture disagree");
+  }
   fuzz::TouchPicture(picture);
   return 0;
 }
