@@ -38,6 +38,32 @@ Rgbq UnpackColour(uint32_t v) {
               0};
 }
 
+// Before a frame with disposal 3 is drawn: keeps the n × (y1 − y0) cells at x0 it covers.
+template <typename RowOf>
+void KeepCovered(std::vector<uint32_t>& saved, RowOf row, int32_t x0, int32_t n, int32_t y0,
+                 int32_t y1) {
+  saved.resize(static_cast<size_t>(n) * static_cast<size_t>(y1 - y0));
+  for (int32_t y = y0; y < y1; ++y) {
+    std::memcpy(saved.data() + static_cast<size_t>(y - y0) * n, row(y) + x0,
+                static_cast<size_t>(n) * 4);
+  }
+}
+
+// After a frame is drawn: disposal 2 empties the cells it covered, 3 puts back what
+// KeepCovered kept.
+template <typename RowOf>
+void DisposeCovered(int method, const std::vector<uint32_t>& saved, RowOf row, int32_t x0,
+                    int32_t n, int32_t y0, int32_t y1) {
+  if (method == 2) {
+    for (int32_t y = y0; y < y1; ++y) std::fill_n(row(y) + x0, n, kEmptyCanvas);
+  } else if (method == 3) {
+    for (int32_t y = y0; y < y1; ++y) {
+      std::memcpy(row(y) + x0, saved.data() + static_cast<size_t>(y - y0) * n,
+                  static_cast<size_t>(n) * 4);
+    }
+  }
+}
+
 // The colours of a frame's own table by index; indices beyond the table are black, as the
 // composed picture's zeroed entries show them.
 void OwnColours(const Frame& frame, uint32_t* out) {
@@ -293,13 +319,7 @@ LocalPaletteCompose ComposeFramesLocalPalettes(FrameSet& frames) {
               };
               auto row = [&](int32_t y) { return canvas.data() + static_cast<size_t>(y) * sw; };
 
-              if (method == 3 && visible) {
-                saved.resize(static_cast<size_t>(n) * static_cast<size_t>(y1 - y0));
-                for (int32_t y = y0; y < y1; ++y) {
-                  std::memcpy(saved.data() + static_cast<size_t>(y - y0) * n, row(y) + x0,
-                              static_cast<size_t>(n) * 4);
-                }
-              }
+              if (method == 3 && visible) KeepCovered(saved, row, x0, n, y0, y1);
               for (int32_t y = top; y < bottom && fits; ++y) {
                 uint32_t* cells = row(y);
                 if (!visible || y < y0 || y >= y1) {
@@ -332,14 +352,7 @@ LocalPaletteCompose ComposeFramesLocalPalettes(FrameSet& frames) {
               }
               set.TakeInto(record.through);
 
-              if (visible && method == 2) {
-                for (int32_t y = y0; y < y1; ++y) std::fill_n(row(y) + x0, n, kEmptyCanvas);
-              } else if (visible && method == 3) {
-                for (int32_t y = y0; y < y1; ++y) {
-                  std::memcpy(row(y) + x0, saved.data() + static_cast<size_t>(y - y0) * n,
-                              static_cast<size_t>(n) * 4);
-                }
-              }
+              if (visible) DisposeCovered(method, saved, row, x0, n, y0, y1);
             }
           } catch (const std::bad_alloc&) {
             failed = true;
@@ -423,13 +436,7 @@ LocalPaletteCompose ComposeFramesLocalPalettes(FrameSet& frames) {
             for (int32_t x = 0; x < k; ++x) found = lookup.Find(p[x], out[x]) && found;
           };
 
-          if (method == 3 && visible) {
-            saved.resize(static_cast<size_t>(n) * static_cast<size_t>(y1 - y0));
-            for (int32_t y = y0; y < y1; ++y) {
-              std::memcpy(saved.data() + static_cast<size_t>(y - y0) * n, row(y) + x0,
-                          static_cast<size_t>(n) * 4);
-            }
-          }
+          if (method == 3 && visible) KeepCovered(saved, row, x0, n, y0, y1);
           for (int32_t y = top; y < bottom; ++y) {
             uint32_t* cells = row(y);
             uint8_t* out = composed[f].Row(y);
@@ -452,14 +459,7 @@ LocalPaletteCompose ComposeFramesLocalPalettes(FrameSet& frames) {
           }
           if (!found) failed = true;
 
-          if (visible && method == 2) {
-            for (int32_t y = y0; y < y1; ++y) std::fill_n(row(y) + x0, n, kEmptyCanvas);
-          } else if (visible && method == 3) {
-            for (int32_t y = y0; y < y1; ++y) {
-              std::memcpy(row(y) + x0, saved.data() + static_cast<size_t>(y - y0) * n,
-                          static_cast<size_t>(n) * 4);
-            }
-          }
+          if (visible) DisposeCovered(method, saved, row, x0, n, y0, y1);
         }
       } catch (const std::bad_alloc&) {
         failed = true;
