@@ -1,5 +1,7 @@
 #include "document/document_state.h"
 
+#include <atomic>
+
 #include "document/colour_key.h"
 
 namespace zel {
@@ -42,10 +44,36 @@ const char* KindLabel(ImageKind kind) {
   return " ";
 }
 
+uint64_t NewRevision() {
+  static std::atomic<uint64_t> last{0};
+  return ++last;
+}
+
 void MarkDocumentChanged(DocumentState& doc) {
-  doc.unsavedChanges = true;
+  doc.revision = NewRevision();
   // A new change leaves nothing to redo: redoing would throw the change away.
   doc.undo.ClearRedo();
+  doc.observers.Notify(DocumentEvent::kEdited);
+}
+
+void MarkDocumentLoaded(DocumentState& doc) {
+  doc.revision = NewRevision();
+  doc.savedRevision = doc.revision;
+  doc.observers.Notify(DocumentEvent::kLoaded);
+}
+
+void MarkDocumentSaved(DocumentState& doc) {
+  doc.savedRevision = doc.revision;
+  doc.observers.Notify(DocumentEvent::kSaved);
+}
+
+DocumentBusyScope::DocumentBusyScope(DocumentState& doc)
+    : doc_(doc), wasBusy_((doc.flags & kFlagBusy) != 0) {
+  doc_.flags |= kFlagBusy;
+}
+
+DocumentBusyScope::~DocumentBusyScope() {
+  if (!wasBusy_) doc_.flags &= ~static_cast<uint32_t>(kFlagBusy);
 }
 
 bool CreateDocumentContainer(DocumentState& doc, int frameMaxSetting) {

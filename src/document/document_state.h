@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "document/document_observers.h"
 #include "document/frame_set.h"
 #include "document/packed_dib.h"
 #include "document/undo_history.h"
@@ -36,7 +37,7 @@ enum StateFlag : uint32_t {
   kFlagLoaded = 0x2,
   kFlagStopped = 0x4,
   kFlagStep = 0x8,
-  kFlagBusy = 0x10,
+  kFlagBusy = 0x10,  // set only through DocumentBusyScope and EditTransaction
 };
 
 constexpr uint32_t kDefaultBackgroundColor = 0xC0C0C0;  // COLORREF 0x00BBGGRR
@@ -62,18 +63,51 @@ struct DocumentState {
   uint32_t flags = 0;
   int32_t frameMax = kFrameMaxDefault;
   UndoHistory undo;
-  // The document differs from what was last opened or saved: set by every change (see
-  // MarkDocumentChanged), cleared by a load and by a successful save. Closing asks first
-  // while it is set.
-  bool unsavedChanges = false;
+  // Which state of the document this is: every committed edit, load, undo and redo moves
+  // it. An undo gives back the revision the state had, so comparing revisions tells
+  // whether two states are the same.
+  uint64_t revision = 0;
+  // The revision last opened or saved; the document has unsaved changes while it differs
+  // (HasUnsavedChanges).
+  uint64_t savedRevision = 0;
+  // Told of every change (DocumentEvent).
+  DocumentObservers observers;
   // Called after the current picture changed, so that a view can repaint.
   std::function<void()> pictureChanged;
 };
 
-// Records that the open document changed, and forgets what could be redone. Every
-// operation that changes the pictures, the frames, their delays or the kind calls it
-// (taking an undo snapshot does, so the commands with a snapshot need not).
+// A revision no state has had before (unique in the process).
+uint64_t NewRevision();
+
+// Records that the open document changed: a new revision, nothing left to redo, the
+// observers told. EditTransaction::Commit calls it; nothing else should need to.
 void MarkDocumentChanged(DocumentState& doc);
+// A new document is in (or its file came back): a new revision, which is the saved one.
+void MarkDocumentLoaded(DocumentState& doc);
+// The document was written to its file: the present revision is the saved one.
+void MarkDocumentSaved(DocumentState& doc);
+// The document differs from what was last opened or saved.
+inline bool HasUnsavedChanges(const DocumentState& doc) {
+  return doc.revision != doc.savedRevision;
+}
+// A long operation (a save with its progress window, a tool, an edit being built) holds
+// the document: nothing may replace or change it meanwhile, and playback waits.
+inline bool IsDocumentBusy(const DocumentState& doc) {
+  return (doc.flags & kFlagBusy) != 0;
+}
+
+// Holds the document busy for its lifetime and then gives the bit back as it found it.
+class DocumentBusyScope {
+ public:
+  explicit DocumentBusyScope(DocumentState& doc);
+  ~DocumentBusyScope();
+  DocumentBusyScope(const DocumentBusyScope&) = delete;
+  DocumentBusyScope& operator=(const DocumentBusyScope&) = delete;
+
+ private:
+  DocumentState& doc_;
+  bool wasBusy_;
+};
 
 // Creates the document's frame set for the frame-maximum setting (clamped). False when
 // memory is short: start-up cannot go on.

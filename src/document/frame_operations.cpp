@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "document/document_state.h"
+#include "document/edit_transaction.h"
 
 namespace zel {
 
@@ -29,13 +30,6 @@ void MoveFrame(FrameSet& frames, int from, int to) {
 // The single picture an animation turns into: 'a' becomes a GIF picture, 'f' a bitmap.
 ImageKind PictureKindOf(ImageKind kind) {
   return kind == ImageKind::kGifAnimation ? ImageKind::kGifPicture : ImageKind::kBitmap;
-}
-
-void SetBusy(DocumentState& doc) {
-  doc.flags |= kFlagBusy;
-}
-void ClearBusy(DocumentState& doc) {
-  doc.flags &= ~static_cast<uint32_t>(kFlagBusy);
 }
 
 // Leaves only `keep` (taken out of its slot) and frees every other frame.
@@ -106,112 +100,112 @@ int32_t FrameIndexAfterMove(int32_t index, int32_t from, int32_t to) {
   return index;
 }
 
-bool DeleteCurrentFrame(DocumentState& doc) {
-  if (!CanDeleteFrames(doc)) return false;
+Outcome DeleteCurrentFrame(DocumentState& doc) {
+  if (!CanDeleteFrames(doc)) return Outcome::NothingDone();
   FrameSet& frames = *doc.frameSet;
   const int32_t cur = doc.currentFrame;
 
   if (frames.count == 2) {
     const int other = 1 - cur;
-    if (!frames.frame(other).image) return false;
-    doc.undo.TakeSnapshot(doc, kUndoConvert);
-    SetBusy(doc);
-    doc.kind = PictureKindOf(doc.kind);
-    PackedDib image = TakeOnlyFrame(frames, other);
-    doc.currentFrame = 0;
-    SetCurrentPicture(doc, std::move(image));
-    ClearBusy(doc);
-    return true;
+    if (!frames.frame(other).image) return Outcome::NothingDone();
+    EditTransaction edit(doc, kUndoConvert);
+    return edit.Commit([&] {
+      doc.kind = PictureKindOf(doc.kind);
+      PackedDib image = TakeOnlyFrame(frames, other);
+      doc.currentFrame = 0;
+      SetCurrentPicture(doc, std::move(image));
+      return true;
+    });
   }
 
   // The frame shown afterwards: the one behind the deleted frame, or frame 0 when the last
   // frame goes. Its copy is made before anything changes.
   const int shownAfter = cur + 1 < frames.count ? cur + 1 : 0;
   PackedDib shown = DuplicateBlock(frames.frame(shownAfter).image);
-  if (!shown) return false;
+  if (!shown) return Outcome::Failed(kMsgNoMemory);
 
-  doc.undo.TakeSnapshot(doc, kUndoEdit);
-  SetBusy(doc);
-  frames.frame(cur).image.Reset();
-  for (int i = cur + 1; i < frames.count; ++i) MoveFrame(frames, i, i - 1);
-  frames.count -= 1;
-  frames.frame(frames.count).image.Reset();
-  if (doc.currentFrame >= frames.count) doc.currentFrame = 0;
-  SetCurrentPicture(doc, std::move(shown));
-  ClearBusy(doc);
-  return true;
+  EditTransaction edit(doc, kUndoEdit);
+  return edit.Commit([&] {
+    frames.frame(cur).image.Reset();
+    for (int i = cur + 1; i < frames.count; ++i) MoveFrame(frames, i, i - 1);
+    frames.count -= 1;
+    frames.frame(frames.count).image.Reset();
+    if (doc.currentFrame >= frames.count) doc.currentFrame = 0;
+    SetCurrentPicture(doc, std::move(shown));
+    return true;
+  });
 }
 
-bool DeleteFramesBefore(DocumentState& doc) {
-  if (!CanDeleteFramesBefore(doc)) return false;
+Outcome DeleteFramesBefore(DocumentState& doc) {
+  if (!CanDeleteFramesBefore(doc)) return Outcome::NothingDone();
   FrameSet& frames = *doc.frameSet;
   const int32_t cur = doc.currentFrame;
   PackedDib shown = DuplicateBlock(frames.frame(cur).image);
-  if (!shown) return false;
+  if (!shown) return Outcome::Failed(kMsgNoMemory);
 
-  doc.undo.TakeSnapshot(doc, kUndoEdit);
-  SetBusy(doc);
-  for (int i = 0; i < cur; ++i) frames.frame(i).image.Reset();
-  for (int i = cur; i < frames.count; ++i) MoveFrame(frames, i, i - cur);
-  const int32_t newCount = frames.count - cur;
-  for (int i = newCount; i < frames.count; ++i) frames.frame(i).image.Reset();
-  frames.count = newCount;
-  doc.currentFrame = 0;
-  SetCurrentPicture(doc, std::move(shown));
-  ClearBusy(doc);
-  return true;
+  EditTransaction edit(doc, kUndoEdit);
+  return edit.Commit([&] {
+    for (int i = 0; i < cur; ++i) frames.frame(i).image.Reset();
+    for (int i = cur; i < frames.count; ++i) MoveFrame(frames, i, i - cur);
+    const int32_t newCount = frames.count - cur;
+    for (int i = newCount; i < frames.count; ++i) frames.frame(i).image.Reset();
+    frames.count = newCount;
+    doc.currentFrame = 0;
+    SetCurrentPicture(doc, std::move(shown));
+    return true;
+  });
 }
 
-bool DeleteFramesAfter(DocumentState& doc) {
-  if (!CanDeleteFramesAfter(doc)) return false;
+Outcome DeleteFramesAfter(DocumentState& doc) {
+  if (!CanDeleteFramesAfter(doc)) return Outcome::NothingDone();
   FrameSet& frames = *doc.frameSet;
   const int32_t cur = doc.currentFrame;
   PackedDib shown = DuplicateBlock(frames.frame(cur).image);
-  if (!shown) return false;
+  if (!shown) return Outcome::Failed(kMsgNoMemory);
 
-  doc.undo.TakeSnapshot(doc, kUndoEdit);
-  SetBusy(doc);
-  for (int i = cur + 1; i < frames.count; ++i) frames.frame(i).image.Reset();
-  frames.count = cur + 1;
-  SetCurrentPicture(doc, std::move(shown));
-  ClearBusy(doc);
-  return true;
+  EditTransaction edit(doc, kUndoEdit);
+  return edit.Commit([&] {
+    for (int i = cur + 1; i < frames.count; ++i) frames.frame(i).image.Reset();
+    frames.count = cur + 1;
+    SetCurrentPicture(doc, std::move(shown));
+    return true;
+  });
 }
 
-bool InsertFrameCopy(DocumentState& doc) {
-  if (!CanInsertFrameCopy(doc)) return false;
+Outcome InsertFrameCopy(DocumentState& doc) {
+  if (!CanInsertFrameCopy(doc)) return Outcome::NothingDone();
   FrameSet& frames = *doc.frameSet;
   const int32_t cur = doc.currentFrame;
   PackedDib copy = DuplicateBlock(frames.frame(cur).image);
-  if (!copy) return false;
+  if (!copy) return Outcome::Failed(kMsgNoMemory);
 
-  doc.undo.TakeSnapshot(doc, kUndoEdit);
-  SetBusy(doc);
-  for (int i = frames.count; i >= cur + 2; --i) MoveFrame(frames, i - 1, i);
-  // The new slot takes the current frame's delay and a copy of its picture.
-  frames.frame(cur + 1).image = std::move(copy);
-  frames.frame(cur + 1).delay = frames.frame(cur).delay;
-  frames.count += 1;
-  ClearBusy(doc);
-  return true;
+  EditTransaction edit(doc, kUndoEdit);
+  return edit.Commit([&] {
+    for (int i = frames.count; i >= cur + 2; --i) MoveFrame(frames, i - 1, i);
+    // The new slot takes the current frame's delay and a copy of its picture.
+    frames.frame(cur + 1).image = std::move(copy);
+    frames.frame(cur + 1).delay = frames.frame(cur).delay;
+    frames.count += 1;
+    return true;
+  });
 }
 
-bool ConvertToPicture(DocumentState& doc) {
-  if (!CanConvertToPicture(doc)) return false;
+Outcome ConvertToPicture(DocumentState& doc) {
+  if (!CanConvertToPicture(doc)) return Outcome::NothingDone();
   FrameSet& frames = *doc.frameSet;
-  if (!frames.frame(doc.currentFrame).image) return false;
+  if (!frames.frame(doc.currentFrame).image) return Outcome::NothingDone();
 
-  doc.undo.TakeSnapshot(doc, kUndoConvert);
-  SetBusy(doc);
-  doc.kind = PictureKindOf(doc.kind);
-  PackedDib image = TakeOnlyFrame(frames, doc.currentFrame);
-  SetCurrentPicture(doc, std::move(image));
-  ClearBusy(doc);
-  return true;
+  EditTransaction edit(doc, kUndoConvert);
+  return edit.Commit([&] {
+    doc.kind = PictureKindOf(doc.kind);
+    PackedDib image = TakeOnlyFrame(frames, doc.currentFrame);
+    SetCurrentPicture(doc, std::move(image));
+    return true;
+  });
 }
 
-bool MakeCurrentFrameFirst(DocumentState& doc) {
-  if (!CanMakeCurrentFrameFirst(doc)) return false;
+Outcome MakeCurrentFrameFirst(DocumentState& doc) {
+  if (!CanMakeCurrentFrameFirst(doc)) return Outcome::NothingDone();
   FrameSet& frames = *doc.frameSet;
   const int32_t count = frames.count;
   const int32_t cur = doc.currentFrame;
@@ -221,76 +215,74 @@ bool MakeCurrentFrameFirst(DocumentState& doc) {
     images.resize(static_cast<size_t>(count));
     delays.resize(static_cast<size_t>(count));
   } catch (const std::bad_alloc&) {
-    return false;
+    return Outcome::Failed(kMsgNoMemory);
   }
 
-  doc.undo.TakeSnapshot(doc, kUndoEdit);
-  // Reversing takes no snapshot (doing it again undoes it), but it changes the document.
-  MarkDocumentChanged(doc);
-  SetBusy(doc);
-  for (int i = 0; i < count; ++i) {
-    images[static_cast<size_t>(i)] = std::move(frames.frame(i).image);
-    delays[static_cast<size_t>(i)] = frames.frame(i).delay;
-  }
-  for (int i = 0; i < count; ++i) {
-    const size_t from = static_cast<size_t>((cur + i) % count);
-    frames.frame(i).image = std::move(images[from]);
-    frames.frame(i).delay = delays[from];
-  }
-  doc.currentFrame = 0;
-  ClearBusy(doc);
-  return true;
+  EditTransaction edit(doc, kUndoEdit);
+  return edit.Commit([&] {
+    for (int i = 0; i < count; ++i) {
+      images[static_cast<size_t>(i)] = std::move(frames.frame(i).image);
+      delays[static_cast<size_t>(i)] = frames.frame(i).delay;
+    }
+    for (int i = 0; i < count; ++i) {
+      const size_t from = static_cast<size_t>((cur + i) % count);
+      frames.frame(i).image = std::move(images[from]);
+      frames.frame(i).delay = delays[from];
+    }
+    doc.currentFrame = 0;
+    return true;
+  });
 }
 
-bool RepeatAnimation(DocumentState& doc) {
-  if (!CanRepeatAnimation(doc)) return false;
+Outcome RepeatAnimation(DocumentState& doc) {
+  if (!CanRepeatAnimation(doc)) return Outcome::NothingDone();
   FrameSet& frames = *doc.frameSet;
   const int32_t count = frames.count;
   std::vector<PackedDib> copies;
   try {
     copies.reserve(static_cast<size_t>(count));
   } catch (const std::bad_alloc&) {
-    return false;
+    return Outcome::Failed(kMsgNoMemory);
   }
   for (int i = 0; i < count; ++i) {
     copies.push_back(DuplicateBlock(frames.frame(i).image));
-    if (!copies.back()) return false;
+    if (!copies.back()) return Outcome::Failed(kMsgNoMemory);
   }
 
-  doc.undo.TakeSnapshot(doc, kUndoEdit);
-  SetBusy(doc);
-  for (int i = 0; i < count; ++i) {
-    Frame& target = frames.frame(count + i);
-    target.image = std::move(copies[static_cast<size_t>(i)]);
-    target.delay = frames.frame(i).delay;
-  }
-  frames.count = 2 * count;
-  ClearBusy(doc);
-  return true;
+  EditTransaction edit(doc, kUndoEdit);
+  return edit.Commit([&] {
+    for (int i = 0; i < count; ++i) {
+      Frame& target = frames.frame(count + i);
+      target.image = std::move(copies[static_cast<size_t>(i)]);
+      target.delay = frames.frame(i).delay;
+    }
+    frames.count = 2 * count;
+    return true;
+  });
 }
 
-bool MoveFrameTo(DocumentState& doc, int32_t from, int32_t to) {
-  if (!CanMoveFrame(doc, from, to)) return false;
+Outcome MoveFrameTo(DocumentState& doc, int32_t from, int32_t to) {
+  if (!CanMoveFrame(doc, from, to)) return Outcome::NothingDone();
   FrameSet& frames = *doc.frameSet;
 
-  doc.undo.TakeSnapshot(doc, kUndoEdit);
-  SetBusy(doc);
-  PackedDib image = std::move(frames.frame(from).image);
-  const int32_t delay = frames.frame(from).delay;
-  if (from < to) {
-    for (int i = from; i < to; ++i) MoveFrame(frames, i + 1, i);
-  } else {
-    for (int i = from; i > to; --i) MoveFrame(frames, i - 1, i);
-  }
-  frames.frame(to).image = std::move(image);
-  frames.frame(to).delay = delay;
-  doc.currentFrame = FrameIndexAfterMove(doc.currentFrame, from, to);
-  ClearBusy(doc);
-  return true;
+  EditTransaction edit(doc, kUndoEdit);
+  return edit.Commit([&] {
+    PackedDib image = std::move(frames.frame(from).image);
+    const int32_t delay = frames.frame(from).delay;
+    if (from < to) {
+      for (int i = from; i < to; ++i) MoveFrame(frames, i + 1, i);
+    } else {
+      for (int i = from; i > to; --i) MoveFrame(frames, i - 1, i);
+    }
+    frames.frame(to).image = std::move(image);
+    frames.frame(to).delay = delay;
+    doc.currentFrame = FrameIndexAfterMove(doc.currentFrame, from, to);
+    return true;
+  });
 }
 
-bool ReverseAnimation(DocumentState& doc, uint32_t nowTick) {
-  if (!CanReverseAnimation(doc)) return false;
+Outcome ReverseAnimation(DocumentState& doc, uint32_t nowTick) {
+  if (!CanReverseAnimation(doc)) return Outcome::NothingDone();
   FrameSet& frames = *doc.frameSet;
   const int32_t count = frames.count;
   std::vector<PackedDib> images;
@@ -299,30 +291,28 @@ bool ReverseAnimation(DocumentState& doc, uint32_t nowTick) {
     images.resize(static_cast<size_t>(count));
     delays.resize(static_cast<size_t>(count));
   } catch (const std::bad_alloc&) {
-    return false;
+    return Outcome::Failed(kMsgNoMemory);
   }
   // The old last frame is shown first.
   PackedDib shown = DuplicateBlock(frames.frame(count - 1).image);
-  if (!shown) return false;
+  if (!shown) return Outcome::Failed(kMsgNoMemory);
 
-  // Reversing takes no snapshot (doing it again undoes it), but it changes the document.
-  MarkDocumentChanged(doc);
-  SetBusy(doc);
-  for (int i = 0; i < count; ++i) {
-    images[static_cast<size_t>(i)] = std::move(frames.frame(i).image);
-    delays[static_cast<size_t>(i)] = frames.frame(i).delay;
-  }
-  for (int i = 0; i < count; ++i) {
-    const size_t from = static_cast<size_t>(count - 1 - i);
-    frames.frame(i).image = std::move(images[from]);
-    frames.frame(i).delay = delays[from];
-  }
-  SetCurrentPicture(doc, std::move(shown));
-  doc.flags &= ~static_cast<uint32_t>(kFlagStopped | kFlagStep);
-  doc.lastFrameTick = nowTick;
-  doc.currentFrame = 0;
-  ClearBusy(doc);
-  return true;
+  // Undoable like every other change (doing it again would also take it back, but that
+  // is not what 元に戻す promises).
+  EditTransaction edit(doc, kUndoEdit, PlaybackRule::kRestart, nowTick);
+  return edit.Commit([&] {
+    for (int i = 0; i < count; ++i) {
+      images[static_cast<size_t>(i)] = std::move(frames.frame(i).image);
+      delays[static_cast<size_t>(i)] = frames.frame(i).delay;
+    }
+    for (int i = 0; i < count; ++i) {
+      const size_t from = static_cast<size_t>(count - 1 - i);
+      frames.frame(i).image = std::move(images[from]);
+      frames.frame(i).delay = delays[from];
+    }
+    SetCurrentPicture(doc, std::move(shown));
+    return true;
+  });
 }
 
 }  // namespace zel

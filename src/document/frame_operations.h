@@ -1,9 +1,11 @@
-// The animation menu's frame commands as operations on the open document. Each takes its
-// undo snapshot, holds playback off with the busy bit while frames move, and moves only the
+// The animation menu's frame commands as operations on the open document. Each is one edit
+// transaction (undo snapshot, playback held off while frames move) and moves only the
 // pictures and delays of the frame records.
 #pragma once
 
 #include <cstdint>
+
+#include "document/outcome.h"
 
 namespace zel {
 
@@ -21,20 +23,20 @@ bool CanReverseAnimation(const DocumentState& doc);
 // An animation with frames `from` and `to` (0-based, different, both below count).
 bool CanMoveFrame(const DocumentState& doc, int32_t from, int32_t to);
 
-// Each returns false, changing nothing, when its precondition does not hold or memory is
-// short. `nowTick` is the millisecond tick playback restarts from.
-bool DeleteCurrentFrame(DocumentState& doc);  // two frames: the other one becomes a picture
-bool DeleteFramesBefore(DocumentState& doc);
-bool DeleteFramesAfter(DocumentState& doc);
-bool InsertFrameCopy(DocumentState& doc);
-bool ConvertToPicture(DocumentState& doc);
-bool MakeCurrentFrameFirst(DocumentState& doc);
-bool RepeatAnimation(DocumentState& doc);
-bool ReverseAnimation(DocumentState& doc, uint32_t nowTick);
+// Each changes nothing when its precondition does not hold (nothing done) or memory is
+// short (failed). `nowTick` is the millisecond tick playback restarts from.
+Outcome DeleteCurrentFrame(DocumentState& doc);  // two frames: the other one becomes a picture
+Outcome DeleteFramesBefore(DocumentState& doc);
+Outcome DeleteFramesAfter(DocumentState& doc);
+Outcome InsertFrameCopy(DocumentState& doc);
+Outcome ConvertToPicture(DocumentState& doc);
+Outcome MakeCurrentFrameFirst(DocumentState& doc);
+Outcome RepeatAnimation(DocumentState& doc);
+Outcome ReverseAnimation(DocumentState& doc, uint32_t nowTick);
 // Takes frame `from` out and puts it back so that it becomes frame `to`; the frames in
 // between close up or make room. The picture shown stays, and the current frame follows it
 // to its new place. Playback goes on (the busy bit holds it off meanwhile).
-bool MoveFrameTo(DocumentState& doc, int32_t from, int32_t to);
+Outcome MoveFrameTo(DocumentState& doc, int32_t from, int32_t to);
 // The frame number a frame moved from `from` ends up at when it is dropped in front of
 // frame `dropBefore` (0..count; count is behind the last frame); -1 when that is no move.
 int32_t MoveTargetForDrop(int32_t from, int32_t dropBefore, int32_t count);

@@ -48,6 +48,12 @@ bool PlaybackTick(DocumentState& doc, uint32_t nowMs) {
   return true;
 }
 
+void RestartPlayback(DocumentState& doc, uint32_t nowTick) {
+  doc.flags &= ~static_cast<uint32_t>(kFlagStopped | kFlagStep);
+  doc.lastFrameTick = nowTick;
+  doc.currentFrame = 0;
+}
+
 void StartPlayback(DocumentState& doc) {
   doc.flags &= ~kFlagStopped;
 }

@@ -18,6 +18,9 @@ constexpr int kJumpCloseCheckMs = 500;     // the dialog closes once the cursor 
 // current frame changed (the current picture is then a copy of the new frame).
 bool PlaybackTick(DocumentState& doc, uint32_t nowMs);
 
+// Clears the stopped and step bits and starts playback again from the first frame.
+void RestartPlayback(DocumentState& doc, uint32_t nowTick);
+
 // Start (clears the stopped bit) and stop (sets it, or steps one frame when already stopped).
 void StartPlayback(DocumentState& doc);
 void StopPlayback(DocumentState& doc);

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "document/document_state.h"
+#include "document/edit_transaction.h"
 
 namespace zel {
 
@@ -40,7 +41,7 @@ int64_t ReadTypedTime(const std::string& text) {
 
 }  // namespace
 
-SavedDelays::SavedDelays(const DocumentState& doc) : wasChanged_(doc.unsavedChanges) {
+SavedDelays::SavedDelays(const DocumentState& doc) {
   const int32_t count = FrameCount(doc);
   delays_.reserve(static_cast<size_t>(count));
   for (int i = 0; i < count; ++i) delays_.push_back(doc.frameSet->frame(i).delay);
@@ -49,16 +50,22 @@ SavedDelays::SavedDelays(const DocumentState& doc) : wasChanged_(doc.unsavedChan
 void SavedDelays::Restore(DocumentState& doc) const {
   const int32_t count = std::min<int32_t>(FrameCount(doc), static_cast<int32_t>(delays_.size()));
   for (int i = 0; i < count; ++i) doc.frameSet->frame(i).delay = delays_[static_cast<size_t>(i)];
-  UpdateChangedMark(doc);
 }
 
-void SavedDelays::UpdateChangedMark(DocumentState& doc) const {
-  bool differs = FrameCount(doc) != static_cast<int32_t>(delays_.size());
-  for (int32_t i = 0; !differs && i < FrameCount(doc); ++i) {
-    differs = doc.frameSet->frame(i).delay != delays_[static_cast<size_t>(i)];
-  }
-  doc.unsavedChanges = wasChanged_ || differs;
-  if (differs) doc.undo.ClearRedo();
+Outcome SavedDelays::Commit(DocumentState& doc) const {
+  const int32_t count = FrameCount(doc);
+  if (count != static_cast<int32_t>(delays_.size())) return Outcome::NothingDone();
+  std::vector<int32_t> now;
+  now.reserve(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) now.push_back(doc.frameSet->frame(i).delay);
+  if (now == delays_) return Outcome::NothingDone();
+  // The snapshot must hold the delays as they were before the form changed them.
+  Restore(doc);
+  EditTransaction edit(doc, kUndoEdit);
+  return edit.Commit([&] {
+    for (int i = 0; i < count; ++i) doc.frameSet->frame(i).delay = now[static_cast<size_t>(i)];
+    return true;
+  });
 }
 
 int64_t SavedDelays::Total() const {
@@ -110,7 +117,10 @@ void SliderTimeModel::MoveTo(int32_t position) {
     }
     doc_.frameSet->frame(i).delay = delay;
   }
-  saved_.UpdateChangedMark(doc_);
+}
+
+Outcome SliderTimeModel::Keep() {
+  return saved_.Commit(doc_);
 }
 
 void SliderTimeModel::Cancel() {
@@ -170,7 +180,6 @@ std::string DetailedTimeModel::TypeTime(int column, const std::string& typed) {
   } else {
     target.delay = static_cast<int32_t>(value);
   }
-  saved_.UpdateChangedMark(doc_);
   return shown;
 }
 
@@ -178,7 +187,6 @@ void DetailedTimeModel::SetTime(int column, int32_t value) {
   const int32_t frame = FrameOfColumn(column);
   if (frame < 0) return;
   doc_.frameSet->frame(frame).delay = std::clamp(value, 0, kMaxDelay);
-  saved_.UpdateChangedMark(doc_);
 }
 
 bool DetailedTimeModel::Back() {
@@ -209,6 +217,10 @@ void DetailedTimeModel::Cancel() {
   saved_.Restore(doc_);
 }
 
+Outcome DetailedTimeModel::Keep() {
+  return saved_.Commit(doc_);
+}
+
 int32_t LoopCountOf(LoopChoice choice, int64_t count) {
   switch (choice) {
     case LoopChoice::kForever:
@@ -231,13 +243,15 @@ int32_t LoopCountBoxValue(int32_t loopCount) {
   return loopCount >= 1 && loopCount <= kMaxLoopCount ? loopCount : 1;
 }
 
-bool SetLoopCount(DocumentState& doc, int32_t loopCount) {
-  if (!doc.frameSet || !IsAnimation(doc.kind)) return false;
-  if (loopCount < kPlayOnce || loopCount > kMaxLoopCount) return false;
-  if (doc.frameSet->loopCount == loopCount) return false;
-  doc.undo.TakeSnapshot(doc, kUndoLoopCount);
-  doc.frameSet->loopCount = loopCount;
-  return true;
+Outcome SetLoopCount(DocumentState& doc, int32_t loopCount) {
+  if (!doc.frameSet || !IsAnimation(doc.kind)) return Outcome::NothingDone();
+  if (loopCount < kPlayOnce || loopCount > kMaxLoopCount) return Outcome::NothingDone();
+  if (doc.frameSet->loopCount == loopCount) return Outcome::NothingDone();
+  EditTransaction edit(doc, kUndoLoopCount);
+  return edit.Commit([&] {
+    doc.frameSet->loopCount = loopCount;
+    return true;
+  });
 }
 
 }  // namespace zel

@@ -7,25 +7,25 @@
 #include <string>
 #include <vector>
 
+#include "document/outcome.h"
+
 namespace zel {
 
 struct DocumentState;
 
-// The delays as they were when a form opened; Restore puts them back exactly, together
-// with the document's changed mark.
+// The delays as they were when a form opened. A form changes the delays as the user moves
+// its controls, so that playback shows them at once; Restore puts them back exactly, and
+// Commit keeps them as one undoable change (nothing done when none differs).
 class SavedDelays {
  public:
   explicit SavedDelays(const DocumentState& doc);
   void Restore(DocumentState& doc) const;
-  // Marks the document changed while any delay differs from the saved ones; with all of
-  // them back, the mark is as it was when the form opened.
-  void UpdateChangedMark(DocumentState& doc) const;
+  Outcome Commit(DocumentState& doc) const;
   const std::vector<int32_t>& delays() const { return delays_; }
   int64_t Total() const;
 
  private:
   std::vector<int32_t> delays_;
-  bool wasChanged_ = false;
 };
 
 // "%1.2f" of hundredths of a second as seconds: 250 -> "2.50".
@@ -45,7 +45,8 @@ class SliderTimeModel {
   int32_t Position() const { return position_; }
   std::string Text() const;  // the seconds shown beside the slider
   void MoveTo(int32_t position);
-  void Cancel();  // every delay back as it was
+  Outcome Keep();  // OK: the delays as they are now, as one undoable change
+  void Cancel();   // every delay back as it was
   const SavedDelays& saved() const { return saved_; }
 
  private:
@@ -87,7 +88,8 @@ class DetailedTimeModel {
   bool ToFirst();  // "|<"
   bool ToLast();   // ">|"
 
-  void Cancel();  // every delay back as it was
+  Outcome Keep();  // "変更": the delays as they are now, as one undoable change
+  void Cancel();   // every delay back as it was
   const SavedDelays& saved() const { return saved_; }
 
  private:
@@ -108,9 +110,9 @@ enum class LoopChoice { kForever, kCount, kOnce };
 [[nodiscard]] LoopChoice LoopChoiceOf(int32_t loopCount);
 [[nodiscard]] int32_t LoopCountBoxValue(int32_t loopCount);
 
-// Sets the open animation's loop count (kPlayOnce, kLoopForever or 1..kMaxLoopCount), with
-// an undo snapshot first. False when nothing changes: not an animation, a value out of
+// Sets the open animation's loop count (kPlayOnce, kLoopForever or 1..kMaxLoopCount) as one
+// undoable change. Nothing done when nothing changes: not an animation, a value out of
 // range, or the count it already has.
-bool SetLoopCount(DocumentState& doc, int32_t loopCount);
+Outcome SetLoopCount(DocumentState& doc, int32_t loopCount);
 
 }  // namespace zel

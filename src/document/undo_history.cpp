@@ -141,7 +141,7 @@ int64_t DecodeUndoRecord(const UndoReadAt& read, int64_t end, const UndoRecordSh
   return pos;
 }
 
-int32_t CounterUndoClass(int32_t undoClass) {
+UndoClass CounterUndoClass(UndoClass undoClass) {
   switch (undoClass) {
     case kUndoEdit:
     case kUndoTransform:
@@ -155,7 +155,7 @@ int32_t CounterUndoClass(int32_t undoClass) {
 
 // A snapshot read from a stack, held in memory until it goes into the document.
 struct UndoHistory::Pending {
-  int32_t undoClass = 0;
+  UndoClass undoClass{};
   bool withState = false;
   bool withKind = false;
   bool withFrames = false;
@@ -175,8 +175,28 @@ UndoHistory::~UndoHistory() {
 void UndoHistory::Drop() {
   undo_.file.Close();
   undo_.end = 0;
+  undo_.revisions.clear();
   redo_.file.Close();
-  redo_.end = 0;
+  ClearRedo();
+}
+
+void UndoHistory::Stack::NoteRevision(uint64_t revision) {
+  revisions.push_back({end, revision});
+}
+
+uint64_t UndoHistory::Stack::TakeRevision(int64_t start) {
+  uint64_t revision = 0;
+  while (!revisions.empty() && revisions.back().end > start) {
+    revision = revisions.back().revision;
+    revisions.pop_back();
+  }
+  return revision;
+}
+
+void UndoHistory::ForgetSince(int64_t mark) {
+  if (mark < 0 || mark > undo_.end) return;
+  undo_.end = mark;
+  undo_.TakeRevision(mark);
 }
 
 void UndoHistory::Reset() {
@@ -221,7 +241,7 @@ bool UndoHistory::SaveFrames(Stack& stack, const DocumentState& doc) {
   return Push(stack, nullptr, nullptr, 0, frames.count);
 }
 
-bool UndoHistory::PushSnapshot(Stack& stack, const DocumentState& doc, int32_t undoClass) {
+bool UndoHistory::PushSnapshot(Stack& stack, const DocumentState& doc, UndoClass undoClass) {
   bool ok = true;
   switch (undoClass) {
     case kUndoEdit:
@@ -248,12 +268,12 @@ bool UndoHistory::PushSnapshot(Stack& stack, const DocumentState& doc, int32_t u
     default:
       break;
   }
-  return ok && Push(stack, nullptr, nullptr, 0, undoClass);
+  ok = ok && Push(stack, nullptr, nullptr, 0, static_cast<int32_t>(undoClass));
+  if (ok) stack.NoteRevision(doc.revision);
+  return ok;
 }
 
-void UndoHistory::TakeSnapshot(DocumentState& doc, int32_t undoClass) {
-  MarkDocumentChanged(doc);
-  ClearRedo();
+void UndoHistory::TakeSnapshot(const DocumentState& doc, UndoClass undoClass) {
   if (!undo_.file.IsOpen()) return;
   if (!PushSnapshot(undo_, doc, undoClass)) Drop();
 }
@@ -265,7 +285,7 @@ bool UndoHistory::ReadSnapshot(const Stack& stack, const DocumentState& doc, Pen
   UndoRecord classRecord;
   int64_t pos = DecodeUndoRecord(read, stack.end, {}, classRecord);
   if (pos < 0) return false;
-  out.undoClass = *classRecord.value;
+  out.undoClass = static_cast<UndoClass>(*classRecord.value);
   switch (out.undoClass) {
     case kUndoEdit:
     case kUndoTransform:
@@ -379,15 +399,19 @@ bool UndoHistory::Undo(DocumentState& doc) {
   const bool redoReady = redo_.file.IsOpen() || redo_.file.Create("ZEL");
   if (!redoReady || !PushSnapshot(redo_, doc, CounterUndoClass(snapshot.undoClass))) {
     redo_.file.Close();
-    redo_.end = 0;
+    ClearRedo();
   }
   if (!ApplySnapshot(doc, snapshot)) {
     Drop();
     return false;
   }
   undo_.end = snapshot.start;
-  // Not MarkDocumentChanged: that would forget the redo just recorded.
-  if (snapshot.withState || snapshot.loopCount) doc.unsavedChanges = true;
+  // The state comes back with its revision (a new one when it is not known), so an undo
+  // back to the saved state leaves nothing unsaved. Not MarkDocumentChanged: that would
+  // forget the redo just recorded.
+  const uint64_t revision = undo_.TakeRevision(snapshot.start);
+  doc.revision = revision != 0 ? revision : NewRevision();
+  doc.observers.Notify(DocumentEvent::kUndone);
   return true;
 }
 
@@ -396,7 +420,7 @@ bool UndoHistory::Redo(DocumentState& doc) {
   Pending snapshot;
   if (!ReadSnapshot(redo_, doc, snapshot)) {
     redo_.file.Close();
-    redo_.end = 0;
+    ClearRedo();
     return false;
   }
   const int64_t undoEnd = undo_.end;
@@ -405,13 +429,15 @@ bool UndoHistory::Redo(DocumentState& doc) {
     return false;
   }
   if (!ApplySnapshot(doc, snapshot)) {
-    undo_.end = undoEnd;
+    ForgetSince(undoEnd);
     redo_.file.Close();
-    redo_.end = 0;
+    ClearRedo();
     return false;
   }
   redo_.end = snapshot.start;
-  if (snapshot.withState || snapshot.loopCount) doc.unsavedChanges = true;
+  const uint64_t revision = redo_.TakeRevision(snapshot.start);
+  doc.revision = revision != 0 ? revision : NewRevision();
+  doc.observers.Notify(DocumentEvent::kRedone);
   return true;
 }
 

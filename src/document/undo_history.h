@@ -18,8 +18,8 @@ namespace zel {
 
 struct DocumentState;
 
-// Command classes: which state a snapshot keeps.
-enum UndoClass : int32_t {
+// Command classes: which state a snapshot keeps. The number is what the undo file records.
+enum class UndoClass : int32_t {
   kUndoEdit = 32771,       // frames (animations), state record with the current picture
   kUndoTransform = 32784,  // frames (animations), state record with the tool's source picture
   kUndoConvert = 32808,    // frames (animations), state record; undo restores the kind too
@@ -27,6 +27,7 @@ enum UndoClass : int32_t {
   kUndoMakeAnime = 32800,  // state record with the current picture, no frames
   kUndoLoopCount = 32807,  // one record: the frame set's loop count
 };
+using enum UndoClass;
 
 class UndoHistory {
  public:
@@ -52,12 +53,17 @@ class UndoHistory {
   // The redo file's name; empty until the first undo makes it.
   const std::string& redoPath() const { return redo_.file.path(); }
 
-  // Pushes the snapshot of `undoClass` for the document, which is about to change (it is
-  // marked changed, with or without a file, and what could be redone is forgotten). Does
-  // nothing more without a file; a failure drops the history.
-  void TakeSnapshot(DocumentState& doc, int32_t undoClass);
+  // Pushes the snapshot of `undoClass` for the document, which is about to change, with
+  // the document's revision. Does nothing without a file; a failure drops the history.
+  // EditTransaction::Commit takes it; nothing else should need to.
+  void TakeSnapshot(const DocumentState& doc, UndoClass undoClass);
+  // Where the undo stack ends now, and taking it back there: a commit whose change could
+  // not be installed forgets the snapshot it took.
+  int64_t Mark() const { return undo_.end; }
+  void ForgetSince(int64_t mark);
   // Restores the most recent snapshot and removes it; an animation comes back showing the
-  // frame that was current when the snapshot was taken. The state it replaces goes onto the
+  // frame that was current when the snapshot was taken, and the document gets back the
+  // revision it had then. The state it replaces goes onto the
   // redo stack first (when that cannot be written, redo is forgotten and the undo goes on).
   // False (history dropped) on any failure or when there is none.
   bool Undo(DocumentState& doc);
@@ -67,13 +73,28 @@ class UndoHistory {
   // file drops the whole history. The document is untouched on failure.
   bool Redo(DocumentState& doc);
   // Forgets what could be redone (any new change to the document does this).
-  void ClearRedo() { redo_.end = 0; }
+  void ClearRedo() {
+    redo_.end = 0;
+    redo_.revisions.clear();
+  }
 
  private:
   // One stack of records in its own file.
   struct Stack {
     ScratchFile file;
     int64_t end = 0;
+    // The document revision each snapshot on the stack was taken of, with where the
+    // snapshot ends, oldest first.
+    struct Entry {
+      int64_t end;
+      uint64_t revision;
+    };
+    std::vector<Entry> revisions;
+    // Records the revision of the snapshot that now ends the stack.
+    void NoteRevision(uint64_t revision);
+    // The revision of the snapshot that starts at `start` and ends the stack now (0 when
+    // unknown), forgetting it.
+    uint64_t TakeRevision(int64_t start);
   };
   struct Pending;
 
@@ -81,7 +102,7 @@ class UndoHistory {
                    int32_t value);
   static bool SaveFrames(Stack& stack, const DocumentState& doc);
   // Pushes the records of `undoClass` for the document; false when they cannot be written.
-  static bool PushSnapshot(Stack& stack, const DocumentState& doc, int32_t undoClass);
+  static bool PushSnapshot(Stack& stack, const DocumentState& doc, UndoClass undoClass);
   // Reads the snapshot at the top of `stack` without changing anything.
   static bool ReadSnapshot(const Stack& stack, const DocumentState& doc, Pending& out);
   // Puts a snapshot read by ReadSnapshot into the document; false (document untouched) when
@@ -96,7 +117,7 @@ class UndoHistory {
 // back: the picture, kind and frames as they are (the tool source of a transform is gone by
 // then, and a picture made into an animation now has frames); the colours class saves the
 // same as before; a class without saved state stays itself.
-int32_t CounterUndoClass(int32_t undoClass);
+UndoClass CounterUndoClass(UndoClass undoClass);
 
 // The record layout of the undo file. The file lives only as long as one run of the
 // program, so the layout is the program's own. One record, at rising offsets, every

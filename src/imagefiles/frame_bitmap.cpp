@@ -189,12 +189,12 @@ uint8_t BrightestEntry(const Rgbq* table, uint32_t colors) {
 }
 
 // Builds the in-memory form. Returns 0 or a message number.
-int BuildImage(const FrameSet& frames, PackedDib* out) {
-  if (frames.count < 1 || frames.count > frames.capacity()) return kMsgOutOfRange;
+Outcome BuildImage(const FrameSet& frames, PackedDib* out) {
+  if (frames.count < 1 || frames.count > frames.capacity()) return Outcome::Failed(kMsgOutOfRange);
   const PackedDib& first = frames.frame(0).image;
-  if (!first) return kMsgNoMemory;
+  if (!first) return Outcome::Failed(kMsgNoMemory);
   PixelView firstView;
-  if (!ViewPicture(first, 8, &firstView) || firstView.colors < 2) return kMsgOutOfRange;
+  if (!ViewPicture(first, 8, &firstView) || firstView.colors < 2) return Outcome::Failed(kMsgOutOfRange);
   const int32_t w = firstView.width;
   const int32_t h = firstView.height;
   const int32_t n = frames.count;
@@ -202,7 +202,7 @@ int BuildImage(const FrameSet& frames, PackedDib* out) {
       (static_cast<int64_t>(n) * (static_cast<int64_t>(w) + kFrameGap) + kMarginColumns + 3) &
       ~int64_t{3};
   const int64_t height64 = std::max(static_cast<int64_t>(h) + 8, static_cast<int64_t>(n) + 7);
-  if (stride64 > kMaxStride || height64 > kMaxNumber) return kMsgOutOfRange;
+  if (stride64 > kMaxStride || height64 > kMaxNumber) return Outcome::Failed(kMsgOutOfRange);
   const int32_t stride = static_cast<int32_t>(stride64);
   const int32_t height = static_cast<int32_t>(height64);
 
@@ -210,14 +210,14 @@ int BuildImage(const FrameSet& frames, PackedDib* out) {
   views[0] = firstView;
   for (int32_t i = 1; i < n; ++i) {
     const PackedDib& image = frames.frame(i).image;
-    if (!image) return kMsgNoMemory;
+    if (!image) return Outcome::Failed(kMsgNoMemory);
     PixelView& v = views[static_cast<size_t>(i)];
-    if (!ViewPicture(image, 8, &v) || v.width != w || v.height != h) return kMsgOutOfRange;
+    if (!ViewPicture(image, 8, &v) || v.width != w || v.height != h) return Outcome::Failed(kMsgOutOfRange);
   }
 
   const uint8_t background = BrightestEntry(firstView.table, firstView.colors);
   PackedDib image = NewPicture(stride, height, 8, 256, DefaultPalette().data());
-  if (!image) return kMsgNoMemory;
+  if (!image) return Outcome::Failed(kMsgNoMemory);
   DibHeader header = image.Header();
   DibHeader firstHeader = first.Header();
   header.xPelsPerMeter = firstHeader.xPelsPerMeter;
@@ -273,7 +273,7 @@ int BuildImage(const FrameSet& frames, PackedDib* out) {
     }
   }
   *out = std::move(image);
-  return 0;
+  return Outcome::Done();
 }
 
 // Colours (0x00RRGGBB) to table positions: an open-addressed table of 1024 slots, each
@@ -309,18 +309,17 @@ inline uint32_t TrueColorAt(const uint8_t* p) {
 
 }  // namespace
 
-int BuildFrameBitmapFile(const FrameSet& frames, uint32_t backgroundColor,
+Outcome BuildFrameBitmapFile(const FrameSet& frames, uint32_t backgroundColor,
                          std::vector<uint8_t>& bytes) {
   bytes.clear();
   PackedDib image;
-  int result = BuildImage(frames, &image);
-  if (result != 0) return result;
+  if (const Outcome built = BuildImage(frames, &image); !built.done()) return built;
   const DibHeader header = image.Header();
   const size_t blockSize = kBlockHeadSize + header.sizeImage;
   try {
     bytes.resize(kFileHeaderSize + blockSize);
   } catch (const std::bad_alloc&) {
-    return kMsgNoMemory;
+    return Outcome::Failed(kMsgNoMemory);
   }
   bytes[0] = 'B';
   bytes[1] = 'M';
@@ -335,21 +334,22 @@ int BuildFrameBitmapFile(const FrameSet& frames, uint32_t backgroundColor,
     entry[2] = static_cast<uint8_t>(backgroundColor);        // red
     entry[3] = 0;
   }
-  return 0;
+  return Outcome::Done();
 }
 
-int WriteFrameBitmapFile(const std::string& path, const FrameSet& frames,
+Outcome WriteFrameBitmapFile(const std::string& path, const FrameSet& frames,
                          uint32_t backgroundColor) {
   std::vector<uint8_t> bytes;
-  int result = BuildFrameBitmapFile(frames, backgroundColor, bytes);
-  if (result != 0) return result;
-  if (!WriteFileAtomically(path, bytes.data(), bytes.size())) return kMsgFileError;
-  return 0;
+  if (const Outcome built = BuildFrameBitmapFile(frames, backgroundColor, bytes); !built.done()) {
+    return built;
+  }
+  if (!WriteFileAtomically(path, bytes.data(), bytes.size())) return Outcome::Failed(kMsgFileError);
+  return Outcome::Done();
 }
 
 PackedDib BuildFrameBitmapImage(const FrameSet& frames) {
   PackedDib image;
-  if (BuildImage(frames, &image) != 0) return {};
+  if (!BuildImage(frames, &image).done()) return {};
   return image;
 }
 
@@ -366,14 +366,14 @@ bool IsFrameBitmapFile(const std::string& path) {
   return IsFrameBitmap(image);
 }
 
-int ReadFrameBitmap(const PackedDib& image, FrameSet& frames, int* framesInFile) {
+Outcome ReadFrameBitmap(const PackedDib& image, FrameSet& frames, int* framesInFile) {
   PackedDib converted;
   PixelView v;
   FrameBitmapInfo info;
   if (!ViewFrameBitmap(image, &converted, &v) || !ParseFrameBitmap(v, &info) ||
       frames.capacity() < 1) {
     frames.FreeFrames();
-    return kMsgNotFrameBitmap;
+    return Outcome::Failed(kMsgNotFrameBitmap);
   }
   // Like the GIF reader, keep what the frame store can hold.
   const int32_t count = std::min(info.count, frames.capacity());
@@ -400,7 +400,7 @@ int ReadFrameBitmap(const PackedDib& image, FrameSet& frames, int* framesInFile)
     PackedDib picture = NewPicture(info.frameWidth, info.frameHeight, 8, colors, compact);
     if (!picture) {
       frames.FreeFrames();
-      return kMsgNoMemory;
+      return Outcome::Failed(kMsgNoMemory);
     }
     const size_t outStride = picture.Stride();
     uint8_t* out = picture.Pixels();
@@ -426,19 +426,19 @@ int ReadFrameBitmap(const PackedDib& image, FrameSet& frames, int* framesInFile)
     frame.transparentIndex = transparent;
   }
   frames.count = count;
-  return 0;
+  return Outcome::Done();
 }
 
-int ReadFrameBitmapFile(const std::string& path, FrameSet& frames, int* framesInFile) {
+Outcome ReadFrameBitmapFile(const std::string& path, FrameSet& frames, int* framesInFile) {
   PackedDib image;
   int result = ReadBmpFile(image, path);
   if (result != kBmpReadOk && result != kBmpNoMemory) {
     frames.FreeFrames();
-    return kMsgBadImageFile;
+    return Outcome::Failed(kMsgBadImageFile);
   }
   if (result != kBmpReadOk || !image) {
     frames.FreeFrames();
-    return kMsgNoMemory;
+    return Outcome::Failed(kMsgNoMemory);
   }
   return ReadFrameBitmap(image, frames, framesInFile);
 }

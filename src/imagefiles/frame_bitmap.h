@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "document/frame_set.h"
+#include "document/outcome.h"
 #include "document/packed_dib.h"
 
 namespace zel {
@@ -14,9 +15,9 @@ namespace zel {
 // Writes the file form, in which `backgroundColor` (0x00BBGGRR) replaces the transparent
 // palette entry. Returns 0 or a message number: 504 (no frames, first frame not 8-bit,
 // palette size outside 2..256), 502 (memory), 505 (the file cannot be written).
-int WriteFrameBitmapFile(const std::string& path, const FrameSet& frames, uint32_t backgroundColor);
+Outcome WriteFrameBitmapFile(const std::string& path, const FrameSet& frames, uint32_t backgroundColor);
 // The bytes of that file, built in memory; the same results except 505.
-int BuildFrameBitmapFile(const FrameSet& frames, uint32_t backgroundColor,
+Outcome BuildFrameBitmapFile(const FrameSet& frames, uint32_t backgroundColor,
                          std::vector<uint8_t>& bytes);
 // The in-memory form (a packed picture; the transparent entry is not replaced); null on the
 // same conditions.
@@ -28,9 +29,9 @@ bool IsFrameBitmapFile(const std::string& path);
 // Cuts a frame bitmap into frames, as many as `frames` holds. Returns 0, 503 (not a frame
 // bitmap) or 502 (memory). `framesInFile`, when given, receives the frames the bitmap
 // carries (also those beyond the capacity).
-int ReadFrameBitmap(const PackedDib& image, FrameSet& frames, int* framesInFile = nullptr);
+Outcome ReadFrameBitmap(const PackedDib& image, FrameSet& frames, int* framesInFile = nullptr);
 // Reads the file first: 501 when it cannot be read, 502 when no picture results.
-int ReadFrameBitmapFile(const std::string& path, FrameSet& frames, int* framesInFile = nullptr);
+Outcome ReadFrameBitmapFile(const std::string& path, FrameSet& frames, int* framesInFile = nullptr);
 
 // A 24-bit frame bitmap (as paint programs save it) turned back into 8 bits; null when
 // it has more than 255 or fewer than 2 colours, or is not 24-bit.

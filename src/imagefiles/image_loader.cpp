@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "document/edit_transaction.h"
 #include "imagefiles/bmp_file.h"
 #include "imagefiles/file_names.h"
 #include "imagefiles/frame_bitmap.h"
@@ -77,126 +78,126 @@ bool PixelsWithinTable(const PackedDib& picture) {
 }
 
 // Frames read into a temporary set become either an animation or a single picture.
-int TakeFrames(std::unique_ptr<FrameSet> frames, ImageKind animationKind, ImageKind pictureKind,
+Outcome TakeFrames(std::unique_ptr<FrameSet> frames, ImageKind animationKind, ImageKind pictureKind,
                Loaded& out) {
   if (frames->count >= 2) {
     out.picture = DuplicateBlock(frames->frame(0).image);
-    if (!out.picture) return kMsgNoMemory;
+    if (!out.picture) return Outcome::Failed(kMsgNoMemory);
     out.kind = animationKind;
     out.frames = std::move(frames);
-    return 0;
+    return Outcome::Done();
   }
   if (frames->count == 1) {
     out.picture = std::move(frames->frame(0).image);
     out.transparentIndex = frames->frame(0).transparentIndex;
   }
   out.kind = pictureKind;
-  return out.picture ? 0 : kMsgBadImageFile;
+  return out.picture ? Outcome::Done() : Outcome::Failed(kMsgBadImageFile);
 }
 
 std::unique_ptr<FrameSet> NewTemporarySet(const DocumentState& doc) {
   return FrameSet::Create(doc.frameMax);
 }
 
-int ReadFile(DocumentState& doc, const std::string& path, char letter, LoadContext& context,
+Outcome ReadFile(DocumentState& doc, const std::string& path, char letter, LoadContext& context,
              Loaded& out) {
   switch (letter) {
     case 'b': {
       if (IsFrameBitmapFile(path)) {
         std::unique_ptr<FrameSet> frames = NewTemporarySet(doc);
-        if (!frames) return kMsgNoMemory;
-        if (ReadFrameBitmapFile(path, *frames, &context.framesInFile) == 0) {
+        if (!frames) return Outcome::Failed(kMsgNoMemory);
+        if (ReadFrameBitmapFile(path, *frames, &context.framesInFile).done()) {
           return TakeFrames(std::move(frames), ImageKind::kFrameAnimation, ImageKind::kBitmap, out);
         }
       }
       context.framesInFile = 0;
       if (int code = ReadBmpFile(out.picture, path); code != 0) {
-        return ReaderFailureMessage(letter, code);
+        return Outcome::Failed(ReaderFailureMessage(letter, code));
       }
-      if (!out.picture || !NormalizeSmallDepth(out.picture)) return kMsgBadImageFile;
+      if (!out.picture || !NormalizeSmallDepth(out.picture)) return Outcome::Failed(kMsgBadImageFile);
       out.kind = ImageKind::kBitmap;
       out.replacesCurrentFrame = doc.frameSet->paletteCount < 0;
-      return 0;
+      return Outcome::Done();
     }
     case 'g': {
       std::unique_ptr<FrameSet> frames = NewTemporarySet(doc);
-      if (!frames) return kMsgNoMemory;
+      if (!frames) return Outcome::Failed(kMsgNoMemory);
       if (int code = LoadGifAnimationFile(path, *frames, doc.frameMax, &context.framesInFile);
           code != kGifReadOk) {
-        return ReaderFailureMessage(letter, code);
+        return Outcome::Failed(ReaderFailureMessage(letter, code));
       }
-      int result =
+      const Outcome result =
           TakeFrames(std::move(frames), ImageKind::kGifAnimation, ImageKind::kGifPicture, out);
-      if (result == 0 && context.lastImagePath) *context.lastImagePath = path;
+      if (result.done() && context.lastImagePath) *context.lastImagePath = path;
       return result;
     }
     case 'j':
       if (int code = ReadJpegFile(out.picture, path, 1, nullptr); code != 0) {
-        return ReaderFailureMessage(letter, code);
+        return Outcome::Failed(ReaderFailureMessage(letter, code));
       }
-      if (!out.picture) return kMsgBadImageFile;
+      if (!out.picture) return Outcome::Failed(kMsgBadImageFile);
       out.kind = ImageKind::kJpeg;
       if (context.lastImagePath) *context.lastImagePath = path;
-      return 0;
+      return Outcome::Done();
     case 'p':
       if (int code = ReadPngFile(out.picture, path, nullptr); code != 0) {
-        return ReaderFailureMessage(letter, code);
+        return Outcome::Failed(ReaderFailureMessage(letter, code));
       }
       // Transparency a GIF can hold comes as a transparent index, or as the key colour of a
       // full-colour picture, which the picture keeps.
       if (!out.picture || !NormalizeKeepingTransparency(out.picture, &out.transparentIndex)) {
-        return kMsgBadImageFile;
+        return Outcome::Failed(kMsgBadImageFile);
       }
       out.kind = ImageKind::kPng;
       if (context.lastImagePath) *context.lastImagePath = path;
-      return 0;
+      return Outcome::Done();
     default:
-      return kMsgBadFileName;
+      return Outcome::Failed(kMsgBadFileName);
   }
 }
 
 // A pasted or handed-over picture: a frame bitmap becomes an animation; an 8-bit picture
 // may carry its transparent index behind its rows.
-int TakePicture(DocumentState& doc, PackedDib picture, LoadContext& context, Loaded& out) {
-  if (!picture || picture.size() < kDibHeaderSize) return kMsgNoPictureHandedOver;
-  if (!IsWholePicture(picture)) return kMsgBadImageFile;
+Outcome TakePicture(DocumentState& doc, PackedDib picture, LoadContext& context, Loaded& out) {
+  if (!picture || picture.size() < kDibHeaderSize) return Outcome::Failed(kMsgNoPictureHandedOver);
+  if (!IsWholePicture(picture)) return Outcome::Failed(kMsgBadImageFile);
   if (IsFrameBitmap(picture)) {
     std::unique_ptr<FrameSet> frames = NewTemporarySet(doc);
-    if (!frames) return kMsgNoMemory;
-    if (ReadFrameBitmap(picture, *frames, &context.framesInFile) == 0) {
+    if (!frames) return Outcome::Failed(kMsgNoMemory);
+    if (ReadFrameBitmap(picture, *frames, &context.framesInFile).done()) {
       return TakeFrames(std::move(frames), ImageKind::kFrameAnimation, ImageKind::kBitmap, out);
     }
   }
   int32_t trailerIndex = -1;
   if (picture.Header().bitCount == 8 && ReadTransparencyTrailer(picture, &trailerIndex)) {
     // The picture keeps its table as it came, so that the index stays right.
-    if (!PixelsWithinTable(picture)) return kMsgBadImageFile;
+    if (!PixelsWithinTable(picture)) return Outcome::Failed(kMsgBadImageFile);
     bool inTable = trailerIndex >= 0 && static_cast<uint32_t>(trailerIndex) < picture.ColorCount();
     out.transparentIndex = inTable ? trailerIndex : -1;
   } else if (!NormalizeSmallDepth(picture)) {
-    return kMsgBadImageFile;
+    return Outcome::Failed(kMsgBadImageFile);
   }
   out.picture = std::move(picture);
   out.kind = ImageKind::kBitmap;
-  return 0;
+  return Outcome::Done();
 }
 
 // Installs what was read. Nothing of the document changes when the picture cannot be shown.
-int Install(DocumentState& doc, Loaded& loaded, LoadMode mode, const std::string& path,
+Outcome Install(DocumentState& doc, Loaded& loaded, LoadMode mode, const std::string& path,
             const LoadContext& context) {
-  if (!loaded.picture) return kMsgBadImageFile;
+  if (!loaded.picture) return Outcome::Failed(kMsgBadImageFile);
   // A palette display needs its copy of the picture (reduced when deeper than 8 bits)
   // before anything of the document changes.
   PackedDib display;
   if (!doc.trueColorDisplay) {
     display = MakePaletteDisplayCopy(loaded.picture);
-    if (!display) return kMsgBadImageFile;
+    if (!display) return Outcome::Failed(kMsgBadImageFile);
   }
   if (loaded.replacesCurrentFrame && doc.frameSet->count > 0) {
     int current = doc.currentFrame;
     if (current >= 0 && current < doc.frameSet->count) {
       PackedDib copy = DuplicateBlock(loaded.picture);
-      if (!copy) return kMsgNoMemory;
+      if (!copy) return Outcome::Failed(kMsgNoMemory);
       doc.frameSet->frame(current).image = std::move(copy);
     }
   }
@@ -231,8 +232,6 @@ int Install(DocumentState& doc, Loaded& loaded, LoadMode mode, const std::string
     doc.filePath = fromFile ? path : std::string();
     doc.untitled = false;
   }
-  // A new document matches its source; a reload brings in edits made elsewhere.
-  doc.unsavedChanges = mode == LoadMode::kReload;
   ApplyBackgroundColor(doc);
   if (IsAnimation(doc.kind)) {
     doc.lastFrameTick = context.nowTick;
@@ -241,13 +240,13 @@ int Install(DocumentState& doc, Loaded& loaded, LoadMode mode, const std::string
   } else {
     doc.frameSet->FreeFrames();
   }
-  return 0;
+  return Outcome::Done();
 }
 
 // The frames kept: those of the installed animation, or 1 for a picture. A file that held
 // no more frames than were kept reports the kept count as its own.
-void FinishReport(const DocumentState& doc, int result, LoadContext& context) {
-  if (result != 0) {
+void FinishReport(const DocumentState& doc, const Outcome& result, LoadContext& context) {
+  if (!result.done()) {
     context.framesInFile = context.framesKept = 0;
     return;
   }
@@ -257,7 +256,7 @@ void FinishReport(const DocumentState& doc, int result, LoadContext& context) {
 
 }  // namespace
 
-int ReaderFailureMessage(char letter, int readerCode) {
+MessageId ReaderFailureMessage(char letter, int readerCode) {
   bool noMemory = false;
   bool tooLarge = false;
   switch (letter) {
@@ -300,42 +299,55 @@ char ReaderLetter(const std::string& path) {
   }
 }
 
-int LoadImageFile(DocumentState& doc, const std::string& path, LoadMode mode,
-                  LoadContext& context) {
+Outcome LoadImageFile(DocumentState& doc, const std::string& path, LoadMode mode,
+                      LoadContext& context) {
   context.framesInFile = context.framesKept = 0;
-  if (mode == LoadMode::kHandOver) return kMsgNoPictureHandedOver;
+  if (mode == LoadMode::kHandOver) return Outcome::Failed(kMsgNoPictureHandedOver);
   const uint32_t oldFlags = doc.flags;
   doc.flags = (doc.flags | kFlagLoaded | kFlagStopped) & ~kFlagStep;
 
   Loaded loaded;
-  int result = 0;
+  Outcome result = Outcome::Done();
   if (mode == LoadMode::kClipboard) {
     PackedDib picture = context.clipboard ? context.clipboard->ReadPicture() : PackedDib();
     result = TakePicture(doc, std::move(picture), context, loaded);
   } else {
     if (mode == LoadMode::kReload && IsAnimation(doc.kind) && doc.frameSet->paletteCount >= 0 &&
         !IsFrameBitmapFile(path)) {
-      result = kMsgNotFrameBitmap;
+      result = Outcome::Failed(kMsgNotFrameBitmap);
     } else {
       char letter = ReaderLetter(path);
-      result = letter ? ReadFile(doc, path, letter, context, loaded) : kMsgBadFileName;
+      result = letter ? ReadFile(doc, path, letter, context, loaded)
+                      : Outcome::Failed(kMsgBadFileName);
     }
   }
-  if (result == 0) result = Install(doc, loaded, mode, path, context);
+  if (result.done()) {
+    if (mode == LoadMode::kReload) {
+      // A reload is part of the caller's edit, which commits it.
+      result = Install(doc, loaded, mode, path, context);
+    } else {
+      EditTransaction load(doc, EditTransaction::kLoad);
+      result = load.Commit([&] { return Install(doc, loaded, mode, path, context); });
+    }
+  }
   FinishReport(doc, result, context);
-  if (result != 0) doc.flags = oldFlags;
+  if (!result.done()) doc.flags = oldFlags;
   return result;
 }
 
-int LoadHandedOverPicture(DocumentState& doc, PackedDib picture, LoadContext& context) {
+Outcome LoadHandedOverPicture(DocumentState& doc, PackedDib picture, LoadContext& context) {
   context.framesInFile = context.framesKept = 0;
   const uint32_t oldFlags = doc.flags;
   doc.flags = (doc.flags | kFlagLoaded | kFlagStopped) & ~kFlagStep;
   Loaded loaded;
-  int result = TakePicture(doc, std::move(picture), context, loaded);
-  if (result == 0) result = Install(doc, loaded, LoadMode::kHandOver, std::string(), context);
+  Outcome result = TakePicture(doc, std::move(picture), context, loaded);
+  if (result.done()) {
+    EditTransaction load(doc, EditTransaction::kLoad);
+    result = load.Commit(
+        [&] { return Install(doc, loaded, LoadMode::kHandOver, std::string(), context); });
+  }
   FinishReport(doc, result, context);
-  if (result != 0) doc.flags = oldFlags;
+  if (!result.done()) doc.flags = oldFlags;
   return result;
 }
 

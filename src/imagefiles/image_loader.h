@@ -6,6 +6,7 @@
 #include <string>
 
 #include "document/document_state.h"
+#include "document/outcome.h"
 #include "imagefiles/picture_clipboard.h"
 
 namespace zel {
@@ -16,9 +17,6 @@ enum class LoadMode : int {
   kClipboard = 2,  // the picture on the clipboard
   kHandOver = 3,   // a picture handed over by another program
 };
-
-// Message number when no picture was handed over or found on the clipboard.
-constexpr int kMsgNoPictureHandedOver = 517;
 
 struct LoadContext {
   // The settings' last picture path; opening a GIF, JPEG or PNG file sets it.
@@ -38,19 +36,23 @@ inline bool FramesWereDropped(const LoadContext& context) {
   return context.framesKept < context.framesInFile;
 }
 
-// Loads a file (kOpen, kReload) or the clipboard's picture (kClipboard). Returns 0 or the
-// number of the message to show (500 bad name, 501 unreadable, 502 memory, 503 not a frame
-// bitmap, 517 no picture, 518 beyond the memory budget). On failure the document is as it
-// was.
-int LoadImageFile(DocumentState& doc, const std::string& path, LoadMode mode, LoadContext& context);
+// Loads a file (kOpen, kReload) or the clipboard's picture (kClipboard): done, or failed
+// with the message to show (kMsgBadFileName, kMsgBadImageFile, kMsgNoMemory,
+// kMsgNotFrameBitmap, kMsgNoPictureHandedOver, kMsgPictureTooLarge beyond the memory
+// budget). On failure the document is as it was. Every mode but kReload is a load of its
+// own (a new revision that is the saved one, the observers told); a reload is installed
+// inside the caller's edit transaction, which commits it. The undo history is the
+// caller's: it belongs to the document being replaced.
+Outcome LoadImageFile(DocumentState& doc, const std::string& path, LoadMode mode,
+                      LoadContext& context);
 
 // Takes a handed-over picture (kHandOver); the picture's ownership passes to the loader.
-int LoadHandedOverPicture(DocumentState& doc, PackedDib picture, LoadContext& context);
+Outcome LoadHandedOverPicture(DocumentState& doc, PackedDib picture, LoadContext& context);
 
-// The message for a reader's failure code: 502 when the reader ran out of memory, 518 when
-// the picture would take more than the memory budget, 501 for every other failure.
-// `letter` names the reader ('b', 'g', 'j' or 'p').
-int ReaderFailureMessage(char letter, int readerCode);
+// The message for a reader's failure code: kMsgNoMemory when the reader ran out of memory,
+// kMsgPictureTooLarge when the picture would take more than the memory budget,
+// kMsgBadImageFile for every other failure. `letter` names the reader ('b', 'g', 'j', 'p').
+MessageId ReaderFailureMessage(char letter, int readerCode);
 
 // The reader the loader picks for a file name: 'b', 'g', 'j' or 'p', or 0 when the name
 // has no extension the program reads.

@@ -2,7 +2,7 @@
 
 namespace zel {
 
-const char* MessageText(int id) {
+const char* MessageText(MessageId id) {
   switch (id) {
     case kMsgBadFileName:
       return "ファイル名が無効です.";
@@ -36,6 +36,8 @@ const char* MessageText(int id) {
       return "タイトルを入力してください.";
     case kMsgDiscardPicture:
       return "この操作は、現在の画像を破棄します。\n続行してよろしいですか?";
+    case kMsgNoPictureHandedOver:
+      return nullptr;  // nothing to say: the clipboard or the sender simply had no picture
     case kMsgPictureTooLarge:
       return "画像が大きすぎます.";
     case kMsgFramesDropped:
@@ -53,9 +55,10 @@ const char* MessageText(int id) {
       return "Morselが画像を受け取りませんでした.";
     case kMsgMorselNoFolder:
       return "設定フォルダがないため、Morselに画像を出力できません.";
-    default:
-      return nullptr;
+    case kMsgCannotWriteImage:
+      return kGifWriteFailedText;
   }
+  return nullptr;
 }
 
 }  // namespace zel

@@ -3,7 +3,8 @@
 
 namespace zel {
 
-enum MessageId : int {
+// A message number names one text of the table. Results carry these, never bare ints.
+enum class MessageId : int {
   kMsgBadFileName = 500,
   kMsgBadImageFile = 501,
   kMsgNoMemory = 502,
@@ -20,6 +21,7 @@ enum MessageId : int {
   kMsgTooFewElements = 513,
   kMsgEnterTitle = 514,
   kMsgDiscardPicture = 516,
+  kMsgNoPictureHandedOver = 517,  // the clipboard or another program gave no picture
   kMsgPictureTooLarge = 518,
   kMsgFramesDropped = 519,  // a format: the frames in the file, then the frames kept
   kMsgReplaceFile = 530,     // a save's name is taken: replace the file?
@@ -27,14 +29,22 @@ enum MessageId : int {
   kMsgMorselNotRunning = 532,
   kMsgMorselRefused = 533,
   kMsgMorselNoFolder = 534,
+  kMsgCannotWriteImage = 540,  // a GIF, bitmap, JPEG or icon file could not be written
 };
+// The messages keep their short names in the namespace.
+using enum MessageId;
 
-// The text of a message number, or nullptr for an unknown number.
-const char* MessageText(int id);
+// The number of a message, as the table lists it.
+constexpr int MessageNumber(MessageId id) {
+  return static_cast<int>(id);
+}
+
+// The text of a message, or nullptr for a number the table does not have.
+const char* MessageText(MessageId id);
 
 // Caption of the program's message boxes.
 inline constexpr const char* kMessageCaption = "zel";
-// Shown when a GIF file cannot be written.
+// Shown when a GIF file cannot be written (the text of kMsgCannotWriteImage).
 inline constexpr const char* kGifWriteFailedText = "画像ファイルに書き込みできません．";
 
 }  // namespace zel

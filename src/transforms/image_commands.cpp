@@ -42,12 +42,6 @@ bool MarginFitsView(const DocumentState& doc, int viewWidth, int viewHeight) {
   return viewWidth >= doc.width && viewHeight >= doc.height;
 }
 
-void RestartPlayback(DocumentState& doc, uint32_t nowTick) {
-  doc.flags &= ~static_cast<uint32_t>(kFlagStopped | kFlagStep);
-  doc.lastFrameTick = nowTick;
-  doc.currentFrame = 0;
-}
-
 int ApplyToImageOrFrames(DocumentState& doc, const FrameTransform& transform, int32_t undoClass,
                          uint32_t nowTick, const FramePassOptions& options) {
   if (!CanTransformImage(doc)) return kNothingDone;

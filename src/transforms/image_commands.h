@@ -50,9 +50,6 @@ int MirrorImage(DocumentState& doc, MirrorAxis axis, uint32_t nowTick,
                 const FramePassOptions& options = {});
 int ResizeToIconSize(DocumentState& doc);
 
-// Clears the stopped and step bits and starts playback again from the first frame.
-void RestartPlayback(DocumentState& doc, uint32_t nowTick);
-
 // Applies `transform` to the current picture or to every frame: a frame whose transform
 // fails keeps its picture; when none succeeds, or the pass is cancelled, nothing changes.
 // `undoClass` 0 takes no snapshot. The tools and the commands above share it.

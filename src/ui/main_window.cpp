@@ -380,8 +380,12 @@ void MainWindow::ShowMessageText(const QString& text) {
   ShowMessageThrough(message, this, text);
 }
 
-void MainWindow::ShowMessageNumber(int id) {
+void MainWindow::ShowMessage(MessageId id) {
   if (const char* text = MessageText(id)) ShowMessageText(Utf8(text));
+}
+
+void MainWindow::ShowOutcome(const Outcome& outcome) {
+  if (const char* text = OutcomeText(outcome)) ShowMessageText(Utf8(text));
 }
 
 bool MainWindow::Ask(const QString& text) {

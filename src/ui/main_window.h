@@ -14,6 +14,7 @@
 #include "app/enabling_rules.h"
 #include "app/instance_messages.h"
 #include "app/menu_tree.h"
+#include "document/outcome.h"
 #include "ui/commands/command_executors.h"
 #include "ui/dialogs/save_confirm_dialog.h"
 #include "ui/qt_clipboard.h"
@@ -105,7 +106,10 @@ class MainWindow : public QMainWindow {
   ToolHost& Tools() { return *tools_; }
   IntegrationState& Integration() { return *integration_; }
   void ShowMessageText(const QString& text);
-  void ShowMessageNumber(int id);
+  void ShowMessage(MessageId id);
+  // How the editor shows what became of any command: a failure's message in a box;
+  // done, nothing done and cancelled show nothing. Every command's outcome ends here.
+  void ShowOutcome(const Outcome& outcome);
   bool Ask(const QString& text);
   // Gives the keyboard back to the main window (after a box whose dialog has gone).
   void RegainFocus();
