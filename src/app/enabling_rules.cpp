@@ -31,7 +31,7 @@ bool IsAllowedWhileBusy(int id) {
 }
 
 bool IsCommandEnabled(int id, const CommandContext& ctx) {
-  const bool busy = ctx.doc != nullptr && (ctx.doc->flags & kFlagBusy) != 0;
+  const bool busy = ctx.doc != nullptr && IsDocumentBusy(*ctx.doc);
   if (busy && !IsAllowedWhileBusy(id)) return false;
   const CommandInfo* info = FindCommand(id);
   return info == nullptr || info->enabled == nullptr || info->enabled(ctx);

@@ -22,7 +22,7 @@ int32_t FrameKeyTarget(FrameKey key, int32_t current, int32_t count) {
 }
 
 bool MoveByFrameKey(DocumentState& doc, FrameKey key, uint32_t nowMs) {
-  if (!IsAnimation(doc.kind) || (doc.flags & kFlagBusy) || !doc.frameSet) return false;
+  if (!IsAnimation(doc.kind) || IsDocumentBusy(doc) || !doc.frameSet) return false;
   const int32_t count = doc.frameSet->count;
   if (count < 1) return false;
   const int32_t target = FrameKeyTarget(key, doc.currentFrame, count);

@@ -12,13 +12,40 @@
 
 namespace zel {
 
-int SaveDocumentAsGif(DocumentState& doc, const std::string& path, ProgressSink* progress,
-                      bool optimize) {
+namespace {
+
+// The GIF writer's result as the user hears it.
+Outcome GifWriteOutcome(int result) {
+  switch (result) {
+    case kGifWriteOk:
+      return Outcome::Done();
+    case kGifWriteCancelled:
+      return Outcome::Cancelled();
+    default:
+      return Outcome::Failed(kMsgCannotWriteImage);
+  }
+}
+
+// The document now is its file.
+void Saved(DocumentState& doc, const std::string& path, ImageKind kind) {
+  doc.kind = kind;
+  doc.filePath = path;
+  doc.untitled = false;
+  MarkDocumentSaved(doc);
+}
+
+}  // namespace
+
+Outcome SaveDocumentAsGif(DocumentState& doc, const std::string& path, ProgressSink* progress,
+                          bool optimize) {
+  // The writer may take a while (a progress window runs events): nothing else may touch
+  // the document meanwhile.
+  DocumentBusyScope busy(doc);
   if (IsAnimation(doc.kind)) {
-    int result = optimize ? WriteOptimizedGifFile(*doc.frameSet, path, progress)
-                          : WriteGifFile(*doc.frameSet, path, false, progress);
-    if (result != kGifWriteOk) return result;
-    doc.kind = ImageKind::kGifAnimation;
+    const int result = optimize ? WriteOptimizedGifFile(*doc.frameSet, path, progress)
+                                : WriteGifFile(*doc.frameSet, path, false, progress);
+    if (result != kGifWriteOk) return GifWriteOutcome(result);
+    Saved(doc, path, ImageKind::kGifAnimation);
   } else {
     FrameSet single(1);
     single.transparentIndex = doc.frameSet->transparentIndex;
@@ -26,30 +53,26 @@ int SaveDocumentAsGif(DocumentState& doc, const std::string& path, ProgressSink*
     single.count = 1;
     // A copy: the picture stays on show while the progress window keeps the editor alive.
     single.frame(0).image = DuplicateBlock(doc.currentPicture);
-    if (!single.frame(0).image) return kGifWriteNoMemory;
-    int result = WriteGifFile(single, path, false, progress);
-    if (result != kGifWriteOk) return result;
-    doc.kind = ImageKind::kGifPicture;
+    if (!single.frame(0).image) return Outcome::Failed(kMsgNoMemory);
+    const int result = WriteGifFile(single, path, false, progress);
+    if (result != kGifWriteOk) return GifWriteOutcome(result);
+    Saved(doc, path, ImageKind::kGifPicture);
   }
-  doc.filePath = path;
-  doc.untitled = false;
-  doc.unsavedChanges = false;
-  return kGifWriteOk;
+  return Outcome::Done();
 }
 
-int SaveDocumentAsBitmap(DocumentState& doc, const std::string& path) {
+Outcome SaveDocumentAsBitmap(DocumentState& doc, const std::string& path) {
   if (IsAnimation(doc.kind)) {
-    int result = WriteFrameBitmapFile(path, *doc.frameSet, doc.backgroundColor);
-    if (result != 0) return result;
-    doc.kind = ImageKind::kFrameAnimation;
+    if (const Outcome written = WriteFrameBitmapFile(path, *doc.frameSet, doc.backgroundColor);
+        !written.done()) {
+      return written;
+    }
+    Saved(doc, path, ImageKind::kFrameAnimation);
   } else {
-    if (!WriteBmpFile(doc.currentPicture, path)) return -1;
-    doc.kind = ImageKind::kBitmap;
+    if (!WriteBmpFile(doc.currentPicture, path)) return Outcome::Failed(kMsgCannotWriteImage);
+    Saved(doc, path, ImageKind::kBitmap);
   }
-  doc.filePath = path;
-  doc.untitled = false;
-  doc.unsavedChanges = false;
-  return 0;
+  return Outcome::Done();
 }
 
 int ClampJpegQuality(int quality) {
@@ -73,18 +96,18 @@ int JpegQualityFromText(const std::string& text, int current) {
   return ClampJpegQuality(static_cast<int>(negative ? -value : value));
 }
 
-int SaveDocumentAsJpeg(DocumentState& doc, const std::string& path, int quality) {
-  int result = WriteJpegFile(doc.currentPicture, path, ClampJpegQuality(quality));
-  if (result != 0) return result;
-  doc.filePath = path;
-  doc.untitled = false;
-  doc.kind = ImageKind::kBitmap;
-  doc.unsavedChanges = false;
-  return 0;
+Outcome SaveDocumentAsJpeg(DocumentState& doc, const std::string& path, int quality) {
+  if (WriteJpegFile(doc.currentPicture, path, ClampJpegQuality(quality)) != 0) {
+    return Outcome::Failed(kMsgCannotWriteImage);
+  }
+  Saved(doc, path, ImageKind::kBitmap);
+  return Outcome::Done();
 }
 
-bool MakeIconFile(const DocumentState& doc, const std::string& path) {
-  return WriteIconFile(doc.currentPicture, path, doc.frameSet->transparentIndex);
+Outcome MakeIconFile(const DocumentState& doc, const std::string& path) {
+  return WriteIconFile(doc.currentPicture, path, doc.frameSet->transparentIndex)
+             ? Outcome::Done()
+             : Outcome::Failed(kMsgCannotWriteImage);
 }
 
 }  // namespace zel

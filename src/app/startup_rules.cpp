@@ -79,13 +79,8 @@ bool IsQuickAnimatedGif(const std::string& path) {
   return IsQuickAnimatedGifHead(head->data(), head->size());
 }
 
-bool NeedsSaveConfirmation(const DocumentState& doc, bool undoHasSnapshot) {
-  if (!IsDocumentOpen(doc)) return false;
-  if (doc.unsavedChanges) return true;
-  if (doc.bitCount != 8) return false;
-  constexpr uint32_t kReplacedCommandLineDocument = kFlagFromCommandLine | kFlagLoaded;
-  return (doc.flags & kReplacedCommandLineDocument) == kReplacedCommandLineDocument ||
-         undoHasSnapshot;
+bool NeedsSaveConfirmation(const DocumentState& doc) {
+  return IsDocumentOpen(doc) && HasUnsavedChanges(doc);
 }
 
 int ClampFrameMaxSetting(int typed) {

@@ -42,10 +42,10 @@ bool IsQuickAnimatedGif(const std::string& path);
 // The same test over a file's first bytes (the extension is not looked at).
 bool IsQuickAnimatedGifHead(const uint8_t* data, size_t size);
 
-// Whether closing the window asks to save: any open document changed since it was opened
-// or saved, and an open 8-bit document that either replaced the one named on the command
-// line (StateFlags 0x1 and 0x2) or has undo snapshots.
-bool NeedsSaveConfirmation(const DocumentState& doc, bool undoHasSnapshot);
+// Whether closing the window, or opening another file, asks to save: an open document whose
+// revision is not the one last opened or saved. An undo back to that state, or a document
+// replaced by another without an edit, asks nothing.
+bool NeedsSaveConfirmation(const DocumentState& doc);
 
 // The frame maximum typed in the settings dialog: below 16 becomes 256, above 10000 becomes
 // 10000.

@@ -8,7 +8,7 @@ std::string MainWindowTitle(const DocumentState& doc) {
   const size_t slash = path.rfind('/');
   std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   if (name.empty()) name = kUntitledTitle;
-  if (doc.unsavedChanges) name += kModifiedMarker;
+  if (HasUnsavedChanges(doc)) name += kModifiedMarker;
   return name + " - " + kApplicationTitle;
 }
 

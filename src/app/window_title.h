@@ -18,7 +18,7 @@ inline constexpr char kModifiedMarker[] = "*";
 inline constexpr char kGeneratedUntitledTitle[] = "無題 - zel";
 
 // "name - Zel" with the file name of the document's path ("無題" without one), and the
-// marker right after the name while unsavedChanges is set: "name* - Zel"; an untitled
+// marker right after the name while the document has unsaved changes: "name* - Zel"; an untitled
 // document made from several files shows kGeneratedUntitledTitle.
 std::string MainWindowTitle(const DocumentState& doc);
 

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "document/document_state.h"
+#include "document/edit_transaction.h"
 #include "transforms/deformations.h"
 #include "transforms/one_step.h"
 #include "transforms/sampling.h"
@@ -42,20 +43,23 @@ bool MarginFitsView(const DocumentState& doc, int viewWidth, int viewHeight) {
   return viewWidth >= doc.width && viewHeight >= doc.height;
 }
 
-int ApplyToImageOrFrames(DocumentState& doc, const FrameTransform& transform, int32_t undoClass,
-                         uint32_t nowTick, const FramePassOptions& options) {
-  if (!CanTransformImage(doc)) return kNothingDone;
+Outcome ApplyToImageOrFrames(DocumentState& doc, const FrameTransform& transform,
+                             UndoClass undoClass, uint32_t nowTick,
+                             const FramePassOptions& options,
+                             const std::function<void()>& alsoInstall) {
+  if (!CanTransformImage(doc)) return Outcome::NothingDone();
   if (!IsAnimation(doc.kind)) {
     PackedDib result = transform(doc.currentPicture);
-    if (!result) return kNothingDone;
-    // The snapshot marks the document changed; without one (turns, mirrors) it is marked here.
-    if (undoClass != 0) doc.undo.TakeSnapshot(doc, undoClass);
-    SetCurrentPicture(doc, std::move(result));
-    if (undoClass == 0) MarkDocumentChanged(doc);
-    return kCommandDone;
+    if (!result) return Outcome::NothingDone();
+    EditTransaction edit(doc, undoClass);
+    return edit.Commit([&] {
+      if (!SetCurrentPicture(doc, std::move(result))) return false;
+      if (alsoInstall) alsoInstall();
+      return true;
+    });
   }
 
-  doc.flags |= kFlagBusy;
+  EditTransaction edit(doc, undoClass, PlaybackRule::kRestart, nowTick);
   auto results = TransformEachFrame(*doc.frameSet, transform, options);
   FrameSet& frames = *doc.frameSet;
   const bool any = results && std::any_of(results->begin(), results->end(),
@@ -63,31 +67,27 @@ int ApplyToImageOrFrames(DocumentState& doc, const FrameTransform& transform, in
   // The first frame as it will be, copied before anything is installed.
   PackedDib shown;
   if (any) shown = DuplicateBlock((*results)[0] ? (*results)[0] : frames.frame(0).image);
-  if (!shown) {
-    doc.flags &= ~static_cast<uint32_t>(kFlagBusy);
-    return any ? 502 : kNothingDone;
-  }
-  if (undoClass != 0) doc.undo.TakeSnapshot(doc, undoClass);
-  for (int i = 0; i < frames.count; ++i) {
-    PackedDib& result = (*results)[static_cast<size_t>(i)];
-    if (result) frames.frame(i).image = std::move(result);
-  }
-  SetCurrentPicture(doc, std::move(shown));
-  if (undoClass == 0) MarkDocumentChanged(doc);
-  RestartPlayback(doc, nowTick);
-  doc.flags &= ~static_cast<uint32_t>(kFlagBusy);
-  return kCommandDone;
+  if (!shown) return any ? Outcome::Failed(kMsgNoMemory) : Outcome::NothingDone();
+  return edit.Commit([&] {
+    for (int i = 0; i < frames.count; ++i) {
+      PackedDib& result = (*results)[static_cast<size_t>(i)];
+      if (result) frames.frame(i).image = std::move(result);
+    }
+    SetCurrentPicture(doc, std::move(shown));
+    if (alsoInstall) alsoInstall();
+    return true;
+  });
 }
 
-int TrimImage(DocumentState& doc, const PictureRect& rect, uint32_t nowTick,
+Outcome TrimImage(DocumentState& doc, const PictureRect& rect, uint32_t nowTick,
               const FramePassOptions& options) {
   return ApplyToImageOrFrames(
       doc, [rect](const PackedDib& p) { return CropImage(p, rect.x1, rect.y1, rect.x2, rect.y2); },
       kUndoEdit, nowTick, options);
 }
 
-int AddMarginToImage(DocumentState& doc, uint32_t nowTick, const FramePassOptions& options) {
-  if (!CanTransformImage(doc)) return kNothingDone;
+Outcome AddMarginToImage(DocumentState& doc, uint32_t nowTick, const FramePassOptions& options) {
+  if (!CanTransformImage(doc)) return Outcome::NothingDone();
   const Rgbq color = ColorFromBackground(doc.backgroundColor);
   int32_t index = FrameSetTransparentIndex(doc);
   if (index < 0) {
@@ -105,32 +105,31 @@ int AddMarginToImage(DocumentState& doc, uint32_t nowTick, const FramePassOption
       consider(doc.currentPicture);
     }
     if (indexed) {
-      if (largest >= 256) return kNothingDone;
+      if (largest >= 256) return Outcome::NothingDone();
       index = static_cast<int32_t>(largest);
     }
   }
-  const int result = ApplyToImageOrFrames(
+  // The new transparent index goes in with the pictures: an undo takes both back.
+  return ApplyToImageOrFrames(
       doc,
       [color, index](const PackedDib& p) {
         int32_t t = p.Header().bitCount == 8 ? index : -1;
         return AddMargin(p, color, t);
       },
-      kUndoEdit, nowTick, options);
-  if (result == kCommandDone && doc.frameSet && index >= 0) {
-    doc.frameSet->transparentIndex = index;
-  }
-  return result;
+      kUndoEdit, nowTick, options, [&doc, index] {
+        if (doc.frameSet && index >= 0) doc.frameSet->transparentIndex = index;
+      });
 }
 
-int TurnImage(DocumentState& doc, TurnDirection direction, uint32_t nowTick,
+Outcome TurnImage(DocumentState& doc, TurnDirection direction, uint32_t nowTick,
               const FramePassOptions& options) {
   const bool left = direction == TurnDirection::kLeft;
   return ApplyToImageOrFrames(
-      doc, [left](const PackedDib& p) { return left ? TurnLeft90(p) : TurnRight90(p); }, 0, nowTick,
-      options);
+      doc, [left](const PackedDib& p) { return left ? TurnLeft90(p) : TurnRight90(p); }, kUndoEdit,
+      nowTick, options);
 }
 
-int MirrorImage(DocumentState& doc, MirrorAxis axis, uint32_t nowTick,
+Outcome MirrorImage(DocumentState& doc, MirrorAxis axis, uint32_t nowTick,
                 const FramePassOptions& options) {
   const bool horizontal = axis == MirrorAxis::kHorizontal;
   return ApplyToImageOrFrames(
@@ -138,17 +137,21 @@ int MirrorImage(DocumentState& doc, MirrorAxis axis, uint32_t nowTick,
       [horizontal](const PackedDib& p) {
         return horizontal ? MirrorHorizontal(p) : MirrorVertical(p);
       },
-      0, nowTick, options);
+      kUndoEdit, nowTick, options);
 }
 
-int ResizeToIconSize(DocumentState& doc) {
-  if (!CanResizeToIconSize(doc)) return kNothingDone;
+Outcome ResizeToIconSize(DocumentState& doc) {
+  if (!CanResizeToIconSize(doc)) return Outcome::NothingDone();
   PackedDib icon = ResizeSmooth(doc.currentPicture, 32, 32);
-  if (!icon) return 502;
-  doc.undo.TakeSnapshot(doc, kUndoColors);
-  if (doc.frameSet) doc.frameSet->transparentIndex = -1;
-  SetCurrentPicture(doc, std::move(icon));
-  return kCommandDone;
+  if (!icon) return Outcome::Failed(kMsgNoMemory);
+  EditTransaction edit(doc, kUndoColors);
+  return edit.Commit([&] {
+    const int32_t oldIndex = doc.frameSet ? doc.frameSet->transparentIndex : -1;
+    if (doc.frameSet) doc.frameSet->transparentIndex = -1;
+    if (SetCurrentPicture(doc, std::move(icon))) return true;
+    if (doc.frameSet) doc.frameSet->transparentIndex = oldIndex;
+    return false;
+  });
 }
 
 }  // namespace zel

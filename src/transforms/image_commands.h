@@ -1,14 +1,16 @@
 // The image menu's one-step commands on the open document: trimming to a picked rectangle,
 // square margin, quarter turns, mirrors and icon size. Each works on the current picture of
 // a single picture, or on the picture of every frame of an animation (the frames shared out
-// over the cores), takes its undo snapshot, holds playback off with the busy bit while
-// frames change, installs the result and restarts playback from the first frame.
-//
-// Each returns kCommandDone, kNothingDone (nothing changed and nothing to show) or the
-// number of a message to show.
+// over the cores), as one edit transaction: playback waits while the frames are made, the
+// commit takes the undo snapshot, installs the result and restarts playback from the first
+// frame. Each is undoable, the quarter turns and mirrors too.
 #pragma once
 
 #include <cstdint>
+#include <functional>
+
+#include "document/outcome.h"
+#include "document/undo_history.h"
 
 #include "transforms/frame_pass.h"
 #include "transforms/sampling.h"
@@ -16,9 +18,6 @@
 namespace zel {
 
 struct DocumentState;
-
-constexpr int kCommandDone = 0;
-constexpr int kNothingDone = -1;
 
 // What the deformations fill uncovered areas with: the document's background colour and
 // the frame set's transparent index.
@@ -39,21 +38,24 @@ struct PictureRect {
   int32_t y2 = 0;
 };
 
-int TrimImage(DocumentState& doc, const PictureRect& rect, uint32_t nowTick,
+Outcome TrimImage(DocumentState& doc, const PictureRect& rect, uint32_t nowTick,
               const FramePassOptions& options = {});
-int AddMarginToImage(DocumentState& doc, uint32_t nowTick, const FramePassOptions& options = {});
+Outcome AddMarginToImage(DocumentState& doc, uint32_t nowTick, const FramePassOptions& options = {});
 enum class TurnDirection { kLeft, kRight };
-int TurnImage(DocumentState& doc, TurnDirection direction, uint32_t nowTick,
+Outcome TurnImage(DocumentState& doc, TurnDirection direction, uint32_t nowTick,
               const FramePassOptions& options = {});
 enum class MirrorAxis { kHorizontal, kVertical };
-int MirrorImage(DocumentState& doc, MirrorAxis axis, uint32_t nowTick,
+Outcome MirrorImage(DocumentState& doc, MirrorAxis axis, uint32_t nowTick,
                 const FramePassOptions& options = {});
-int ResizeToIconSize(DocumentState& doc);
+Outcome ResizeToIconSize(DocumentState& doc);
 
 // Applies `transform` to the current picture or to every frame: a frame whose transform
 // fails keeps its picture; when none succeeds, or the pass is cancelled, nothing changes.
-// `undoClass` 0 takes no snapshot. The tools and the commands above share it.
-int ApplyToImageOrFrames(DocumentState& doc, const FrameTransform& transform, int32_t undoClass,
-                         uint32_t nowTick, const FramePassOptions& options);
+// `alsoInstall` runs with the installation (inside the same undo step). The commands
+// above share it.
+Outcome ApplyToImageOrFrames(DocumentState& doc, const FrameTransform& transform,
+                             UndoClass undoClass, uint32_t nowTick,
+                             const FramePassOptions& options,
+                             const std::function<void()>& alsoInstall = {});
 
 }  // namespace zel

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "document/document_state.h"
+#include "document/playback.h"
 #include "transforms/image_commands.h"
 
 namespace zel {
@@ -12,7 +13,8 @@ bool ToolSession::Open() {
   PackedDib copy = DuplicateBlock(doc_.currentPicture);
   if (!copy) return false;
   doc_.toolSource = std::move(copy);
-  doc_.flags |= kFlagBusy;
+  // The run is one edit: playback waits until the tool closes, and OK commits.
+  edit_.emplace(doc_, kUndoTransform);
   open_ = true;
   changed_ = false;
   return true;
@@ -38,23 +40,27 @@ void ToolSession::RestoreSource() {
   doc_.toolSource.Reset();
 }
 
-int ToolSession::Ok(const FrameTransform& full, bool identity, const FramePassOptions& options) {
-  if (!open_) return kNothingDone;
+Outcome ToolSession::Ok(const FrameTransform& full, bool identity,
+                        const FramePassOptions& options) {
+  if (!open_ || !edit_) return Outcome::NothingDone();
   open_ = false;
   if (!changed_) {
     doc_.toolSource.Reset();
-    return kCommandDone;
+    return Outcome::NothingDone();
   }
   if (!IsAnimation(doc_.kind)) {
     PackedDib result = identity ? PackedDib{} : full(doc_.toolSource);
     if (!identity && !result) {
       RestoreSource();
-      return 502;
+      return Outcome::Failed(kMsgNoMemory);
     }
-    doc_.undo.TakeSnapshot(doc_, kUndoTransform);
-    SetCurrentPicture(doc_, identity ? std::move(doc_.toolSource) : std::move(result));
-    doc_.toolSource.Reset();
-    return kCommandDone;
+    return edit_->Commit([&] {
+      if (!SetCurrentPicture(doc_, identity ? std::move(doc_.toolSource) : std::move(result))) {
+        return false;
+      }
+      doc_.toolSource.Reset();
+      return true;
+    });
   }
 
   FrameSet& frames = *doc_.frameSet;
@@ -63,25 +69,26 @@ int ToolSession::Ok(const FrameTransform& full, bool identity, const FramePassOp
     results = TransformEachFrame(frames, full, options);
     if (!results) {
       RestoreSource();
-      return kNothingDone;
+      return Outcome::Cancelled();
     }
   }
   PackedDib shown =
       DuplicateBlock(results && (*results)[0] ? (*results)[0] : frames.frame(0).image);
   if (!shown) {
     RestoreSource();
-    return 502;
+    return Outcome::Failed(kMsgNoMemory);
   }
-  doc_.undo.TakeSnapshot(doc_, kUndoTransform);
-  if (results) {
-    for (int i = 0; i < frames.count; ++i) {
-      PackedDib& result = (*results)[static_cast<size_t>(i)];
-      if (result) frames.frame(i).image = std::move(result);
+  return edit_->Commit([&] {
+    if (results) {
+      for (int i = 0; i < frames.count; ++i) {
+        PackedDib& result = (*results)[static_cast<size_t>(i)];
+        if (result) frames.frame(i).image = std::move(result);
+      }
     }
-  }
-  SetCurrentPicture(doc_, std::move(shown));
-  doc_.toolSource.Reset();
-  return kCommandDone;
+    SetCurrentPicture(doc_, std::move(shown));
+    doc_.toolSource.Reset();
+    return true;
+  });
 }
 
 void ToolSession::Cancel() {
@@ -92,7 +99,7 @@ void ToolSession::Cancel() {
 
 void ToolSession::Close(uint32_t nowTick) {
   if (open_) Cancel();
-  doc_.flags &= ~static_cast<uint32_t>(kFlagBusy);
+  edit_.reset();
   if (IsAnimation(doc_.kind)) RestartPlayback(doc_, nowTick);
 }
 

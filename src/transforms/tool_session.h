@@ -6,7 +6,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
+#include "document/edit_transaction.h"
+#include "document/outcome.h"
 #include "document/packed_dib.h"
 #include "transforms/frame_pass.h"
 #include "transforms/sampling.h"
@@ -37,20 +40,24 @@ class ToolSession {
   // Between a successful Open and OK or Cancel.
   bool IsOpen() const { return open_; }
 
-  // OK. Nothing changed: the source copy is dropped. Otherwise the undo snapshot (32784)
-  // and `full` applied to the source copy (a single picture) or to every frame; `identity`
-  // (angle or strength 0) installs the source copy itself. A frame whose transform fails
-  // keeps its picture. Returns 0, -1 when the pass was cancelled (the source copy is shown
-  // again and nothing changes), or 502 when a single picture failed (the same).
-  int Ok(const FrameTransform& full, bool identity, const FramePassOptions& options = {});
+  // OK. Nothing changed: the source copy is dropped (nothing done). Otherwise the run's
+  // edit commits: the undo snapshot (32784) and `full` applied to the source copy (a
+  // single picture) or to every frame; `identity` (angle or strength 0) installs the source
+  // copy itself. A frame whose transform fails keeps its picture. Cancelled when the pass
+  // was cancelled, failed when memory ran short; then the source copy is shown again and
+  // nothing changes.
+  Outcome Ok(const FrameTransform& full, bool identity, const FramePassOptions& options = {});
   // Cancel: the source copy comes back when a preview was shown.
   void Cancel();
-  // Closing: busy bit cleared; an animation plays again from the first frame.
+  // Closing: the run's edit ends (the document is free again); an animation plays again
+  // from the first frame.
   void Close(uint32_t nowTick);
 
  private:
   void RestoreSource();
   DocumentState& doc_;
+  // From Open to Close: holds the document busy; OK commits it.
+  std::optional<EditTransaction> edit_;
   bool open_ = false;
   bool changed_ = false;
 };
