@@ -99,5 +99,9 @@ constexpr int kRecentFileCount = 4;
 inline bool IsRecentFileCommand(int id) {
   return id >= kCmdRecentFile1 && id < kCmdRecentFile1 + kRecentFileCount;
 }
+// The command of recent-file entry `index` (0-based).
+constexpr CommandId RecentFileCommand(int index) {
+  return static_cast<CommandId>(kCmdRecentFile1 + index);
+}
 
 }  // namespace zel

@@ -38,26 +38,28 @@ void Saved(DocumentState& doc, const std::string& path, ImageKind kind) {
 
 Outcome SaveDocumentAsGif(DocumentState& doc, const std::string& path, ProgressSink* progress,
                           bool optimize) {
-  // The writer may take a while (a progress window runs events): nothing else may touch
-  // the document meanwhile.
-  DocumentBusyScope busy(doc);
-  if (IsAnimation(doc.kind)) {
-    const int result = optimize ? WriteOptimizedGifFile(*doc.frameSet, path, progress)
-                                : WriteGifFile(*doc.frameSet, path, false, progress);
-    if (result != kGifWriteOk) return GifWriteOutcome(result);
-    Saved(doc, path, ImageKind::kGifAnimation);
-  } else {
-    FrameSet single(1);
-    single.transparentIndex = doc.frameSet->transparentIndex;
-    single.paletteCount = 0;
-    single.count = 1;
-    // A copy: the picture stays on show while the progress window keeps the editor alive.
-    single.frame(0).image = DuplicateBlock(doc.currentPicture);
-    if (!single.frame(0).image) return Outcome::Failed(kMsgNoMemory);
-    const int result = WriteGifFile(single, path, false, progress);
-    if (result != kGifWriteOk) return GifWriteOutcome(result);
-    Saved(doc, path, ImageKind::kGifPicture);
+  const bool animation = IsAnimation(doc.kind);
+  int result = kGifWriteOk;
+  {
+    // The writer may take a while (a progress window runs events): nothing else may touch
+    // the document meanwhile.
+    DocumentBusyScope busy(doc);
+    if (animation) {
+      result = optimize ? WriteOptimizedGifFile(*doc.frameSet, path, progress)
+                        : WriteGifFile(*doc.frameSet, path, false, progress);
+    } else {
+      FrameSet single(1);
+      single.transparentIndex = doc.frameSet->transparentIndex;
+      single.paletteCount = 0;
+      single.count = 1;
+      // A copy: the picture stays on show while the progress window keeps the editor alive.
+      single.frame(0).image = DuplicateBlock(doc.currentPicture);
+      if (!single.frame(0).image) return Outcome::Failed(kMsgNoMemory);
+      result = WriteGifFile(single, path, false, progress);
+    }
   }
+  if (result != kGifWriteOk) return GifWriteOutcome(result);
+  Saved(doc, path, animation ? ImageKind::kGifAnimation : ImageKind::kGifPicture);
   return Outcome::Done();
 }
 

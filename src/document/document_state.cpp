@@ -72,7 +72,9 @@ DocumentBusyScope::DocumentBusyScope(DocumentState& doc)
   doc_.flags |= kFlagBusy;
 }
 
-DocumentBusyScope::~DocumentBusyScope() {
+void DocumentBusyScope::Release() {
+  if (released_) return;
+  released_ = true;
   if (!wasBusy_) doc_.flags &= ~static_cast<uint32_t>(kFlagBusy);
 }
 

@@ -100,13 +100,16 @@ inline bool IsDocumentBusy(const DocumentState& doc) {
 class DocumentBusyScope {
  public:
   explicit DocumentBusyScope(DocumentState& doc);
-  ~DocumentBusyScope();
+  ~DocumentBusyScope() { Release(); }
+  // Gives the bit back now (once).
+  void Release();
   DocumentBusyScope(const DocumentBusyScope&) = delete;
   DocumentBusyScope& operator=(const DocumentBusyScope&) = delete;
 
  private:
   DocumentState& doc_;
   bool wasBusy_;
+  bool released_ = false;
 };
 
 // Creates the document's frame set for the frame-maximum setting (clamped). False when

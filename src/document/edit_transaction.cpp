@@ -23,6 +23,8 @@ void EditTransaction::Abandon() {
 }
 
 void EditTransaction::Finish() {
+  // The change is in: the document is free again before the observers look at it.
+  busy_.Release();
   if (load_) {
     MarkDocumentLoaded(doc_);
     return;

@@ -6,9 +6,9 @@
 //   return edit.Commit([&] { install the result; return true; });
 //
 // While it lives the document is busy. Commit takes the undo snapshot of the class the
-// command names, runs the installer, applies the playback rule and marks the document
-// changed (a new revision, the observers told). Without a commit nothing changes; the busy
-// bit goes back as it was whatever happens.
+// command names, runs the installer, applies the playback rule, gives the busy bit back and
+// marks the document changed (a new revision, the observers told). Without a commit nothing
+// changes; the busy bit goes back as it was whatever happens.
 #pragma once
 
 #include <cstdint>

@@ -296,9 +296,7 @@ bool FrameStrip::DropFrame(int from, int dropBefore) {
   if (window_.DocumentBusy()) return false;
   DocumentState& doc = window_.Session().doc;
   const int to = MoveTargetForDrop(from, dropBefore, model_->rowCount());
-  if (to < 0 || !MoveFrameTo(doc, from, to)) return false;
-  window_.AfterFrameChange();
-  window_.UpdateCommandStates(false);
+  if (to < 0 || !MoveFrameTo(doc, from, to).done()) return false;
   list_->setCurrentIndex(model_->index(to));
   return true;
 }
@@ -306,8 +304,7 @@ bool FrameStrip::DropFrame(int from, int dropBefore) {
 void FrameStrip::ShowFrame(int row) {
   if (window_.DocumentBusy()) return;
   if (!ShowStripFrame(window_.Session().doc, row)) return;
-  window_.AfterFrameChange();
-  window_.UpdateCommandStates(false);
+  window_.RefreshAll();
 }
 
 void FrameStrip::ContextMenu(const QPoint& pos) {

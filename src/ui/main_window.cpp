@@ -50,8 +50,6 @@
 namespace zel {
 namespace {
 
-constexpr int kStateRefreshMs = 250;
-
 // An icon for a command without a theme icon: its short name on a rounded tile.
 QIcon DrawnIcon(const CommandInfo& info) {
   QPixmap pixmap(24, 24);
@@ -117,12 +115,11 @@ MainWindow::MainWindow(EditorSession& session, QWidget* parent)
   addDockWidget(Qt::BottomDockWidgetArea, frameStrip_);
   connect(view_, &PictureView::FrameAdvanced, frameStrip_, &FrameStrip::CurrentFrameChanged);
 
-  stateTimer_ = new QTimer(this);
-  connect(stateTimer_, &QTimer::timeout, this, [this] {
-    UpdateCommandStates(false);
-    UpdateTitle();
-  });
-  stateTimer_->start(kStateRefreshMs);
+  // The window follows the document through one handler; what playback changes (the frame
+  // shown, and with it the frame commands' enabling) follows the view's frame signal.
+  observerToken_ = session_.doc.observers.Subscribe(
+      [this](DocumentEvent event) { DocumentChanged(event); });
+  connect(view_, &PictureView::FrameAdvanced, this, [this] { UpdateCommandStates(false); });
   // Paste follows what the clipboard offers, also for its key while no menu was opened.
   connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
           [this] { UpdateCommandStates(true); });
@@ -135,7 +132,9 @@ MainWindow::MainWindow(EditorSession& session, QWidget* parent)
   frameStrip_->setVisible(session_.settings.showFrameStrip);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+  session_.doc.observers.Unsubscribe(observerToken_);
+}
 
 // --- building the window from the command data ---------------------------------------------
 
@@ -143,7 +142,7 @@ void MainWindow::CreateActions() {
   for (const CommandInfo& info : CommandTable()) {
     if (IsRecentFileCommand(info.id)) continue;
     auto* action = new QAction(Utf8(info.caption), this);
-    const int id = info.id;
+    const CommandId id = info.id;
     action->setStatusTip(Utf8(info.prompt));
     action->setToolTip(Utf8(info.toolTip));
     action->setIcon(ToolBarIcon(info));
@@ -163,7 +162,7 @@ void MainWindow::CreateActions() {
   }
   const CommandInfo* recent = FindCommand(kCmdRecentFile1);
   for (int i = 0; i < kRecentFileCount; ++i) {
-    const int id = kCmdRecentFile1 + i;
+    const CommandId id = RecentFileCommand(i);
     auto* action = new QAction(this);
     if (recent) action->setStatusTip(Utf8(recent->prompt));
     action->setVisible(false);
@@ -175,7 +174,7 @@ void MainWindow::CreateActions() {
 }
 
 QAction* MainWindow::Action(int id) const {
-  auto it = actions_.find(id);
+  auto it = actions_.find(static_cast<CommandId>(id));
   return it == actions_.end() ? nullptr : it->second;
 }
 
@@ -185,7 +184,7 @@ void MainWindow::FillMenu(QMenu* menu, const std::vector<MenuNode>& nodes) {
       menu->addSeparator();
     } else if (node.commandId == kCmdRecentFile1) {
       menu->addAction(recentPlaceholder_);
-      for (int i = 0; i < kRecentFileCount; ++i) menu->addAction(Action(kCmdRecentFile1 + i));
+      for (int i = 0; i < kRecentFileCount; ++i) menu->addAction(Action(RecentFileCommand(i)));
     } else if (node.commandId != 0) {
       if (QAction* action = Action(node.commandId)) menu->addAction(action);
     } else {
@@ -282,7 +281,7 @@ CommandContext MainWindow::MakeContext(bool includeClipboard) {
   return ctx;
 }
 
-bool MainWindow::IsAvailable(int id) {
+bool MainWindow::IsAvailable(CommandId id) {
   if (IsRecentFileCommand(id)) {
     return id - kCmdRecentFile1 < recentFiles_.size() && IsCommandEnabled(id, MakeContext(false));
   }
@@ -301,7 +300,7 @@ void MainWindow::UpdateCommandStates(bool includeClipboard) {
   UpdateRecentActions();
 }
 
-bool MainWindow::RunCommand(int id) {
+bool MainWindow::RunCommand(CommandId id) {
   if (!IsAvailable(id)) return false;
   FindExecutor(id)->run(*this, id);
   UpdateStatusBar();
@@ -334,10 +333,18 @@ void MainWindow::RefreshView() {
   view_->PictureChanged();
 }
 
-void MainWindow::AfterFrameChange() {
+void MainWindow::DocumentChanged(DocumentEvent event) {
+  // A new picture shows from its top-left.
+  if (event == DocumentEvent::kLoaded) view_->ScrollTo(0, 0);
+  RefreshAll();
+}
+
+void MainWindow::RefreshAll() {
   ShowToolBarsForKind();
   UpdateStatusBar();
+  UpdateTitle();
   RefreshView();
+  UpdateCommandStates(false);
 }
 
 void MainWindow::ShowPopup(const std::vector<int>& entries) {
@@ -355,15 +362,6 @@ void MainWindow::ShowPopup(const std::vector<int>& entries) {
 
 bool MainWindow::SaveGifTo(const std::string& path) {
   return zel::SaveGifTo(*this, path);
-}
-
-void MainWindow::AfterLoad() {
-  ShowToolBarsForKind();
-  UpdateStatusBar();
-  UpdateTitle();
-  RefreshView();
-  view_->ScrollTo(0, 0);  // a new picture shows from its top-left, at the zoom chosen
-  UpdateCommandStates(false);
 }
 
 // --- messages -------------------------------------------------------------------------------
@@ -405,39 +403,37 @@ std::string MainWindow::LoadCommandLineFile(const std::string& name) {
   if (!IsQuickAnimatedGif(name)) return name;
   DocumentState& doc = session_.doc;
   LoadContext context = session_.MakeLoadContext(&clipboard_);
-  if (LoadImageFile(doc, name, LoadMode::kOpen, context) != 0) return {};
+  if (!LoadImageFile(doc, name, LoadMode::kOpen, context).done()) return {};
   if (FramesWereDropped(context)) session_.cutFrameFiles.Remember(name);
   // The command-line document does not count as a later load.
   doc.flags = (doc.flags | kFlagFromCommandLine) & ~kFlagLoaded;
   session_.commandLinePath = name;
   AddRecentFile(Utf8(name));
-  AfterLoad();
   ReportDroppedFrames(context);
   return {};
 }
 
 bool MainWindow::DocumentBusy() const {
-  return (session_.doc.flags & kFlagBusy) != 0;
+  return IsDocumentBusy(session_.doc);
 }
 
-int MainWindow::LoadNewDocument(const std::string& path) {
+Outcome MainWindow::LoadNewDocument(const std::string& path) {
   DocumentState& doc = session_.doc;
   LoadContext context = session_.MakeLoadContext(&clipboard_);
-  int result = LoadImageFile(doc, path, LoadMode::kOpen, context);
+  const Outcome result = LoadImageFile(doc, path, LoadMode::kOpen, context);
   // The history belongs to the document it was made on: it goes only when that document
   // has really been replaced.
-  if (result == 0) doc.undo.Reset();
-  if (result == 0 && FramesWereDropped(context)) session_.cutFrameFiles.Remember(path);
-  if (result != 0) ShowMessageNumber(result);
-  AfterLoad();
+  if (result.done()) doc.undo.Reset();
+  if (result.done() && FramesWereDropped(context)) session_.cutFrameFiles.Remember(path);
+  ShowOutcome(result);
   ReportDroppedFrames(context);
   return result;
 }
 
-int MainWindow::OpenFile(const std::string& path) {
-  if (DocumentBusy()) return -1;
-  int result = LoadNewDocument(path);
-  if (result == 0) AddRecentFile(Utf8(path));
+Outcome MainWindow::OpenFile(const std::string& path) {
+  if (DocumentBusy()) return Outcome::NothingDone();
+  const Outcome result = LoadNewDocument(path);
+  if (result.done()) AddRecentFile(Utf8(path));
   return result;
 }
 
@@ -445,7 +441,7 @@ bool MainWindow::DropFiles(const QStringList& paths) {
   if (DocumentBusy()) return false;
   if (paths.size() != 1 || !QFileInfo(paths.front()).isFile()) return false;
   if (IsDocumentOpen(session_.doc) && !Ask(Utf8(MessageText(kMsgDiscardPicture)))) return false;
-  return LoadNewDocument(paths.front().toStdString()) == 0;
+  return LoadNewDocument(paths.front().toStdString()).done();
 }
 
 bool MainWindow::BusyForHandOver() const {
@@ -475,11 +471,10 @@ HandOverAnswer MainWindow::ReceivePicture(const ChannelMessage& request,
   LoadContext context = session_.MakeLoadContext(&clipboard_);
   // Data from another program: a picture that does not load leaves everything, the undo
   // history included, as it was.
-  if (LoadHandedOverPicture(doc, std::move(picture), context) != 0) {
+  if (!LoadHandedOverPicture(doc, std::move(picture), context).done()) {
     return HandOverAnswer::kLoadFailed;
   }
   doc.undo.Reset();
-  AfterLoad();
   ReportDroppedFrames(context);
   return HandOverAnswer::kLoaded;
 }
@@ -553,7 +548,7 @@ void MainWindow::StoreRecentFiles() {
 
 void MainWindow::UpdateRecentActions() {
   for (int i = 0; i < kRecentFileCount; ++i) {
-    QAction* action = Action(kCmdRecentFile1 + i);
+    QAction* action = Action(RecentFileCommand(i));
     if (!action) continue;
     const bool used = i < recentFiles_.size();
     action->setVisible(used);
@@ -588,7 +583,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 bool MainWindow::SettleUnsavedWork() {
   if (DocumentBusy()) return false;
   const DocumentState& doc = session_.doc;
-  if (!NeedsSaveConfirmation(doc, doc.undo.CanUndo())) return true;
+  if (!NeedsSaveConfirmation(doc)) return true;
   const SaveChoice choice = saveConfirmation ? saveConfirmation() : AskSaveBeforeClose(this);
   // Only "保存しない" lets unsaved work go; a cancelled or failed save keeps it.
   if (choice == SaveChoice::kCancel) return false;

@@ -13,7 +13,9 @@
 
 #include "app/enabling_rules.h"
 #include "app/instance_messages.h"
+#include "app/command_ids.h"
 #include "app/menu_tree.h"
+#include "document/document_observers.h"
 #include "document/outcome.h"
 #include "ui/commands/command_executors.h"
 #include "ui/dialogs/save_confirm_dialog.h"
@@ -52,15 +54,14 @@ class MainWindow : public QMainWindow {
   std::string LoadCommandLineFile(const std::string& name);
 
   // Carries out a command when this build has it and its rule enables it; false otherwise.
-  bool RunCommand(int id);
+  bool RunCommand(CommandId id);
   // Whether the command is offered now: it has an executor and its rule enables it.
-  bool IsAvailable(int id);
+  bool IsAvailable(CommandId id);
 
   // The open command once a file is chosen: load, and only once the file is in, reset
-  // undo; then tool bars, status bar, view, recent files and title. Returns 0 or the
-  // message number that was shown (nothing is shown, and -1 returned, while a long
-  // operation keeps the document busy).
-  int OpenFile(const std::string& path);
+  // undo and add the file to the recent files. A failure's message is shown; nothing is
+  // done (nor shown) while a long operation keeps the document busy.
+  Outcome OpenFile(const std::string& path);
   // Before the open commands replace the document: when it holds unsaved work, "保存の確認"
   // is asked. True when the work was saved or the user chose to let it go; false on cancel
   // or a save that did not happen.
@@ -115,15 +116,15 @@ class MainWindow : public QMainWindow {
   void RegainFocus();
   // The notice of frames beyond the frame maximum after a load, once the window has drawn.
   void ReportDroppedFrames(const LoadContext& context);
-  // After any load that replaced the document.
-  void AfterLoad();
   // True while a long operation (a save with its progress window, a tool) keeps the
   // document busy: nothing may replace or change it meanwhile.
   bool DocumentBusy() const;
-  // After the frames changed: the bars of the kind, the status bar and the view.
-  void AfterFrameChange();
   void UpdateTitle();
   void RefreshView();
+  // Everything the window shows of the document: tool bars, status bar, title, view, strip
+  // and enabling. The document's observer calls it; so does what changes the frame shown
+  // or the picture on show without changing the document (a jump, a cancelled tool).
+  void RefreshAll();
   // A pop-up of commands at the cursor; each entry greyed by its own rule.
   void ShowPopup(const std::vector<int>& entries);
   void AddRecentFile(const QString& path);
@@ -160,9 +161,12 @@ class MainWindow : public QMainWindow {
   void ServeChannelRequest(ChannelRequest& request);
   bool BusyForHandOver() const;
   CommandContext MakeContext(bool includeClipboard);
+  // The one handler of every change of the document: title, enabling, status bar, tool
+  // bars, view and frame strip.
+  void DocumentChanged(DocumentEvent event);
   // Loads `path` as the new document (mode 0): the undo history is reset only once the
   // file is in; a failure shows its message and leaves document and history as they were.
-  int LoadNewDocument(const std::string& path);
+  Outcome LoadNewDocument(const std::string& path);
 
   void LoadRecentFiles();
   void StoreRecentFiles();
@@ -172,7 +176,7 @@ class MainWindow : public QMainWindow {
   QtClipboard clipboard_;
   std::unique_ptr<ToolHost> tools_;
   std::unique_ptr<IntegrationState> integration_;
-  std::map<int, QAction*> actions_;
+  std::map<CommandId, QAction*> actions_;
   QAction* recentPlaceholder_ = nullptr;
   QStringList recentFiles_;
   PictureView* view_ = nullptr;
@@ -183,7 +187,7 @@ class MainWindow : public QMainWindow {
   QLabel* framePane_ = nullptr;
   QLabel* sizePane_ = nullptr;
   QLabel* zoomPane_ = nullptr;
-  QTimer* stateTimer_ = nullptr;
+  DocumentObservers::Token observerToken_ = 0;
   QSocketNotifier* channelNotifier_ = nullptr;
   bool receivingPicture_ = false;  // string 516 is being asked for a hand-over
   FrameStrip* frameStrip_ = nullptr;

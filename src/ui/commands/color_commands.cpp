@@ -21,7 +21,7 @@ namespace zel {
 namespace {
 
 // A toggle: an 8-bit picture goes back to full colour, any other opens the dialog.
-void ColorResolutionCommand(MainWindow& window, int) {
+void ColorResolutionCommand(MainWindow& window, CommandId) {
   EditorSession& session = window.Session();
   DocumentState& doc = session.doc;
   if (doc.currentPicture && doc.currentPicture.Header().bitCount == 8) {
@@ -36,14 +36,14 @@ void ColorResolutionCommand(MainWindow& window, int) {
 }
 
 template <SemiLevel kLevel>
-void SemiTransparencyCommand(MainWindow& window, int) {
+void SemiTransparencyCommand(MainWindow& window, CommandId) {
   ApplySemiTransparency(window.Session().doc, kLevel, TickCount());
   window.AfterFrameChange();
 }
 
 // The colour tool opens in the form the settings remember; its form button switches to
 // the other one (the source is back first) and the settings remember that.
-void ColorAdjustCommand(MainWindow& window, int) {
+void ColorAdjustCommand(MainWindow& window, CommandId) {
   DocumentState& doc = window.Session().doc;
   if (!CanTransformImage(doc)) return;
   uint32_t& options = window.Session().settings.block.options;
@@ -67,11 +67,11 @@ const std::vector<CommandExecutor>& ColorExecutors() {
       {kCmdTransparency50, SemiTransparencyCommand<SemiLevel::k50>},
       {kCmdTransparency75, SemiTransparencyCommand<SemiLevel::k75>},
       {kCmdTransparencyPopup,
-       [](MainWindow& window, int) {
+       [](MainWindow& window, CommandId) {
          window.ShowPopup({kCmdTransparency25, kCmdTransparency50, kCmdTransparency75});
        }},
       {kCmdPaletteOperation,
-       [](MainWindow& window, int) {
+       [](MainWindow& window, CommandId) {
          RunPaletteDialog(window.Session(), &window,
                           [&window](const QString& text) { return window.Ask(text); });
          window.RefreshView();

@@ -7,15 +7,17 @@
 #include <string>
 #include <vector>
 
+#include "app/command_ids.h"
+
 namespace zel {
 
 class MainWindow;
 
 struct CommandExecutor {
-  int id;
+  CommandId id;
   // Runs the command in `window`; gets the command's number so that one function can serve
   // a family of numbers (the recent-file entries).
-  void (*run)(MainWindow& window, int id);
+  void (*run)(MainWindow& window, CommandId id);
 };
 
 const std::vector<CommandExecutor>& FileExecutors();
@@ -37,7 +39,7 @@ const std::vector<CommandExecutor>& MergeExecutors();
 // Every executor, family by family.
 const std::vector<CommandExecutor>& CommandExecutors();
 // The executor of `id`, or nullptr when this build does not carry the command out.
-const CommandExecutor* FindExecutor(int id);
+const CommandExecutor* FindExecutor(CommandId id);
 
 // The items of the delete-frames pop-up.
 constexpr int kDeleteFramesBeforeItem = 132;

@@ -24,7 +24,7 @@ const std::vector<CommandExecutor>& CommandExecutors() {
   return all;
 }
 
-const CommandExecutor* FindExecutor(int id) {
+const CommandExecutor* FindExecutor(CommandId id) {
   static const std::unordered_map<int, const CommandExecutor*> index = [] {
     std::unordered_map<int, const CommandExecutor*> map;
     for (const CommandExecutor& executor : CommandExecutors()) map[executor.id] = &executor;

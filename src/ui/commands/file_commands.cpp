@@ -5,6 +5,7 @@
 #include "app/save_document.h"
 #include "app/save_rules.h"
 #include "app/settings.h"
+#include "document/edit_transaction.h"
 #include "imagefiles/file_names.h"
 #include "imagefiles/image_loader.h"
 #include "resources/string_table.h"
@@ -52,7 +53,7 @@ bool ChooseSaveName(MainWindow& window, const char* title, const char* filterNam
   return chosen;
 }
 
-void OpenCommand(MainWindow& window, int) {
+void OpenCommand(MainWindow& window, CommandId) {
   EditorSession& session = window.Session();
   Settings& settings = session.settings.block;
   const DocumentState& doc = session.doc;
@@ -72,11 +73,11 @@ void OpenCommand(MainWindow& window, int) {
   window.OpenFile(path);
 }
 
-void SaveBitmapCommand(MainWindow& window, int) {
+void SaveBitmapCommand(MainWindow& window, CommandId) {
   SaveBitmapWithDialog(window);
 }
 
-void MakeIconCommand(MainWindow& window, int) {
+void MakeIconCommand(MainWindow& window, CommandId) {
   EditorSession& session = window.Session();
   if (!CanMakeIcon(session.doc)) return;
   std::string& last = session.settings.block.lastImagePath;
@@ -86,10 +87,10 @@ void MakeIconCommand(MainWindow& window, int) {
     return;
   }
   last = path;
-  if (!MakeIconFile(session.doc, path)) window.ShowMessageText(Utf8(kGifWriteFailedText));
+  window.ShowOutcome(MakeIconFile(session.doc, path));
 }
 
-void SaveJpegCommand(MainWindow& window, int) {
+void SaveJpegCommand(MainWindow& window, CommandId) {
   EditorSession& session = window.Session();
   Settings& settings = session.settings.block;
   SaveJpegDialog dialog(settings.lastImagePath, settings.jpegQuality, &window,
@@ -99,28 +100,29 @@ void SaveJpegCommand(MainWindow& window, int) {
   if (!accepted) return;
   DocumentState& doc = session.doc;
   if (IsAnimation(doc.kind) || !CanSaveAsJpeg(doc)) return;
-  if (SaveDocumentAsJpeg(doc, settings.lastImagePath, settings.jpegQuality) != 0) {
-    window.ShowMessageText(Utf8(kGifWriteFailedText));
-    return;
-  }
+  const Outcome saved = SaveDocumentAsJpeg(doc, settings.lastImagePath, settings.jpegQuality);
+  window.ShowOutcome(saved);
+  if (!saved.done()) return;
   // The picture before compression stays one undo away; the view shows the written file.
-  doc.undo.TakeSnapshot(doc, kUndoColors);
   LoadContext context = session.MakeLoadContext(&window.Clipboard());
   const std::string written = doc.filePath;
-  int result = LoadImageFile(doc, written, LoadMode::kOpen, context);
-  if (result != 0) window.ShowMessageNumber(result);
+  EditTransaction reload(doc, kUndoColors);
+  const Outcome reloaded =
+      reload.Commit([&] { return LoadImageFile(doc, written, LoadMode::kOpen, context); });
+  // What the view shows now is the file.
+  if (reloaded.done()) MarkDocumentSaved(doc);
+  window.ShowOutcome(reloaded);
   window.AddRecentFile(Utf8(written));
-  window.AfterLoad();
 }
 
-void OpenRecentFile(MainWindow& window, int id) {
+void OpenRecentFile(MainWindow& window, CommandId id) {
   const int index = id - kCmdRecentFile1;
   const QStringList recent = window.RecentFiles();
   if (index < 0 || index >= recent.size()) return;
   const QString path = recent.at(index);
   if (!window.SettleUnsavedWork()) return;
-  // A file that failed to load leaves the list (a refusal while busy, -1, does not).
-  if (window.OpenFile(path.toStdString()) > 0) window.RemoveRecentFile(path);
+  // A file that failed to load leaves the list (a refusal while busy does not).
+  if (window.OpenFile(path.toStdString()).failed()) window.RemoveRecentFile(path);
 }
 
 }  // namespace
@@ -153,17 +155,9 @@ bool SaveBitmapWithDialog(MainWindow& window) {
     return false;
   }
   last = path;
-  int result = SaveDocumentAsBitmap(doc, path);
-  if (result != 0) {
-    if (result > 0) {
-      window.ShowMessageNumber(result);
-    } else {
-      window.ShowMessageText(Utf8(kGifWriteFailedText));
-    }
-    return false;
-  }
-  window.UpdateTitle();
-  return true;
+  const Outcome result = SaveDocumentAsBitmap(doc, path);
+  window.ShowOutcome(result);
+  return result.done();
 }
 
 bool SaveBeforeClose(MainWindow& window) {
@@ -174,24 +168,18 @@ bool SaveGifTo(MainWindow& window, const std::string& path) {
   DocumentState& doc = window.Session().doc;
   // One save at a time: a second one would stamp its result on the first one's document.
   if (window.DocumentBusy() || !CanSaveAsGif(doc)) return false;
-  // The progress window runs events: while the busy bit is set, playback stands still and
-  // no command, load or hand-over touches the document the writer is walking.
-  doc.flags |= kFlagBusy;
-  int result;
+  // The progress window runs events: the save holds the document busy meanwhile, so that
+  // playback stands still and no command, load or hand-over touches what the writer walks.
+  Outcome result = Outcome::NothingDone();
   {
     ProgressWindow progress(&window, Utf8(kGifProgressCaption));
     progress.DisableCancel();
     result = SaveDocumentAsGif(doc, path, &progress, window.Session().settings.optimizeGif);
   }
-  doc.flags &= ~static_cast<uint32_t>(kFlagBusy);
   window.UpdateCommandStates(false);
   window.RegainFocus();  // from the progress window, gone now
-  if (result != 0) {
-    window.ShowMessageText(Utf8(kGifWriteFailedText));
-    return false;
-  }
-  window.UpdateTitle();
-  window.UpdateStatusBar();
+  window.ShowOutcome(result);
+  if (!result.done()) return false;
   ShowSavedGifInBrowser(window, path);
   return true;
 }
@@ -199,16 +187,16 @@ bool SaveGifTo(MainWindow& window, const std::string& path) {
 const std::vector<CommandExecutor>& FileExecutors() {
   static const std::vector<CommandExecutor> rows = {
       {kCmdOpen, OpenCommand},
-      {kCmdSaveGif, [](MainWindow& window, int) { SaveGifCommand(window); }},
+      {kCmdSaveGif, [](MainWindow& window, CommandId) { SaveGifCommand(window); }},
       {kCmdSaveBitmap, SaveBitmapCommand},
       {kCmdSaveJpeg, SaveJpegCommand},
       {kCmdMakeIcon, MakeIconCommand},
-      {kCmdSavePopup, [](MainWindow& window, int) { window.ShowPopup(SavePopup()); }},
+      {kCmdSavePopup, [](MainWindow& window, CommandId) { window.ShowPopup(SavePopup()); }},
       {kCmdRecentFile1, OpenRecentFile},
-      {kCmdRecentFile1 + 1, OpenRecentFile},
-      {kCmdRecentFile1 + 2, OpenRecentFile},
-      {kCmdRecentFile1 + 3, OpenRecentFile},
-      {kCmdExit, [](MainWindow& window, int) { window.close(); }},
+      {RecentFileCommand(1), OpenRecentFile},
+      {RecentFileCommand(2), OpenRecentFile},
+      {RecentFileCommand(3), OpenRecentFile},
+      {kCmdExit, [](MainWindow& window, CommandId) { window.close(); }},
   };
   static_assert(kRecentFileCount == 4, "one row per recent-file entry");
   return rows;

@@ -18,7 +18,7 @@ constexpr const char* kDeleteCurrentFrameText = "現在のコマを削除する"
 constexpr const char* kDeleteFramesBeforeText = "現在より前の全部を削除する";
 constexpr const char* kDeleteFramesAfterText = "現在より後ろの全部を削除する";
 
-void DeleteFramesCommand(MainWindow& window, int) {
+void DeleteFramesCommand(MainWindow& window, CommandId) {
   DocumentState& doc = window.Session().doc;
   if (!CanDeleteFrames(doc)) return;
   QMenu menu(&window);
@@ -48,25 +48,23 @@ void DeleteFramesCommand(MainWindow& window, int) {
   if (!offered) return;
   switch (choice) {
     case kDeleteCurrentFrameItem:
-      DeleteCurrentFrame(doc);
+      window.ShowOutcome(DeleteCurrentFrame(doc));
       break;
     case kDeleteFramesBeforeItem:
-      DeleteFramesBefore(doc);
+      window.ShowOutcome(DeleteFramesBefore(doc));
       break;
     case kDeleteFramesAfterItem:
-      DeleteFramesAfter(doc);
+      window.ShowOutcome(DeleteFramesAfter(doc));
       break;
     default:
-      return;
+      break;
   }
-  window.AfterFrameChange();
 }
 
-// A frame operation, then the tool bars of the kind, the status bar and the view.
-template <bool (*Operation)(DocumentState&)>
-void RunFrameOperation(MainWindow& window, int) {
-  Operation(window.Session().doc);
-  window.AfterFrameChange();
+// A frame operation; the window follows the document by itself.
+template <Outcome (*Operation)(DocumentState&)>
+void RunFrameOperation(MainWindow& window, CommandId) {
+  window.ShowOutcome(Operation(window.Session().doc));
 }
 
 }  // namespace
@@ -79,9 +77,8 @@ const std::vector<CommandExecutor>& FrameExecutors() {
       {kCmdMakeFirstFrame, RunFrameOperation<MakeCurrentFrameFirst>},
       {kCmdRepeatAnimation, RunFrameOperation<RepeatAnimation>},
       {kCmdReverse,
-       [](MainWindow& window, int) {
-         ReverseAnimation(window.Session().doc, TickCount());
-         window.AfterFrameChange();
+       [](MainWindow& window, CommandId) {
+         window.ShowOutcome(ReverseAnimation(window.Session().doc, TickCount()));
        }},
   };
   return rows;

@@ -16,7 +16,7 @@ namespace {
 
 // After a new animation the picture tool bar gives way to the animation tool bar, and the
 // status bar shows the new kind.
-void MakeAnimationCommand(MainWindow& window, int) {
+void MakeAnimationCommand(MainWindow& window, CommandId) {
   EditorSession& session = window.Session();
   MotionDialogServices services;
   services.editorPath = session.settings.block.editorPath;
@@ -38,7 +38,7 @@ void MakeAnimationCommand(MainWindow& window, int) {
   window.AfterFrameChange();
 }
 
-void EffectCommand(MainWindow& window, int) {
+void EffectCommand(MainWindow& window, CommandId) {
   EditorSession& session = window.Session();
   AnimeEffectDialog dialog(session.doc, session.settings.block, &window);
   if (window.message) dialog.message = window.message;

@@ -12,12 +12,12 @@ namespace zel {
 const std::vector<CommandExecutor>& HelpExecutors() {
   static const std::vector<CommandExecutor> rows = {
       {kCmdHelp,
-       [](MainWindow&, int) {
+       [](MainWindow&, CommandId) {
          const QString page =
              QCoreApplication::applicationDirPath() + QStringLiteral("/help/index.html");
          QDesktopServices::openUrl(QUrl::fromLocalFile(page));
        }},
-      {kCmdAbout, [](MainWindow& window, int) { ShowAboutDialog(&window); }},
+      {kCmdAbout, [](MainWindow& window, CommandId) { ShowAboutDialog(&window); }},
   };
   return rows;
 }

@@ -8,16 +8,15 @@ namespace zel {
 const std::vector<CommandExecutor>& HistoryExecutors() {
   static const std::vector<CommandExecutor> rows = {
       {kCmdUndo,
-       [](MainWindow& window, int) {
+       [](MainWindow& window, CommandId) {
          DocumentState& doc = window.Session().doc;
+         // The history tells the window through the document's observers.
          doc.undo.Undo(doc);
-         window.AfterFrameChange();
        }},
       {kCmdRedo,
-       [](MainWindow& window, int) {
+       [](MainWindow& window, CommandId) {
          DocumentState& doc = window.Session().doc;
          doc.undo.Redo(doc);
-         window.AfterFrameChange();
        }},
   };
   return rows;

@@ -57,7 +57,7 @@ QImage PlainImage(const DocumentState& doc) {
   return image;
 }
 
-void ImportClipboard(MainWindow& window, int) {
+void ImportClipboard(MainWindow& window, CommandId) {
   DocumentState& doc = window.Session().doc;
   if (IsDocumentOpen(doc) && !window.Ask(Utf8(MessageText(kMsgDiscardPicture)))) return;
   // The question runs events: check again before the document is replaced.
@@ -71,18 +71,18 @@ void ImportClipboard(MainWindow& window, int) {
   window.ReportDroppedFrames(context);
 }
 
-void ExportClipboard(MainWindow& window, int) {
+void ExportClipboard(MainWindow& window, CommandId) {
   DocumentState& doc = window.Session().doc;
   std::optional<std::vector<uint8_t>> bytes = BuildClipboardBmp(doc);
   if (!bytes) return;
   window.Clipboard().Offer(*bytes, PlainImage(doc));
 }
 
-void ExternalEditCommand(MainWindow& window, int) {
+void ExternalEditCommand(MainWindow& window, CommandId) {
   window.Integration().StartEdit();
 }
 
-void ShowInBrowserCommand(MainWindow& window, int) {
+void ShowInBrowserCommand(MainWindow& window, CommandId) {
   EditorSession& session = window.Session();
   const bool background = (session.settings.block.options & kOptionBrowserBackground) != 0;
   PreviewAnimation(session.doc, session.settingsFolder, background, window.Integration().openPage);
@@ -104,7 +104,7 @@ T WhileWindowServes(const std::function<T()>& work) {
   return std::move(*result);
 }
 
-void SendToVantaCommand(MainWindow& window, int) {
+void SendToVantaCommand(MainWindow& window, CommandId) {
   EditorSession& session = window.Session();
   DocumentState& doc = session.doc;
   IntegrationState& state = window.Integration();
@@ -129,7 +129,7 @@ void SendToVantaCommand(MainWindow& window, int) {
   state.lastVantaRoute = route;
 }
 
-void SendToMorselCommand(MainWindow& window, int) {
+void SendToMorselCommand(MainWindow& window, CommandId) {
   EditorSession& session = window.Session();
   DocumentState& doc = session.doc;
   if (window.DocumentBusy()) return;
@@ -283,7 +283,7 @@ const std::vector<CommandExecutor>& IntegrationExecutors() {
       {kCmdExportClipboard, ExportClipboard},
       {kCmdExternalEdit, ExternalEditCommand},
       {kCmdShowInBrowser, ShowInBrowserCommand},
-      {kCmdMidiTempo, [](MainWindow& window, int) { window.Integration().ShowMidiTempo(); }},
+      {kCmdMidiTempo, [](MainWindow& window, CommandId) { window.Integration().ShowMidiTempo(); }},
       {kCmdSendToVanta, SendToVantaCommand},
       {kCmdSendToMorsel, SendToMorselCommand},
   };

@@ -11,7 +11,7 @@ namespace {
 // The document is busy while the dialog is open; afterwards an animation plays again from
 // its first frame, and the tool bars and status bar follow what the document became, as
 // after a new animation.
-void MergeAnimationCommand(MainWindow& window, int) {
+void MergeAnimationCommand(MainWindow& window, CommandId) {
   EditorSession& session = window.Session();
   DocumentState& doc = session.doc;
   QtClipboard& clipboard = window.Clipboard();

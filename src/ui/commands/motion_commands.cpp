@@ -11,7 +11,7 @@
 namespace zel {
 namespace {
 
-void MotionCommand(MainWindow& window, int) {
+void MotionCommand(MainWindow& window, CommandId) {
   EditorSession& session = window.Session();
   if (!IsAnimation(session.doc.kind) || window.DocumentBusy()) return;
   MotionDialogServices services;

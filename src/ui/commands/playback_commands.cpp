@@ -15,7 +15,7 @@
 namespace zel {
 namespace {
 
-void BackgroundColorCommand(MainWindow& window, int) {
+void BackgroundColorCommand(MainWindow& window, CommandId) {
   EditorSession& session = window.Session();
   AppSettings& settings = session.settings;
   uint32_t color = session.doc.backgroundColor;
@@ -37,7 +37,7 @@ void BackgroundColorCommand(MainWindow& window, int) {
 }
 
 template <FrameKey kKey>
-void FrameKeyCommand(MainWindow& window, int) {
+void FrameKeyCommand(MainWindow& window, CommandId) {
   if (!MoveByFrameKey(window.Session().doc, kKey, TickCount())) return;
   window.RefreshView();
 }
@@ -46,10 +46,10 @@ void FrameKeyCommand(MainWindow& window, int) {
 
 const std::vector<CommandExecutor>& PlaybackExecutors() {
   static const std::vector<CommandExecutor> rows = {
-      {kCmdStart, [](MainWindow& window, int) { StartPlayback(window.Session().doc); }},
-      {kCmdStop, [](MainWindow& window, int) { StopPlayback(window.Session().doc); }},
+      {kCmdStart, [](MainWindow& window, CommandId) { StartPlayback(window.Session().doc); }},
+      {kCmdStop, [](MainWindow& window, CommandId) { StopPlayback(window.Session().doc); }},
       {kCmdJump,
-       [](MainWindow& window, int) {
+       [](MainWindow& window, CommandId) {
          JumpDialog dialog(window.Session().doc, &window);
          dialog.exec();
        }},
@@ -57,10 +57,10 @@ const std::vector<CommandExecutor>& PlaybackExecutors() {
       {kCmdNextFrame, FrameKeyCommand<FrameKey::kNext>},
       {kCmdFirstFrameShown, FrameKeyCommand<FrameKey::kFirst>},
       {kCmdLastFrameShown, FrameKeyCommand<FrameKey::kLast>},
-      {kCmdStartStop, [](MainWindow& window, int) { TogglePlayback(window.Session().doc); }},
+      {kCmdStartStop, [](MainWindow& window, CommandId) { TogglePlayback(window.Session().doc); }},
       {kCmdBackgroundColor, BackgroundColorCommand},
       {kCmdInvertBackground,
-       [](MainWindow& window, int) {
+       [](MainWindow& window, CommandId) {
          InvertBackgroundColor(window.Session().doc);
          window.RefreshView();
        }},

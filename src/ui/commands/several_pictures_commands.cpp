@@ -12,7 +12,7 @@
 namespace zel {
 namespace {
 
-void OpenMultipleCommand(MainWindow& window, int) {
+void OpenMultipleCommand(MainWindow& window, CommandId) {
   EditorSession& session = window.Session();
   if (IsDocumentOpen(session.doc) && !window.Ask(Utf8(MessageText(kMsgDiscardPicture)))) return;
   MultiPictureDialog dialog(session.doc, session.settings.block, &window);

@@ -28,7 +28,7 @@ int RunSliderForm(MainWindow& window, ToolHost& host) {
   return host.RunForm(strip.get(), &full);
 }
 
-void TimeAdjustCommand(MainWindow& window, int) {
+void TimeAdjustCommand(MainWindow& window, CommandId) {
   ToolHost& host = window.Tools();
   // Tool mode without the busy bit: the animation keeps playing with its new times.
   ToolMode mode(host);

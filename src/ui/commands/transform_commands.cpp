@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "document/document_state.h"
+#include "document/playback.h"
 #include "platform/clock.h"
 #include "transforms/image_commands.h"
 #include "transforms/tool_models.h"
@@ -18,12 +19,7 @@
 namespace zel {
 namespace {
 
-void Finish(MainWindow& window, int result) {
-  if (result > 0) window.ShowMessageNumber(result);
-  window.AfterFrameChange();
-}
-
-void ToolCommand(MainWindow& window, int id) {
+void ToolCommand(MainWindow& window, CommandId id) {
   DocumentState& doc = window.Session().doc;
   const std::optional<ToolKind> kind = ToolOfCommand(id);
   if (!kind || !CanTransformImage(doc)) return;
@@ -31,49 +27,48 @@ void ToolCommand(MainWindow& window, int id) {
   if (!tool) tool = MakeSliderTool(*kind, doc);
   if (!tool) return;
   window.Tools().RunTool(*tool);
-  window.AfterFrameChange();
 }
 
-void TrimCommand(MainWindow& window, int) {
+void TrimCommand(MainWindow& window, CommandId) {
   DocumentState& doc = window.Session().doc;
   if (!CanTransformImage(doc)) return;
-  int result = kNothingDone;
+  RectanglePickResult pick;
   {
-    // Tool mode and the busy bit while the rectangle is picked; a cancelled pick changes
-    // nothing and still ends both.
+    // Tool mode, and the document held while the rectangle is picked; a cancelled pick
+    // changes nothing and still ends both.
     ToolMode mode(window.Tools());
-    doc.flags |= kFlagBusy;
-    const RectanglePickResult pick = PickRectangle(window.Tools(), doc.width, doc.height);
-    if (pick.code == kPickDone) result = TrimImage(doc, pick.rect, TickCount());
-    doc.flags &= ~static_cast<uint32_t>(kFlagBusy);
-    if (IsAnimation(doc.kind)) RestartPlayback(doc, TickCount());
+    DocumentBusyScope busy(doc);
+    pick = PickRectangle(window.Tools(), doc.width, doc.height);
   }
-  Finish(window, result);
+  if (pick.code == kPickDone) {
+    window.ShowOutcome(TrimImage(doc, pick.rect, TickCount()));
+  } else if (IsAnimation(doc.kind)) {
+    RestartPlayback(doc, TickCount());
+  }
 }
 
-void MarginCommand(MainWindow& window, int) {
+void MarginCommand(MainWindow& window, CommandId) {
   DocumentState& doc = window.Session().doc;
   const PictureView* view = window.View();
   // The picture is compared with the area it scrolls in, so a large picture still gets one.
   const QSize area = view->ScrollableAreaInPicture();
   if (!MarginFitsView(doc, area.width(), area.height())) return;
   // A margin that cannot be added shows nothing.
-  AddMarginToImage(doc, TickCount());
-  window.AfterFrameChange();
+  window.ShowOutcome(AddMarginToImage(doc, TickCount()));
 }
 
 template <TurnDirection kDirection>
-void TurnCommand(MainWindow& window, int) {
-  Finish(window, TurnImage(window.Session().doc, kDirection, TickCount()));
+void TurnCommand(MainWindow& window, CommandId) {
+  window.ShowOutcome(TurnImage(window.Session().doc, kDirection, TickCount()));
 }
 
 template <MirrorAxis kAxis>
-void MirrorCommand(MainWindow& window, int) {
-  Finish(window, MirrorImage(window.Session().doc, kAxis, TickCount()));
+void MirrorCommand(MainWindow& window, CommandId) {
+  window.ShowOutcome(MirrorImage(window.Session().doc, kAxis, TickCount()));
 }
 
-void IconSizeCommand(MainWindow& window, int) {
-  Finish(window, ResizeToIconSize(window.Session().doc));
+void IconSizeCommand(MainWindow& window, CommandId) {
+  window.ShowOutcome(ResizeToIconSize(window.Session().doc));
 }
 
 }  // namespace

@@ -7,11 +7,11 @@ namespace zel {
 
 const std::vector<CommandExecutor>& ViewExecutors() {
   static const std::vector<CommandExecutor> rows = {
-      {kCmdZoomIn, [](MainWindow& window, int) { window.View()->ZoomIn(); }},
-      {kCmdZoomOut, [](MainWindow& window, int) { window.View()->ZoomOut(); }},
+      {kCmdZoomIn, [](MainWindow& window, CommandId) { window.View()->ZoomIn(); }},
+      {kCmdZoomOut, [](MainWindow& window, CommandId) { window.View()->ZoomOut(); }},
       {kCmdZoomActualSize,
-       [](MainWindow& window, int) { window.View()->SetZoom(kDefaultViewZoom); }},
-      {kCmdZoomToFit, [](MainWindow& window, int) { window.View()->ZoomToFit(); }},
+       [](MainWindow& window, CommandId) { window.View()->SetZoom(kDefaultViewZoom); }},
+      {kCmdZoomToFit, [](MainWindow& window, CommandId) { window.View()->ZoomToFit(); }},
   };
   return rows;
 }

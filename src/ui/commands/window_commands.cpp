@@ -20,18 +20,18 @@ void Toggle(MainWindow& window, QWidget* bar) {
 const std::vector<CommandExecutor>& WindowExecutors() {
   static const std::vector<CommandExecutor> rows = {
       {kCmdOptions,
-       [](MainWindow& window, int) {
+       [](MainWindow& window, CommandId) {
          DefineDialog dialog(window.Session().settings.block, &window,
                              &window.Session().settings.optimizeGif);
          dialog.exec();
        }},
-      {kCmdStandardToolBar, [](MainWindow& window, int) { Toggle(window, window.StandardBar()); }},
-      {kCmdStatusBar, [](MainWindow& window, int) { Toggle(window, window.statusBar()); }},
-      {kCmdPictureToolBar, [](MainWindow& window, int) { Toggle(window, window.PictureBar()); }},
+      {kCmdStandardToolBar, [](MainWindow& window, CommandId) { Toggle(window, window.StandardBar()); }},
+      {kCmdStatusBar, [](MainWindow& window, CommandId) { Toggle(window, window.statusBar()); }},
+      {kCmdPictureToolBar, [](MainWindow& window, CommandId) { Toggle(window, window.PictureBar()); }},
       {kCmdAnimationToolBar,
-       [](MainWindow& window, int) { Toggle(window, window.AnimationBar()); }},
+       [](MainWindow& window, CommandId) { Toggle(window, window.AnimationBar()); }},
       {kCmdFrameStrip,
-       [](MainWindow& window, int) {
+       [](MainWindow& window, CommandId) {
          Toggle(window, window.Strip());
          // Remembered in the settings file at exit.
          window.Session().settings.showFrameStrip = window.Strip()->isVisibleTo(&window);

@@ -187,8 +187,10 @@ TimeDetailDialog::TimeDetailDialog(DocumentState& doc, QWidget* parent)
   connect(back_, &QPushButton::clicked, this, [this] { Navigate(model_.Back()); });
   connect(forward_, &QPushButton::clicked, this, [this] { Navigate(model_.Forward()); });
   connect(last_, &QPushButton::clicked, this, [this] { Navigate(model_.ToLast()); });
-  // "変更" keeps the times as they are now and sets the loop count.
+  // "変更" keeps the times as they are now and sets the loop count, each one undoable
+  // step (when it changed anything).
   connect(change_, &QPushButton::clicked, this, [this] {
+    (void)model_.Keep();  // a change of delays never fails with something to show
     ApplyLoopCount();
     done(kTimeFormClosed);
   });
@@ -246,7 +248,7 @@ void TimeDetailDialog::ApplyLoopCount() {
   const LoopChoice choice = loopOnce_->isChecked()      ? LoopChoice::kOnce
                             : loopCounted_->isChecked() ? LoopChoice::kCount
                                                         : LoopChoice::kForever;
-  SetLoopCount(doc_, LoopCountOf(choice, loopCount_->value()));
+  (void)SetLoopCount(doc_, LoopCountOf(choice, loopCount_->value()));
 }
 
 }  // namespace zel

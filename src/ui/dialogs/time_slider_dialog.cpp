@@ -44,7 +44,10 @@ TimeSliderDialog::TimeSliderDialog(DocumentState& doc, Form form, QWidget* paren
   layout->addWidget(cancel_);
 
   connect(slider_, &QSlider::valueChanged, this, &TimeSliderDialog::Moved);
-  connect(ok_, &QPushButton::clicked, this, [this] { done(kTimeFormKept); });
+  connect(ok_, &QPushButton::clicked, this, [this] {
+    (void)model_.Keep();  // one undoable step when any delay changed
+    done(kTimeFormKept);
+  });
   connect(cancel_, &QPushButton::clicked, this, &TimeSliderDialog::reject);
   connect(switch_, &QPushButton::clicked, this, [this] {
     model_.Cancel();

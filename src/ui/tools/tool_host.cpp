@@ -166,10 +166,10 @@ void ToolHost::ApplyOk(InteractiveTool& tool, ToolSession& session, ToolForm& fo
     if (!converting.isEmpty()) ShowStatus(converting);
     form.setEnabled(false);
   }
-  const int result = session.Ok(tool.FinalTransform(), tool.IsIdentity(), options);
+  const Outcome result = session.Ok(tool.FinalTransform(), tool.IsIdentity(), options);
   applying_ = false;
-  if (changed && result == 0) tool.Applied();
-  if (result > 0) window_.ShowMessageNumber(result);
+  if (result.done()) tool.Applied();
+  window_.ShowOutcome(result);
   form.done(kToolFormOk);
 }
 
@@ -202,10 +202,11 @@ int ToolHost::RunTool(InteractiveTool& tool) {
     result = RunForm(bar.get(), full.get());
     previewPending_ = false;
     if (session.IsOpen()) session.Cancel();
-    // Busy bit cleared; an animation plays again from its first frame.
+    // The document is free again; an animation plays again from its first frame.
     session.Close(TickCount());
   }
-  window_.AfterFrameChange();
+  // A cancelled tool gave its picture back without an edit.
+  window_.RefreshAll();
   if (result == kToolFormOk || result == kToolFormSwitch) return result;
   return kToolFormCancel;
 }
