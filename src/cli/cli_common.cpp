@@ -184,19 +184,40 @@ std::unique_ptr<FrameSet> LoadGifFrames(const std::string& path, std::FILE* err)
   return frames;
 }
 
+int OutcomeExit(std::FILE* err, const std::string& label, const Outcome& outcome,
+                const std::string& nothingDone) {
+  switch (outcome.kind()) {
+    case OutcomeKind::kDone:
+      return kExitOk;
+    case OutcomeKind::kCancelled:
+      PrintError(err, label + ": cancelled");
+      return kExitCancelled;
+    case OutcomeKind::kFailed: {
+      const char* text = MessageText(outcome.message());
+      PrintError(err, label + ": " + (text ? text : "failed"));
+      return kExitFailed;
+    }
+    case OutcomeKind::kNothingDone:
+      break;
+  }
+  if (nothingDone.empty()) return kExitOk;
+  PrintError(err, label + ": " + nothingDone);
+  return kExitUsage;
+}
+
 bool LoadDocument(const std::string& path, DocumentState& doc, std::FILE* err) {
   if (!CreateDocumentContainer(doc, kFrameMaxHighest)) {
     PrintError(err, MessageText(kMsgNoMemory));
     return false;
   }
   LoadContext context;
-  int result = LoadImageFile(doc, path, LoadMode::kOpen, context);
-  if (result == kMsgPictureTooLarge) {
+  const Outcome result = LoadImageFile(doc, path, LoadMode::kOpen, context);
+  if (result == Outcome::Failed(kMsgPictureTooLarge)) {
     PrintError(err, TooLargeText(path));
     return false;
   }
-  if (result != 0) {
-    const char* text = MessageText(result);
+  if (!result.done()) {
+    const char* text = OutcomeText(result);
     PrintError(err, std::string(text ? text : MessageText(kMsgBadImageFile)) + " (" + path + ")");
     return false;
   }

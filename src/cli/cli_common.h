@@ -8,6 +8,7 @@
 
 #include "document/document_state.h"
 #include "document/frame_set.h"
+#include "document/outcome.h"
 
 namespace zel::cli {
 
@@ -25,6 +26,12 @@ std::string DescribeExtension(const std::string& path);
 
 // Prints "zel-cli: <text>" and a newline.
 void PrintError(std::FILE* err, const std::string& text);
+
+// The exit code of what became of a step, with its message: done is kExitOk; a failure
+// prints its message after `label` (kExitFailed); cancelled is kExitCancelled; nothing
+// done prints `nothingDone` (kExitUsage), or is kExitOk when that is empty.
+int OutcomeExit(std::FILE* err, const std::string& label, const Outcome& outcome,
+                const std::string& nothingDone = "");
 
 void PrintUsage(std::FILE* to);
 

@@ -75,12 +75,12 @@ std::string RefusalFor(OutputFormat format, const DocumentState& doc) {
 int SaveGif(DocumentState& doc, const std::string& output, std::FILE* err, int progressFd,
             bool optimize) {
   TerminalProgress progress(progressFd, IsAnimation(doc.kind) ? doc.frameSet->count : 1);
-  int result = SaveDocumentAsGif(doc, output, &progress, optimize);
-  progress.Finish(result == kGifWriteOk);
-  if (result == kGifWriteCancelled) return ReportCancelled(output, err);
-  if (result != kGifWriteOk) {
-    PrintError(err, std::string(kGifWriteFailedText) + " (" + output + ", code " +
-                        std::to_string(result) + ")");
+  const Outcome result = SaveDocumentAsGif(doc, output, &progress, optimize);
+  progress.Finish(result.done());
+  if (result.kind() == OutcomeKind::kCancelled) return ReportCancelled(output, err);
+  if (!result.done()) {
+    const char* text = OutcomeText(result);
+    PrintError(err, std::string(text ? text : kGifWriteFailedText) + " (" + output + ")");
     return kExitFailed;
   }
   return kExitOk;
@@ -136,26 +136,25 @@ int SaveDocumentTo(DocumentState& doc, const std::string& output, int quality, s
     return kExitUsage;
   }
 
-  int code = 0;
+  Outcome result = Outcome::NothingDone();
   switch (format) {
     case OutputFormat::kGif:
       return SaveGif(doc, output, err, progressFd, optimizeGif);
     case OutputFormat::kBitmap:
-      code = SaveDocumentAsBitmap(doc, output);
+      result = SaveDocumentAsBitmap(doc, output);
       break;
     case OutputFormat::kJpeg:
-      code = SaveDocumentAsJpeg(doc, output, quality);
+      result = SaveDocumentAsJpeg(doc, output, quality);
       break;
     case OutputFormat::kIcon:
-      code = MakeIconFile(doc, output) ? 0 : -1;
+      result = MakeIconFile(doc, output);
       break;
     case OutputFormat::kUnknown:
       break;
   }
-  if (code != 0) {
-    const char* text = code >= 500 ? MessageText(code) : nullptr;
-    PrintError(err, std::string(text ? text : kGifWriteFailedText) + " (" + output + ", code " +
-                        std::to_string(code) + ")");
+  if (!result.done()) {
+    const char* text = OutcomeText(result);
+    PrintError(err, std::string(text ? text : kGifWriteFailedText) + " (" + output + ")");
     return kExitFailed;
   }
   return kExitOk;

@@ -20,7 +20,7 @@ void StopOnFrame(DocumentState& doc, int32_t frame) {
 
 // Why the operation's precondition does not hold, in the user's terms; "" when it holds.
 using Refusal = std::string (*)(const DocumentState& doc, const EditStep& step);
-using Operation = bool (*)(DocumentState& doc);
+using Operation = Outcome (*)(DocumentState& doc);
 
 int RunFrameStep(EditRun& run, const EditStep& step, Refusal refusal, Operation operation) {
   if (int code = RequireAnimation(run, step); code != kExitOk) return code;
@@ -30,11 +30,7 @@ int RunFrameStep(EditRun& run, const EditStep& step, Refusal refusal, Operation 
     PrintError(run.err, step.label + ": " + why);
     return kExitUsage;
   }
-  if (!operation(run.doc)) {
-    PrintError(run.err, step.label + ": " + MessageText(kMsgNoMemory));
-    return kExitFailed;
-  }
-  return kExitOk;
+  return OutcomeExit(run.err, step.label, operation(run.doc), "nothing changed");
 }
 
 template <Refusal R, Operation O>
@@ -87,7 +83,7 @@ std::string ReverseRefusal(const DocumentState& doc, const EditStep&) {
   return CanReverseAnimation(doc) ? "" : "the animation cannot be reversed";
 }
 
-bool Reverse(DocumentState& doc) {
+Outcome Reverse(DocumentState& doc) {
   return ReverseAnimation(doc, TickCount());
 }
 
@@ -116,11 +112,12 @@ int MoveFrameStep(EditRun& run, const EditStep& step) {
   const int32_t from = step.frame - 1;
   const int32_t to = static_cast<int32_t>(step.value) - 1;
   if (from == to) return kExitOk;  // the frame is there already
-  if (!MoveFrameTo(doc, from, to)) {
+  const Outcome moved = MoveFrameTo(doc, from, to);
+  if (moved.kind() == OutcomeKind::kNothingDone) {
     PrintError(run.err, step.label + ": the frame cannot be moved");
     return kExitFailed;
   }
-  return kExitOk;
+  return OutcomeExit(run.err, step.label, moved);
 }
 
 }  // namespace

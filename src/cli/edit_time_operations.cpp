@@ -4,6 +4,7 @@
 
 #include "cli/cli_common.h"
 #include "cli/edit_operations.h"
+#include "document/edit_transaction.h"
 #include "document/time_adjustment.h"
 
 namespace zel::cli {
@@ -57,7 +58,8 @@ int TypeDelay(EditRun& run, const EditStep& step) {
     }
     model.TypeTime(frame - model.FirstShown(), typed);
   }
-  return kExitOk;
+  // "変更": the typed times as one change.
+  return OutcomeExit(run.err, step.label, model.Keep());
 }
 
 // --scale-time P%: the slider moved to P percent of the total time.
@@ -76,10 +78,13 @@ int ScaleTime(EditRun& run, const EditStep& step) {
   // hundredth; a delay that was not 0 never becomes 0 (that would play as fast as the
   // viewer can).
   FrameSet& frames = *run.doc.frameSet;
-  for (int32_t f = 0; f < frames.count; ++f) {
-    frames.frame(f).delay = ScaledDelay(frames.frame(f).delay, step.value);
-  }
-  return kExitOk;
+  EditTransaction edit(run.doc, kUndoEdit);
+  return OutcomeExit(run.err, step.label, edit.Commit([&] {
+    for (int32_t f = 0; f < frames.count; ++f) {
+      frames.frame(f).delay = ScaledDelay(frames.frame(f).delay, step.value);
+    }
+    return true;
+  }));
 }
 
 // "once", or a count 0..65535 (0: for ever).
@@ -94,8 +99,8 @@ bool ParseLoop(const std::string& text, EditStep* step) {
 // --loop N|once: the loop count field of the detailed form.
 int SetLoop(EditRun& run, const EditStep& step) {
   if (int code = RequireAnimation(run, step); code != kExitOk) return code;
-  SetLoopCount(run.doc, static_cast<int32_t>(step.value));
-  return kExitOk;
+  // The count it has already is no error.
+  return OutcomeExit(run.err, step.label, SetLoopCount(run.doc, static_cast<int32_t>(step.value)));
 }
 
 }  // namespace

@@ -132,14 +132,8 @@ bool RequireTransformable(EditRun& run, const EditStep& step) {
   return false;
 }
 
-int Result(EditRun& run, const EditStep& step, int result, const std::string& failure) {
-  if (result == kCommandDone) return kExitOk;
-  if (result > 0) {
-    PrintError(run.err, step.label + ": " + MessageText(result));
-    return kExitFailed;
-  }
-  PrintError(run.err, step.label + ": " + failure);
-  return kExitUsage;
+int Result(EditRun& run, const EditStep& step, const Outcome& result, const std::string& failure) {
+  return OutcomeExit(run.err, step.label, result, failure);
 }
 
 // A full-quality transform of the picture or of every frame, as a tool's OK applies it.
