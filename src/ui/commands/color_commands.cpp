@@ -25,7 +25,7 @@ void ColorResolutionCommand(MainWindow& window, int) {
   EditorSession& session = window.Session();
   DocumentState& doc = session.doc;
   if (doc.currentPicture && doc.currentPicture.Header().bitCount == 8) {
-    if (!ToggleToFullColor(doc)) window.ShowMessageNumber(kMsgNoMemory);
+    window.ShowOutcome(ToggleToFullColor(doc));
   } else {
     ChangeColorDialog dialog(doc, session.settings.block, session.settings.highQualityColors,
                              &window);
@@ -37,7 +37,7 @@ void ColorResolutionCommand(MainWindow& window, int) {
 
 template <SemiLevel kLevel>
 void SemiTransparencyCommand(MainWindow& window, int) {
-  ApplySemiTransparency(window.Session().doc, kLevel, TickCount());
+  window.ShowOutcome(ApplySemiTransparency(window.Session().doc, kLevel, TickCount()));
   window.AfterFrameChange();
 }
 

@@ -15,14 +15,13 @@ void MergeAnimationCommand(MainWindow& window, int) {
   EditorSession& session = window.Session();
   DocumentState& doc = session.doc;
   QtClipboard& clipboard = window.Clipboard();
-  doc.flags |= kFlagBusy;
   {
+    DocumentBusyScope busy(doc);
     MergeAnimeDialog dialog(doc, session.profile, &clipboard, clipboard.HasPicture(),
                             window.Tools(), &window);
     if (window.message) dialog.message = window.message;
     dialog.Run();
   }
-  doc.flags &= ~kFlagBusy;
   if (IsAnimation(doc.kind) && doc.frameSet->count > 0) {
     JumpToFrame(doc, 0);
     doc.flags &= ~kFlagStopped;
