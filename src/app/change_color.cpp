@@ -3,23 +3,28 @@
 #include <algorithm>
 
 #include "color/quality_quantizer.h"
+#include "document/edit_transaction.h"
 
 namespace zel {
 
 namespace {
 
-// Installs `picture` with its display copy made first, so that a picture the display
-// cannot show leaves the document and the undo history as they were.
-bool InstallWithSnapshot(DocumentState& doc, PackedDib picture, int32_t transparentIndex) {
-  if (!picture || !doc.frameSet) return false;
+// Installs `picture` as one edit of the colours class, its display copy made first, so
+// that a picture the display cannot show leaves the document and the undo history as they
+// were.
+Outcome InstallColours(DocumentState& doc, PackedDib picture, int32_t transparentIndex) {
+  if (!picture || !doc.frameSet) return Outcome::Failed(kMsgNoMemory);
   PackedDib display;
   if (!doc.trueColorDisplay) {
     display = MakePaletteDisplayCopy(picture);
-    if (!display) return false;
+    if (!display) return Outcome::Failed(kMsgNoMemory);
   }
-  doc.undo.TakeSnapshot(doc, kUndoColors);
-  doc.frameSet->transparentIndex = transparentIndex;
-  return SetCurrentPicture(doc, std::move(picture), std::move(display));
+  EditTransaction edit(doc, kUndoColors);
+  return edit.Commit([&] {
+    if (!SetCurrentPicture(doc, std::move(picture), std::move(display))) return false;
+    doc.frameSet->transparentIndex = transparentIndex;
+    return true;
+  });
 }
 
 }  // namespace
@@ -117,18 +122,18 @@ std::optional<IndexConversion> RunColorConversion(const DocumentState& doc,
   return ConvertToIndexColor(doc.currentPicture, choices, doc.backgroundColor);
 }
 
-bool ToggleToFullColor(DocumentState& doc) {
+Outcome ToggleToFullColor(DocumentState& doc) {
   if (!doc.currentPicture || doc.currentPicture.size() < kDibHeaderSize ||
       doc.currentPicture.Header().bitCount != 8) {
-    return false;
+    return Outcome::NothingDone();
   }
   PackedDib full = ConvertToFullColor(doc.currentPicture);
-  if (!full) return false;
-  return InstallWithSnapshot(doc, std::move(full), -1);
+  if (!full) return Outcome::Failed(kMsgNoMemory);
+  return InstallColours(doc, std::move(full), -1);
 }
 
-bool InstallIndexConversion(DocumentState& doc, IndexConversion conversion) {
-  return InstallWithSnapshot(doc, std::move(conversion.picture), conversion.transparentIndex);
+Outcome InstallIndexConversion(DocumentState& doc, IndexConversion conversion) {
+  return InstallColours(doc, std::move(conversion.picture), conversion.transparentIndex);
 }
 
 }  // namespace zel

@@ -8,6 +8,7 @@
 #include "app/settings.h"
 #include "color/index_color.h"
 #include "document/document_state.h"
+#include "document/outcome.h"
 
 namespace zel {
 
@@ -71,12 +72,14 @@ std::optional<IndexConversion> RunColorConversion(const DocumentState& doc,
                                                   const Settings& settings, bool pureIndex,
                                                   bool highQuality = false);
 
-// The command on an 8-bit current picture: snapshot, full-colour copy, no transparent
-// index. False (nothing changed) when the picture is not 8-bit or the copy fails; the
-// caller then opens the dialog for a picture that is not 8-bit.
-bool ToggleToFullColor(DocumentState& doc);
-// Installs a successful conversion: snapshot, transparent index, current picture. False
-// (nothing changed) when the picture cannot be shown.
-bool InstallIndexConversion(DocumentState& doc, IndexConversion conversion);
+// The command on an 8-bit current picture: one edit of the colours class that installs a
+// full-colour copy with no transparent index. Nothing done when the picture is not 8-bit
+// (the caller then opens the dialog), failed with kMsgNoMemory when the copy fails; unless
+// done, the document and its undo history are as they were.
+Outcome ToggleToFullColor(DocumentState& doc);
+// Installs a successful conversion as one edit of the colours class: transparent index,
+// current picture. Failed with kMsgNoMemory (nothing changed) when the picture cannot be
+// shown.
+Outcome InstallIndexConversion(DocumentState& doc, IndexConversion conversion);
 
 }  // namespace zel

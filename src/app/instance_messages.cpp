@@ -33,16 +33,17 @@ PackedDib HandOverPicture(const std::vector<uint8_t>& data) {
   return block;
 }
 
-std::optional<std::vector<uint8_t>> PictureFileAsPackedDib(const std::string& path, int* message) {
-  auto fail = [message](int id) {
+std::optional<std::vector<uint8_t>> PictureFileAsPackedDib(const std::string& path,
+                                                           MessageId* message) {
+  auto fail = [message](MessageId id) {
     if (message) *message = id;
     return std::nullopt;
   };
   DocumentState doc;
   if (!CreateDocumentContainer(doc, kFrameMaxHighest)) return fail(kMsgNoMemory);
   LoadContext context;
-  int result = LoadImageFile(doc, path, LoadMode::kOpen, context);
-  if (result != 0) return fail(result);
+  const Outcome loaded = LoadImageFile(doc, path, LoadMode::kOpen, context);
+  if (!loaded.done()) return fail(loaded.failed() ? loaded.message() : kMsgBadImageFile);
   if (FramesWereDropped(context)) return fail(kMsgFramesDropped);
 
   PackedDib block;

@@ -10,6 +10,7 @@
 
 #include "document/packed_dib.h"
 #include "platform/local_channel.h"
+#include "resources/string_table.h"
 
 namespace zel {
 
@@ -63,10 +64,10 @@ PackedDib HandOverPicture(const std::vector<uint8_t>& data);
 // bitmap (an 8-bit picture with a transparent colour carries it in the "TIDX" trailer), or
 // for an animation the whole of it as a frame bitmap. Short blocks are padded with zero
 // bytes to more than 1024 bytes so that the editor takes them. No value when the file
-// cannot be loaded; `message` then receives the number of the message that says why
+// cannot be loaded; `message` then receives the message that says why
 // (kMsgFramesDropped for a file with more frames than the highest frame maximum, which
 // would go over shortened).
 std::optional<std::vector<uint8_t>> PictureFileAsPackedDib(const std::string& path,
-                                                           int* message = nullptr);
+                                                           MessageId* message = nullptr);
 
 }  // namespace zel

@@ -7,10 +7,12 @@
 #include <utility>
 #include <vector>
 
+#include "app/change_color.h"
 #include "cli/cli_common.h"
 #include "cli/edit_operations.h"
 #include "color/palette_reference.h"
 #include "color/quality_quantizer.h"
+#include "document/edit_transaction.h"
 #include "resources/string_table.h"
 
 namespace zel::cli {
@@ -74,9 +76,10 @@ int Install(EditRun& run, const EditStep& step, std::optional<IndexConversion> r
     PrintError(run.err, step.label + ": " + failure);
     return kExitUsage;
   }
-  run.doc.frameSet->transparentIndex = result->transparentIndex;
-  SetCurrentPicture(run.doc, std::move(result->picture));
-  return kExitOk;
+  const Outcome installed = InstallIndexConversion(run.doc, std::move(*result));
+  if (installed.done()) return kExitOk;
+  PrintError(run.err, step.label + ": " + MessageText(installed.message()));
+  return kExitFailed;
 }
 
 // --colors N --hq on an animation: every frame in full colour, reduced to one palette built
@@ -103,16 +106,20 @@ int ReduceFrames(EditRun& run, const EditStep& step, const ColorChoices& choices
     return kExitFailed;
   }
   const PackedDib& first = reduced->pictures[0];
-  set.paletteCount = static_cast<int32_t>(first.ColorCount());
-  std::copy_n(first.ColorTable(), first.ColorCount(), set.palette.begin());
-  set.transparentIndex = reduced->transparentIndex;
-  for (int i = 0; i < set.count; ++i) {
-    set.frame(i).image = std::move(reduced->pictures[static_cast<size_t>(i)]);
-    set.frame(i).transparentIndex = reduced->transparentIndex;
-  }
-  const int32_t current = std::clamp(doc.currentFrame, 0, set.count - 1);
-  SetCurrentPicture(doc, DuplicateBlock(set.frame(current).image));
-  return kExitOk;
+  EditTransaction edit(doc, kUndoEdit);
+  const Outcome installed = edit.Commit([&] {
+    set.paletteCount = static_cast<int32_t>(first.ColorCount());
+    std::copy_n(first.ColorTable(), first.ColorCount(), set.palette.begin());
+    set.transparentIndex = reduced->transparentIndex;
+    for (int i = 0; i < set.count; ++i) {
+      set.frame(i).image = std::move(reduced->pictures[static_cast<size_t>(i)]);
+      set.frame(i).transparentIndex = reduced->transparentIndex;
+    }
+    const int32_t current = std::clamp(doc.currentFrame, 0, set.count - 1);
+    SetCurrentPicture(doc, DuplicateBlock(set.frame(current).image));
+    return true;
+  });
+  return installed.done() ? kExitOk : kExitFailed;
 }
 
 int ReduceColours(EditRun& run, const EditStep& step) {
@@ -176,9 +183,15 @@ int FullColour(EditRun& run, const EditStep& step) {
     PrintError(run.err, step.label + ": " + MessageText(kMsgNoMemory));
     return kExitFailed;
   }
-  run.doc.frameSet->transparentIndex = -1;
-  SetCurrentPicture(run.doc, std::move(full));
-  return kExitOk;
+  EditTransaction edit(run.doc, kUndoColors);
+  const Outcome installed = edit.Commit([&] {
+    if (!SetCurrentPicture(run.doc, std::move(full))) return false;
+    run.doc.frameSet->transparentIndex = -1;
+    return true;
+  });
+  if (installed.done()) return kExitOk;
+  PrintError(run.err, step.label + ": " + MessageText(installed.message()));
+  return kExitFailed;
 }
 
 }  // namespace

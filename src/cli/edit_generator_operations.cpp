@@ -32,15 +32,16 @@ int EffectStep(EditRun& run, const EditStep& step) {
   if (int code = RequireAnimation(run, step)) return code;
   const AnimationEffectOptions options{static_cast<Effect>(step.value),
                                        run.settings.effectAmplitude};
-  const int result = RunAnimationEffect(run.doc, options, nullptr, TickCount());
-  if (result == 0) return kExitOk;
-  std::string text = MessageText(result);
-  if (result == kMsgOutOfRange) {
+  const Outcome result = RunAnimationEffect(run.doc, options, nullptr, TickCount());
+  if (result.done()) return kExitOk;
+  const bool outOfRange = result.message() == kMsgOutOfRange;
+  std::string text = MessageText(result.message());
+  if (outOfRange) {
     text += " (an effect needs at least 4 frames; " + run.source + " has " +
             Frames(run.doc.frameSet->count) + ")";
   }
   PrintError(run.err, step.label + ": " + text);
-  return result == kMsgOutOfRange ? kExitUsage : kExitFailed;
+  return outOfRange ? kExitUsage : kExitFailed;
 }
 
 }  // namespace

@@ -60,10 +60,10 @@ int MotionStep(EditRun& run, const EditStep& step) {
   choice.range = run.settings.motionRange;
   choice.flags = (run.settings.motionWrap ? kMotionWrap : 0) |
                  (run.settings.motionReverse ? kMotionReverse : 0);
-  const int result = MoveAnimation(run.doc, choice, TickCount());
-  if (result == 0) return kExitOk;
-  if (result > 0) {
-    PrintError(run.err, step.label + ": " + MessageText(result));
+  const Outcome result = MoveAnimation(run.doc, choice, TickCount());
+  if (result.done()) return kExitOk;
+  if (result.failed()) {
+    PrintError(run.err, step.label + ": " + MessageText(result.message()));
   } else {
     PrintError(run.err, step.label + ": the path of '" + record->title +
                             "' cannot be read or has fewer than 10 points (" + record->bitmapPath +

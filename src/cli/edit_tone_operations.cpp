@@ -60,7 +60,7 @@ int SemiStep(EditRun& run, const EditStep& step) {
                             " has none");
     return kExitUsage;
   }
-  if (ApplySemiTransparency(run.doc, static_cast<SemiLevel>(step.value), TickCount()) != 0) {
+  if (!ApplySemiTransparency(run.doc, static_cast<SemiLevel>(step.value), TickCount()).done()) {
     PrintError(run.err, step.label + ": no colour-table entry is left for the transparent colour");
     return kExitFailed;
   }

@@ -176,19 +176,19 @@ int RunMakeAnimeCommand(const std::vector<std::string>& args, std::FILE* err, in
     motion = MotionAlong(choice);
     parsed.options.flags |= kMakeAnimeMotion;
   }
-  int result = 0;
+  Outcome result = Outcome::NothingDone();
   {
     TerminalProgress progress(progressFd, parsed.options.frames);
     result = MakeAnimation(doc, parsed.options, motion ? &motion : nullptr, &progress, TickCount());
-    progress.Finish(result == 0);
+    progress.Finish(result.done());
   }
-  if (result == kGenerationCancelled || InterruptCatcher::Take()) {
+  if (result.kind() == OutcomeKind::kCancelled || InterruptCatcher::Take()) {
     return ReportCancelled(parsed.output, err);
   }
-  if (result != 0) {
-    const char* text = MessageText(result);
+  if (!result.done()) {
+    const char* text = OutcomeText(result);
     PrintError(err, std::string(text ? text : "") + " (" + parsed.input + ")");
-    return result == kMsgOutOfRange ? kExitUsage : kExitFailed;
+    return result == Outcome::Failed(kMsgOutOfRange) ? kExitUsage : kExitFailed;
   }
   return SaveDocumentTo(doc, parsed.output, kDefaultJpegQuality, err, progressFd);
 }

@@ -89,7 +89,7 @@ int RunSendCommand(const std::vector<std::string>& arguments, std::FILE* out, st
   }
   const std::string& path = args[0];
   if (!CheckReadable(path, err)) return kExitUsage;
-  int message = 0;
+  MessageId message = kMsgBadImageFile;
   std::optional<std::vector<uint8_t>> picture = PictureFileAsPackedDib(path, &message);
   if (!picture) {
     if (message == kMsgPictureTooLarge) {

@@ -6,6 +6,7 @@
 #include <tuple>
 #include <utility>
 
+#include "document/edit_transaction.h"
 #include "document/undo_history.h"
 
 namespace zel {
@@ -256,12 +257,12 @@ PackedDib RemapPicture(const PackedDib& source, const std::vector<Rgbq>& table,
   return result;
 }
 
-bool PaletteTable::Apply(DocumentState& doc) {
-  if (rows_.empty() || !doc.frameSet) return false;
+Outcome PaletteTable::Apply(DocumentState& doc) {
+  if (rows_.empty() || !doc.frameSet) return Outcome::NothingDone();
   Sort(PaletteSort::kOriginal);
   // An animation's frames all change, so its snapshot keeps them (the picture-only class
   // would let an undo bring back the picture on screen over frames that stay changed).
-  doc.undo.TakeSnapshot(doc, animation_ ? kUndoEdit : kUndoColors);
+  EditTransaction edit(doc, animation_ ? kUndoEdit : kUndoColors);
 
   // New indexes in opening order; a dropped entry, and any pixel value beyond the table,
   // becomes entry 0.
@@ -288,30 +289,42 @@ bool PaletteTable::Apply(DocumentState& doc) {
     map[k] = static_cast<uint8_t>(std::max(target, 0));
     row.index = target;
   }
-  if (table.empty()) return false;
+  if (table.empty()) return Outcome::NothingDone();
 
   if (!animation_) {
     PackedDib result = RemapPicture(doc.currentPicture, table, map);
-    if (!result) return false;
-    doc.frameSet->transparentIndex = transparent;
-    return SetCurrentPicture(doc, std::move(result));
+    if (!result) return Outcome::NothingDone();
+    const Outcome installed = edit.Commit([&] {
+      if (!SetCurrentPicture(doc, std::move(result))) return false;
+      doc.frameSet->transparentIndex = transparent;
+      return true;
+    });
+    return installed.done() ? installed : Outcome::NothingDone();
   }
 
+  // Every frame is remapped apart; a frame that cannot be keeps its picture.
   FrameSet& frames = *doc.frameSet;
+  std::vector<PackedDib> results(static_cast<size_t>(std::max(frames.count, 0)));
   bool replaced = false;
   for (int i = 0; i < frames.count; ++i) {
-    PackedDib result = RemapPicture(frames.frame(i).image, table, map);
-    if (!result) continue;
-    frames.frame(i).image = std::move(result);
-    replaced = true;
-    if (i == 0) frames.transparentIndex = transparent;
+    results[static_cast<size_t>(i)] = RemapPicture(frames.frame(i).image, table, map);
+    replaced = replaced || results[static_cast<size_t>(i)];
   }
-  // The view stays on the frame the user was on, now in its new colours.
-  if (doc.currentFrame < 0 || doc.currentFrame >= frames.count) doc.currentFrame = 0;
-  if (frames.count > 0 && frames.frame(doc.currentFrame).image) {
-    SetCurrentPicture(doc, DuplicateBlock(frames.frame(doc.currentFrame).image));
-  }
-  return replaced;
+  if (!replaced) return Outcome::NothingDone();
+  return edit.Commit([&] {
+    for (int i = 0; i < frames.count; ++i) {
+      PackedDib& result = results[static_cast<size_t>(i)];
+      if (!result) continue;
+      frames.frame(i).image = std::move(result);
+      if (i == 0) frames.transparentIndex = transparent;
+    }
+    // The view stays on the frame the user was on, now in its new colours.
+    if (doc.currentFrame < 0 || doc.currentFrame >= frames.count) doc.currentFrame = 0;
+    if (frames.count > 0 && frames.frame(doc.currentFrame).image) {
+      SetCurrentPicture(doc, DuplicateBlock(frames.frame(doc.currentFrame).image));
+    }
+    return true;
+  });
 }
 
 void DropCommonPalette(DocumentState& doc) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "document/document_state.h"
+#include "document/outcome.h"
 #include "document/packed_dib.h"
 
 namespace zel {
@@ -88,10 +89,11 @@ class PaletteTable {
   // the row to bring into view.
   int32_t ApplyTransparent(int32_t openingIndex, TransparentChoice choice);
 
-  // OK: sorts the table back into opening order, takes the colour snapshot and rebuilds
-  // the current picture (or every frame of an animation). Returns whether any picture
-  // was replaced.
-  bool Apply(DocumentState& doc);
+  // OK: sorts the table back into opening order and, as one edit (the colours class for a
+  // picture, the edit class for an animation), rebuilds the current picture (or every
+  // frame of an animation). Done when any picture was replaced, else nothing done (the
+  // document and its undo history as they were).
+  Outcome Apply(DocumentState& doc);
 
  private:
   PaletteRow* FindRow(int32_t openingIndex);

@@ -50,7 +50,7 @@ PackedDib ReadReferencePicture(const std::string& path, int frameMax, int32_t* t
     if (ReadBmpFile(image, path) != kBmpReadOk) return {};
     if (IsFrameBitmap(image)) {
       std::unique_ptr<FrameSet> frames = FrameSet::Create(ClampFrameMax(frameMax));
-      if (frames && ReadFrameBitmap(image, *frames) == 0) {
+      if (frames && ReadFrameBitmap(image, *frames).done()) {
         int32_t t = -1;
         PackedDib first = TakeFirstFrame(*frames, &t);
         if (first) {

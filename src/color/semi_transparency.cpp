@@ -7,6 +7,7 @@
 
 #include "color/index_color.h"
 #include "document/document_state.h"
+#include "document/edit_transaction.h"
 
 namespace zel {
 
@@ -90,62 +91,64 @@ bool CanApplySemiTransparency(const DocumentState& doc) {
   return IsEditableKind(doc.kind) && doc.bitCount == 8 && IsIndexed(doc.currentPicture);
 }
 
-int ApplySemiTransparency(DocumentState& doc, SemiLevel level, uint32_t nowTick) {
-  if (!CanApplySemiTransparency(doc) || !doc.frameSet) return -1;
+Outcome ApplySemiTransparency(DocumentState& doc, SemiLevel level, uint32_t nowTick) {
+  const Outcome nothing = Outcome::NothingDone();
+  if (!CanApplySemiTransparency(doc) || !doc.frameSet) return nothing;
   FrameSet& frames = *doc.frameSet;
   const Rgbq color = BackgroundEntry(doc.backgroundColor);
   int32_t index = frames.transparentIndex;
-  if (index > 255) return -1;
+  if (index > 255) return nothing;
 
   if (!IsAnimation(doc.kind)) {
     PackedDib picture;
     if (index < 0) {
       auto made = AppendTransparentEntry(DuplicateBlock(doc.currentPicture), doc.backgroundColor);
-      if (!made) return -1;
+      if (!made) return nothing;
       picture = std::move(made->picture);
       index = made->transparentIndex;
     } else {
       picture = WithTransparentEntry(doc.currentPicture, index, false, color);
     }
-    if (!picture) return -1;
+    if (!picture) return nothing;
     ApplyTransparencyPattern(picture, index, level);
-    doc.undo.TakeSnapshot(doc, kUndoEdit);
-    frames.transparentIndex = index;
-    SetCurrentPicture(doc, std::move(picture));
-    return 0;
+    EditTransaction edit(doc, kUndoEdit);
+    const Outcome installed = edit.Commit([&] {
+      if (!SetCurrentPicture(doc, std::move(picture))) return false;
+      frames.transparentIndex = index;
+      return true;
+    });
+    return installed.done() ? installed : nothing;
   }
 
-  if (frames.count < 1 || frames.count > frames.capacity()) return -1;
+  if (frames.count < 1 || frames.count > frames.capacity()) return nothing;
+  EditTransaction edit(doc, kUndoEdit, PlaybackRule::kRestart, nowTick);
   std::vector<PackedDib> copies(static_cast<size_t>(frames.count));
   for (int i = 0; i < frames.count; ++i) {
-    if (!IsIndexed(frames.frame(i).image)) return -1;
+    if (!IsIndexed(frames.frame(i).image)) return nothing;
   }
   const bool newIndex = index < 0;
   if (newIndex) {
     auto made = AppendTransparentEntry(DuplicateBlock(frames.frame(0).image), doc.backgroundColor);
-    if (!made) return -1;
+    if (!made) return nothing;
     copies[0] = std::move(made->picture);
     index = made->transparentIndex;
   }
   for (int i = newIndex ? 1 : 0; i < frames.count; ++i) {
     copies[static_cast<size_t>(i)] =
         WithTransparentEntry(frames.frame(i).image, index, newIndex, color);
-    if (!copies[static_cast<size_t>(i)]) return -1;
+    if (!copies[static_cast<size_t>(i)]) return nothing;
   }
   for (PackedDib& copy : copies) ApplyTransparencyPattern(copy, index, level);
   PackedDib shown = DuplicateBlock(copies[0]);
-  if (!shown) return -1;
+  if (!shown) return nothing;
 
-  doc.undo.TakeSnapshot(doc, kUndoEdit);
-  doc.flags |= kFlagBusy;
-  for (int i = 0; i < frames.count; ++i)
-    frames.frame(i).image = std::move(copies[static_cast<size_t>(i)]);
-  frames.transparentIndex = index;
-  SetCurrentPicture(doc, std::move(shown));
-  doc.flags &= ~static_cast<uint32_t>(kFlagStopped | kFlagStep | kFlagBusy);
-  doc.lastFrameTick = nowTick;
-  doc.currentFrame = 0;
-  return 0;
+  return edit.Commit([&] {
+    for (int i = 0; i < frames.count; ++i)
+      frames.frame(i).image = std::move(copies[static_cast<size_t>(i)]);
+    frames.transparentIndex = index;
+    SetCurrentPicture(doc, std::move(shown));
+    return true;
+  });
 }
 
 }  // namespace zel

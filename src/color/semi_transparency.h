@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "document/outcome.h"
 #include "document/packed_dib.h"
 
 namespace zel {
@@ -23,8 +24,9 @@ bool CanApplySemiTransparency(const DocumentState& doc);
 // The command on the document: a transparent index is made when there is none (a new table
 // entry holding the background colour, or an unused one), valid in every frame of an
 // animation; the pattern then goes on the current picture, or on every frame. Frames are
-// changed on copies and installed all or none. Takes the undo snapshot (32771) only when
-// something changes. Returns 0, or -1 when nothing changed.
-int ApplySemiTransparency(DocumentState& doc, SemiLevel level, uint32_t nowTick);
+// changed on copies and installed all or none, as one edit (kUndoEdit); an animation plays
+// again from the first frame at `nowTick`. Done, or nothing done when nothing changed (the
+// document and its undo history as they were).
+Outcome ApplySemiTransparency(DocumentState& doc, SemiLevel level, uint32_t nowTick);
 
 }  // namespace zel

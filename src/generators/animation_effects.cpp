@@ -4,6 +4,7 @@
 #include <new>
 #include <vector>
 
+#include "document/edit_transaction.h"
 #include "generators/effect_warp.h"
 #include "generators/picture_to_animation.h"
 #include "platform/parallel.h"
@@ -13,16 +14,17 @@
 
 namespace zel {
 
-int ApplyAnimationEffect(DocumentState& doc, const AnimationEffectOptions& options,
-                         ProgressSink* sink, uint32_t nowTick) {
-  if (!IsAnimation(doc.kind) || !doc.frameSet) return kMsgOutOfRange;
+Outcome RunAnimationEffect(DocumentState& doc, const AnimationEffectOptions& options,
+                           ProgressSink* sink, uint32_t nowTick) {
+  if (!IsAnimation(doc.kind) || !doc.frameSet) return Outcome::Failed(kMsgOutOfRange);
   FrameSet& frames = *doc.frameSet;
   const int n = std::min(frames.count, frames.capacity());
   const int effect = static_cast<int>(options.effect);
   if (n < 4 || effect < 1 || effect >= kEffectCount || options.amplitude < kAmplitudeMin ||
       options.amplitude > kAmplitudeMax) {
-    return kMsgOutOfRange;
+    return Outcome::Failed(kMsgOutOfRange);
   }
+  EditTransaction edit(doc, kUndoEdit, PlaybackRule::kRestart, nowTick);
   if (sink) sink->DisableCancel();
   const std::vector<FrameStep> steps = EffectSchedule(options.effect, n, options.amplitude / 100.0);
   const Fill fill{ColorFromBackground(doc.backgroundColor), frames.transparentIndex};
@@ -32,7 +34,7 @@ int ApplyAnimationEffect(DocumentState& doc, const AnimationEffectOptions& optio
   try {
     results.resize(static_cast<size_t>(n));
   } catch (const std::bad_alloc&) {
-    return kMsgNoMemory;
+    return Outcome::Failed(kMsgNoMemory);
   }
   {
     ParallelJobs jobs(static_cast<size_t>(n), [&](size_t i) {
@@ -47,25 +49,14 @@ int ApplyAnimationEffect(DocumentState& doc, const AnimationEffectOptions& optio
       jobs.Wait(static_cast<size_t>(i));
     }
   }
-  for (int i = 0; i < n; ++i) {
-    PackedDib& result = results[static_cast<size_t>(i)];
-    if (result) frames.frame(i).image = std::move(result);
-  }
-  doc.currentFrame = 0;
-  doc.lastFrameTick = nowTick;
-  doc.flags &= ~static_cast<uint32_t>(kFlagStopped | kFlagStep);
-  if (frames.frame(0).image) SetCurrentPicture(doc, DuplicateBlock(frames.frame(0).image));
-  MarkDocumentChanged(doc);
-  return 0;
-}
-
-int RunAnimationEffect(DocumentState& doc, const AnimationEffectOptions& options,
-                       ProgressSink* sink, uint32_t nowTick) {
-  doc.undo.TakeSnapshot(doc, kUndoEdit);
-  doc.flags |= kFlagBusy;
-  const int result = ApplyAnimationEffect(doc, options, sink, nowTick);
-  doc.flags &= ~static_cast<uint32_t>(kFlagBusy);
-  return result;
+  return edit.Commit([&] {
+    for (int i = 0; i < n; ++i) {
+      PackedDib& result = results[static_cast<size_t>(i)];
+      if (result) frames.frame(i).image = std::move(result);
+    }
+    if (frames.frame(0).image) SetCurrentPicture(doc, DuplicateBlock(frames.frame(0).image));
+    return true;
+  });
 }
 
 }  // namespace zel

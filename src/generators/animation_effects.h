@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "document/document_state.h"
+#include "document/outcome.h"
 #include "generators/effect_schedule.h"
 
 namespace zel {
@@ -17,15 +18,13 @@ struct AnimationEffectOptions {
   int amplitude = 40;
 };
 
-// Warps the frames of the document's animation (on every core, with the same result as
-// one thread). 0, or 504 when the animation has fewer than 4 frames or the options are out
-// of range (nothing changes then). A frame whose warp fails keeps its picture. The current
-// picture becomes a copy of frame 0 and playback restarts at `nowTick`.
-int ApplyAnimationEffect(DocumentState& doc, const AnimationEffectOptions& options,
-                         ProgressSink* sink, uint32_t nowTick);
-
-// The command: an undo snapshot of the edit class, the busy bit around the work.
-int RunAnimationEffect(DocumentState& doc, const AnimationEffectOptions& options,
-                       ProgressSink* sink, uint32_t nowTick);
+// The command: warps the frames of the document's animation (on every core, with the same
+// result as one thread) and installs them as one edit. Done, or failed with kMsgOutOfRange
+// when the animation has fewer than 4 frames or the options are out of range, kMsgNoMemory;
+// unless done, the document and its undo history are as they were. A frame whose warp fails
+// keeps its picture. The current picture becomes a copy of frame 0 and playback restarts at
+// `nowTick`.
+Outcome RunAnimationEffect(DocumentState& doc, const AnimationEffectOptions& options,
+                           ProgressSink* sink, uint32_t nowTick);
 
 }  // namespace zel

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "document/edit_transaction.h"
 #include "document/undo_history.h"
 #include "generators/merge_palette.h"
 #include "generators/palette_compaction.h"
@@ -194,6 +195,8 @@ MergeResult MergeIntoDocument(DocumentState& doc, MergeOverlay overlay, uint32_t
     result.error = kMergeNoMemory;
     return result;
   }
+  // The result is built while the document is held; it changes only at the commit.
+  DocumentBusyScope busy(doc);
   MergeSide top;
   if ((result.error = PrepareOverlay(overlay, top)) != kMergeOk) return result;
   result.overlayColors = top.compacted.count;
@@ -276,10 +279,17 @@ MergeResult MergeIntoDocument(DocumentState& doc, MergeOverlay overlay, uint32_t
       result.error = kMergeNoMemory;
       return result;
     }
-    doc.undo.TakeSnapshot(doc, kUndoColors);
-    SetCurrentPicture(doc, std::move(composed[0]), std::move(display));
-    doc.frameSet->transparentIndex = baseTransparent;
-    ApplyBackgroundColor(doc);
+    EditTransaction edit(doc, kUndoColors);
+    const Outcome installed = edit.Commit([&] {
+      if (!SetCurrentPicture(doc, std::move(composed[0]), std::move(display))) return false;
+      doc.frameSet->transparentIndex = baseTransparent;
+      ApplyBackgroundColor(doc);
+      return true;
+    });
+    if (!installed.done()) {
+      result.error = kMergeNoMemory;
+      result.mergeCase = MergeCase::kNone;
+    }
     return result;
   }
 
@@ -297,18 +307,21 @@ MergeResult MergeIntoDocument(DocumentState& doc, MergeOverlay overlay, uint32_t
   result.mergeCase = !baseAnimated     ? MergeCase::kPictureWithAnimation
                      : overlayAnimated ? MergeCase::kAnimationWithAnimation
                                        : MergeCase::kAnimationWithPicture;
-  doc.undo.TakeSnapshot(doc, baseAnimated ? kUndoEdit : kUndoMakeAnime);
-  const uint32_t busyBefore = doc.flags & kFlagBusy;
-  doc.flags |= kFlagBusy;
-  doc.frameSet->FreeFrames();
-  doc.frameSet->TakeFrom(*frames);
-  if (!baseAnimated) doc.kind = ImageKind::kGifAnimation;
-  doc.currentFrame = 0;
-  doc.lastFrameTick = nowTick;
-  doc.flags &= ~(kFlagStopped | kFlagStep);
-  SetCurrentPicture(doc, std::move(first), std::move(display));
-  ApplyBackgroundColor(doc);
-  doc.flags = (doc.flags & ~kFlagBusy) | busyBefore;
+  EditTransaction edit(doc, baseAnimated ? kUndoEdit : kUndoMakeAnime, PlaybackRule::kRestart,
+                       nowTick);
+  const Outcome installed = edit.Commit([&] {
+    doc.frameSet->FreeFrames();
+    doc.frameSet->TakeFrom(*frames);
+    if (!baseAnimated) doc.kind = ImageKind::kGifAnimation;
+    doc.currentFrame = 0;
+    SetCurrentPicture(doc, std::move(first), std::move(display));
+    ApplyBackgroundColor(doc);
+    return true;
+  });
+  if (!installed.done()) {
+    result.error = kMergeNoMemory;
+    result.mergeCase = MergeCase::kNone;
+  }
   return result;
 }
 

@@ -59,7 +59,7 @@ std::optional<PictureExtent> ReadListedPictureSize(const std::string& path) {
   }
 }
 
-int ReadListedPicture(const std::string& path, char letter, PackedDib* out) {
+Outcome ReadListedPicture(const std::string& path, char letter, PackedDib* out) {
   out->Reset();
   int code = 0;
   switch (letter) {
@@ -76,13 +76,13 @@ int ReadListedPicture(const std::string& path, char letter, PackedDib* out) {
       code = ReadPngFile(*out, path, nullptr);
       break;
     default:
-      return kMsgBadImageFile;
+      return Outcome::Failed(kMsgBadImageFile);
   }
   if (code != 0) {
     out->Reset();
-    return ReaderFailureMessage(letter, code);
+    return Outcome::Failed(ReaderFailureMessage(letter, code));
   }
-  return *out ? 0 : kMsgBadImageFile;
+  return *out ? Outcome::Done() : Outcome::Failed(kMsgBadImageFile);
 }
 
 }  // namespace zel

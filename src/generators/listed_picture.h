@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "document/outcome.h"
 #include "document/packed_dib.h"
 #include "generators/picture_normalisation.h"
 
@@ -23,8 +24,8 @@ ListedName ClassifyListedName(const std::string& path, char* letter = nullptr);
 // PNG); a GIF file's first picture is decoded. Nullopt when it cannot be read.
 std::optional<PictureExtent> ReadListedPictureSize(const std::string& path);
 
-// Reads the whole picture with the reader of `letter`. 0, or a message number: 501 (cannot
-// be read), 502 (memory), 518 (beyond the memory budget).
-int ReadListedPicture(const std::string& path, char letter, PackedDib* out);
+// Reads the whole picture with the reader of `letter`. Done, or failed with kMsgBadImageFile
+// (cannot be read), kMsgNoMemory or kMsgPictureTooLarge (beyond the memory budget).
+Outcome ReadListedPicture(const std::string& path, char letter, PackedDib* out);
 
 }  // namespace zel

@@ -60,7 +60,7 @@ int LoadOverlayFile(const std::string& path, int frameMax, MergeOverlay* out) {
     case 'b': {
       if (IsFrameBitmapFile(path)) {
         std::unique_ptr<FrameSet> frames = FrameSet::Create(frameMax);
-        if (frames && ReadFrameBitmapFile(path, *frames) == 0 &&
+        if (frames && ReadFrameBitmapFile(path, *frames).done() &&
             TakeFrames(std::move(frames), 3, out) == 0) {
           return 0;
         }
@@ -93,7 +93,7 @@ int LoadOverlayClipboard(PictureClipboard* clipboard, int frameMax, MergeOverlay
   if (!picture || !IsWholePicture(picture)) return 8;
   if (IsFrameBitmap(picture)) {
     std::unique_ptr<FrameSet> frames = FrameSet::Create(frameMax < 1 ? 1 : frameMax);
-    if (!frames || ReadFrameBitmap(picture, *frames) != 0) return 8;
+    if (!frames || !ReadFrameBitmap(picture, *frames).done()) return 8;
     return TakeFrames(std::move(frames), 8, out);
   }
   return TakeTrailedPicture(std::move(picture), out);

@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "document/edit_transaction.h"
 #include "generators/motion_placement.h"
 #include "resources/string_table.h"
 #include "transforms/frame_pass.h"
@@ -16,7 +17,7 @@ namespace zel {
 
 bool CanMoveAnimation(const DocumentState& doc) {
   return IsAnimation(doc.kind) && doc.frameSet && doc.frameSet->count > 0 && doc.currentPicture &&
-         !(doc.flags & kFlagBusy);
+         !IsDocumentBusy(doc);
 }
 
 std::vector<PackedDib> PlaceEveryFrame(const PreparedMotion& motion, const FrameSet& frames,
@@ -56,55 +57,47 @@ std::vector<PackedDib> PlaceEveryFrame(const PreparedMotion& motion, const Frame
 
 namespace {
 
-int MovePrepared(DocumentState& doc, const std::optional<MotionChoice>& choice, uint32_t nowTick,
-                 int threads) {
-  if (!CanMoveAnimation(doc) || !choice) return kNothingDone;
+Outcome MovePrepared(DocumentState& doc, const std::optional<MotionChoice>& choice,
+                     uint32_t nowTick, int threads) {
+  if (!CanMoveAnimation(doc) || !choice) return Outcome::NothingDone();
   FrameSet& frames = *doc.frameSet;
   const int count = std::clamp(frames.count, 0, frames.capacity());
   const DibHeader header = doc.currentPicture.Header();
   std::optional<PreparedMotion> motion = PrepareMotion(*choice, header.width, header.height, count);
-  if (!motion) return kNothingDone;
+  if (!motion) return Outcome::NothingDone();
 
-  doc.flags |= kFlagBusy;
-  const auto clearBusy = [&doc] { doc.flags &= ~static_cast<uint32_t>(kFlagBusy); };
+  EditTransaction edit(doc, kUndoEdit, PlaybackRule::kRestart, nowTick);
   std::vector<PackedDib> results =
       PlaceEveryFrame(*motion, frames, doc.backgroundColor, frames.transparentIndex, threads);
-  if (results.size() != static_cast<size_t>(count)) {
-    clearBusy();
-    return kMsgNoMemory;
-  }
+  if (results.size() != static_cast<size_t>(count)) return Outcome::Failed(kMsgNoMemory);
 
   // Every frame must have its placement: a frame left behind would break the motion.
   for (int i = 0; i < count; ++i) {
     if (frames.frame(i).image && !results[static_cast<size_t>(i)]) {
-      clearBusy();
-      return kMsgNoMemory;
+      return Outcome::Failed(kMsgNoMemory);
     }
   }
   PackedDib shown = DuplicateBlock(results[0]);
-  if (!shown) {
-    clearBusy();
-    return kMsgNoMemory;
-  }
-  doc.undo.TakeSnapshot(doc, kUndoEdit);
-  for (int i = 0; i < count; ++i) {
-    if (results[static_cast<size_t>(i)])
-      frames.frame(i).image = std::move(results[static_cast<size_t>(i)]);
-  }
-  SetCurrentPicture(doc, std::move(shown));
-  RestartPlayback(doc, nowTick);
-  clearBusy();
-  return kCommandDone;
+  if (!shown) return Outcome::Failed(kMsgNoMemory);
+  return edit.Commit([&] {
+    for (int i = 0; i < count; ++i) {
+      if (results[static_cast<size_t>(i)])
+        frames.frame(i).image = std::move(results[static_cast<size_t>(i)]);
+    }
+    SetCurrentPicture(doc, std::move(shown));
+    return true;
+  });
 }
 
 }  // namespace
 
-int MoveAnimation(DocumentState& doc, const MotionDefinitions& defs, uint32_t nowTick,
-                  int threads) {
+Outcome MoveAnimation(DocumentState& doc, const MotionDefinitions& defs, uint32_t nowTick,
+                      int threads) {
   return MovePrepared(doc, SelectedMotion(defs), nowTick, threads);
 }
 
-int MoveAnimation(DocumentState& doc, const MotionChoice& choice, uint32_t nowTick, int threads) {
+Outcome MoveAnimation(DocumentState& doc, const MotionChoice& choice, uint32_t nowTick,
+                      int threads) {
   return MovePrepared(doc, choice, nowTick, threads);
 }
 

@@ -118,7 +118,7 @@ void MotionDefinitions::InstallBuiltins() {
     const std::string bitmapPath = dataFolder_ + builtin.fileName;
     PackedDib bitmap = DrawBuiltinMotion(i);
     std::vector<MotionPoint> points;
-    if (!bitmap || TraceMotionBitmap(bitmap, &points) != 0 || !WriteBmpFile(bitmap, bitmapPath)) {
+    if (!bitmap || !TraceMotionBitmap(bitmap, &points).done() || !WriteBmpFile(bitmap, bitmapPath)) {
       break;
     }
     const std::vector<uint8_t> path = EncodeMotionPath(points);

@@ -135,26 +135,26 @@ int MotionInkIndex(const PackedDib& bitmap) {
   return sum1 < sum0 ? 1 : 0;
 }
 
-int TraceMotionBitmap(const PackedDib& bitmap, std::vector<MotionPoint>* points) {
+Outcome TraceMotionBitmap(const PackedDib& bitmap, std::vector<MotionPoint>* points) {
   points->clear();
-  if (!IsWholePicture(bitmap) || bitmap.Header().bitCount != 1) return kMsgMonochromeOnly;
+  if (!IsWholePicture(bitmap) || bitmap.Header().bitCount != 1) return Outcome::Failed(kMsgMonochromeOnly);
   const DibHeader header = bitmap.Header();
   // Path points are 16-bit.
   if (header.width <= 0 || header.height <= 0 || header.width > 32767 || header.height > 32767) {
-    return kMsgMonochromeOnly;
+    return Outcome::Failed(kMsgMonochromeOnly);
   }
   try {
     InkGrid grid(bitmap, MotionInkIndex(bitmap));
     int sx = 0;
     int sy = 0;
-    if (!FindStart(grid, &sx, &sy)) return kMsgMotionBitmapError;
+    if (!FindStart(grid, &sx, &sy)) return Outcome::Failed(kMsgMotionBitmapError);
     grid.Visit(sx, sy);
     std::vector<MotionPoint> forward;
     std::vector<MotionPoint> backward;
     const Step last = Follow(grid, sx, sy, {1, -1}, &forward);
     Follow(grid, sx, sy, forward.empty() ? Step{1, -1} : last, &backward);
     if (forward.size() + backward.size() < static_cast<size_t>(kMinTracedPixels)) {
-      return kMsgTooFewElements;
+      return Outcome::Failed(kMsgTooFewElements);
     }
     const MotionPoint start{static_cast<int16_t>(sx), static_cast<int16_t>(sy)};
     points->reserve(forward.size() + backward.size() + 2);
@@ -164,9 +164,9 @@ int TraceMotionBitmap(const PackedDib& bitmap, std::vector<MotionPoint>* points)
     points->insert(points->end(), forward.begin(), forward.end());
   } catch (const std::bad_alloc&) {
     points->clear();
-    return kMsgNoMemory;
+    return Outcome::Failed(kMsgNoMemory);
   }
-  return 0;
+  return Outcome::Done();
 }
 
 std::vector<uint8_t> EncodeMotionPath(const std::vector<MotionPoint>& points) {
@@ -194,19 +194,18 @@ std::string MotionPathFileOf(const std::string& bitmapPath) {
   return bitmapPath.substr(0, dot + 1) + "mtb";
 }
 
-int TraceMotionFile(const std::string& bitmapPath, const std::string& pathFile) {
+Outcome TraceMotionFile(const std::string& bitmapPath, const std::string& pathFile) {
   PackedDib bitmap;
   const int read = ReadBmpFile(bitmap, bitmapPath);
-  if (read == kBmpNoMemory || read == kBmpTooLarge) return kMsgNoMemory;
-  if (read == kBmpUnsupported) return kMsgMonochromeOnly;
-  if (read != kBmpReadOk) return kMsgBadImageFile;
+  if (read == kBmpNoMemory || read == kBmpTooLarge) return Outcome::Failed(kMsgNoMemory);
+  if (read == kBmpUnsupported) return Outcome::Failed(kMsgMonochromeOnly);
+  if (read != kBmpReadOk) return Outcome::Failed(kMsgBadImageFile);
   std::vector<MotionPoint> points;
-  const int traced = TraceMotionBitmap(bitmap, &points);
-  if (traced != 0) return traced;
-  if (pathFile.empty()) return kMsgStringError;
+  if (const Outcome traced = TraceMotionBitmap(bitmap, &points); !traced.done()) return traced;
+  if (pathFile.empty()) return Outcome::Failed(kMsgStringError);
   const std::vector<uint8_t> bytes = EncodeMotionPath(points);
-  if (!WriteFileAtomically(pathFile, bytes.data(), bytes.size())) return kMsgCannotOpen;
-  return 0;
+  if (!WriteFileAtomically(pathFile, bytes.data(), bytes.size())) return Outcome::Failed(kMsgCannotOpen);
+  return Outcome::Done();
 }
 
 std::vector<MotionPoint> ReadMotionPathFile(const std::string& pathFile) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "document/outcome.h"
 #include "document/packed_dib.h"
 
 namespace zel {
@@ -17,7 +18,7 @@ struct MotionPoint {
   friend bool operator==(const MotionPoint&, const MotionPoint&) = default;
 };
 
-// Fewer traced pixels than this (the start not counted) are refused (513).
+// Fewer traced pixels than this (the start not counted) are refused (kMsgTooFewElements).
 constexpr int kMinTracedPixels = 10;
 
 // The ink of a one-bit bitmap: the darker of its two palette entries (blue + green + red
@@ -26,9 +27,10 @@ int MotionInkIndex(const PackedDib& bitmap);
 
 // Traces the line of a one-bit bitmap into `points` (the path file's order: from the far
 // end of the backward trace through the start, twice when the line goes on both sides of
-// it, to the end of the forward trace). 0, or 511 (not one bit per pixel or not a whole
-// picture), 512 (no ink), 513 (too few pixels), 502 (memory).
-int TraceMotionBitmap(const PackedDib& bitmap, std::vector<MotionPoint>* points);
+// it, to the end of the forward trace). Done, or failed with kMsgMonochromeOnly (not one bit
+// per pixel or not a whole picture), kMsgMotionBitmapError (no ink), kMsgTooFewElements (too
+// few pixels), kMsgNoMemory.
+Outcome TraceMotionBitmap(const PackedDib& bitmap, std::vector<MotionPoint>* points);
 
 // The path file's bytes: 4 per point, x then y, each signed 16-bit little-endian.
 std::vector<uint8_t> EncodeMotionPath(const std::vector<MotionPoint>& points);
@@ -39,10 +41,11 @@ std::vector<MotionPoint> DecodeMotionPath(const uint8_t* data, size_t size);
 // the path has no '.' in its file name.
 std::string MotionPathFileOf(const std::string& bitmapPath);
 
-// Reads a BMP file, traces it and writes the points to `pathFile` atomically. 0, or 501
-// (unreadable), 502, 510 (the path file cannot be written), or the tracer's numbers. On
-// failure an existing path file stays as it was.
-int TraceMotionFile(const std::string& bitmapPath, const std::string& pathFile);
+// Reads a BMP file, traces it and writes the points to `pathFile` atomically. Done, or
+// failed with kMsgBadImageFile (unreadable), kMsgNoMemory, kMsgStringError (no path file),
+// kMsgCannotOpen (the path file cannot be written), or the tracer's failures. On failure an
+// existing path file stays as it was.
+Outcome TraceMotionFile(const std::string& bitmapPath, const std::string& pathFile);
 
 // Points of a path file; an empty list when it cannot be read. Files above 1 MiB are
 // refused (no definition bitmap gives so many points).

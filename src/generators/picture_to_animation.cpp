@@ -8,6 +8,7 @@
 
 #include "color/index_color.h"
 #include "color/quality_quantizer.h"
+#include "document/edit_transaction.h"
 #include "generators/effect_warp.h"
 #include "platform/parallel.h"
 #include "platform/progress.h"
@@ -37,27 +38,28 @@ void SetEntry(PackedDib& picture, int32_t index, uint32_t color) {
 
 // An 8-bit picture gets its transparent index: the corner pixel's entry, or a slot of its
 // own (a new last entry, or the first unused one when the table is full).
-int PrepareIndexed(const PackedDib& current, int corner, uint32_t backgroundColor,
-                   PreparedSource* out) {
+Outcome PrepareIndexed(const PackedDib& current, int corner, uint32_t backgroundColor,
+                       PreparedSource* out) {
+  const Outcome cannot = Outcome::Failed(kMsgCannotConvert);
   if (corner != 0) {
     PackedDib copy = DuplicateBlock(current);
-    if (!copy) return kMsgCannotConvert;
+    if (!copy) return cannot;
     int32_t row = 0, column = 0;
     CornerOf(copy.Header(), corner, &row, &column);
     const int32_t t = copy.Pixels()[copy.Stride() * static_cast<size_t>(row) + column];
-    if (static_cast<uint32_t>(t) >= copy.ColorCount()) return kMsgCannotConvert;
+    if (static_cast<uint32_t>(t) >= copy.ColorCount()) return cannot;
     SetEntry(copy, t, backgroundColor);
     *out = {std::move(copy), t};
-    return 0;
+    return Outcome::Done();
   }
   // A header without a used-colour count stands for a full table of 256 entries.
-  if (current.Header().clrUsed == 0) return kMsgCannotConvert;
+  if (current.Header().clrUsed == 0) return cannot;
   PackedDib copy = DuplicateBlock(current);
-  if (!copy) return kMsgCannotConvert;
+  if (!copy) return cannot;
   auto slot = AppendTransparentEntry(std::move(copy), backgroundColor);
-  if (!slot) return kMsgCannotConvert;
+  if (!slot) return cannot;
   *out = {std::move(slot->picture), slot->transparentIndex};
-  return 0;
+  return Outcome::Done();
 }
 
 bool ValidOptions(const MakeAnimeOptions& o, int frameMax) {
@@ -71,17 +73,17 @@ bool ValidOptions(const MakeAnimeOptions& o, int frameMax) {
 
 }  // namespace
 
-int PrepareSourcePicture(const PackedDib& current, int32_t frameSetTransparentIndex,
-                         const MakeAnimeOptions& options, uint32_t backgroundColor,
-                         PreparedSource* out) {
-  if (!current) return kMsgNoPicture;
+Outcome PrepareSourcePicture(const PackedDib& current, int32_t frameSetTransparentIndex,
+                             const MakeAnimeOptions& options, uint32_t backgroundColor,
+                             PreparedSource* out) {
+  if (!current) return Outcome::Failed(kMsgNoPicture);
   const int corner = std::clamp(options.transparentSource, 0, 4);
   if (IsDepth(current, 8)) {
     if (frameSetTransparentIndex >= 0 && frameSetTransparentIndex <= 255) {
       PackedDib copy = DuplicateBlock(current);
-      if (!copy) return kMsgCannotConvert;
+      if (!copy) return Outcome::Failed(kMsgCannotConvert);
       *out = {std::move(copy), frameSetTransparentIndex};
-      return 0;
+      return Outcome::Done();
     }
     return PrepareIndexed(current, corner, backgroundColor, out);
   }
@@ -92,10 +94,10 @@ int PrepareSourcePicture(const PackedDib& current, int32_t frameSetTransparentIn
       options.highQuality ? QualityConvertToIndexColor(current, choices, backgroundColor)
                           : ConvertToIndexColor(current, choices, backgroundColor);
   if (!converted || !converted->picture || converted->transparentIndex < 0) {
-    return kMsgCannotConvert;
+    return Outcome::Failed(kMsgCannotConvert);
   }
   *out = {std::move(converted->picture), converted->transparentIndex};
-  return 0;
+  return Outcome::Done();
 }
 
 PackedDib AddDiagonalMargin(const PackedDib& picture, int32_t transparentIndex) {
@@ -135,23 +137,24 @@ std::vector<int32_t> FrameDelays(int timeValue, int frames, bool perCycle, bool 
   return delays;
 }
 
-int GenerateAnimation(const PackedDib& current, int32_t frameSetTransparentIndex,
-                      uint32_t backgroundColor, const MakeAnimeOptions& options, int frameMax,
-                      const MotionPreparation* motion, ProgressSink* sink,
-                      GeneratedAnimation* out) {
-  if (!current) return kMsgNoPicture;
-  if (!ValidOptions(options, frameMax)) return kMsgOutOfRange;
+Outcome GenerateAnimation(const PackedDib& current, int32_t frameSetTransparentIndex,
+                          uint32_t backgroundColor, const MakeAnimeOptions& options, int frameMax,
+                          const MotionPreparation* motion, ProgressSink* sink,
+                          GeneratedAnimation* out) {
+  if (!current) return Outcome::Failed(kMsgNoPicture);
+  if (!ValidOptions(options, frameMax)) return Outcome::Failed(kMsgOutOfRange);
   if (sink) sink->RestartClock();
 
   PreparedSource source;
-  if (int error = PrepareSourcePicture(current, frameSetTransparentIndex, options, backgroundColor,
-                                       &source)) {
-    return error;
+  if (const Outcome prepared = PrepareSourcePicture(current, frameSetTransparentIndex, options,
+                                                    backgroundColor, &source);
+      !prepared.done()) {
+    return prepared;
   }
   const int32_t t = source.transparentIndex;
   if (options.flags & kMakeAnimeMargin) {
     source.picture = AddDiagonalMargin(source.picture, t);
-    if (!source.picture) return kMsgNoMemory;
+    if (!source.picture) return Outcome::Failed(kMsgNoMemory);
   }
   const DibHeader header = source.picture.Header();
   const int32_t w = header.width;
@@ -159,7 +162,7 @@ int GenerateAnimation(const PackedDib& current, int32_t frameSetTransparentIndex
   const int n = options.frames;
 
   std::unique_ptr<FrameSet> frames = FrameSet::Create(n);
-  if (!frames) return kMsgNoMemory;
+  if (!frames) return Outcome::Failed(kMsgNoMemory);
   MotionPlacement placement;
   if ((options.flags & kMakeAnimeMotion) && motion && *motion)
     placement = (*motion)(w, h, n, t, backgroundColor);
@@ -170,7 +173,7 @@ int GenerateAnimation(const PackedDib& current, int32_t frameSetTransparentIndex
   try {
     results.resize(static_cast<size_t>(n));
   } catch (const std::bad_alloc&) {
-    return kMsgNoMemory;
+    return Outcome::Failed(kMsgNoMemory);
   }
   const PackedDib& p = source.picture;
   {
@@ -182,10 +185,10 @@ int GenerateAnimation(const PackedDib& current, int32_t frameSetTransparentIndex
     for (int i = 0; i < n; ++i) {
       if (sink) {
         sink->ReportProgress(100 * i / n);
-        if (sink->TakeCancel()) return kGenerationCancelled;
+        if (sink->TakeCancel()) return Outcome::Cancelled();
       }
       jobs.Wait(static_cast<size_t>(i));
-      if (!results[static_cast<size_t>(i)]) return kMsgNoMemory;
+      if (!results[static_cast<size_t>(i)]) return Outcome::Failed(kMsgNoMemory);
     }
   }
 
@@ -203,36 +206,33 @@ int GenerateAnimation(const PackedDib& current, int32_t frameSetTransparentIndex
   }
   out->frames = std::move(frames);
   out->source = std::move(source.picture);
-  return 0;
+  return Outcome::Done();
 }
 
-void InstallGeneratedAnimation(DocumentState& doc, GeneratedAnimation generated, uint32_t nowTick) {
-  doc.flags |= kFlagBusy;
+void InstallGeneratedAnimation(DocumentState& doc, GeneratedAnimation generated) {
   doc.frameSet->FreeFrames();
   doc.frameSet->Clear();
   doc.frameSet->TakeFrom(*generated.frames);
   doc.kind = ImageKind::kFrameAnimation;
   doc.currentFrame = 0;
-  doc.lastFrameTick = nowTick;
-  doc.flags &= ~static_cast<uint32_t>(kFlagStopped | kFlagStep);
-  doc.flags &= ~static_cast<uint32_t>(kFlagBusy);
   SetCurrentPicture(doc, std::move(generated.source));
-  MarkDocumentChanged(doc);
 }
 
-int MakeAnimation(DocumentState& doc, const MakeAnimeOptions& options,
-                  const MotionPreparation* motion, ProgressSink* sink, uint32_t nowTick) {
-  doc.undo.TakeSnapshot(doc, kUndoMakeAnime);
-  if (!doc.currentPicture) return kMsgNoPicture;
-  if (!doc.frameSet) return kMsgNoMemory;
+Outcome MakeAnimation(DocumentState& doc, const MakeAnimeOptions& options,
+                      const MotionPreparation* motion, ProgressSink* sink, uint32_t nowTick) {
+  if (!doc.currentPicture) return Outcome::Failed(kMsgNoPicture);
+  if (!doc.frameSet) return Outcome::Failed(kMsgNoMemory);
+  EditTransaction edit(doc, kUndoMakeAnime, PlaybackRule::kRestart, nowTick);
   const int frameMax = std::min(doc.frameMax, doc.frameSet->capacity());
   GeneratedAnimation generated;
-  const int result =
+  const Outcome result =
       GenerateAnimation(doc.currentPicture, doc.frameSet->transparentIndex, doc.backgroundColor,
                         options, frameMax, motion, sink, &generated);
-  if (result != 0) return result;
-  InstallGeneratedAnimation(doc, std::move(generated), nowTick);
-  return 0;
+  if (!result.done()) return result;
+  return edit.Commit([&] {
+    InstallGeneratedAnimation(doc, std::move(generated));
+    return true;
+  });
 }
 
 }  // namespace zel

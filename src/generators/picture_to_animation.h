@@ -10,6 +10,7 @@
 
 #include "document/document_state.h"
 #include "document/frame_set.h"
+#include "document/outcome.h"
 #include "document/packed_dib.h"
 #include "generators/effect_schedule.h"
 
@@ -53,13 +54,14 @@ struct PreparedSource {
   int32_t transparentIndex = -1;
 };
 
-// Prepares the source from the document's picture: 0, or 508 (no picture) or 509 (no
-// transparent slot, a corner pixel beyond the colour table, a failed colour reduction).
+// Prepares the source from the document's picture: done, or failed with kMsgNoPicture or
+// kMsgCannotConvert (no transparent slot, a corner pixel beyond the colour table, a failed
+// colour reduction).
 // `frameSetTransparentIndex` is the document's frame set's transparent index (< 0: none);
 // transparent entries get `backgroundColor` (COLORREF 0x00BBGGRR).
-int PrepareSourcePicture(const PackedDib& current, int32_t frameSetTransparentIndex,
-                         const MakeAnimeOptions& options, uint32_t backgroundColor,
-                         PreparedSource* out);
+Outcome PrepareSourcePicture(const PackedDib& current, int32_t frameSetTransparentIndex,
+                             const MakeAnimeOptions& options, uint32_t backgroundColor,
+                             PreparedSource* out);
 
 // The picture centred in a square of its diagonal filled with `transparentIndex`; pictures
 // narrower or lower than 8 pixels come back as a copy. Null when memory is short.
@@ -77,9 +79,6 @@ using MotionPlacement = std::function<PackedDib(const PackedDib& frame, int step
 using MotionPreparation = std::function<MotionPlacement(
     int width, int height, int frames, int32_t transparentIndex, uint32_t fillColorRef)>;
 
-// A result code besides 0 and the message numbers: the user cancelled; nothing changed.
-inline constexpr int kGenerationCancelled = -1;
-
 // The frames share the source's size (also the screen size), palette and transparent index.
 struct GeneratedAnimation {
   std::unique_ptr<FrameSet> frames;
@@ -87,21 +86,23 @@ struct GeneratedAnimation {
 };
 
 // Generates the frames (on every core; the result does not depend on the number of
-// threads). 0, kGenerationCancelled, or a message number: 504 (more frames than
-// `frameMax`), 502 (memory), 508, 509. Progress goes to `sink` when given.
-int GenerateAnimation(const PackedDib& current, int32_t frameSetTransparentIndex,
-                      uint32_t backgroundColor, const MakeAnimeOptions& options, int frameMax,
-                      const MotionPreparation* motion, ProgressSink* sink, GeneratedAnimation* out);
+// threads). Done, cancelled (through `sink`), or failed: kMsgOutOfRange (bad options, more
+// frames than `frameMax`), kMsgNoMemory, kMsgNoPicture, kMsgCannotConvert. Progress goes to
+// `sink` when given.
+Outcome GenerateAnimation(const PackedDib& current, int32_t frameSetTransparentIndex,
+                          uint32_t backgroundColor, const MakeAnimeOptions& options, int frameMax,
+                          const MotionPreparation* motion, ProgressSink* sink,
+                          GeneratedAnimation* out);
 
-// Replaces the document's frames with the generated ones: kind 'f', playback from the
-// first frame at `nowTick`, the source as the current picture. The busy bit is set from the
-// first freed frame until the new frames are in place.
-void InstallGeneratedAnimation(DocumentState& doc, GeneratedAnimation generated, uint32_t nowTick);
+// Replaces the document's frames with the generated ones: kind 'f', frame 0, the source as
+// the current picture. The installer of an edit transaction (whose playback rule restarts
+// playback).
+void InstallGeneratedAnimation(DocumentState& doc, GeneratedAnimation generated);
 
-// The command: an undo snapshot of the make-anime class, the generation and the
-// installation. 0, kGenerationCancelled or a message number; on failure the document is as
-// it was (apart from the snapshot).
-int MakeAnimation(DocumentState& doc, const MakeAnimeOptions& options,
-                  const MotionPreparation* motion, ProgressSink* sink, uint32_t nowTick);
+// The command: the generation, then one edit of the make-anime class that installs it and
+// restarts playback at `nowTick`. Done, cancelled or failed; unless done, the document and
+// its undo history are as they were.
+Outcome MakeAnimation(DocumentState& doc, const MakeAnimeOptions& options,
+                      const MotionPreparation* motion, ProgressSink* sink, uint32_t nowTick);
 
 }  // namespace zel

@@ -8,6 +8,7 @@
 #include "color/index_color.h"
 #include "color/quality_quantizer.h"
 #include "document/colour_key.h"
+#include "document/edit_transaction.h"
 #include "generators/colour_census.h"
 #include "generators/listed_picture.h"
 #include "generators/picture_normalisation.h"
@@ -72,15 +73,15 @@ Normalised ReadNormalised(const std::string& path, int side) {
     return n;
   }
   PackedDib picture;
-  if (int r = ReadListedPicture(path, letter, &picture); r != 0) {
-    n.result = r == kMsgBadImageFile ? kSeveralUnreadable : r;
+  if (const Outcome read = ReadListedPicture(path, letter, &picture); !read.done()) {
+    n.result = read.message() == kMsgBadImageFile ? kSeveralUnreadable : MessageNumber(read.message());
     return n;
   }
   std::optional<uint32_t> key = KeyTransparentEntry(picture);
   if (!key) key = ReadColourKey(picture);
   n.picture = NormalisePicture(std::move(picture), side);
   if (!n.picture) {
-    n.result = kMsgCannotConvert;
+    n.result = MessageNumber(kMsgCannotConvert);
     return n;
   }
   if (key) {
@@ -88,7 +89,7 @@ Normalised ReadNormalised(const std::string& path, int side) {
     bool failed = false;
     std::optional<KeyedPicture> keyed = SeparateColourKey(n.picture, &failed);
     if (failed) {
-      n.result = kMsgNoMemory;
+      n.result = MessageNumber(kMsgNoMemory);
       return n;
     }
     if (keyed) {
@@ -164,7 +165,7 @@ int MakeHighQuality(const std::vector<std::string>& paths, const SeveralPictures
   std::optional<IndexedFrames> indexed = QualityConvertFrames(
       pictures, choices, backgroundColor, CommonPaletteLimit(options.colorCountIndex));
   if (!indexed || indexed->pictures.size() != n || indexed->transparentIndex < 0) {
-    return Fail(failure, kMsgCannotConvert, -1);
+    return Fail(failure, MessageNumber(kMsgCannotConvert), -1);
   }
   pictures.clear();
   for (size_t i = 0; i < n; ++i) {
@@ -173,7 +174,7 @@ int MakeHighQuality(const std::vector<std::string>& paths, const SeveralPictures
   read.clear();
   Report(sink, 100);
   *out = FramesOf(std::move(indexed->pictures), indexed->transparentIndex, options);
-  return *out ? 0 : Fail(failure, kMsgNoMemory, -1);
+  return *out ? 0 : Fail(failure, MessageNumber(kMsgNoMemory), -1);
 }
 
 }  // namespace
@@ -194,7 +195,7 @@ const char* SeveralPicturesMessage(int result) {
     case kSeveralSizeDiffers:
       return "画像の幅、高さが他の画像と異なります．";
     default:
-      return MessageText(result);
+      return MessageText(static_cast<MessageId>(result));
   }
 }
 
@@ -266,13 +267,13 @@ int MakeSeveralPictureFrames(const std::vector<std::string>& paths,
       PackedDib indexed = MapToCommonPalette(r.picture, palette);
       r.picture.Reset();
       if (!indexed) {
-        m.result = kMsgNoMemory;
+        m.result = MessageNumber(kMsgNoMemory);
         return;
       }
       std::optional<IndexConversion> slot =
           AppendTransparentEntry(std::move(indexed), backgroundColor);
       if (!slot) {
-        m.result = kMsgCannotConvert;
+        m.result = MessageNumber(kMsgCannotConvert);
         return;
       }
       m.picture = std::move(slot->picture);
@@ -285,7 +286,7 @@ int MakeSeveralPictureFrames(const std::vector<std::string>& paths,
       if (mapped[i].result != 0) return Fail(failure, mapped[i].result, static_cast<int>(i));
       // The pictures share the palette, so the slot is the same in every one.
       if (mapped[i].transparentIndex != mapped[0].transparentIndex) {
-        return Fail(failure, kMsgCannotConvert, static_cast<int>(i));
+        return Fail(failure, MessageNumber(kMsgCannotConvert), static_cast<int>(i));
       }
     }
   }
@@ -295,14 +296,14 @@ int MakeSeveralPictureFrames(const std::vector<std::string>& paths,
   pictures.reserve(n);
   for (Mapped& m : mapped) pictures.push_back(std::move(m.picture));
   *out = FramesOf(std::move(pictures), transparentIndex, options);
-  return *out ? 0 : Fail(failure, kMsgNoMemory, -1);
+  return *out ? 0 : Fail(failure, MessageNumber(kMsgNoMemory), -1);
 }
 
 int MakeAnimationFromPictures(DocumentState& doc, const std::vector<std::string>& paths,
                               const SeveralPicturesOptions& options, ProgressSink* sink,
                               uint32_t nowTick, SeveralPicturesFailure* failure) {
   if (paths.size() < 2) return kSeveralTooFew;
-  if (!doc.frameSet) return Fail(failure, kMsgNoMemory, -1);
+  if (!doc.frameSet) return Fail(failure, MessageNumber(kMsgNoMemory), -1);
   const int frameMax = std::min(doc.frameMax, doc.frameSet->capacity());
   std::unique_ptr<FrameSet> frames;
   const int result = MakeSeveralPictureFrames(paths, options, doc.backgroundColor, frameMax, sink,
@@ -310,16 +311,21 @@ int MakeAnimationFromPictures(DocumentState& doc, const std::vector<std::string>
   if (result != 0) return result;
   GeneratedAnimation generated;
   generated.source = DuplicateBlock(frames->frame(0).image);
-  if (!generated.source) return Fail(failure, kMsgNoMemory, -1);
+  if (!generated.source) return Fail(failure, MessageNumber(kMsgNoMemory), -1);
   generated.frames = std::move(frames);
-  InstallGeneratedAnimation(doc, std::move(generated), nowTick);
-  doc.filePath = paths.front();
-  doc.fileTime = 0;
-  doc.untitled = true;
-  doc.unsavedChanges = true;
-  // No way back to the document that was replaced.
-  doc.undo.Reset();
-  return 0;
+  // The new revision differs from the saved one, so the untitled result is unsaved. The
+  // snapshot of the make-anime class is the smallest, and it goes with the rest of the
+  // history: there is no way back to the document that was replaced.
+  EditTransaction edit(doc, kUndoMakeAnime, PlaybackRule::kRestart, nowTick);
+  const Outcome installed = edit.Commit([&] {
+    InstallGeneratedAnimation(doc, std::move(generated));
+    doc.filePath = paths.front();
+    doc.fileTime = 0;
+    doc.untitled = true;
+    doc.undo.Reset();
+    return true;
+  });
+  return installed.done() ? 0 : Fail(failure, MessageNumber(kMsgNoMemory), -1);
 }
 
 }  // namespace zel

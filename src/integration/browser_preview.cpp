@@ -115,11 +115,11 @@ bool PreviewAnimation(DocumentState& doc, const std::string& settingsFolder, boo
     return false;
   }
   const std::string gifPath = settingsFolder + kPreviewGifName;
-  doc.flags |= kFlagBusy;
-  // Raw codes: the preview file is written fast and thrown away.
-  int result = WriteGifFile(*doc.frameSet, gifPath, true, nullptr);
-  doc.flags &= ~kFlagBusy;
-  if (result != 0) return false;
+  {
+    DocumentBusyScope busy(doc);
+    // Raw codes: the preview file is written fast and thrown away.
+    if (WriteGifFile(*doc.frameSet, gifPath, true, nullptr) != 0) return false;
+  }
   return ShowInBrowser(gifPath, settingsFolder + kPreviewPageName, doc.backgroundColor,
                        asBackground, open);
 }

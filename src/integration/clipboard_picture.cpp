@@ -59,10 +59,8 @@ std::optional<std::vector<uint8_t>> BuildClipboardBmp(DocumentState& doc) {
   std::vector<uint8_t> file;
   const bool animation = IsAnimation(doc.kind);
   if (animation) {
-    doc.flags |= kFlagBusy;
-    int result = BuildFrameBitmapFile(*doc.frameSet, doc.backgroundColor, file);
-    doc.flags &= ~kFlagBusy;
-    if (result != 0) return std::nullopt;
+    DocumentBusyScope busy(doc);
+    if (!BuildFrameBitmapFile(*doc.frameSet, doc.backgroundColor, file).done()) return std::nullopt;
   } else {
     if (doc.kind == ImageKind::kNone || !doc.currentPicture) return std::nullopt;
     file = BuildBmpFile(doc.currentPicture);

@@ -1,5 +1,6 @@
 #include "integration/external_edit.h"
 
+#include "document/edit_transaction.h"
 #include "imagefiles/bmp_file.h"
 #include "imagefiles/frame_bitmap.h"
 #include "imagefiles/image_loader.h"
@@ -25,25 +26,27 @@ ExchangeType ChooseExchangeType(const DocumentState& doc) {
   }
 }
 
-int WriteExchangeFile(const DocumentState& doc, ExchangeType type, const std::string& path) {
+Outcome WriteExchangeFile(const DocumentState& doc, ExchangeType type, const std::string& path) {
+  const Outcome nothingOpen = Outcome::Failed(kMsgOutOfRange);
+  const Outcome notWritten = Outcome::Failed(kMsgFileError);
   switch (type) {
     case ExchangeType::kPicture:
-      if (!doc.currentPicture) return kMsgOutOfRange;
-      return WriteBmpFile(doc.currentPicture, path) ? 0 : kMsgFileError;
+      if (!doc.currentPicture) return nothingOpen;
+      return WriteBmpFile(doc.currentPicture, path) ? Outcome::Done() : notWritten;
     case ExchangeType::kCurrentFrame: {
       const int current = doc.currentFrame;
-      if (current < 0 || current >= doc.frameSet->count) return kMsgOutOfRange;
+      if (current < 0 || current >= doc.frameSet->count) return nothingOpen;
       const PackedDib& image = doc.frameSet->frame(current).image;
-      if (!image) return kMsgOutOfRange;
-      return WriteBmpFile(image, path) ? 0 : kMsgFileError;
+      if (!image) return nothingOpen;
+      return WriteBmpFile(image, path) ? Outcome::Done() : notWritten;
     }
     case ExchangeType::kFrameBitmap:
-      return WriteFrameBitmapFile(path, *doc.frameSet, doc.backgroundColor) == 0 ? 0
-                                                                                 : kMsgFileError;
+      return WriteFrameBitmapFile(path, *doc.frameSet, doc.backgroundColor).done() ? Outcome::Done()
+                                                                                   : notWritten;
     case ExchangeType::kNone:
       break;
   }
-  return kMsgOutOfRange;
+  return nothingOpen;
 }
 
 EditWaitState EditWait::Tick(const WindowObservation& window, bool editorEnded,
@@ -72,39 +75,40 @@ EditWaitState EditWait::Tick(const WindowObservation& window, bool editorEnded,
   return EditWaitState::kEdited;
 }
 
-bool EditResultIsReported(int result) {
-  return result != 0 && result != kMsgOutOfRange && result != kMsgNotUpdated;
+bool EditResultIsReported(const Outcome& result) {
+  return result.failed() && result.message() != kMsgOutOfRange &&
+         result.message() != kMsgNotUpdated;
 }
 
-int ExternalEdit::Prepare(const DocumentState& doc, const std::string& editorPath,
-                          const DesktopEnvironment& desktop) {
+Outcome ExternalEdit::Prepare(const DocumentState& doc, const std::string& editorPath,
+                              const DesktopEnvironment& desktop) {
   type_ = ChooseExchangeType(doc);
-  if (type_ == ExchangeType::kNone) return kMsgOutOfRange;
-  if (!folder_.Create("zel-edit-")) return kMsgFileError;
+  if (type_ == ExchangeType::kNone) return Outcome::Failed(kMsgOutOfRange);
+  if (!folder_.Create("zel-edit-")) return Outcome::Failed(kMsgFileError);
   path_ = folder_.path() + kExchangeFileName;
-  int result = WriteExchangeFile(doc, type_, path_);
-  if (result != 0) {
+  const Outcome written = WriteExchangeFile(doc, type_, path_);
+  if (!written.done()) {
     folder_.Remove();
-    return result == kMsgOutOfRange ? result : kMsgFileError;
+    return written.message() == kMsgOutOfRange ? written : Outcome::Failed(kMsgFileError);
   }
   initial_ = ReadFileStatus(path_);
   command_ = PaintProgramCommand(editorPath, path_, desktop);
   if (command_.empty()) {
     folder_.Remove();
-    return kMsgNotUpdated;
+    return Outcome::Failed(kMsgNotUpdated);
   }
-  return 0;
+  return Outcome::Done();
 }
 
-int ExternalEdit::Start(DocumentState& doc) {
+Outcome ExternalEdit::Start(DocumentState& doc) {
   transparentIndex_ = doc.frameSet ? doc.frameSet->transparentIndex : -1;
   if (command_.empty() || !editor_.Start(command_)) {
     folder_.Remove();
-    return kMsgNotUpdated;
+    return Outcome::Failed(kMsgNotUpdated);
   }
-  doc.flags |= kFlagBusy;
+  busy_.emplace(doc);
   wait_.emplace(initial_);
-  return 0;
+  return Outcome::Done();
 }
 
 EditWaitState ExternalEdit::Tick(const WindowObservation& window) {
@@ -112,21 +116,26 @@ EditWaitState ExternalEdit::Tick(const WindowObservation& window) {
   return wait_->Tick(window, editor_.HasEnded(), ReadFileStatus(path_));
 }
 
-int ExternalEdit::Finish(DocumentState& doc, EditWaitState end) {
-  doc.flags &= ~kFlagBusy;
+Outcome ExternalEdit::Finish(DocumentState& doc, EditWaitState end) {
+  busy_.reset();
   wait_.reset();
-  int result = kMsgNotUpdated;
+  Outcome result = Outcome::Failed(kMsgNotUpdated);
   if (end == EditWaitState::kEdited && folder_.created()) {
     std::optional<FileStatus> now = ReadFileStatus(path_);
     if (now && now != initial_) {
-      doc.undo.TakeSnapshot(doc, kUndoEdit);
       // Paint programs save the frame bitmap in full colour; it goes back to 8 bits.
       if (IsAnimation(doc.kind) && doc.frameSet->paletteCount >= 0) ConvertFrameBitmapFile(path_);
-      LoadContext context;
-      result = LoadImageFile(doc, path_, LoadMode::kReload, context);
-      if (result == 0 && (doc.kind == ImageKind::kGifPicture || doc.kind == ImageKind::kBitmap)) {
-        doc.frameSet->transparentIndex = transparentIndex_ < 0 ? -1 : CurrentTransparentIndex(doc);
-      }
+      EditTransaction edit(doc, kUndoEdit);
+      result = edit.Commit([&] {
+        LoadContext context;
+        const Outcome loaded = LoadImageFile(doc, path_, LoadMode::kReload, context);
+        if (loaded.done() &&
+            (doc.kind == ImageKind::kGifPicture || doc.kind == ImageKind::kBitmap)) {
+          doc.frameSet->transparentIndex =
+              transparentIndex_ < 0 ? -1 : CurrentTransparentIndex(doc);
+        }
+        return loaded;
+      });
     }
   }
   folder_.Remove();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "document/document_state.h"
+#include "document/outcome.h"
 #include "integration/paint_program.h"
 #include "platform/file_status.h"
 #include "platform/private_folder.h"
@@ -34,8 +35,9 @@ enum class ExchangeType {
 };
 ExchangeType ChooseExchangeType(const DocumentState& doc);
 
-// Writes the exchange file: 0, 504 (nothing to write) or 505 (not written).
-int WriteExchangeFile(const DocumentState& doc, ExchangeType type, const std::string& path);
+// Writes the exchange file: done, or failed with kMsgOutOfRange (nothing to write) or
+// kMsgFileError (not written).
+Outcome WriteExchangeFile(const DocumentState& doc, ExchangeType type, const std::string& path);
 
 // What the window reports each second.
 struct WindowObservation {
@@ -76,8 +78,9 @@ class EditWait {
 };
 
 // Whether a result of the edit is shown to the user: failures to write or load back the
-// file are; 0, "nothing open" (504) and "not updated" (507) are not.
-bool EditResultIsReported(int result);
+// file are; success, "nothing open" (kMsgOutOfRange) and "not updated" (kMsgNotUpdated)
+// are not.
+bool EditResultIsReported(const Outcome& result);
 
 // One edit, from writing the file to loading it back. The private folder and the file go
 // away with the object.
@@ -88,18 +91,21 @@ class ExternalEdit {
   ExternalEdit& operator=(const ExternalEdit&) = delete;
 
   // Writes the exchange file for the document and builds the paint program's command.
-  // 0, or 504 (nothing open), 505 (file not written), 507 (no paint program).
-  int Prepare(const DocumentState& doc, const std::string& editorPath,
+  // Done, or failed with kMsgOutOfRange (nothing open), kMsgFileError (file not written),
+  // kMsgNotUpdated (no paint program).
+  Outcome Prepare(const DocumentState& doc, const std::string& editorPath,
               const DesktopEnvironment& desktop = SystemDesktop());
-  // Sets the busy bit and starts the paint program; 507 (file removed, busy bit cleared)
-  // when it cannot be started.
-  int Start(DocumentState& doc);
+  // Starts the paint program and holds the document busy until Finish (or the end of the
+  // object); failed with kMsgNotUpdated (file removed, document not held) when it cannot be
+  // started.
+  Outcome Start(DocumentState& doc);
   // One tick of the wait.
   EditWaitState Tick(const WindowObservation& window);
-  // Ends the edit: clears the busy bit and, when the file was edited and changed, takes an
-  // undo snapshot (class 32771) and loads the file back. 0, 507 (not waited for or
-  // unchanged) or the loader's message number (501, 503, ...).
-  int Finish(DocumentState& doc, EditWaitState end);
+  // Ends the edit: lets the document go and, when the file was edited and changed, loads
+  // the file back as one edit (kUndoEdit). Done, failed with kMsgNotUpdated (not waited for
+  // or unchanged) or the loader's outcome; unless done, the document and its undo history
+  // are as they were.
+  Outcome Finish(DocumentState& doc, EditWaitState end);
 
   const std::string& exchangePath() const { return path_; }
   const std::vector<std::string>& command() const { return command_; }
@@ -112,6 +118,7 @@ class ExternalEdit {
   ExchangeType type_ = ExchangeType::kNone;
   std::optional<FileStatus> initial_;
   std::optional<EditWait> wait_;
+  std::optional<DocumentBusyScope> busy_;
   ChildProcess editor_;
   int32_t transparentIndex_ = -1;
 };

@@ -20,37 +20,37 @@ std::string FreeMotionBitmapPath(const std::string& folder) {
   return {};
 }
 
-int MotionEdit::PrepareNew(const MotionDefinitions& defs, const std::string& title,
+Outcome MotionEdit::PrepareNew(const MotionDefinitions& defs, const std::string& title,
                            const std::string& editorPath, const DesktopEnvironment& desktop) {
-  if (title.empty()) return kMsgEnterTitle;
-  if (defs.dataFolder().empty()) return kMsgCannotOpen;
+  if (title.empty()) return Outcome::Failed(kMsgEnterTitle);
+  if (defs.dataFolder().empty()) return Outcome::Failed(kMsgCannotOpen);
   std::error_code error;
   std::filesystem::create_directories(defs.dataFolder(), error);
   const std::string path = FreeMotionBitmapPath(defs.dataFolder());
-  if (path.empty()) return kMsgCannotOpen;
+  if (path.empty()) return Outcome::Failed(kMsgCannotOpen);
   index_ = -1;
   record_ = MotionRecord{TruncateUtf8(title, kMotionTitleMaxBytes), path, 0, 0};
   return PrepareCopy(std::string(), editorPath, desktop);
 }
 
-int MotionEdit::PrepareExisting(const MotionDefinitions& defs, int index,
+Outcome MotionEdit::PrepareExisting(const MotionDefinitions& defs, int index,
                                 const std::string& editorPath, const DesktopEnvironment& desktop) {
   std::optional<MotionRecord> record = defs.Read(index);
-  if (!record) return kMsgOutOfRange;
+  if (!record) return Outcome::Failed(kMsgOutOfRange);
   index_ = index;
   record_ = *record;
   if (record_.bitmapPath.empty()) {
     std::error_code error;
     std::filesystem::create_directories(defs.dataFolder(), error);
     record_.bitmapPath = FreeMotionBitmapPath(defs.dataFolder());
-    if (record_.bitmapPath.empty()) return kMsgCannotOpen;
+    if (record_.bitmapPath.empty()) return Outcome::Failed(kMsgCannotOpen);
   }
   return PrepareCopy(record_.bitmapPath, editorPath, desktop);
 }
 
-int MotionEdit::PrepareCopy(const std::string& source, const std::string& editorPath,
+Outcome MotionEdit::PrepareCopy(const std::string& source, const std::string& editorPath,
                             const DesktopEnvironment& desktop) {
-  if (!folder_.Create("zel-motion-")) return kMsgCannotOpen;
+  if (!folder_.Create("zel-motion-")) return Outcome::Failed(kMsgCannotOpen);
   workPath_ = folder_.path() + std::filesystem::path(record_.bitmapPath).filename().string();
   // The drawing so far when it is one we can trace again, else a blank sheet.
   PackedDib start;
@@ -59,24 +59,24 @@ int MotionEdit::PrepareCopy(const std::string& source, const std::string& editor
   }
   if (!start || !WriteBmpFile(start, workPath_)) {
     folder_.Remove();
-    return kMsgCannotOpen;
+    return Outcome::Failed(kMsgCannotOpen);
   }
   initial_ = ReadFileStatus(workPath_);
   command_ = PaintProgramCommand(editorPath, workPath_, desktop);
   if (command_.empty()) {
     folder_.Remove();
-    return kMsgNoPicture;
+    return Outcome::Failed(kMsgNoPicture);
   }
-  return 0;
+  return Outcome::Done();
 }
 
-int MotionEdit::Start() {
+Outcome MotionEdit::Start() {
   if (command_.empty() || !editor_.Start(command_)) {
     folder_.Remove();
-    return kMsgNoPicture;
+    return Outcome::Failed(kMsgNoPicture);
   }
   wait_.emplace(initial_);
-  return 0;
+  return Outcome::Done();
 }
 
 EditWaitState MotionEdit::Tick(const WindowObservation& window) {
@@ -84,19 +84,19 @@ EditWaitState MotionEdit::Tick(const WindowObservation& window) {
   return wait_->Tick(window, editor_.HasEnded(), ReadFileStatus(workPath_));
 }
 
-int MotionEdit::Finish(MotionDefinitions& defs) {
+Outcome MotionEdit::Finish(MotionDefinitions& defs) {
   wait_.reset();
-  if (!folder_.created()) return kMsgNoPicture;
+  if (!folder_.created()) return Outcome::Failed(kMsgNoPicture);
   std::optional<std::vector<uint8_t>> bytes = ReadFileBytes(workPath_);
   PackedDib drawing;
   if (!bytes || ReadBmpData(drawing, bytes->data(), bytes->size()) != kBmpReadOk ||
       drawing.Header().bitCount != 1) {
     folder_.Remove();
-    return kMsgNoPicture;
+    return Outcome::Failed(kMsgNoPicture);
   }
   std::vector<MotionPoint> points;
-  const int traced = TraceMotionBitmap(drawing, &points);
-  if (traced != 0) {
+  const Outcome traced = TraceMotionBitmap(drawing, &points);
+  if (!traced.done()) {
     folder_.Remove();
     return traced;
   }
@@ -109,13 +109,13 @@ int MotionEdit::Finish(MotionDefinitions& defs) {
       std::error_code error;
       std::filesystem::remove(record_.bitmapPath, error);
     }
-    return kMsgCannotOpen;
+    return Outcome::Failed(kMsgCannotOpen);
   }
   folder_.Remove();
   record_.width = drawing.Header().width;
   record_.height = drawing.Header().height;
   const bool stored = index_ < 0 ? defs.Append(record_) : defs.Write(index_, record_);
-  return stored ? 0 : kMsgCannotOpen;
+  return stored ? Outcome::Done() : Outcome::Failed(kMsgCannotOpen);
 }
 
 }  // namespace zel

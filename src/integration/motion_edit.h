@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "document/outcome.h"
 #include "generators/motion_definitions.h"
 #include "integration/external_edit.h"
 #include "integration/paint_program.h"
@@ -43,35 +44,37 @@ class MotionEdit {
   MotionEdit(const MotionEdit&) = delete;
   MotionEdit& operator=(const MotionEdit&) = delete;
 
-  // Prepares a new definition titled `title` (cut to the record's field): 514 for an empty
-  // title, 510 when the data folder cannot be made, has no free name or the copy cannot be
-  // written, 508 when there is no paint program.
-  int PrepareNew(const MotionDefinitions& defs, const std::string& title,
-                 const std::string& editorPath,
-                 const DesktopEnvironment& desktop = SystemDesktop());
+  // Prepares a new definition titled `title` (cut to the record's field): failed with
+  // kMsgEnterTitle for an empty title, kMsgCannotOpen when the data folder cannot be made,
+  // has no free name or the copy cannot be written, kMsgNoPicture when there is no paint
+  // program.
+  Outcome PrepareNew(const MotionDefinitions& defs, const std::string& title,
+                     const std::string& editorPath,
+                     const DesktopEnvironment& desktop = SystemDesktop());
   // Prepares definition `index`: its bitmap is copied (a blank one when it is missing or
-  // not a one-bit picture). 504 when the index is out of range or its record unreadable,
-  // otherwise as PrepareNew.
-  int PrepareExisting(const MotionDefinitions& defs, int index, const std::string& editorPath,
-                      const DesktopEnvironment& desktop = SystemDesktop());
+  // not a one-bit picture). Failed with kMsgOutOfRange when the index is out of range or
+  // its record unreadable, otherwise as PrepareNew.
+  Outcome PrepareExisting(const MotionDefinitions& defs, int index, const std::string& editorPath,
+                          const DesktopEnvironment& desktop = SystemDesktop());
 
-  // Starts the paint program; 508 when it cannot be started.
-  int Start();
+  // Starts the paint program; failed with kMsgNoPicture when it cannot be started.
+  Outcome Start();
   // One tick of the wait, once a second.
   EditWaitState Tick(const WindowObservation& window);
   // However the wait ended: reads the drawing back; when it is a one-bit picture that
   // traces, writes the bitmap and path file to their places and the record (a new one at
-  // the end, selected). 0, 508 (no picture or not one bit), the tracer's numbers, or 510
-  // (files not written). Nothing of the definitions changes on failure.
-  int Finish(MotionDefinitions& defs);
+  // the end, selected). Done, or failed with kMsgNoPicture (no picture or not one bit), the
+  // tracer's failures, or kMsgCannotOpen (files not written). Nothing of the definitions
+  // changes on failure.
+  Outcome Finish(MotionDefinitions& defs);
 
   // The copy the paint program draws on.
   const std::string& workPath() const { return workPath_; }
   const std::vector<std::string>& command() const { return command_; }
 
  private:
-  int PrepareCopy(const std::string& source, const std::string& editorPath,
-                  const DesktopEnvironment& desktop);
+  Outcome PrepareCopy(const std::string& source, const std::string& editorPath,
+                      const DesktopEnvironment& desktop);
 
   PrivateFolder folder_;
   std::string workPath_;

@@ -25,10 +25,8 @@ bool FolderExists(const std::string& folder) {
 // Writes the document's frames, or a one-frame set of the current picture, as a GIF file.
 int WriteDocumentGif(DocumentState& doc, const std::string& path, ProgressSink* progress) {
   if (IsAnimation(doc.kind)) {
-    doc.flags |= kFlagBusy;
-    int result = WriteGifFile(*doc.frameSet, path, false, progress);
-    doc.flags &= ~kFlagBusy;
-    return result;
+    DocumentBusyScope busy(doc);
+    return WriteGifFile(*doc.frameSet, path, false, progress);
   }
   std::unique_ptr<FrameSet> single = FrameSet::Create(1);
   if (!single) return kGifWriteNoMemory;

@@ -144,23 +144,23 @@ class ColorCommand : public ::testing::Test {
 };
 
 TEST_F(ColorCommand, ConvertThenToggleBackAndAgainWithUndo) {
-  EXPECT_FALSE(ToggleToFullColor(doc));  // a 24-bit picture opens the dialog instead
+  EXPECT_FALSE(ToggleToFullColor(doc).done());  // a 24-bit picture opens the dialog instead
   EXPECT_FALSE(doc.undo.CanUndo());
 
   std::optional<IndexConversion> conversion = RunColorConversion(doc, settings, false);
   ASSERT_TRUE(conversion);
   const int32_t t = conversion->transparentIndex;
   ASSERT_GE(t, 0);
-  ASSERT_TRUE(InstallIndexConversion(doc, std::move(*conversion)));
+  ASSERT_TRUE(InstallIndexConversion(doc, std::move(*conversion)).done());
   EXPECT_EQ(doc.bitCount, 8);
   EXPECT_EQ(doc.frameSet->transparentIndex, t);
   EXPECT_TRUE(doc.undo.CanUndo());
 
-  ASSERT_TRUE(ToggleToFullColor(doc));
+  ASSERT_TRUE(ToggleToFullColor(doc).done());
   EXPECT_EQ(doc.bitCount, 24);
   EXPECT_EQ(doc.frameSet->transparentIndex, -1);
   EXPECT_EQ(doc.currentPicture.Header().width, 40);
-  EXPECT_FALSE(ToggleToFullColor(doc));
+  EXPECT_FALSE(ToggleToFullColor(doc).done());
 
   // Undo walks back: the index picture with its transparent index, then the original.
   ASSERT_TRUE(doc.undo.Undo(doc));
@@ -204,14 +204,14 @@ TEST_F(ColorCommand, PaletteDisplayWithoutAReductionRefusesFullColour) {
   std::optional<IndexConversion> conversion = RunColorConversion(doc, settings, false);
   ASSERT_TRUE(conversion);
   doc.trueColorDisplay = 0;
-  ASSERT_TRUE(InstallIndexConversion(doc, std::move(*conversion)));
+  ASSERT_TRUE(InstallIndexConversion(doc, std::move(*conversion)).done());
   const int64_t end = doc.undo.end();
   SetDisplayReduction(nullptr);
-  EXPECT_FALSE(ToggleToFullColor(doc));
+  EXPECT_FALSE(ToggleToFullColor(doc).done());
   EXPECT_EQ(doc.bitCount, 8);
   EXPECT_EQ(doc.undo.end(), end);  // no snapshot for a refused picture
   SetDisplayReduction(&ReduceForPaletteDisplay);
-  ASSERT_TRUE(ToggleToFullColor(doc));
+  ASSERT_TRUE(ToggleToFullColor(doc).done());
   EXPECT_EQ(doc.bitCount, 24);
   EXPECT_EQ(doc.displayPalettePicture.Header().bitCount, 8);
 }

@@ -90,7 +90,7 @@ class HandOver : public ::testing::Test {
   void Open(const std::string& path, DocumentState& target) {
     ASSERT_TRUE(CreateDocumentContainer(target, 256));
     LoadContext context;
-    ASSERT_EQ(LoadImageFile(target, path, LoadMode::kOpen, context), 0);
+    ASSERT_TRUE(LoadImageFile(target, path, LoadMode::kOpen, context).done());
   }
   // The file sent over, taken in by the loader.
   void Receive(const std::string& path) {
@@ -99,7 +99,7 @@ class HandOver : public ::testing::Test {
     sent = *bytes;
     ASSERT_TRUE(IsPictureHandOver({kMsgCopyData, kPictureDataIdentifier, 0, sent}));
     LoadContext context;
-    ASSERT_EQ(LoadHandedOverPicture(doc, HandOverPicture(sent), context), 0);
+    ASSERT_TRUE(LoadHandedOverPicture(doc, HandOverPicture(sent), context).done());
   }
 
   DocumentState doc;
@@ -165,13 +165,13 @@ TEST_F(HandOver, ATrueColourPictureArrivesUnchanged) {
 
 TEST(PictureFileAsPackedDib, AFileThatCannotBeOpenedGivesItsMessage) {
   std::string folder = testing::MakeTempDir();
-  const std::pair<std::string, int> cases[] = {
+  const std::pair<std::string, MessageId> cases[] = {
       {folder + "/missing.gif", kMsgBadImageFile},
       {WriteFile("broken.gif", {'G', 'I', 'F', '8', '9', 'a', 1}), kMsgBadImageFile},
       {folder + "/notes.txt", kMsgBadFileName},
   };
   for (const auto& [path, expected] : cases) {
-    int message = 0;
+    MessageId message{};
     EXPECT_EQ(PictureFileAsPackedDib(path, &message), std::nullopt) << path;
     EXPECT_EQ(message, expected) << path;
   }
@@ -184,7 +184,7 @@ TEST_F(HandOver, ABrokenPictureLeavesTheDocumentAsItWas) {
       WriteFile("one.gif",
                 GifBuilder(3, 2, kFour, 0).Image(0, 0, 3, 2, {0, 1, 2, 3, 2, 1}).Trailer().bytes());
   LoadContext context;
-  ASSERT_EQ(LoadImageFile(doc, path, LoadMode::kOpen, context), 0);
+  ASSERT_TRUE(LoadImageFile(doc, path, LoadMode::kOpen, context).done());
   const std::vector<uint8_t> before(doc.currentPicture.data(),
                                     doc.currentPicture.data() + doc.currentPicture.size());
   const uint32_t flags = doc.flags;
@@ -214,7 +214,7 @@ TEST_F(HandOver, ABrokenPictureLeavesTheDocumentAsItWas) {
     } else {
       WriteLe32(data.data() + c.offset, c.value);
     }
-    EXPECT_NE(LoadHandedOverPicture(doc, HandOverPicture(data), context), 0);
+    EXPECT_FALSE(LoadHandedOverPicture(doc, HandOverPicture(data), context).done());
     EXPECT_EQ(doc.kind, ImageKind::kGifPicture);
     EXPECT_EQ(doc.flags, flags);
     ASSERT_TRUE(doc.currentPicture);
@@ -224,10 +224,10 @@ TEST_F(HandOver, ABrokenPictureLeavesTheDocumentAsItWas) {
   }
   // Cut short: the rows end before the block does.
   std::vector<uint8_t> cut(valid.begin(), valid.begin() + 1100);
-  EXPECT_NE(LoadHandedOverPicture(doc, HandOverPicture(cut), context), 0);
+  EXPECT_FALSE(LoadHandedOverPicture(doc, HandOverPicture(cut), context).done());
   EXPECT_EQ(doc.kind, ImageKind::kGifPicture);
   // The untouched block is taken, so the cases above fail for their own faults.
-  EXPECT_EQ(LoadHandedOverPicture(doc, HandOverPicture(valid), context), 0);
+  EXPECT_TRUE(LoadHandedOverPicture(doc, HandOverPicture(valid), context).done());
   EXPECT_EQ(doc.kind, ImageKind::kBitmap);
 }
 

@@ -64,9 +64,8 @@ TEST(MakeAnimeCli, FramesAndDelaysAreTheGeneratorsAndNamesAreAliases) {
   options.timeValue = 105;
   options.flags = kMakeAnimePerCycle | kMakeAnimeNoDiffusion;
   GeneratedAnimation expected;
-  ASSERT_EQ(GenerateAnimation(Photo(), -1, kDefaultBackgroundColor, options, 256, nullptr, nullptr,
-                              &expected),
-            0);
+  ASSERT_TRUE(GenerateAnimation(Photo(), -1, kDefaultBackgroundColor, options, 256, nullptr, nullptr,
+                              &expected).done());
   std::vector<uint8_t> first;
   for (const char* name : {"ｽﾞｰﾑｲﾝｱｳﾄ", "zoom-in-out"}) {
     const std::string out = dir / "zoom.gif";
@@ -131,7 +130,7 @@ TEST(EditEffectCli, WarpsEveryFrameOrRefusesFewerThanFour) {
   };
   const std::string five = write(5);
   auto expected = Load(five);
-  ASSERT_EQ(RunAnimationEffect(*expected, {Effect::kWaving, 70}, nullptr, 0), 0);
+  ASSERT_TRUE(RunAnimationEffect(*expected, {Effect::kWaving, 70}, nullptr, 0).done());
   for (const char* name : {"バイバイ", "waving"}) {
     const std::string out = dir / "waving.gif";
     const RunResult run = RunCli({"edit", five, "--amplitude", "70", "--effect", name, "-o", out});
@@ -182,13 +181,11 @@ TEST(MakeAnimeCli, MotionMovesFrameIToStepI) {
   options.frames = 8;
   options.flags = kMakeAnimeMotion;
   GeneratedAnimation expected, still;
-  ASSERT_EQ(GenerateAnimation(Photo(), -1, kDefaultBackgroundColor, options, 256, &motion, nullptr,
-                              &expected),
-            0);
+  ASSERT_TRUE(GenerateAnimation(Photo(), -1, kDefaultBackgroundColor, options, 256, &motion, nullptr,
+                              &expected).done());
   options.flags = 0;
-  ASSERT_EQ(GenerateAnimation(Photo(), -1, kDefaultBackgroundColor, options, 256, nullptr, nullptr,
-                              &still),
-            0);
+  ASSERT_TRUE(GenerateAnimation(Photo(), -1, kDefaultBackgroundColor, options, 256, nullptr, nullptr,
+                              &still).done());
   auto doc = Load(out);
   ASSERT_EQ(doc->frameSet->count, 8);
   int moved = 0;

@@ -89,7 +89,7 @@ TEST_F(MotionCliTest, EditMovesEveryFrameAsTheCoreDoes) {
     auto expected = Load(input_);
     const std::string name = c.options[0] == "--motion" ? c.options[1] : c.options[2];
     MotionChoice choice{*defs.Read(defs.Find(name)), c.range, c.flags};
-    ASSERT_EQ(MoveAnimation(*expected, choice, 0), 0);
+    ASSERT_TRUE(MoveAnimation(*expected, choice, 0).done());
     auto out = Load(dir_ / "out.gif");
     ASSERT_EQ(out->frameSet->count, 6);
     for (int i = 0; i < 6; ++i) {

@@ -93,12 +93,12 @@ Operation PaletteTransparent(int32_t row, TransparentChoice choice) {
     PaletteTable table;
     if (!table.Open(doc)) return false;
     table.ApplyTransparent(row, choice);
-    return table.Apply(doc);
+    return table.Apply(doc).done();
   };
 }
 
 Operation Semi(SemiLevel level) {
-  return [level](DocumentState& doc) { return ApplySemiTransparency(doc, level, 5) == 0; };
+  return [level](DocumentState& doc) { return ApplySemiTransparency(doc, level, 5).done(); };
 }
 
 struct ColourUndoCase {

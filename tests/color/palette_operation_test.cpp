@@ -86,7 +86,7 @@ TEST(PaletteOperation, UnusedEntriesDisappearAndPixelsAreRenumberedDensely) {
   for (int k = 0; k < 6; ++k) EXPECT_EQ(table.Rows()[k].dotCount, counts[k]) << k;
   EXPECT_EQ(table.TransparentText(), "なし");
 
-  ASSERT_TRUE(table.Apply(*doc));
+  ASSERT_TRUE(table.Apply(*doc).done());
   EXPECT_EQ(Table(doc->currentPicture),
             (std::vector<Rgbq>{Quad(kSix[1]), Quad(kSix[3]), Quad(kSix[5])}));
   EXPECT_EQ(PicturePixels(doc->currentPicture), (std::vector<uint8_t>{0, 1, 2, 1, 2, 2, 0, 1}));
@@ -111,7 +111,7 @@ TEST(PaletteOperation, MergingAroundATransparentMiddleRowKeepsItAndShowsTheBackg
   EXPECT_EQ(table.Find(2)->mergedInto, 1);
   EXPECT_EQ(table.Find(0)->listPosition, -1);
 
-  ASSERT_TRUE(table.Apply(*doc));
+  ASSERT_TRUE(table.Apply(*doc).done());
   EXPECT_EQ(Table(doc->currentPicture), (std::vector<Rgbq>{kBackgroundQuad, Quad(kSix[3])}));
   EXPECT_EQ(PicturePixels(doc->currentPicture), (std::vector<uint8_t>{0, 0, 0, 1, 0, 0}));
   EXPECT_EQ(doc->frameSet->transparentIndex, 0);
@@ -131,7 +131,7 @@ TEST(PaletteOperation, MergingAKeeperMovesItsAbsorbedRowsAlong) {
   EXPECT_EQ(table.Merge({3, 1, 1, 99}), -1);
   EXPECT_EQ(table.Listed(), (std::vector<int32_t>{0, 1, 4, 5}));
 
-  ASSERT_TRUE(table.Apply(*doc));
+  ASSERT_TRUE(table.Apply(*doc).done());
   EXPECT_EQ(Table(doc->currentPicture), (std::vector<Rgbq>{Quad(kSix[0]), Quad(kSix[1])}));
   EXPECT_EQ(PicturePixels(doc->currentPicture), (std::vector<uint8_t>{0, 1, 1, 1}));
 }
@@ -158,7 +158,7 @@ TEST(PaletteOperation, SortsOrderTheListAndOkKeepsTheOpeningOrder) {
     EXPECT_EQ(table.Listed(), c.listed) << static_cast<int>(c.order);
   }
   table.Sort(PaletteSort::kDotCount);
-  ASSERT_TRUE(table.Apply(*doc));
+  ASSERT_TRUE(table.Apply(*doc).done());
   std::vector<Rgbq> expected;
   for (const Rgb& c : colors) expected.push_back(Quad(c));
   EXPECT_EQ(Table(doc->currentPicture), expected);
@@ -205,7 +205,7 @@ TEST(PaletteOperation, TransparentButtonChoicesAndTheirEffects) {
   EXPECT_EQ(table.TransparentText(), "なし");
 
   table.SetColor(1, Rgbq{9, 8, 7, 99});
-  ASSERT_TRUE(table.Apply(*doc));
+  ASSERT_TRUE(table.Apply(*doc).done());
   EXPECT_EQ(Table(doc->currentPicture), (std::vector<Rgbq>{Rgbq{9, 8, 7, 0}, Quad(kSix[2])}));
   EXPECT_EQ(PicturePixels(doc->currentPicture), (std::vector<uint8_t>{1, 0, 1}));
   EXPECT_EQ(doc->frameSet->transparentIndex, -1);
@@ -218,7 +218,7 @@ TEST(PaletteOperation, UndoRestoresThePictureAndTransparentIndex) {
   PaletteTable table;
   ASSERT_TRUE(table.Open(*doc));
   EXPECT_EQ(table.Merge({0, 1, 2, 3, 4}), 4);
-  ASSERT_TRUE(table.Apply(*doc));
+  ASSERT_TRUE(table.Apply(*doc).done());
   EXPECT_EQ(doc->currentPicture.ColorCount(), 2u);
   EXPECT_EQ(doc->frameSet->transparentIndex, 0);
   ASSERT_TRUE(doc->undo.CanUndo());
@@ -258,7 +258,7 @@ TEST(PaletteOperation, AnimationCountsAndRebuildsEveryFrame) {
   const std::vector<int32_t> counts = {2, 3, 0, 3};
   for (int k = 0; k < 4; ++k) EXPECT_EQ(table.Rows()[k].dotCount, counts[k]) << k;
   EXPECT_EQ(table.RowText(3), "3*");
-  ASSERT_TRUE(table.Apply(*doc));
+  ASSERT_TRUE(table.Apply(*doc).done());
 
   const std::vector<Rgbq> expected = {Quad(kSix[0]), Quad(kSix[1]), kBackgroundQuad};
   EXPECT_EQ(Table(frames.frame(0).image), expected);
@@ -295,7 +295,7 @@ TEST(PaletteOperation, NothingToOpenAndDroppingTheCommonPalette) {
   ASSERT_TRUE(CreateDocumentContainer(empty, 256));
   PaletteTable table;
   EXPECT_FALSE(table.Open(empty));
-  EXPECT_FALSE(table.Apply(empty));
+  EXPECT_FALSE(table.Apply(empty).done());
   // A truncated block is not opened.
   auto doc = SingleDoc(2, 2, {0, 1, 0, 1}, kSix, -1);
   PackedDib cut = PackedDib::Allocate(kDibHeaderSize + 8);

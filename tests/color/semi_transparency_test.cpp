@@ -73,7 +73,7 @@ std::unique_ptr<DocumentState> MakeDoc(char kind, std::vector<int> tableSizes) {
 
 TEST(SemiTransparency, PictureGetsANewEntryThenThePattern) {
   auto doc = MakeDoc('g', {10});
-  ASSERT_EQ(ApplySemiTransparency(*doc, SemiLevel::k50, 0), 0);
+  ASSERT_TRUE(ApplySemiTransparency(*doc, SemiLevel::k50, 0).done());
   EXPECT_EQ(doc->frameSet->transparentIndex, 10);
   EXPECT_EQ(doc->currentPicture.ColorCount(), 11u);
   EXPECT_EQ(doc->currentPicture.ColorTable()[10], (Rgbq{0x44, 0x55, 0x66, 0}));
@@ -84,7 +84,7 @@ TEST(SemiTransparency, PictureGetsANewEntryThenThePattern) {
 TEST(SemiTransparency, AnimationGetsOneIndexValidInEveryFrame) {
   // Frame 0's table has room at 5; frame 1 already holds 9 entries and does not use 5.
   auto doc = MakeDoc('a', {5, 9, 3});
-  ASSERT_EQ(ApplySemiTransparency(*doc, SemiLevel::k25, 9), 0);
+  ASSERT_TRUE(ApplySemiTransparency(*doc, SemiLevel::k25, 9).done());
   EXPECT_EQ(doc->frameSet->transparentIndex, 5);
   for (int i = 0; i < 3; ++i) {
     const PackedDib& f = doc->frameSet->frame(i).image;
@@ -106,7 +106,7 @@ TEST(SemiTransparency, NeverPatternsAVisibleColourAndInstallsAllOrNone) {
     const PackedDib& f = doc->frameSet->frame(i).image;
     before.emplace_back(f.data(), f.data() + f.size());
   }
-  EXPECT_EQ(ApplySemiTransparency(*doc, SemiLevel::k75, 0), -1);
+  EXPECT_EQ(ApplySemiTransparency(*doc, SemiLevel::k75, 0), Outcome::NothingDone());
   EXPECT_EQ(doc->frameSet->transparentIndex, -1);
   for (int i = 0; i < 2; ++i) {
     const PackedDib& f = doc->frameSet->frame(i).image;
@@ -118,7 +118,7 @@ TEST(SemiTransparency, NeverPatternsAVisibleColourAndInstallsAllOrNone) {
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 4; ++x) full->currentPicture.Row(y)[x] = uint8_t(y * 4 + x);
   // (16 of 256 used: an unused entry is taken instead.)
-  ASSERT_EQ(ApplySemiTransparency(*full, SemiLevel::k25, 0), 0);
+  ASSERT_TRUE(ApplySemiTransparency(*full, SemiLevel::k25, 0).done());
   EXPECT_EQ(full->frameSet->transparentIndex, 16);
 }
 

@@ -50,7 +50,7 @@ std::unique_ptr<DocumentState> AnimationDoc(int frames, int32_t transparentIndex
 
 TEST(AnimationEffect, FewerThanFourFramesAreRefusedUnchanged) {
   auto doc = AnimationDoc(3);
-  EXPECT_EQ(RunAnimationEffect(*doc, {Effect::kPunk, 40}, nullptr, 0), kMsgOutOfRange);
+  EXPECT_EQ(RunAnimationEffect(*doc, {Effect::kPunk, 40}, nullptr, 0), Outcome::Failed(kMsgOutOfRange));
   for (int i = 0; i < 3; ++i) EXPECT_TRUE(SamePicture(doc->frameSet->frame(i).image, Frame(i)));
   EXPECT_EQ(doc->flags & kFlagBusy, 0u);
   EXPECT_TRUE(doc->undo.CanUndo());  // the snapshot is taken all the same
@@ -58,7 +58,7 @@ TEST(AnimationEffect, FewerThanFourFramesAreRefusedUnchanged) {
 
 TEST(AnimationEffect, TurnRightTurnsEachFrameByItsStep) {
   auto doc = AnimationDoc(8);
-  ASSERT_EQ(RunAnimationEffect(*doc, {Effect::kTurnRight, 40}, nullptr, 700), 0);
+  ASSERT_TRUE(RunAnimationEffect(*doc, {Effect::kTurnRight, 40}, nullptr, 700).done());
   const Fill fill{ColorFromBackground(doc->backgroundColor), 31};
   const FrameSet& set = *doc->frameSet;
   ASSERT_EQ(set.count, 8);
@@ -76,7 +76,7 @@ TEST(AnimationEffect, TurnRightTurnsEachFrameByItsStep) {
 
 TEST(AnimationEffect, ZoomOutKeepsTheFirstFrame) {
   auto doc = AnimationDoc(5);
-  ASSERT_EQ(RunAnimationEffect(*doc, {Effect::kZoomOut, 80}, nullptr, 0), 0);
+  ASSERT_TRUE(RunAnimationEffect(*doc, {Effect::kZoomOut, 80}, nullptr, 0).done());
   const FrameSet& set = *doc->frameSet;
   EXPECT_TRUE(SamePicture(set.frame(0).image, Frame(0)));
   for (int i = 1; i < 5; ++i) {
@@ -95,7 +95,7 @@ TEST(AnimationEffect, SwayingWithoutTransparentIndexFillsWithItsLowByte) {
           14, 10, [i](int x, int y) { return uint8_t(1 + (x + 2 * y + i) % 30); }, tableSize);
     }
     const std::vector<uint8_t> before = Bytes(doc->frameSet->frame(3).image);
-    ASSERT_EQ(RunAnimationEffect(*doc, {Effect::kSwaying, 100}, nullptr, 0), 0);
+    ASSERT_TRUE(RunAnimationEffect(*doc, {Effect::kSwaying, 100}, nullptr, 0).done());
     int filled = 0;
     for (int i = 0; i < 4; ++i) {
       const PackedDib& p = doc->frameSet->frame(i).image;
@@ -119,7 +119,7 @@ TEST(AnimationEffect, ZoomInOutAtFullAmplitudeShowsEveryFrame) {
   // the last of 4): their pictures come small and turned half round, not blank.
   for (int n : {4, 6, 10}) {
     auto doc = AnimationDoc(n);
-    ASSERT_EQ(RunAnimationEffect(*doc, {Effect::kZoomInOut, 100}, nullptr, 0), 0);
+    ASSERT_TRUE(RunAnimationEffect(*doc, {Effect::kZoomInOut, 100}, nullptr, 0).done());
     const std::vector<FrameStep> steps = EffectSchedule(Effect::kZoomInOut, n, 1.0);
     const Fill fill{ColorFromBackground(doc->backgroundColor), 31};
     EXPECT_LT(steps[static_cast<size_t>(n - 1)].value, 0) << n;
@@ -145,9 +145,9 @@ TEST(AnimationEffect, SameFramesOnOneThreadAndOnSeveral) {
   auto one = AnimationDoc(12);
   auto many = AnimationDoc(12);
   SetParallelWorkers(1);
-  ASSERT_EQ(RunAnimationEffect(*one, {Effect::kPunk, 60}, nullptr, 0), 0);
+  ASSERT_TRUE(RunAnimationEffect(*one, {Effect::kPunk, 60}, nullptr, 0).done());
   SetParallelWorkers(4);
-  ASSERT_EQ(RunAnimationEffect(*many, {Effect::kPunk, 60}, nullptr, 0), 0);
+  ASSERT_TRUE(RunAnimationEffect(*many, {Effect::kPunk, 60}, nullptr, 0).done());
   SetParallelWorkers(0);
   for (int i = 0; i < 12; ++i) {
     EXPECT_TRUE(SamePicture(one->frameSet->frame(i).image, many->frameSet->frame(i).image));

@@ -177,8 +177,8 @@ TEST(MotionCommand, MovesEveryFrameAndUndoRestores) {
   std::vector<std::vector<uint32_t>> before;
   for (int i = 0; i < 5; ++i) before.push_back(testing::PixelColors(one->frameSet->frame(i).image));
 
-  ASSERT_EQ(MoveAnimation(*one, store.defs, 0, 1), 0);
-  ASSERT_EQ(MoveAnimation(*two, store.defs, 0, 2), 0);
+  ASSERT_TRUE(MoveAnimation(*one, store.defs, 0, 1).done());
+  ASSERT_TRUE(MoveAnimation(*two, store.defs, 0, 2).done());
   EXPECT_FALSE(one->flags & kFlagBusy);
   for (int i = 0; i < 5; ++i) {
     EXPECT_TRUE(testing::SamePicture(one->frameSet->frame(i).image, two->frameSet->frame(i).image));
@@ -197,9 +197,9 @@ TEST(MotionCommand, MovesEveryFrameAndUndoRestores) {
 
   // A single picture, or no definition, changes nothing.
   auto picture = testing::LoadGifPicture(folder.path(), -1);
-  EXPECT_EQ(MoveAnimation(*picture, store.defs, 0), -1);
+  EXPECT_EQ(MoveAnimation(*picture, store.defs, 0), Outcome::NothingDone());
   while (store.defs.Count() > 0) store.defs.Delete(0);
-  EXPECT_EQ(MoveAnimation(*two, store.defs, 0), -1);
+  EXPECT_EQ(MoveAnimation(*two, store.defs, 0), Outcome::NothingDone());
 }
 
 }  // namespace

@@ -18,17 +18,17 @@ TEST(MotionTracer, ResultsByDrawing) {
   struct Case {
     const char* name;
     std::vector<std::pair<int, int>> ink;
-    int result;
+    Outcome result;
     size_t points;
   };
   auto gap = InkRun(2, 7, 5);
   for (const auto& p : InkRun(9, 14, 5)) gap.push_back(p);
   const Case cases[] = {
       // Rows from the bottom find the left end: the start is an end, no pixel twice.
-      {"ten pixels", InkRun(3, 12, 2), kMsgTooFewElements, 0},
-      {"eleven pixels", InkRun(3, 13, 2), 0, 11},
-      {"empty", {}, kMsgMotionBitmapError, 0},
-      {"a one-pixel gap is bridged", gap, 0, 12},
+      {"ten pixels", InkRun(3, 12, 2), Outcome::Failed(kMsgTooFewElements), 0},
+      {"eleven pixels", InkRun(3, 13, 2), Outcome::Done(), 11},
+      {"empty", {}, Outcome::Failed(kMsgMotionBitmapError), 0},
+      {"a one-pixel gap is bridged", gap, Outcome::Done(), 12},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -41,7 +41,7 @@ TEST(MotionTracer, ResultsByDrawing) {
 TEST(MotionTracer, MiddleStartRunsFromEndToEnd) {
   // The diagonal from the top-left corner meets the line in its middle, at (18, 20).
   std::vector<MotionPoint> points;
-  ASSERT_EQ(TraceMotionBitmap(MakeMotionBitmap(40, 40, InkRun(10, 30, 20)), &points), 0);
+  ASSERT_TRUE(TraceMotionBitmap(MakeMotionBitmap(40, 40, InkRun(10, 30, 20)), &points).done());
   ASSERT_EQ(points.size(), 22u);  // 21 pixels, the start twice
   EXPECT_EQ(points.front(), (MotionPoint{10, 20}));
   EXPECT_EQ(points.back(), (MotionPoint{30, 20}));
@@ -52,15 +52,15 @@ TEST(MotionTracer, MiddleStartRunsFromEndToEnd) {
 
 TEST(MotionTracer, InkIsTheDarkerEntry) {
   std::vector<MotionPoint> points;
-  EXPECT_EQ(TraceMotionBitmap(MakeMotionBitmap(30, 30, InkRun(3, 20, 4), true), &points), 0);
+  EXPECT_TRUE(TraceMotionBitmap(MakeMotionBitmap(30, 30, InkRun(3, 20, 4), true), &points).done());
   EXPECT_EQ(points.size(), 18u);
 }
 
 TEST(MotionTracer, OnlyOneBitPictures) {
   std::vector<MotionPoint> points;
   PackedDib color = NewPicture(30, 30, 8, 256);
-  EXPECT_EQ(TraceMotionBitmap(color, &points), kMsgMonochromeOnly);
-  EXPECT_EQ(TraceMotionBitmap(PackedDib(), &points), kMsgMonochromeOnly);
+  EXPECT_EQ(TraceMotionBitmap(color, &points), Outcome::Failed(kMsgMonochromeOnly));
+  EXPECT_EQ(TraceMotionBitmap(PackedDib(), &points), Outcome::Failed(kMsgMonochromeOnly));
 }
 
 TEST(MotionTracer, FileKeepsTheOldPathOnFailure) {
@@ -72,15 +72,15 @@ TEST(MotionTracer, FileKeepsTheOldPathOnFailure) {
   EXPECT_EQ(MotionPathFileOf("/a.b/name"), "");
 
   ASSERT_TRUE(WriteBmpFile(MakeMotionBitmap(30, 30, InkRun(0, 29, 7)), bmp));
-  ASSERT_EQ(TraceMotionFile(bmp, mtb), 0);
+  ASSERT_TRUE(TraceMotionFile(bmp, mtb).done());
   const std::vector<MotionPoint> first = ReadMotionPathFile(mtb);
   ASSERT_EQ(first.size(), 31u);  // started in the middle: one pixel twice
   EXPECT_EQ(EncodeMotionPath(first), *ReadFileBytes(mtb));
 
   ASSERT_TRUE(WriteBmpFile(MakeMotionBitmap(30, 30, InkRun(0, 4, 7)), bmp));
-  EXPECT_EQ(TraceMotionFile(bmp, mtb), kMsgTooFewElements);
+  EXPECT_EQ(TraceMotionFile(bmp, mtb), Outcome::Failed(kMsgTooFewElements));
   EXPECT_EQ(ReadMotionPathFile(mtb), first);
-  EXPECT_EQ(TraceMotionFile(folder.path() + "missing.bmp", mtb), kMsgBadImageFile);
+  EXPECT_EQ(TraceMotionFile(folder.path() + "missing.bmp", mtb), Outcome::Failed(kMsgBadImageFile));
 }
 
 TEST(MotionTracer, PathFileBytes) {

@@ -69,29 +69,29 @@ TEST(PrepareSource, IndexedPictures) {
   PreparedSource out;
 
   // The frame set's transparent index is kept, and so is the table.
-  ASSERT_EQ(PrepareSourcePicture(indexed, 3, options, kBackground, &out), 0);
+  ASSERT_TRUE(PrepareSourcePicture(indexed, 3, options, kBackground, &out).done());
   EXPECT_EQ(out.transparentIndex, 3);
   EXPECT_TRUE(SamePicture(out.picture, indexed));
 
   // No transparent colour in the picture: one entry is appended.
-  ASSERT_EQ(PrepareSourcePicture(indexed, -1, options, kBackground, &out), 0);
+  ASSERT_TRUE(PrepareSourcePicture(indexed, -1, options, kBackground, &out).done());
   EXPECT_EQ(out.transparentIndex, 16);
   EXPECT_EQ(out.picture.ColorCount(), 17u);
   EXPECT_EQ(out.picture.ColorTable()[16], kBackgroundEntry);
 
   // The top-left pixel (last stored row) gives the index.
   options.transparentSource = 1;
-  ASSERT_EQ(PrepareSourcePicture(indexed, -1, options, kBackground, &out), 0);
+  ASSERT_TRUE(PrepareSourcePicture(indexed, -1, options, kBackground, &out).done());
   EXPECT_EQ(out.transparentIndex, At8(indexed, 0, 4));
   EXPECT_EQ(out.picture.ColorTable()[out.transparentIndex], kBackgroundEntry);
   options.transparentSource = 4;  // bottom-right
-  ASSERT_EQ(PrepareSourcePicture(indexed, -1, options, kBackground, &out), 0);
+  ASSERT_TRUE(PrepareSourcePicture(indexed, -1, options, kBackground, &out).done());
   EXPECT_EQ(out.transparentIndex, At8(indexed, 5, 0));
 
   // A corner pixel beyond the colour table cannot be made transparent.
   PackedDib beyond = Make8(
       4, 4, [](int, int) { return uint8_t(200); }, 16);
-  EXPECT_EQ(PrepareSourcePicture(beyond, -1, options, kBackground, &out), kMsgCannotConvert);
+  EXPECT_EQ(PrepareSourcePicture(beyond, -1, options, kBackground, &out), Outcome::Failed(kMsgCannotConvert));
 }
 
 TEST(PrepareSource, FullTables) {
@@ -100,18 +100,18 @@ TEST(PrepareSource, FullTables) {
   // 256 entries, index 77 unused: it becomes the transparent one.
   PackedDib full =
       Make8(16, 16, [](int x, int y) { return uint8_t(x + 16 * y == 77 ? 78 : x + 16 * y); });
-  ASSERT_EQ(PrepareSourcePicture(full, -1, options, kBackground, &out), 0);
+  ASSERT_TRUE(PrepareSourcePicture(full, -1, options, kBackground, &out).done());
   EXPECT_EQ(out.transparentIndex, 77);
   EXPECT_EQ(out.picture.ColorTable()[77], kBackgroundEntry);
   // Every entry used: no slot.
   PackedDib used = Make8(16, 16, [](int x, int y) { return uint8_t(x + 16 * y); });
-  EXPECT_EQ(PrepareSourcePicture(used, -1, options, kBackground, &out), kMsgCannotConvert);
+  EXPECT_EQ(PrepareSourcePicture(used, -1, options, kBackground, &out), Outcome::Failed(kMsgCannotConvert));
   // A header without a used-colour count.
   DibHeader h = full.Header();
   h.clrUsed = 0;
   full.SetHeader(h);
-  EXPECT_EQ(PrepareSourcePicture(full, -1, options, kBackground, &out), kMsgCannotConvert);
-  EXPECT_EQ(PrepareSourcePicture(PackedDib{}, -1, options, kBackground, &out), kMsgNoPicture);
+  EXPECT_EQ(PrepareSourcePicture(full, -1, options, kBackground, &out), Outcome::Failed(kMsgCannotConvert));
+  EXPECT_EQ(PrepareSourcePicture(PackedDib{}, -1, options, kBackground, &out), Outcome::Failed(kMsgNoPicture));
 }
 
 TEST(PrepareSource, FullColourReductions) {
@@ -136,7 +136,7 @@ TEST(PrepareSource, FullColourReductions) {
     options.transparentSource = c.corner;
     options.flags = c.diffusion ? 0u : uint32_t{kMakeAnimeNoDiffusion};
     PreparedSource out;
-    ASSERT_EQ(PrepareSourcePicture(photo, -1, options, kBackground, &out), 0);
+    ASSERT_TRUE(PrepareSourcePicture(photo, -1, options, kBackground, &out).done());
     EXPECT_EQ(out.picture.Header().bitCount, 8);
     EXPECT_EQ(out.picture.ColorCount(), c.entries);
     EXPECT_EQ(out.picture.ColorTable()[out.transparentIndex], kBackgroundEntry);
@@ -154,7 +154,7 @@ TEST(PrepareSource, HighQualityGoesThroughTheQualityQuantizer) {
   options.transparentSource = 2;
   options.flags = 0;
   PreparedSource out;
-  ASSERT_EQ(PrepareSourcePicture(photo, -1, options, kBackground, &out), 0);
+  ASSERT_TRUE(PrepareSourcePicture(photo, -1, options, kBackground, &out).done());
   auto expected = QualityConvertToIndexColor(photo, ColorChoices{4, 2, false}, kBackground);
   ASSERT_TRUE(expected);
   EXPECT_TRUE(SamePicture(out.picture, expected->picture));
@@ -174,7 +174,7 @@ TEST(PrepareSource, CornerColourBecomesTransparentAfterDiffusion) {
   options.colorCountIndex = 3;
   options.flags = 0;
   PreparedSource out;
-  ASSERT_EQ(PrepareSourcePicture(picture, -1, options, kBackground, &out), 0);
+  ASSERT_TRUE(PrepareSourcePicture(picture, -1, options, kBackground, &out).done());
   for (int y = 0; y < 20; ++y) {
     for (int x = 0; x < 24; ++x) {
       const bool frame = x < 3 || y < 3 || x > 20 || y > 16;
@@ -228,7 +228,7 @@ TEST(MakeAnimation, InstallsAFrameAnimationThatPlays) {
   options.timeValue = 10;
   options.flags = kMakeAnimePerCycle | kMakeAnimeNoDiffusion;
   RecordingSink sink;
-  ASSERT_EQ(MakeAnimation(*doc, options, nullptr, &sink, 5000), 0);
+  ASSERT_TRUE(MakeAnimation(*doc, options, nullptr, &sink, 5000).done());
   EXPECT_EQ(doc->kind, ImageKind::kFrameAnimation);
   const FrameSet& set = *doc->frameSet;
   ASSERT_EQ(set.count, 4);
@@ -259,7 +259,7 @@ TEST(MakeAnimation, RefusalsLeaveTheDocumentAsItWas) {
     int frames;
     int amplitude;
     bool picture;
-    int result;
+    MessageId result;
   };
   const Case cases[] = {
       {"above the frame maximum", 16, 20, 40, true, kMsgOutOfRange},
@@ -274,7 +274,12 @@ TEST(MakeAnimation, RefusalsLeaveTheDocumentAsItWas) {
     MakeAnimeOptions options;
     options.frames = c.frames;
     options.amplitude = c.amplitude;
-    EXPECT_EQ(MakeAnimation(*doc, options, nullptr, nullptr, 0), c.result);
+    const int64_t undoEnd = doc->undo.end();
+    const uint64_t revision = doc->revision;
+    EXPECT_EQ(MakeAnimation(*doc, options, nullptr, nullptr, 0), Outcome::Failed(c.result));
+    // A refusal takes no undo step and makes no new revision.
+    EXPECT_EQ(doc->undo.end(), undoEnd);
+    EXPECT_EQ(doc->revision, revision);
     EXPECT_EQ(doc->kind, ImageKind::kBitmap);
     EXPECT_EQ(doc->frameSet->count, 0);
     if (c.picture) {
@@ -289,7 +294,7 @@ TEST(MakeAnimation, CancelChangesNothing) {
   options.effect = Effect::kPunk;
   RecordingSink sink;
   sink.cancelAt = 30;
-  EXPECT_EQ(MakeAnimation(*doc, options, nullptr, &sink, 0), kGenerationCancelled);
+  EXPECT_EQ(MakeAnimation(*doc, options, nullptr, &sink, 0), Outcome::Cancelled());
   EXPECT_EQ(doc->kind, ImageKind::kBitmap);
   EXPECT_EQ(doc->frameSet->count, 0);
 }
@@ -305,9 +310,9 @@ TEST(MakeAnimation, EveryEffectGivesTheSameFramesOnOneThreadAndOnSeveral) {
     options.flags = kMakeAnimeMargin;
     GeneratedAnimation one, many;
     SetParallelWorkers(1);
-    ASSERT_EQ(GenerateAnimation(photo, -1, kBackground, options, 256, nullptr, nullptr, &one), 0);
+    ASSERT_TRUE(GenerateAnimation(photo, -1, kBackground, options, 256, nullptr, nullptr, &one).done());
     SetParallelWorkers(4);
-    ASSERT_EQ(GenerateAnimation(photo, -1, kBackground, options, 256, nullptr, nullptr, &many), 0);
+    ASSERT_TRUE(GenerateAnimation(photo, -1, kBackground, options, 256, nullptr, nullptr, &many).done());
     SetParallelWorkers(0);
     EXPECT_EQ(one.source.Header().width, 39);  // the margin: trunc(sqrt(33² + 21²))
     for (int i = 0; i < 9; ++i) {
@@ -333,7 +338,7 @@ TEST(MakeAnimation, MotionPlacesEveryFrameWhenAsked) {
   options.frames = 6;
   options.flags = kMakeAnimeMotion;
   GeneratedAnimation out;
-  ASSERT_EQ(GenerateAnimation(photo, -1, kBackground, options, 256, &motion, nullptr, &out), 0);
+  ASSERT_TRUE(GenerateAnimation(photo, -1, kBackground, options, 256, &motion, nullptr, &out).done());
   EXPECT_EQ(prepared, (std::vector<int>{16, 12, 6, out.frames->transparentIndex,
                                         static_cast<int>(kBackground)}));
   for (int i = 0; i < 6; ++i) EXPECT_EQ(out.frames->frame(i).image.Pixels()[0], i);
@@ -346,7 +351,7 @@ TEST(MakeAnimation, MotionPlacesEveryFrameWhenAsked) {
     options.flags = flags;
     prepared.clear();
     GeneratedAnimation plain;
-    ASSERT_EQ(GenerateAnimation(photo, -1, kBackground, options, 256, hook, nullptr, &plain), 0);
+    ASSERT_TRUE(GenerateAnimation(photo, -1, kBackground, options, 256, hook, nullptr, &plain).done());
     for (int i = 0; i < 6; ++i)
       EXPECT_TRUE(SamePicture(plain.frames->frame(i).image, plain.source));
   }

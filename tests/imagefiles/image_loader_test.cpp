@@ -408,7 +408,7 @@ TEST_F(LoaderTest, PalettePerFrameKeepsOneTransparentEntry) {
       before[f].push_back(testing::PixelColor(frames.frame(f).image, x, 0));
   }
 
-  ASSERT_EQ(ApplySemiTransparency(doc, SemiLevel::k50, 0), 0);
+  ASSERT_TRUE(ApplySemiTransparency(doc, SemiLevel::k50, 0).done());
   EXPECT_EQ(frames.transparentIndex, t);
   std::vector<uint8_t> saved;
   ASSERT_EQ(BuildGifFile(frames, false, nullptr, saved), 0);

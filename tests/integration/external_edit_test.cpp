@@ -40,19 +40,18 @@ TEST(ExternalEdit, ExchangeTypeByKindAndPalettes) {
             ExchangeType::kPicture);
   DocumentState empty;
   EXPECT_EQ(ChooseExchangeType(empty), ExchangeType::kNone);
-  EXPECT_EQ(WriteExchangeFile(empty, ExchangeType::kNone, folder / "x.bmp"), kMsgOutOfRange);
+  EXPECT_EQ(WriteExchangeFile(empty, ExchangeType::kNone, folder / "x.bmp"), Outcome::Failed(kMsgOutOfRange));
 
   // The file is what the type says: 8-bit and 24-bit pictures as they are, frame bitmaps.
   auto truePicture = testing::LoadTrueColorPicture(folder.path());
-  ASSERT_EQ(WriteExchangeFile(*truePicture, ExchangeType::kPicture, folder / "t.bmp"), 0);
+  ASSERT_TRUE(WriteExchangeFile(*truePicture, ExchangeType::kPicture, folder / "t.bmp").done());
   PackedDib read;
   ASSERT_EQ(ReadBmpFile(read, folder / "t.bmp"), 0);
   EXPECT_EQ(read.Header().bitCount, 24);
   auto anim2 = testing::LoadAnimation(folder.path(), 3);
-  ASSERT_EQ(WriteExchangeFile(*anim2, ExchangeType::kFrameBitmap, folder / "f.bmp"), 0);
+  ASSERT_TRUE(WriteExchangeFile(*anim2, ExchangeType::kFrameBitmap, folder / "f.bmp").done());
   EXPECT_TRUE(IsFrameBitmapFile(folder / "f.bmp"));
-  EXPECT_EQ(WriteExchangeFile(*anim2, ExchangeType::kFrameBitmap, folder / "no/f.bmp"),
-            kMsgFileError);
+  EXPECT_EQ(WriteExchangeFile(*anim2, ExchangeType::kFrameBitmap, folder / "no/f.bmp"), Outcome::Failed(kMsgFileError));
 }
 
 TEST(ExternalEdit, WaitingRules) {
@@ -133,20 +132,21 @@ TEST(ExternalEdit, WaitingRules) {
 }
 
 TEST(ExternalEdit, ReportedResults) {
-  for (int code : {0, int{kMsgOutOfRange}, int{kMsgNotUpdated}})
-    EXPECT_FALSE(EditResultIsReported(code));
-  for (int code : {kMsgBadImageFile, kMsgNotFrameBitmap, kMsgFileError, kMsgNoMemory}) {
-    EXPECT_TRUE(EditResultIsReported(code)) << code;
+  for (Outcome quiet : {Outcome::Done(), Outcome::Failed(kMsgOutOfRange),
+                        Outcome::Failed(kMsgNotUpdated)})
+    EXPECT_FALSE(EditResultIsReported(quiet));
+  for (MessageId id : {kMsgBadImageFile, kMsgNotFrameBitmap, kMsgFileError, kMsgNoMemory}) {
+    EXPECT_TRUE(EditResultIsReported(Outcome::Failed(id))) << MessageNumber(id);
   }
 }
 
 // Drives an edit with a fast tick until it ends; `window` may close the dialog.
-int RunEdit(DocumentState& doc, const std::string& editor, std::string* exchangePath = nullptr,
-            WindowObservation window = {}) {
+Outcome RunEdit(DocumentState& doc, const std::string& editor, std::string* exchangePath = nullptr,
+                WindowObservation window = {}) {
   ExternalEdit edit;
   DesktopEnvironment noDesktop;
-  int result = edit.Prepare(doc, editor, noDesktop);
-  if (result != 0) return result;
+  Outcome result = edit.Prepare(doc, editor, noDesktop);
+  if (!result.done()) return result;
   if (exchangePath) *exchangePath = edit.exchangePath();
   // The file sits in a folder of its own that only this user can enter.
   struct stat folderStatus {};
@@ -155,7 +155,7 @@ int RunEdit(DocumentState& doc, const std::string& editor, std::string* exchange
   EXPECT_EQ(folderStatus.st_mode & 07777, 0700u);
   EXPECT_TRUE(S_ISDIR(folderStatus.st_mode));
   result = edit.Start(doc);
-  if (result != 0) return result;
+  if (!result.done()) return result;
   EXPECT_NE(doc.flags & kFlagBusy, 0u);
   EditWaitState state = EditWaitState::kWaiting;
   for (int tick = 0; tick < 100 && state == EditWaitState::kWaiting; ++tick) {
@@ -184,7 +184,7 @@ TEST_F(PaintProgramStandIn, EditsAPictureAndItComesBackWithUndo) {
   WriteScript(editor,
               "sleep 1\nconvert \"$1\" -fill 'rgb(255,0,0)' -draw 'point 0,0' \"BMP3:$1\"\n");
   std::string exchange;
-  ASSERT_EQ(RunEdit(*doc, editor, &exchange), 0);
+  ASSERT_TRUE(RunEdit(*doc, editor, &exchange).done());
   EXPECT_EQ(exchange.substr(exchange.size() - 14), "/ZelBitmap.bmp");
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(exchange).parent_path()));
   EXPECT_EQ(doc->kind, ImageKind::kGifPicture);
@@ -206,7 +206,7 @@ TEST_F(PaintProgramStandIn, EditsAWholeAnimationSavedInFullColour) {
   WriteScript(editor,
               "sleep 1\nconvert \"$1\" -fill 'rgb(0,255,0)' -draw 'point 24,4' -type TrueColor "
               "\"BMP3:$1\"\n");
-  ASSERT_EQ(RunEdit(*doc, editor), 0);
+  ASSERT_TRUE(RunEdit(*doc, editor).done());
   EXPECT_EQ(doc->kind, ImageKind::kGifAnimation);
   ASSERT_EQ(doc->frameSet->count, 3);
   EXPECT_EQ(testing::PixelColors(doc->frameSet->frame(0).image)[0], 0x00FF00u);
@@ -221,7 +221,7 @@ TEST_F(PaintProgramStandIn, LauncherThatReturnsAtOnceStillBringsTheEditBack) {
   WriteScript(editor,
               "(sleep 1; convert \"$1\" -fill 'rgb(255,0,0)' -draw 'point 0,0' \"BMP3:$1\") "
               ">/dev/null 2>&1 &\nexit 0\n");
-  ASSERT_EQ(RunEdit(*doc, editor), 0);
+  ASSERT_TRUE(RunEdit(*doc, editor).done());
   EXPECT_EQ(testing::PixelColors(doc->currentPicture)[0], 0xFF0000u);
   EXPECT_EQ(doc->frameSet->transparentIndex, -1);
 }
@@ -231,14 +231,14 @@ TEST_F(PaintProgramStandIn, UnchangedOrAbandonedEditsLeaveTheDocumentAlone) {
   const std::vector<uint32_t> before = testing::PixelColors(doc->currentPicture);
   const std::string viewer = folder_ / "viewer";
   WriteScript(viewer, "sleep 1\nexit 0\n");
-  EXPECT_EQ(RunEdit(*doc, viewer), kMsgNotUpdated);
+  EXPECT_EQ(RunEdit(*doc, viewer), Outcome::Failed(kMsgNotUpdated));
   EXPECT_FALSE(doc->undo.CanUndo());  // no snapshot
 
   const std::string paint = folder_ / "paint";
   WriteScript(paint, "sleep 1\nconvert \"$1\" -negate \"BMP3:$1\" 2>/dev/null\n");
   WindowObservation notWaiting;
   notWaiting.dialogClosed = true;
-  EXPECT_EQ(RunEdit(*doc, paint, nullptr, notWaiting), kMsgNotUpdated);
+  EXPECT_EQ(RunEdit(*doc, paint, nullptr, notWaiting), Outcome::Failed(kMsgNotUpdated));
   EXPECT_FALSE(doc->undo.CanUndo());
   EXPECT_EQ(testing::PixelColors(doc->currentPicture), before);
   EXPECT_EQ(doc->frameSet->transparentIndex, 4);
@@ -249,12 +249,12 @@ TEST_F(PaintProgramStandIn, AnEditThatCannotBeLoadedBackIsReported) {
   const std::string paint = folder_ / "paint";
   // Saved as an ordinary picture: no longer a frame bitmap.
   WriteScript(paint, "sleep 1\nconvert -size 8x8 xc:red \"BMP3:$1\"\n");
-  const int result = RunEdit(*doc, paint);
-  EXPECT_EQ(result, kMsgNotFrameBitmap);
+  const Outcome result = RunEdit(*doc, paint);
+  EXPECT_EQ(result, Outcome::Failed(kMsgNotFrameBitmap));
   EXPECT_TRUE(EditResultIsReported(result));
   EXPECT_EQ(doc->frameSet->count, 3);
 
-  EXPECT_EQ(RunEdit(*doc, folder_ / "no-such-program"), kMsgNotUpdated);
+  EXPECT_EQ(RunEdit(*doc, folder_ / "no-such-program"), Outcome::Failed(kMsgNotUpdated));
 }
 
 }  // namespace

@@ -23,9 +23,8 @@ DesktopEnvironment NoDesktop() {
 
 // Runs the edit the way the editor does, with short ticks: the window stays minimised and
 // the waiting dialog open.
-int RunEdit(MotionEdit& edit, MotionDefinitions& defs) {
-  int result = edit.Start();
-  if (result != 0) return result;
+Outcome RunEdit(MotionEdit& edit, MotionDefinitions& defs) {
+  if (const Outcome started = edit.Start(); !started.done()) return started;
   WindowObservation window;
   window.minimised = true;
   for (int i = 0; i < 100; ++i) {
@@ -51,9 +50,9 @@ TEST(MotionEdit, NewDefinitionDrawnInThePaintProgramIsTracedAndListed) {
   testing::ScratchFolder folder;
   const std::string painter = PaintScript(folder, "paint", "line 10,30 70,30", "-type bilevel");
   MotionEdit edit;
-  ASSERT_EQ(edit.PrepareNew(store.defs, "my path", painter, NoDesktop()), 0);
+  ASSERT_TRUE(edit.PrepareNew(store.defs, "my path", painter, NoDesktop()).done());
   EXPECT_EQ(edit.command(), (std::vector<std::string>{painter, edit.workPath()}));
-  ASSERT_EQ(RunEdit(edit, store.defs), 0);
+  ASSERT_TRUE(RunEdit(edit, store.defs).done());
   EXPECT_EQ(store.defs.Count(), 9);
   EXPECT_EQ(store.defs.selected(), 8);
   const MotionRecord record = *store.defs.Read(8);
@@ -77,25 +76,25 @@ TEST(MotionEdit, FailedEditsLeaveTheDefinitionsAsTheyWere) {
   struct Case {
     const char* name;
     std::string painter;
-    int prepared;
-    int result;
+    Outcome prepared;
+    Outcome result;
   };
   const Case cases[] = {
-      {"no paint program", folder / "missing", kMsgNoPicture, 0},
-      {"saved in colour", PaintScript(folder, "colour", "line 10,30 70,30", "-type truecolor"), 0,
-       kMsgNoPicture},
+      {"no paint program", folder / "missing", Outcome::Failed(kMsgNoPicture), Outcome::Done()},
+      {"saved in colour", PaintScript(folder, "colour", "line 10,30 70,30", "-type truecolor"),
+       Outcome::Done(), Outcome::Failed(kMsgNoPicture)},
       {"too short a line", PaintScript(folder, "short", "line 10,30 13,30", "-type bilevel", true),
-       0, kMsgTooFewElements},
-      {"cannot start", folder.path(), kMsgNoPicture, 0},
+       Outcome::Done(), Outcome::Failed(kMsgTooFewElements)},
+      {"cannot start", folder.path(), Outcome::Failed(kMsgNoPicture), Outcome::Done()},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     {
       // An existing definition: its files stay as they were.
       MotionEdit edit;
-      const int prepared = edit.PrepareExisting(store.defs, 2, c.painter, NoDesktop());
+      const Outcome prepared = edit.PrepareExisting(store.defs, 2, c.painter, NoDesktop());
       EXPECT_EQ(prepared, c.prepared);
-      if (prepared == 0) {
+      if (prepared.done()) {
         EXPECT_EQ(RunEdit(edit, store.defs), c.result);
       }
       EXPECT_EQ(ReadFileBytes(box.bitmapPath), bitmapBefore);
@@ -105,9 +104,9 @@ TEST(MotionEdit, FailedEditsLeaveTheDefinitionsAsTheyWere) {
     {
       // A new one: nothing registered, no file left.
       MotionEdit edit;
-      const int prepared = edit.PrepareNew(store.defs, "new", c.painter, NoDesktop());
+      const Outcome prepared = edit.PrepareNew(store.defs, "new", c.painter, NoDesktop());
       EXPECT_EQ(prepared, c.prepared);
-      if (prepared == 0) {
+      if (prepared.done()) {
         EXPECT_EQ(RunEdit(edit, store.defs), c.result);
       }
       EXPECT_EQ(store.defs.Count(), 8);
@@ -122,8 +121,8 @@ TEST(MotionEdit, ExistingDefinitionIsRedrawn) {
   // Draws a second line under the horizontal one, joined at the right end.
   const std::string painter = PaintScript(folder, "paint", "line 95,48 95,70", "-type bilevel");
   MotionEdit edit;
-  ASSERT_EQ(edit.PrepareExisting(store.defs, 4, painter, NoDesktop()), 0);
-  ASSERT_EQ(RunEdit(edit, store.defs), 0);
+  ASSERT_TRUE(edit.PrepareExisting(store.defs, 4, painter, NoDesktop()).done());
+  ASSERT_TRUE(RunEdit(edit, store.defs).done());
   const MotionRecord record = *store.defs.Read(4);
   EXPECT_EQ(record.title, "水平");
   const std::vector<MotionPoint> points = ReadMotionPathFile(MotionPathFileOf(record.bitmapPath));
@@ -135,14 +134,14 @@ TEST(MotionEdit, ExistingDefinitionIsRedrawn) {
 TEST(MotionEdit, NamesAndTitles) {
   MotionStore store;
   MotionEdit edit;
-  EXPECT_EQ(edit.PrepareNew(store.defs, "", "/bin/true", NoDesktop()), kMsgEnterTitle);
+  EXPECT_EQ(edit.PrepareNew(store.defs, "", "/bin/true", NoDesktop()), Outcome::Failed(kMsgEnterTitle));
   for (int n = 9; n <= kMotionFileNumberMax; ++n) {
     const std::string name = store.defs.dataFolder() + "mov" + std::to_string(n) + ".bmp";
     ASSERT_TRUE(WriteFileAtomically(name, nullptr, 0));
   }
   EXPECT_EQ(FreeMotionBitmapPath(store.defs.dataFolder()), "");
   MotionEdit full;
-  EXPECT_EQ(full.PrepareNew(store.defs, "x", "/bin/true", NoDesktop()), kMsgCannotOpen);
+  EXPECT_EQ(full.PrepareNew(store.defs, "x", "/bin/true", NoDesktop()), Outcome::Failed(kMsgCannotOpen));
 }
 
 }  // namespace

@@ -69,9 +69,8 @@ TEST(GeneratorInterop, MagickAndGifsicleShowTheComputedFrames) {
   for (const GeneratorCase& c : cases) {
     SCOPED_TRACE(c.name);
     GeneratedAnimation expected;
-    ASSERT_EQ(GenerateAnimation(photo, -1, kDefaultBackgroundColor, c.options, 256, nullptr,
-                                nullptr, &expected),
-              0);
+    ASSERT_TRUE(GenerateAnimation(photo, -1, kDefaultBackgroundColor, c.options, 256, nullptr,
+                                nullptr, &expected).done());
     const FrameSet& frames = *expected.frames;
     const std::string gif = dir.File(std::string(c.name) + ".gif");
     const CommandResult made = RunCommand(Quote(ZEL_CLI_PATH) + " make-anime " + Quote(source) +

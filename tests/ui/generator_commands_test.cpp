@@ -201,7 +201,7 @@ TEST_F(GeneratorCommandsTest, EffectWarpsTheFramesAndRefusesThreeFrames) {
   EXPECT_FALSE(window_->IsAvailable(kCmdEffect));  // the menu offers it from 4 frames on
   AnimeEffectDialog dialog(Doc(), session_->settings.block, window_.get());
   dialog.message = [this](const QString& text) { messages_ << text; };
-  EXPECT_EQ(dialog.Create(), kMsgOutOfRange);
+  EXPECT_EQ(dialog.Create(), Outcome::Failed(kMsgOutOfRange));
   ASSERT_EQ(messages_.size(), 1);
   EXPECT_EQ(messages_[0], QString::fromUtf8(MessageText(kMsgOutOfRange)));
   for (int f = 0; f < 3; ++f) {
@@ -236,11 +236,10 @@ TEST_F(GeneratorCommandsTest, MakeAnimeMovesTheFramesAlongTheSelectedPath) {
   // The frames are the core's generation with the same path.
   const MotionPreparation motion = MotionAlongSelected(session_->motions);
   GeneratedAnimation expected;
-  ASSERT_EQ(GenerateAnimation(
+  ASSERT_TRUE(GenerateAnimation(
                 source, -1, Doc().backgroundColor,
                 MakeAnimeOptionsOf(session_->settings.block, session_->settings.highQualityColors),
-                256, &motion, nullptr, &expected),
-            0);
+                256, &motion, nullptr, &expected).done());
   ASSERT_EQ(Doc().frameSet->count, 6);
   int moved = 0;
   for (int i = 0; i < 6; ++i) {

@@ -147,7 +147,7 @@ TEST_F(MotionCommandsTest, DialogListsTheBuiltinsAndOkMovesEveryFrame) {
   ASSERT_TRUE(CreateDocumentContainer(expected, 256));
   LoadContext context;
   ASSERT_EQ(LoadImageFile(expected, File("moving.gif"), LoadMode::kOpen, context), 0);
-  ASSERT_EQ(MoveAnimation(expected, session_->motions, 0), 0);
+  ASSERT_TRUE(MoveAnimation(expected, session_->motions, 0).done());
   const auto after = Frames();
   ASSERT_EQ(after.size(), 6u);
   for (int i = 0; i < 6; ++i) {

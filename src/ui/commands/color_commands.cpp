@@ -25,7 +25,7 @@ void ColorResolutionCommand(MainWindow& window, CommandId) {
   EditorSession& session = window.Session();
   DocumentState& doc = session.doc;
   if (doc.currentPicture && doc.currentPicture.Header().bitCount == 8) {
-    if (!ToggleToFullColor(doc)) window.ShowMessageNumber(kMsgNoMemory);
+    window.ShowOutcome(ToggleToFullColor(doc));
   } else {
     ChangeColorDialog dialog(doc, session.settings.block, session.settings.highQualityColors,
                              &window);
@@ -37,8 +37,7 @@ void ColorResolutionCommand(MainWindow& window, CommandId) {
 
 template <SemiLevel kLevel>
 void SemiTransparencyCommand(MainWindow& window, CommandId) {
-  ApplySemiTransparency(window.Session().doc, kLevel, TickCount());
-  window.AfterFrameChange();
+  window.ShowOutcome(ApplySemiTransparency(window.Session().doc, kLevel, TickCount()));
 }
 
 // The colour tool opens in the form the settings remember; its form button switches to
@@ -54,7 +53,6 @@ void ColorAdjustCommand(MainWindow& window, CommandId) {
     options = OptionsForColorForm(options,
                                   form == ToolKind::kGamma ? ToolKind::kColor : ToolKind::kGamma);
   }
-  window.AfterFrameChange();
 }
 
 }  // namespace

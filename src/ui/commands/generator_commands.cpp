@@ -35,7 +35,6 @@ void MakeAnimationCommand(MainWindow& window, CommandId) {
                          std::move(motion), &window);
   if (window.message) dialog.message = window.message;
   dialog.exec();
-  window.AfterFrameChange();
 }
 
 void EffectCommand(MainWindow& window, CommandId) {
@@ -43,7 +42,6 @@ void EffectCommand(MainWindow& window, CommandId) {
   AnimeEffectDialog dialog(session.doc, session.settings.block, &window);
   if (window.message) dialog.message = window.message;
   dialog.exec();
-  window.AfterFrameChange();
 }
 
 }  // namespace

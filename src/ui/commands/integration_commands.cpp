@@ -63,11 +63,10 @@ void ImportClipboard(MainWindow& window, CommandId) {
   // The question runs events: check again before the document is replaced.
   if (window.DocumentBusy()) return;
   LoadContext context = window.Session().MakeLoadContext(&window.Clipboard());
-  const int result = LoadImageFile(doc, std::string(), LoadMode::kClipboard, context);
+  const Outcome result = LoadImageFile(doc, std::string(), LoadMode::kClipboard, context);
   // A paste that fails leaves the document and its history as they were.
-  if (result == 0) doc.undo.Reset();
-  if (result != 0) window.ShowMessageNumber(result);
-  window.AfterLoad();
+  if (result.done()) doc.undo.Reset();
+  window.ShowOutcome(result);
   window.ReportDroppedFrames(context);
 }
 
@@ -111,20 +110,22 @@ void SendToVantaCommand(MainWindow& window, CommandId) {
   if (window.DocumentBusy() || !HasAnimationForVanta(doc)) return;
   // The window keeps serving while Vanta's socket is waited for; the busy bit keeps the
   // document as the user sent it meanwhile.
-  doc.flags |= kFlagBusy;
-  window.UpdateCommandStates(false);
-  const SiblingChannel channel = state.siblings;
   VantaRoute route = VantaRoute::kNothing;
-  if (WhileWindowServes<bool>([&channel] { return VantaIsRunning(channel); })) {
-    std::optional<std::vector<uint8_t>> data = VantaHandOverData(*doc.frameSet);
-    if (data && WhileWindowServes<bool>([&channel, &data] { return HandToVanta(channel, *data); })) {
-      route = VantaRoute::kMessage;
+  {
+    DocumentBusyScope busy(doc);
+    window.UpdateCommandStates(false);
+    const SiblingChannel channel = state.siblings;
+    if (WhileWindowServes<bool>([&channel] { return VantaIsRunning(channel); })) {
+      std::optional<std::vector<uint8_t>> data = VantaHandOverData(*doc.frameSet);
+      if (data &&
+          WhileWindowServes<bool>([&channel, &data] { return HandToVanta(channel, *data); })) {
+        route = VantaRoute::kMessage;
+      }
+    } else {
+      route = StartVantaWithFile(doc, session.settingsFolder, state.vantaProgram(),
+                                 state.startProgram);
     }
-  } else {
-    route = StartVantaWithFile(doc, session.settingsFolder, state.vantaProgram(),
-                               state.startProgram);
   }
-  doc.flags &= ~static_cast<uint32_t>(kFlagBusy);
   window.UpdateCommandStates(false);
   state.lastVantaRoute = route;
 }
@@ -137,23 +138,23 @@ void SendToMorselCommand(MainWindow& window, CommandId) {
   MorselOutcome outcome;
   // The progress window and the wait for Morsel let events through: nothing may change the
   // document meanwhile.
-  doc.flags |= kFlagBusy;
   {
+    DocumentBusyScope busy(doc);
     std::unique_ptr<ProgressWindow> progress;
     if (ChooseMorselRoute(doc, session.commandLinePath) != MorselRoute::kJpeg) {
       progress = std::make_unique<ProgressWindow>(&window, Utf8(kMorselProgressCaption));
     }
     outcome = WriteForMorsel(doc, session.commandLinePath, session.settingsFolder,
                              session.settings.block.jpegQuality, progress.get());
+    progress.reset();
+    if (outcome.exchangeType >= 0) {
+      const SiblingChannel channel = state.siblings;
+      const int type = outcome.exchangeType;
+      outcome.failure = WhileWindowServes<MorselFailure>(
+          [&channel, type] { return NotifyMorsel(channel, type); });
+      outcome.delivered = outcome.failure == MorselFailure::kNone;
+    }
   }
-  if (outcome.exchangeType >= 0) {
-    const SiblingChannel channel = state.siblings;
-    const int type = outcome.exchangeType;
-    outcome.failure =
-        WhileWindowServes<MorselFailure>([&channel, type] { return NotifyMorsel(channel, type); });
-    outcome.delivered = outcome.failure == MorselFailure::kNone;
-  }
-  doc.flags &= ~static_cast<uint32_t>(kFlagBusy);
   window.UpdateCommandStates(false);
   state.lastMorselOutcome = outcome;
   if (const char* text = MorselFailureText(outcome.failure)) {
@@ -162,7 +163,7 @@ void SendToMorselCommand(MainWindow& window, CommandId) {
   }
   if (outcome.closeProgram) {
     // The work is in the file it came from: closing has nothing left to ask about it.
-    doc.unsavedChanges = false;
+    MarkDocumentSaved(doc);
     QMetaObject::invokeMethod(&window, "close", Qt::QueuedConnection);
   }
 }
@@ -193,10 +194,10 @@ bool IntegrationState::StartEdit() {
   DocumentState& doc = session.doc;
   if (edit_ || window_.DocumentBusy() || !IsDocumentOpen(doc)) return false;
   auto edit = std::make_unique<ExternalEdit>();
-  int result = edit->Prepare(doc, session.settings.block.editorPath);
-  if (result == 0) result = edit->Start(doc);
-  if (result != 0) {
-    if (EditResultIsReported(result)) window_.ShowMessageNumber(result);
+  Outcome result = edit->Prepare(doc, session.settings.block.editorPath);
+  if (result.done()) result = edit->Start(doc);
+  if (!result.done()) {
+    if (EditResultIsReported(result)) window_.ShowOutcome(result);
     return false;
   }
   edit_ = std::move(edit);
@@ -240,10 +241,9 @@ void IntegrationState::EndEdit(EditWaitState end) {
     waitDialog_ = nullptr;
   }
   std::unique_ptr<ExternalEdit> edit = std::move(edit_);
-  const int result = edit->Finish(window_.Session().doc, end);
+  const Outcome result = edit->Finish(window_.Session().doc, end);
   edit.reset();
-  window_.AfterLoad();
-  if (EditResultIsReported(result)) window_.ShowMessageNumber(result);
+  if (EditResultIsReported(result)) window_.ShowOutcome(result);
 }
 
 EditWaitDialog* IntegrationState::WaitDialog() const {

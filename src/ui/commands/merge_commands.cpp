@@ -15,19 +15,19 @@ void MergeAnimationCommand(MainWindow& window, CommandId) {
   EditorSession& session = window.Session();
   DocumentState& doc = session.doc;
   QtClipboard& clipboard = window.Clipboard();
-  doc.flags |= kFlagBusy;
   {
+    DocumentBusyScope busy(doc);
     MergeAnimeDialog dialog(doc, session.profile, &clipboard, clipboard.HasPicture(),
                             window.Tools(), &window);
     if (window.message) dialog.message = window.message;
     dialog.Run();
   }
-  doc.flags &= ~kFlagBusy;
   if (IsAnimation(doc.kind) && doc.frameSet->count > 0) {
     JumpToFrame(doc, 0);
     doc.flags &= ~kFlagStopped;
   }
-  window.AfterFrameChange();
+  // Showing the first frame is no edit: the window follows by hand.
+  window.RefreshAll();
 }
 
 }  // namespace

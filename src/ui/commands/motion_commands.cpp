@@ -21,10 +21,8 @@ void MotionCommand(MainWindow& window, CommandId) {
   const bool ok = RunMotionProperties(&window, session.motions, services);
   // The dialog serves events: the document may have become busy or changed meanwhile.
   if (ok && !window.DocumentBusy()) {
-    const int result = MoveAnimation(session.doc, session.motions, TickCount());
-    if (result > 0) window.ShowMessageNumber(result);
+    window.ShowOutcome(MoveAnimation(session.doc, session.motions, TickCount()));
   }
-  window.AfterFrameChange();
 }
 
 }  // namespace

@@ -18,9 +18,6 @@ void OpenMultipleCommand(MainWindow& window, CommandId) {
   MultiPictureDialog dialog(session.doc, session.settings.block, &window);
   if (window.message) dialog.message = window.message;
   dialog.exec();
-  // As after "アニメ作成": the animation tool bar in place of the picture tool bar, the
-  // status bar on the new kind.
-  if (dialog.Result() == 0) window.AfterFrameChange();
 }
 
 }  // namespace

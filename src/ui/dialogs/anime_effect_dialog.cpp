@@ -50,7 +50,7 @@ AnimeEffectDialog::AnimeEffectDialog(DocumentState& doc, Settings& settings, QWi
           [this](int index) { amplitude_->setEnabled(EffectAmplitudeEnabled(index)); });
   connect(create_, &QPushButton::clicked, this, [this] {
     if (running_) return;
-    Create();
+    static_cast<void>(Create());  // a failure was shown
     accept();
   });
   connect(close_, &QPushButton::clicked, this, &QDialog::reject);
@@ -60,18 +60,18 @@ void AnimeEffectDialog::Show(const QString& text) {
   ShowMessageThrough(message, this, text);
 }
 
-int AnimeEffectDialog::Create() {
-  if (running_) return 0;
+Outcome AnimeEffectDialog::Create() {
+  if (running_) return Outcome::NothingDone();
   running_ = true;
   StoreEffectOptions({effect_->currentIndex(), amplitude_->value()}, settings_);
   setEnabled(false);
-  int result = 0;
+  Outcome result = Outcome::NothingDone();
   {
     ProgressWindow progress(this, QString::fromUtf8(kGeneratorProgressCaption));
     result = RunAnimationEffect(doc_, EffectOptionsOf(settings_), &progress, TickCount());
   }
   setEnabled(true);
-  if (result > 0) Show(QString::fromUtf8(MessageText(result)));
+  if (const char* text = OutcomeText(result)) Show(QString::fromUtf8(text));
   running_ = false;
   return result;
 }

@@ -7,6 +7,8 @@
 #include <QString>
 #include <functional>
 
+#include "document/outcome.h"
+
 class QComboBox;
 class QPushButton;
 class QSpinBox;
@@ -31,8 +33,8 @@ class AnimeEffectDialog : public QDialog {
   QPushButton* CloseButton() const { return close_; }
 
   // "作成": stores the choice and runs the effect (the dialog takes no input meanwhile; a
-  // second call while it runs does nothing). Returns 0 or the message number shown.
-  int Create();
+  // second call while it runs does nothing). Returns the outcome; a failure was shown.
+  Outcome Create();
 
  private:
   void Show(const QString& text);

@@ -147,7 +147,7 @@ bool ChangeColorDialog::Create() {
       result = RunColorConversion(doc_, settings_, false, state_.highQuality);
       break;
   }
-  if (!result || !InstallIndexConversion(doc_, std::move(*result))) {
+  if (!result || !InstallIndexConversion(doc_, std::move(*result)).done()) {
     Show(QString::fromUtf8(kIndexConversionFailedText));
     return false;
   }

@@ -111,7 +111,7 @@ MakeAnimeDialog::MakeAnimeDialog(DocumentState& doc, Settings& settings, bool& h
   });
   connect(create_, &QPushButton::clicked, this, [this] {
     if (running_) return;
-    Create();
+    static_cast<void>(Create());  // a failure was shown
     accept();
   });
   connect(close_, &QPushButton::clicked, this, &QDialog::reject);
@@ -155,14 +155,14 @@ void MakeAnimeDialog::Show(const QString& text) {
   ShowMessageThrough(message, this, text);
 }
 
-int MakeAnimeDialog::Create() {
-  if (running_) return kGenerationCancelled;
+Outcome MakeAnimeDialog::Create() {
+  if (running_) return Outcome::Cancelled();
   running_ = true;
   StoreMakeAnimeOptions(ReadState(), settings_, keptHighQuality_);
   const MakeAnimeOptions options = MakeAnimeOptionsOf(settings_, keptHighQuality_);
   // No input while the generator runs: the progress window keeps events flowing.
   setEnabled(false);
-  int result = 0;
+  Outcome result = Outcome::NothingDone();
   {
     ProgressWindow progress(this, QString::fromUtf8(kGeneratorProgressCaption));
     const MotionPreparation* motion =
@@ -170,7 +170,7 @@ int MakeAnimeDialog::Create() {
     result = MakeAnimation(doc_, options, motion, &progress, TickCount());
   }
   setEnabled(true);
-  if (result > 0) Show(QString::fromUtf8(MessageText(result)));
+  if (const char* text = OutcomeText(result)) Show(QString::fromUtf8(text));
   running_ = false;
   return result;
 }

@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "app/generator_dialogs.h"
+#include "document/outcome.h"
 
 class QCheckBox;
 class QComboBox;
@@ -64,9 +65,9 @@ class MakeAnimeDialog : public QDialog {
   QPushButton* CloseButton() const { return close_; }
 
   // "作成": stores the choices and runs the generator; the dialog takes no input meanwhile
-  // and a second call while it runs does nothing. Returns the result (0, a message number
-  // that was shown, or kGenerationCancelled); the dialog then closes.
-  int Create();
+  // and a second call while it runs does nothing. Returns the outcome (a failure was
+  // shown); the dialog then closes.
+  Outcome Create();
   bool Running() const { return running_; }
 
  private:

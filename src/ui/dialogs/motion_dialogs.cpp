@@ -63,8 +63,8 @@ void MotionDialogServices::Show(QWidget* parent, const QString& text) const {
   }
 }
 
-void MotionDialogServices::ShowId(QWidget* parent, int id) const {
-  if (const char* text = MessageText(id)) Show(parent, Utf8(text));
+void MotionDialogServices::ShowOutcome(QWidget* parent, const Outcome& outcome) const {
+  if (const char* text = OutcomeText(outcome)) Show(parent, Utf8(text));
 }
 
 bool MotionDialogServices::Ask(QWidget* parent, const QString& text) const {
@@ -75,10 +75,9 @@ DesktopEnvironment MotionDialogServices::Desktop() const {
   return desktop ? *desktop : SystemDesktop();
 }
 
-int RunMotionEditWait(QWidget* from, MotionEdit& edit, MotionDefinitions& defs,
-                      const MotionDialogServices& services) {
-  const int started = edit.Start();
-  if (started != 0) return started;
+Outcome RunMotionEditWait(QWidget* from, MotionEdit& edit, MotionDefinitions& defs,
+                          const MotionDialogServices& services) {
+  if (const Outcome started = edit.Start(); !started.done()) return started;
   QPointer<QWidget> mainWindow = MainWindowOf(from);
   mainWindow->showMinimized();
   EditWaitDialog wait;
@@ -112,11 +111,12 @@ int RunMotionEditWait(QWidget* from, MotionEdit& edit, MotionDefinitions& defs,
   return edit.Finish(defs);
 }
 
-int EditMotionDefinition(QWidget* from, MotionDefinitions& defs, int index,
-                         const MotionDialogServices& services) {
+Outcome EditMotionDefinition(QWidget* from, MotionDefinitions& defs, int index,
+                             const MotionDialogServices& services) {
   MotionEdit edit;
-  const int prepared = edit.PrepareExisting(defs, index, services.editorPath, services.Desktop());
-  if (prepared != 0) return prepared;
+  const Outcome prepared =
+      edit.PrepareExisting(defs, index, services.editorPath, services.Desktop());
+  if (!prepared.done()) return prepared;
   return RunMotionEditWait(from, edit, defs, services);
 }
 
@@ -136,15 +136,15 @@ MotionNewDialog::MotionNewDialog(MotionDefinitions& defs, const MotionDialogServ
 void MotionNewDialog::Ok() {
   const std::string title = TitleOf(titleEdit_);
   MotionEdit edit;
-  int result = edit.PrepareNew(defs_, title, services_.editorPath, services_.Desktop());
-  if (result == 0) {
+  Outcome result = edit.PrepareNew(defs_, title, services_.editorPath, services_.Desktop());
+  if (result.done()) {
     // No second OK while the paint program runs.
     setEnabled(false);
     result = RunMotionEditWait(this, edit, defs_, services_);
     setEnabled(true);
   }
-  if (result != 0) {
-    services_.ShowId(this, result);
+  if (!result.done()) {
+    services_.ShowOutcome(this, result);
     return;
   }
   accept();

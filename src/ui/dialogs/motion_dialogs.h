@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "document/outcome.h"
 #include "generators/motion_definitions.h"
 #include "integration/paint_program.h"
 
@@ -30,7 +31,8 @@ struct MotionDialogServices {
   int tickMs = 1000;  // the wait's tick
 
   void Show(QWidget* parent, const QString& text) const;
-  void ShowId(QWidget* parent, int id) const;
+  // Shows the message of a failure.
+  void ShowOutcome(QWidget* parent, const Outcome& outcome) const;
   bool Ask(QWidget* parent, const QString& text) const;
   DesktopEnvironment Desktop() const;
 };
@@ -38,9 +40,9 @@ struct MotionDialogServices {
 // Starts the prepared edit and waits for it as the external edit does: the main window
 // (the top window of `from`) minimised, the waiting window "編集を待たない" shown, a tick
 // every `services.tickMs` while events keep being served; then the window comes back and
-// the drawing is read and traced. 0 or the number of a message.
-int RunMotionEditWait(QWidget* from, MotionEdit& edit, MotionDefinitions& defs,
-                      const MotionDialogServices& services);
+// the drawing is read and traced. Done, or the failure to show.
+Outcome RunMotionEditWait(QWidget* from, MotionEdit& edit, MotionDefinitions& defs,
+                          const MotionDialogServices& services);
 
 // Dialog 145: OK edits a new definition with the title and closes when it was added.
 class MotionNewDialog : public QDialog {
@@ -82,7 +84,7 @@ class MotionEditDialog : public QDialog {
 };
 
 // Edits definition `index` in the paint program (the preview button of dialog 143).
-int EditMotionDefinition(QWidget* from, MotionDefinitions& defs, int index,
-                         const MotionDialogServices& services);
+Outcome EditMotionDefinition(QWidget* from, MotionDefinitions& defs, int index,
+                             const MotionDialogServices& services);
 
 }  // namespace zel

@@ -139,8 +139,7 @@ void MotionPropertiesDialog::DrawHighlighted() {
   const int row = Highlighted();
   if (row < 0) return;
   defs_.SetSelected(row);
-  const int result = EditMotionDefinition(this, defs_, row, services_);
-  if (result != 0) services_.ShowId(this, result);
+  services_.ShowOutcome(this, EditMotionDefinition(this, defs_, row, services_));
   Refill(row);
 }
 
