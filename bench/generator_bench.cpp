@@ -123,11 +123,11 @@ void BM_MakeAnimeZel(benchmark::State& state) {
     auto start = std::chrono::steady_clock::now();
     const double cpuStart = ProcessCpuSeconds();
     zel::GeneratedAnimation out;
-    const int result = zel::GenerateAnimation(corpus.photo, -1, zel::kDefaultBackgroundColor,
+    const zel::Outcome result = zel::GenerateAnimation(corpus.photo, -1, zel::kDefaultBackgroundColor,
                                               options, 256, nullptr, nullptr, &out);
     total += Seconds(start);
     cpu += ProcessCpuSeconds() - cpuStart;
-    if (result != 0) return state.SkipWithError("generation failed");
+    if (!result.done()) return state.SkipWithError("generation failed");
     benchmark::DoNotOptimize(out.frames.get());
   }
   zel::SetParallelWorkers(0);

@@ -65,7 +65,7 @@ bool Prepare(Corpus& c) {
   c.folder = folder;
   // The circle as the program draws and traces it, spread over the frames at range 100.
   std::vector<zel::MotionPoint> points;
-  if (zel::TraceMotionBitmap(zel::DrawBuiltinMotion(kCircle), &points) != 0) return false;
+  if (!zel::TraceMotionBitmap(zel::DrawBuiltinMotion(kCircle), &points).done()) return false;
   zel::PreparedMotion& m = c.motion;
   m.pictureWidth = kWidth;
   m.pictureHeight = kHeight;

@@ -13,7 +13,7 @@ void ReadAsFrameBitmap(const zel::PackedDib& image) {
   static std::unique_ptr<FrameSet> frames = FrameSet::Create(kFrameMaxHighest);
   if (!frames || !IsFrameBitmap(image)) return;
   frames->Clear();
-  if (ReadFrameBitmap(image, *frames) == 0) fuzz::TouchFrames(*frames);
+  if (ReadFrameBitmap(image, *frames).done()) fuzz::TouchFrames(*frames);
   frames->FreeFrames();
 }
 

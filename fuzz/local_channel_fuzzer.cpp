@@ -44,7 +44,7 @@ uint32_t Handle(zel::DocumentState& doc, const zel::ChannelMessage& request) {
   if (!IsPictureHandOver(request)) return 0;
   PackedDib picture = HandOverPicture(request.data);
   LoadContext context;
-  if (LoadHandedOverPicture(doc, std::move(picture), context) != 0) return 0;
+  if (!LoadHandedOverPicture(doc, std::move(picture), context).done()) return 0;
   fuzz::TouchPicture(doc.currentPicture);
   if (doc.frameSet) fuzz::TouchFrames(*doc.frameSet);
   return 1;

@@ -61,7 +61,7 @@ void UndoSeeds(const fs::path& dir, const std::string& animation) {
   DocumentState doc;
   LoadContext context;
   if (!CreateDocumentContainer(doc, kFrameMaxDefault) ||
-      LoadImageFile(doc, animation, LoadMode::kOpen, context) != 0) {
+      !LoadImageFile(doc, animation, LoadMode::kOpen, context).done()) {
     return Fail("cannot open " + animation);
   }
   const std::pair<int32_t, const char*> classes[] = {
@@ -89,7 +89,7 @@ void MotionSeeds(const fs::path& dir) {
   for (int index : {0, 4, 7}) {
     PackedDib drawing = DrawBuiltinMotion(index);
     std::vector<MotionPoint> points;
-    if (!drawing || TraceMotionBitmap(drawing, &points) != 0) {
+    if (!drawing || !TraceMotionBitmap(drawing, &points).done()) {
       Fail("cannot trace built-in motion " + std::to_string(index));
       continue;
     }
@@ -126,7 +126,7 @@ void MergeSeeds(const fs::path& seeds) {
   DocumentState doc;
   LoadContext context;
   if (!CreateDocumentContainer(doc, kFrameMaxDefault) ||
-      LoadImageFile(doc, animation, LoadMode::kOpen, context) != 0) {
+      !LoadImageFile(doc, animation, LoadMode::kOpen, context).done()) {
     return Fail("cannot open " + animation);
   }
   PackedDib frames = BuildFrameBitmapImage(*doc.frameSet);
@@ -187,7 +187,7 @@ int main(int argc, char** argv) {
     DocumentState doc;
     LoadContext context;
     if (!CreateDocumentContainer(doc, kFrameMaxDefault) ||
-        LoadImageFile(doc, animation, LoadMode::kOpen, context) != 0) {
+        !LoadImageFile(doc, animation, LoadMode::kOpen, context).done()) {
       Fail("cannot open " + animation);
     } else if (WriteFrameBitmapFile((seeds / "bmp" / "frames.bmp").string(), *doc.frameSet,
                                     0xC0C0C0) != 0) {

@@ -93,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   PackedDib drawing;
   if (ReadBmpData(drawing, rest, restSize) == kBmpReadOk && drawing) {
     std::vector<MotionPoint> points;
-    if (TraceMotionBitmap(drawing, &points) == 0) {
+    if (TraceMotionBitmap(drawing, &points).done()) {
       const int32_t width = drawing.Header().width;
       const int32_t height = drawing.Header().height;
       for (const MotionPoint& p : points) {

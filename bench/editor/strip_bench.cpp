@@ -64,7 +64,7 @@ void BM_OpenLongAnimation(benchmark::State& state) {
     QThread::msleep(2);
   }
   for (auto _ : state) {
-    if (window.OpenFile(path) != 0 || session.doc.frameSet->count != kFrames) {
+    if (!window.OpenFile(path).done() || session.doc.frameSet->count != kFrames) {
       state.SkipWithError("the animation did not open");
       break;
     }

@@ -75,14 +75,12 @@ int Adjust(EditRun& run, const EditStep& step, const ColorAdjustment& adjustment
   if (adjustment == ColorAdjustment{}) return kExitOk;
   const int32_t index = run.doc.frameSet ? run.doc.frameSet->transparentIndex : -1;
   const Rgbq background = ColorFromBackground(run.doc.backgroundColor);
-  const int result = ApplyToImageOrFrames(run.doc,
+  const Outcome result = ApplyToImageOrFrames(run.doc,
                                           [adjustment, index, background](const PackedDib& p) {
                                             return AdjustColors(p, adjustment, index, background);
                                           },
                                           kUndoTransform, TickCount(), {});
-  if (result == kCommandDone) return kExitOk;
-  PrintError(run.err, step.label + ": the picture must have 8 or 24 bits per pixel");
-  return kExitUsage;
+  return OutcomeExit(run.err, step.label, result, "the picture must have 8 or 24 bits per pixel");
 }
 
 int AdjustStep(EditRun& run, const EditStep& step) {

@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
     // Any other picture named on the command line opens once the window is up, the way the
     // open command opens it.
     if (!later.empty()) {
-      QTimer::singleShot(0, &window, [&window, later] { window.OpenFile(later); });
+      QTimer::singleShot(0, &window, [&window, later] { (void)window.OpenFile(later); });  // it shows its own message
     }
     result = app.exec();
   }

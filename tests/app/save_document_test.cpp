@@ -61,11 +61,11 @@ TEST(SaveDocument, OnlyAWrittenFileClearsTheChangedMark) {
     auto save = [&](const std::string& path) {
       return gif ? SaveDocumentAsGif(doc, path, nullptr) : SaveDocumentAsBitmap(doc, path);
     };
-    EXPECT_NE(save(dir + "/no-such-folder/x.file"), 0);
-    EXPECT_TRUE(doc.unsavedChanges);
+    EXPECT_TRUE(save(dir + "/no-such-folder/x.file").failed());
+    EXPECT_TRUE(HasUnsavedChanges(doc));
     EXPECT_TRUE(doc.untitled);
-    EXPECT_EQ(save(dir + (gif ? "/x.gif" : "/x.bmp")), 0);
-    EXPECT_FALSE(doc.unsavedChanges);
+    EXPECT_TRUE(save(dir + (gif ? "/x.gif" : "/x.bmp")).done());
+    EXPECT_FALSE(HasUnsavedChanges(doc));
     EXPECT_FALSE(doc.untitled);
   }
 }

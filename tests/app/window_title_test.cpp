@@ -22,7 +22,7 @@ TEST(WindowTitle, FileNameMarkerAndProgramName) {
   for (const Case& c : cases) {
     DocumentState doc;
     doc.filePath = c.path;
-    doc.unsavedChanges = c.unsaved;
+    doc.savedRevision = c.unsaved ? doc.revision + 1 : doc.revision;
     EXPECT_EQ(MainWindowTitle(doc), c.title) << c.path << " " << c.unsaved;
   }
 }
@@ -31,7 +31,7 @@ TEST(WindowTitle, AnimationFromSeveralFilesIsUntitledUntilSaved) {
   DocumentState doc;
   doc.filePath = "/home/u/Pictures/first.png";  // where its pictures came from
   doc.untitled = true;
-  doc.unsavedChanges = true;
+  doc.savedRevision = doc.revision + 1;
   EXPECT_EQ(MainWindowTitle(doc), "無題 - zel");
   doc.untitled = false;
   EXPECT_EQ(MainWindowTitle(doc), "first.png* - Zel");

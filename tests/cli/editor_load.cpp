@@ -11,7 +11,7 @@ std::unique_ptr<DocumentState> Load(const std::string& path) {
   auto doc = std::make_unique<DocumentState>();
   EXPECT_TRUE(CreateDocumentContainer(*doc, kFrameMaxHighest));
   LoadContext context;
-  EXPECT_EQ(LoadImageFile(*doc, path, LoadMode::kOpen, context), 0) << path;
+  EXPECT_TRUE(LoadImageFile(*doc, path, LoadMode::kOpen, context).done()) << path;
   return doc;
 }
 

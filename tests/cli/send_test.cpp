@@ -136,7 +136,7 @@ TEST_F(SendTest, HandsTheWholeAnimationToTheRunningEditor) {
   DocumentState doc;
   ASSERT_TRUE(CreateDocumentContainer(doc, 256));
   LoadContext context;
-  ASSERT_EQ(LoadHandedOverPicture(doc, HandOverPicture(received[0].data), context), 0);
+  ASSERT_TRUE(LoadHandedOverPicture(doc, HandOverPicture(received[0].data), context).done());
   EXPECT_EQ(doc.kind, ImageKind::kFrameAnimation);
   ASSERT_EQ(doc.frameSet->count, 2);
   EXPECT_EQ(doc.frameSet->frame(1).delay, 30);

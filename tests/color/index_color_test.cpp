@@ -509,10 +509,10 @@ TEST_F(PaletteDisplay, ShowsAReducedCopyOfADeepPicture) {
 
 TEST_F(PaletteDisplay, LoaderTakesADeepHandedOverPicture) {
   LoadContext context;
-  EXPECT_NE(LoadHandedOverPicture(doc, Ramps(), context), 0);
+  EXPECT_FALSE(LoadHandedOverPicture(doc, Ramps(), context).done());
   EXPECT_FALSE(doc.currentPicture);
   SetDisplayReduction(&ReduceForPaletteDisplay);
-  ASSERT_EQ(LoadHandedOverPicture(doc, Ramps(), context), 0);
+  ASSERT_TRUE(LoadHandedOverPicture(doc, Ramps(), context).done());
   EXPECT_EQ(doc.bitCount, 24);
   ASSERT_TRUE(doc.displayPalettePicture);
   EXPECT_EQ(doc.displayPalettePicture.Header().bitCount, 8);

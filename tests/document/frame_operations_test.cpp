@@ -98,7 +98,7 @@ Shot Capture(const DocumentState& doc) {
   return s;
 }
 
-using Operation = std::function<bool(DocumentState&)>;
+using Operation = std::function<Outcome(DocumentState&)>;
 const Operation kDeleteCurrent = DeleteCurrentFrame;
 const Operation kDeleteBefore = DeleteFramesBefore;
 const Operation kDeleteAfter = DeleteFramesAfter;
@@ -135,8 +135,14 @@ TEST_P(FrameOperationsReorder, MovesPicturesAndDelaysAndUndoRestores) {
   const int oldCount = doc->frameSet->count;
   std::vector<bool> busyAtInstall;
   doc->pictureChanged = [&] { busyAtInstall.push_back((doc->flags & kFlagBusy) != 0); };
+  const uint64_t revisionBefore = doc->revision;
+  int notified = 0;
+  doc->observers.Subscribe([&](DocumentEvent) { ++notified; });
 
-  ASSERT_TRUE(c.op(*doc));
+  ASSERT_TRUE(c.op(*doc).done());
+  EXPECT_NE(doc->revision, revisionBefore);
+  EXPECT_EQ(notified, 1);  // one commit, one notice
+  EXPECT_FALSE(IsDocumentBusy(*doc));
   EXPECT_EQ(Fills(*doc), c.fills);
   EXPECT_EQ(doc->currentFrame, c.cur);
   EXPECT_EQ(FillOf(doc->currentPicture), c.shown);
@@ -159,6 +165,7 @@ TEST_P(FrameOperationsReorder, MovesPicturesAndDelaysAndUndoRestores) {
   if (c.undoable) {
     ASSERT_TRUE(doc->undo.Undo(*doc));
     EXPECT_EQ(Capture(*doc), before);
+    EXPECT_EQ(doc->revision, revisionBefore);  // the state it had, so nothing is unsaved
     EXPECT_FALSE(doc->undo.CanUndo());
   }
 }
@@ -216,7 +223,7 @@ INSTANTIATE_TEST_SUITE_P(
                     true},
         ReorderCase{
             "Repeat", {.count = 3, .cur = 1}, kRepeat, {0, 1, 2, 0, 1, 2}, 1, 1, false, true},
-        ReorderCase{"Reverse", {.count = 4, .cur = 1}, kReverse, {3, 2, 1, 0}, 0, 3, true, false},
+        ReorderCase{"Reverse", {.count = 4, .cur = 1}, kReverse, {3, 2, 1, 0}, 0, 3, true, true},
         // Moving a frame: the shown picture stays and the current frame follows it.
         ReorderCase{"MoveCurrentForward",
                     {.count = 5, .cur = 1},
@@ -285,7 +292,7 @@ TEST_P(FrameOperationsReduce, LeavesOnePictureAndUndoBringsTheFramesBack) {
   bool busyAtInstall = false;
   doc->pictureChanged = [&] { busyAtInstall = (doc->flags & kFlagBusy) != 0; };
 
-  ASSERT_TRUE(c.op(*doc));
+  ASSERT_TRUE(c.op(*doc).done());
   EXPECT_EQ(doc->kind, c.kindAfter);
   EXPECT_EQ(doc->frameSet->count, 0);
   for (int i = 0; i < c.count; ++i) EXPECT_FALSE(doc->frameSet->frame(i).image) << i;
@@ -330,7 +337,10 @@ TEST_P(FrameOperationsRefuse, FailedPreconditionChangesNothing) {
   const Shot before = Capture(*doc);
   const int32_t cur = doc->currentFrame;
 
-  EXPECT_EQ(c.op(*doc), c.allowed);
+  const uint64_t revisionBefore = doc->revision;
+  EXPECT_EQ(c.op(*doc).done(), c.allowed);
+  if (c.allowed) return;
+  EXPECT_EQ(doc->revision, revisionBefore);
   if (c.allowed) return;
   EXPECT_EQ(Capture(*doc), before);
   EXPECT_EQ(doc->currentFrame, cur);
@@ -385,7 +395,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(FrameOperations, RepeatFillsUpToJustBelowFrameMax) {
   std::unique_ptr<DocumentState> doc = MakeAnim({.count = 127, .cur = 5});
-  ASSERT_TRUE(RepeatAnimation(*doc));
+  ASSERT_TRUE(RepeatAnimation(*doc).done());
   ASSERT_EQ(doc->frameSet->count, 254);
   EXPECT_EQ(FillOf(doc->frameSet->frame(253).image), 126);
   EXPECT_EQ(doc->frameSet->frame(253).delay, 1270);
@@ -393,17 +403,17 @@ TEST(FrameOperations, RepeatFillsUpToJustBelowFrameMax) {
   EXPECT_FALSE(CanRepeatAnimation(*doc));
 }
 
-TEST(FrameOperations, ReverseRestartsPlaybackWithoutSnapshot) {
+TEST(FrameOperations, ReverseRestartsPlaybackAndCanBeUndone) {
   std::unique_ptr<DocumentState> doc = MakeAnim({.kind = 'f', .count = 3, .cur = 2});
   doc->flags = kFlagStopped | kFlagStep | kFlagLoaded;
-  ASSERT_TRUE(ReverseAnimation(*doc, 9000));
+  ASSERT_TRUE(ReverseAnimation(*doc, 9000).done());
   EXPECT_EQ(doc->flags, uint32_t{kFlagLoaded});
   EXPECT_EQ(doc->lastFrameTick, 9000u);
   EXPECT_EQ(doc->currentFrame, 0);
   EXPECT_EQ(Fills(*doc), (std::vector<int>{2, 1, 0}));
-  EXPECT_EQ(doc->undo.end(), 0);
+  EXPECT_TRUE(doc->undo.CanUndo());
   // Twice reversed is the original order again.
-  ASSERT_TRUE(ReverseAnimation(*doc, 9100));
+  ASSERT_TRUE(ReverseAnimation(*doc, 9100).done());
   EXPECT_EQ(Fills(*doc), (std::vector<int>{0, 1, 2}));
   EXPECT_EQ(FillOf(doc->currentPicture), 0);
 }
@@ -411,15 +421,15 @@ TEST(FrameOperations, ReverseRestartsPlaybackWithoutSnapshot) {
 TEST(FrameOperations, SeveralOperationsUndoOneByOne) {
   std::unique_ptr<DocumentState> doc = MakeAnim({.count = 6, .cur = 2});
   const Shot first = Capture(*doc);
-  ASSERT_TRUE(InsertFrameCopy(*doc));  // 0 1 2 2 3 4 5
+  ASSERT_TRUE(InsertFrameCopy(*doc).done());  // 0 1 2 2 3 4 5
   const Shot second = Capture(*doc);
   doc->currentFrame = 4;
-  ASSERT_TRUE(MakeCurrentFrameFirst(*doc));  // 3 4 5 0 1 2 2
+  ASSERT_TRUE(MakeCurrentFrameFirst(*doc).done());  // 3 4 5 0 1 2 2
   EXPECT_EQ(Fills(*doc), (std::vector<int>{3, 4, 5, 0, 1, 2, 2}));
   doc->currentFrame = 3;
-  ASSERT_TRUE(DeleteFramesAfter(*doc));  // 3 4 5 0
+  ASSERT_TRUE(DeleteFramesAfter(*doc).done());  // 3 4 5 0
   EXPECT_EQ(Fills(*doc), (std::vector<int>{3, 4, 5, 0}));
-  ASSERT_TRUE(ConvertToPicture(*doc));
+  ASSERT_TRUE(ConvertToPicture(*doc).done());
   EXPECT_EQ(doc->kind, ImageKind::kGifPicture);
 
   ASSERT_TRUE(doc->undo.Undo(*doc));
@@ -457,7 +467,7 @@ TEST(FrameOperations, DropPlaceGivesTheMoveTarget) {
       std::unique_ptr<DocumentState> doc = MakeAnim({.count = 4, .cur = 0});
       const int to = MoveTargetForDrop(from, drop, 4);
       if (to >= 0) {
-        ASSERT_TRUE(MoveFrameTo(*doc, from, to));
+        ASSERT_TRUE(MoveFrameTo(*doc, from, to).done());
       }
       EXPECT_EQ(Fills(*doc), expected) << from << " before " << drop;
     }
@@ -467,8 +477,8 @@ TEST(FrameOperations, DropPlaceGivesTheMoveTarget) {
 // Moving frames, then undo and redo walk back and forth through the orders.
 TEST(FrameOperations, MovesUndoAndRedo) {
   std::unique_ptr<DocumentState> doc = MakeAnim({.count = 4, .cur = 0});
-  ASSERT_TRUE(MoveFrameTo(*doc, 0, 3));  // 1 2 3 0
-  ASSERT_TRUE(MoveFrameTo(*doc, 2, 0));  // 3 1 2 0
+  ASSERT_TRUE(MoveFrameTo(*doc, 0, 3).done());  // 1 2 3 0
+  ASSERT_TRUE(MoveFrameTo(*doc, 2, 0).done());  // 3 1 2 0
   EXPECT_EQ(Fills(*doc), (std::vector<int>{3, 1, 2, 0}));
   ASSERT_TRUE(doc->undo.Undo(*doc));
   EXPECT_EQ(Fills(*doc), (std::vector<int>{1, 2, 3, 0}));

@@ -256,28 +256,37 @@ TEST(TimeAdjustment, OkKeepsTheNewTimes) {
   EXPECT_EQ(Delays(*doc), (std::vector<int32_t>{50, 50}));
 }
 
-// Changed delays mark the document changed; with every delay back as it was (Cancel, or
-// typing the old time again) the mark is what it was when the form opened.
-TEST(TimeAdjustment, ChangedDelaysMarkTheDocument) {
-  for (bool markedBefore : {false, true}) {
-    SCOPED_TRACE(markedBefore);
-    std::unique_ptr<DocumentState> doc = MakeAnim({10, 20, 30});
-    doc->unsavedChanges = markedBefore;
-    {
-      SliderTimeModel slider(*doc);
-      slider.MoveTo(120);
-      EXPECT_TRUE(doc->unsavedChanges);
-      slider.Cancel();
-      EXPECT_EQ(doc->unsavedChanges, markedBefore);
-    }
-    DetailedTimeModel detail(*doc);
-    detail.TypeTime(1, "25");
-    EXPECT_TRUE(doc->unsavedChanges);
-    detail.SetTime(1, 20);
-    EXPECT_EQ(doc->unsavedChanges, markedBefore);
-    detail.SetTime(2, 31);
-    EXPECT_TRUE(doc->unsavedChanges);  // kept, as OK keeps the times
+// The forms change the delays live without an edit; OK ("変更") keeps them as one undoable
+// step, Cancel puts every delay back and leaves nothing to undo.
+TEST(TimeAdjustment, KeptTimesAreOneUndoableStep) {
+  std::unique_ptr<DocumentState> doc = MakeAnim({10, 20, 30});
+  doc->undo.Reset();
+  const uint64_t opened = doc->revision;
+  {
+    SliderTimeModel slider(*doc);
+    slider.MoveTo(120);
+    EXPECT_EQ(doc->revision, opened);  // live only
+    slider.Cancel();
   }
+  EXPECT_EQ(Delays(*doc), (std::vector<int32_t>{10, 20, 30}));
+  EXPECT_FALSE(doc->undo.CanUndo());
+
+  DetailedTimeModel detail(*doc);
+  detail.TypeTime(1, "25");
+  detail.SetTime(1, 20);
+  EXPECT_EQ(detail.Keep(), Outcome::NothingDone());  // every time back as it was
+  EXPECT_FALSE(doc->undo.CanUndo());
+
+  detail.SetTime(2, 31);
+  ASSERT_TRUE(detail.Keep().done());
+  EXPECT_TRUE(HasUnsavedChanges(*doc));
+  ASSERT_TRUE(doc->undo.Undo(*doc));
+  EXPECT_EQ(Delays(*doc), (std::vector<int32_t>{10, 20, 30}));
+  EXPECT_EQ(doc->revision, opened);
+  EXPECT_FALSE(HasUnsavedChanges(*doc));
+  ASSERT_TRUE(doc->undo.Redo(*doc));
+  EXPECT_EQ(Delays(*doc), (std::vector<int32_t>{10, 20, 31}));
+  doc->undo.Drop();
 }
 
 }  // namespace
@@ -317,19 +326,19 @@ TEST(LoopCount, SettingItIsUndoneAndRedone) {
   std::unique_ptr<DocumentState> doc = MakeAnim({10, 20});
   doc->undo.Reset();
   ASSERT_TRUE(doc->undo.IsOpen());
-  EXPECT_FALSE(SetLoopCount(*doc, kLoopForever));  // already for ever: nothing to undo
+  EXPECT_FALSE(SetLoopCount(*doc, kLoopForever).done());  // already for ever: nothing to undo
   EXPECT_FALSE(doc->undo.CanUndo());
-  EXPECT_FALSE(SetLoopCount(*doc, 65536));
-  EXPECT_FALSE(SetLoopCount(*doc, -2));
+  EXPECT_FALSE(SetLoopCount(*doc, 65536).done());
+  EXPECT_FALSE(SetLoopCount(*doc, -2).done());
 
-  ASSERT_TRUE(SetLoopCount(*doc, 3));
-  ASSERT_TRUE(SetLoopCount(*doc, kPlayOnce));
-  EXPECT_TRUE(doc->unsavedChanges);
+  ASSERT_TRUE(SetLoopCount(*doc, 3).done());
+  ASSERT_TRUE(SetLoopCount(*doc, kPlayOnce).done());
+  EXPECT_TRUE(HasUnsavedChanges(*doc));
   EXPECT_EQ(doc->frameSet->loopCount, kPlayOnce);
-  doc->unsavedChanges = false;
+  MarkDocumentSaved(*doc);
   ASSERT_TRUE(doc->undo.Undo(*doc));
   EXPECT_EQ(doc->frameSet->loopCount, 3);
-  EXPECT_TRUE(doc->unsavedChanges);
+  EXPECT_TRUE(HasUnsavedChanges(*doc));
   ASSERT_TRUE(doc->undo.Undo(*doc));
   EXPECT_EQ(doc->frameSet->loopCount, kLoopForever);
   EXPECT_FALSE(doc->undo.CanUndo());
@@ -341,7 +350,7 @@ TEST(LoopCount, SettingItIsUndoneAndRedone) {
 
   // A single picture has no loop count to set.
   doc->kind = ImageKind::kGifPicture;
-  EXPECT_FALSE(SetLoopCount(*doc, 5));
+  EXPECT_FALSE(SetLoopCount(*doc, 5).done());
   doc->undo.Drop();
 }
 

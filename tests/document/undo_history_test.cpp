@@ -213,8 +213,8 @@ TEST_F(UndoHistoryTest, DeletingAFrameOfATwoFrameAnimationIsUndone) {
 }
 
 // Playback and the command itself move the current frame after the snapshot; undo shows
-// the frame that was current then, so that the picture and the frame number agree. Taking
-// the snapshot and undoing both mark the document changed.
+// the frame that was current then, so that the picture and the frame number agree. An undo
+// gives the document the revision it had at the snapshot.
 TEST_F(UndoHistoryTest, UndoShowsTheFrameThatWasCurrentAtTheSnapshot) {
   for (int at : {0, 2, 3}) {
     SCOPED_TRACE(at);
@@ -223,17 +223,19 @@ TEST_F(UndoHistoryTest, UndoShowsTheFrameThatWasCurrentAtTheSnapshot) {
     doc.undo.Reset();
     doc.currentFrame = at;
     ASSERT_TRUE(SetCurrentPicture(doc, DuplicateBlock(doc.frameSet->frame(at).image)));
-    EXPECT_FALSE(doc.unsavedChanges);
+    const uint64_t atSnapshot = doc.revision;
     doc.undo.TakeSnapshot(doc, kUndoEdit);
-    EXPECT_TRUE(doc.unsavedChanges);
+    EXPECT_EQ(doc.revision, atSnapshot);  // the commit, not the snapshot, moves it
 
     ReplaceFrames(doc, 70);
+    MarkDocumentChanged(doc);
     doc.currentFrame = 0;
-    doc.unsavedChanges = false;  // as a save would leave it
+    MarkDocumentSaved(doc);
     ASSERT_TRUE(doc.undo.Undo(doc));
     EXPECT_EQ(doc.currentFrame, at);
     EXPECT_EQ(Bytes(doc.currentPicture), Bytes(doc.frameSet->frame(at).image));
-    EXPECT_TRUE(doc.unsavedChanges);
+    EXPECT_EQ(doc.revision, atSnapshot);
+    EXPECT_TRUE(HasUnsavedChanges(doc));
   }
 }
 
@@ -242,7 +244,7 @@ TEST_F(UndoHistoryTest, UndoShowsTheFrameThatWasCurrentAtTheSnapshot) {
 TEST_F(UndoHistoryTest, EachClassRestoresWhatItSaved) {
   enum From { kBefore, kAfter, kTool };
   struct Case {
-    int32_t undoClass;
+    UndoClass undoClass;
     ImageKind kind;
     From frames;
     From current;
@@ -254,7 +256,7 @@ TEST_F(UndoHistoryTest, EachClassRestoresWhatItSaved) {
       {kUndoMakeAnime, ImageKind::kGifAnimation, kAfter, kBefore},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.undoClass);
+    SCOPED_TRACE(static_cast<int>(c.undoClass));
     DocumentState doc;
     MakeAnimation(doc, 2, 1);
     doc.toolSource = Pic(200);
@@ -307,7 +309,7 @@ TEST_F(UndoHistoryTest, CommandWithoutSavedStatePopsAndChangesNothing) {
   doc.undo.TakeSnapshot(doc, kUndoEdit);
   ReplaceFrames(doc, 50);
   SetCurrentPicture(doc, Pic(51));
-  doc.undo.TakeSnapshot(doc, 4711);
+  doc.undo.TakeSnapshot(doc, static_cast<UndoClass>(4711));
   const Shot after = Capture(doc);
 
   ASSERT_TRUE(doc.undo.Undo(doc));
@@ -348,7 +350,7 @@ TEST_F(UndoHistoryTest, ResetMakesAPrivateFileAndForgetsTheHistory) {
 TEST_F(UndoHistoryTest, SnapshotThatCannotBeStoredDropsTheHistory) {
   struct Case {
     const char* name;
-    int32_t undoClass;
+    UndoClass undoClass;
     std::function<void(DocumentState&)> spoil;
   } cases[] = {
       {"current picture is no picture", kUndoColors,
@@ -449,9 +451,9 @@ TEST_F(UndoHistoryTest, FrameCountAboveTheFrameMaximumIsDamage) {
 // Redo gives back the state an undo replaced, for every class, and undo works again after
 // it; the second round trip reads the records the first one wrote.
 TEST_F(UndoHistoryTest, RedoGivesBackWhatUndoReplacedForEveryClass) {
-  for (int32_t undoClass : {int32_t{kUndoEdit}, int32_t{kUndoTransform}, int32_t{kUndoConvert},
-                            int32_t{kUndoColors}, int32_t{kUndoMakeAnime}, int32_t{4711}}) {
-    SCOPED_TRACE(undoClass);
+  for (UndoClass undoClass : {kUndoEdit, kUndoTransform, kUndoConvert, kUndoColors, kUndoMakeAnime,
+                              static_cast<UndoClass>(4711)}) {
+    SCOPED_TRACE(static_cast<int>(undoClass));
     DocumentState doc;
     MakeAnimation(doc, 3, 1);
     doc.toolSource = Pic(200);
@@ -463,7 +465,9 @@ TEST_F(UndoHistoryTest, RedoGivesBackWhatUndoReplacedForEveryClass) {
     doc.frameSet->transparentIndex = 4;
     ApplyBackgroundColor(doc);
     doc.toolSource.Reset();  // a tool's source is gone once the tool has ended
+    MarkDocumentChanged(doc);
     const Shot after = Capture(doc);
+    const uint64_t changed = doc.revision;
     EXPECT_FALSE(doc.undo.CanRedo());
 
     ASSERT_TRUE(doc.undo.Undo(doc));
@@ -472,14 +476,16 @@ TEST_F(UndoHistoryTest, RedoGivesBackWhatUndoReplacedForEveryClass) {
     EXPECT_FALSE(doc.undo.CanUndo());
     for (int round = 0; round < 2; ++round) {
       SCOPED_TRACE(round);
-      doc.unsavedChanges = false;
+      MarkDocumentSaved(doc);  // saved as it was before the change
       ASSERT_TRUE(doc.undo.Redo(doc));
       EXPECT_EQ(Capture(doc), after);
-      EXPECT_EQ(doc.unsavedChanges, undoClass != 4711);
+      EXPECT_EQ(doc.revision, changed);
+      EXPECT_TRUE(HasUnsavedChanges(doc));
       EXPECT_FALSE(doc.undo.CanRedo());
       EXPECT_FALSE(doc.undo.Redo(doc));
       ASSERT_TRUE(doc.undo.Undo(doc));
       EXPECT_EQ(Capture(doc), undone);
+      EXPECT_FALSE(HasUnsavedChanges(doc));  // back at the saved state
       EXPECT_FALSE(doc.undo.CanUndo());
     }
   }

@@ -431,7 +431,7 @@ TEST(MergeIntoDocument, ZeroDelaysGiveErrorSevenAndFailuresChangeNothing) {
   EXPECT_EQ(r.error, kMergeNoDuration);
   EXPECT_EQ(MergeErrorText(r), "ｱﾆﾒの表示時間が取得できません");
   EXPECT_FALSE(doc->undo.CanUndo());
-  EXPECT_FALSE(doc->unsavedChanges);
+  EXPECT_FALSE(HasUnsavedChanges(*doc));
 
   // Memory running out while the frames are composed leaves the document as it was.
   auto anim = AnimationDoc(SolidFrames({kBlue, kGreen}, 300, 300), 10);

@@ -69,8 +69,8 @@ class SeveralPicturesTest : public ::testing::Test {
     doc->kind = ImageKind::kBitmap;
     doc->filePath = "/somewhere/old.bmp";
     SetCurrentPicture(*doc, Photo(8, 8, 9));
-    doc->undo.TakeSnapshot(*doc, 32771);
-    doc->unsavedChanges = false;
+    doc->undo.TakeSnapshot(*doc, kUndoEdit);
+    doc->savedRevision = doc->revision;
     return doc;
   }
   std::string dir_;
@@ -293,7 +293,7 @@ TEST_F(SeveralPicturesTest, MakesAPlayingUntitledAnimationOnOnePalette) {
   EXPECT_EQ(doc->kind, ImageKind::kFrameAnimation);
   EXPECT_EQ(doc->filePath, paths[0]);
   EXPECT_TRUE(doc->untitled);
-  EXPECT_TRUE(doc->unsavedChanges);
+  EXPECT_TRUE(HasUnsavedChanges(*doc));
   EXPECT_FALSE(doc->undo.CanUndo());
   EXPECT_EQ(doc->currentFrame, 0);
   EXPECT_EQ(doc->lastFrameTick, 1234u);
@@ -381,7 +381,7 @@ TEST_F(SeveralPicturesTest, FailuresLeaveTheDocumentAsItWas) {
       {{good[0], good[1], text}, kSeveralUnsupported, 2},
       {{missing, good[0]}, kSeveralUnreadable, 0},
       {{good[0], otherSize}, kSeveralSizeDiffers, 1},
-      {{good[0], beyondTable}, kMsgCannotConvert, 1},
+      {{good[0], beyondTable}, MessageNumber(kMsgCannotConvert), 1},
   };
   for (const Case& c : cases) {
     auto doc = PictureDoc();

@@ -61,7 +61,7 @@ TEST(FrameBitmapInterop, FilesSavedAgainByImageMagickReadAsTheSameAnimation) {
   const std::string source = dir + "/anim.bmp";
   auto frames = SampleAnimation();
   // The transparent entry goes out in a colour no frame uses.
-  ASSERT_EQ(WriteFrameBitmapFile(source, *frames, 0x00C0C0C0), 0);
+  ASSERT_TRUE(WriteFrameBitmapFile(source, *frames, 0x00C0C0C0).done());
 
   struct Case {
     const char* options;
@@ -79,13 +79,13 @@ TEST(FrameBitmapInterop, FilesSavedAgainByImageMagickReadAsTheSameAnimation) {
 
     EXPECT_TRUE(IsFrameBitmapFile(saved));
     FrameSet read(16);
-    ASSERT_EQ(ReadFrameBitmapFile(saved, read), 0);
+    ASSERT_TRUE(ReadFrameBitmapFile(saved, read).done());
     ExpectSameAnimation(*frames, read);
 
     // What the external editor does with the edited file before loading it.
     EXPECT_EQ(ConvertFrameBitmapFile(saved), c.bitCount == 24);
     FrameSet converted(16);
-    ASSERT_EQ(ReadFrameBitmapFile(saved, converted), 0);
+    ASSERT_TRUE(ReadFrameBitmapFile(saved, converted).done());
     ExpectSameAnimation(*frames, converted);
   }
   std::filesystem::remove_all(dir);

@@ -294,7 +294,7 @@ TEST(FrameBitmap, TableAndFileForm) {
 
   std::string dir = testing::MakeTempDir();
   std::string path = dir + "/anim.bmp";
-  ASSERT_EQ(WriteFrameBitmapFile(path, *frames, 0x00112233), 0);
+  ASSERT_TRUE(WriteFrameBitmapFile(path, *frames, 0x00112233).done());
   auto bytes = ReadFileBytes(path);
   ASSERT_TRUE(bytes);
   const uint32_t imageSize = 52 * 18;
@@ -314,7 +314,7 @@ TEST(FrameBitmap, TableAndFileForm) {
   EXPECT_EQ(std::memcmp(f + 1078, image.Pixels(), imageSize), 0);
 
   FrameSet read(16);
-  ASSERT_EQ(ReadFrameBitmapFile(path, read), 0);
+  ASSERT_TRUE(ReadFrameBitmapFile(path, read).done());
   ExpectSameAnimation(*frames, read, "file");
   EXPECT_TRUE(IsFrameBitmapFile(path));
   std::filesystem::remove_all(dir);
@@ -323,26 +323,26 @@ TEST(FrameBitmap, TableAndFileForm) {
 TEST(FrameBitmap, WriterRefusesWhatItCannotDraw) {
   struct Case {
     const char* name;
-    int code;
+    MessageId code;
     std::function<void(FrameSet&)> spoil;
   } cases[] = {
-      {"no frames", 504, [](FrameSet& fs) { fs.FreeFrames(); }},
-      {"first frame missing", 502, [](FrameSet& fs) { fs.frame(0).image.Reset(); }},
-      {"later frame missing", 502, [](FrameSet& fs) { fs.frame(1).image.Reset(); }},
-      {"24-bit first frame", 504,
+      {"no frames", kMsgOutOfRange, [](FrameSet& fs) { fs.FreeFrames(); }},
+      {"first frame missing", kMsgNoMemory, [](FrameSet& fs) { fs.frame(0).image.Reset(); }},
+      {"later frame missing", kMsgNoMemory, [](FrameSet& fs) { fs.frame(1).image.Reset(); }},
+      {"24-bit first frame", kMsgOutOfRange,
        [](FrameSet& fs) { fs.frame(0).image = NewPicture(4, 3, 24, 0); }},
-      {"one-entry table", 504,
+      {"one-entry table", kMsgOutOfRange,
        [](FrameSet& fs) {
          fs.frame(0).image = testing::MakePicture(4, 3, std::vector<uint8_t>(12), {{1, 2, 3}});
        }},
-      {"later frame of another size", 504,
+      {"later frame of another size", kMsgOutOfRange,
        [](FrameSet& fs) { fs.frame(1).image = NewPicture(4, 4, 8, 2); }},
-      {"stored width beyond 32767", 504,
+      {"stored width beyond 32767", kMsgOutOfRange,
        [](FrameSet& fs) {
          fs.count = 1;
          fs.frame(0).image = NewPicture(32737, 1, 8, 2);  // 32765, rounded up to 32768
        }},
-      {"height beyond 65535", 504,
+      {"height beyond 65535", kMsgOutOfRange,
        [](FrameSet& fs) {
          fs.count = 1;
          fs.frame(0).image = NewPicture(1, 65528, 8, 2);
@@ -355,7 +355,7 @@ TEST(FrameBitmap, WriterRefusesWhatItCannotDraw) {
     c.spoil(*frames);
     EXPECT_FALSE(BuildFrameBitmapImage(*frames));
     std::string path = dir + "/out.bmp";
-    EXPECT_EQ(WriteFrameBitmapFile(path, *frames, 0), c.code);
+    EXPECT_EQ(WriteFrameBitmapFile(path, *frames, 0), Outcome::Failed(c.code));
     EXPECT_FALSE(std::filesystem::exists(path));
   }
   // The largest pictures that still fit the numbers are drawn.
@@ -368,7 +368,7 @@ TEST(FrameBitmap, WriterRefusesWhatItCannotDraw) {
     EXPECT_TRUE(IsFrameBitmap(image));
   }
   auto frames = MakeAnimation(2, 4, 3, DistinctColors(3), -1);
-  EXPECT_EQ(WriteFrameBitmapFile(dir + "/missing/out.bmp", *frames, 0), 505);
+  EXPECT_EQ(WriteFrameBitmapFile(dir + "/missing/out.bmp", *frames, 0), Outcome::Failed(kMsgFileError));
   std::filesystem::remove_all(dir);
 }
 
@@ -389,7 +389,7 @@ TEST(FrameBitmap, ReadsBackWhatItWrote) {
     EXPECT_TRUE(IsFrameBitmap(image));
     FrameSet read(64);
     read.paletteCount = 0;
-    ASSERT_EQ(ReadFrameBitmap(image, read), 0) << label;
+    ASSERT_TRUE(ReadFrameBitmap(image, read).done()) << label;
     ExpectSameAnimation(*frames, read, label);
     EXPECT_EQ(read.paletteCount, 0);
     // Every entry is used, so the compact table is the frames' own and indices stay.
@@ -400,7 +400,7 @@ TEST(FrameBitmap, ReadsBackWhatItWrote) {
   // A frame store smaller than the animation keeps the first frames, as the GIF reader does.
   auto many = MakeAnimation(40, 4, 4, DistinctColors(5), -1);
   FrameSet few(16);
-  ASSERT_EQ(ReadFrameBitmap(BuildFrameBitmapImage(*many), few), 0);
+  ASSERT_TRUE(ReadFrameBitmap(BuildFrameBitmapImage(*many), few).done());
   ASSERT_EQ(few.count, 16);
   EXPECT_EQ(few.frame(15).delay, many->frame(15).delay);
   EXPECT_EQ(testing::PicturePixels(few.frame(15).image),
@@ -416,14 +416,14 @@ TEST(FrameBitmap, TransparencyFollowsTheMarkerPixel) {
   std::shuffle(order.begin(), order.end(), std::mt19937(7));
   ASSERT_NE(order[4], 4);
   FrameSet read(16);
-  ASSERT_EQ(ReadFrameBitmap(Renumbered(image, order), read), 0);
+  ASSERT_TRUE(ReadFrameBitmap(Renumbered(image, order), read).done());
   ExpectSameAnimation(*frames, read, "renumbered");
 
   // A transparent index no frame pixel uses reads back as none.
   auto unused = MakeAnimation(2, 5, 5, DistinctColors(6), 3, 3);
   image = BuildFrameBitmapImage(*unused);
   ASSERT_EQ(Stored(image, 0, 16), 3);
-  ASSERT_EQ(ReadFrameBitmap(image, read), 0);
+  ASSERT_TRUE(ReadFrameBitmap(image, read).done());
   EXPECT_EQ(read.transparentIndex, -1);
   EXPECT_EQ(read.frame(0).transparentIndex, -1);
 }
@@ -464,7 +464,8 @@ TEST(FrameBitmap, NumbersThatDisagreeOrReachOutsideAreRefused) {
     FrameSet read(16);
     read.frame(0).image = NewPicture(1, 1, 8, 2);
     read.count = 1;
-    EXPECT_EQ(ReadFrameBitmap(image, read), c.accepted ? 0 : 503);
+    EXPECT_EQ(ReadFrameBitmap(image, read),
+              c.accepted ? Outcome::Done() : Outcome::Failed(kMsgNotFrameBitmap));
     if (!c.accepted) {
       EXPECT_EQ(read.count, 0);
     }
@@ -474,7 +475,7 @@ TEST(FrameBitmap, NumbersThatDisagreeOrReachOutsideAreRefused) {
   SetNumber(image, 7, 99, BackgroundOf(image));
   SetNumber(image, 6, CheckOf(image, BackgroundOf(image)), BackgroundOf(image));
   FrameSet read(16);
-  ASSERT_EQ(ReadFrameBitmap(image, read), 0);
+  ASSERT_TRUE(ReadFrameBitmap(image, read).done());
   EXPECT_EQ(read.frame(0).delay, 99);
 }
 
@@ -488,7 +489,9 @@ TEST(FrameBitmap, PixelsBeyondTheTableAreRefused) {
     std::memcpy(cut.Pixels(), image.Pixels(), h.sizeImage);
     FrameSet read(16);
     EXPECT_EQ(IsFrameBitmap(cut), entries == 4u) << entries;
-    EXPECT_EQ(ReadFrameBitmap(cut, read), entries == 4u ? 0 : 503) << entries;
+    EXPECT_EQ(ReadFrameBitmap(cut, read),
+              entries == 4u ? Outcome::Done() : Outcome::Failed(kMsgNotFrameBitmap))
+        << entries;
   }
 }
 
@@ -499,7 +502,9 @@ TEST(FrameBitmap, TrueColorPicturesAreIndexedAgain) {
     PackedDib image = TrueColorCopy(BuildFrameBitmapImage(*frames));
     FrameSet read(16);
     EXPECT_EQ(IsFrameBitmap(image), colors == 255);
-    ASSERT_EQ(ReadFrameBitmap(image, read), colors == 255 ? 0 : 503) << colors;
+    ASSERT_EQ(ReadFrameBitmap(image, read),
+              colors == 255 ? Outcome::Done() : Outcome::Failed(kMsgNotFrameBitmap))
+        << colors;
     if (colors == 255) ExpectSameAnimation(*frames, read, "24-bit");
   }
 
@@ -555,12 +560,12 @@ TEST(FrameBitmap, ConvertsAnEditedFileBackToEightBits) {
   ASSERT_TRUE(converted);
   EXPECT_EQ(ReadLe16(converted->data() + 28), 8);
   FrameSet read(16);
-  ASSERT_EQ(ReadFrameBitmapFile(path, read), 0);
+  ASSERT_TRUE(ReadFrameBitmapFile(path, read).done());
   ExpectSameAnimation(*frames, read, "converted file");
   // Already 8 bits: nothing to convert, the file stays as it is.
   EXPECT_FALSE(ConvertFrameBitmapFile(path));
   EXPECT_EQ(ReadFileBytes(path), converted);
-  EXPECT_EQ(ReadFrameBitmapFile(dir + "/none.bmp", read), 501);
+  EXPECT_EQ(ReadFrameBitmapFile(dir + "/none.bmp", read), Outcome::Failed(kMsgBadImageFile));
   EXPECT_FALSE(IsFrameBitmapFile(dir + "/none.bmp"));
   std::filesystem::remove_all(dir);
 }
@@ -572,9 +577,9 @@ void ReadEveryWay(const std::vector<uint8_t>& bytes) {
   if (image) std::memcpy(image.data(), bytes.data(), bytes.size());
   FrameSet read(8);
   bool recognised = IsFrameBitmap(image);
-  int result = ReadFrameBitmap(image, read);
-  ASSERT_EQ(result == 0, recognised);
-  if (result != 0) {
+  const Outcome result = ReadFrameBitmap(image, read);
+  ASSERT_EQ(result.done(), recognised);
+  if (!result.done()) {
     ASSERT_EQ(read.count, 0);
     return;
   }
@@ -656,16 +661,17 @@ TEST(FrameBitmapRobustness, DamagedPicturesAndFilesReadOrFailCleanly) {
   // Files, through the BMP reader.
   std::string dir = testing::MakeTempDir();
   std::string path = dir + "/anim.bmp";
-  ASSERT_EQ(WriteFrameBitmapFile(path, *small, 0xC0C0C0), 0);
+  ASSERT_TRUE(WriteFrameBitmapFile(path, *small, 0xC0C0C0).done());
   const std::vector<uint8_t> file = *ReadFileBytes(path);
   auto readFile = [&](const std::vector<uint8_t>& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     FrameSet read(8);
-    int result = ReadFrameBitmapFile(path, read);
-    ASSERT_TRUE(result == 0 || result == 501 || result == 503) << result;
-    ASSERT_EQ(result == 0, IsFrameBitmapFile(path));
-    if (result != 0) {
+    const Outcome result = ReadFrameBitmapFile(path, read);
+    ASSERT_TRUE(result.done() || result == Outcome::Failed(kMsgBadImageFile) ||
+                result == Outcome::Failed(kMsgNotFrameBitmap));
+    ASSERT_EQ(result.done(), IsFrameBitmapFile(path));
+    if (!result.done()) {
       ASSERT_EQ(read.count, 0);
     }
     for (int i = 0; i < read.count; ++i) ASSERT_TRUE(read.frame(i).image);

@@ -44,7 +44,8 @@ void LoadInChild(const std::string& path, int reportFd) {
   DocumentState doc;
   if (CreateDocumentContainer(doc, kFrameMaxDefault)) {
     LoadContext context;
-    result[0] = LoadImageFile(doc, path, LoadMode::kOpen, context);
+    const Outcome loaded = LoadImageFile(doc, path, LoadMode::kOpen, context);
+    result[0] = loaded.done() ? 0 : MessageNumber(loaded.message());
   } else {
     result[0] = -1;
   }

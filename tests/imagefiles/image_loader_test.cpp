@@ -1,5 +1,7 @@
 #include "imagefiles/image_loader.h"
 
+#include "document/edit_transaction.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -75,7 +77,7 @@ class LoaderTest : public ::testing::Test {
 TEST_F(LoaderTest, AnimatedGifBecomesThePlayingDocument) {
   std::string path = Write("anim.GIF", Animation());
   doc.flags = kFlagStep | kFlagFromCommandLine;
-  ASSERT_EQ(LoadImageFile(doc, path, LoadMode::kOpen, context), 0);
+  ASSERT_TRUE(LoadImageFile(doc, path, LoadMode::kOpen, context).done());
   EXPECT_EQ(doc.kind, ImageKind::kGifAnimation);
   EXPECT_EQ(doc.frameSet->count, 2);
   EXPECT_EQ(doc.frameSet->transparentIndex, 3);
@@ -95,7 +97,7 @@ TEST_F(LoaderTest, AnimatedGifBecomesThePlayingDocument) {
 TEST_F(LoaderTest, SingleFrameGifIsAPictureOfItsOwnSize) {
   auto bytes =
       GifBuilder(9, 9, kFour, 1).Control(0x01, 0, 2).Image(2, 2, 3, 1, {1, 2, 3}).Trailer();
-  ASSERT_EQ(LoadImageFile(doc, Write("one.gif", bytes.bytes()), LoadMode::kOpen, context), 0);
+  ASSERT_TRUE(LoadImageFile(doc, Write("one.gif", bytes.bytes()), LoadMode::kOpen, context).done());
   EXPECT_EQ(doc.kind, ImageKind::kGifPicture);
   EXPECT_EQ(doc.width, 3);
   EXPECT_EQ(doc.height, 1);
@@ -105,14 +107,14 @@ TEST_F(LoaderTest, SingleFrameGifIsAPictureOfItsOwnSize) {
 
 TEST_F(LoaderTest, FailuresLeaveTheDocumentAsItWas) {
   std::string good = Write("anim.gif", Animation());
-  ASSERT_EQ(LoadImageFile(doc, good, LoadMode::kOpen, context), 0);
+  ASSERT_TRUE(LoadImageFile(doc, good, LoadMode::kOpen, context).done());
   doc.flags |= kFlagStep;
   const uint32_t flags = doc.flags;
   lastImagePath = "unchanged";
 
   struct Case {
     std::string path;
-    int message;
+    MessageId message;
   } cases[] = {
       {Write("noextension", Animation()), kMsgBadFileName},
       {Write("picture.tif", Animation()), kMsgBadFileName},
@@ -125,7 +127,7 @@ TEST_F(LoaderTest, FailuresLeaveTheDocumentAsItWas) {
       {Write("text.png", {'h', 'e', 'l', 'l', 'o'}), kMsgBadImageFile},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(LoadImageFile(doc, c.path, LoadMode::kOpen, context), c.message) << c.path;
+    EXPECT_EQ(LoadImageFile(doc, c.path, LoadMode::kOpen, context), Outcome::Failed(c.message)) << c.path;
     EXPECT_EQ(doc.kind, ImageKind::kGifAnimation) << c.path;
     EXPECT_EQ(doc.frameSet->count, 2) << c.path;
     EXPECT_EQ(doc.filePath, good) << c.path;
@@ -133,7 +135,7 @@ TEST_F(LoaderTest, FailuresLeaveTheDocumentAsItWas) {
     EXPECT_EQ(lastImagePath, "unchanged") << c.path;
   }
   // A reload of an animation needs a frame bitmap.
-  EXPECT_EQ(LoadImageFile(doc, good, LoadMode::kReload, context), kMsgNotFrameBitmap);
+  EXPECT_EQ(LoadImageFile(doc, good, LoadMode::kReload, context), Outcome::Failed(kMsgNotFrameBitmap));
   EXPECT_EQ(doc.frameSet->count, 2);
 }
 
@@ -142,7 +144,7 @@ TEST(ReaderFailureMessage, OnlyMemoryCodesSayMemory) {
   struct Case {
     char letter;
     int code;
-    int message;
+    MessageId message;
   } cases[] = {
       {'b', kBmpNoMemory, kMsgNoMemory},
       {'b', kBmpCannotRead, kMsgBadImageFile},
@@ -168,7 +170,7 @@ TEST(ReaderFailureMessage, OnlyMemoryCodesSayMemory) {
 // missing file, and the open document stays as it was.
 TEST_F(LoaderTest, ShortMemoryWhileReadingSaysSo) {
   const std::string good = Write("anim.gif", Animation());
-  ASSERT_EQ(LoadImageFile(doc, good, LoadMode::kOpen, context), 0);
+  ASSERT_TRUE(LoadImageFile(doc, good, LoadMode::kOpen, context).done());
   std::vector<uint8_t> noise(64 * 48);
   for (size_t i = 0; i < noise.size(); ++i) noise[i] = uint8_t((i * 7 + i / 64) % 4);
   const std::string bmp = dir + "/big.bmp";
@@ -180,45 +182,54 @@ TEST_F(LoaderTest, ShortMemoryWhileReadingSaysSo) {
 
   SetAllocationCeilingForTests(2048);  // each picture needs more than 3000 bytes
   for (const std::string& path : {bmp, jpg, gif}) {
-    EXPECT_EQ(LoadImageFile(doc, path, LoadMode::kOpen, context), kMsgNoMemory) << path;
+    EXPECT_EQ(LoadImageFile(doc, path, LoadMode::kOpen, context), Outcome::Failed(kMsgNoMemory)) << path;
     EXPECT_EQ(doc.kind, ImageKind::kGifAnimation) << path;
     EXPECT_EQ(doc.filePath, good) << path;
   }
   SetAllocationCeilingForTests(0);
   for (const std::string& path : {bmp, jpg, gif}) {
-    EXPECT_EQ(LoadImageFile(doc, path, LoadMode::kOpen, context), 0) << path;
+    EXPECT_TRUE(LoadImageFile(doc, path, LoadMode::kOpen, context).done()) << path;
   }
 }
 
-// A load starts the document afresh: nothing changed since it was opened. A failed load
-// leaves the mark of the document that stays; a reload brings in edits made elsewhere.
+// A load starts the document afresh: its revision is the saved one, and the observers hear
+// of it. A failed load leaves the revision of the document that stays; a reload is part of
+// the caller's edit, which commits it as a change.
 TEST_F(LoaderTest, LoadingClearsTheChangedMarkAndReloadingSetsIt) {
   const std::string good = Write("anim.gif", Animation());
-  doc.unsavedChanges = true;
-  ASSERT_EQ(LoadImageFile(doc, good, LoadMode::kOpen, context), 0);
-  EXPECT_FALSE(doc.unsavedChanges);
-  doc.unsavedChanges = true;
-  EXPECT_NE(LoadImageFile(doc, dir + "/missing.gif", LoadMode::kOpen, context), 0);
-  EXPECT_TRUE(doc.unsavedChanges);
+  std::vector<DocumentEvent> heard;
+  doc.observers.Subscribe([&](DocumentEvent e) { heard.push_back(e); });
+  doc.savedRevision = doc.revision + 1;
+  ASSERT_TRUE(LoadImageFile(doc, good, LoadMode::kOpen, context).done());
+  EXPECT_FALSE(HasUnsavedChanges(doc));
+  EXPECT_EQ(heard, (std::vector<DocumentEvent>{DocumentEvent::kLoaded}));
+  doc.savedRevision = doc.revision + 1;
+  const uint64_t revision = doc.revision;
+  EXPECT_FALSE(LoadImageFile(doc, dir + "/missing.gif", LoadMode::kOpen, context).done());
+  EXPECT_EQ(doc.revision, revision);
+  EXPECT_TRUE(HasUnsavedChanges(doc));
+  EXPECT_EQ(heard.size(), 1u);
 
   PackedDib picture = MakePicture(5, 3, std::vector<uint8_t>(15, 2), kFour);
   const std::string bmp = dir + "/p.bmp";
   ASSERT_TRUE(WriteBmpFile(picture, bmp));
-  ASSERT_EQ(LoadImageFile(doc, bmp, LoadMode::kOpen, context), 0);
-  EXPECT_FALSE(doc.unsavedChanges);
-  ASSERT_EQ(LoadImageFile(doc, bmp, LoadMode::kReload, context), 0);
-  EXPECT_TRUE(doc.unsavedChanges);
+  ASSERT_TRUE(LoadImageFile(doc, bmp, LoadMode::kOpen, context).done());
+  EXPECT_FALSE(HasUnsavedChanges(doc));
+  EditTransaction reload(doc, kUndoEdit);
+  ASSERT_TRUE(
+      reload.Commit([&] { return LoadImageFile(doc, bmp, LoadMode::kReload, context); }).done());
+  EXPECT_TRUE(HasUnsavedChanges(doc));
 }
 
 TEST_F(LoaderTest, ClipboardPictures) {
-  EXPECT_EQ(LoadImageFile(doc, "", LoadMode::kClipboard, context), kMsgNoPictureHandedOver);
+  EXPECT_EQ(LoadImageFile(doc, "", LoadMode::kClipboard, context), Outcome::Failed(kMsgNoPictureHandedOver));
   EXPECT_EQ(doc.kind, ImageKind::kNone);
 
   // An 8-bit picture carrying "TIDX" and 5 opens with transparent index 5, table untouched.
   std::vector<Rgb> eight(8, Rgb{1, 1, 1});
   clipboard.picture = MakePicture(2, 1, {5, 6}, eight);
   ASSERT_TRUE(WriteTransparencyTrailer(clipboard.picture, 5));
-  ASSERT_EQ(LoadImageFile(doc, "ignored.gif", LoadMode::kClipboard, context), 0);
+  ASSERT_TRUE(LoadImageFile(doc, "ignored.gif", LoadMode::kClipboard, context).done());
   EXPECT_EQ(doc.kind, ImageKind::kBitmap);
   EXPECT_EQ(doc.frameSet->transparentIndex, 5);
   EXPECT_EQ(doc.currentPicture.Header().clrUsed, 8u);
@@ -227,7 +238,7 @@ TEST_F(LoaderTest, ClipboardPictures) {
 
   // Without the trailer the picture keeps only the colours it uses.
   clipboard.picture = MakePicture(2, 1, {5, 6}, eight);
-  ASSERT_EQ(LoadImageFile(doc, "", LoadMode::kClipboard, context), 0);
+  ASSERT_TRUE(LoadImageFile(doc, "", LoadMode::kClipboard, context).done());
   EXPECT_EQ(doc.currentPicture.Header().clrUsed, 2u);
   EXPECT_EQ(doc.frameSet->transparentIndex, -1);
 
@@ -239,11 +250,11 @@ TEST_F(LoaderTest, ClipboardPictures) {
     frames.frame(i).image = MakePicture(3, 2, {0, 1, 2, 3, 0, uint8_t(i)}, kFour);
     frames.frame(i).delay = 5 + i;
   }
-  ASSERT_EQ(LoadHandedOverPicture(doc, BuildFrameBitmapImage(frames), context), 0);
+  ASSERT_TRUE(LoadHandedOverPicture(doc, BuildFrameBitmapImage(frames), context).done());
   EXPECT_EQ(doc.kind, ImageKind::kFrameAnimation);
   EXPECT_EQ(doc.frameSet->count, 2);
   EXPECT_EQ(doc.frameSet->frame(1).delay, 6);
-  EXPECT_EQ(LoadHandedOverPicture(doc, PackedDib(), context), kMsgNoPictureHandedOver);
+  EXPECT_EQ(LoadHandedOverPicture(doc, PackedDib(), context), Outcome::Failed(kMsgNoPictureHandedOver));
 
   // Pixels beyond the colour table have no colour: refused, with or without a trailer. A
   // trailer index beyond the table means no transparency.
@@ -252,14 +263,14 @@ TEST_F(LoaderTest, ClipboardPictures) {
     if (trailer) {
       ASSERT_TRUE(WriteTransparencyTrailer(beyond, 1));
     }
-    EXPECT_EQ(LoadHandedOverPicture(doc, std::move(beyond), context), kMsgBadImageFile);
+    EXPECT_EQ(LoadHandedOverPicture(doc, std::move(beyond), context), Outcome::Failed(kMsgBadImageFile));
     EXPECT_EQ(doc.kind, ImageKind::kFrameAnimation);
   }
   PackedDib farIndex = MakePicture(2, 1, {1, 2}, kFour);
   ASSERT_TRUE(WriteTransparencyTrailer(farIndex, 1000));
-  ASSERT_EQ(LoadHandedOverPicture(doc, std::move(farIndex), context), 0);
+  ASSERT_TRUE(LoadHandedOverPicture(doc, std::move(farIndex), context).done());
   EXPECT_EQ(doc.frameSet->transparentIndex, -1);
-  ASSERT_EQ(LoadHandedOverPicture(doc, BuildFrameBitmapImage(frames), context), 0);
+  ASSERT_TRUE(LoadHandedOverPicture(doc, BuildFrameBitmapImage(frames), context).done());
 
   // A picture whose header claims more rows than its block holds is refused untouched.
   struct Lie {
@@ -281,7 +292,7 @@ TEST_F(LoaderTest, ClipboardPictures) {
     h.compression = lie.compression;
     h.clrUsed = lie.colors;
     hostile.SetHeader(h);
-    EXPECT_EQ(LoadHandedOverPicture(doc, std::move(hostile), context), kMsgBadImageFile)
+    EXPECT_EQ(LoadHandedOverPicture(doc, std::move(hostile), context), Outcome::Failed(kMsgBadImageFile))
         << lie.name;
     EXPECT_EQ(doc.kind, ImageKind::kFrameAnimation) << lie.name;
   }
@@ -291,7 +302,7 @@ TEST_F(LoaderTest, BitmapJpegAndFrameBitmapFiles) {
   PackedDib picture = MakePicture(5, 3, std::vector<uint8_t>(15, 2), kFour);
   std::string bmp = dir + "/p.bmp";
   ASSERT_TRUE(WriteBmpFile(picture, bmp));
-  ASSERT_EQ(LoadImageFile(doc, bmp, LoadMode::kOpen, context), 0);
+  ASSERT_TRUE(LoadImageFile(doc, bmp, LoadMode::kOpen, context).done());
   EXPECT_EQ(doc.kind, ImageKind::kBitmap);
   EXPECT_EQ(doc.currentPicture.Header().clrUsed, 1u);  // only the colour in use
   EXPECT_TRUE(lastImagePath.empty());                  // bitmaps do not set it
@@ -299,7 +310,7 @@ TEST_F(LoaderTest, BitmapJpegAndFrameBitmapFiles) {
   std::string jpg = dir + "/p.jpg";
   PackedDib deep = NewPicture(17, 9, 24, 0);
   ASSERT_EQ(WriteJpegFile(deep, jpg, 75), 0);
-  ASSERT_EQ(LoadImageFile(doc, jpg, LoadMode::kOpen, context), 0);
+  ASSERT_TRUE(LoadImageFile(doc, jpg, LoadMode::kOpen, context).done());
   EXPECT_EQ(doc.kind, ImageKind::kJpeg);
   EXPECT_EQ(doc.bitCount, 24);
   EXPECT_EQ(doc.frameSet->transparentIndex, -1);
@@ -313,14 +324,14 @@ TEST_F(LoaderTest, BitmapJpegAndFrameBitmapFiles) {
     frames.frame(i).delay = 9;
   }
   std::string framePath = dir + "/anim.bmpf";
-  ASSERT_EQ(WriteFrameBitmapFile(framePath, frames, 0xC0C0C0), 0);
-  ASSERT_EQ(LoadImageFile(doc, framePath, LoadMode::kOpen, context), 0);
+  ASSERT_TRUE(WriteFrameBitmapFile(framePath, frames, 0xC0C0C0).done());
+  ASSERT_TRUE(LoadImageFile(doc, framePath, LoadMode::kOpen, context).done());
   EXPECT_EQ(doc.kind, ImageKind::kFrameAnimation);
   EXPECT_EQ(doc.frameSet->count, 2);
   EXPECT_EQ(doc.width, 3);
 
   // A reload of an animation from a frame bitmap keeps the animation going.
-  ASSERT_EQ(LoadImageFile(doc, framePath, LoadMode::kReload, context), 0);
+  ASSERT_TRUE(LoadImageFile(doc, framePath, LoadMode::kReload, context).done());
   EXPECT_EQ(doc.kind, ImageKind::kFrameAnimation);
   EXPECT_EQ(doc.frameSet->count, 2);
 }
@@ -334,18 +345,18 @@ TEST_F(LoaderTest, ReportsFramesBeyondTheFrameMaximum) {
     for (int i = 0; i < frames; ++i) gif.Image(0, 0, 2, 1, {uint8_t(i % 4), 1});
     return gif.Trailer().bytes();
   };
-  ASSERT_EQ(LoadImageFile(doc, Write("twenty.gif", gifOf(20)), LoadMode::kOpen, context), 0);
+  ASSERT_TRUE(LoadImageFile(doc, Write("twenty.gif", gifOf(20)), LoadMode::kOpen, context).done());
   EXPECT_EQ(doc.frameSet->count, 16);
   EXPECT_EQ(context.framesInFile, 20);
   EXPECT_EQ(context.framesKept, 16);
   EXPECT_TRUE(FramesWereDropped(context));
 
-  ASSERT_EQ(LoadImageFile(doc, Write("sixteen.gif", gifOf(16)), LoadMode::kOpen, context), 0);
+  ASSERT_TRUE(LoadImageFile(doc, Write("sixteen.gif", gifOf(16)), LoadMode::kOpen, context).done());
   EXPECT_EQ(context.framesInFile, 16);
   EXPECT_FALSE(FramesWereDropped(context));
 
   auto one = GifBuilder(2, 1, kFour).Image(0, 0, 2, 1, {1, 2}).Trailer();
-  ASSERT_EQ(LoadImageFile(doc, Write("one.gif", one.bytes()), LoadMode::kOpen, context), 0);
+  ASSERT_TRUE(LoadImageFile(doc, Write("one.gif", one.bytes()), LoadMode::kOpen, context).done());
   EXPECT_EQ(context.framesInFile, 1);
   EXPECT_EQ(context.framesKept, 1);
 
@@ -355,14 +366,14 @@ TEST_F(LoaderTest, ReportsFramesBeyondTheFrameMaximum) {
   for (int i = 0; i < 20; ++i)
     frames.frame(i).image = MakePicture(2, 1, {0, uint8_t(i % 4)}, kFour);
   std::string framePath = dir + "/twenty.bmpf";
-  ASSERT_EQ(WriteFrameBitmapFile(framePath, frames, 0xC0C0C0), 0);
-  ASSERT_EQ(LoadImageFile(doc, framePath, LoadMode::kOpen, context), 0);
+  ASSERT_TRUE(WriteFrameBitmapFile(framePath, frames, 0xC0C0C0).done());
+  ASSERT_TRUE(LoadImageFile(doc, framePath, LoadMode::kOpen, context).done());
   EXPECT_EQ(doc.frameSet->count, 16);
   EXPECT_EQ(context.framesInFile, 20);
   EXPECT_EQ(context.framesKept, 16);
 
   // A failed load reports nothing.
-  EXPECT_EQ(LoadImageFile(doc, dir + "/missing.gif", LoadMode::kOpen, context), kMsgBadImageFile);
+  EXPECT_EQ(LoadImageFile(doc, dir + "/missing.gif", LoadMode::kOpen, context), Outcome::Failed(kMsgBadImageFile));
   EXPECT_EQ(context.framesInFile, 0);
   EXPECT_FALSE(FramesWereDropped(context));
 }
@@ -389,7 +400,7 @@ TEST_F(LoaderTest, PalettePerFrameKeepsOneTransparentEntry) {
                  .Control(0x05, 10, 255)
                  .Image(0, 0, 32, 8, second, table(1))
                  .Trailer();
-  ASSERT_EQ(LoadImageFile(doc, Write("local.gif", gif.bytes()), LoadMode::kOpen, context), 0);
+  ASSERT_TRUE(LoadImageFile(doc, Write("local.gif", gif.bytes()), LoadMode::kOpen, context).done());
   const FrameSet& frames = *doc.frameSet;
   ASSERT_EQ(frames.count, 2);
   EXPECT_EQ(frames.paletteCount, -1);

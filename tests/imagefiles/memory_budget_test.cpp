@@ -188,10 +188,10 @@ TEST(PictureBudget, EveryReaderKeepsToTheSharedBudget) {
   for (const std::string& path : {png, jpg, bmp, gif}) {
     {
       BudgetGuard budget(700u << 10);
-      EXPECT_EQ(LoadImageFile(doc, path, LoadMode::kOpen, context), kMsgPictureTooLarge) << path;
+      EXPECT_EQ(LoadImageFile(doc, path, LoadMode::kOpen, context), Outcome::Failed(kMsgPictureTooLarge)) << path;
       EXPECT_EQ(doc.kind, ImageKind::kNone) << path;
     }
-    EXPECT_EQ(LoadImageFile(doc, path, LoadMode::kOpen, context), 0) << path;
+    EXPECT_TRUE(LoadImageFile(doc, path, LoadMode::kOpen, context).done()) << path;
     EXPECT_EQ(doc.width, w) << path;
     doc.kind = ImageKind::kNone;
   }

@@ -18,7 +18,7 @@ using Bytes = std::vector<uint8_t>;
 using testing::ScratchFolder;
 
 // Pastes the bytes into a fresh document, as the paste command does.
-std::unique_ptr<DocumentState> Paste(const Bytes& bytes, int* result) {
+std::unique_ptr<DocumentState> Paste(const Bytes& bytes, Outcome* result) {
   auto doc = std::make_unique<DocumentState>();
   EXPECT_TRUE(CreateDocumentContainer(*doc, 256));
   BmpBytesClipboard clipboard(bytes);
@@ -47,9 +47,9 @@ TEST(ClipboardPicture, PictureWithTransparencyTravelsWithTheTrailer) {
   EXPECT_EQ(std::memcmp(bytes->data() + trailer, "TIDX", 4), 0);
   EXPECT_EQ(ReadLe32(bytes->data() + trailer + 4), 5u);
 
-  int result = -1;
+  Outcome result = Outcome::NothingDone();
   auto pasted = Paste(*bytes, &result);
-  ASSERT_EQ(result, 0);
+  ASSERT_TRUE(result.done());
   EXPECT_EQ(pasted->kind, ImageKind::kBitmap);
   EXPECT_EQ(pasted->frameSet->transparentIndex, 5);
   EXPECT_EQ(pasted->bitCount, 8);
@@ -64,9 +64,9 @@ TEST(ClipboardPicture, TrueColourPictureHasNoTrailer) {
   std::optional<Bytes> bytes = BuildClipboardBmp(*source);
   ASSERT_TRUE(bytes);
   EXPECT_EQ(std::search(bytes->begin(), bytes->end(), "TIDX", "TIDX" + 4), bytes->end());
-  int result = -1;
+  Outcome result = Outcome::NothingDone();
   auto pasted = Paste(*bytes, &result);
-  ASSERT_EQ(result, 0);
+  ASSERT_TRUE(result.done());
   EXPECT_EQ(pasted->bitCount, 24);
   EXPECT_EQ(pasted->frameSet->transparentIndex, -1);
   EXPECT_EQ(testing::PixelColors(pasted->currentPicture),
@@ -86,9 +86,9 @@ TEST(ClipboardPicture, KeyColourOfAFullColourPictureTravelsWithTheTrailer) {
   ASSERT_TRUE(WriteColourKey(source->currentPicture, 0x302010));
   std::optional<Bytes> bytes = BuildClipboardBmp(*source);
   ASSERT_TRUE(bytes);
-  int result = -1;
+  Outcome result = Outcome::NothingDone();
   auto pasted = Paste(*bytes, &result);
-  ASSERT_EQ(result, 0);
+  ASSERT_TRUE(result.done());
   EXPECT_EQ(ReadColourKey(pasted->currentPicture), std::optional<uint32_t>(0xC0C0C0));
   std::vector<uint32_t> expected = testing::PixelColors(source->currentPicture);
   ASSERT_EQ(expected[0], 0x102030u);  // the bottom-left pixel, first stored
@@ -102,9 +102,9 @@ TEST(ClipboardPicture, AnimationTravelsAsAFrameBitmap) {
   std::optional<Bytes> bytes = BuildClipboardBmp(*source);
   ASSERT_TRUE(bytes);
   EXPECT_EQ(source->flags & kFlagBusy, 0u);
-  int result = -1;
+  Outcome result = Outcome::NothingDone();
   auto pasted = Paste(*bytes, &result);
-  ASSERT_EQ(result, 0);
+  ASSERT_TRUE(result.done());
   EXPECT_EQ(pasted->kind, ImageKind::kFrameAnimation);
   ASSERT_EQ(pasted->frameSet->count, 4);
   EXPECT_EQ(pasted->frameSet->transparentIndex, source->frameSet->transparentIndex);
@@ -124,20 +124,20 @@ TEST(ClipboardPicture, HostilePayloadsAreRefusedOrLoseOnlyTheTrailer) {
 
   // The trailer cut off by the end of the block: a picture without transparency.
   Bytes cut(good.begin(), good.begin() + static_cast<long>(trailer + 6));
-  int result = -1;
+  Outcome result = Outcome::NothingDone();
   auto pasted = Paste(cut, &result);
-  ASSERT_EQ(result, 0);
+  ASSERT_TRUE(result.done());
   EXPECT_EQ(pasted->frameSet->transparentIndex, -1);
 
   // An index outside the colour table is no transparent colour.
   Bytes outside = good;
   WriteLe32(outside.data() + trailer + 4, 200);
   pasted = Paste(outside, &result);
-  ASSERT_EQ(result, 0);
+  ASSERT_TRUE(result.done());
   EXPECT_EQ(pasted->frameSet->transparentIndex, -1);
   WriteLe32(outside.data() + trailer + 4, 0x80000000u);
   pasted = Paste(outside, &result);
-  ASSERT_EQ(result, 0);
+  ASSERT_TRUE(result.done());
   EXPECT_EQ(pasted->frameSet->transparentIndex, -1);
 
   // Rows missing, a huge size claimed, garbage, nothing at all: no picture.
@@ -149,7 +149,7 @@ TEST(ClipboardPicture, HostilePayloadsAreRefusedOrLoseOnlyTheTrailer) {
   for (const Bytes& bad : {shortRows, huge, Bytes{'B', 'M', 1, 2, 3}, Bytes{}}) {
     EXPECT_FALSE(PictureFromClipboardBmp(bad.data(), bad.size()));
     pasted = Paste(bad, &result);
-    EXPECT_NE(result, 0);
+    EXPECT_FALSE(result.done());
     EXPECT_EQ(pasted->kind, ImageKind::kNone);
   }
 }
@@ -170,9 +170,9 @@ TEST(ClipboardPicture, BareBitmapFromAnotherProgramWithTrailer) {
   bare[49] = 1;
   std::memcpy(&bare[52], "TIDX", 4);
   WriteLe32(&bare[56], 1);
-  int result = -1;
+  Outcome result = Outcome::NothingDone();
   auto pasted = Paste(bare, &result);
-  ASSERT_EQ(result, 0);
+  ASSERT_TRUE(result.done());
   EXPECT_EQ(pasted->frameSet->transparentIndex, 1);
   EXPECT_EQ(pasted->width, 2);
 }

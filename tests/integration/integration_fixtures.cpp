@@ -26,7 +26,7 @@ std::unique_ptr<DocumentState> LoadFile(const std::string& path) {
   EXPECT_TRUE(CreateDocumentContainer(*doc, 256));
   doc->undo.Reset();
   LoadContext context;
-  EXPECT_EQ(LoadImageFile(*doc, path, LoadMode::kOpen, context), 0) << path;
+  EXPECT_TRUE(LoadImageFile(*doc, path, LoadMode::kOpen, context).done()) << path;
   return doc;
 }
 

@@ -99,7 +99,7 @@ TEST(SiblingPrograms, RunningVantaReceivesTheFrameBitmapBlock) {
   std::copy(got[1].data.begin(), got[1].data.end(), block.data());
   ASSERT_TRUE(IsFrameBitmap(block));
   auto frames = FrameSet::Create(256);
-  ASSERT_EQ(ReadFrameBitmap(block, *frames), 0);
+  ASSERT_TRUE(ReadFrameBitmap(block, *frames).done());
   EXPECT_EQ(frames->count, 3);
   EXPECT_EQ(frames->frame(1).delay, 20);
 }

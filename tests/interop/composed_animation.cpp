@@ -116,8 +116,9 @@ std::optional<ComposedAnimation> ComposeWithOurReader(const std::string& path) {
     return std::nullopt;
   }
   LoadContext context;
-  if (int result = LoadImageFile(doc, path, LoadMode::kOpen, context); result != 0) {
-    ADD_FAILURE() << "the loader refuses " << path << ": message " << result;
+  if (const Outcome result = LoadImageFile(doc, path, LoadMode::kOpen, context); !result.done()) {
+    ADD_FAILURE() << "the loader refuses " << path << ": message "
+                  << MessageNumber(result.message());
     return std::nullopt;
   }
   const FrameSet& set = *doc.frameSet;

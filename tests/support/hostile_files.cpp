@@ -29,7 +29,7 @@ std::vector<HostileFile> GifFiles() {
     GifBuilder gif(20000, 20000, kTwo);
     for (int i = 0; i < 3; ++i) gif.RawImage(0, 0, 20000, 20000, 2, PackCodes({{4, 3}, {1, 3}}));
     files.push_back({"gif-three-huge-frames.gif", "three 20000 x 20000 frames in 65 bytes",
-                     gif.Trailer().bytes(), kMsgPictureTooLarge});
+                     gif.Trailer().bytes(), MessageNumber(kMsgPictureTooLarge)});
   }
   {
     std::vector<uint8_t> bomb = MostExpandingLzwData(100000);
@@ -55,27 +55,27 @@ std::vector<HostileFile> GifFiles() {
     GifBuilder gif(65535, 65535, kTwo);
     for (int i = 0; i < 2; ++i) gif.RawImage(0, 0, 1, 1, 2, OnePixel());
     files.push_back({"gif-huge-screen.gif", "two 1 x 1 frames on a 65535 x 65535 screen",
-                     gif.Trailer().bytes(), kMsgPictureTooLarge});
+                     gif.Trailer().bytes(), MessageNumber(kMsgPictureTooLarge)});
   }
   {
     GifBuilder gif(0, 0, kTwo);
     for (int i = 0; i < 2; ++i) gif.RawImage(65000, 65000, 535, 535, 2, OnePixel());
     files.push_back({"gif-empty-screen-far-frames.gif",
                      "screen 0 x 0, frames at 65000,65000 that stretch it to 65535 x 65535",
-                     gif.Trailer().bytes(), kMsgPictureTooLarge});
+                     gif.Trailer().bytes(), MessageNumber(kMsgPictureTooLarge)});
   }
   {
     // A global table of 256 entries claimed by a file of 20 bytes.
     std::vector<uint8_t> bytes = {'G', 'I', 'F', '8', '9', 'a', 0xFF, 0xFF, 0xFF, 0xFF, 0xF7, 0, 0};
     bytes.resize(20, 0x2C);
     files.push_back({"gif-claimed-table.gif", "a 256-entry colour table claimed by 20 bytes", bytes,
-                     kMsgBadImageFile});
+                     MessageNumber(kMsgBadImageFile)});
   }
   {
     std::vector<uint8_t> bytes = GifBuilder(10, 10, kTwo).bytes();
     bytes.insert(bytes.end(), {0x21, 0xFE, 0xFF, 'x'});
     files.push_back({"gif-endless-extension.gif", "an extension sub-block running off the end",
-                     bytes, kMsgBadImageFile});
+                     bytes, MessageNumber(kMsgBadImageFile)});
   }
   return files;
 }
@@ -115,13 +115,13 @@ std::vector<uint8_t> Png(uint32_t w, uint32_t h, uint8_t depth, uint8_t colorTyp
 std::vector<HostileFile> PngFiles() {
   std::vector<HostileFile> files;
   files.push_back({"png-million-side.png", "1000000 x 1000000 declared",
-                   Png(1000000, 1000000, 1, 0, 16), kMsgPictureTooLarge});
+                   Png(1000000, 1000000, 1, 0, 16), MessageNumber(kMsgPictureTooLarge)});
   files.push_back({"png-beyond-any-side.png", "2147483647 x 2147483647 declared",
-                   Png(INT32_MAX, INT32_MAX, 1, 0, 16), kMsgBadImageFile});
+                   Png(INT32_MAX, INT32_MAX, 1, 0, 16), MessageNumber(kMsgBadImageFile)});
   files.push_back({"png-too-large.png", "30000 x 30000: 2.7 GB as 24-bit rows",
-                   Png(30000, 30000, 1, 0, 16), kMsgPictureTooLarge});
+                   Png(30000, 30000, 1, 0, 16), MessageNumber(kMsgPictureTooLarge)});
   files.push_back({"png-zlib-bomb.png", "2000 x 2000 from 256 KB of zeros deflated to 300 bytes",
-                   Png(2000, 2000, 8, 0, 256 * 1024), kMsgPictureTooLarge});
+                   Png(2000, 2000, 8, 0, 256 * 1024), MessageNumber(kMsgPictureTooLarge)});
   files.push_back({"png-zlib-within.png", "500 x 500 inflated from 300 bytes: within the ratio",
                    Png(500, 500, 8, 0, 501 * 500), 0});
   {
@@ -129,7 +129,7 @@ std::vector<HostileFile> PngFiles() {
     std::vector<uint8_t> withPalette(png.begin(), png.begin() + 33);
     Chunk(withPalette, "PLTE", {1, 2, 3}, 0x7FFFFF00);
     files.push_back({"png-claimed-palette.png", "a palette chunk claiming 2 GB", withPalette,
-                     kMsgBadImageFile});
+                     MessageNumber(kMsgBadImageFile)});
   }
   return files;
 }
@@ -152,12 +152,12 @@ std::vector<uint8_t> JpegOfSize(int width, int height) {
 std::vector<HostileFile> JpegFiles() {
   return {
       {"jpeg-65500-square.jpg", "a frame header of 65500 x 65500", JpegOfSize(65500, 65500),
-       kMsgPictureTooLarge},
+       MessageNumber(kMsgPictureTooLarge)},
       {"jpeg-4000-square.jpg", "4000 x 4000 in a few hundred bytes", JpegOfSize(4000, 4000),
-       kMsgPictureTooLarge},
+       MessageNumber(kMsgPictureTooLarge)},
       {"jpeg-2000-square.jpg", "2000 x 2000 in a few hundred bytes: small enough to open",
        JpegOfSize(2000, 2000), 0},
-      {"jpeg-zero-width.jpg", "width 0", JpegOfSize(0, 8), kMsgBadImageFile},
+      {"jpeg-zero-width.jpg", "width 0", JpegOfSize(0, 8), MessageNumber(kMsgBadImageFile)},
   };
 }
 
@@ -195,15 +195,15 @@ std::vector<uint8_t> Bmp(const BmpHeader& h, size_t payload) {
 std::vector<HostileFile> BmpFiles() {
   std::vector<HostileFile> files;
   files.push_back({"bmp-huge-width.bmp", "width 2147483647",
-                   Bmp({.width = INT32_MAX, .height = 1}, 200), kMsgBadImageFile});
+                   Bmp({.width = INT32_MAX, .height = 1}, 200), MessageNumber(kMsgBadImageFile)});
   files.push_back({"bmp-lowest-height.bmp", "height -2147483648", Bmp({.height = INT32_MIN}, 200),
-                   kMsgBadImageFile});
+                   MessageNumber(kMsgBadImageFile)});
   files.push_back({"bmp-top-down-huge.bmp", "30000 x -30000, rows not in the file",
-                   Bmp({.width = 30000, .height = -30000}, 200), kMsgBadImageFile});
+                   Bmp({.width = 30000, .height = -30000}, 200), MessageNumber(kMsgBadImageFile)});
   files.push_back({"bmp-far-offset.bmp", "pixel data offset 0xFFFFFFF0",
-                   Bmp({.pixelOffset = 0xFFFFFFF0}, 200), kMsgBadImageFile});
+                   Bmp({.pixelOffset = 0xFFFFFFF0}, 200), MessageNumber(kMsgBadImageFile)});
   files.push_back({"bmp-claimed-colours.bmp", "8 bits with 4294967295 colours claimed",
-                   Bmp({.bits = 8, .colors = UINT32_MAX}, 200), kMsgBadImageFile});
+                   Bmp({.bits = 8, .colors = UINT32_MAX}, 200), MessageNumber(kMsgBadImageFile)});
   {
     // A 12-byte core header declaring 65535 x 65535 at 1 bit.
     std::vector<uint8_t> bmp = {'B', 'M'};
@@ -214,7 +214,7 @@ std::vector<HostileFile> BmpFiles() {
     bmp.insert(bmp.end(), {0xFF, 0xFF, 0xFF, 0xFF, 1, 0, 1, 0});
     bmp.resize(300, 0x55);
     files.push_back(
-        {"bmp-core-huge.bmp", "core header, 65535 x 65535 at 1 bit", bmp, kMsgBadImageFile});
+        {"bmp-core-huge.bmp", "core header, 65535 x 65535 at 1 bit", bmp, MessageNumber(kMsgBadImageFile)});
   }
   {
     // Bit fields of 16 bits whose masks are all 0: every pixel black.

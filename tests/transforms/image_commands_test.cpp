@@ -122,7 +122,7 @@ TEST(FramePass, ReportsPercentToAProgressSink) {
 
 TEST(ImageCommands, TrimCropsEveryFrameAndRestartsPlayback) {
   auto doc = MakeDoc('a', 3);
-  ASSERT_EQ(TrimImage(*doc, {1, 1, 3, 3}, 555), kCommandDone);
+  ASSERT_TRUE(TrimImage(*doc, {1, 1, 3, 3}, 555).done());
   const FrameSet& set = *doc->frameSet;
   for (int i = 0; i < 3; ++i) {
     const PackedDib& f = set.frame(i).image;
@@ -143,19 +143,19 @@ TEST(ImageCommands, TrimCropsEveryFrameAndRestartsPlayback) {
 TEST(ImageCommands, FrameWhoseCropFailsKeepsItsPicture) {
   auto doc = MakeDoc('a', 3);
   doc->frameSet->frame(1).image = Frame8(2, 2, 9);  // the rectangle misses it
-  ASSERT_EQ(TrimImage(*doc, {3, 0, 5, 2}, 1), kCommandDone);
+  ASSERT_TRUE(TrimImage(*doc, {3, 0, 5, 2}, 1).done());
   EXPECT_EQ(doc->frameSet->frame(0).image.Header().width, 2);
   EXPECT_TRUE(SamePicture(doc->frameSet->frame(1).image, Frame8(2, 2, 9)));
   // Nothing crops: nothing changes and no snapshot is taken.
   auto single = MakeDoc('g', 0);
-  EXPECT_EQ(TrimImage(*single, {10, 10, 12, 12}, 1), kNothingDone);
+  EXPECT_EQ(TrimImage(*single, {10, 10, 12, 12}, 1), Outcome::NothingDone());
   EXPECT_FALSE(single->undo.CanUndo());
   EXPECT_EQ(single->width, 6);
 }
 
 TEST(ImageCommands, OnePixelTrimOfAPicture) {
   auto doc = MakeDoc('g', 0);
-  ASSERT_EQ(TrimImage(*doc, {2, 3, 3, 4}, 0), kCommandDone);
+  ASSERT_TRUE(TrimImage(*doc, {2, 3, 3, 4}, 0).done());
   EXPECT_EQ(doc->width, 1);
   EXPECT_EQ(doc->height, 1);
   EXPECT_EQ(doc->currentPicture.Row(0)[0], 2);
@@ -165,7 +165,7 @@ TEST(ImageCommands, MarginAddsOneTransparentEntryToEveryFrame) {
   auto doc = MakeDoc('a', 2, 8, 8);
   doc->frameSet->frame(1).image = Frame8(8, 8, 1, 100);  // a larger table
   doc->backgroundColor = 0x00112233;                     // blue 0x11, green 0x22, red 0x33
-  ASSERT_EQ(AddMarginToImage(*doc, 7), kCommandDone);
+  ASSERT_TRUE(AddMarginToImage(*doc, 7).done());
   EXPECT_EQ(doc->frameSet->transparentIndex, 100);
   for (int i = 0; i < 2; ++i) {
     const PackedDib& f = doc->frameSet->frame(i).image;
@@ -177,7 +177,7 @@ TEST(ImageCommands, MarginAddsOneTransparentEntryToEveryFrame) {
   // An existing index is used as it is.
   auto again = MakeDoc('g', 0, 8, 8);
   again->frameSet->transparentIndex = 5;
-  ASSERT_EQ(AddMarginToImage(*again, 0), kCommandDone);
+  ASSERT_TRUE(AddMarginToImage(*again, 0).done());
   EXPECT_EQ(again->currentPicture.ColorCount(), 64u);
   EXPECT_EQ(At8(again->currentPicture, 0, 0), 5);
 }
@@ -185,10 +185,10 @@ TEST(ImageCommands, MarginAddsOneTransparentEntryToEveryFrame) {
 TEST(ImageCommands, MarginRefusedChangesNothing) {
   auto full = MakeDoc('g', 0, 8, 8);
   SetCurrentPicture(*full, Frame8(8, 8, 0, 256));
-  EXPECT_EQ(AddMarginToImage(*full, 0), kNothingDone);
+  EXPECT_EQ(AddMarginToImage(*full, 0), Outcome::NothingDone());
   EXPECT_FALSE(full->undo.CanUndo());
   auto narrow = MakeDoc('g', 0, 7, 100);
-  EXPECT_EQ(AddMarginToImage(*narrow, 0), kNothingDone);
+  EXPECT_EQ(AddMarginToImage(*narrow, 0), Outcome::NothingDone());
   EXPECT_EQ(narrow->width, 7);
   EXPECT_TRUE(MarginFitsView(*narrow, 7, 100));
   EXPECT_FALSE(MarginFitsView(*narrow, 6, 100));
@@ -197,25 +197,25 @@ TEST(ImageCommands, MarginRefusedChangesNothing) {
 TEST(ImageCommands, TurnsAndMirrorsTakeNoSnapshotAndUndoThemselves) {
   auto doc = MakeDoc('f', 3, 8, 3);
   PackedDib before = DuplicateBlock(doc->frameSet->frame(2).image);
-  ASSERT_EQ(TurnImage(*doc, TurnDirection::kLeft, 0), kCommandDone);
+  ASSERT_TRUE(TurnImage(*doc, TurnDirection::kLeft, 0).done());
   EXPECT_EQ(doc->width, 3);
   EXPECT_EQ(doc->height, 8);
-  ASSERT_EQ(TurnImage(*doc, TurnDirection::kRight, 0), kCommandDone);
-  ASSERT_EQ(MirrorImage(*doc, MirrorAxis::kHorizontal, 0), kCommandDone);
-  ASSERT_EQ(MirrorImage(*doc, MirrorAxis::kHorizontal, 0), kCommandDone);
+  ASSERT_TRUE(TurnImage(*doc, TurnDirection::kRight, 0).done());
+  ASSERT_TRUE(MirrorImage(*doc, MirrorAxis::kHorizontal, 0).done());
+  ASSERT_TRUE(MirrorImage(*doc, MirrorAxis::kHorizontal, 0).done());
   EXPECT_EQ(At8(doc->currentPicture, 0, 0), 0);
-  ASSERT_EQ(MirrorImage(*doc, MirrorAxis::kVertical, 0), kCommandDone);
+  ASSERT_TRUE(MirrorImage(*doc, MirrorAxis::kVertical, 0).done());
   EXPECT_EQ(At8(doc->currentPicture, 0, 0), 20);
-  ASSERT_EQ(MirrorImage(*doc, MirrorAxis::kVertical, 0), kCommandDone);
+  ASSERT_TRUE(MirrorImage(*doc, MirrorAxis::kVertical, 0).done());
   EXPECT_TRUE(SamePicture(doc->frameSet->frame(2).image, before));
   EXPECT_FALSE(doc->undo.CanUndo());
 
   // Without a snapshot the change is still the user's work: closing asks first.
   for (char kind : {'f', 'b'}) {
     auto fresh = MakeDoc(kind, 2, 8, 3);
-    fresh->unsavedChanges = false;
-    ASSERT_EQ(MirrorImage(*fresh, MirrorAxis::kVertical, 0), kCommandDone);
-    EXPECT_TRUE(fresh->unsavedChanges) << kind;
+    fresh->savedRevision = fresh->revision;
+    ASSERT_TRUE(MirrorImage(*fresh, MirrorAxis::kVertical, 0).done());
+    EXPECT_TRUE(HasUnsavedChanges(*fresh)) << kind;
   }
 }
 
@@ -223,7 +223,7 @@ TEST(ImageCommands, IconSizeForSinglePicturesOnly) {
   auto doc = MakeDoc('b', 0, 64, 48);
   doc->frameSet->transparentIndex = 3;
   ASSERT_TRUE(CanResizeToIconSize(*doc));
-  ASSERT_EQ(ResizeToIconSize(*doc), kCommandDone);
+  ASSERT_TRUE(ResizeToIconSize(*doc).done());
   EXPECT_EQ(doc->width, 32);
   EXPECT_EQ(doc->height, 32);
   EXPECT_EQ(doc->frameSet->transparentIndex, -1);
@@ -232,10 +232,10 @@ TEST(ImageCommands, IconSizeForSinglePicturesOnly) {
   EXPECT_TRUE(doc->undo.CanUndo());
   auto anim = MakeDoc('a', 2);
   EXPECT_FALSE(CanResizeToIconSize(*anim));
-  EXPECT_EQ(ResizeToIconSize(*anim), kNothingDone);
+  EXPECT_EQ(ResizeToIconSize(*anim), Outcome::NothingDone());
   DocumentState none;
   EXPECT_FALSE(CanTransformImage(none));
-  EXPECT_EQ(MirrorImage(none, MirrorAxis::kVertical, 0), kNothingDone);
+  EXPECT_EQ(MirrorImage(none, MirrorAxis::kVertical, 0), Outcome::NothingDone());
 }
 
 }  // namespace

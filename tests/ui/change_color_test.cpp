@@ -91,7 +91,7 @@ class ChangeColorTest : public testing::MainWindowFixture {
 TEST_F(ChangeColorTest, JpegToTwoHundredFiftySixColoursSavesAsGif) {
   const std::string jpeg = File("photo.jpg");
   ASSERT_EQ(WriteJpegFile(Photo(120, 90), jpeg, 90), 0);
-  ASSERT_EQ(window_->OpenFile(jpeg), 0);
+  ASSERT_TRUE(window_->OpenFile(jpeg).done());
   ASSERT_EQ(Doc().currentPicture.Header().bitCount, 24);
   const PackedDib original = DuplicateBlock(Doc().currentPicture);
 
@@ -144,7 +144,7 @@ TEST_F(ChangeColorTest, JpegToTwoHundredFiftySixColoursSavesAsGif) {
 TEST_F(ChangeColorTest, HighQualityConvertsAJpegAndIsRemembered) {
   const std::string jpeg = File("hq_photo.jpg");
   ASSERT_EQ(WriteJpegFile(Photo(120, 90), jpeg, 90), 0);
-  ASSERT_EQ(window_->OpenFile(jpeg), 0);
+  ASSERT_TRUE(window_->OpenFile(jpeg).done());
   const PackedDib original = DuplicateBlock(Doc().currentPicture);
   EXPECT_FALSE(session_->settings.highQualityColors);
 
@@ -183,7 +183,7 @@ TEST_F(ChangeColorTest, HighQualityConvertsAJpegAndIsRemembered) {
   window_ = std::make_unique<MainWindow>(*session_);
   window_->message = [this](const QString& text) { messages_ << text; };
   window_->show();
-  ASSERT_EQ(window_->OpenFile(jpeg), 0);
+  ASSERT_TRUE(window_->OpenFile(jpeg).done());
   RunWithDialog([](ChangeColorDialog* dialog) {
     EXPECT_TRUE(dialog->HighQualityBox()->isChecked());
     dialog->CloseButton()->click();
@@ -193,7 +193,7 @@ TEST_F(ChangeColorTest, HighQualityConvertsAJpegAndIsRemembered) {
 TEST_F(ChangeColorTest, FailedReferenceKeepsTheDialogOpen) {
   const std::string jpeg = File("ref_photo.jpg");
   ASSERT_EQ(WriteJpegFile(Photo(40, 30), jpeg, 90), 0);
-  ASSERT_EQ(window_->OpenFile(jpeg), 0);
+  ASSERT_TRUE(window_->OpenFile(jpeg).done());
   const std::vector<uint8_t> before = RgbBytes(Doc().currentPicture);
   const bool undoBefore = Doc().undo.CanUndo();
 

@@ -88,7 +88,7 @@ class FrameCommandsTest : public testing::MainWindowFixture {
   std::string Pane(QLabel* pane) { return pane->text().toStdString(); }
 
   void Open(const std::string& name, const std::vector<int>& delays) {
-    ASSERT_EQ(window_->OpenFile(WriteAnimation(File(name), delays)), 0);
+    ASSERT_TRUE(window_->OpenFile(WriteAnimation(File(name), delays)).done());
   }
 
   // Stops playback on frame `frame` (0-based) the way the jump dialog does.
@@ -221,7 +221,7 @@ TEST_F(FrameCommandsTest, AfterUndoTheShownFrameIsTheCurrentFrame) {
 }
 
 TEST_F(FrameCommandsTest, DeletingOneOfTwoFramesOrConvertingLeavesAPictureUntilUndo) {
-  for (int command : {kCmdDeleteFrames, kCmdConvertToPicture}) {
+  for (CommandId command : {kCmdDeleteFrames, kCmdConvertToPicture}) {
     SCOPED_TRACE(command);
     Open("two-" + std::to_string(command) + ".gif", {20, 30});
     ASSERT_NO_FATAL_FAILURE(StopAt(0));
@@ -602,7 +602,7 @@ TEST_F(FrameCommandsTest, CliEditGivesTheFileTheEditorSaves) {
                               "' --delete-frame 2 --reverse -o '" + cliOut + "' 2>/dev/null";
   ASSERT_EQ(std::system(command.c_str()), 0) << command;
 
-  ASSERT_EQ(window_->OpenFile(source), 0);
+  ASSERT_TRUE(window_->OpenFile(source).done());
   ASSERT_NO_FATAL_FAILURE(StopAt(1));
   window_->deleteFramesChoice = [](QMenu&) { return MainWindow::kDeleteCurrentFrameItem; };
   Trigger(kCmdDeleteFrames);

@@ -61,7 +61,7 @@ class FrameStripTest : public testing::MainWindowFixture {
   QAction* Action(int id) { return window_->Action(id); }
 
   void OpenWithStrip(const std::vector<int>& delays) {
-    ASSERT_EQ(window_->OpenFile(WriteAnimation(File("strip.gif"), delays)), 0);
+    ASSERT_TRUE(window_->OpenFile(WriteAnimation(File("strip.gif"), delays)).done());
     if (!Strip()->isVisible()) {
       ASSERT_TRUE(window_->RunCommand(kCmdFrameStrip));
     }
@@ -155,7 +155,7 @@ TEST_F(FrameStripTest, DraggingAThumbnailMovesTheFrameAndUndoRedoFollow) {
   EXPECT_EQ(Delays(), (std::vector<int>{10, 12, 13, 14, 11}));
   EXPECT_EQ(Strip()->Model()->data(Strip()->Model()->index(4), Qt::DisplayRole).toString(),
             QString::fromUtf8("5  0.11秒"));
-  EXPECT_TRUE(Doc().unsavedChanges);
+  EXPECT_TRUE(HasUnsavedChanges(Doc()));
   // Frame 5 dropped on the left half of frame 1: it becomes the first.
   ASSERT_TRUE(DragTo(4, CenterOf(0) - QPoint(5, 0)));
   EXPECT_EQ(Delays(), (std::vector<int>{11, 10, 12, 13, 14}));

@@ -68,7 +68,7 @@ using GeneratorCommandsTest = testing::MainWindowFixture;
 TEST_F(GeneratorCommandsTest, MakeAnimeCreatesAFrameAnimationThatPlaysAsZelCliWritesIt) {
   const std::string photo = File("generator_photo.bmp");
   ASSERT_TRUE(WriteBmpFile(Photo(96, 72), photo));
-  ASSERT_EQ(window_->OpenFile(photo), 0);
+  ASSERT_TRUE(window_->OpenFile(photo).done());
   ASSERT_EQ(Doc().kind, ImageKind::kBitmap);
   ASSERT_TRUE(window_->PictureBar()->isVisible());
 
@@ -158,7 +158,7 @@ TEST_F(GeneratorCommandsTest, EffectWarpsTheFramesAndRefusesThreeFrames) {
   frames.transparentIndex = 0;
   const std::string gif = File("effect_source.gif");
   ASSERT_EQ(WriteGifFile(frames, gif, false, nullptr), kGifWriteOk);
-  ASSERT_EQ(window_->OpenFile(gif), 0);
+  ASSERT_TRUE(window_->OpenFile(gif).done());
   ASSERT_EQ(Doc().frameSet->count, 8);
   std::vector<PackedDib> before;
   for (int f = 0; f < 8; ++f) before.push_back(DuplicateBlock(Doc().frameSet->frame(f).image));
@@ -215,7 +215,7 @@ TEST_F(GeneratorCommandsTest, MakeAnimeMovesTheFramesAlongTheSelectedPath) {
   const PackedDib source = Photo(48, 36);
   const std::string photo = File("generator_motion.bmp");
   ASSERT_TRUE(WriteBmpFile(source, photo));
-  ASSERT_EQ(window_->OpenFile(photo), 0);
+  ASSERT_TRUE(window_->OpenFile(photo).done());
   ASSERT_GT(session_->motions.Count(), 4);
   session_->motions.SetSelected(4);  // "水平"
 

@@ -206,7 +206,7 @@ class IntegrationCommandsTest : public testing::MainWindowFixture {
 // --- the paint program ----------------------------------------------------------------------
 
 TEST_F(IntegrationCommandsTest, PaintProgramEditsAPictureWithUndo) {
-  ASSERT_EQ(window_->OpenFile(WritePicture(File("edit.gif"))), 0);
+  ASSERT_TRUE(window_->OpenFile(WritePicture(File("edit.gif"))).done());
   const std::vector<uint32_t> before = Colors(Doc().currentPicture);
   ASSERT_EQ(before[0], 0xFF0000u);
   EditWith(
@@ -225,7 +225,7 @@ TEST_F(IntegrationCommandsTest, PaintProgramEditsAPictureWithUndo) {
   expected[0] = 0x0000FFu;
   EXPECT_EQ(after, expected);
   EXPECT_EQ(Doc().frameSet->transparentIndex, CurrentTransparentIndex(Doc()));
-  EXPECT_TRUE(Doc().unsavedChanges);
+  EXPECT_TRUE(HasUnsavedChanges(Doc()));
 
   ASSERT_TRUE(window_->RunCommand(kCmdUndo));
   EXPECT_EQ(Colors(Doc().currentPicture), before);
@@ -233,7 +233,7 @@ TEST_F(IntegrationCommandsTest, PaintProgramEditsAPictureWithUndo) {
 
 // Paint programs save the frame bitmap in full colour; it comes back as the animation.
 TEST_F(IntegrationCommandsTest, PaintProgramEditsTheWholeAnimationAsAFrameBitmap) {
-  ASSERT_EQ(window_->OpenFile(WriteAnimation(File("anim.gif"), 3)), 0);
+  ASSERT_TRUE(window_->OpenFile(WriteAnimation(File("anim.gif"), 3)).done());
   std::vector<std::vector<uint32_t>> before;
   for (int i = 0; i < 3; ++i) before.push_back(Colors(Doc().frameSet->frame(i).image));
   // Frame 1's top-left pixel: column 24 + 84, the frame's top row 4 + 59 rows up from the
@@ -255,7 +255,7 @@ TEST_F(IntegrationCommandsTest, PaintProgramEditsTheWholeAnimationAsAFrameBitmap
 }
 
 TEST_F(IntegrationCommandsTest, NotWaitingLeavesTheDocumentAsItWas) {
-  ASSERT_EQ(window_->OpenFile(WritePicture(File("wait.gif"))), 0);
+  ASSERT_TRUE(window_->OpenFile(WritePicture(File("wait.gif"))).done());
   const std::vector<uint32_t> before = Colors(Doc().currentPicture);
   // A launcher: it returns at once and leaves the file alone, so the wait goes on. The
   // ticks come a second apart in use; here they come at once, so the launcher is let
@@ -278,7 +278,7 @@ TEST_F(IntegrationCommandsTest, NotWaitingLeavesTheDocumentAsItWas) {
 
 // Closing the editor while it waits ends the wait; the edit is dropped, the window closes.
 TEST_F(IntegrationCommandsTest, ClosingTheWindowEndsTheWait) {
-  ASSERT_EQ(window_->OpenFile(WritePicture(File("quit.gif"))), 0);
+  ASSERT_TRUE(window_->OpenFile(WritePicture(File("quit.gif"))).done());
   EditWith("exit 0");
   EXPECT_TRUE(window_->close());
   EXPECT_FALSE(Integration().Editing());
@@ -288,7 +288,7 @@ TEST_F(IntegrationCommandsTest, ClosingTheWindowEndsTheWait) {
 }
 
 TEST_F(IntegrationCommandsTest, AnEditThatDoesNotLoadBackIsReported) {
-  ASSERT_EQ(window_->OpenFile(WriteAnimation(File("broken.gif"), 3)), 0);
+  ASSERT_TRUE(window_->OpenFile(WriteAnimation(File("broken.gif"), 3)).done());
   // The paint program saves a picture of many colours, no longer a frame bitmap.
   EditWith("convert -size 300x20 gradient:red-blue -type TrueColor BMP3:\"$1\"");
   ASSERT_TRUE(ServeUntil([&] { return !Integration().Editing(); }));
@@ -304,7 +304,7 @@ TEST_F(IntegrationCommandsTest, CopyThenPasteGivesTheSameDocument) {
   QClipboard* clipboard = QGuiApplication::clipboard();
   {
     SCOPED_TRACE("picture");
-    ASSERT_EQ(window_->OpenFile(WritePicture(File("copy.gif"))), 0);
+    ASSERT_TRUE(window_->OpenFile(WritePicture(File("copy.gif"))).done());
     const std::vector<uint32_t> colors = Colors(Doc().currentPicture);
     const int32_t transparent = Doc().frameSet->transparentIndex;
     ASSERT_GE(transparent, 0);
@@ -324,7 +324,7 @@ TEST_F(IntegrationCommandsTest, CopyThenPasteGivesTheSameDocument) {
   }
   {
     SCOPED_TRACE("animation");
-    ASSERT_EQ(window_->OpenFile(WriteAnimation(File("copy-anim.gif"), 4)), 0);
+    ASSERT_TRUE(window_->OpenFile(WriteAnimation(File("copy-anim.gif"), 4)).done());
     std::vector<std::vector<uint32_t>> frames;
     for (int i = 0; i < 4; ++i) frames.push_back(Colors(Doc().frameSet->frame(i).image));
     ASSERT_TRUE(window_->RunCommand(kCmdExportClipboard));
@@ -426,7 +426,7 @@ TEST_F(IntegrationCommandsTest, APastedPngKeepsItsTransparentPixels) {
 // --- the browser ----------------------------------------------------------------------------
 
 TEST_F(IntegrationCommandsTest, BrowserPreviewAndAfterAGifSave) {
-  ASSERT_EQ(window_->OpenFile(WriteAnimation(File("preview.gif"), 3)), 0);
+  ASSERT_TRUE(window_->OpenFile(WriteAnimation(File("preview.gif"), 3)).done());
   const std::string folder = session_->settingsFolder;
   ASSERT_TRUE(window_->RunCommand(kCmdShowInBrowser));
   ASSERT_EQ(opened_.size(), 1u);
@@ -506,7 +506,7 @@ TEST_F(IntegrationCommandsTest, VantaAndMorselReceiveTheWork) {
   });
   StandInSibling morsel(kMorselTitle, [](const ChannelMessage&) { return 1u; });
   Integration().vantaProgram = [] { return std::string("/nonexistent/vantamaker"); };
-  ASSERT_EQ(window_->OpenFile(WriteAnimation(File("siblings.gif"), 3)), 0);
+  ASSERT_TRUE(window_->OpenFile(WriteAnimation(File("siblings.gif"), 3)).done());
 
   ASSERT_TRUE(window_->RunCommand(kCmdSendToVanta));
   const std::vector<ChannelMessage> toVanta = vanta.received();
@@ -517,7 +517,7 @@ TEST_F(IntegrationCommandsTest, VantaAndMorselReceiveTheWork) {
   PackedDib block = PackedDib::Allocate(toVanta[1].data.size());
   std::copy(toVanta[1].data.begin(), toVanta[1].data.end(), block.data());
   std::unique_ptr<FrameSet> frames = FrameSet::Create(16);
-  ASSERT_EQ(ReadFrameBitmap(block, *frames), 0);
+  ASSERT_TRUE(ReadFrameBitmap(block, *frames).done());
   EXPECT_EQ(frames->count, 3);
   EXPECT_FALSE(std::filesystem::exists(session_->settingsFolder + kVantaHandOverName));
 
@@ -561,7 +561,7 @@ TEST_F(IntegrationCommandsTest, AVantaThatNeverAnswersDoesNotFreezeTheWindow) {
     return true;
   };
   Integration().siblings.timeoutMs = 600;
-  ASSERT_EQ(window_->OpenFile(WriteAnimation(File("to-vanta.gif"), 3)), 0);
+  ASSERT_TRUE(window_->OpenFile(WriteAnimation(File("to-vanta.gif"), 3)).done());
 
   int ticks = 0;
   QTimer ticker;
@@ -607,7 +607,7 @@ TEST_F(IntegrationCommandsTest, MorselIsOfferedOnlyWhenItCanRunAndSaysWhyItDidNo
   QImage image(8, 6, QImage::Format_RGB888);
   image.fill(QColor(10, 200, 30));
   ASSERT_TRUE(image.save(QString::fromStdString(photo), "PNG"));
-  ASSERT_EQ(window_->OpenFile(photo), 0);
+  ASSERT_TRUE(window_->OpenFile(photo).done());
   Integration().siblings.timeoutMs = 500;
   std::atomic<int> mode{0};  // 0 refuses, 1 answers too late
   StandInSibling morsel(kMorselTitle, [&](const ChannelMessage& m) {
@@ -675,7 +675,7 @@ void ClipboardUnderXChild() {
   MainWindow window(session);
   window.show();
   const std::string files = testing::PrivateHome() + "/files/";
-  ASSERT_EQ(window.OpenFile(WritePicture(files + "x.gif")), 0);
+  ASSERT_TRUE(window.OpenFile(WritePicture(files + "x.gif")).done());
   ASSERT_TRUE(window.RunCommand(kCmdExportClipboard));
 
   // xclip sees both offers and reads the BMP bytes as built.

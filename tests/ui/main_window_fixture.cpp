@@ -116,7 +116,7 @@ void MainWindowFixture::Resize(int width, int height) {
 }
 
 void MainWindowFixture::OpenStopped(const std::string& path, int frames) {
-  ASSERT_EQ(window_->OpenFile(path), 0);
+  ASSERT_TRUE(window_->OpenFile(path).done());
   if (frames > 1) {
     ASSERT_TRUE(window_->RunCommand(kCmdStop));
   }

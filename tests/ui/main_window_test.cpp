@@ -117,7 +117,7 @@ class MainWindowTest : public testing::MainWindowFixture {
 
   // Opens an animation and inserts a copy of a frame, so that it has an undo history.
   void OpenEdited(const std::string& name, int frames) {
-    ASSERT_EQ(window_->OpenFile(WriteAnimation(File(name), frames, 10)), 0);
+    ASSERT_TRUE(window_->OpenFile(WriteAnimation(File(name), frames, 10)).done());
     ASSERT_TRUE(window_->RunCommand(kCmdStop));
     ASSERT_TRUE(window_->RunCommand(kCmdInsertFrame));
     ASSERT_EQ(Doc().frameSet->count, frames + 1);
@@ -143,7 +143,7 @@ TEST_F(MainWindowTest, StartsEmptyWithTheBarsAndCommandsOfNothingOpen) {
   EXPECT_EQ(window_->StandardBar()->windowTitle().toStdString(), "汎用ツール");
   EXPECT_EQ(window_->AnimationBar()->windowTitle().toStdString(), "アニメツール");
   struct Case {
-    int id;
+    CommandId id;
     bool enabled;
   };
   for (const Case& c : std::initializer_list<Case>{{kCmdOpen, true},
@@ -180,7 +180,7 @@ TEST_F(MainWindowTest, FramesBeyondTheMaximumAreNamedOnOpening) {
       "フレーム最大値は「オプション」の設定で変更できます.");
 
   std::vector<std::pair<const char*, std::function<void()>>> ways = {
-      {"open", [&] { ASSERT_EQ(window_->OpenFile(path), 0); }},
+      {"open", [&] { ASSERT_TRUE(window_->OpenFile(path).done()); }},
       {"drop", [&] { ASSERT_TRUE(window_->DropFiles({QString::fromStdString(path)})); }},
       {"command line", [&] { window_->LoadCommandLineFile(path); }},
   };
@@ -195,14 +195,14 @@ TEST_F(MainWindowTest, FramesBeyondTheMaximumAreNamedOnOpening) {
 
   // A file within the maximum says nothing.
   messages_.clear();
-  ASSERT_EQ(window_->OpenFile(WriteAnimation(File("three.gif"), 3, 10)), 0);
+  ASSERT_TRUE(window_->OpenFile(WriteAnimation(File("three.gif"), 3, 10)).done());
   QCoreApplication::processEvents();
   EXPECT_TRUE(messages_.isEmpty());
 }
 
 TEST_F(MainWindowTest, OpeningAnAnimationShowsItsStateAndTheAnimationBar) {
   const std::string path = WriteAnimation(File("three.gif"), 3, 10);
-  ASSERT_EQ(window_->OpenFile(path), 0);
+  ASSERT_TRUE(window_->OpenFile(path).done());
   EXPECT_EQ(Pane(window_->KindPane()), "ｱﾆﾒ");
   EXPECT_EQ(Pane(window_->FramePane()), "1/3");
   EXPECT_EQ(Pane(window_->SizePane()), "80,60");
@@ -216,19 +216,19 @@ TEST_F(MainWindowTest, OpeningAnAnimationShowsItsStateAndTheAnimationBar) {
   EXPECT_TRUE(messages_.isEmpty());
 
   // A picture brings the picture bar back; a broken file shows its message and keeps it.
-  ASSERT_EQ(window_->OpenFile(WritePicture(File("still.gif"))), 0);
+  ASSERT_TRUE(window_->OpenFile(WritePicture(File("still.gif"))).done());
   EXPECT_EQ(Pane(window_->KindPane()), "GIF");
   EXPECT_EQ(Pane(window_->FramePane()), "INDEX");
   EXPECT_TRUE(window_->PictureBar()->isVisible());
   EXPECT_FALSE(window_->AnimationBar()->isVisible());
   WriteBytes(File("broken.gif"), {'G', 'I', 'F', '8', '9', 'a'});
-  EXPECT_NE(window_->OpenFile(File("broken.gif")), 0);
+  EXPECT_FALSE(window_->OpenFile(File("broken.gif")).done());
   ASSERT_EQ(messages_.size(), 1);
   EXPECT_EQ(Pane(window_->SizePane()), "20,10");
 }
 
 TEST_F(MainWindowTest, PlaybackAdvancesAndStopStepsOneFrameAtATime) {
-  ASSERT_EQ(window_->OpenFile(WriteAnimation(File("fast.gif"), 3, 1)), 0);
+  ASSERT_TRUE(window_->OpenFile(WriteAnimation(File("fast.gif"), 3, 1)).done());
   int advances = 0;
   QObject::connect(window_->View(), &PictureView::FrameAdvanced, [&] { ++advances; });
   ProcessEventsFor(200);
@@ -257,7 +257,7 @@ TEST_F(MainWindowTest, PlaybackAdvancesAndStopStepsOneFrameAtATime) {
 }
 
 TEST_F(MainWindowTest, ViewPaintsThePictureOnTheBackground) {
-  ASSERT_EQ(window_->OpenFile(WritePicture(File("paint.gif"))), 0);
+  ASSERT_TRUE(window_->OpenFile(WritePicture(File("paint.gif"))).done());
   window_->View()->resize(100, 80);
   auto check = [&](QRgb background) {
     QImage shot = window_->View()->grab().toImage();
@@ -375,7 +375,7 @@ TEST_F(MainWindowTest, AHandOverAsksBeforeReplacingAndNeverLandsUnderADialog) {
 TEST_F(MainWindowTest, AFailedOpenOrDropKeepsTheUndoHistory) {
   ASSERT_NO_FATAL_FAILURE(OpenEdited("keep.gif", 3));
   WriteBytes(File("broken-keep.gif"), {'G', 'I', 'F', '8', '9', 'a'});
-  EXPECT_NE(window_->OpenFile(File("broken-keep.gif")), 0);
+  EXPECT_FALSE(window_->OpenFile(File("broken-keep.gif")).done());
   EXPECT_FALSE(window_->DropFiles({QString::fromStdString(File("broken-keep.gif"))}));
   EXPECT_EQ(messages_.size(), 2);
   EXPECT_EQ(Doc().frameSet->count, 4);
@@ -389,9 +389,9 @@ TEST_F(MainWindowTest, CancellingASaveDialogKeepsTheRememberedPath) {
   const std::string icon = File("icon.gif");
   WriteBytes(icon,
              GifBuilder(32, 32, kColors).Image(0, 0, 32, 32, Noise(32, 32, 5)).Trailer().bytes());
-  ASSERT_EQ(window_->OpenFile(icon), 0);
+  ASSERT_TRUE(window_->OpenFile(icon).done());
   const std::string remembered = Home() + "/files/remembered.png";
-  for (int command : {kCmdSaveGif, kCmdSaveBitmap, kCmdMakeIcon}) {
+  for (CommandId command : {kCmdSaveGif, kCmdSaveBitmap, kCmdMakeIcon}) {
     SCOPED_TRACE(command);
     session_->settings.block.lastImagePath = remembered;
     RejectNextModal cancel;
@@ -426,7 +426,7 @@ Frames ReadFrames(const std::string& path) {
 
 TEST_F(MainWindowTest, SaveAsGifWritesAFileThatReadsBackEqual) {
   const std::string source = WriteAnimation(File("source.gif"), 4, 7);
-  ASSERT_EQ(window_->OpenFile(source), 0);
+  ASSERT_TRUE(window_->OpenFile(source).done());
   // A last path inside the settings folder is written without a dialog.
   const std::string target = session_->settingsFolder + "saved.gif";
   session_->settings.block.lastImagePath = target;
@@ -489,7 +489,7 @@ TEST_F(MainWindowTest, NothingTouchesTheDocumentWhileASaveRuns) {
         {"delete frame", window_->RunCommand(kCmdDeleteFrames)},
         {"reverse", window_->RunCommand(kCmdReverse)},
         {"save again", window_->RunCommand(kCmdSaveGif)},
-        {"open", window_->OpenFile(other) == 0},
+        {"open", window_->OpenFile(other).done()},
         {"recent file", window_->RunCommand(kCmdRecentFile1)},
         {"drop", window_->DropFiles({QString::fromStdString(other)})},
         {"hand-over",
@@ -637,10 +637,10 @@ TEST_F(MainWindowTest, ClosingWithChangesEndsOnlyWhenTheyAreSavedOrDiscarded) {
     StopWindow();
     StartWindow();
     if (c.animation) {
-      ASSERT_EQ(window_->OpenFile(animation), 0);
+      ASSERT_TRUE(window_->OpenFile(animation).done());
       ASSERT_TRUE(window_->RunCommand(kCmdReverse));
     } else {
-      ASSERT_EQ(window_->OpenFile(WritePicture(File("exit-still.gif"))), 0);
+      ASSERT_TRUE(window_->OpenFile(WritePicture(File("exit-still.gif"))).done());
       ASSERT_TRUE(window_->RunCommand(kCmdColorResolution));
       ASSERT_EQ(Doc().bitCount, 24);
     }
@@ -658,7 +658,7 @@ TEST_F(MainWindowTest, ClosingWithChangesEndsOnlyWhenTheyAreSavedOrDiscarded) {
     }
     EXPECT_EQ(window_->isVisible(), !c.closes);
     if (!c.closes) {
-      EXPECT_TRUE(Doc().unsavedChanges);
+      EXPECT_TRUE(HasUnsavedChanges(Doc()));
       EXPECT_TRUE(DocumentFrames(Doc()) == before);
     }
   }
@@ -680,7 +680,7 @@ TEST_F(MainWindowTest, OpeningOverUnsavedWorkAsksFirst) {
        {Case{"cancel", SaveChoice::kCancel, false}, Case{"discard", SaveChoice::kDiscard, true},
         Case{"save", SaveChoice::kSave, true}}) {
     SCOPED_TRACE(c.name);
-    ASSERT_EQ(window_->OpenFile(edited), 0);
+    ASSERT_TRUE(window_->OpenFile(edited).done());
     window_->AddRecentFile(QString::fromStdString(other));  // entry 1
     ASSERT_TRUE(window_->RunCommand(kCmdReverse));
     const Frames reversed = DocumentFrames(Doc());
@@ -707,7 +707,7 @@ TEST_F(MainWindowTest, OpeningOverUnsavedWorkAsksFirst) {
 }
 
 TEST_F(MainWindowTest, UndoAndBarTogglesRunFromTheCommandSet) {
-  ASSERT_EQ(window_->OpenFile(WriteAnimation(File("undo.gif"), 3, 10)), 0);
+  ASSERT_TRUE(window_->OpenFile(WriteAnimation(File("undo.gif"), 3, 10)).done());
   EXPECT_FALSE(window_->IsAvailable(kCmdUndo));
   Doc().undo.TakeSnapshot(Doc(), kUndoEdit);
   window_->UpdateCommandStates(false);
@@ -800,14 +800,14 @@ TEST_F(MainWindowTest, CommandsWithoutAnExecutorAreNeverAvailable) {
                                kCmdZoomOut,
                                kCmdZoomActualSize,
                                kCmdZoomToFit};
-  for (int i = 0; i < kRecentFileCount; ++i) EXPECT_NE(FindExecutor(kCmdRecentFile1 + i), nullptr);
-  EXPECT_EQ(FindExecutor(kCmdRecentFile1 + kRecentFileCount), nullptr);
+  for (int i = 0; i < kRecentFileCount; ++i) EXPECT_NE(FindExecutor(RecentFileCommand(i)), nullptr);
+  EXPECT_EQ(FindExecutor(RecentFileCommand(kRecentFileCount)), nullptr);
   for (const CommandExecutor& executor : CommandExecutors()) {
     EXPECT_NE(FindCommand(executor.id), nullptr) << "an executor without a row: " << executor.id;
   }
 
   // A stopped animation on its fourth frame enables nearly everything.
-  ASSERT_EQ(window_->OpenFile(WriteAnimation(File("built.gif"), 10, 5)), 0);
+  ASSERT_TRUE(window_->OpenFile(WriteAnimation(File("built.gif"), 10, 5)).done());
   StopPlayback(Doc());
   Doc().currentFrame = 3;
   const CommandContext ctx{.doc = &Doc(),

@@ -112,7 +112,7 @@ class MotionCommandsTest : public ::testing::Test {
 };
 
 TEST_F(MotionCommandsTest, DialogListsTheBuiltinsAndOkMovesEveryFrame) {
-  ASSERT_EQ(window_->OpenFile(WriteAnimation(File("moving.gif"), 6)), 0);
+  ASSERT_TRUE(window_->OpenFile(WriteAnimation(File("moving.gif"), 6)).done());
   ASSERT_TRUE(window_->IsAvailable(kCmdMotion));
   const auto before = Frames();
 
@@ -146,7 +146,7 @@ TEST_F(MotionCommandsTest, DialogListsTheBuiltinsAndOkMovesEveryFrame) {
   DocumentState expected;
   ASSERT_TRUE(CreateDocumentContainer(expected, 256));
   LoadContext context;
-  ASSERT_EQ(LoadImageFile(expected, File("moving.gif"), LoadMode::kOpen, context), 0);
+  ASSERT_TRUE(LoadImageFile(expected, File("moving.gif"), LoadMode::kOpen, context).done());
   ASSERT_TRUE(MoveAnimation(expected, session_->motions, 0).done());
   const auto after = Frames();
   ASSERT_EQ(after.size(), 6u);
@@ -163,7 +163,7 @@ TEST_F(MotionCommandsTest, DialogListsTheBuiltinsAndOkMovesEveryFrame) {
 }
 
 TEST_F(MotionCommandsTest, CancelKeepsTheChoiceAndMovesNothing) {
-  ASSERT_EQ(window_->OpenFile(WriteAnimation(File("still.gif"), 4)), 0);
+  ASSERT_TRUE(window_->OpenFile(WriteAnimation(File("still.gif"), 4)).done());
   const auto before = Frames();
   answer_ = false;
   ModalScript script({[&](QWidget* widget) {
@@ -201,7 +201,7 @@ TEST_F(MotionCommandsTest, CancelKeepsTheChoiceAndMovesNothing) {
 }
 
 TEST_F(MotionCommandsTest, ANewDefinitionIsDrawnInThePaintProgram) {
-  ASSERT_EQ(window_->OpenFile(WriteAnimation(File("drawn.gif"), 4)), 0);
+  ASSERT_TRUE(window_->OpenFile(WriteAnimation(File("drawn.gif"), 4)).done());
   const std::string painter = File("paint.sh");
   {
     std::ofstream(painter) << "#!/bin/sh\nexec /usr/bin/convert \"$1\" -fill black -draw "

@@ -75,7 +75,7 @@ TEST_F(OptimizedSaveTest, OptionInTheSettingsDialogMakesSavesSmallerAndSurvivesA
   ASSERT_EQ(BuildGifFile(frames, false, nullptr, bytes), kGifWriteOk);
   const std::string source = File("moving.gif");
   ASSERT_TRUE(WriteFileAtomically(source, bytes.data(), bytes.size()));
-  ASSERT_EQ(window_->OpenFile(source), 0);
+  ASSERT_TRUE(window_->OpenFile(source).done());
 
   EXPECT_FALSE(session_->settings.optimizeGif);
   const std::string plain = Save("plain.gif");

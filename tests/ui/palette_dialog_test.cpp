@@ -53,7 +53,7 @@ class PaletteDialogTest : public testing::MainWindowFixture {
 
   void SetUp() override {
     ASSERT_NO_FATAL_FAILURE(MainWindowFixture::SetUp());
-    ASSERT_EQ(window_->OpenFile(WritePicture(File("four.gif"))), 0);
+    ASSERT_TRUE(window_->OpenFile(WritePicture(File("four.gif"))).done());
     ASSERT_EQ(Doc().currentPicture.Header().bitCount, 8);
   }
 

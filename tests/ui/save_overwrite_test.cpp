@@ -80,7 +80,7 @@ bool BecomesActive(QWidget* window) {
 class SaveOverwriteTest : public MainWindowFixture {
  protected:
   // Runs `command` while `steps` answer its dialogs; fails when a step was left over.
-  void RunScripted(int command, std::vector<ModalScript::Step> steps) {
+  void RunScripted(CommandId command, std::vector<ModalScript::Step> steps) {
     ModalScript script(std::move(steps));
     ASSERT_TRUE(window_->RunCommand(command));
     EXPECT_TRUE(script.Finished());
@@ -92,7 +92,7 @@ class SaveOverwriteTest : public MainWindowFixture {
 // back at that name, where the user may cancel.
 TEST_F(SaveOverwriteTest, EverySaveDialogAsksBeforeReplacingAFile) {
   struct Case {
-    int command;
+    CommandId command;
     const char* target;
   } cases[] = {
       {kCmdSaveGif, "taken.gif"},
@@ -102,7 +102,7 @@ TEST_F(SaveOverwriteTest, EverySaveDialogAsksBeforeReplacingAFile) {
   const std::string source = WriteFrames(File("icon-sized.gif"), 1, 32, 32);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.target);
-    ASSERT_EQ(window_->OpenFile(source), 0);
+    ASSERT_TRUE(window_->OpenFile(source).done());
     const std::string target = File(c.target);
     const std::vector<uint8_t> before = {'k', 'e', 'e', 'p'};
     WriteBytes(target, before);
@@ -142,7 +142,7 @@ TEST_F(SaveOverwriteTest, EverySaveDialogAsksBeforeReplacingAFile) {
 TEST_F(SaveOverwriteTest, TheQuestionBoxLeavesTheFileUntilYesAndGivesTheKeyboardBack) {
   window_->question = nullptr;  // the real box
   const std::string source = WriteFrames(File("moving.gif"), 3, 16, 8);
-  ASSERT_EQ(window_->OpenFile(source), 0);
+  ASSERT_TRUE(window_->OpenFile(source).done());
   const std::string target = WriteFrames(File("older.gif"), 2, 8, 8);
   const std::vector<uint8_t> before = ReadBytes(target);
 
@@ -169,7 +169,7 @@ TEST_F(SaveOverwriteTest, TheQuestionBoxLeavesTheFileUntilYesAndGivesTheKeyboard
 TEST_F(SaveOverwriteTest, SavingOverTheFileWhoseFramesWereCutSaysSo) {
   const std::string longFile = WriteFrames(File("three-hundred.gif"), 300, 2, 1);
   const std::vector<uint8_t> before = ReadBytes(longFile);
-  ASSERT_EQ(window_->OpenFile(longFile), 0);
+  ASSERT_TRUE(window_->OpenFile(longFile).done());
   ASSERT_EQ(Doc().frameSet->count, 256);
 
   answerYes_ = false;

@@ -116,7 +116,7 @@ TEST_F(SendToEditorTest, TheExitStatusSaysWhatTheEditorDid) {
     ExpectLoaded(file);
 
     // A picture open, the user answers No: refused, the picture stays.
-    ASSERT_EQ(window_->OpenFile(open_), 0);
+    ASSERT_TRUE(window_->OpenFile(open_).done());
     answerYes_ = false;
     asked_.clear();
     Sent refused = Send({file});
@@ -137,7 +137,7 @@ TEST_F(SendToEditorTest, TheExitStatusSaysWhatTheEditorDid) {
     for (bool withPicture : {true, false}) {
       SCOPED_TRACE(withPicture);
       if (withPicture) {
-        ASSERT_EQ(window_->OpenFile(open_), 0);
+        ASSERT_TRUE(window_->OpenFile(open_).done());
       } else {
         StopWindow();
         StartWindow();
@@ -159,7 +159,7 @@ TEST_F(SendToEditorTest, TheExitStatusSaysWhatTheEditorDid) {
 // The user takes longer than --wait to answer: the sender waits for the answer and reports
 // it. Another sender meanwhile hears that the editor is busy.
 TEST_F(SendToEditorTest, TheAnswerIsWaitedForHoweverLongTheUserTakes) {
-  ASSERT_EQ(window_->OpenFile(open_), 0);
+  ASSERT_TRUE(window_->OpenFile(open_).done());
   Sent second;
   window_->question = [&](const QString& text) {
     asked_ << text;

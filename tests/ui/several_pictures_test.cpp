@@ -53,7 +53,7 @@ class SeveralPicturesUiTest : public testing::MainWindowFixture {
   }
   // Opens a picture so that a document is open.
   void OpenPicture() {
-    ASSERT_EQ(window_->OpenFile(Picture("open.bmp", 16, 16, 9)), 0);
+    ASSERT_TRUE(window_->OpenFile(Picture("open.bmp", 16, 16, 9)).done());
     ASSERT_EQ(Doc().kind, ImageKind::kBitmap);
   }
   // Drops `paths` onto the dialog as a file manager does.
@@ -166,7 +166,7 @@ TEST_F(SeveralPicturesUiTest, AddedAndDroppedFilesMakeAPlayingUntitledAnimation)
   EXPECT_EQ(session_->settings.block.colorCountIndex, 3);
   EXPECT_EQ(session_->settings.block.sideLength, 100);
   EXPECT_EQ(window_->windowTitle(), QStringLiteral("無題 - zel"));
-  EXPECT_TRUE(Doc().unsavedChanges);
+  EXPECT_TRUE(HasUnsavedChanges(Doc()));
   EXPECT_FALSE(Doc().undo.CanUndo());
   EXPECT_TRUE(window_->AnimationBar()->isVisible());
   EXPECT_FALSE(window_->PictureBar()->isVisible());

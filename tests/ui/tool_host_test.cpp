@@ -136,7 +136,7 @@ class ToolHostTest : public testing::MainWindowFixture {
 };
 
 TEST_F(ToolHostTest, ToolModeRendersOnlyTheLatestInputAndCancelGivesBackTheExactPicture) {
-  ASSERT_EQ(window_->OpenFile(WriteGif(File("still.gif"), 1)), 0);
+  ASSERT_TRUE(window_->OpenFile(WriteGif(File("still.gif"), 1)).done());
   const std::vector<uint8_t> before = Bytes(Doc().currentPicture);
   const PackedDib source = DuplicateBlock(Doc().currentPicture);
   window_->statusBar()->showMessage(QStringLiteral("before"));
@@ -186,7 +186,7 @@ TEST_F(ToolHostTest, ToolModeRendersOnlyTheLatestInputAndCancelGivesBackTheExact
 }
 
 TEST_F(ToolHostTest, OkTransformsEveryFrameOnWorkersAndRestartsPlayback) {
-  ASSERT_EQ(window_->OpenFile(WriteGif(File("anim.gif"), 6)), 0);
+  ASSERT_TRUE(window_->OpenFile(WriteGif(File("anim.gif"), 6)).done());
   ASSERT_TRUE(window_->RunCommand(kCmdStop));
   ProcessEventsFor(20);
   const PackedDib shownBefore = DuplicateBlock(Doc().currentPicture);
@@ -223,7 +223,7 @@ TEST_F(ToolHostTest, OkTransformsEveryFrameOnWorkersAndRestartsPlayback) {
 }
 
 TEST_F(ToolHostTest, OkWithoutChangeTakesNoSnapshotAndAFloatingBarGivesTheFullForm) {
-  ASSERT_EQ(window_->OpenFile(WriteGif(File("plain.gif"), 1)), 0);
+  ASSERT_TRUE(window_->OpenFile(WriteGif(File("plain.gif"), 1)).done());
   const std::vector<uint8_t> before = Bytes(Doc().currentPicture);
   // A tool bar torn off the window is a window of its own.
   window_->StandardBar()->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);

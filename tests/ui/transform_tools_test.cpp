@@ -93,7 +93,7 @@ class TransformToolsTest : public testing::MainWindowFixture {
   }
 
   // Runs `command`, whose form the step drives.
-  void RunTool(int command, const std::function<void(SliderForm*)>& step) {
+  void RunTool(CommandId command, const std::function<void(SliderForm*)>& step) {
     ModalScript script({[&](QWidget* w) {
       auto* form = dynamic_cast<SliderForm*>(w);
       ASSERT_NE(form, nullptr);
@@ -138,7 +138,7 @@ class TransformToolsTest : public testing::MainWindowFixture {
 TEST_F(TransformToolsTest, CancelAfterSeveralPreviewsGivesBackTheExactPicture) {
   Open(1);
   const std::vector<uint8_t> before = Bytes(Doc().currentPicture);
-  for (int command : {kCmdRotate, kCmdFishEye, kCmdZoom, kCmdColorAdjust}) {
+  for (CommandId command : {kCmdRotate, kCmdFishEye, kCmdZoom, kCmdColorAdjust}) {
     RunTool(command, [&](SliderForm* form) {
       EXPECT_TRUE(Doc().flags & kFlagBusy);
       for (int v : {10, 40, -12}) {
@@ -158,7 +158,7 @@ TEST_F(TransformToolsTest, CancelAfterSeveralPreviewsGivesBackTheExactPicture) {
 TEST_F(TransformToolsTest, OkWithoutAChangeTakesNoSnapshot) {
   Open(3);
   const std::vector<uint8_t> before = Bytes(Doc().frameSet->frame(1).image);
-  for (int command : {kCmdZoom, kCmdRotate}) {
+  for (CommandId command : {kCmdZoom, kCmdRotate}) {
     RunTool(command, [&](SliderForm* form) {
       // Back to the start: the value did not change, nothing is rendered.
       form->Spin(0)->setValue(form->Spin(0)->value());
@@ -413,7 +413,7 @@ TEST_F(TransformToolsTest, CliEditGivesTheFileTheEditorSaves) {
                               "' 2>/dev/null";
   ASSERT_EQ(std::system(command.c_str()), 0) << command;
 
-  ASSERT_EQ(window_->OpenFile(source), 0);
+  ASSERT_TRUE(window_->OpenFile(source).done());
   RunTool(kCmdRotate, [&](SliderForm* form) {
     form->Spin(0)->setValue(30);
     ProcessEventsFor(10);

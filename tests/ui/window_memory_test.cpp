@@ -78,7 +78,7 @@ class WindowMemoryTest : public testing::MainWindowFixture {
 // included, even back to the state that was saved), cleared by a load and by a save.
 TEST_F(WindowMemoryTest, TheTitleMarksUnsavedChangesUntilTheyAreSaved) {
   EXPECT_EQ(Title(), "無題 - Zel");
-  ASSERT_EQ(window_->OpenFile(WriteAnimation(files_ + "marked.gif")), 0);
+  ASSERT_TRUE(window_->OpenFile(WriteAnimation(files_ + "marked.gif")).done());
   EXPECT_EQ(Title(), "marked.gif - Zel");
   ASSERT_TRUE(window_->RunCommand(kCmdStop));
   EXPECT_EQ(Title(), "marked.gif - Zel");  // playback changes nothing
@@ -95,7 +95,7 @@ TEST_F(WindowMemoryTest, TheTitleMarksUnsavedChangesUntilTheyAreSaved) {
   EXPECT_EQ(Title(), "saved.gif - Zel");
   ASSERT_TRUE(window_->RunCommand(kCmdReverse));  // a change without an undo snapshot
   EXPECT_EQ(Title(), "saved.gif* - Zel");
-  ASSERT_EQ(window_->OpenFile(WriteAnimation(files_ + "other.gif")), 0);
+  ASSERT_TRUE(window_->OpenFile(WriteAnimation(files_ + "other.gif")).done());
   EXPECT_EQ(Title(), "other.gif - Zel");
 }
 
@@ -104,7 +104,7 @@ TEST_F(WindowMemoryTest, SizePlaceAndToolBarsSurviveARestart) {
   const QRect placed(area.x() + 40, area.y() + 30, 520, 400);
   window_->setGeometry(placed);
   window_->addToolBar(Qt::LeftToolBarArea, window_->StandardBar());
-  ASSERT_EQ(window_->OpenFile(WriteAnimation(files_ + "kept.gif")), 0);
+  ASSERT_TRUE(window_->OpenFile(WriteAnimation(files_ + "kept.gif")).done());
   ASSERT_TRUE(window_->AnimationBar()->isVisible());
 
   Restart();

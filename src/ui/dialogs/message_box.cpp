@@ -21,7 +21,7 @@ void ShowMessageThrough(const std::function<void(const QString&)>& hook, QWidget
   }
 }
 
-void ShowMessageId(QWidget* parent, int id) {
+void ShowMessageId(QWidget* parent, MessageId id) {
   if (const char* text = MessageText(id)) ShowMessage(parent, QString::fromUtf8(text));
 }
 

@@ -5,6 +5,8 @@
 #include <QString>
 #include <functional>
 
+#include "resources/string_table.h"
+
 class QWidget;
 
 namespace zel {
@@ -16,7 +18,7 @@ void ShowMessage(QWidget* parent, const QString& text);
 void ShowMessageThrough(const std::function<void(const QString&)>& hook, QWidget* parent,
                         const QString& text);
 // Shows the string-table message `id` (nothing for an unknown number).
-void ShowMessageId(QWidget* parent, int id);
+void ShowMessageId(QWidget* parent, MessageId id);
 // Asks `text` with Yes and No; true for Yes.
 bool AskYesNo(QWidget* parent, const QString& text);
 

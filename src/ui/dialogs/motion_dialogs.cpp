@@ -168,9 +168,9 @@ MotionEditDialog::MotionEditDialog(MotionDefinitions& defs, const MotionDialogSe
 
 void MotionEditDialog::Draw() {
   setEnabled(false);
-  const int result = EditMotionDefinition(this, defs_, defs_.selected(), services_);
+  const Outcome result = EditMotionDefinition(this, defs_, defs_.selected(), services_);
   setEnabled(true);
-  if (result != 0) services_.ShowId(this, result);
+  services_.ShowOutcome(this, result);
 }
 
 void MotionEditDialog::Ok() {
