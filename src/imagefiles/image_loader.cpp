@@ -243,6 +243,13 @@ Outcome Install(DocumentState& doc, Loaded& loaded, LoadMode mode, const std::st
   return Outcome::Done();
 }
 
+Outcome InstallAndStartHistory(DocumentState& doc, Loaded& loaded, LoadMode mode,
+                               const std::string& path, const LoadContext& context) {
+  const Outcome installed = Install(doc, loaded, mode, path, context);
+  if (installed.done() && context.startHistory) doc.undo.Reset();
+  return installed;
+}
+
 // The frames kept: those of the installed animation, or 1 for a picture. A file that held
 // no more frames than were kept reports the kept count as its own.
 void FinishReport(const DocumentState& doc, const Outcome& result, LoadContext& context) {
@@ -327,7 +334,7 @@ Outcome LoadImageFile(DocumentState& doc, const std::string& path, LoadMode mode
       result = Install(doc, loaded, mode, path, context);
     } else {
       EditTransaction load(doc, EditTransaction::kLoad);
-      result = load.Commit([&] { return Install(doc, loaded, mode, path, context); });
+      result = load.Commit([&] { return InstallAndStartHistory(doc, loaded, mode, path, context); });
     }
   }
   FinishReport(doc, result, context);
@@ -343,8 +350,9 @@ Outcome LoadHandedOverPicture(DocumentState& doc, PackedDib picture, LoadContext
   Outcome result = TakePicture(doc, std::move(picture), context, loaded);
   if (result.done()) {
     EditTransaction load(doc, EditTransaction::kLoad);
-    result = load.Commit(
-        [&] { return Install(doc, loaded, LoadMode::kHandOver, std::string(), context); });
+    result = load.Commit([&] {
+      return InstallAndStartHistory(doc, loaded, LoadMode::kHandOver, std::string(), context);
+    });
   }
   FinishReport(doc, result, context);
   if (!result.done()) doc.flags = oldFlags;

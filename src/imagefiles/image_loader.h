@@ -23,6 +23,9 @@ struct LoadContext {
   std::string* lastImagePath = nullptr;
   PictureClipboard* clipboard = nullptr;  // for kClipboard
   uint32_t nowTick = 0;                   // when playback of a loaded animation starts
+  // The load replaces the document: its undo history starts afresh, inside the load, so
+  // that only a load that succeeded drops it and the observers see the new history.
+  bool startHistory = false;
 
   // Filled by every load: the frames the file holds and those the document keeps. An
   // animation with more frames than the frame maximum keeps the first frameMax of them;

@@ -420,10 +420,10 @@ bool MainWindow::DocumentBusy() const {
 Outcome MainWindow::LoadNewDocument(const std::string& path) {
   DocumentState& doc = session_.doc;
   LoadContext context = session_.MakeLoadContext(&clipboard_);
-  const Outcome result = LoadImageFile(doc, path, LoadMode::kOpen, context);
   // The history belongs to the document it was made on: it goes only when that document
   // has really been replaced.
-  if (result.done()) doc.undo.Reset();
+  context.startHistory = true;
+  const Outcome result = LoadImageFile(doc, path, LoadMode::kOpen, context);
   if (result.done() && FramesWereDropped(context)) session_.cutFrameFiles.Remember(path);
   ShowOutcome(result);
   ReportDroppedFrames(context);
@@ -471,10 +471,10 @@ HandOverAnswer MainWindow::ReceivePicture(const ChannelMessage& request,
   LoadContext context = session_.MakeLoadContext(&clipboard_);
   // Data from another program: a picture that does not load leaves everything, the undo
   // history included, as it was.
+  context.startHistory = true;
   if (!LoadHandedOverPicture(doc, std::move(picture), context).done()) {
     return HandOverAnswer::kLoadFailed;
   }
-  doc.undo.Reset();
   ReportDroppedFrames(context);
   return HandOverAnswer::kLoaded;
 }

@@ -68,7 +68,7 @@ TEST(ToolSession, OkWithoutAChangeTakesNoSnapshot) {
   ToolSession tool(*doc);
   ASSERT_TRUE(tool.Open());
   EXPECT_FALSE(tool.ShowPreview(PackedDib{}));  // a failed preview changes nothing
-  EXPECT_EQ(tool.Ok(RotateBy(0.2, tool.fill()), false), 0);
+  EXPECT_EQ(tool.Ok(RotateBy(0.2, tool.fill()), false), Outcome::NothingDone());
   tool.Close(0);
   EXPECT_TRUE(SamePicture(doc->currentPicture, before));
   EXPECT_FALSE(doc->undo.CanUndo());
@@ -81,7 +81,7 @@ TEST(ToolSession, OkOnAPictureInstallsTheFullQualityResultAndUndoes) {
   ASSERT_TRUE(tool.Open());
   const Fill fill = tool.fill();
   tool.ShowPreview(RotatePreview(tool.source(), 0.25, fill));
-  ASSERT_EQ(tool.Ok(RotateBy(0.25, fill), false), 0);
+  ASSERT_TRUE(tool.Ok(RotateBy(0.25, fill), false).done());
   tool.Close(0);
   EXPECT_TRUE(SamePicture(doc->currentPicture, Rotate(before, 0.25, fill)));
   ASSERT_TRUE(doc->undo.Undo(*doc));
@@ -94,7 +94,7 @@ TEST(ToolSession, AngleZeroAtOkInstallsTheSourceItself) {
   ToolSession tool(*doc);
   ASSERT_TRUE(tool.Open());
   tool.ShowPreview(RotatePreview(tool.source(), 0.1, tool.fill()));
-  ASSERT_EQ(tool.Ok(RotateBy(0, tool.fill()), true), 0);
+  ASSERT_TRUE(tool.Ok(RotateBy(0, tool.fill()), true).done());
   EXPECT_TRUE(SamePicture(doc->currentPicture, before));
   EXPECT_TRUE(doc->undo.CanUndo());
 }
@@ -108,9 +108,9 @@ TEST(ToolSession, OkOnAnAnimationTransformsEveryFrameAndShowsTheFirst) {
   const ColorAdjustment adjust = GammaAdjustment(9);
   const Rgbq background = ColorFromBackground(doc->backgroundColor);
   tool.ShowPreview(AdjustColors(tool.source(), adjust, -1, background));
-  ASSERT_EQ(tool.Ok([&](const PackedDib& p) { return AdjustColors(p, adjust, -1, background); },
-                    false, {2, {}}),
-            0);
+  ASSERT_TRUE(tool.Ok([&](const PackedDib& p) { return AdjustColors(p, adjust, -1, background); },
+                      false, {2, {}})
+                  .done());
   tool.Close(4321);
   for (int i = 0; i < 5; ++i) {
     EXPECT_TRUE(SamePicture(doc->frameSet->frame(i).image,
@@ -133,7 +133,7 @@ TEST(ToolSession, CancelledPassChangesNothing) {
   tool.ShowPreview(FisheyePreview(tool.source(), 0.3, tool.fill()));
   FramePassOptions options{1, [](int, int) { return false; }};
   EXPECT_EQ(tool.Ok([](const PackedDib& p) { return Fisheye(p, 0.3, Fill{}); }, false, options),
-            -1);
+            Outcome::Cancelled());
   tool.Close(0);
   EXPECT_TRUE(SamePicture(doc->currentPicture, before));
   EXPECT_FALSE(doc->undo.CanUndo());
@@ -157,7 +157,8 @@ TEST(ToolSession, AFailedTransformOfAPictureGivesBackTheSource) {
   ToolSession tool(*doc);
   ASSERT_TRUE(tool.Open());
   tool.ShowPreview(RotatePreview(tool.source(), 0.3, tool.fill()));
-  EXPECT_EQ(tool.Ok([](const PackedDib&) { return PackedDib{}; }, false), 502);
+  EXPECT_EQ(tool.Ok([](const PackedDib&) { return PackedDib{}; }, false),
+            Outcome::Failed(kMsgNoMemory));
   tool.Close(0);
   EXPECT_TRUE(SamePicture(doc->currentPicture, before));
   EXPECT_FALSE(doc->undo.CanUndo());
@@ -178,7 +179,7 @@ TEST(ToolSession, AFrameWhoseTransformFailsKeepsItsPicture) {
     auto transform = [failing = &failing, fill](const PackedDib& p) {
       return SamePicture(p, *failing) ? PackedDib{} : Rotate(p, 0.5, fill);
     };
-    ASSERT_EQ(tool.Ok(transform, false, {threads, {}}), 0);
+    ASSERT_TRUE(tool.Ok(transform, false, {threads, {}}).done());
     for (int i = 0; i < 5; ++i) {
       const PackedDib& frame = doc->frameSet->frame(i).image;
       if (i == 2) {

@@ -539,16 +539,27 @@ TEST_F(MainWindowTest, ClosingAsksToSaveExactlyWhenTheWorkWouldBeLost) {
       {"nothing open", [] {}, false},
       {"command-line file only", [&] { window_->LoadCommandLineFile(animation); }, false},
       {"file opened without command line", [&] { window_->OpenFile(animation); }, false},
+      // Only a change asks: a file replacing another without an edit, or an edit undone
+      // back to the state opened, has nothing to lose.
       {"command-line file, then another",
        [&] {
          window_->LoadCommandLineFile(animation);
-         window_->OpenFile(other);
+         (void)window_->OpenFile(other);
        },
-       true},
-      {"an undo snapshot",
+       false},
+      {"an edit undone",
        [&] {
-         window_->OpenFile(animation);
-         Doc().undo.TakeSnapshot(Doc(), kUndoEdit);
+         (void)window_->OpenFile(animation);
+         window_->RunCommand(kCmdReverse);
+         window_->RunCommand(kCmdUndo);
+       },
+       false},
+      {"an edit undone and redone",
+       [&] {
+         (void)window_->OpenFile(animation);
+         window_->RunCommand(kCmdReverse);
+         window_->RunCommand(kCmdUndo);
+         window_->RunCommand(kCmdRedo);
        },
        true},
       // Changes without an undo snapshot, and pictures of 24 bits.
@@ -567,8 +578,10 @@ TEST_F(MainWindowTest, ClosingAsksToSaveExactlyWhenTheWorkWouldBeLost) {
        false},
       {"changed delays",
        [&] {
-         window_->OpenFile(animation);
-         DetailedTimeModel(Doc()).TypeTime(0, "55");
+         (void)window_->OpenFile(animation);
+         DetailedTimeModel times(Doc());
+         times.TypeTime(0, "55");
+         (void)times.Keep();
        },
        true},
       {"delays changed and put back",
@@ -597,11 +610,13 @@ TEST_F(MainWindowTest, ClosingAsksToSaveExactlyWhenTheWorkWouldBeLost) {
     EXPECT_EQ(saveQuestions_, c.asks ? 1 : 0);
   }
 
-  // "保存する" saves as GIF before closing.
+  // "保存する" saves as GIF before closing (reversed twice: the same frames, but changed).
   StopWindow();
   StartWindow();
   window_->LoadCommandLineFile(animation);
-  window_->OpenFile(other);
+  ASSERT_TRUE(window_->OpenFile(other).done());
+  ASSERT_TRUE(window_->RunCommand(kCmdReverse));
+  ASSERT_TRUE(window_->RunCommand(kCmdReverse));
   const std::string target = session_->settingsFolder + "on-close.gif";
   session_->settings.block.lastImagePath = target;
   saveAnswer_ = SaveChoice::kSave;

@@ -63,9 +63,9 @@ void ImportClipboard(MainWindow& window, CommandId) {
   // The question runs events: check again before the document is replaced.
   if (window.DocumentBusy()) return;
   LoadContext context = window.Session().MakeLoadContext(&window.Clipboard());
-  const Outcome result = LoadImageFile(doc, std::string(), LoadMode::kClipboard, context);
   // A paste that fails leaves the document and its history as they were.
-  if (result.done()) doc.undo.Reset();
+  context.startHistory = true;
+  const Outcome result = LoadImageFile(doc, std::string(), LoadMode::kClipboard, context);
   window.ShowOutcome(result);
   window.ReportDroppedFrames(context);
 }
