@@ -184,8 +184,8 @@ void UndoHistory::Stack::NoteRevision(uint64_t revision) {
   revisions.push_back({end, revision});
 }
 
-uint64_t UndoHistory::Stack::TakeRevision(int64_t start) {
-  uint64_t revision = 0;
+std::optional<uint64_t> UndoHistory::Stack::TakeRevision(int64_t start) {
+  std::optional<uint64_t> revision;
   while (!revisions.empty() && revisions.back().end > start) {
     revision = revisions.back().revision;
     revisions.pop_back();
@@ -409,8 +409,7 @@ bool UndoHistory::Undo(DocumentState& doc) {
   // The state comes back with its revision (a new one when it is not known), so an undo
   // back to the saved state leaves nothing unsaved. Not MarkDocumentChanged: that would
   // forget the redo just recorded.
-  const uint64_t revision = undo_.TakeRevision(snapshot.start);
-  doc.revision = revision != 0 ? revision : NewRevision();
+  doc.revision = undo_.TakeRevision(snapshot.start).value_or(NewRevision());
   doc.observers.Notify(DocumentEvent::kUndone);
   return true;
 }
@@ -435,8 +434,7 @@ bool UndoHistory::Redo(DocumentState& doc) {
     return false;
   }
   redo_.end = snapshot.start;
-  const uint64_t revision = redo_.TakeRevision(snapshot.start);
-  doc.revision = revision != 0 ? revision : NewRevision();
+  doc.revision = redo_.TakeRevision(snapshot.start).value_or(NewRevision());
   doc.observers.Notify(DocumentEvent::kRedone);
   return true;
 }

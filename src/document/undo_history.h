@@ -92,9 +92,9 @@ class UndoHistory {
     std::vector<Entry> revisions;
     // Records the revision of the snapshot that now ends the stack.
     void NoteRevision(uint64_t revision);
-    // The revision of the snapshot that starts at `start` and ends the stack now (0 when
+    // The revision of the snapshot that starts at `start` and ends the stack now (none when
     // unknown), forgetting it.
-    uint64_t TakeRevision(int64_t start);
+    std::optional<uint64_t> TakeRevision(int64_t start);
   };
   struct Pending;
 

@@ -557,6 +557,7 @@ TEST_F(UndoHistoryTest, UndoRedoAndNewChangesWalkTheHistory) {
       doc.undo.TakeSnapshot(doc, kUndoEdit);
       ReplaceFrames(doc, fill);
       SetCurrentPicture(doc, Pic(fill));
+      MarkDocumentChanged(doc);  // as a commit does
       states[name] = Capture(doc);
     };
     states['A'] = Capture(doc);

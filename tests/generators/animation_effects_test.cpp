@@ -53,7 +53,7 @@ TEST(AnimationEffect, FewerThanFourFramesAreRefusedUnchanged) {
   EXPECT_EQ(RunAnimationEffect(*doc, {Effect::kPunk, 40}, nullptr, 0), Outcome::Failed(kMsgOutOfRange));
   for (int i = 0; i < 3; ++i) EXPECT_TRUE(SamePicture(doc->frameSet->frame(i).image, Frame(i)));
   EXPECT_EQ(doc->flags & kFlagBusy, 0u);
-  EXPECT_TRUE(doc->undo.CanUndo());  // the snapshot is taken all the same
+  EXPECT_FALSE(doc->undo.CanUndo());  // a refusal leaves no undo step behind
 }
 
 TEST(AnimationEffect, TurnRightTurnsEachFrameByItsStep) {

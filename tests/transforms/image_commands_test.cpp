@@ -194,7 +194,7 @@ TEST(ImageCommands, MarginRefusedChangesNothing) {
   EXPECT_FALSE(MarginFitsView(*narrow, 6, 100));
 }
 
-TEST(ImageCommands, TurnsAndMirrorsTakeNoSnapshotAndUndoThemselves) {
+TEST(ImageCommands, TurnsAndMirrorsAreUndoneStepByStep) {
   auto doc = MakeDoc('f', 3, 8, 3);
   PackedDib before = DuplicateBlock(doc->frameSet->frame(2).image);
   ASSERT_TRUE(TurnImage(*doc, TurnDirection::kLeft, 0).done());
@@ -208,9 +208,16 @@ TEST(ImageCommands, TurnsAndMirrorsTakeNoSnapshotAndUndoThemselves) {
   EXPECT_EQ(At8(doc->currentPicture, 0, 0), 20);
   ASSERT_TRUE(MirrorImage(*doc, MirrorAxis::kVertical, 0).done());
   EXPECT_TRUE(SamePicture(doc->frameSet->frame(2).image, before));
+  // Six steps, each one undone on its own: after the fifth undo the picture is turned left.
+  for (int i = 0; i < 5; ++i) ASSERT_TRUE(doc->undo.Undo(*doc)) << i;
+  EXPECT_EQ(doc->width, 3);
+  EXPECT_EQ(doc->height, 8);
+  ASSERT_TRUE(doc->undo.Undo(*doc));
+  EXPECT_TRUE(SamePicture(doc->frameSet->frame(2).image, before));
+  EXPECT_EQ(doc->width, 8);
   EXPECT_FALSE(doc->undo.CanUndo());
 
-  // Without a snapshot the change is still the user's work: closing asks first.
+  // Each is the user's work: closing asks first.
   for (char kind : {'f', 'b'}) {
     auto fresh = MakeDoc(kind, 2, 8, 3);
     fresh->savedRevision = fresh->revision;
