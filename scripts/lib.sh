@@ -65,6 +65,16 @@ zel_build() {
   cmake --build "$1" -j"$(nproc)"
 }
 
+# The sanitizer tree, build-sanitize/: clang with AddressSanitizer and
+# UndefinedBehaviorSanitizer at -O1, no editor and no benchmarks. It holds the core's test
+# suite (scripts/test --sanitize) and the libFuzzer targets (scripts/fuzz) alike, so the core
+# is compiled with the sanitizers once.
+ZEL_SANITIZE_DIR="$ZEL_ROOT/build-sanitize"
+zel_configure_sanitize() {
+  zel_configure "$ZEL_SANITIZE_DIR" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \
+    -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" -DZEL_FUZZ=ON -DZEL_BUILD_BENCH=OFF -DZEL_BUILD_UI=OFF
+}
+
 # Installs, configures and builds the default tree in build/.
 zel_prepare_default() {
   zel_install_packages "${ZEL_PACKAGES[@]}"

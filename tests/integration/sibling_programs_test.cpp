@@ -15,49 +15,19 @@
 #include "integration/integration_fixtures.h"
 #include "platform/file_io.h"
 #include "platform/local_channel.h"
+#include "support/stand_in_sibling.h"
 
 namespace zel {
 namespace {
 
 using testing::ScratchFolder;
 
-// A sibling program on a real local socket: records every message and answers with
-// `answer`.
-class StandInSibling {
+// A sibling program at `folder`, under the socket name of `title`.
+class StandInSibling : public testing::StandInSibling {
  public:
   StandInSibling(const std::string& folder, const std::string& title,
                  std::function<uint32_t(const ChannelMessage&)> answer)
-      : answer_(std::move(answer)) {
-    EXPECT_TRUE(server_.Listen(folder + SiblingSocketName(title)));
-    thread_ = std::thread([this] {
-      while (!stop_) {
-        pollfd p{server_.ListeningFd(), POLLIN, 0};
-        if (::poll(&p, 1, 20) > 0) {
-          server_.AcceptAndServeOne([this](const ChannelMessage& m) {
-            std::lock_guard<std::mutex> lock(mutex_);
-            received_.push_back(m);
-            return answer_(m);
-          });
-        }
-      }
-    });
-  }
-  ~StandInSibling() {
-    stop_ = true;
-    thread_.join();
-  }
-  std::vector<ChannelMessage> received() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return received_;
-  }
-
- private:
-  LocalChannelServer server_;
-  std::function<uint32_t(const ChannelMessage&)> answer_;
-  std::atomic<bool> stop_{false};
-  std::mutex mutex_;
-  std::vector<ChannelMessage> received_;
-  std::thread thread_;
+      : testing::StandInSibling(folder + SiblingSocketName(title), std::move(answer)) {}
 };
 
 uint32_t AnswerLikeVanta(const ChannelMessage& m) {

@@ -51,6 +51,7 @@ namespace {
 using testing::GifBuilder;
 using testing::ModalScript;
 using testing::ProcessEventsFor;
+using testing::WaitUntil;
 using testing::ReadBytes;
 using testing::Rgb;
 
@@ -97,9 +98,7 @@ class FrameCommandsTest : public testing::MainWindowFixture {
       ASSERT_TRUE(window_->RunCommand(kCmdStop));
     }
     JumpToFrame(Doc(), frame);
-    QElapsedTimer timer;
-    timer.start();
-    while ((Doc().flags & kFlagStep) && timer.elapsed() < 3000) ProcessEventsFor(10);
+    ASSERT_TRUE(WaitUntil([this] { return !(Doc().flags & kFlagStep); }));
     ASSERT_EQ(Doc().currentFrame, frame);
     window_->UpdateCommandStates(false);
   }
@@ -117,12 +116,18 @@ class FrameCommandsTest : public testing::MainWindowFixture {
   QRgb ShownColor() { return ImageFromPackedDib(Doc().currentPicture).pixel(0, 0); }
   static QRgb Color(int i) { return qRgb(kColors[i].r, kColors[i].g, kColors[i].b); }
 
-  // Counts the frames playback moves through in `ms`.
-  int AdvancesIn(int ms) {
+  // Counts the frames playback moves through in `ms`; with `enough`, the count stops once it
+  // reaches that many. Without, the whole time is waited out: a test that counts at most a
+  // few frames means that no more move in that time.
+  int AdvancesIn(int ms, int enough = 0) {
     int advances = 0;
     auto connection =
         QObject::connect(window_->View(), &PictureView::FrameAdvanced, [&] { ++advances; });
-    ProcessEventsFor(ms);
+    if (enough > 0) {
+      (void)WaitUntil([&] { return advances >= enough; }, ms);
+    } else {
+      ProcessEventsFor(ms);
+    }
     QObject::disconnect(connection);
     return advances;
   }
@@ -201,9 +206,7 @@ TEST_F(FrameCommandsTest, AfterUndoTheShownFrameIsTheCurrentFrame) {
   EXPECT_EQ(Pane(window_->FramePane()), "3/6");
   for (int step = 0; step < 2; ++step) {
     Trigger(kCmdStop);  // stopped: one frame on
-    QElapsedTimer timer;
-    timer.start();
-    while ((Doc().flags & kFlagStep) && timer.elapsed() < 3000) ProcessEventsFor(10);
+    ASSERT_TRUE(WaitUntil([this] { return !(Doc().flags & kFlagStep); }));
   }
   ASSERT_EQ(Pane(window_->FramePane()), "5/6");
 
@@ -318,8 +321,7 @@ TEST_F(TimeDialogTest, SliderChangesDelaysWhilePlayingAndCancelRestoresThem) {
   session_->settings.block.options |= kOptionTimeSlider;
   window_->statusBar()->showMessage(QStringLiteral("before"));
   const std::string sizeBefore = Pane(window_->SizePane());
-  window_->resize(600, 400);  // well inside the 800 x 600 offscreen screen
-  ProcessEventsFor(20);
+  Resize(600, 400);  // well inside the 800 x 600 offscreen screen
   int slowAdvances = -1, fastAdvances = -1;
   ModalScript run({[&](QWidget* w) {
     auto* dialog = qobject_cast<TimeSliderDialog*>(w);
@@ -348,7 +350,7 @@ TEST_F(TimeDialogTest, SliderChangesDelaysWhilePlayingAndCancelRestoresThem) {
     slowAdvances = AdvancesIn(500);
     slider->setValue(0);  // every frame changes at each tick
     EXPECT_EQ(Delays(), (std::vector<int>{0, 0, 0, 0}));
-    fastAdvances = AdvancesIn(500);
+    fastAdvances = AdvancesIn(500, 15);
     dialog->CancelButton()->click();
   }});
   ASSERT_TRUE(window_->RunCommand(kCmdTimeAdjust));
@@ -366,8 +368,7 @@ TEST_F(TimeDialogTest, SliderChangesDelaysWhilePlayingAndCancelRestoresThem) {
 
   // A view wider than the screen has no room for the strip: the window form opens 4 pixels
   // right of the view's edge and 4 below the picture. OK keeps the new times.
-  window_->resize(1000, 500);
-  ProcessEventsFor(20);
+  Resize(1000, 500);
   ModalScript keep({[&](QWidget* w) {
     auto* dialog = qobject_cast<TimeSliderDialog*>(w);
     ASSERT_NE(dialog, nullptr);
@@ -437,7 +438,7 @@ TEST_F(TimeDialogTest, DetailedFormEditsFiveFramesAtATime) {
     dialog->LastButton()->click();
     TypeInto(dialog->TimeEdit(4), QStringLiteral("0"));
     EXPECT_EQ(Delays(), std::vector<int>(7, 0));
-    fastAdvances = AdvancesIn(300);
+    fastAdvances = AdvancesIn(300, 10);
     dialog->CloseButton()->click();  // "閉じる" puts the old times back
   }});
   ASSERT_TRUE(window_->RunCommand(kCmdTimeAdjust));

@@ -16,6 +16,7 @@
 #include <QScrollBar>
 #include <QThread>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -40,6 +41,7 @@ namespace {
 
 using testing::GifBuilder;
 using testing::ProcessEventsFor;
+using testing::WaitUntil;
 using testing::Rgb;
 
 // An animation of frames 16 x 12 whose delays are `delays`; the delays tell frames apart.
@@ -66,7 +68,11 @@ class FrameStripTest : public testing::MainWindowFixture {
       ASSERT_TRUE(window_->RunCommand(kCmdFrameStrip));
     }
     ASSERT_TRUE(Strip()->isVisible());
-    ProcessEventsFor(30);
+    // The list lays its items out a moment later, and the window paints once it is exposed.
+    ASSERT_TRUE(WaitUntil([this] {
+      return !Strip()->List()->visualRect(Strip()->Model()->index(0)).isEmpty() &&
+             window_->windowHandle() && window_->windowHandle()->isExposed();
+    }));
   }
 
   QPoint CenterOf(int row) {
@@ -141,7 +147,7 @@ TEST_F(FrameStripTest, ClickShowsTheFrameAndStopsPlayback) {
   const PackedDib& frame = Doc().frameSet->frame(3).image;
   ASSERT_EQ(Doc().currentPicture.size(), frame.size());
   EXPECT_TRUE(std::equal(frame.data(), frame.data() + frame.size(), Doc().currentPicture.data()));
-  ProcessEventsFor(200);  // stays there
+  ProcessEventsFor(200);  // stopped: nothing moves in this time
   EXPECT_EQ(Doc().currentFrame, 3);
   EXPECT_EQ(Strip()->Model()->CurrentRow(), 3);
 }
@@ -235,8 +241,7 @@ TEST_F(FrameStripTest, ContextMenuRunsTheFrameCommandsOnTheClickedFrame) {
   };
   QTimer::singleShot(5, poll);
   emit Strip()->List()->customContextMenuRequested(CenterOf(2));
-  ProcessEventsFor(20);
-  ASSERT_TRUE(shown);
+  ASSERT_TRUE(WaitUntil([&] { return shown; }));
   EXPECT_EQ(offered.size(), 7);
   EXPECT_TRUE(offered.contains(Action(kCmdDeleteFrames)->text()));
   EXPECT_TRUE(offered.contains(Action(kCmdReverse)->text()));
@@ -249,7 +254,14 @@ TEST_F(FrameStripTest, ContextMenuRunsTheFrameCommandsOnTheClickedFrame) {
 // While the animation plays, the highlight follows the current frame and keeps it in sight.
 TEST_F(FrameStripTest, HighlightFollowsPlayback) {
   OpenWithStrip(std::vector<int>(120, 1));
-  ProcessEventsFor(700);
+  auto followed = [this] {
+    const int frame = Doc().currentFrame;
+    const QRect shown = Strip()->List()->visualRect(Strip()->Model()->index(frame));
+    return frame > 10 && Strip()->Model()->CurrentRow() == frame &&
+           Strip()->List()->viewport()->rect().intersects(shown);
+  };
+  // Ten frames at a hundredth each take a tenth of a second; the whole round, 1.2 s.
+  EXPECT_TRUE(WaitUntil(followed, 700));
   const int current = Doc().currentFrame;
   EXPECT_GT(current, 10);  // it has moved on, past the first screenful
   EXPECT_EQ(Strip()->Model()->CurrentRow(), current);
@@ -263,7 +275,6 @@ TEST_F(FrameStripTest, ThumbnailsAreMadeOnlyForTheFramesOnScreen) {
   OpenWithStrip(std::vector<int>(250, 5));
   Click(0);
   ASSERT_EQ(Strip()->Model()->rowCount(), 250);
-  ProcessEventsFor(50);
   const size_t before = Strip()->Model()->Cache().rendered();
   window_->RunCommand(kCmdInvertBackground);  // the pictures' colours change: all made anew
   window_->Strip()->List()->viewport()->repaint();
@@ -277,7 +288,6 @@ TEST_F(FrameStripTest, ThumbnailsAreMadeOnlyForTheFramesOnScreen) {
   EXPECT_EQ(Strip()->Model()->Cache().rendered(), made);
   QScrollBar* bar = Strip()->List()->horizontalScrollBar();
   bar->setValue(bar->maximum());
-  ProcessEventsFor(20);
   window_->Strip()->List()->viewport()->repaint();
   EXPECT_LE(Strip()->Model()->Cache().rendered(), made + size_t(onScreen));
   EXPECT_GT(Strip()->Model()->Cache().rendered(), made);

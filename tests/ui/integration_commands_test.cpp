@@ -58,13 +58,14 @@
 #include "ui/main_window.h"
 #include "ui/main_window_fixture.h"
 #include "ui/private_home.h"
+#include "support/stand_in_sibling.h"
 #include "support/unix_socket.h"
 
 namespace zel {
 namespace {
 
 using testing::GifBuilder;
-using testing::ProcessEventsFor;
+using testing::WaitUntil;
 using testing::ReadBytes;
 using testing::Rgb;
 using testing::WriteBytes;
@@ -123,53 +124,12 @@ std::vector<uint32_t> Colors(const PackedDib& picture) {
   return colors;
 }
 
-// Serves events until `done` holds, at most `ms`.
-bool ServeUntil(const std::function<bool()>& done, int ms = 10000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done() && timer.elapsed() < ms) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    QThread::msleep(2);
-  }
-  return done();
-}
-
-// A sibling program on a real local socket in the editor's instance folder: records every
-// message and answers with `answer`.
-class StandInSibling {
+// A sibling program in the editor's instance folder, under the socket name of `title`.
+class StandInSibling : public testing::StandInSibling {
  public:
   StandInSibling(const std::string& title, std::function<uint32_t(const ChannelMessage&)> answer)
-      : answer_(std::move(answer)) {
-    EXPECT_TRUE(server_.Listen(*InstanceFolder(true) + SiblingSocketName(title)));
-    thread_ = std::thread([this] {
-      while (!stop_) {
-        pollfd p{server_.ListeningFd(), POLLIN, 0};
-        if (::poll(&p, 1, 20) > 0) {
-          server_.AcceptAndServeOne([this](const ChannelMessage& m) {
-            std::lock_guard<std::mutex> lock(mutex_);
-            received_.push_back(m);
-            return answer_(m);
-          });
-        }
-      }
-    });
-  }
-  ~StandInSibling() {
-    stop_ = true;
-    thread_.join();
-  }
-  std::vector<ChannelMessage> received() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return received_;
-  }
-
- private:
-  LocalChannelServer server_;
-  std::function<uint32_t(const ChannelMessage&)> answer_;
-  std::atomic<bool> stop_{false};
-  std::mutex mutex_;
-  std::vector<ChannelMessage> received_;
-  std::thread thread_;
+      : testing::StandInSibling(*InstanceFolder(true) + SiblingSocketName(title),
+                                std::move(answer)) {}
 };
 
 class IntegrationCommandsTest : public testing::MainWindowFixture {
@@ -213,7 +173,7 @@ TEST_F(IntegrationCommandsTest, PaintProgramEditsAPictureWithUndo) {
       "convert \"$1\" -fill 'rgb(0,0,255)' -draw 'point 0,0' BMP3:\"$1.new\" && "
       "cat \"$1.new\" > \"$1\"");
   EXPECT_EQ(Integration().WaitDialog()->windowTitle().toStdString(), kEditWaitCaption);
-  ASSERT_TRUE(ServeUntil([&] { return !Integration().Editing(); }));
+  ASSERT_TRUE(WaitUntil([&] { return !Integration().Editing(); }));
 
   EXPECT_TRUE(messages_.isEmpty()) << messages_.join('|').toStdString();
   EXPECT_FALSE(window_->DocumentBusy());
@@ -242,7 +202,7 @@ TEST_F(IntegrationCommandsTest, PaintProgramEditsTheWholeAnimationAsAFrameBitmap
       "case \"$1\" in *ZelBitmap.bmp) ;; *) exit 1;; esac\n"
       "convert \"$1\" -fill 'rgb(255,255,0)' -draw 'point 108,4' -type TrueColor "
       "BMP3:\"$1.new\" && cat \"$1.new\" > \"$1\"");
-  ASSERT_TRUE(ServeUntil([&] { return !Integration().Editing(); }));
+  ASSERT_TRUE(WaitUntil([&] { return !Integration().Editing(); }));
   EXPECT_TRUE(messages_.isEmpty()) << messages_.join('|').toStdString();
   ASSERT_EQ(Doc().kind, ImageKind::kGifAnimation);
   ASSERT_EQ(Doc().frameSet->count, 3);
@@ -259,16 +219,27 @@ TEST_F(IntegrationCommandsTest, NotWaitingLeavesTheDocumentAsItWas) {
   const std::vector<uint32_t> before = Colors(Doc().currentPicture);
   // A launcher: it returns at once and leaves the file alone, so the wait goes on. The
   // ticks come a second apart in use; here they come at once, so the launcher is let
-  // finish first (a busy machine may take longer than three quick ticks to start it).
+  // finish first (a busy machine may take longer than three quick ticks to start it). It
+  // tells its process number, and the test waits until that process has ended.
   const std::string launched = File("launched");
-  EditWith("touch '" + launched + "'; exit 0");
-  ASSERT_TRUE(ServeUntil([&] { return std::filesystem::exists(launched); }, 5000));
-  ProcessEventsFor(300);
+  EditWith("echo $$ > '" + launched + ".part'; mv '" + launched + ".part' '" + launched +
+           "'; exit 0");
+  ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(launched); }));
+  const std::vector<uint8_t> pid = ReadBytes(launched);
+  ASSERT_GT(pid.size(), 1u);
+  const std::string stat = "/proc/" + std::string(pid.begin(), pid.end() - 1) + "/stat";
+  ASSERT_TRUE(WaitUntil([&] {
+    // Gone, or ended and not yet reaped ("Z" after the program's name).
+    const std::vector<uint8_t> fields = ReadBytes(stat);
+    const std::string text(fields.begin(), fields.end());
+    const size_t name = text.rfind(')');
+    return text.empty() || (name != std::string::npos && text.compare(name, 4, ") Z ") == 0);
+  }));
   for (int i = 0; i < 5; ++i) Integration().TickEdit();
   EXPECT_TRUE(Integration().Editing());
   ASSERT_NE(Integration().WaitDialog(), nullptr);
   Integration().WaitDialog()->StopButton()->click();
-  ASSERT_TRUE(ServeUntil([&] { return !Integration().Editing(); }, 3000));
+  ASSERT_TRUE(WaitUntil([&] { return !Integration().Editing(); }, 3000));
   EXPECT_TRUE(messages_.isEmpty());
   EXPECT_FALSE(window_->DocumentBusy());
   EXPECT_FALSE(window_->isMinimized());
@@ -291,7 +262,7 @@ TEST_F(IntegrationCommandsTest, AnEditThatDoesNotLoadBackIsReported) {
   ASSERT_TRUE(window_->OpenFile(WriteAnimation(File("broken.gif"), 3)).done());
   // The paint program saves a picture of many colours, no longer a frame bitmap.
   EditWith("convert -size 300x20 gradient:red-blue -type TrueColor BMP3:\"$1\"");
-  ASSERT_TRUE(ServeUntil([&] { return !Integration().Editing(); }));
+  ASSERT_TRUE(WaitUntil([&] { return !Integration().Editing(); }));
   ASSERT_EQ(messages_.size(), 1);
   EXPECT_EQ(messages_.front(), QString::fromUtf8("フレームビットマップではありません."));
   EXPECT_EQ(Doc().frameSet->count, 3);
@@ -344,8 +315,7 @@ TEST_F(IntegrationCommandsTest, CopyThenPasteGivesTheSameDocument) {
 TEST_F(IntegrationCommandsTest, APngFromAnotherProgramPastesAsAPicture) {
   QClipboard* clipboard = QGuiApplication::clipboard();
   clipboard->clear();
-  ProcessEventsFor(20);
-  EXPECT_FALSE(window_->Action(kCmdImportClipboard)->isEnabled());
+  EXPECT_TRUE(WaitUntil([&] { return !window_->Action(kCmdImportClipboard)->isEnabled(); }));
 
   QImage image(6, 4, QImage::Format_RGB32);
   for (int y = 0; y < 4; ++y) {
@@ -358,8 +328,7 @@ TEST_F(IntegrationCommandsTest, APngFromAnotherProgramPastesAsAPicture) {
   auto* mime = new QMimeData;
   mime->setData("image/png", png);
   clipboard->setMimeData(mime);
-  ProcessEventsFor(20);
-  EXPECT_TRUE(window_->Action(kCmdImportClipboard)->isEnabled());
+  EXPECT_TRUE(WaitUntil([&] { return window_->Action(kCmdImportClipboard)->isEnabled(); }));
 
   ASSERT_TRUE(window_->RunCommand(kCmdImportClipboard));
   EXPECT_EQ(questions_, 0);  // nothing was open
@@ -395,7 +364,7 @@ TEST_F(IntegrationCommandsTest, APastedPngKeepsItsTransparentPixels) {
   mime->setData("image/png", QByteArray(reinterpret_cast<const char*>(bytes.data()),
                                         static_cast<qsizetype>(bytes.size())));
   QGuiApplication::clipboard()->setMimeData(mime);
-  ProcessEventsFor(20);
+  ASSERT_TRUE(WaitUntil([&] { return window_->Action(kCmdImportClipboard)->isEnabled(); }));
 
   ASSERT_TRUE(window_->RunCommand(kCmdImportClipboard));
   ASSERT_EQ(Doc().kind, ImageKind::kBitmap);
@@ -492,7 +461,7 @@ TEST_F(IntegrationCommandsTest, MidiTempoWindow) {
 
   // Closed and opened again: the remembered file is read at once.
   dialog->close();
-  ASSERT_TRUE(ServeUntil([&] { return Integration().MidiTempo() == nullptr; }, 2000));
+  ASSERT_TRUE(WaitUntil([&] { return Integration().MidiTempo() == nullptr; }, 2000));
   ASSERT_TRUE(window_->RunCommand(kCmdMidiTempo));
   EXPECT_EQ(Integration().MidiTempo()->FileEdit()->text().toStdString(), song);
   EXPECT_EQ(fields(), "120 0.50 1.00 1.50 2.00");
@@ -522,7 +491,7 @@ TEST_F(IntegrationCommandsTest, VantaAndMorselReceiveTheWork) {
   EXPECT_FALSE(std::filesystem::exists(session_->settingsFolder + kVantaHandOverName));
 
   // Morsel's readiness comes from the cache, refreshed in the background.
-  ASSERT_TRUE(ServeUntil([&] { return window_->IsAvailable(kCmdSendToMorsel); }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return window_->IsAvailable(kCmdSendToMorsel); }, 5000));
   ASSERT_TRUE(window_->RunCommand(kCmdSendToMorsel));
   EXPECT_TRUE(std::filesystem::exists(session_->settingsFolder + "$morsel.gif"));
   bool notified = false;
@@ -615,7 +584,7 @@ TEST_F(IntegrationCommandsTest, MorselIsOfferedOnlyWhenItCanRunAndSaysWhyItDidNo
     if (mode == 1) std::this_thread::sleep_for(std::chrono::milliseconds(900));
     return mode == 0 ? 0u : 1u;
   });
-  ASSERT_TRUE(ServeUntil([&] { return window_->IsAvailable(kCmdSendToMorsel); }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return window_->IsAvailable(kCmdSendToMorsel); }, 5000));
   ASSERT_TRUE(window_->RunCommand(kCmdSendToMorsel));
   EXPECT_EQ(messages_, QStringList{QStringLiteral("Morselが画像を受け取りませんでした.")});
 
@@ -639,7 +608,7 @@ TEST_F(IntegrationCommandsTest, MorselRewritesTheCommandLineFileAndCloses) {
   const std::vector<uint32_t> firstFrame = Colors(Doc().frameSet->frame(0).image);
 
   ASSERT_TRUE(window_->RunCommand(kCmdSendToMorsel));
-  ASSERT_TRUE(ServeUntil([&] { return !window_->isVisible(); }, 3000));
+  ASSERT_TRUE(WaitUntil([&] { return !window_->isVisible(); }, 3000));
   EXPECT_EQ(saveQuestions_, 0);
   std::unique_ptr<FrameSet> frames = FrameSet::Create(16);
   ASSERT_EQ(LoadGifAnimationFile(path, *frames, 16), 0);
@@ -656,8 +625,7 @@ std::optional<QByteArray> RunServing(const QString& program, const QStringList& 
   QProcess process;
   process.start(program, args);
   if (!process.waitForStarted(5000)) return std::nullopt;
-  ServeUntil([&] { return process.state() == QProcess::NotRunning; }, 10000);
-  if (process.state() != QProcess::NotRunning) {
+  if (!WaitUntil([&] { return process.state() == QProcess::NotRunning; })) {
     process.kill();
     process.waitForFinished(1000);
     return std::nullopt;
@@ -709,7 +677,7 @@ void ClipboardUnderXChild() {
       process.waitForFinished(2000);
     }
   } endOwner{owner};
-  ASSERT_TRUE(ServeUntil(
+  ASSERT_TRUE(WaitUntil(
       [&] {
         return !QGuiApplication::clipboard()->ownsClipboard() &&
                window.Action(kCmdImportClipboard)->isEnabled();
@@ -743,13 +711,10 @@ TEST(ClipboardUnderX, AnotherProgramReadsTheCopyAndGivesAPicture) {
   xvfb.start("Xvfb", {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1024x768x24"});
   ASSERT_TRUE(xvfb.waitForStarted(5000));
   QByteArray display;
-  ServeUntil(
-      [&] {
-        display += xvfb.readAllStandardOutput();
-        return display.contains('\n');
-      },
-      10000);
-  ASSERT_TRUE(display.contains('\n')) << "Xvfb gave no display";
+  ASSERT_TRUE(WaitUntil([&] {
+    display += xvfb.readAllStandardOutput();
+    return display.contains('\n');
+  })) << "Xvfb gave no display";
   QProcess child;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert("DISPLAY", ":" + QString::fromLatin1(display.trimmed()));

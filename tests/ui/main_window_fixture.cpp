@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QThread>
 #include <QWidget>
+#include <QWindow>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -26,6 +27,17 @@ void ProcessEventsFor(int ms) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     QThread::msleep(1);
   }
+}
+
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done()) {
+    if (timer.elapsed() >= timeoutMs) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    if (!done()) QThread::msleep(1);
+  }
+  return true;
 }
 
 std::vector<uint8_t> Noise(int width, int height, size_t colorCount, uint32_t start) {
@@ -112,7 +124,15 @@ void MainWindowFixture::FailOnMessages() {
 
 void MainWindowFixture::Resize(int width, int height) {
   window_->resize(width, height);
-  ProcessEventsFor(20);
+  const QSize wanted(width, height);
+  // The new size arrives through the window system; the layouts then settle through posted
+  // events, which are served before each look.
+  EXPECT_TRUE(WaitUntil([&] {
+    QCoreApplication::sendPostedEvents();
+    return window_->size() == wanted && window_->windowHandle() &&
+           window_->windowHandle()->size() == wanted;
+  }));
+  QCoreApplication::sendPostedEvents();
 }
 
 void MainWindowFixture::OpenStopped(const std::string& path, int frames) {
@@ -120,7 +140,8 @@ void MainWindowFixture::OpenStopped(const std::string& path, int frames) {
   if (frames > 1) {
     ASSERT_TRUE(window_->RunCommand(kCmdStop));
   }
-  ProcessEventsFor(10);
+  // What the open queued for the window (layouts, scroll bars) is done before the test looks.
+  QCoreApplication::sendPostedEvents();
 }
 
 std::vector<int> MainWindowFixture::Delays() {

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,8 +27,13 @@ namespace zel::testing {
 // Eight plain colours: black, red, green, blue, yellow, cyan, magenta, white.
 extern const std::vector<Rgb> kEightColors;
 
-// Serves the window's events for `ms` milliseconds.
+// Serves the window's events for `ms` milliseconds. Only for "nothing happens in that time";
+// a test that expects something waits for it with WaitUntil.
 void ProcessEventsFor(int ms);
+
+// Serves the window's events until `done` holds, at most `timeoutMs` milliseconds; whether it
+// came to hold. `done` is checked before any event is served.
+[[nodiscard]] bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 10000);
 
 // Pixels of `colorCount` colours that do not compress to nothing, from a generator started at
 // `start`.

@@ -47,6 +47,7 @@ namespace {
 
 using testing::GifBuilder;
 using testing::ProcessEventsFor;
+using testing::WaitUntil;
 using testing::Rgb;
 using testing::WriteBytes;
 
@@ -231,20 +232,18 @@ TEST_F(MainWindowTest, PlaybackAdvancesAndStopStepsOneFrameAtATime) {
   ASSERT_TRUE(window_->OpenFile(WriteAnimation(File("fast.gif"), 3, 1)).done());
   int advances = 0;
   QObject::connect(window_->View(), &PictureView::FrameAdvanced, [&] { ++advances; });
-  ProcessEventsFor(200);
   // A delay of one hundredth: far more than a handful of moves in 200 ms.
-  EXPECT_GE(advances, 5);
+  EXPECT_TRUE(WaitUntil([&] { return advances >= 5; }, 200)) << advances;
   EXPECT_EQ(Pane(window_->FramePane()), std::to_string(Doc().currentFrame + 1) + "/3");
 
   ASSERT_TRUE(window_->RunCommand(kCmdStop));
-  ProcessEventsFor(30);
   const int stoppedAt = Doc().currentFrame;
   advances = 0;
-  ProcessEventsFor(100);
+  ProcessEventsFor(100);  // stopped: nothing moves in this time
   EXPECT_EQ(advances, 0);
   for (int step = 1; step <= 3; ++step) {
     ASSERT_TRUE(window_->RunCommand(kCmdStop));
-    ProcessEventsFor(40);
+    EXPECT_TRUE(WaitUntil([&] { return advances == step; }));
     EXPECT_EQ(advances, step);
     EXPECT_EQ(Doc().currentFrame, (stoppedAt + step) % 3);
     EXPECT_EQ(Pane(window_->FramePane()), std::to_string(Doc().currentFrame + 1) + "/3");
@@ -252,8 +251,7 @@ TEST_F(MainWindowTest, PlaybackAdvancesAndStopStepsOneFrameAtATime) {
   EXPECT_TRUE(window_->Action(kCmdStart)->isEnabled());
   advances = 0;
   ASSERT_TRUE(window_->RunCommand(kCmdStart));
-  ProcessEventsFor(150);
-  EXPECT_GE(advances, 5);
+  EXPECT_TRUE(WaitUntil([&] { return advances >= 5; }, 150)) << advances;
 }
 
 TEST_F(MainWindowTest, ViewPaintsThePictureOnTheBackground) {

@@ -71,10 +71,7 @@ std::string WriteFrames(const std::string& path, int frames, int width, int heig
 
 // Serves events until the main window is the active one again (at most 2 s).
 bool BecomesActive(QWidget* window) {
-  QElapsedTimer timer;
-  timer.start();
-  while (QApplication::activeWindow() != window && timer.elapsed() < 2000) ProcessEventsFor(5);
-  return QApplication::activeWindow() == window;
+  return WaitUntil([window] { return QApplication::activeWindow() == window; }, 2000);
 }
 
 class SaveOverwriteTest : public MainWindowFixture {

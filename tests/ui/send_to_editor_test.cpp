@@ -40,14 +40,8 @@ class Sender {
   bool Done() const { return process_.state() == QProcess::NotRunning; }
   // Serves events until the sender has ended (at most 20 s).
   Sent Wait() {
-    QElapsedTimer timer;
-    timer.start();
-    while (!Done() && timer.elapsed() < 20000) {
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-      QThread::msleep(1);
-    }
     Sent sent;
-    if (!Done()) return sent;
+    if (!WaitUntil([this] { return Done(); }, 20000)) return sent;
     sent.exitCode = process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
     sent.out = process_.readAllStandardOutput().toStdString();
     sent.err = process_.readAllStandardError().toStdString();
@@ -164,7 +158,9 @@ TEST_F(SendToEditorTest, TheAnswerIsWaitedForHoweverLongTheUserTakes) {
   window_->question = [&](const QString& text) {
     asked_ << text;
     second = Send({"--wait", "5", gif_});
-    ProcessEventsFor(1500);  // the user thinks it over
+    // The user thinks it over, longer than the sender's one second: a time that has to pass,
+    // not a state to wait for.
+    ProcessEventsFor(1500);
     return true;
   };
   Sent first = Send({"--wait", "1", png_});

@@ -38,7 +38,7 @@ namespace {
 using testing::Bytes;
 using testing::GifBuilder;
 using testing::ModalScript;
-using testing::ProcessEventsFor;
+using testing::WaitUntil;
 using testing::Rgb;
 
 std::vector<Rgb> Grays() {
@@ -161,13 +161,13 @@ TEST_F(ToolHostTest, ToolModeRendersOnlyTheLatestInputAndCancelGivesBackTheExact
 
     // Five moves before the window gets to paint: one preview, of the last position.
     for (int v : {5, 10, 20, 30, 7}) form->slider->setValue(v);
-    ProcessEventsFor(30);
+    EXPECT_TRUE(WaitUntil([&] { return tool.renders >= 1; }));
     EXPECT_EQ(tool.renderedAmounts, (std::vector<int>{7}));
     EXPECT_EQ(Bytes(Doc().currentPicture), Bytes(ShiftPixels(source, 7)));
     EXPECT_EQ(window_->statusBar()->currentMessage().toStdString(), "ずらし、");
     EXPECT_EQ(window_->SizePane()->text().toStdString(), "7");
     form->slider->setValue(50);
-    ProcessEventsFor(30);
+    EXPECT_TRUE(WaitUntil([&] { return tool.renders >= 2; }));
     EXPECT_EQ(tool.renders, 2);
     form->cancel->click();
   }});
@@ -188,7 +188,6 @@ TEST_F(ToolHostTest, ToolModeRendersOnlyTheLatestInputAndCancelGivesBackTheExact
 TEST_F(ToolHostTest, OkTransformsEveryFrameOnWorkersAndRestartsPlayback) {
   ASSERT_TRUE(window_->OpenFile(WriteGif(File("anim.gif"), 6)).done());
   ASSERT_TRUE(window_->RunCommand(kCmdStop));
-  ProcessEventsFor(20);
   const PackedDib shownBefore = DuplicateBlock(Doc().currentPicture);
   std::vector<PackedDib> framesBefore;
   for (int i = 0; i < 6; ++i)
@@ -200,8 +199,8 @@ TEST_F(ToolHostTest, OkTransformsEveryFrameOnWorkersAndRestartsPlayback) {
     auto* form = dynamic_cast<ShiftForm*>(w);
     ASSERT_NE(form, nullptr);
     form->slider->setValue(3);
-    ProcessEventsFor(20);
-    EXPECT_EQ(Bytes(Doc().currentPicture), Bytes(ShiftPixels(shownBefore, 3)));
+    const std::vector<uint8_t> shifted = Bytes(ShiftPixels(shownBefore, 3));
+    EXPECT_TRUE(WaitUntil([&] { return Bytes(Doc().currentPicture) == shifted; }));
     form->ok->click();
   }});
   EXPECT_EQ(window_->Tools().RunTool(tool), kToolFormOk);

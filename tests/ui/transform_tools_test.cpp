@@ -48,7 +48,6 @@ namespace {
 using testing::Bytes;
 using testing::GifBuilder;
 using testing::ModalScript;
-using testing::ProcessEventsFor;
 using testing::ReadBytes;
 using testing::Rgb;
 using testing::SendMouse;
@@ -87,6 +86,8 @@ class TransformToolsTest : public testing::MainWindowFixture {
     Resize(640, 480);
   }
   void HookWindow() override { FailOnMessages(); }
+  // A form's change draws its preview from a call queued on the event loop; this serves it.
+  static void DrawPreview() { QCoreApplication::sendPostedEvents(); }
 
   void Open(int frames) {
     OpenStopped(WriteGif(File("in" + std::to_string(frames) + ".gif"), frames), frames);
@@ -143,7 +144,7 @@ TEST_F(TransformToolsTest, CancelAfterSeveralPreviewsGivesBackTheExactPicture) {
       EXPECT_TRUE(Doc().flags & kFlagBusy);
       for (int v : {10, 40, -12}) {
         form->Spin(0)->setValue(std::max(v, form->Spin(0)->minimum()));
-        ProcessEventsFor(10);
+        DrawPreview();
       }
       EXPECT_NE(Bytes(Doc().currentPicture), before) << command;
       form->CancelButton()->click();
@@ -178,7 +179,7 @@ TEST_F(TransformToolsTest, RotationOkTransformsEveryFrameShowsTheFirstAndUndoes)
   RunTool(kCmdRotate, [&](SliderForm* form) {
     EXPECT_EQ(window_->statusBar()->currentMessage().toStdString(), "回転、ｽﾗｲﾄﾞﾊﾞｰを操作します");
     form->Slider(0)->setValue(30);
-    ProcessEventsFor(10);
+    DrawPreview();
     EXPECT_EQ(form->Spin(0)->value(), 30);
     EXPECT_EQ(window_->statusBar()->currentMessage().toStdString(), "回転、");
     form->OkButton()->click();
@@ -202,10 +203,10 @@ TEST_F(TransformToolsTest, ZoomSnapsAndShowsTheNewSize) {
     form->Slider(0)->setValue(99);
     EXPECT_EQ(form->Value(0), 100);
     form->Spin(0)->setValue(25);
-    ProcessEventsFor(10);
+    DrawPreview();
     EXPECT_EQ(window_->SizePane()->text().toStdString(), "25,20");
     form->Spin(1)->setValue(50);
-    ProcessEventsFor(10);
+    DrawPreview();
     EXPECT_EQ(window_->SizePane()->text().toStdString(), "25,10");
     form->OkButton()->click();
   });
@@ -230,7 +231,7 @@ TEST_F(TransformToolsTest, AHandleDraggedPastItsBoundStopsThere) {
               Qt::LeftButton);
     EXPECT_EQ(handle->Hotspot(), (PointI{-40, -32}));
     SendMouse(handle, QEvent::MouseButtonRelease, QPoint(2, 2), Qt::LeftButton);
-    ProcessEventsFor(10);
+    DrawPreview();
     EXPECT_EQ(window_->statusBar()->currentMessage().toStdString(), "角変形、");
     auto* form = dynamic_cast<ToolForm*>(w);
     ASSERT_NE(form, nullptr);
@@ -262,7 +263,7 @@ TEST_F(TransformToolsTest, StretchHandlesResizeEveryFrameAtOk) {
     ASSERT_NE(heightening, nullptr);
     drag(widening, QPoint(-20, 0));
     drag(heightening, QPoint(0, 10));
-    ProcessEventsFor(10);
+    DrawPreview();
     EXPECT_EQ(window_->SizePane()->text().toStdString(), "80,90");
     w->findChild<QPushButton*>()->click();  // OK comes first
   }});
@@ -283,7 +284,7 @@ TEST_F(TransformToolsTest, ColourToolSwitchesFormsAndRemembersTheForm) {
                         auto* form = dynamic_cast<SliderForm*>(w);
                         ASSERT_NE(form, nullptr);
                         form->Spin(0)->setValue(5);
-                        ProcessEventsFor(10);
+                        DrawPreview();
                         EXPECT_NE(Bytes(Doc().currentPicture), before);
                         form->done(kToolFormSwitch);
                       },
@@ -295,7 +296,7 @@ TEST_F(TransformToolsTest, ColourToolSwitchesFormsAndRemembersTheForm) {
                         EXPECT_EQ(window_->statusBar()->currentMessage().toStdString(),
                                   "色調節(γ補正)、スライドバーを操作します");
                         form->Spin(0)->setValue(9);
-                        ProcessEventsFor(10);
+                        DrawPreview();
                         form->OkButton()->click();
                       }});
   ASSERT_TRUE(window_->RunCommand(kCmdColorAdjust));
@@ -416,7 +417,7 @@ TEST_F(TransformToolsTest, CliEditGivesTheFileTheEditorSaves) {
   ASSERT_TRUE(window_->OpenFile(source).done());
   RunTool(kCmdRotate, [&](SliderForm* form) {
     form->Spin(0)->setValue(30);
-    ProcessEventsFor(10);
+    DrawPreview();
     form->OkButton()->click();
   });
   PickTrimming(QPoint(10, 10), QPoint(89, 69));

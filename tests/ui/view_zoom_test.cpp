@@ -43,7 +43,7 @@ namespace {
 using testing::Bytes;
 using testing::GifBuilder;
 using testing::ModalScript;
-using testing::ProcessEventsFor;
+using testing::WaitUntil;
 using testing::Rgb;
 using testing::SendMouse;
 
@@ -91,6 +91,27 @@ class ViewZoomWindowTest : public testing::MainWindowFixture {
 
   PictureView* View() { return window_->View(); }
   QSize Surface() { return View()->Surface()->size(); }
+  // The view has laid itself out for its zoom: scroll ranges fit the surface, and a bar shows
+  // just when there is something to scroll.
+  bool Settled() {
+    const QSize surface = Surface();
+    const int zoom = View()->Zoom().zoom;
+    const QScrollBar* across = View()->horizontalScrollBar();
+    const QScrollBar* down = View()->verticalScrollBar();
+    return across->maximum() == std::max(ZoomedLength(Doc().width, zoom) - surface.width(), 0) &&
+           down->maximum() == std::max(ZoomedLength(Doc().height, zoom) - surface.height(), 0) &&
+           across->pageStep() == std::max(surface.width(), 1) &&
+           down->pageStep() == std::max(surface.height(), 1) &&
+           across->isVisible() == (across->maximum() > 0) &&
+           down->isVisible() == (down->maximum() > 0);
+  }
+  // Serves events until the view has settled.
+  void Settle() { EXPECT_TRUE(WaitUntil([this] { return Settled(); })); }
+  // Makes the window the active one, for keys.
+  void Activate() {
+    QApplication::setActiveWindow(window_.get());
+    EXPECT_TRUE(WaitUntil([this] { return QApplication::activeWindow() == window_.get(); }));
+  }
   // The colour the view shows at a surface point, and the colour of a picture pixel.
   QRgb Shown(QPoint at) { return View()->Surface()->grab().toImage().pixel(at); }
   QRgb ColorOf(int x, int y) {
@@ -112,15 +133,14 @@ TEST_F(ViewZoomWindowTest, TheScrollRangeFollowsPictureAndZoom) {
   for (int zoom : {800, 1600, 400, 25}) {
     SCOPED_TRACE(zoom);
     View()->SetZoom(zoom);
-    ProcessEventsFor(5);
+    Settle();
     EXPECT_EQ(View()->Zoom().zoom, zoom);
     EXPECT_EQ(across->maximum(), std::max(ZoomedLength(100, zoom) - Surface().width(), 0));
     EXPECT_EQ(down->maximum(), std::max(ZoomedLength(80, zoom) - Surface().height(), 0));
     EXPECT_EQ(across->pageStep(), Surface().width());
   }
   // The keys of the menu entries.
-  QApplication::setActiveWindow(window_.get());
-  ProcessEventsFor(5);
+  Activate();
   QTest::keyClick(window_.get(), Qt::Key_0, Qt::ControlModifier);
   EXPECT_EQ(View()->Zoom().zoom, 100);
   QTest::keyClick(window_.get(), Qt::Key_Equal, Qt::ControlModifier);
@@ -136,14 +156,14 @@ TEST_F(ViewZoomWindowTest, TheScrollRangeFollowsPictureAndZoom) {
   Open(1000, 900);
   EXPECT_EQ(View()->Zoom(), (ViewZoom{1600, 0, 0}));  // the zoom stays, from the top-left
   ASSERT_TRUE(window_->RunCommand(kCmdZoomActualSize));
-  ProcessEventsFor(5);
+  Settle();
   EXPECT_EQ(across->maximum(), 1000 - Surface().width());
   EXPECT_EQ(down->maximum(), 900 - Surface().height());
   View()->ScrollTo(120, 70);
   EXPECT_EQ(View()->Zoom(), (ViewZoom{100, 120, 70}));
   EXPECT_EQ(Shown(QPoint(0, 0)), ColorOf(120, 70));
   ASSERT_TRUE(window_->RunCommand(kCmdZoomToFit));
-  ProcessEventsFor(5);
+  Settle();
   EXPECT_EQ(across->maximum(), 0);
   EXPECT_EQ(down->maximum(), 0);
   EXPECT_LE(ZoomedLength(900, View()->Zoom().zoom), Surface().height());
@@ -169,7 +189,7 @@ TEST_F(ViewZoomWindowTest, CtrlWheelZoomsAboutTheMouseAndPixelsStaySharp) {
   EXPECT_EQ(View()->Zoom().zoom, 300);
   EXPECT_GT(View()->Zoom().scrollX, 0);
   EXPECT_EQ(View()->PictureAt(mouse), under);
-  ProcessEventsFor(5);
+  Settle();
   // Each picture pixel is a sharp 3 x 3 block of its own colour.
   const QImage shot = View()->Surface()->grab().toImage();
   const QPoint start = View()->SurfacePointOf(under);
@@ -211,7 +231,7 @@ TEST_F(ViewZoomWindowTest, ZoomNeverChangesTheDocument) {
 TEST_F(ViewZoomWindowTest, AHandleDraggedAt200PercentMovesByPicturePixelsAndStopsAtItsBound) {
   Open(100, 80);
   View()->SetZoom(200);
-  ProcessEventsFor(5);
+  Settle();
   ModalScript script({[&](QWidget* w) {
     auto* handle = w->findChild<HandleWidget*>(QStringLiteral("handle-1"));
     ASSERT_NE(handle, nullptr);
@@ -247,7 +267,7 @@ TEST_F(ViewZoomWindowTest, ThePickerAnswersInPicturePixelsUnderZoomAndScroll) {
   Open(400, 300);
   View()->SetZoom(200);
   View()->ScrollTo(100, 50);
-  ProcessEventsFor(5);
+  Settle();
   ASSERT_EQ(View()->Zoom(), (ViewZoom{200, 100, 50}));
   bool picked = false;
   std::function<void()> poll = [&] {
@@ -279,7 +299,7 @@ TEST_F(ViewZoomWindowTest, ThePickerAnswersInPicturePixelsUnderZoomAndScroll) {
     }
   }
   // The smaller picture is no longer scrolled out of sight.
-  ProcessEventsFor(5);
+  Settle();
   EXPECT_EQ(View()->horizontalScrollBar()->maximum(), 0);
   EXPECT_EQ(View()->Zoom().scrollX, 0);
 }
@@ -290,7 +310,7 @@ TEST_F(ViewZoomWindowTest, APictureLargerThanTheViewStillGetsAMargin) {
   ASSERT_TRUE(window_->RunCommand(kCmdAddMargins));
   EXPECT_EQ(Doc().width, 896);  // the diagonal of 700 x 560
   EXPECT_EQ(Doc().height, 896);
-  ProcessEventsFor(5);
+  Settle();
   EXPECT_EQ(View()->horizontalScrollBar()->maximum(), 896 - Surface().width());
 }
 
@@ -298,8 +318,7 @@ TEST_F(ViewZoomWindowTest, TheFrameKeysStepAndWrap) {
   Open(16, 16, 3);
   ASSERT_TRUE(window_->RunCommand(kCmdStart));
   ASSERT_FALSE(Doc().flags & kFlagStopped);
-  QApplication::setActiveWindow(window_.get());
-  ProcessEventsFor(5);
+  Activate();
   struct Step {
     Qt::Key key;
     int frame;  // the frame shown afterwards, when stopped
