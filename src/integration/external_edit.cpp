@@ -90,8 +90,9 @@ int ExternalEdit::Prepare(const DocumentState& doc, const std::string& editorPat
   initial_ = ReadFileStatus(path_);
   command_ = PaintProgramCommand(editorPath, path_, desktop);
   if (command_.empty()) {
+    // Said to the user: without it Ctrl+E would do nothing without a word.
     folder_.Remove();
-    return kMsgNotUpdated;
+    return kMsgNoPaintProgram;
   }
   return 0;
 }

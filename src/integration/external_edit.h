@@ -76,7 +76,8 @@ class EditWait {
 };
 
 // Whether a result of the edit is shown to the user: failures to write or load back the
-// file are; 0, "nothing open" (504) and "not updated" (507) are not.
+// file and a missing paint program (535) are; 0, "nothing open" (504) and "not updated"
+// (507) are not.
 bool EditResultIsReported(int result);
 
 // One edit, from writing the file to loading it back. The private folder and the file go
@@ -88,7 +89,8 @@ class ExternalEdit {
   ExternalEdit& operator=(const ExternalEdit&) = delete;
 
   // Writes the exchange file for the document and builds the paint program's command.
-  // 0, or 504 (nothing open), 505 (file not written), 507 (no paint program).
+  // 0, or 504 (nothing open), 505 (file not written), 535 (no paint program set, and
+  // none found for BMP).
   int Prepare(const DocumentState& doc, const std::string& editorPath,
               const DesktopEnvironment& desktop = SystemDesktop());
   // Sets the busy bit and starts the paint program; 507 (file removed, busy bit cleared)

@@ -53,6 +53,9 @@ const char* MessageText(int id) {
       return "Morselが画像を受け取りませんでした.";
     case kMsgMorselNoFolder:
       return "設定フォルダがないため、Morselに画像を出力できません.";
+    case kMsgNoPaintProgram:
+      return "画像を編集するソフトウェアが設定されていないか、見つかりません.\n"
+             "「オプション」の「編集ﾂｰﾙ」に設定してください.";
     default:
       return nullptr;
   }

@@ -27,6 +27,7 @@ enum MessageId : int {
   kMsgMorselNotRunning = 532,
   kMsgMorselRefused = 533,
   kMsgMorselNoFolder = 534,
+  kMsgNoPaintProgram = 535,  // Ctrl+E: no paint program set, and none found for BMP
 };
 
 // The text of a message number, or nullptr for an unknown number.
@@ -34,6 +35,8 @@ const char* MessageText(int id);
 
 // Caption of the program's message boxes.
 inline constexpr const char* kMessageCaption = "zel";
+// The options dialog's label of the paint program's path; message 535 names it.
+inline constexpr const char* kEditorSettingLabel = "編集ﾂｰﾙ";
 // Shown when a GIF file cannot be written.
 inline constexpr const char* kGifWriteFailedText = "画像ファイルに書き込みできません．";
 

@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDialog>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -130,12 +131,15 @@ MainWindow::MainWindow(EditorSession& session, QWidget* parent)
   UpdateStatusBar();
   UpdateTitle();
   UpdateCommandStates(true);
+  qApp->installEventFilter(this);
   RestoreWindowLayout(*this, session_.profile);
   // The strip keeps the place the layout gave it; whether it shows is the setting's.
   frameStrip_->setVisible(session_.settings.showFrameStrip);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+  qApp->removeEventFilter(this);
+}
 
 // --- building the window from the command data ---------------------------------------------
 
@@ -357,12 +361,15 @@ bool MainWindow::SaveGifTo(const std::string& path) {
   return zel::SaveGifTo(*this, path);
 }
 
-void MainWindow::AfterLoad() {
+void MainWindow::AfterLoad(bool newDocument) {
   ShowToolBarsForKind();
   UpdateStatusBar();
   UpdateTitle();
-  RefreshView();
-  view_->ScrollTo(0, 0);  // a new picture shows from its top-left, at the zoom chosen
+  if (newDocument) {
+    view_->StartNewPicture();
+  } else {
+    RefreshView();
+  }
   UpdateCommandStates(false);
 }
 
@@ -389,9 +396,35 @@ bool MainWindow::Ask(const QString& text) {
 }
 
 void MainWindow::RegainFocus() {
-  if (!isVisible()) return;
+  if (!isVisible() || isMinimized()) return;
+  // A menu keeps the keyboard until it closes.
+  if (QApplication::activePopupWidget()) return;
+  // A box closed over a dialog that stays: the dialog has it back. The window manager may
+  // have given the focus to a window that was closing meanwhile, so it is asked for again.
+  if (QWidget* modal = QApplication::activeModalWidget()) {
+    if (modal->isVisible() && QApplication::activeWindow() != modal) modal->activateWindow();
+    return;
+  }
+  // A window of the program's own still up (the MIDI tempo window, a tool's form) keeps it.
+  QWidget* active = QApplication::activeWindow();
+  if (active && active != this && active->isVisible()) return;
+  raise();
   activateWindow();
-  if (focusWidget() == nullptr) view_->setFocus(Qt::OtherFocusReason);
+  QWidget* focus = focusWidget();
+  if (focus == nullptr || !focus->isVisible() || !focus->isEnabled()) focus = view_;
+  focus->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Hide && watched != this && watched->isWidgetType()) {
+    auto* widget = static_cast<QWidget*>(watched);
+    if (widget->isWindow() && (widget->isModal() || qobject_cast<QDialog*>(widget))) {
+      // Once the dialog's own code has run to its end (a box before a dialog closes, a
+      // dialog that closes right after its box).
+      QTimer::singleShot(0, this, &MainWindow::RegainFocus);
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
 }
 
 // --- loading --------------------------------------------------------------------------------
@@ -425,7 +458,7 @@ int MainWindow::LoadNewDocument(const std::string& path) {
   if (result == 0) doc.undo.Reset();
   if (result == 0 && FramesWereDropped(context)) session_.cutFrameFiles.Remember(path);
   if (result != 0) ShowMessageNumber(result);
-  AfterLoad();
+  AfterLoad(result == 0);
   ReportDroppedFrames(context);
   return result;
 }

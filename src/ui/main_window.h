@@ -107,12 +107,18 @@ class MainWindow : public QMainWindow {
   void ShowMessageText(const QString& text);
   void ShowMessageNumber(int id);
   bool Ask(const QString& text);
-  // Gives the keyboard back to the main window (after a box whose dialog has gone).
+  // Gives the keyboard back after a modal dialog or message box has gone: to the modal
+  // dialog still open under it, else to the main window (its focus widget, else the view).
+  // Runs by itself after every dialog and box the program shows (see eventFilter); a window
+  // of the program's own that is still up, or a menu, keeps the keyboard.
   void RegainFocus();
   // The notice of frames beyond the frame maximum after a load, once the window has drawn.
   void ReportDroppedFrames(const LoadContext& context);
-  // After any load that replaced the document.
-  void AfterLoad();
+  // After a load: the bars, the status bar, the title and the view follow the document. A
+  // new document (`newDocument`: opened, dropped, pasted, handed over or named on the
+  // command line) starts at 100 %, or fitted when larger than the view, at its top-left; a
+  // failed load or one that only brought the same picture back keeps the view as it was.
+  void AfterLoad(bool newDocument = true);
   // True while a long operation (a save with its progress window, a tool) keeps the
   // document busy: nothing may replace or change it meanwhile.
   bool DocumentBusy() const;
@@ -138,6 +144,10 @@ class MainWindow : public QMainWindow {
   QStringList RecentFiles() const { return recentFiles_; }
 
  protected:
+  // Watches the whole application for dialogs and message boxes that close, so that the
+  // keyboard comes back to the window however they were run (exec, a local loop, a box
+  // shown from inside a dialog that closes right after it).
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;

@@ -286,12 +286,33 @@ TEST_F(ViewZoomWindowTest, ThePickerAnswersInPicturePixelsUnderZoomAndScroll) {
 
 TEST_F(ViewZoomWindowTest, APictureLargerThanTheViewStillGetsAMargin) {
   Open(700, 560);
+  View()->SetZoom(100);
   ASSERT_GT(700, Surface().width());
   ASSERT_TRUE(window_->RunCommand(kCmdAddMargins));
   EXPECT_EQ(Doc().width, 896);  // the diagonal of 700 x 560
   EXPECT_EQ(Doc().height, 896);
   ProcessEventsFor(5);
   EXPECT_EQ(View()->horizontalScrollBar()->maximum(), 896 - Surface().width());
+}
+
+// A new file starts at 100 %, or fitted when larger than the view, at its top-left; the
+// zoom and scroll of the file before play no part.
+TEST_F(ViewZoomWindowTest, ANewFileStartsAtFullSizeOrFittedAtTheTopLeft) {
+  Open(900, 700);  // larger than the view: fitted
+  const QSize whole = View()->size();
+  EXPECT_EQ(View()->Zoom(), OpeningViewZoom(900, 700, whole.width(), whole.height()));
+  EXPECT_LT(View()->Zoom().zoom, 100);
+  EXPECT_EQ(View()->horizontalScrollBar()->maximum(), 0);
+
+  Open(700, 560);
+  View()->SetZoom(800);
+  View()->ScrollTo(2000, 1500);
+  ASSERT_GT(View()->Zoom().scrollX, 0);
+  Open(160, 120, 2);  // small: 100 %, from the top-left
+  EXPECT_EQ(View()->Zoom(), ViewZoom{});
+  EXPECT_EQ(View()->horizontalScrollBar()->value(), 0);
+  EXPECT_EQ(View()->verticalScrollBar()->value(), 0);
+  EXPECT_EQ(window_->ZoomPane()->text().toStdString(), "100%");
 }
 
 TEST_F(ViewZoomWindowTest, TheFrameKeysStepAndWrap) {

@@ -110,7 +110,7 @@ void SaveJpegCommand(MainWindow& window, int) {
   int result = LoadImageFile(doc, written, LoadMode::kOpen, context);
   if (result != 0) window.ShowMessageNumber(result);
   window.AddRecentFile(Utf8(written));
-  window.AfterLoad();
+  window.AfterLoad(false);  // the same picture as written: the view stays
 }
 
 void OpenRecentFile(MainWindow& window, int id) {

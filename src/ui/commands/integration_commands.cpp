@@ -67,7 +67,7 @@ void ImportClipboard(MainWindow& window, int) {
   // A paste that fails leaves the document and its history as they were.
   if (result == 0) doc.undo.Reset();
   if (result != 0) window.ShowMessageNumber(result);
-  window.AfterLoad();
+  window.AfterLoad(result == 0);
   window.ReportDroppedFrames(context);
 }
 
@@ -193,7 +193,7 @@ bool IntegrationState::StartEdit() {
   DocumentState& doc = session.doc;
   if (edit_ || window_.DocumentBusy() || !IsDocumentOpen(doc)) return false;
   auto edit = std::make_unique<ExternalEdit>();
-  int result = edit->Prepare(doc, session.settings.block.editorPath);
+  int result = edit->Prepare(doc, session.settings.block.editorPath, desktop());
   if (result == 0) result = edit->Start(doc);
   if (result != 0) {
     if (EditResultIsReported(result)) window_.ShowMessageNumber(result);
@@ -242,7 +242,7 @@ void IntegrationState::EndEdit(EditWaitState end) {
   std::unique_ptr<ExternalEdit> edit = std::move(edit_);
   const int result = edit->Finish(window_.Session().doc, end);
   edit.reset();
-  window_.AfterLoad();
+  window_.AfterLoad(false);  // the same picture, edited: the view stays
   if (EditResultIsReported(result)) window_.ShowMessageNumber(result);
 }
 
