@@ -268,7 +268,7 @@ TEST_F(FrameStripTest, ThumbnailsAreMadeOnlyForTheFramesOnScreen) {
   ASSERT_EQ(Strip()->Model()->rowCount(), 250);
   ProcessEventsFor(50);
   const size_t before = Strip()->Model()->Cache().rendered();
-  window_->RunCommand(kCmdInvertBackground);  // the pictures' colours change: all made anew
+  window_->RunCommand(kCmdRotateRight);  // every picture turns: all made anew
   window_->Strip()->List()->viewport()->repaint();
   const size_t made = Strip()->Model()->Cache().rendered();
   const int itemWidth = Strip()->List()->visualRect(Strip()->Model()->index(0)).width();

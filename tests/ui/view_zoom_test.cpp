@@ -130,11 +130,12 @@ TEST_F(ViewZoomWindowTest, TheScrollRangeFollowsPictureAndZoom) {
   EXPECT_EQ(View()->Zoom().zoom, 67);
   EXPECT_EQ(window_->ZoomPane()->text().toStdString(), "67%");
 
-  // A picture larger than the view scrolls at 100 %; fit shows it whole.
+  // A picture larger than the view opens fitted, scrolls at 100 %; fit shows it whole.
   View()->SetZoom(1600);
   View()->ScrollTo(500, 500);
   Open(1000, 900);
-  EXPECT_EQ(View()->Zoom(), (ViewZoom{1600, 0, 0}));  // the zoom stays, from the top-left
+  EXPECT_EQ(View()->Zoom(),
+            OpeningViewZoom(1000, 900, View()->size().width(), View()->size().height()));
   ASSERT_TRUE(window_->RunCommand(kCmdZoomActualSize));
   ProcessEventsFor(5);
   EXPECT_EQ(across->maximum(), 1000 - Surface().width());
@@ -152,6 +153,8 @@ TEST_F(ViewZoomWindowTest, TheScrollRangeFollowsPictureAndZoom) {
 
 TEST_F(ViewZoomWindowTest, CtrlWheelZoomsAboutTheMouseAndPixelsStaySharp) {
   Open(600, 400);  // larger than the view once zoomed: the limits leave the point free
+  View()->SetZoom(100);  // it opened fitted
+  View()->ScrollTo(0, 0);
   const QPoint mouse(61, 43);
   auto wheel = [&](int angle, Qt::KeyboardModifiers modifiers) {
     QWheelEvent event(QPointF(mouse), QPointF(View()->Surface()->mapToGlobal(mouse)), QPoint(),
