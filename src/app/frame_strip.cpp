@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <new>
+#include <optional>
 
 #include "document/document_state.h"
 
@@ -82,12 +84,52 @@ FrameRange VisibleFrames(int64_t offset, int64_t viewLength, int itemLength, int
   return {static_cast<int32_t>(first), static_cast<int32_t>(std::min<int64_t>(last, count - 1))};
 }
 
+uint64_t PictureBlockHash(const uint8_t* data, size_t size) {
+  // Four independent lanes of multiply and rotate over 8-byte words, so that the
+  // multiplications overlap; the tail and the length go into the final mix.
+  constexpr uint64_t kPrime1 = 0x9E3779B185EBCA87ull;
+  constexpr uint64_t kPrime2 = 0xC2B2AE3D27D4EB4Full;
+  auto rotl = [](uint64_t v, int r) { return (v << r) | (v >> (64 - r)); };
+  auto word = [](const uint8_t* p) {
+    uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+  };
+  uint64_t lanes[4] = {kPrime1 + kPrime2, kPrime2, 0, 0 - kPrime1};
+  size_t i = 0;
+  for (; i + 32 <= size; i += 32) {
+    for (int lane = 0; lane < 4; ++lane) {
+      lanes[lane] = rotl(lanes[lane] + word(data + i + 8 * lane) * kPrime2, 31) * kPrime1;
+    }
+  }
+  uint64_t h = rotl(lanes[0], 1) + rotl(lanes[1], 7) + rotl(lanes[2], 12) + rotl(lanes[3], 18);
+  h += static_cast<uint64_t>(size);
+  for (; i + 8 <= size; i += 8) h = rotl(h ^ (rotl(word(data + i) * kPrime2, 31) * kPrime1), 27) * kPrime1;
+  for (; i < size; ++i) h = rotl(h ^ (data[i] * kPrime1), 11) * kPrime2;
+  h ^= h >> 33;
+  h *= kPrime2;
+  h ^= h >> 29;
+  h *= kPrime1;
+  h ^= h >> 32;
+  return h;
+}
+
 const std::vector<uint32_t>* ThumbnailCache::Get(int32_t index, const PackedDib& picture,
                                                  ThumbnailSize size) {
+  std::optional<uint64_t> hash;
   auto it = entries_.find(index);
   if (it != entries_.end()) {
     Entry& entry = it->second;
-    if (entry.block == picture.data() && entry.blockSize == picture.size() && entry.size == size) {
+    bool same = entry.size == size && entry.blockSize == picture.size();
+    if (same && (!entry.checked || entry.block != picture.data())) {
+      hash = PictureBlockHash(picture.data(), picture.size());
+      same = *hash == entry.hash;
+    } else if (same) {
+      same = entry.block == picture.data();
+    }
+    if (same) {
+      entry.block = picture.data();
+      entry.checked = true;
       ages_.splice(ages_.begin(), ages_, entry.age);
       return &entry.pixels;
     }
@@ -96,6 +138,7 @@ const std::vector<uint32_t>* ThumbnailCache::Get(int32_t index, const PackedDib&
   }
   std::vector<uint32_t> pixels = RenderThumbnail(picture, size);
   if (pixels.empty()) return nullptr;
+  if (!hash) hash = PictureBlockHash(picture.data(), picture.size());
   ++rendered_;
   while (!ages_.empty() && entries_.size() >= capacity_) {
     entries_.erase(ages_.back());
@@ -103,8 +146,20 @@ const std::vector<uint32_t>* ThumbnailCache::Get(int32_t index, const PackedDib&
   }
   ages_.push_front(index);
   Entry& entry = entries_[index];
-  entry = Entry{picture.data(), picture.size(), size, std::move(pixels), ages_.begin()};
+  entry = Entry{picture.data(), picture.size(), *hash, true, size, std::move(pixels), ages_.begin()};
   return &entry.pixels;
+}
+
+void ThumbnailCache::MarkChanged(int32_t frameCount) {
+  for (auto it = entries_.begin(); it != entries_.end();) {
+    if (it->first >= frameCount) {
+      ages_.erase(it->second.age);
+      it = entries_.erase(it);
+    } else {
+      it->second.checked = false;
+      ++it;
+    }
+  }
 }
 
 void ThumbnailCache::Clear() {

@@ -47,10 +47,17 @@ struct FrameRange {
 };
 FrameRange VisibleFrames(int64_t offset, int64_t viewLength, int itemLength, int32_t count);
 
-// Thumbnails made so far, by frame number. An entry counts only for the very picture block
-// it was made from (its address and size), so a frame whose picture was replaced is made
-// anew; Clear forgets all after a change that may have rewritten pictures in place. The
-// oldest entries go once more than `capacity` are kept.
+// A 64-bit hash of `size` bytes at `data`, for telling whether a picture block changed. Equal
+// bytes give equal hashes; it reads whole words and is meant to be fast, not secure.
+uint64_t PictureBlockHash(const uint8_t* data, size_t size);
+
+// Thumbnails made so far, by frame number. An entry remembers the picture block it was made
+// from: its address, its size and the hash of its bytes. While an entry is checked, the same
+// address and size are enough; after a change of the document (MarkChanged) every entry is
+// checked once more by the hash of its frame's block when next asked for, so only a frame
+// whose picture really changed is made anew, and a change that only moved a block (undo,
+// a frame moved back) makes nothing. The oldest entries go once more than `capacity` are
+// kept.
 class ThumbnailCache {
  public:
   explicit ThumbnailCache(size_t capacity = 512) : capacity_(capacity) {}
@@ -58,6 +65,9 @@ class ThumbnailCache {
   // The thumbnail of frame `index` from `picture` at `size`, made when not kept yet. Null
   // when it cannot be made.
   const std::vector<uint32_t>* Get(int32_t index, const PackedDib& picture, ThumbnailSize size);
+  // The document may have changed: every entry is checked by its hash before it is used
+  // again; the entries of frames from `frameCount` on go.
+  void MarkChanged(int32_t frameCount);
   void Clear();
   size_t size() const { return entries_.size(); }
   // How many thumbnails were made, for tests and the benchmark.
@@ -67,6 +77,8 @@ class ThumbnailCache {
   struct Entry {
     const uint8_t* block = nullptr;
     size_t blockSize = 0;
+    uint64_t hash = 0;
+    bool checked = true;  // block and blockSize still say whether the picture is the same
     ThumbnailSize size;
     std::vector<uint32_t> pixels;
     std::list<int32_t>::iterator age;

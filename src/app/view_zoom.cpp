@@ -67,6 +67,15 @@ int FitViewZoom(int32_t pictureWidth, int32_t pictureHeight, int32_t viewWidth,
   return zoom;
 }
 
+ViewZoom OpeningViewZoom(int32_t pictureWidth, int32_t pictureHeight, int32_t viewWidth,
+                         int32_t viewHeight) {
+  ViewZoom view;
+  if (pictureWidth > viewWidth || pictureHeight > viewHeight) {
+    view.zoom = FitViewZoom(pictureWidth, pictureHeight, viewWidth, viewHeight);
+  }
+  return view;
+}
+
 int32_t ContentStartOfPixel(int32_t pixel, int zoom) {
   zoom = ClampViewZoom(zoom);
   // The first content pixel c whose centre c + 1/2 lies at or right of pixel * zoom / 100:

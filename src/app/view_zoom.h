@@ -47,6 +47,12 @@ int ZoomOutStep(int zoom);
 // view of viewWidth x viewHeight; 100 for an empty picture or view.
 int FitViewZoom(int32_t pictureWidth, int32_t pictureHeight, int32_t viewWidth, int32_t viewHeight);
 
+// The view a newly opened picture starts with, whatever the zoom before: 100 % when the
+// picture fits into a view of viewWidth x viewHeight at 100 %, else the zoom that fits it
+// (FitViewZoom); scrolled to the top-left.
+ViewZoom OpeningViewZoom(int32_t pictureWidth, int32_t pictureHeight, int32_t viewWidth,
+                         int32_t viewHeight);
+
 // The first content pixel showing picture pixel `pixel` (any pixel, also outside the
 // picture: the tools' handles reach beyond it). Pixel `length` gives the end of a picture
 // of that length.

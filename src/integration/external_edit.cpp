@@ -94,8 +94,9 @@ Outcome ExternalEdit::Prepare(const DocumentState& doc, const std::string& edito
   initial_ = ReadFileStatus(path_);
   command_ = PaintProgramCommand(editorPath, path_, desktop);
   if (command_.empty()) {
+    // Said to the user: without it Ctrl+E would do nothing without a word.
     folder_.Remove();
-    return Outcome::Failed(kMsgNotUpdated);
+    return Outcome::Failed(kMsgNoPaintProgram);
   }
   return Outcome::Done();
 }

@@ -78,8 +78,8 @@ class EditWait {
 };
 
 // Whether a result of the edit is shown to the user: failures to write or load back the
-// file are; success, "nothing open" (kMsgOutOfRange) and "not updated" (kMsgNotUpdated)
-// are not.
+// file and a missing paint program (kMsgNoPaintProgram) are; success, "nothing open"
+// (kMsgOutOfRange) and "not updated" (kMsgNotUpdated) are not.
 bool EditResultIsReported(const Outcome& result);
 
 // One edit, from writing the file to loading it back. The private folder and the file go
@@ -92,7 +92,7 @@ class ExternalEdit {
 
   // Writes the exchange file for the document and builds the paint program's command.
   // Done, or failed with kMsgOutOfRange (nothing open), kMsgFileError (file not written),
-  // kMsgNotUpdated (no paint program).
+  // kMsgNoPaintProgram (no paint program set, and none found for BMP).
   Outcome Prepare(const DocumentState& doc, const std::string& editorPath,
               const DesktopEnvironment& desktop = SystemDesktop());
   // Starts the paint program and holds the document busy until Finish (or the end of the

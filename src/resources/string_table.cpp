@@ -57,6 +57,9 @@ const char* MessageText(MessageId id) {
       return "設定フォルダがないため、Morselに画像を出力できません.";
     case kMsgCannotWriteImage:
       return kGifWriteFailedText;
+    case kMsgNoPaintProgram:
+      return "画像を編集するソフトウェアが設定されていないか、見つかりません.\n"
+             "「オプション」の「編集ﾂｰﾙ」に設定してください.";
   }
   return nullptr;
 }

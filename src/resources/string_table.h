@@ -29,6 +29,7 @@ enum class MessageId : int {
   kMsgMorselNotRunning = 532,
   kMsgMorselRefused = 533,
   kMsgMorselNoFolder = 534,
+  kMsgNoPaintProgram = 535,    // Ctrl+E: no paint program set, and none found for BMP
   kMsgCannotWriteImage = 540,  // a GIF, bitmap, JPEG or icon file could not be written
 };
 // The messages keep their short names in the namespace.
@@ -44,6 +45,8 @@ const char* MessageText(MessageId id);
 
 // Caption of the program's message boxes.
 inline constexpr const char* kMessageCaption = "zel";
+// The options dialog's label of the paint program's path; message 535 names it.
+inline constexpr const char* kEditorSettingLabel = "編集ﾂｰﾙ";
 // Shown when a GIF file cannot be written (the text of kMsgCannotWriteImage).
 inline constexpr const char* kGifWriteFailedText = "画像ファイルに書き込みできません．";
 

@@ -129,28 +129,19 @@ int FrameStripModel::DraggedFrame(const QMimeData* data) const {
 }
 
 ThumbnailSize FrameStripModel::ThumbnailSizeNow() const {
-  if (!doc_.frameSet) return {};
-  const FrameSet& frames = *doc_.frameSet;
-  int32_t width = frames.screenWidth;
-  int32_t height = frames.screenHeight;
-  if ((width <= 0 || height <= 0) && frames.count > 0 && frames.frame(0).image) {
-    const DibHeader header = frames.frame(0).image.Header();
-    width = header.width;
-    height = header.height;
-  }
-  return FitThumbnail(width, height, kStripThumbnailBox);
+  if (!doc_.frameSet || doc_.frameSet->count <= 0 || !doc_.frameSet->frame(0).image) return {};
+  const DibHeader header = doc_.frameSet->frame(0).image.Header();
+  return FitThumbnail(header.width, header.height, kStripThumbnailBox);
 }
 
 QImage FrameStripModel::Thumbnail(int row) {
   if (row < 0 || row >= rowCount()) return {};
   const PackedDib& image = doc_.frameSet->frame(row).image;
   if (!image || !IsWholePicture(image)) return {};
-  // Each frame is drawn at the size of the animation's screen, so a smaller frame keeps
-  // its proportion to the others.
-  ThumbnailSize size = ThumbnailSizeNow();
+  // Each frame at its own shape: after a turn or a margin the thumbnails follow the
+  // pictures, not the size the file once gave the animation's screen.
   const DibHeader header = image.Header();
-  if (size.width <= 0 || size.height <= 0)
-    size = FitThumbnail(header.width, header.height, kStripThumbnailBox);
+  const ThumbnailSize size = FitThumbnail(header.width, header.height, kStripThumbnailBox);
   const std::vector<uint32_t>* pixels = cache_.Get(row, image, size);
   if (!pixels) return {};
   return QImage(reinterpret_cast<const uchar*>(pixels->data()), size.width, size.height,
@@ -161,16 +152,19 @@ int FrameStripModel::CurrentRow() const {
   return doc_.currentFrame >= 0 && doc_.currentFrame < rowCount() ? doc_.currentFrame : -1;
 }
 
-void FrameStripModel::Refresh() {
-  cache_.Clear();
+bool FrameStripModel::Refresh() {
   const int rows = rowCount();
+  // Each kept thumbnail is checked against its frame's picture when next drawn; only the
+  // frames that changed are made again.
+  cache_.MarkChanged(rows);
   if (rows != rows_) {
     beginResetModel();
     rows_ = rows;
     endResetModel();
-  } else if (rows > 0) {
-    emit dataChanged(index(0), index(rows - 1));
+    return true;
   }
+  if (rows > 0) emit dataChanged(index(0), index(rows - 1));
+  return false;
 }
 
 // --- list -----------------------------------------------------------------------------------
@@ -267,13 +261,18 @@ FrameStrip::FrameStrip(MainWindow& window)
 }
 
 void FrameStrip::Refresh() {
-  model_->Refresh();
-  highlighted_ = model_->CurrentRow();
+  // New rows are laid out at once, so that the current frame can be scrolled to.
+  if (model_->Refresh() && isVisible()) list_->doItemsLayout();
+  FollowCurrentFrame(true);
 }
 
 void FrameStrip::CurrentFrameChanged() {
+  FollowCurrentFrame(false);
+}
+
+void FrameStrip::FollowCurrentFrame(bool always) {
   const int row = model_->CurrentRow();
-  if (row == highlighted_) return;
+  if (row == highlighted_ && !always) return;
   auto repaint = [this](int r) {
     if (r >= 0 && r < model_->rowCount())
       list_->viewport()->update(list_->visualRect(model_->index(r)));
@@ -289,7 +288,12 @@ void FrameStrip::CurrentFrameChanged() {
                                         list_->viewport()->width(), itemWidth, model_->rowCount());
   // The current frame then comes first, and a screenful of frames plays before the next
   // scroll.
-  if (row < seen.first || row > seen.last) list_->horizontalScrollBar()->setValue(row * itemWidth);
+  if (row < seen.first || row > seen.last) {
+    list_->horizontalScrollBar()->setValue(row * itemWidth);
+  } else if (always) {
+    // A step (Home, End, an arrow) onto a frame cut at the edge brings all of it in.
+    list_->scrollTo(model_->index(row), QAbstractItemView::EnsureVisible);
+  }
 }
 
 bool FrameStrip::DropFrame(int from, int dropBefore) {

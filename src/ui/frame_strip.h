@@ -39,9 +39,10 @@ class FrameStripModel : public QAbstractListModel {
   int CurrentRow() const;
   const ThumbnailCache& Cache() const { return cache_; }
 
-  // After a change of the document: the rows follow the frame count and every thumbnail is
-  // made again when next shown.
-  void Refresh();
+  // After a change of the document: the rows follow the frame count, and a thumbnail is
+  // made again when next shown only when its frame's picture changed. True when the rows
+  // were reset.
+  bool Refresh();
 
  private:
   DocumentState& doc_;
@@ -77,7 +78,8 @@ class FrameStrip : public QDockWidget {
   FrameStripList* List() const { return list_; }
   FrameStripModel* Model() const { return model_; }
 
-  // The document may have changed.
+  // The document may have changed (the current frame too): the rows, the thumbnails of the
+  // changed frames and the highlight follow, the current frame in sight.
   void Refresh();
   // Playback moved to another frame: the highlight follows and stays in sight.
   void CurrentFrameChanged();
@@ -92,6 +94,9 @@ class FrameStrip : public QDockWidget {
 
  private:
   void ContextMenu(const QPoint& pos);
+  // Moves the highlight to the current frame and scrolls it into sight; unless `always`,
+  // only when the current frame is another than the highlighted one.
+  void FollowCurrentFrame(bool always);
 
   MainWindow& window_;
   FrameStripModel* model_ = nullptr;

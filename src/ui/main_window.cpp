@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDialog>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -127,6 +128,7 @@ MainWindow::MainWindow(EditorSession& session, QWidget* parent)
   UpdateStatusBar();
   UpdateTitle();
   UpdateCommandStates(true);
+  qApp->installEventFilter(this);
   RestoreWindowLayout(*this, session_.profile);
   // The strip keeps the place the layout gave it; whether it shows is the setting's.
   frameStrip_->setVisible(session_.settings.showFrameStrip);
@@ -134,6 +136,7 @@ MainWindow::MainWindow(EditorSession& session, QWidget* parent)
 
 MainWindow::~MainWindow() {
   session_.doc.observers.Unsubscribe(observerToken_);
+  qApp->removeEventFilter(this);
 }
 
 // --- building the window from the command data ---------------------------------------------
@@ -334,8 +337,8 @@ void MainWindow::RefreshView() {
 }
 
 void MainWindow::DocumentChanged(DocumentEvent event) {
-  // A new picture shows from its top-left.
-  if (event == DocumentEvent::kLoaded) view_->ScrollTo(0, 0);
+  // A new document starts at 100 %, or fitted when larger than the view, at its top-left.
+  if (event == DocumentEvent::kLoaded) view_->StartNewPicture();
   RefreshAll();
 }
 
@@ -391,9 +394,35 @@ bool MainWindow::Ask(const QString& text) {
 }
 
 void MainWindow::RegainFocus() {
-  if (!isVisible()) return;
+  if (!isVisible() || isMinimized()) return;
+  // A menu keeps the keyboard until it closes.
+  if (QApplication::activePopupWidget()) return;
+  // A box closed over a dialog that stays: the dialog has it back. The window manager may
+  // have given the focus to a window that was closing meanwhile, so it is asked for again.
+  if (QWidget* modal = QApplication::activeModalWidget()) {
+    if (modal->isVisible() && QApplication::activeWindow() != modal) modal->activateWindow();
+    return;
+  }
+  // A window of the program's own still up (the MIDI tempo window, a tool's form) keeps it.
+  QWidget* active = QApplication::activeWindow();
+  if (active && active != this && active->isVisible()) return;
+  raise();
   activateWindow();
-  if (focusWidget() == nullptr) view_->setFocus(Qt::OtherFocusReason);
+  QWidget* focus = focusWidget();
+  if (focus == nullptr || !focus->isVisible() || !focus->isEnabled()) focus = view_;
+  focus->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Hide && watched != this && watched->isWidgetType()) {
+    auto* widget = static_cast<QWidget*>(watched);
+    if (widget->isWindow() && (widget->isModal() || qobject_cast<QDialog*>(widget))) {
+      // Once the dialog's own code has run to its end (a box before a dialog closes, a
+      // dialog that closes right after its box).
+      QTimer::singleShot(0, this, &MainWindow::RegainFocus);
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
 }
 
 // --- loading --------------------------------------------------------------------------------

@@ -112,7 +112,10 @@ class MainWindow : public QMainWindow {
   // done, nothing done and cancelled show nothing. Every command's outcome ends here.
   void ShowOutcome(const Outcome& outcome);
   bool Ask(const QString& text);
-  // Gives the keyboard back to the main window (after a box whose dialog has gone).
+  // Gives the keyboard back after a modal dialog or message box has gone: to the modal
+  // dialog still open under it, else to the main window (its focus widget, else the view).
+  // Runs by itself after every dialog and box the program shows (see eventFilter); a window
+  // of the program's own that is still up, or a menu, keeps the keyboard.
   void RegainFocus();
   // The notice of frames beyond the frame maximum after a load, once the window has drawn.
   void ReportDroppedFrames(const LoadContext& context);
@@ -143,6 +146,10 @@ class MainWindow : public QMainWindow {
   QStringList RecentFiles() const { return recentFiles_; }
 
  protected:
+  // Watches the whole application for dialogs and message boxes that close, so that the
+  // keyboard comes back to the window however they were run (exec, a local loop, a box
+  // shown from inside a dialog that closes right after it).
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;

@@ -161,6 +161,24 @@ void PictureView::ZoomToFit() {
   SyncScrollBars();
 }
 
+void PictureView::StartNewPicture() {
+  const QSize whole = size();
+  zoom_ = OpeningViewZoom(doc_.width, doc_.height, whole.width(), whole.height());
+  startPending_ = !isVisible();
+  SyncScrollBars();
+}
+
+void PictureView::showEvent(QShowEvent* event) {
+  QAbstractScrollArea::showEvent(event);
+  if (!startPending_) return;
+  // The window has its size now; the rule is taken for it once the layout has settled.
+  StartNewPicture();
+  startPending_ = true;
+  QTimer::singleShot(0, this, [this] {
+    if (startPending_) StartNewPicture();
+  });
+}
+
 void PictureView::ScrollTo(int x, int y) {
   horizontalScrollBar()->setValue(x);
   verticalScrollBar()->setValue(y);
@@ -172,6 +190,10 @@ void PictureView::PictureChanged() {
 
 void PictureView::resizeEvent(QResizeEvent* event) {
   QAbstractScrollArea::resizeEvent(event);
+  if (startPending_) {
+    const QSize whole = size();
+    zoom_ = OpeningViewZoom(doc_.width, doc_.height, whole.width(), whole.height());
+  }
   SyncScrollBars();
 }
 

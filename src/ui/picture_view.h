@@ -41,6 +41,10 @@ class PictureView : public QAbstractScrollArea {
   void ZoomOut();
   // The largest zoom at which the whole picture shows, scrolled to the top-left.
   void ZoomToFit();
+  // A picture that replaced the document: 100 %, or the zoom that fits it when it is larger
+  // than the view, from its top-left (app/view_zoom's OpeningViewZoom). Before the view
+  // first shows, its size is not known yet: the rule is taken again once it is.
+  void StartNewPicture();
   // Scrolls to the given offsets, held inside the scroll range.
   void ScrollTo(int x, int y);
   // After the picture may have changed its size: the scroll range follows and the view is
@@ -69,6 +73,7 @@ class PictureView : public QAbstractScrollArea {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
   void wheelEvent(QWheelEvent* event) override;
 
@@ -85,6 +90,7 @@ class PictureView : public QAbstractScrollArea {
   QSize knownPicture_;  // the picture size the scroll bars were last set for
   bool syncing_ = false;
   bool syncQueued_ = false;
+  bool startPending_ = false;  // StartNewPicture ran before the view showed
   int wheelAngle_ = 0;  // Ctrl+wheel turns not yet a whole step
   bool blinkPhase_ = false;
 };

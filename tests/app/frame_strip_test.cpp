@@ -89,12 +89,14 @@ TEST(FrameStrip, LabelsAndVisibleFrames) {
 TEST(FrameStrip, CacheMakesEachThumbnailOnceForItsPicture) {
   ThumbnailCache cache(3);
   PackedDib a = Indexed(), b = Indexed(), c = Indexed(), d = Indexed();
+  c.Row(0)[0] = 7;  // c and d differ from a and b and from each other
+  d.Row(1)[3] = 0;
   const ThumbnailSize size{8, 4};
   ASSERT_NE(cache.Get(0, a, size), nullptr);
   ASSERT_NE(cache.Get(1, b, size), nullptr);
   EXPECT_EQ(cache.Get(0, a, size), cache.Get(0, a, size));
   EXPECT_EQ(cache.rendered(), 2u);
-  // Frame 1 now holds another block (a move, an edit): made anew.
+  // Frame 1 now holds another picture (an edit): made anew.
   cache.Get(1, c, size);
   EXPECT_EQ(cache.rendered(), 3u);
   // A new size too.
@@ -115,6 +117,58 @@ TEST(FrameStrip, CacheMakesEachThumbnailOnceForItsPicture) {
   cache.Get(0, a, size);
   EXPECT_EQ(cache.rendered(), before + 2);
   EXPECT_EQ(cache.Get(5, PackedDib(), size), nullptr);
+}
+
+// After a change of the document only the frames whose bytes changed are made again: a
+// block rewritten in place (same address) is found by its hash, a block that only moved (an
+// undo, a frame moved back) with the same bytes is kept, and frames past the count go.
+TEST(FrameStrip, CacheMakesAgainOnlyTheFramesWhoseBytesChanged) {
+  ThumbnailCache cache;
+  PackedDib a = Indexed(), b = Indexed(), same = Indexed();
+  const ThumbnailSize size{8, 4};
+  ASSERT_NE(cache.Get(0, a, size), nullptr);
+  ASSERT_NE(cache.Get(1, b, size), nullptr);
+  ASSERT_NE(cache.Get(2, b, size), nullptr);
+  ASSERT_EQ(cache.rendered(), 3u);
+
+  a.Row(0)[0] = 5;  // frame 0 painted in place
+  cache.MarkChanged(2);
+  EXPECT_EQ(cache.size(), 2u);  // frame 2 is gone with the count
+  const std::vector<uint32_t>* shown = cache.Get(0, a, size);
+  ASSERT_NE(shown, nullptr);
+  EXPECT_EQ(cache.rendered(), 4u);
+  EXPECT_EQ((*shown)[0], Argb(5));
+  cache.Get(1, same, size);  // another block, the same bytes
+  EXPECT_EQ(cache.rendered(), 4u);
+  // Checked once, the blocks are trusted until the next change.
+  a.Row(0)[0] = 6;
+  cache.Get(0, a, size);
+  EXPECT_EQ(cache.rendered(), 4u);
+  cache.MarkChanged(2);
+  EXPECT_EQ((*cache.Get(0, a, size))[0], Argb(6));
+  EXPECT_EQ(cache.rendered(), 5u);
+  // A change of the colour table counts as well.
+  same.ColorTable()[0] = {9, 9, 9, 0};
+  cache.MarkChanged(2);
+  cache.Get(1, same, size);
+  EXPECT_EQ(cache.rendered(), 6u);
+}
+
+TEST(FrameStrip, BlockHashSeesEveryByteAndTheLength) {
+  std::vector<uint8_t> bytes(77);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = uint8_t(i * 31 + 7);
+  const uint64_t whole = PictureBlockHash(bytes.data(), bytes.size());
+  EXPECT_EQ(PictureBlockHash(bytes.data(), bytes.size()), whole);
+  EXPECT_NE(PictureBlockHash(bytes.data(), bytes.size() - 1), whole);
+  // One bit in each part of the block: the 32-byte lanes, the words after them, the tail.
+  for (size_t at : {size_t{0}, size_t{31}, size_t{64}, size_t{70}, size_t{76}}) {
+    std::vector<uint8_t> changed = bytes;
+    changed[at] ^= 1;
+    EXPECT_NE(PictureBlockHash(changed.data(), changed.size()), whole) << at;
+  }
+  // Zero bytes of different lengths differ too.
+  std::vector<uint8_t> zeros(64, 0);
+  EXPECT_NE(PictureBlockHash(zeros.data(), 32), PictureBlockHash(zeros.data(), 64));
 }
 
 TEST(FrameStrip, ClickStopsPlaybackAndShowsTheFrame) {

@@ -146,6 +146,28 @@ TEST(ViewZoomTest, FitIsTheLargestZoomThatShowsTheWholePicture) {
   }
 }
 
+// A new picture starts at 100 %, or fitted when larger than the view, at the top-left: the
+// zoom it replaces plays no part (the rule takes none).
+TEST(ViewZoomTest, OpeningViewIsFullSizeOrFittedAtTheTopLeft) {
+  struct Case {
+    int32_t width, height, viewWidth, viewHeight;
+    int zoom;
+  } cases[] = {
+      {160, 120, 800, 600, 100},   // small: full size, not enlarged to fit
+      {800, 600, 800, 600, 100},   // exactly the view
+      {801, 600, 800, 600, 99},    // one pixel too wide
+      {1600, 1200, 800, 600, 50},  // a photo
+      {400, 2000, 800, 600, 30},   // too tall only
+      {1, 1, 800, 600, 100},
+      {8000, 8000, 800, 600, 25},  // the smallest zoom, scrolled
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
+    EXPECT_EQ(OpeningViewZoom(c.width, c.height, c.viewWidth, c.viewHeight),
+              (ViewZoom{c.zoom, 0, 0}));
+  }
+}
+
 TEST(ViewZoomTest, ScrollableAreaHoldsTheZoomedPicture) {
   // A picture larger than the view still fits its scrollable area.
   EXPECT_EQ(ScrollableAreaInPicture(1600, 1200, 100, 800, 600), (PaintPoint{1600, 1200}));

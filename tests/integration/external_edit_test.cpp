@@ -254,7 +254,25 @@ TEST_F(PaintProgramStandIn, AnEditThatCannotBeLoadedBackIsReported) {
   EXPECT_TRUE(EditResultIsReported(result));
   EXPECT_EQ(doc->frameSet->count, 3);
 
-  EXPECT_EQ(RunEdit(*doc, folder_ / "no-such-program"), Outcome::Failed(kMsgNotUpdated));
+}
+
+// Without a paint program (none set, or a set one that is not there, and no default BMP
+// application) the edit is refused with a message of its own, shown to the user, that
+// names the options dialog's setting; the exchange file goes at once.
+TEST_F(PaintProgramStandIn, NoPaintProgramIsReportedAndNamesTheSetting) {
+  auto doc = testing::LoadGifPicture(folder_.path(), 4);
+  DesktopEnvironment noDefault;
+  noDefault.defaultApplication = [](const std::string&) { return std::optional<std::string>(); };
+  for (const std::string& editor : {std::string(), folder_ / "no-such-program"}) {
+    SCOPED_TRACE(editor);
+    ExternalEdit edit;
+    EXPECT_EQ(edit.Prepare(*doc, editor, noDefault), Outcome::Failed(kMsgNoPaintProgram));
+    EXPECT_FALSE(std::filesystem::exists(edit.exchangePath()));
+  }
+  EXPECT_TRUE(EditResultIsReported(Outcome::Failed(kMsgNoPaintProgram)));
+  const std::string text = MessageText(kMsgNoPaintProgram);
+  EXPECT_NE(text.find(std::string("「") + kEditorSettingLabel + "」"), std::string::npos) << text;
+  EXPECT_FALSE(doc->undo.CanUndo());
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // The frame strip and redo on the real main window, offscreen: the strip's toggle and its
 // remembered state, a click on a thumbnail, a thumbnail dragged to another place (the drop
 // events the list receives), undo and redo of the move, thumbnails made only for the frames
-// on screen, and redo after an undo.
+// on screen, and redo after an undo; the highlight after every step, thumbnails that follow
+// the frames' shape and are made again only for the frames that changed.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -17,6 +18,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QWindow>
+#include <QtTest/QTest>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -35,6 +37,7 @@
 #include "ui/main_window_fixture.h"
 #include "ui/picture_view.h"
 #include "ui/private_home.h"
+#include "ui/utf8.h"
 
 namespace zel {
 namespace {
@@ -276,7 +279,7 @@ TEST_F(FrameStripTest, ThumbnailsAreMadeOnlyForTheFramesOnScreen) {
   Click(0);
   ASSERT_EQ(Strip()->Model()->rowCount(), 250);
   const size_t before = Strip()->Model()->Cache().rendered();
-  window_->RunCommand(kCmdInvertBackground);  // the pictures' colours change: all made anew
+  window_->RunCommand(kCmdRotateRight);  // every picture turns: all made anew
   window_->Strip()->List()->viewport()->repaint();
   const size_t made = Strip()->Model()->Cache().rendered();
   const int itemWidth = Strip()->List()->visualRect(Strip()->Model()->index(0)).width();
@@ -291,6 +294,89 @@ TEST_F(FrameStripTest, ThumbnailsAreMadeOnlyForTheFramesOnScreen) {
   window_->Strip()->List()->viewport()->repaint();
   EXPECT_LE(Strip()->Model()->Cache().rendered(), made + size_t(onScreen));
   EXPECT_GT(Strip()->Model()->Cache().rendered(), made);
+}
+
+// Serves events until `done` holds (at most 5 s).
+bool ServeUntil(const std::function<bool()>& done) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done() && timer.elapsed() < 5000) ProcessEventsFor(5);
+  return done();
+}
+
+// Whatever moves the shown frame, the highlight is on it and all of it is in sight; the
+// status bar says the same frame.
+TEST_F(FrameStripTest, HighlightIsOnTheShownFrameAfterEveryStep) {
+  OpenWithStrip(std::vector<int>(60, 5));
+  ASSERT_TRUE(window_->RunCommand(kCmdStop));
+  QApplication::setActiveWindow(window_.get());
+  ASSERT_TRUE(ServeUntil([&] { return QApplication::activeWindow() == window_.get(); }));
+  FrameStripList* list = Strip()->List();
+  struct Step {
+    Qt::Key key;
+    int frame;
+  } steps[] = {{Qt::Key_End, 59},  {Qt::Key_Home, 0},  {Qt::Key_Left, 59},
+               {Qt::Key_Right, 0}, {Qt::Key_End, 59}, {Qt::Key_Left, 58},
+               {Qt::Key_Home, 0},  {Qt::Key_Right, 1}};
+  for (const Step& step : steps) {
+    SCOPED_TRACE(::testing::Message() << "key " << step.key << " to frame " << step.frame);
+    QTest::keyClick(window_.get(), step.key);
+    ASSERT_EQ(Doc().currentFrame, step.frame);
+    EXPECT_EQ(window_->FramePane()->text(), Utf8(std::to_string(step.frame + 1) + "/60"));
+    EXPECT_EQ(Strip()->Model()->CurrentRow(), step.frame);
+    const QRect item = list->visualRect(Strip()->Model()->index(step.frame));
+    EXPECT_TRUE(list->viewport()->rect().contains(item)) << "item at " << item.x();
+  }
+}
+
+// A turn or a margin changes the frames' shape; their thumbnails follow at once.
+TEST_F(FrameStripTest, ThumbnailsTakeTheFramesShapeAfterATurnOrAMargin) {
+  struct Case {
+    CommandId command;
+    QSize thumbnail;
+  } cases[] = {
+      {kCmdRotateRight, QSize(48, 64)},  // 16 x 12 turned: 12 x 16
+      {kCmdAddMargins, QSize(64, 64)},   // the diagonal, 20 x 20
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.command);
+    OpenWithStrip({5, 5, 5});
+    ASSERT_TRUE(window_->RunCommand(kCmdStop));
+    ASSERT_EQ(Strip()->Model()->Thumbnail(1).size(), QSize(64, 48));
+    ASSERT_TRUE(window_->RunCommand(c.command));
+    for (int row = 0; row < 3; ++row) {
+      EXPECT_EQ(Strip()->Model()->Thumbnail(row).size(), c.thumbnail) << row;
+    }
+  }
+}
+
+// A command that changes no picture (a zoom) makes no thumbnail again; a frame rewritten in
+// place makes its own thumbnail again and no other.
+TEST_F(FrameStripTest, OnlyTheThumbnailsOfChangedFramesAreMadeAgain) {
+  OpenWithStrip(std::vector<int>(8, 5));
+  ASSERT_TRUE(window_->RunCommand(kCmdStop));
+  QWidget* viewport = Strip()->List()->viewport();
+  viewport->repaint();
+  const ThumbnailCache& cache = Strip()->Model()->Cache();
+  const size_t made = cache.rendered();
+  ASSERT_GE(made, 8u);
+  for (CommandId command : {kCmdZoomIn, kCmdZoomOut, kCmdZoomToFit}) {
+    ASSERT_TRUE(window_->RunCommand(command)) << command;
+    viewport->repaint();
+  }
+  EXPECT_EQ(cache.rendered(), made);
+
+  // Frame 3 (blue, index 3) painted black where its pixels lie, as an edit in place does.
+  PackedDib& picture = Doc().frameSet->frame(3).image;
+  const QRgb before = Strip()->Model()->Thumbnail(3).pixel(0, 0);
+  for (int32_t y = 0; y < picture.Header().height; ++y) {
+    std::fill_n(picture.Row(y), picture.Header().width, uint8_t{0});
+  }
+  window_->RefreshAll();
+  viewport->repaint();
+  EXPECT_EQ(cache.rendered(), made + 1);
+  EXPECT_NE(Strip()->Model()->Thumbnail(3).pixel(0, 0), before);
+  EXPECT_EQ(cache.rendered(), made + 1);
 }
 
 }  // namespace

@@ -50,6 +50,7 @@
 #include "integration/sibling_programs.h"
 #include "platform/instance_lock.h"
 #include "platform/local_channel.h"
+#include "resources/string_table.h"
 #include "support/gif_builder.h"
 #include "ui/commands/integration_commands.h"
 #include "ui/dialogs/edit_wait_dialog.h"
@@ -164,6 +165,27 @@ class IntegrationCommandsTest : public testing::MainWindowFixture {
 };
 
 // --- the paint program ----------------------------------------------------------------------
+
+// Ctrl+E with no paint program set and no default BMP application says so, naming the
+// options dialog's setting, and leaves window and document as they were.
+TEST_F(IntegrationCommandsTest, CtrlEWithoutAPaintProgramSaysWhatToSet) {
+  ASSERT_EQ(window_->OpenFile(WritePicture(File("none.gif"))), 0);
+  const std::vector<uint32_t> before = Colors(Doc().currentPicture);
+  Integration().desktop = [] {
+    DesktopEnvironment none;
+    none.defaultApplication = [](const std::string&) { return std::optional<std::string>(); };
+    return none;
+  };
+  session_->settings.block.editorPath.clear();
+  ASSERT_TRUE(window_->RunCommand(kCmdExternalEdit));
+  ASSERT_EQ(messages_.size(), 1);
+  EXPECT_EQ(messages_.front(), QString::fromUtf8(MessageText(kMsgNoPaintProgram)));
+  EXPECT_TRUE(messages_.front().contains(QString::fromUtf8(kEditorSettingLabel)));
+  EXPECT_FALSE(Integration().Editing());
+  EXPECT_FALSE(window_->DocumentBusy());
+  EXPECT_FALSE(window_->isMinimized());
+  EXPECT_EQ(Colors(Doc().currentPicture), before);
+}
 
 TEST_F(IntegrationCommandsTest, PaintProgramEditsAPictureWithUndo) {
   ASSERT_TRUE(window_->OpenFile(WritePicture(File("edit.gif"))).done());

@@ -150,11 +150,12 @@ TEST_F(ViewZoomWindowTest, TheScrollRangeFollowsPictureAndZoom) {
   EXPECT_EQ(View()->Zoom().zoom, 67);
   EXPECT_EQ(window_->ZoomPane()->text().toStdString(), "67%");
 
-  // A picture larger than the view scrolls at 100 %; fit shows it whole.
+  // A picture larger than the view opens fitted, scrolls at 100 %; fit shows it whole.
   View()->SetZoom(1600);
   View()->ScrollTo(500, 500);
   Open(1000, 900);
-  EXPECT_EQ(View()->Zoom(), (ViewZoom{1600, 0, 0}));  // the zoom stays, from the top-left
+  EXPECT_EQ(View()->Zoom(),
+            OpeningViewZoom(1000, 900, View()->size().width(), View()->size().height()));
   ASSERT_TRUE(window_->RunCommand(kCmdZoomActualSize));
   Settle();
   EXPECT_EQ(across->maximum(), 1000 - Surface().width());
@@ -172,6 +173,8 @@ TEST_F(ViewZoomWindowTest, TheScrollRangeFollowsPictureAndZoom) {
 
 TEST_F(ViewZoomWindowTest, CtrlWheelZoomsAboutTheMouseAndPixelsStaySharp) {
   Open(600, 400);  // larger than the view once zoomed: the limits leave the point free
+  View()->SetZoom(100);  // it opened fitted
+  View()->ScrollTo(0, 0);
   const QPoint mouse(61, 43);
   auto wheel = [&](int angle, Qt::KeyboardModifiers modifiers) {
     QWheelEvent event(QPointF(mouse), QPointF(View()->Surface()->mapToGlobal(mouse)), QPoint(),
@@ -306,12 +309,33 @@ TEST_F(ViewZoomWindowTest, ThePickerAnswersInPicturePixelsUnderZoomAndScroll) {
 
 TEST_F(ViewZoomWindowTest, APictureLargerThanTheViewStillGetsAMargin) {
   Open(700, 560);
+  View()->SetZoom(100);
   ASSERT_GT(700, Surface().width());
   ASSERT_TRUE(window_->RunCommand(kCmdAddMargins));
   EXPECT_EQ(Doc().width, 896);  // the diagonal of 700 x 560
   EXPECT_EQ(Doc().height, 896);
   Settle();
   EXPECT_EQ(View()->horizontalScrollBar()->maximum(), 896 - Surface().width());
+}
+
+// A new file starts at 100 %, or fitted when larger than the view, at its top-left; the
+// zoom and scroll of the file before play no part.
+TEST_F(ViewZoomWindowTest, ANewFileStartsAtFullSizeOrFittedAtTheTopLeft) {
+  Open(900, 700);  // larger than the view: fitted
+  const QSize whole = View()->size();
+  EXPECT_EQ(View()->Zoom(), OpeningViewZoom(900, 700, whole.width(), whole.height()));
+  EXPECT_LT(View()->Zoom().zoom, 100);
+  EXPECT_EQ(View()->horizontalScrollBar()->maximum(), 0);
+
+  Open(700, 560);
+  View()->SetZoom(800);
+  View()->ScrollTo(2000, 1500);
+  ASSERT_GT(View()->Zoom().scrollX, 0);
+  Open(160, 120, 2);  // small: 100 %, from the top-left
+  EXPECT_EQ(View()->Zoom(), ViewZoom{});
+  EXPECT_EQ(View()->horizontalScrollBar()->value(), 0);
+  EXPECT_EQ(View()->verticalScrollBar()->value(), 0);
+  EXPECT_EQ(window_->ZoomPane()->text().toStdString(), "100%");
 }
 
 TEST_F(ViewZoomWindowTest, TheFrameKeysStepAndWrap) {

@@ -194,7 +194,7 @@ bool IntegrationState::StartEdit() {
   DocumentState& doc = session.doc;
   if (edit_ || window_.DocumentBusy() || !IsDocumentOpen(doc)) return false;
   auto edit = std::make_unique<ExternalEdit>();
-  Outcome result = edit->Prepare(doc, session.settings.block.editorPath);
+  Outcome result = edit->Prepare(doc, session.settings.block.editorPath, desktop());
   if (result.done()) result = edit->Start(doc);
   if (!result.done()) {
     if (EditResultIsReported(result)) window_.ShowOutcome(result);

@@ -34,6 +34,8 @@ class IntegrationState : public QObject {
   // Vanta's program file; looked up once for the run unless a test sets it.
   std::function<std::string()> vantaProgram = [] { return VantaProgramPath(); };
   SiblingChannel siblings = SystemSiblingChannel();
+  // Where the paint program is looked up when none is set (the default BMP application).
+  std::function<DesktopEnvironment()> desktop = SystemDesktop;
 
   bool VantaAvailable() const { return !vantaProgram().empty(); }
   // What the last Vanta and Morsel commands did (failures of Vanta's are not shown).

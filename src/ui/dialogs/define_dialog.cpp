@@ -10,6 +10,7 @@
 
 #include "app/settings.h"
 #include "app/startup_rules.h"
+#include "resources/string_table.h"
 #include "ui/dialogs/dialog_buttons.h"
 #include "ui/dialogs/file_dialogs.h"
 #include "ui/dialogs/message_box.h"
@@ -39,7 +40,7 @@ DefineDialog::DefineDialog(Settings& settings, QWidget* parent, bool* optimizeGi
   cancelButton_ = buttons.close;
 
   auto* grid = new QGridLayout(this);
-  AddLabeledRow(grid, 0, QStringLiteral("編集ﾂｰﾙ"), editorEdit_);
+  AddLabeledRow(grid, 0, QString::fromUtf8(kEditorSettingLabel), editorEdit_);
   grid->addWidget(browseButton_, 0, 2);
   grid->addWidget(previewCheck_, 1, 1, 1, 2);
   grid->addWidget(backgroundCheck_, 2, 1, 1, 2);
