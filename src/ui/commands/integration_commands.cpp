@@ -11,6 +11,7 @@
 #include <optional>
 #include <thread>
 
+#include "app/replace_document.h"
 #include "app/save_rules.h"
 #include "app/settings.h"
 #include "document/colour_key.h"
@@ -63,10 +64,9 @@ void ImportClipboard(MainWindow& window, int) {
   // The question runs events: check again before the document is replaced.
   if (window.DocumentBusy()) return;
   LoadContext context = window.Session().MakeLoadContext(&window.Clipboard());
-  const int result = LoadImageFile(doc, std::string(), LoadMode::kClipboard, context);
   // A paste that fails leaves the document and its history as they were.
-  if (result == 0) doc.undo.Reset();
-  if (result != 0) window.ShowMessageNumber(result);
+  const ReplaceResult result = ReplaceDocumentFromClipboard(doc, context);
+  if (result.status == ReplaceStatus::kLoadFailed) window.ShowMessageNumber(result.message);
   window.AfterLoad();
   window.ReportDroppedFrames(context);
 }
