@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/save_rules.h"
 #include "imagefiles/bmp_file.h"
 #include "imagefiles/frame_bitmap.h"
 #include "imagefiles/gif_encoder.h"
@@ -81,6 +82,22 @@ int SaveDocumentAsJpeg(DocumentState& doc, const std::string& path, int quality)
   doc.kind = ImageKind::kBitmap;
   doc.unsavedChanges = false;
   return 0;
+}
+
+JpegSaveResult SaveJpegAndReload(DocumentState& doc, const std::string& path, int quality,
+                                 LoadContext& context) {
+  JpegSaveResult result;
+  if (IsAnimation(doc.kind) || !CanSaveAsJpeg(doc)) return result;
+  result.code = SaveDocumentAsJpeg(doc, path, quality);
+  if (result.code != 0) {
+    result.status = JpegSaveStatus::kWriteFailed;
+    return result;
+  }
+  doc.undo.TakeSnapshot(doc, kUndoColors);
+  const std::string written = doc.filePath;
+  result.code = LoadImageFile(doc, written, LoadMode::kOpen, context);
+  result.status = result.code == 0 ? JpegSaveStatus::kReloaded : JpegSaveStatus::kReloadFailed;
+  return result;
 }
 
 bool MakeIconFile(const DocumentState& doc, const std::string& path) {

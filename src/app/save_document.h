@@ -5,6 +5,7 @@
 #include <string>
 
 #include "document/document_state.h"
+#include "imagefiles/image_loader.h"
 #include "platform/progress.h"
 
 namespace zel {
@@ -24,6 +25,31 @@ int SaveDocumentAsBitmap(DocumentState& doc, const std::string& path);
 // Writes the current picture as a JPEG file of the given quality (30..100); kind 'b'
 // afterwards. Returns 0 or the JPEG writer's code.
 int SaveDocumentAsJpeg(DocumentState& doc, const std::string& path, int quality);
+
+// What the save-as-JPEG command came to.
+enum class JpegSaveStatus {
+  kNotSaved,      // not a single 24-bit picture: nothing written, nothing changed
+  kWriteFailed,   // the file could not be written (`code`: the writer's); nothing changed
+  kReloaded,      // written; the picture before compression is one undo away and the
+                  // written file, read back, is the document (kind 'j')
+  kReloadFailed,  // written and the undo step taken, but the written file did not load
+                  // (`code`: the loader's message): the picture before compression stays on
+                  // show, the written file is the document's file (kind 'b')
+};
+struct [[nodiscard]] JpegSaveResult {
+  JpegSaveStatus status = JpegSaveStatus::kNotSaved;
+  int code = 0;
+  // True when the file is on disk (it goes on the recent-file list).
+  bool Written() const {
+    return status == JpegSaveStatus::kReloaded || status == JpegSaveStatus::kReloadFailed;
+  }
+};
+// The save-as-JPEG command once the name and quality are chosen: writes the current picture
+// (SaveDocumentAsJpeg), records the undo step that brings the picture before compression
+// back, and opens the written file again so that the compressed result is what the user
+// sees.
+JpegSaveResult SaveJpegAndReload(DocumentState& doc, const std::string& path, int quality,
+                                 LoadContext& context);
 
 // Writes the current 32 x 32 picture as an icon file; the document does not change.
 bool MakeIconFile(const DocumentState& doc, const std::string& path);

@@ -97,19 +97,16 @@ void SaveJpegCommand(MainWindow& window, int) {
   const bool accepted = dialog.exec() == QDialog::Accepted;
   window.RegainFocus();
   if (!accepted) return;
-  DocumentState& doc = session.doc;
-  if (IsAnimation(doc.kind) || !CanSaveAsJpeg(doc)) return;
-  if (SaveDocumentAsJpeg(doc, settings.lastImagePath, settings.jpegQuality) != 0) {
+  LoadContext context = session.MakeLoadContext(&window.Clipboard());
+  const JpegSaveResult result =
+      SaveJpegAndReload(session.doc, settings.lastImagePath, settings.jpegQuality, context);
+  if (result.status == JpegSaveStatus::kWriteFailed) {
     window.ShowMessageText(Utf8(kGifWriteFailedText));
     return;
   }
-  // The picture before compression stays one undo away; the view shows the written file.
-  doc.undo.TakeSnapshot(doc, kUndoColors);
-  LoadContext context = session.MakeLoadContext(&window.Clipboard());
-  const std::string written = doc.filePath;
-  int result = LoadImageFile(doc, written, LoadMode::kOpen, context);
-  if (result != 0) window.ShowMessageNumber(result);
-  window.AddRecentFile(Utf8(written));
+  if (!result.Written()) return;
+  if (result.status == JpegSaveStatus::kReloadFailed) window.ShowMessageNumber(result.code);
+  window.AddRecentFile(Utf8(session.doc.filePath));
   window.AfterLoad();
 }
 
