@@ -10,10 +10,9 @@
 #include "ui/editor_session.h"
 #include "ui/main_window.h"
 #include "ui/picture_view.h"
-#include "ui/tools/handle_tools.h"
 #include "ui/tools/mouse_picks.h"
-#include "ui/tools/slider_tools.h"
 #include "ui/tools/tool_host.h"
+#include "ui/tools/tool_registry.h"
 
 namespace zel {
 namespace {
@@ -27,8 +26,7 @@ void ToolCommand(MainWindow& window, int id) {
   DocumentState& doc = window.Session().doc;
   const std::optional<ToolKind> kind = ToolOfCommand(id);
   if (!kind || !CanTransformImage(doc)) return;
-  std::unique_ptr<InteractiveTool> tool = MakeHandleTool(*kind, doc);
-  if (!tool) tool = MakeSliderTool(*kind, doc);
+  std::unique_ptr<InteractiveTool> tool = MakeTool(*kind, doc);
   if (!tool) return;
   window.Tools().RunTool(*tool);
   window.AfterFrameChange();
