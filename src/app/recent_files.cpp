@@ -17,6 +17,43 @@ bool Storable(const std::string& path) {
 
 }  // namespace
 
+std::vector<std::string> WithRecentFile(std::vector<std::string> list, const std::string& path,
+                                        const std::string& currentFolder) {
+  std::string absolute = AbsoluteFilePath(path, currentFolder);
+  if (absolute.empty()) return list;
+  list = WithoutRecentFile(std::move(list), absolute);
+  list.insert(list.begin(), std::move(absolute));
+  if (list.size() > static_cast<size_t>(kRecentFileCount)) list.resize(kRecentFileCount);
+  return list;
+}
+
+std::vector<std::string> WithoutRecentFile(std::vector<std::string> list,
+                                           const std::string& path) {
+  std::erase(list, path);
+  return list;
+}
+
+std::string AbsoluteFilePath(const std::string& path, const std::string& currentFolder) {
+  if (path.empty()) return path;
+  const std::string joined = path.front() == '/' ? path : currentFolder + "/" + path;
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= joined.size()) {
+    size_t end = joined.find('/', start);
+    if (end == std::string::npos) end = joined.size();
+    const std::string part = joined.substr(start, end - start);
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();  // above the root stays at the root
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    start = end + 1;
+  }
+  std::string absolute;
+  for (const std::string& part : parts) absolute += "/" + part;
+  return absolute.empty() ? "/" : absolute;
+}
+
 std::vector<std::string> LoadRecentFiles(const ProfileFile& file) {
   std::vector<std::string> list;
   for (int place = 1; place <= kRecentFileCount; ++place) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "app/save_rules.h"
+#include "document/edit_transaction.h"
 #include "imagefiles/bmp_file.h"
 #include "imagefiles/frame_bitmap.h"
 #include "imagefiles/gif_encoder.h"
@@ -104,6 +106,24 @@ Outcome SaveDocumentAsJpeg(DocumentState& doc, const std::string& path, int qual
   }
   Saved(doc, path, ImageKind::kBitmap);
   return Outcome::Done();
+}
+
+JpegSaveResult SaveJpegAndReload(DocumentState& doc, const std::string& path, int quality,
+                                 LoadContext& context) {
+  JpegSaveResult result;
+  if (IsAnimation(doc.kind) || !CanSaveAsJpeg(doc)) return result;
+  result.status = JpegSaveStatus::kWriteFailed;
+  result.outcome = SaveDocumentAsJpeg(doc, path, quality);
+  if (!result.outcome.done()) return result;
+  // The picture before compression stays one undo away; the document becomes the written
+  // file, read back, and that is its saved state.
+  const std::string written = doc.filePath;
+  EditTransaction reload(doc, kUndoColors);
+  result.outcome =
+      reload.Commit([&] { return LoadImageFile(doc, written, LoadMode::kOpen, context); });
+  if (result.outcome.done()) MarkDocumentSaved(doc);
+  result.status = result.outcome.done() ? JpegSaveStatus::kReloaded : JpegSaveStatus::kReloadFailed;
+  return result;
 }
 
 Outcome MakeIconFile(const DocumentState& doc, const std::string& path) {

@@ -6,6 +6,7 @@
 
 #include "document/document_state.h"
 #include "document/outcome.h"
+#include "imagefiles/image_loader.h"
 #include "platform/progress.h"
 
 namespace zel {
@@ -27,6 +28,31 @@ Outcome SaveDocumentAsBitmap(DocumentState& doc, const std::string& path);
 // Writes the current picture as a JPEG file of the given quality (30..100); kind 'b'
 // afterwards. Failed with kMsgCannotWriteImage.
 Outcome SaveDocumentAsJpeg(DocumentState& doc, const std::string& path, int quality);
+
+// What the save-as-JPEG command came to.
+enum class JpegSaveStatus {
+  kNotSaved,      // not a single 24-bit picture: nothing written, nothing changed
+  kWriteFailed,   // the file could not be written (`outcome`); nothing changed
+  kReloaded,      // written; the picture before compression is one undo away and the
+                  // written file, read back, is the document (kind 'j')
+  kReloadFailed,  // written, but the written file did not load (`outcome`): the picture
+                  // before compression stays on show with no undo step, the written file is
+                  // the document's file (kind 'b')
+};
+struct [[nodiscard]] JpegSaveResult {
+  JpegSaveStatus status = JpegSaveStatus::kNotSaved;
+  Outcome outcome = Outcome::NothingDone();
+  // True when the file is on disk (it goes on the recent-file list).
+  bool Written() const {
+    return status == JpegSaveStatus::kReloaded || status == JpegSaveStatus::kReloadFailed;
+  }
+};
+// The save-as-JPEG command once the name and quality are chosen: writes the current picture
+// (SaveDocumentAsJpeg), records the undo step that brings the picture before compression
+// back, and opens the written file again so that the compressed result is what the user
+// sees.
+JpegSaveResult SaveJpegAndReload(DocumentState& doc, const std::string& path, int quality,
+                                 LoadContext& context);
 
 // Writes the current 32 x 32 picture as an icon file; the document does not change.
 Outcome MakeIconFile(const DocumentState& doc, const std::string& path);

@@ -13,36 +13,18 @@
 #include "resources/string_table.h"
 
 namespace zel::cli {
-namespace {
-
-std::string ExtensionOf(const std::string& path) {
-  size_t slash = path.find_last_of('/');
-  size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-  size_t dot = path.find_last_of('.');
-  if (dot == std::string::npos || dot < nameStart) return "";
-  return path.substr(dot + 1);
-}
-
-std::string LowerAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
-}  // namespace
 
 OutputFormat OutputFormatOf(const std::string& path) {
-  std::string ext = LowerAscii(ExtensionOf(path));
-  if (ext == "gif") return OutputFormat::kGif;
-  if (ext == "bmp" || ext == "bmpf") return OutputFormat::kBitmap;
-  if (ext == "jpg" || ext == "jpeg") return OutputFormat::kJpeg;
-  if (ext == "ico") return OutputFormat::kIcon;
+  auto is = [&path](const char* ext) { return HasExtensionIgnoringCase(path, ext); };
+  if (is("gif")) return OutputFormat::kGif;
+  if (is("bmp") || is("bmpf")) return OutputFormat::kBitmap;
+  if (is("jpg") || is("jpeg")) return OutputFormat::kJpeg;
+  if (is("ico")) return OutputFormat::kIcon;
   return OutputFormat::kUnknown;
 }
 
 std::string DescribeExtension(const std::string& path) {
-  std::string ext = ExtensionOf(path);
+  const std::string ext = FileExtension(path);
   return ext.empty() ? "extensionless" : "." + ext;
 }
 

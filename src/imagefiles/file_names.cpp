@@ -39,6 +39,26 @@ std::string ForceExtension(std::string chosenPath, const std::string& ext) {
   return chosenPath;
 }
 
+std::string FileExtension(const std::string& path) {
+  const size_t dot = ExtensionDot(path);
+  return dot == std::string::npos ? std::string() : path.substr(dot + 1);
+}
+
+bool HasFileExtension(const std::string& path) {
+  return ExtensionDot(path) != std::string::npos;
+}
+
+bool HasExtensionIgnoringCase(const std::string& path, const std::string& ext) {
+  const std::string own = FileExtension(path);
+  if (own.empty() || own.size() != ext.size()) return false;
+  for (size_t i = 0; i < own.size(); ++i) {
+    char c = own[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != ext[i]) return false;
+  }
+  return true;
+}
+
 char LoaderLetter(const std::string& path) {
   size_t dot = ExtensionDot(path);
   if (dot == std::string::npos || dot + 1 >= path.size()) return 0;

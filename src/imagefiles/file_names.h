@@ -19,6 +19,15 @@ std::string ReplaceExtension(std::string path, const std::string& ext);
 // of the file name is replaced by `ext`, or "." and `ext` are appended.
 std::string ForceExtension(std::string chosenPath, const std::string& ext);
 
+// The text after the last '.' of the file name (the part after the last '/'), as written;
+// empty when the file name has no '.' or nothing follows it. A '.' in a folder's name
+// does not count.
+std::string FileExtension(const std::string& path);
+// True when the file name (the part after the last '/') holds a '.'.
+bool HasFileExtension(const std::string& path);
+// True when the extension equals `ext` ("gif", lower case) in any mix of cases.
+bool HasExtensionIgnoringCase(const std::string& path, const std::string& ext);
+
 // The lower-case ASCII letter after the last '.' of the file name, which picks the
 // reader; 0 when the name has no '.' or nothing follows it.
 char LoaderLetter(const std::string& path);

@@ -80,6 +80,16 @@ bool MakeFolders(const std::string& path) {
 
 }  // namespace
 
+std::string CurrentFolder() {
+  std::vector<char> buffer(4096);
+  for (int tries = 0; tries < 8; ++tries) {
+    if (::getcwd(buffer.data(), buffer.size()) != nullptr) return buffer.data();
+    if (errno != ERANGE) break;
+    buffer.resize(buffer.size() * 2);
+  }
+  return "/";
+}
+
 std::string HomeFolder() {
   const char* home = std::getenv("HOME");
   if (home != nullptr && home[0] != '\0') return WithoutTrailingSlash(home);

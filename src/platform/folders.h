@@ -9,6 +9,9 @@ namespace zel {
 // $HOME, else the home folder of the user's account; no trailing '/'.
 std::string HomeFolder();
 
+// The process's working folder; "/" when it cannot be read (removed, too long a name).
+std::string CurrentFolder();
+
 // The user's picture folder: XDG_PICTURES_DIR from $XDG_CONFIG_HOME/user-dirs.dirs (default
 // ~/.config/user-dirs.dirs) when it names an existing folder, else ~/Pictures when it
 // exists, else the home folder. No trailing '/'.

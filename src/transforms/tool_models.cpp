@@ -26,6 +26,20 @@ constexpr int32_t kCommands[] = {32791, 32790, 32792, 32793, 32784, 32789, 32796
 
 }  // namespace
 
+const ToolFamilyRow kToolFamilies[kToolKindCount] = {
+    {ToolKind::kCorner, ToolFamily::kHandles},   {ToolKind::kEdge, ToolFamily::kHandles},
+    {ToolKind::kStretch, ToolFamily::kHandles},  {ToolKind::kZoom, ToolFamily::kSliders},
+    {ToolKind::kRotation, ToolFamily::kSliders}, {ToolKind::kFisheye, ToolFamily::kSliders},
+    {ToolKind::kColor, ToolFamily::kSliders},    {ToolKind::kGamma, ToolFamily::kSliders},
+};
+
+std::optional<ToolFamily> FamilyOf(ToolKind tool) {
+  for (const ToolFamilyRow& row : kToolFamilies) {
+    if (row.kind == tool) return row.family;
+  }
+  return std::nullopt;
+}
+
 const ToolTexts& TextsOf(ToolKind tool) {
   return kTexts[static_cast<int>(tool)];
 }

@@ -13,6 +13,20 @@
 namespace zel {
 
 enum class ToolKind { kCorner, kEdge, kStretch, kZoom, kRotation, kFisheye, kColor, kGamma };
+// The kinds above, numbered 0 to kToolKindCount - 1.
+inline constexpr int kToolKindCount = 8;
+
+// How a tool is worked: by handles dragged over the picture (corner, edge, stretch), or by
+// the sliders of its form (zoom, rotation, fisheye and the colour tool's two forms).
+enum class ToolFamily { kHandles, kSliders };
+struct ToolFamilyRow {
+  ToolKind kind;
+  ToolFamily family;
+};
+// One row for every kind; the editor makes a tool by its family.
+extern const ToolFamilyRow kToolFamilies[kToolKindCount];
+// The family of a kind; nullopt for a value outside the enumeration.
+std::optional<ToolFamily> FamilyOf(ToolKind tool);
 
 // Status-bar part 0 while the tool runs; the colour tools show only their instruction.
 struct ToolTexts {

@@ -29,12 +29,14 @@
 #include "app/instance_messages.h"
 #include "app/load_notices.h"
 #include "app/recent_files.h"
+#include "app/replace_document.h"
 #include "app/save_rules.h"
 #include "app/startup_rules.h"
 #include "app/status_texts.h"
 #include "app/view_zoom.h"
 #include "app/window_title.h"
 #include "imagefiles/image_loader.h"
+#include "platform/folders.h"
 #include "platform/local_channel.h"
 #include "resources/string_table.h"
 #include "ui/commands/integration_commands.h"
@@ -432,8 +434,7 @@ std::string MainWindow::LoadCommandLineFile(const std::string& name) {
   if (!IsQuickAnimatedGif(name)) return name;
   DocumentState& doc = session_.doc;
   LoadContext context = session_.MakeLoadContext(&clipboard_);
-  if (!LoadImageFile(doc, name, LoadMode::kOpen, context).done()) return {};
-  if (FramesWereDropped(context)) session_.cutFrameFiles.Remember(name);
+  if (!ReplaceDocumentFromFile(doc, name, context, &session_.cutFrameFiles).Replaced()) return {};
   // The command-line document does not count as a later load.
   doc.flags = (doc.flags | kFlagFromCommandLine) & ~kFlagLoaded;
   session_.commandLinePath = name;
@@ -449,11 +450,11 @@ bool MainWindow::DocumentBusy() const {
 Outcome MainWindow::LoadNewDocument(const std::string& path) {
   DocumentState& doc = session_.doc;
   LoadContext context = session_.MakeLoadContext(&clipboard_);
-  // The history belongs to the document it was made on: it goes only when that document
-  // has really been replaced.
-  context.startHistory = true;
-  const Outcome result = LoadImageFile(doc, path, LoadMode::kOpen, context);
-  if (result.done() && FramesWereDropped(context)) session_.cutFrameFiles.Remember(path);
+  // The history goes only once the new document is in; a file whose frames were cut is
+  // remembered for the save question.
+  const ReplaceResult replaced =
+      ReplaceDocumentFromFile(doc, path, context, &session_.cutFrameFiles);
+  const Outcome result = replaced.outcome;
   ShowOutcome(result);
   ReportDroppedFrames(context);
   return result;
@@ -500,8 +501,7 @@ HandOverAnswer MainWindow::ReceivePicture(const ChannelMessage& request,
   LoadContext context = session_.MakeLoadContext(&clipboard_);
   // Data from another program: a picture that does not load leaves everything, the undo
   // history included, as it was.
-  context.startHistory = true;
-  if (!LoadHandedOverPicture(doc, std::move(picture), context).done()) {
+  if (!ReplaceDocumentWithPicture(doc, std::move(picture), context).Replaced()) {
     return HandOverAnswer::kLoadFailed;
   }
   ReportDroppedFrames(context);
@@ -554,23 +554,36 @@ void MainWindow::LoadRecentFiles() {
   UpdateRecentActions();
 }
 
+namespace {
+
+std::vector<std::string> StdList(const QStringList& list) {
+  std::vector<std::string> out;
+  for (const QString& path : list) out.push_back(path.toStdString());
+  return out;
+}
+
+QStringList QtList(const std::vector<std::string>& list) {
+  QStringList out;
+  for (const std::string& path : list) out << QString::fromStdString(path);
+  return out;
+}
+
+}  // namespace
+
 void MainWindow::AddRecentFile(const QString& path) {
-  const QString absolute = QFileInfo(path).absoluteFilePath();
-  recentFiles_.removeAll(absolute);
-  recentFiles_.prepend(absolute);
-  while (recentFiles_.size() > kRecentFileCount) recentFiles_.removeLast();
+  recentFiles_ = QtList(WithRecentFile(StdList(recentFiles_), path.toStdString(), CurrentFolder()));
   StoreRecentFiles();
 }
 
 void MainWindow::RemoveRecentFile(const QString& path) {
-  if (recentFiles_.removeAll(path) > 0) StoreRecentFiles();
+  const QStringList before = recentFiles_;
+  recentFiles_ = QtList(WithoutRecentFile(StdList(recentFiles_), path.toStdString()));
+  if (recentFiles_ != before) StoreRecentFiles();
 }
 
 // The list goes to zel.ini at once, as it changes.
 void MainWindow::StoreRecentFiles() {
-  std::vector<std::string> list;
-  for (const QString& path : recentFiles_) list.push_back(path.toStdString());
-  zel::StoreRecentFiles(list, session_.profile);
+  zel::StoreRecentFiles(StdList(recentFiles_), session_.profile);
   session_.profile.Save();
   UpdateRecentActions();
 }

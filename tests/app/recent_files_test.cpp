@@ -41,6 +41,64 @@ TEST(RecentFiles, AShorterListEmptiesThePlacesAfterIt) {
   EXPECT_EQ(LoadRecentFiles(file), List{"/2"});
 }
 
+// Opening a file: it comes first, by its absolute name, once, and the list keeps four.
+TEST(RecentFiles, OpenedFileComesFirst) {
+  struct Case {
+    const char* name;
+    List before;
+    const char* opened;
+    List after;
+  } cases[] = {
+      {"into an empty list", {}, "/a.gif", {"/a.gif"}},
+      {"new first", {"/a", "/b"}, "/c", {"/c", "/a", "/b"}},
+      {"a duplicate moves to the front", {"/a", "/b", "/c"}, "/c", {"/c", "/a", "/b"}},
+      {"the first stays first", {"/a", "/b"}, "/a", {"/a", "/b"}},
+      {"capped at four", {"/1", "/2", "/3", "/4"}, "/5", {"/5", "/1", "/2", "/3"}},
+      {"a duplicate in a full list", {"/1", "/2", "/3", "/4"}, "/4", {"/4", "/1", "/2", "/3"}},
+      {"relative made absolute", {"/a"}, "pics/b.gif", {"/home/u/pics/b.gif", "/a"}},
+      {"relative matches its absolute entry",
+       {"/a", "/home/u/b.gif"},
+       "./b.gif",
+       {"/home/u/b.gif", "/a"}},
+      {"an absolute name with steps in it", {"/a"}, "/x//y/../b.gif", {"/x/b.gif", "/a"}},
+      {"an empty name changes nothing", {"/a"}, "", {"/a"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(WithRecentFile(c.before, c.opened, "/home/u"), c.after);
+  }
+}
+
+TEST(RecentFiles, RemovalKeepsTheOthersInOrder) {
+  EXPECT_EQ(WithoutRecentFile({"/a", "/b", "/c"}, "/b"), (List{"/a", "/c"}));
+  EXPECT_EQ(WithoutRecentFile({"/a", "/b"}, "/x"), (List{"/a", "/b"}));
+  EXPECT_EQ(WithoutRecentFile({"/a"}, "/a"), List{});
+}
+
+TEST(RecentFiles, AbsoluteNames) {
+  struct Case {
+    const char* path;
+    const char* folder;
+    const char* absolute;
+  } cases[] = {
+      {"/p/a.gif", "/cwd", "/p/a.gif"},
+      {"a.gif", "/cwd", "/cwd/a.gif"},
+      {"a.gif", "/cwd/", "/cwd/a.gif"},
+      {"a.gif", "/", "/a.gif"},
+      {"../a.gif", "/cwd/sub", "/cwd/a.gif"},
+      {"../../../a.gif", "/cwd", "/a.gif"},  // nothing lies above the root
+      {"/p/./q/../a.gif", "/cwd", "/p/a.gif"},
+      {"//p///a.gif", "/cwd", "/p/a.gif"},
+      {".", "/cwd", "/cwd"},
+      {"/", "/cwd", "/"},
+      {"写真/a.gif", "/ホーム", "/ホーム/写真/a.gif"},
+      {"", "/cwd", ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(AbsoluteFilePath(c.path, c.folder), c.absolute) << c.path << " in " << c.folder;
+  }
+}
+
 TEST(RecentFiles, ReadingSkipsEmptyPlacesAndRepeats) {
   ProfileFile file;
   file.Parse("[Recent File List]\nFile1=/a\nFile2=\nFile3=/a\nFile4=/b\nFile5=/c\n");

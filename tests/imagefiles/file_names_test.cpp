@@ -49,6 +49,37 @@ TEST(FileNames, LoaderLetter) {
   for (const Case& c : cases) EXPECT_EQ(LoaderLetter(c.path), c.letter) << c.path;
 }
 
+// The extension is the file name's: a dot in a folder, a trailing dot or a dot-file are
+// the cases the merge dialog and zel-cli's format choice get wrong when they look at the
+// whole path.
+TEST(FileNames, ExtensionOfTheFileName) {
+  struct Case {
+    const char* path;
+    const char* extension;
+    bool hasDot;
+    bool isGif;  // HasExtensionIgnoringCase(path, "gif")
+  } cases[] = {
+      {"/p/a.gif", "gif", true, true},
+      {"/p/a.GiF", "GiF", true, true},
+      {"/p/a.tar.gif", "gif", true, true},
+      {"/p/a.gifs", "gifs", true, false},
+      {"/p/agif", "", false, false},
+      {"/p.gif/a", "", false, false},  // the folder's extension is not the file's
+      {"/p.d/a.bmp", "bmp", true, false},
+      {"/p/a.", "", true, false},
+      {"/p/.gif", "gif", true, true},
+      {"a.gif", "gif", true, true},
+      {"/p/", "", false, false},
+      {"", "", false, false},
+      {"/p/写真.ＧＩＦ", "ＧＩＦ", true, false},  // only ASCII letters change case
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FileExtension(c.path), c.extension) << c.path;
+    EXPECT_EQ(HasFileExtension(c.path), c.hasDot) << c.path;
+    EXPECT_EQ(HasExtensionIgnoringCase(c.path, "gif"), c.isGif) << c.path;
+  }
+}
+
 // Every name the open command lists is one the loader reads, in either case.
 TEST(FileNames, OpenDialogPatternsListBothCasesOfEveryReadableExtension) {
   EXPECT_EQ(OpenDialogPatterns(kOpenImageExtensions),

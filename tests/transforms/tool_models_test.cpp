@@ -10,6 +10,28 @@ namespace {
 // A 100 x 60 picture at (10, 20) on a 1000 x 800 screen; handles 9 x 9.
 const HandleFrame kFrame{10, 20, 100, 60, 9, 9, 1000, 800};
 
+// Every kind has exactly one family, and it is the one the kind is worked by.
+TEST(ToolFamilies, EveryKindHasExactlyOneFamily) {
+  for (int i = 0; i < kToolKindCount; ++i) {
+    const auto kind = static_cast<ToolKind>(i);
+    int rows = 0;
+    for (const ToolFamilyRow& row : kToolFamilies) rows += row.kind == kind ? 1 : 0;
+    EXPECT_EQ(rows, 1) << "kind " << i;
+  }
+  struct Case {
+    ToolKind kind;
+    ToolFamily family;
+  } cases[] = {
+      {ToolKind::kCorner, ToolFamily::kHandles},   {ToolKind::kEdge, ToolFamily::kHandles},
+      {ToolKind::kStretch, ToolFamily::kHandles},  {ToolKind::kZoom, ToolFamily::kSliders},
+      {ToolKind::kRotation, ToolFamily::kSliders}, {ToolKind::kFisheye, ToolFamily::kSliders},
+      {ToolKind::kColor, ToolFamily::kSliders},    {ToolKind::kGamma, ToolFamily::kSliders},
+  };
+  static_assert(std::size(cases) == kToolKindCount);
+  for (const Case& c : cases) EXPECT_EQ(FamilyOf(c.kind), c.family) << int(c.kind);
+  EXPECT_EQ(FamilyOf(static_cast<ToolKind>(kToolKindCount)), std::nullopt);
+}
+
 TEST(Handles, PlacesAndBoundsFollowTheTable) {
   struct Case {
     int kind;

@@ -14,8 +14,8 @@
 #include "ui/dialogs/palette_dialog.h"
 #include "ui/editor_session.h"
 #include "ui/main_window.h"
-#include "ui/tools/slider_tools.h"
 #include "ui/tools/tool_host.h"
+#include "ui/tools/tool_registry.h"
 
 namespace zel {
 namespace {
@@ -48,8 +48,8 @@ void ColorAdjustCommand(MainWindow& window, CommandId) {
   uint32_t& options = window.Session().settings.block.options;
   for (;;) {
     const ToolKind form = ColorFormOf(options);
-    std::unique_ptr<InteractiveTool> tool = MakeSliderTool(form, doc);
-    if (window.Tools().RunTool(*tool) != kToolFormSwitch) break;
+    std::unique_ptr<InteractiveTool> tool = MakeTool(form, doc);
+    if (!tool || window.Tools().RunTool(*tool) != kToolFormSwitch) break;
     options = OptionsForColorForm(options,
                                   form == ToolKind::kGamma ? ToolKind::kColor : ToolKind::kGamma);
   }

@@ -98,21 +98,11 @@ void SaveJpegCommand(MainWindow& window, CommandId) {
   const bool accepted = dialog.exec() == QDialog::Accepted;
   window.RegainFocus();
   if (!accepted) return;
-  DocumentState& doc = session.doc;
-  if (IsAnimation(doc.kind) || !CanSaveAsJpeg(doc)) return;
-  const Outcome saved = SaveDocumentAsJpeg(doc, settings.lastImagePath, settings.jpegQuality);
-  window.ShowOutcome(saved);
-  if (!saved.done()) return;
-  // The picture before compression stays one undo away; the view shows the written file.
   LoadContext context = session.MakeLoadContext(&window.Clipboard());
-  const std::string written = doc.filePath;
-  EditTransaction reload(doc, kUndoColors);
-  const Outcome reloaded =
-      reload.Commit([&] { return LoadImageFile(doc, written, LoadMode::kOpen, context); });
-  // What the view shows now is the file.
-  if (reloaded.done()) MarkDocumentSaved(doc);
-  window.ShowOutcome(reloaded);
-  window.AddRecentFile(Utf8(written));
+  const JpegSaveResult result =
+      SaveJpegAndReload(session.doc, settings.lastImagePath, settings.jpegQuality, context);
+  window.ShowOutcome(result.outcome);
+  if (result.Written()) window.AddRecentFile(Utf8(session.doc.filePath));
 }
 
 void OpenRecentFile(MainWindow& window, CommandId id) {

@@ -11,6 +11,7 @@
 #include <optional>
 #include <thread>
 
+#include "app/replace_document.h"
 #include "app/save_rules.h"
 #include "app/settings.h"
 #include "document/colour_key.h"
@@ -64,9 +65,8 @@ void ImportClipboard(MainWindow& window, CommandId) {
   if (window.DocumentBusy()) return;
   LoadContext context = window.Session().MakeLoadContext(&window.Clipboard());
   // A paste that fails leaves the document and its history as they were.
-  context.startHistory = true;
-  const Outcome result = LoadImageFile(doc, std::string(), LoadMode::kClipboard, context);
-  window.ShowOutcome(result);
+  const ReplaceResult result = ReplaceDocumentFromClipboard(doc, context);
+  window.ShowOutcome(result.outcome);
   window.ReportDroppedFrames(context);
 }
 

@@ -11,10 +11,9 @@
 #include "ui/editor_session.h"
 #include "ui/main_window.h"
 #include "ui/picture_view.h"
-#include "ui/tools/handle_tools.h"
 #include "ui/tools/mouse_picks.h"
-#include "ui/tools/slider_tools.h"
 #include "ui/tools/tool_host.h"
+#include "ui/tools/tool_registry.h"
 
 namespace zel {
 namespace {
@@ -23,8 +22,7 @@ void ToolCommand(MainWindow& window, CommandId id) {
   DocumentState& doc = window.Session().doc;
   const std::optional<ToolKind> kind = ToolOfCommand(id);
   if (!kind || !CanTransformImage(doc)) return;
-  std::unique_ptr<InteractiveTool> tool = MakeHandleTool(*kind, doc);
-  if (!tool) tool = MakeSliderTool(*kind, doc);
+  std::unique_ptr<InteractiveTool> tool = MakeTool(*kind, doc);
   if (!tool) return;
   window.Tools().RunTool(*tool);
 }

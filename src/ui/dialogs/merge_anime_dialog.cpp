@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "generators/merge_settings.h"
+#include "imagefiles/file_names.h"
 #include "platform/clock.h"
 #include "platform/profile_file.h"
 #include "ui/dialogs/dialog_buttons.h"
@@ -32,12 +33,6 @@ bool ChooseOverlayFile(QWidget* parent, std::string& path) {
   return ShowOpenImageDialog(parent, QStringLiteral("合成するアニメファイルを選択します"),
                              QStringLiteral("画像ファイル"),
                              QStringLiteral("*.gif;*.bmp;*.png;*.GIF;*.BMP;*.PNG"), path);
-}
-
-bool HasExtension(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  const size_t dot = path.find_last_of('.');
-  return dot != std::string::npos && (slash == std::string::npos || dot > slash);
 }
 
 }  // namespace
@@ -131,7 +126,7 @@ void MergeAnimeDialog::Browse() {
   if (path.empty()) path = doc_.filePath;
   for (;;) {
     if (!chooseFile || !chooseFile(this, path)) return;
-    if (!HasExtension(path)) return;
+    if (!HasFileExtension(path)) return;
     if (OverlayFileHasTooManyColors(path)) {
       Show(QStringLiteral("この画像ﾌｧｲﾙは、色数が多すぎます"));
       continue;
