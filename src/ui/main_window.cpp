@@ -339,8 +339,12 @@ void MainWindow::RefreshView() {
 }
 
 void MainWindow::DocumentChanged(DocumentEvent event) {
-  // A new document starts at 100 %, or fitted when larger than the view, at its top-left.
-  if (event == DocumentEvent::kLoaded) view_->StartNewPicture();
+  // A new document starts at 100 %, or fitted when larger than the view, at its top-left;
+  // the fit is taken once the bars of its kind are in place.
+  if (event == DocumentEvent::kLoaded) {
+    ShowToolBarsForKind();
+    view_->StartNewPicture();
+  }
   RefreshAll();
 }
 

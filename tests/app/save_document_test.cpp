@@ -120,7 +120,9 @@ TEST(SaveJpegAndReload, WriteSnapshotAndReload) {
     SetPictureMemoryBudget(0);
 
     EXPECT_EQ(result.status, c.status);
-    if (c.code != 0) EXPECT_EQ(result.outcome, Outcome::Failed(static_cast<MessageId>(c.code)));
+    if (c.code != 0) {
+      EXPECT_EQ(result.outcome, Outcome::Failed(static_cast<MessageId>(c.code)));
+    }
     const bool written = c.status == JpegSaveStatus::kReloaded ||
                          c.status == JpegSaveStatus::kReloadFailed;
     EXPECT_EQ(result.Written(), written);

@@ -169,7 +169,7 @@ class IntegrationCommandsTest : public testing::MainWindowFixture {
 // Ctrl+E with no paint program set and no default BMP application says so, naming the
 // options dialog's setting, and leaves window and document as they were.
 TEST_F(IntegrationCommandsTest, CtrlEWithoutAPaintProgramSaysWhatToSet) {
-  ASSERT_EQ(window_->OpenFile(WritePicture(File("none.gif"))), 0);
+  ASSERT_TRUE(window_->OpenFile(WritePicture(File("none.gif"))).done());
   const std::vector<uint32_t> before = Colors(Doc().currentPicture);
   Integration().desktop = [] {
     DesktopEnvironment none;

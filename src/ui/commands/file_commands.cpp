@@ -70,7 +70,7 @@ void OpenCommand(MainWindow& window, CommandId) {
   if (!window.SettleUnsavedWork()) return;
   if (!session.InsideSettingsFolder(path)) settings.openPathHint = path;
   settings.lastImagePath = path;
-  window.OpenFile(path);
+  (void)window.OpenFile(path);  // it shows its own message
 }
 
 void SaveBitmapCommand(MainWindow& window, CommandId) {

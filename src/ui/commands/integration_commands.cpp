@@ -177,7 +177,8 @@ IntegrationState::IntegrationState(MainWindow& window) : window_(window) {
 }
 
 IntegrationState::~IntegrationState() {
-  if (edit_) edit_->Finish(window_.Session().doc, EditWaitState::kAbandoned);
+  // An abandoned edit loads nothing back: there is nothing to report.
+  if (edit_) (void)edit_->Finish(window_.Session().doc, EditWaitState::kAbandoned);
   delete waitDialog_.data();
 }
 
