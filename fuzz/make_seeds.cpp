@@ -64,7 +64,7 @@ void UndoSeeds(const fs::path& dir, const std::string& animation) {
       !LoadImageFile(doc, animation, LoadMode::kOpen, context).done()) {
     return Fail("cannot open " + animation);
   }
-  const std::pair<int32_t, const char*> classes[] = {
+  const std::pair<UndoClass, const char*> classes[] = {
       {kUndoEdit, "edit"}, {kUndoColors, "colors"}, {kUndoMakeAnime, "make_anime"}};
   for (const auto& [undoClass, name] : classes) {
     doc.undo.Reset();
@@ -189,8 +189,9 @@ int main(int argc, char** argv) {
     if (!CreateDocumentContainer(doc, kFrameMaxDefault) ||
         !LoadImageFile(doc, animation, LoadMode::kOpen, context).done()) {
       Fail("cannot open " + animation);
-    } else if (WriteFrameBitmapFile((seeds / "bmp" / "frames.bmp").string(), *doc.frameSet,
-                                    0xC0C0C0) != 0) {
+    } else if (!WriteFrameBitmapFile((seeds / "bmp" / "frames.bmp").string(), *doc.frameSet,
+                                     0xC0C0C0)
+                    .done()) {
       Fail("cannot write the frame bitmap");
     }
   }
@@ -219,7 +220,7 @@ int main(int argc, char** argv) {
   Put(channel / "identify", ChannelFrame(kMsgIdentify, 1, 0, {}));
   Put(channel / "short_header", {0x4A, 0, 0, 0, 74, 0});
   for (const auto& [file, name] : {std::pair{picture, "picture"}, std::pair{animation, "frames"}}) {
-    int message = 0;
+    MessageId message{};
     std::optional<std::vector<uint8_t>> block = PictureFileAsPackedDib(file, &message);
     if (!block) {
       Fail("cannot hand over " + file);

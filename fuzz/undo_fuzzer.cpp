@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   while (pos > 0) {
     UndoRecord classRecord;
     if (!Decode(read, &pos, {}, classRecord)) return 0;
-    const int32_t undoClass = *classRecord.value;
+    const UndoClass undoClass = static_cast<UndoClass>(*classRecord.value);
     const bool withFrames =
         undoClass == kUndoEdit || undoClass == kUndoTransform || undoClass == kUndoConvert;
     const bool withKind = withFrames || undoClass == kUndoMakeAnime;
