@@ -66,21 +66,25 @@ zel_build() {
 }
 
 # The sanitizer tree, build-sanitize/: clang with AddressSanitizer and
-# UndefinedBehaviorSanitizer at -O1, no editor and no benchmarks. It holds the core's test
-# suite (scripts/test --sanitize) and the libFuzzer targets (scripts/fuzz) alike, so the core
-# is compiled with the sanitizers once.
+# UndefinedBehaviorSanitizer at -O1, no editor, no benchmarks and no peer tests. It holds the
+# core's unit tests and zel-cli's tests (scripts/test) and the libFuzzer targets
+# (scripts/fuzz) alike, so the core is compiled with the sanitizers once.
 ZEL_SANITIZE_DIR="$ZEL_ROOT/build-sanitize"
 zel_configure_sanitize() {
   zel_configure "$ZEL_SANITIZE_DIR" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \
-    -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" -DZEL_FUZZ=ON -DZEL_BUILD_BENCH=OFF -DZEL_BUILD_UI=OFF
+    -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" -DZEL_FUZZ=ON -DZEL_BUILD_BENCH=OFF -DZEL_BUILD_UI=OFF \
+    -DZEL_PEER_TESTS=OFF
 }
 
-# Installs, configures and builds the default tree in build/.
+# Installs, configures and builds the default tree in build/: the editor, zel-cli, the
+# benchmarks, and the tests the sanitizer tree does not run (the editor's and the peers').
+# ZEL_CORE_TESTS=ON in the environment builds the core's tests there as well.
 zel_prepare_default() {
   zel_install_packages "${ZEL_PACKAGES[@]}"
   # Line tables only (-g1): backtraces keep file and line, and the build and the large test
   # binaries' links take much less time than with full debug information.
   zel_configure "$ZEL_ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG"
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" \
+    -DZEL_CORE_TESTS="${ZEL_CORE_TESTS:-OFF}"
   zel_build "$ZEL_ROOT/build"
 }
