@@ -9,12 +9,12 @@ ZEL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # (libFuzzer and the sanitizer runtimes) build the fuzz targets of scripts/fuzz.
 # libimagequant builds the high-quality palettes, with pngquant as its peer in the tests.
 # FFmpeg and Pillow (python3-pil) make files for the round-trip table, which headless chromium
-# shows as the reference viewer.
+# shows as the reference viewer. qt6-l10n-tools' lrelease compiles the editor's English.
 ZEL_PACKAGES=(
   g++ cmake ninja-build pkg-config clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev libgif-dev
   libjpeg62-turbo-dev libpng-dev zlib1g-dev
-  qt6-base-dev libqt6svg6 qt6-translations-l10n fonts-noto-cjk xvfb
+  qt6-base-dev libqt6svg6 qt6-translations-l10n qt6-l10n-tools fonts-noto-cjk xvfb
   gifsicle imagemagick midicsv xclip giflib-tools
   libimagequant-dev pngquant ffmpeg python3-pil chromium
 )

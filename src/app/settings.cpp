@@ -116,6 +116,7 @@ AppSettings LoadAppSettings(const ProfileFile& file, const std::string& pictures
   app.optimizeGif = file.Get(kOptionSection, kOptimizeGifKey) == "1";
   app.highQualityColors = file.Get(kOptionSection, kHighQualityColorsKey) == "1";
   app.showFrameStrip = file.Get(kOptionSection, kFrameStripKey) == "1";
+  app.language = LoadLanguageChoice(file);
 
   constexpr size_t kTableSize = sizeof app.customColors;
   auto table = DecodeBinaryRecord(file.Get(kColorTableSection, kLenKey),
@@ -126,6 +127,13 @@ AppSettings LoadAppSettings(const ProfileFile& file, const std::string& pictures
     }
   }
   return app;
+}
+
+LanguageChoice LoadLanguageChoice(const ProfileFile& file) {
+  const std::string value = file.Get(kOptionSection, kLanguageKey);
+  if (value == "ja") return LanguageChoice::kJapanese;
+  if (value == "en") return LanguageChoice::kEnglish;
+  return LanguageChoice::kAutomatic;
 }
 
 void StoreAppSettings(const AppSettings& settings, ProfileFile& file) {
@@ -139,6 +147,10 @@ void StoreAppSettings(const AppSettings& settings, ProfileFile& file) {
   file.Set(kOptionSection, kOptimizeGifKey, settings.optimizeGif ? "1" : "0");
   file.Set(kOptionSection, kHighQualityColorsKey, settings.highQualityColors ? "1" : "0");
   file.Set(kOptionSection, kFrameStripKey, settings.showFrameStrip ? "1" : "0");
+  const char* language = "auto";
+  if (settings.language == LanguageChoice::kJapanese) language = "ja";
+  if (settings.language == LanguageChoice::kEnglish) language = "en";
+  file.Set(kOptionSection, kLanguageKey, language);
 
   std::array<uint8_t, sizeof settings.customColors> table{};
   for (size_t i = 0; i < settings.customColors.size(); ++i) {

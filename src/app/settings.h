@@ -13,6 +13,7 @@
 
 #include "platform/binary_record.h"
 #include "platform/profile_file.h"
+#include "resources/language.h"
 
 namespace zel {
 
@@ -94,6 +95,9 @@ struct AppSettings {
   bool highQualityColors = false;
   // The frame strip under the view is shown.
   bool showFrameStrip = false;
+  // The language of the editor: the locale's, or Japanese or English whatever the locale.
+  // Read at start-up only; a change in the options applies at the next start.
+  LanguageChoice language = LanguageChoice::kAutomatic;
 
   bool operator==(const AppSettings&) const = default;
 };
@@ -108,6 +112,7 @@ inline constexpr char kMidiPathKey[] = "midipath";
 inline constexpr char kOptimizeGifKey[] = "optimizegif";  // "1" on, anything else off
 inline constexpr char kHighQualityColorsKey[] = "highqualitycolors";
 inline constexpr char kFrameStripKey[] = "framestrip";  // "1" shown, anything else hidden
+inline constexpr char kLanguageKey[] = "language";      // "ja", "en", anything else automatic
 
 // Reads the settings. A block that is missing or not exactly 828 bytes gives all defaults;
 // frameMax is clamped as at start-up (below 16 becomes 256, above 10000 becomes 10000);
@@ -115,6 +120,9 @@ inline constexpr char kFrameStripKey[] = "framestrip";  // "1" shown, anything e
 // decimal 32-bit integer (else 0xC0C0C0); only its low 24 bits are kept. "highqualitycolors"
 // is on only when it reads "1".
 AppSettings LoadAppSettings(const ProfileFile& file, const std::string& picturesFolder);
+// The language setting alone, read before anything else at start-up so that the first
+// message already speaks it.
+[[nodiscard]] LanguageChoice LoadLanguageChoice(const ProfileFile& file);
 // Writes every key; other keys and sections of the file stay as they were.
 void StoreAppSettings(const AppSettings& settings, ProfileFile& file);
 

@@ -7,7 +7,7 @@
 
 namespace zel {
 
-// Pane 1: the kind label ("ｱﾆﾒ", "ﾌﾚｰﾑ", "GIF", "BMP", "JPEG", "PING", or " " when nothing
+// Pane 1: the kind label ("ｱﾆﾒ", "ﾌﾚｰﾑ", "GIF", "BMP", "JPEG", "PNG", or " " when nothing
 // is open).
 std::string StatusKindText(const DocumentState& doc);
 

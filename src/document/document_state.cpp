@@ -37,7 +37,7 @@ const char* KindLabel(ImageKind kind) {
     case ImageKind::kJpeg:
       return "JPEG";
     case ImageKind::kPng:
-      return "PING";
+      return "PNG";
     case ImageKind::kNone:
       break;
   }

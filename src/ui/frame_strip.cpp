@@ -16,6 +16,7 @@
 #include "document/frame_operations.h"
 #include "ui/editor_session.h"
 #include "ui/main_window.h"
+#include "ui/translate.h"
 #include "ui/utf8.h"
 
 namespace zel {
@@ -239,8 +240,7 @@ void FrameStripList::dropEvent(QDropEvent* event) {
 
 // --- dock -----------------------------------------------------------------------------------
 
-FrameStrip::FrameStrip(MainWindow& window)
-    : QDockWidget(Utf8("コマ一覧"), &window), window_(window) {
+FrameStrip::FrameStrip(MainWindow& window) : QDockWidget(Tr("コマ一覧"), &window), window_(window) {
   setObjectName(QStringLiteral("framestrip"));
   setAllowedAreas(Qt::BottomDockWidgetArea | Qt::TopDockWidgetArea);
   model_ = new FrameStripModel(window.Session().doc, this);

@@ -5,7 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "app/settings.h"
 #include "app/startup_rules.h"
+#include "platform/profile_file.h"
+#include "resources/language.h"
 #include "resources/string_table.h"
 #include "ui/dialogs/message_box.h"
 #include "ui/editor_session.h"
@@ -17,7 +20,16 @@ int main(int argc, char** argv) {
   // No organisation: nothing of the program goes to a folder named after one; what it keeps
   // is in its settings folder (the session points Qt's own settings there too).
   app.setApplicationName(QStringLiteral("zel"));
-  zel::InstallQtTranslations(app);
+  // The language first, so that every text from here on speaks it: the options' setting,
+  // else the locale's.
+  {
+    zel::ProfileFile profile;
+    profile.Load(zel::SettingsFilePath());
+    const zel::Language language =
+        zel::ResolveLanguage(zel::LoadLanguageChoice(profile), zel::LanguageOfEnvironment());
+    zel::SetCurrentLanguage(language);
+    (void)zel::InstallTranslations(app, language);  // without them the texts stay as written
+  }
 
   const QScreen* screen = QGuiApplication::primaryScreen();
   const int depth = screen ? screen->depth() : 24;

@@ -47,6 +47,7 @@
 #include "ui/frame_strip.h"
 #include "ui/picture_view.h"
 #include "ui/tools/tool_host.h"
+#include "ui/translate.h"
 #include "ui/utf8.h"
 #include "ui/window_memory.h"
 
@@ -66,7 +67,7 @@ QIcon DrawnIcon(const CommandInfo& info) {
   font.setPixelSize(11);
   font.setBold(true);
   painter.setFont(font);
-  painter.drawText(QRect(0, 0, 24, 24), Qt::AlignCenter, Utf8(info.toolTip).left(2));
+  painter.drawText(QRect(0, 0, 24, 24), Qt::AlignCenter, Tr(info.toolTip).left(2));
   return QIcon(pixmap);
 }
 
@@ -146,10 +147,10 @@ MainWindow::~MainWindow() {
 void MainWindow::CreateActions() {
   for (const CommandInfo& info : CommandTable()) {
     if (IsRecentFileCommand(info.id)) continue;
-    auto* action = new QAction(Utf8(info.caption), this);
+    auto* action = new QAction(Tr(info.caption), this);
     const CommandId id = info.id;
-    action->setStatusTip(Utf8(info.prompt));
-    action->setToolTip(Utf8(info.toolTip));
+    action->setStatusTip(Tr(info.prompt));
+    action->setToolTip(Tr(info.toolTip));
     action->setIcon(ToolBarIcon(info));
     action->setIconVisibleInMenu(false);
     QList<QKeySequence> keys;
@@ -169,12 +170,12 @@ void MainWindow::CreateActions() {
   for (int i = 0; i < kRecentFileCount; ++i) {
     const CommandId id = RecentFileCommand(i);
     auto* action = new QAction(this);
-    if (recent) action->setStatusTip(Utf8(recent->prompt));
+    if (recent) action->setStatusTip(Tr(recent->prompt));
     action->setVisible(false);
     connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
     actions_[id] = action;
   }
-  recentPlaceholder_ = new QAction(recent ? Utf8(recent->caption) : QString(), this);
+  recentPlaceholder_ = new QAction(recent ? Tr(recent->caption) : QString(), this);
   recentPlaceholder_->setEnabled(false);
 }
 
@@ -193,7 +194,7 @@ void MainWindow::FillMenu(QMenu* menu, const std::vector<MenuNode>& nodes) {
     } else if (node.commandId != 0) {
       if (QAction* action = Action(node.commandId)) menu->addAction(action);
     } else {
-      QMenu* sub = menu->addMenu(Utf8(node.caption));
+      QMenu* sub = menu->addMenu(Tr(node.caption));
       connect(sub, &QMenu::aboutToShow, this, [this] { UpdateCommandStates(true); });
       FillMenu(sub, node.children);
     }
@@ -202,7 +203,7 @@ void MainWindow::FillMenu(QMenu* menu, const std::vector<MenuNode>& nodes) {
 
 void MainWindow::CreateMenus() {
   for (const MenuNode& top : MainMenu()) {
-    QMenu* menu = menuBar()->addMenu(Utf8(top.caption));
+    QMenu* menu = menuBar()->addMenu(Tr(top.caption));
     connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommandStates(true); });
     FillMenu(menu, top.children);
   }
@@ -225,19 +226,18 @@ QToolBar* MainWindow::MakeToolBar(const QString& title, const QString& objectNam
 }
 
 void MainWindow::CreateToolBars() {
-  standardBar_ = MakeToolBar(Utf8("汎用ツール"), QStringLiteral("standard"), StandardToolBar());
+  standardBar_ = MakeToolBar(Tr("汎用ツール"), QStringLiteral("standard"), StandardToolBar());
   // The picture and animation bars (one of them shows at a time) get a row of their own.
   addToolBarBreak(Qt::TopToolBarArea);
-  pictureBar_ = MakeToolBar(Utf8("ピクチャーツール"), QStringLiteral("picture"), PictureToolBar());
-  animationBar_ =
-      MakeToolBar(Utf8("アニメツール"), QStringLiteral("animation"), AnimationToolBar());
+  pictureBar_ = MakeToolBar(Tr("ピクチャーツール"), QStringLiteral("picture"), PictureToolBar());
+  animationBar_ = MakeToolBar(Tr("アニメツール"), QStringLiteral("animation"), AnimationToolBar());
   pictureBar_->hide();
   animationBar_->hide();
 }
 
 void MainWindow::CreateStatusBar() {
   QStatusBar* bar = statusBar();
-  kindPane_ = MakePane(bar, 32, Utf8("ﾌﾚｰﾑ"));
+  kindPane_ = MakePane(bar, 32, Tr("ﾌﾚｰﾑ"));
   framePane_ = MakePane(bar, 48, Utf8("9999/9999"));
   sizePane_ = MakePane(bar, 64, Utf8("9999,9999"));
   bar->addPermanentWidget(kindPane_);

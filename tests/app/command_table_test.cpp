@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <map>
 #include <set>
 #include <string>
@@ -200,6 +201,58 @@ TEST(CommandTable, MenuStructure) {
   ASSERT_EQ(help.children.size(), 3u);
   EXPECT_TRUE(help.children[1].separator);
   EXPECT_EQ(help.children[2].commandId, kCmdAbout);
+}
+
+// The access letter of a caption ("開く(&O)..." gives 'O'), or 0 when it has none.
+char AccessLetter(const std::string& caption) {
+  for (size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != '&') continue;
+    if (caption[i + 1] == '&') {
+      ++i;
+      continue;
+    }
+    return static_cast<char>(std::toupper(static_cast<unsigned char>(caption[i + 1])));
+  }
+  return 0;
+}
+
+// Alt and a letter must reach one item: two items of a menu with one letter only highlight.
+void ExpectDistinctLetters(const std::string& menuName, const std::vector<std::string>& items) {
+  std::map<char, std::string> seen;
+  for (const std::string& caption : items) {
+    const char letter = AccessLetter(caption);
+    if (letter == 0) continue;
+    auto [it, added] = seen.emplace(letter, caption);
+    EXPECT_TRUE(added) << menuName << ": " << it->second << " and " << caption;
+  }
+}
+
+void ExpectDistinctLettersIn(const std::string& menuName, const std::vector<MenuNode>& nodes) {
+  std::vector<std::string> items;
+  for (const MenuNode& node : nodes) {
+    if (!node.separator) items.push_back(node.caption);
+    if (!node.children.empty()) ExpectDistinctLettersIn(node.caption, node.children);
+  }
+  ExpectDistinctLetters(menuName, items);
+}
+
+std::vector<std::string> CaptionsOf(const std::vector<int>& ids) {
+  std::vector<std::string> captions;
+  for (int id : ids) {
+    if (id != 0) captions.push_back(FindCommand(id)->caption);
+  }
+  return captions;
+}
+
+TEST(CommandTable, NoTwoItemsOfAMenuShareAnAccessLetter) {
+  ExpectDistinctLettersIn("menu bar", MainMenu());
+  ExpectDistinctLetters("save pop-up", CaptionsOf(SavePopup()));
+  ExpectDistinctLetters("semi-transparency pop-up", CaptionsOf(TransparencyPopup()));
+  ExpectDistinctLetters("frame strip pop-up", CaptionsOf(FrameStripPopup()));
+  // The letters a user may know: the browser item takes B, redo gives up R to the turn.
+  EXPECT_STREQ(FindCommand(kCmdShowInBrowser)->caption, "ブラウザで表示(&B)");
+  EXPECT_STREQ(FindCommand(kCmdRotateRight)->caption, "90ﾟ右回転(&R)");
+  EXPECT_STREQ(FindCommand(kCmdInsertFrame)->caption, "コマ挿入(&I)");
 }
 
 TEST(CommandTable, Accelerators) {

@@ -167,6 +167,33 @@ TEST(Settings, FileRoundTripKeepsOtherSections) {
   }
 }
 
+TEST(Settings, LanguageChoiceRoundTripsAndAnythingElseIsAutomatic) {
+  const struct {
+    LanguageChoice choice;
+    const char* stored;
+  } kChoices[] = {{LanguageChoice::kAutomatic, "auto"},
+                  {LanguageChoice::kJapanese, "ja"},
+                  {LanguageChoice::kEnglish, "en"}};
+  for (const auto& c : kChoices) {
+    SCOPED_TRACE(c.stored);
+    ProfileFile file;
+    AppSettings app;
+    app.block = DefaultSettings("/pics");
+    app.language = c.choice;
+    StoreAppSettings(app, file);
+    EXPECT_EQ(file.Get("option", "language"), c.stored);
+    EXPECT_EQ(LoadLanguageChoice(file), c.choice);
+    EXPECT_EQ(LoadAppSettings(file, "/pics").language, c.choice);
+  }
+  // A value this version does not know (a later one's, a typo, other case) follows the locale.
+  for (const char* text : {"", "de", "JA", "English", " en"}) {
+    ProfileFile file;
+    file.Set("option", "language", text);
+    EXPECT_EQ(LoadLanguageChoice(file), LanguageChoice::kAutomatic) << text;
+  }
+  EXPECT_EQ(LoadLanguageChoice(ProfileFile()), LanguageChoice::kAutomatic);
+}
+
 TEST(Settings, DamagedRecordsFallBackToDefaults) {
   AppSettings stored;
   stored.block = DistinctSettings();

@@ -13,7 +13,7 @@ const std::vector<CommandInfo>& HistoryCommands() {
        .iconName = "edit-undo",
        .enabled = [](const CommandContext& ctx) { return ctx.canUndo; }},
       {.id = kCmdRedo,
-       .caption = "やり直し(&R)",
+       .caption = "やり直し(&Y)",
        .prompt = "元に戻した操作をやり直す",
        .toolTip = "やり直し",
        .accelerator = "Ctrl+Y",

@@ -33,7 +33,7 @@ const std::vector<CommandInfo>& IntegrationCommands() {
              return !t.open || t.paletted || t.stopped;
            }},
       {.id = kCmdShowInBrowser,
-       .caption = "IEに表示(&I)",
+       .caption = "ブラウザで表示(&B)",
        .prompt = "アニメーションをWebブラウザで表示する",
        .toolTip = "ブラウザで表示",
        .iconName = "internet-web-browser",

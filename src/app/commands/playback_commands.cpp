@@ -26,7 +26,7 @@ const std::vector<CommandInfo>& PlaybackCommands() {
       // The frame keys act on the view's window only: a tool's or a dialog's form keeps its
       // own arrow keys, and nothing moves while the document is busy.
       {.id = kCmdPreviousFrame,
-       .caption = "前のコマ(&B)",
+       .caption = "前のコマ(&V)",
        .prompt = "再生を止めて1コマ戻す。最初のコマからは最後のコマへ",
        .toolTip = "前のコマ",
        .accelerator = "Left",

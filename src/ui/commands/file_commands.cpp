@@ -16,6 +16,7 @@
 #include "ui/dialogs/save_jpeg_dialog.h"
 #include "ui/editor_session.h"
 #include "ui/main_window.h"
+#include "ui/translate.h"
 #include "ui/utf8.h"
 
 namespace zel {
@@ -39,7 +40,7 @@ bool ChooseSaveName(MainWindow& window, const char* title, const char* filterNam
                     const QString& patterns, const std::string& ext, std::string& path) {
   bool chosen = false;
   for (;;) {
-    if (!ShowSaveImageDialog(&window, Utf8(title), Utf8(filterName), patterns, ext, path)) break;
+    if (!ShowSaveImageDialog(&window, Tr(title), Tr(filterName), patterns, ext, path)) break;
     const OverwriteQuestion question =
         OverwriteQuestionForPath(path, &window.Session().cutFrameFiles);
     if (question == OverwriteQuestion::kNone ||
@@ -61,7 +62,7 @@ void OpenCommand(MainWindow& window, CommandId) {
   if (!settings.openPathHint.empty() && session.InsideSettingsFolder(path)) {
     path = settings.openPathHint;
   }
-  if (!ShowOpenImageDialog(&window, Utf8(kOpenTitle), Utf8(kOpenFilterName),
+  if (!ShowOpenImageDialog(&window, Tr(kOpenTitle), Tr(kOpenFilterName),
                            Utf8(OpenDialogPatterns(kOpenImageExtensions)), path)) {
     return;
   }
@@ -162,7 +163,7 @@ bool SaveGifTo(MainWindow& window, const std::string& path) {
   // playback stands still and no command, load or hand-over touches what the writer walks.
   Outcome result = Outcome::NothingDone();
   {
-    ProgressWindow progress(&window, Utf8(kGifProgressCaption));
+    ProgressWindow progress(&window, Tr(kGifProgressCaption));
     progress.DisableCancel();
     result = SaveDocumentAsGif(doc, path, &progress, window.Session().settings.optimizeGif);
   }

@@ -9,6 +9,7 @@
 #include "ui/commands/command_executors.h"
 #include "ui/editor_session.h"
 #include "ui/main_window.h"
+#include "ui/translate.h"
 #include "ui/utf8.h"
 
 namespace zel {
@@ -23,7 +24,7 @@ void DeleteFramesCommand(MainWindow& window, CommandId) {
   if (!CanDeleteFrames(doc)) return;
   QMenu menu(&window);
   auto item = [&menu](const char* text, int number, bool enabled) {
-    QAction* action = menu.addAction(Utf8(text));
+    QAction* action = menu.addAction(Tr(text));
     action->setData(number);
     action->setEnabled(enabled);
   };

@@ -3,6 +3,8 @@
 #include <QDesktopServices>
 #include <QUrl>
 
+#include "app/help_page.h"
+#include "resources/language.h"
 #include "ui/commands/command_executors.h"
 #include "ui/dialogs/about_dialog.h"
 #include "ui/main_window.h"
@@ -13,9 +15,11 @@ const std::vector<CommandExecutor>& HelpExecutors() {
   static const std::vector<CommandExecutor> rows = {
       {kCmdHelp,
        [](MainWindow&, CommandId) {
-         const QString page =
-             QCoreApplication::applicationDirPath() + QStringLiteral("/help/index.html");
-         QDesktopServices::openUrl(QUrl::fromLocalFile(page));
+         // The page in the language the editor speaks.
+         const std::string page = HelpPagePath(
+             (QCoreApplication::applicationDirPath() + QStringLiteral("/help")).toStdString(),
+             CurrentLanguage());
+         QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(page)));
        }},
       {kCmdAbout, [](MainWindow& window, CommandId) { ShowAboutDialog(&window); }},
   };

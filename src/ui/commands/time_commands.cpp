@@ -9,6 +9,7 @@
 #include "ui/editor_session.h"
 #include "ui/main_window.h"
 #include "ui/tools/tool_host.h"
+#include "ui/translate.h"
 #include "ui/utf8.h"
 
 namespace zel {
@@ -24,7 +25,7 @@ int RunSliderForm(MainWindow& window, ToolHost& host) {
   if (!host.StandardBarFloats()) {
     strip = std::make_unique<TimeSliderDialog>(doc, TimeSliderDialog::Form::kStrip, &window);
   }
-  host.ShowStatus(Utf8(kTimeSliderPrompt));
+  host.ShowStatus(Tr(kTimeSliderPrompt));
   return host.RunForm(strip.get(), &full);
 }
 

@@ -22,12 +22,15 @@ const std::vector<CommandExecutor>& WindowExecutors() {
       {kCmdOptions,
        [](MainWindow& window, CommandId) {
          DefineDialog dialog(window.Session().settings.block, &window,
-                             &window.Session().settings.optimizeGif);
+                             &window.Session().settings.optimizeGif,
+                             &window.Session().settings.language);
          dialog.exec();
        }},
-      {kCmdStandardToolBar, [](MainWindow& window, CommandId) { Toggle(window, window.StandardBar()); }},
+      {kCmdStandardToolBar,
+       [](MainWindow& window, CommandId) { Toggle(window, window.StandardBar()); }},
       {kCmdStatusBar, [](MainWindow& window, CommandId) { Toggle(window, window.statusBar()); }},
-      {kCmdPictureToolBar, [](MainWindow& window, CommandId) { Toggle(window, window.PictureBar()); }},
+      {kCmdPictureToolBar,
+       [](MainWindow& window, CommandId) { Toggle(window, window.PictureBar()); }},
       {kCmdAnimationToolBar,
        [](MainWindow& window, CommandId) { Toggle(window, window.AnimationBar()); }},
       {kCmdFrameStrip,

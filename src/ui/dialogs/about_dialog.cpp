@@ -9,18 +9,19 @@
 
 #include "app/command_ids.h"
 #include "ui/dialogs/program_resources.h"
+#include "ui/translate.h"
 
 namespace zel {
 
 void ShowAboutDialog(QWidget* parent) {
   QDialog dialog(parent);
-  dialog.setWindowTitle(QStringLiteral("Zel のバージョン情報"));
+  dialog.setWindowTitle(Tr("Zel のバージョン情報"));
   auto* icon = new QLabel(&dialog);
   icon->setPixmap(CommandIcon(kCmdStart).pixmap(32, 32));
-  auto* title = new QLabel(QStringLiteral("Zel アニメGIF編集ソフト"), &dialog);
+  auto* title = new QLabel(Tr("Zel アニメGIF編集ソフト"), &dialog);
   auto* version =
       new QLabel(QStringLiteral("Version ") + QString::fromLatin1(kProgramVersion), &dialog);
-  auto* close = new QPushButton(QStringLiteral("閉じる"), &dialog);
+  auto* close = new QPushButton(Tr("閉じる"), &dialog);
   close->setDefault(true);
   QObject::connect(close, &QPushButton::clicked, &dialog, &QDialog::accept);
 

@@ -18,12 +18,13 @@
 #include "ui/dialogs/message_box.h"
 #include "ui/dialogs/program_resources.h"
 #include "ui/dialogs/progress_window.h"
+#include "ui/translate.h"
 
 namespace zel {
 
 AnimeEffectDialog::AnimeEffectDialog(DocumentState& doc, Settings& settings, QWidget* parent)
     : QDialog(parent), doc_(doc), settings_(settings) {
-  setWindowTitle(QStringLiteral("エフェクト"));
+  setWindowTitle(Tr("エフェクト"));
   setWindowIcon(CommandIcon(kCmdEffect));
   const EffectDialogState state = OpenEffectDialog(settings_);
   effect_ = new QComboBox(this);
@@ -39,8 +40,8 @@ AnimeEffectDialog::AnimeEffectDialog(DocumentState& doc, Settings& settings, QWi
   close_ = buttons.close;
 
   auto* grid = new QGridLayout;
-  AddLabeledRow(grid, 0, QStringLiteral("演出効果"), effect_);
-  AddLabeledRow(grid, 1, QStringLiteral("振幅"), amplitude_);
+  AddLabeledRow(grid, 0, Tr("演出効果"), effect_);
+  AddLabeledRow(grid, 1, Tr("振幅"), amplitude_);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);
   layout->addLayout(buttons.row);

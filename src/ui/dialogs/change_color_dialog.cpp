@@ -21,6 +21,7 @@
 #include "ui/dialogs/file_dialogs.h"
 #include "ui/dialogs/message_box.h"
 #include "ui/dialogs/program_resources.h"
+#include "ui/translate.h"
 
 namespace zel {
 namespace {
@@ -37,18 +38,18 @@ const char* const kTransparencyTexts[] = {"画像内は透明にしない", "左
 ChangeColorDialog::ChangeColorDialog(DocumentState& doc, Settings& settings, bool& highQuality,
                                      QWidget* parent)
     : QDialog(parent), doc_(doc), settings_(settings), keptHighQuality_(highQuality) {
-  setWindowTitle(QStringLiteral("インディックスカラーに変更"));
+  setWindowTitle(Tr("インディックスカラーに変更"));
   setWindowIcon(CommandIcon(kCmdColorResolution));
 
   colorCount_ = new QComboBox(this);
-  for (const char* text : kColorCountTexts) colorCount_->addItem(QString::fromUtf8(text));
+  for (const char* text : kColorCountTexts) colorCount_->addItem(Tr(text));
   transparency_ = new QComboBox(this);
-  for (const char* text : kTransparencyTexts) transparency_->addItem(QString::fromUtf8(text));
-  noDiffusion_ = new QCheckBox(QStringLiteral("誤差拡散法を使わない"), this);
-  highQuality_ = new QCheckBox(QStringLiteral("高画質"), this);
-  pureIndex_ = new QCheckBox(QStringLiteral("ピュアインディックス"), this);
-  reference_ = new QCheckBox(QStringLiteral("パレットを参照する"), this);
-  referenceLabel_ = new QLabel(QStringLiteral("参照画像"), this);
+  for (const char* text : kTransparencyTexts) transparency_->addItem(Tr(text));
+  noDiffusion_ = new QCheckBox(Tr("誤差拡散法を使わない"), this);
+  highQuality_ = new QCheckBox(Tr("高画質"), this);
+  pureIndex_ = new QCheckBox(Tr("ピュアインディックス"), this);
+  reference_ = new QCheckBox(Tr("パレットを参照する"), this);
+  referenceLabel_ = new QLabel(Tr("参照画像"), this);
   referencePath_ = new QLineEdit(this);
   referencePath_->setMaxLength(kReferencePathMax);
   browse_ = new QPushButton(QStringLiteral("..."), this);
@@ -58,8 +59,8 @@ ChangeColorDialog::ChangeColorDialog(DocumentState& doc, Settings& settings, boo
   close_ = buttons.close;
 
   auto* grid = new QGridLayout;
-  AddLabeledRow(grid, 0, QStringLiteral("色数"), colorCount_);
-  AddLabeledRow(grid, 1, QStringLiteral("透明色"), transparency_);
+  AddLabeledRow(grid, 0, Tr("色数"), colorCount_);
+  AddLabeledRow(grid, 1, Tr("透明色"), transparency_);
   auto* pathRow = new QHBoxLayout;
   pathRow->addWidget(referenceLabel_);
   pathRow->addWidget(referencePath_, 1);
@@ -159,8 +160,7 @@ void ChangeColorDialog::ChooseReferenceImage() {
   if (path.empty()) path = doc_.filePath;
   for (;;) {
     if (!ShowOpenImageDialog(
-            this, QStringLiteral("パレットを参照する画像ファイルを選択します"),
-            QStringLiteral("画像ファイル"),
+            this, Tr("パレットを参照する画像ファイルを選択します"), Tr("画像ファイル"),
             QString::fromStdString(OpenDialogPatterns(kPaletteReferenceExtensions)), path)) {
       return;
     }

@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include "ui/translate.h"
+
 namespace zel {
 
 DialogButtons MakeDialogButtons(QWidget* dialog, const QString& actText, const QString& closeText) {
@@ -22,11 +24,11 @@ DialogButtons MakeDialogButtons(QWidget* dialog, const QString& actText, const Q
 }
 
 DialogButtons MakeCreateCloseButtons(QWidget* dialog) {
-  return MakeDialogButtons(dialog, QStringLiteral("作成"), QStringLiteral("閉じる"));
+  return MakeDialogButtons(dialog, Tr("作成"), Tr("閉じる"));
 }
 
 DialogButtons MakeOkCancelButtons(QWidget* dialog) {
-  return MakeDialogButtons(dialog, QStringLiteral("OK"), QStringLiteral("ｷｬﾝｾﾙ"));
+  return MakeDialogButtons(dialog, QStringLiteral("OK"), Tr("ｷｬﾝｾﾙ"));
 }
 
 void AddLabeledRow(QGridLayout* grid, int row, const QString& label, QWidget* field) {

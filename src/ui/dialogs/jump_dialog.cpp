@@ -13,6 +13,7 @@
 #include "document/document_state.h"
 #include "document/playback.h"
 #include "ui/dialogs/program_resources.h"
+#include "ui/translate.h"
 
 namespace zel {
 namespace {
@@ -31,7 +32,7 @@ QPushButton* MakeButton(const QString& text, QWidget* parent) {
 }  // namespace
 
 JumpDialog::JumpDialog(DocumentState& doc, QWidget* parent) : QDialog(parent), doc_(doc) {
-  setWindowTitle(QStringLiteral("アニメの位置づけ"));
+  setWindowTitle(Tr("アニメの位置づけ"));
   setWindowIcon(CommandIcon(kCmdJump));
 
   first_ = MakeButton(QStringLiteral("|<"), this);

@@ -21,6 +21,7 @@
 #include "ui/dialogs/program_resources.h"
 #include "ui/dialogs/progress_window.h"
 #include "ui/dialogs/time_choice.h"
+#include "ui/translate.h"
 
 namespace zel {
 namespace {
@@ -46,7 +47,7 @@ MakeAnimeDialog::MakeAnimeDialog(DocumentState& doc, Settings& settings, bool& h
       settings_(settings),
       keptHighQuality_(highQuality),
       motionHooks_(std::move(motion)) {
-  setWindowTitle(QStringLiteral("アニメ作成"));
+  setWindowTitle(Tr("アニメ作成"));
   setWindowIcon(CommandIcon(kCmdMakeAnimation));
   const MakeAnimeDialogState state = OpenMakeAnimeDialog(settings_, keptHighQuality_);
 
@@ -56,24 +57,24 @@ MakeAnimeDialog::MakeAnimeDialog(DocumentState& doc, Settings& settings, bool& h
   }
   effect_->setCurrentIndex(state.effect);
   colorCount_ = new QComboBox(this);
-  for (const char* text : kColorCountTexts) colorCount_->addItem(QString::fromUtf8(text));
+  for (const char* text : kColorCountTexts) colorCount_->addItem(Tr(text));
   colorCount_->setCurrentIndex(state.colorCountIndex);
   transparency_ = new QComboBox(this);
-  for (const char* text : kTransparencyTexts) transparency_->addItem(QString::fromUtf8(text));
+  for (const char* text : kTransparencyTexts) transparency_->addItem(Tr(text));
   transparency_->setCurrentIndex(state.transparentSource);
   frames_ = SpinBox(this, kMakeAnimeFramesMin, kMakeAnimeFramesMax, state.frames);
   time_ = SpinBox(this, kMakeAnimeTimeMin, kMakeAnimeTimeMax, state.timeValue);
   amplitude_ = SpinBox(this, kAmplitudeMin, kAmplitudeMax, state.amplitude);
-  noDiffusion_ = new QCheckBox(QStringLiteral("誤差拡散法を使わない"), this);
+  noDiffusion_ = new QCheckBox(Tr("誤差拡散法を使わない"), this);
   noDiffusion_->setChecked(state.noDiffusion);
-  highQuality_ = new QCheckBox(QStringLiteral("高画質"), this);
+  highQuality_ = new QCheckBox(Tr("高画質"), this);
   highQuality_->setChecked(state.highQuality);
-  margin_ = new QCheckBox(QStringLiteral("ﾏｰｼﾞﾝを挿入する"), this);
+  margin_ = new QCheckBox(Tr("ﾏｰｼﾞﾝを挿入する"), this);
   margin_->setChecked(state.margin);
-  motion_ = new QCheckBox(QStringLiteral("移動"), this);
+  motion_ = new QCheckBox(Tr("移動"), this);
   motion_->setChecked(state.motion);
   motionTitle_ = new QLabel(this);
-  motionButton_ = new QPushButton(QStringLiteral("移動の設定..."), this);
+  motionButton_ = new QPushButton(Tr("移動の設定..."), this);
   motionButton_->setIcon(CommandIcon(kCmdMotion));
   motionButton_->setAutoDefault(false);
   times_ = MakeTimeChoice(this, state.perCycle, state.tempo);
@@ -83,13 +84,13 @@ MakeAnimeDialog::MakeAnimeDialog(DocumentState& doc, Settings& settings, bool& h
 
   auto* grid = new QGridLayout;
   int row = 0;
-  AddLabeledRow(grid, row++, QStringLiteral("演出効果"), effect_);
-  AddLabeledRow(grid, row++, QStringLiteral("振幅(%)"), amplitude_);
-  AddLabeledRow(grid, row++, QStringLiteral("コマ数"), frames_);
-  AddLabeledRow(grid, row++, QStringLiteral("表示時間"), time_);
+  AddLabeledRow(grid, row++, Tr("演出効果"), effect_);
+  AddLabeledRow(grid, row++, Tr("振幅(%)"), amplitude_);
+  AddLabeledRow(grid, row++, Tr("コマ数"), frames_);
+  AddLabeledRow(grid, row++, Tr("表示時間"), time_);
   AddTimeChoiceRows(grid, row, times_);
-  AddLabeledRow(grid, row++, QStringLiteral("色数"), colorCount_);
-  AddLabeledRow(grid, row++, QStringLiteral("透明色"), transparency_);
+  AddLabeledRow(grid, row++, Tr("色数"), colorCount_);
+  AddLabeledRow(grid, row++, Tr("透明色"), transparency_);
   auto* motionRow = new QHBoxLayout;
   motionRow->addWidget(motion_);
   motionRow->addWidget(motionTitle_, 1);

@@ -22,6 +22,7 @@
 #include "ui/dialogs/file_dialogs.h"
 #include "ui/dialogs/message_box.h"
 #include "ui/tools/mouse_picks.h"
+#include "ui/translate.h"
 #include "ui/utf8.h"
 
 namespace zel {
@@ -30,8 +31,7 @@ namespace {
 constexpr int kPathMaxCharacters = 255;
 
 bool ChooseOverlayFile(QWidget* parent, std::string& path) {
-  return ShowOpenImageDialog(parent, QStringLiteral("合成するアニメファイルを選択します"),
-                             QStringLiteral("画像ファイル"),
+  return ShowOpenImageDialog(parent, Tr("合成するアニメファイルを選択します"), Tr("画像ファイル"),
                              QStringLiteral("*.gif;*.bmp;*.png;*.GIF;*.BMP;*.PNG"), path);
 }
 
@@ -41,27 +41,27 @@ MergeAnimeDialog::MergeAnimeDialog(DocumentState& doc, ProfileFile& profile,
                                    PictureClipboard* clipboard, bool clipboardHasPicture,
                                    ToolHost& host, QWidget* parent)
     : QDialog(parent), doc_(doc), profile_(profile), clipboard_(clipboard), host_(host) {
-  setWindowTitle(QStringLiteral("ｱﾆﾒの合成"));
+  setWindowTitle(Tr("ｱﾆﾒの合成"));
   chooseFile = ChooseOverlayFile;
   const MergeSettings settings = ReadMergeSettings(profile_);
 
-  pathLabel_ = new QLabel(QStringLiteral("合成するｱﾆﾒ"), this);
+  pathLabel_ = new QLabel(Tr("合成するｱﾆﾒ"), this);
   path_ = new QLineEdit(Utf8(settings.path.c_str()), this);
   path_->setMaxLength(kPathMaxCharacters);
   path_->setMinimumWidth(260);
-  browse_ = new QPushButton(QStringLiteral("参照..."), this);
+  browse_ = new QPushButton(Tr("参照..."), this);
   browse_->setAutoDefault(false);
-  front_ = new QRadioButton(QStringLiteral("前景にする"), this);
-  behind_ = new QRadioButton(QStringLiteral("背景にする"), this);
+  front_ = new QRadioButton(Tr("前景にする"), this);
+  behind_ = new QRadioButton(Tr("背景にする"), this);
   (settings.flags & kMergeInFront ? front_ : behind_)->setChecked(true);
-  fromClipboard_ = new QCheckBox(QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞからｱﾆﾒを取得する"), this);
+  fromClipboard_ = new QCheckBox(Tr("ｸﾘｯﾌﾟﾎﾞｰﾄﾞからｱﾆﾒを取得する"), this);
   x_ = new QSpinBox(this);
   y_ = new QSpinBox(this);
   x_->setRange(0, std::max(doc_.width, 0));
   y_->setRange(0, std::max(doc_.height, 0));
   x_->setValue(settings.x);
   y_->setValue(settings.y);
-  position_ = new QPushButton(QStringLiteral("位置指定"), this);
+  position_ = new QPushButton(Tr("位置指定"), this);
   position_->setAutoDefault(false);
   const DialogButtons closing = MakeOkCancelButtons(this);
   ok_ = closing.act;
@@ -74,15 +74,15 @@ MergeAnimeDialog::MergeAnimeDialog(DocumentState& doc, ProfileFile& profile,
   source->addWidget(browse_, 0, 2);
   source->addWidget(fromClipboard_, 1, 0, 1, 3);
   layout->addLayout(source);
-  auto* overlap = new QGroupBox(QStringLiteral("重なり合い"), this);
+  auto* overlap = new QGroupBox(Tr("重なり合い"), this);
   auto* overlapRow = new QHBoxLayout(overlap);
   overlapRow->addWidget(front_);
   overlapRow->addWidget(behind_);
   layout->addWidget(overlap);
-  auto* place = new QGroupBox(QStringLiteral("貼り付ける位置"), this);
+  auto* place = new QGroupBox(Tr("貼り付ける位置"), this);
   auto* placeGrid = new QGridLayout(place);
-  AddLabeledRow(placeGrid, 0, QStringLiteral("x座標"), x_);
-  AddLabeledRow(placeGrid, 1, QStringLiteral("y座標"), y_);
+  AddLabeledRow(placeGrid, 0, Tr("x座標"), x_);
+  AddLabeledRow(placeGrid, 1, Tr("y座標"), y_);
   placeGrid->addWidget(position_, 0, 2, 2, 1);
   layout->addWidget(place);
   layout->addLayout(closing.row);
@@ -128,7 +128,7 @@ void MergeAnimeDialog::Browse() {
     if (!chooseFile || !chooseFile(this, path)) return;
     if (!HasFileExtension(path)) return;
     if (OverlayFileHasTooManyColors(path)) {
-      Show(QStringLiteral("この画像ﾌｧｲﾙは、色数が多すぎます"));
+      Show(Tr("この画像ﾌｧｲﾙは、色数が多すぎます"));
       continue;
     }
     path_->setText(Utf8(path.c_str()));

@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "integration/midi_tempo.h"
+#include "ui/translate.h"
 #include "ui/utf8.h"
 
 namespace zel {
@@ -23,24 +24,24 @@ constexpr const char* kLabels[] = {"ﾃﾝﾎﾟ(回/分)", "1拍(秒)", "2拍(�
 MidiTempoDialog::MidiTempoDialog(std::string& midiPath,
                                  std::function<void(const QString&)> showMessage, QWidget* parent)
     : QDialog(parent), midiPath_(midiPath), showMessage_(std::move(showMessage)) {
-  setWindowTitle(Utf8(kCaption));
+  setWindowTitle(Tr(kCaption));
   setModal(false);
   auto* grid = new QGridLayout(this);
-  grid->addWidget(new QLabel(Utf8("ﾌｧｲﾙ名"), this), 0, 0);
+  grid->addWidget(new QLabel(Tr("ﾌｧｲﾙ名"), this), 0, 0);
   fileEdit_ = new QLineEdit(this);
   fileEdit_->setMinimumWidth(260);
   grid->addWidget(fileEdit_, 0, 1);
-  auto* browse = new QPushButton(Utf8("参照..."), this);
+  auto* browse = new QPushButton(Tr("参照..."), this);
   browse->setAutoDefault(false);
   grid->addWidget(browse, 0, 2);
   for (int i = 0; i < 5; ++i) {
-    grid->addWidget(new QLabel(Utf8(kLabels[i]), this), i + 1, 0);
+    grid->addWidget(new QLabel(Tr(kLabels[i]), this), i + 1, 0);
     fields_[i] = new QLineEdit(this);
     fields_[i]->setReadOnly(true);
     fields_[i]->setMaximumWidth(100);
     grid->addWidget(fields_[i], i + 1, 1, Qt::AlignLeft);
   }
-  auto* close = new QPushButton(Utf8("閉じる"), this);
+  auto* close = new QPushButton(Tr("閉じる"), this);
   close->setAutoDefault(false);
   grid->addWidget(close, 6, 2);
   connect(browse, &QPushButton::clicked, this, &MidiTempoDialog::Browse);
@@ -78,10 +79,10 @@ void MidiTempoDialog::ChooseFile(const QString& path) {
 }
 
 void MidiTempoDialog::Browse() {
-  QFileDialog dialog(this, Utf8(kBrowseTitle));
+  QFileDialog dialog(this, Tr(kBrowseTitle));
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setFileMode(QFileDialog::ExistingFile);
-  dialog.setNameFilter(Utf8(kFilter));
+  dialog.setNameFilter(Tr(kFilter));
   const QString start = fileEdit_->text();
   if (!start.isEmpty()) {
     const QFileInfo info(start);

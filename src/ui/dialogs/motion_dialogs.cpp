@@ -16,6 +16,7 @@
 #include "ui/dialogs/dialog_buttons.h"
 #include "ui/dialogs/edit_wait_dialog.h"
 #include "ui/dialogs/message_box.h"
+#include "ui/translate.h"
 #include "ui/utf8.h"
 
 namespace zel {
@@ -46,7 +47,7 @@ void LayOutTitleDialog(QWidget* dialog, QLineEdit* titleEdit, const QString& tex
                        QHBoxLayout* buttons) {
   auto* layout = new QVBoxLayout(dialog);
   auto* titleRow = new QHBoxLayout;
-  titleRow->addWidget(new QLabel(QStringLiteral("タイトル"), dialog));
+  titleRow->addWidget(new QLabel(Tr("タイトル"), dialog));
   titleRow->addWidget(titleEdit, 1);
   layout->addLayout(titleRow);
   layout->addWidget(new QLabel(text, dialog));
@@ -155,7 +156,7 @@ MotionEditDialog::MotionEditDialog(MotionDefinitions& defs, const MotionDialogSe
     : QDialog(parent), defs_(defs), services_(services) {
   setWindowTitle(Utf8(kEditMotionCaption));
   titleEdit_ = NewTitleEdit(this, Utf8(defs_.SelectedTitle()));
-  drawButton_ = new QPushButton(QStringLiteral("編集"), this);
+  drawButton_ = new QPushButton(Tr("編集"), this);
   drawButton_->setAutoDefault(false);
   const DialogButtons buttons = MakeOkCancelButtons(this);
   okButton_ = buttons.act;

@@ -12,6 +12,7 @@
 #include "generators/motion_tracer.h"
 #include "imagefiles/bmp_file.h"
 #include "ui/dialogs/dialog_buttons.h"
+#include "ui/translate.h"
 #include "ui/utf8.h"
 
 namespace zel {
@@ -68,20 +69,20 @@ MotionPropertiesDialog::MotionPropertiesDialog(MotionDefinitions& defs,
                                                const MotionDialogServices& services,
                                                QWidget* parent)
     : QDialog(parent), defs_(defs), services_(services) {
-  setWindowTitle(Utf8(kMotionPropertiesCaption));
+  setWindowTitle(Tr(kMotionPropertiesCaption));
   list_ = new QListWidget(this);
   list_->setMinimumWidth(160);
   preview_ = new MotionPreviewButton(this);
   rangeSpin_ = new QSpinBox(this);
   rangeSpin_->setRange(kMotionRangeMin, kMotionRangeMax);
   rangeSpin_->setValue(defs_.range());
-  wrapCheck_ = new QCheckBox(QStringLiteral("末端で折り返す"), this);
+  wrapCheck_ = new QCheckBox(Tr("末端で折り返す"), this);
   wrapCheck_->setChecked(defs_.flags() & kMotionWrap);
-  reverseCheck_ = new QCheckBox(QStringLiteral("逆順"), this);
+  reverseCheck_ = new QCheckBox(Tr("逆順"), this);
   reverseCheck_->setChecked(defs_.flags() & kMotionReverse);
-  addButton_ = new QPushButton(QStringLiteral("追加"), this);
-  editButton_ = new QPushButton(QStringLiteral("編集"), this);
-  deleteButton_ = new QPushButton(QStringLiteral("削除"), this);
+  addButton_ = new QPushButton(Tr("追加"), this);
+  editButton_ = new QPushButton(Tr("編集"), this);
+  deleteButton_ = new QPushButton(Tr("削除"), this);
   const DialogButtons closing = MakeOkCancelButtons(this);
   okButton_ = closing.act;
   cancelButton_ = closing.close;
@@ -90,7 +91,7 @@ MotionPropertiesDialog::MotionPropertiesDialog(MotionDefinitions& defs,
   auto* grid = new QGridLayout(this);
   grid->addWidget(list_, 0, 0, 4, 1);
   grid->addWidget(preview_, 0, 1, 1, 2, Qt::AlignLeft | Qt::AlignTop);
-  grid->addWidget(new QLabel(QStringLiteral("移動範囲(%)"), this), 1, 1);
+  grid->addWidget(new QLabel(Tr("移動範囲(%)"), this), 1, 1);
   grid->addWidget(rangeSpin_, 1, 2);
   grid->addWidget(wrapCheck_, 2, 1, 1, 2);
   grid->addWidget(reverseCheck_, 3, 1, 1, 2);
@@ -160,7 +161,7 @@ void MotionPropertiesDialog::EditHighlighted() {
 void MotionPropertiesDialog::DeleteHighlighted() {
   const int row = Highlighted();
   if (row < 0 || defs_.Count() <= 0) return;
-  if (!services_.Ask(this, Utf8(kDeleteMotionQuestion))) return;
+  if (!services_.Ask(this, Tr(kDeleteMotionQuestion))) return;
   defs_.Delete(row);
   Refill(std::min(row, defs_.Count() - 1));
 }

@@ -26,6 +26,7 @@
 #include "ui/dialogs/program_resources.h"
 #include "ui/dialogs/progress_window.h"
 #include "ui/dialogs/time_choice.h"
+#include "ui/translate.h"
 
 namespace zel {
 namespace {
@@ -61,23 +62,23 @@ std::vector<std::string> LocalFiles(const QMimeData* data) {
 
 MultiPictureDialog::MultiPictureDialog(DocumentState& doc, Settings& settings, QWidget* parent)
     : QDialog(parent), doc_(doc), settings_(settings) {
-  setWindowTitle(QStringLiteral("複数画像をｱﾆﾒとして開く"));
+  setWindowTitle(Tr("複数画像をｱﾆﾒとして開く"));
   setWindowIcon(CommandIcon(kCmdOpenMultiple));
   setAcceptDrops(true);
   const MultiPictureDialogState state = OpenMultiPictureDialog(settings_);
 
   listBox_ = new QListWidget(this);
-  listBox_->setAccessibleName(QStringLiteral("画像ﾌｧｲﾙﾘｽﾄ"));
+  listBox_->setAccessibleName(Tr("画像ﾌｧｲﾙﾘｽﾄ"));
   listBox_->setSelectionMode(QAbstractItemView::SingleSelection);
   // Drops on the list reach the dialog.
   listBox_->setAcceptDrops(false);
   listBox_->setMinimumWidth(360);
-  add_ = Button(this, QStringLiteral("追加"));
-  remove_ = Button(this, QStringLiteral("削除"));
-  up_ = Button(this, QStringLiteral("上へ"));
-  down_ = Button(this, QStringLiteral("下へ"));
+  add_ = Button(this, Tr("追加"));
+  remove_ = Button(this, Tr("削除"));
+  up_ = Button(this, Tr("上へ"));
+  down_ = Button(this, Tr("下へ"));
   colorCount_ = new QComboBox(this);
-  for (const char* text : kColorCountTexts) colorCount_->addItem(QString::fromUtf8(text));
+  for (const char* text : kColorCountTexts) colorCount_->addItem(Tr(text));
   colorCount_->setCurrentIndex(state.comboIndex);
   side_ = SpinBox(this, kMultiPictureSideMin, kMultiPictureSideMax, state.side);
   time_ = SpinBox(this, 0, kMultiPictureTimeMax, state.timeValue);
@@ -97,20 +98,20 @@ MultiPictureDialog::MultiPictureDialog(DocumentState& doc, Settings& settings, Q
   listRow->addLayout(listButtons);
   auto* grid = new QGridLayout;
   int row = 0;
-  AddLabeledRow(grid, row++, QStringLiteral("色数"), colorCount_);
-  AddLabeledRow(grid, row++, QStringLiteral("一辺の長さ"), side_);
-  AddLabeledRow(grid, row++, QStringLiteral("表示時間"), time_);
+  AddLabeledRow(grid, row++, Tr("色数"), colorCount_);
+  AddLabeledRow(grid, row++, Tr("一辺の長さ"), side_);
+  AddLabeledRow(grid, row++, Tr("表示時間"), time_);
   AddTimeChoiceRows(grid, row, times_);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(new QLabel(QStringLiteral("画像ﾌｧｲﾙﾘｽﾄ"), this));
+  layout->addWidget(new QLabel(Tr("画像ﾌｧｲﾙﾘｽﾄ"), this));
   layout->addLayout(listRow);
   layout->addLayout(grid);
   layout->addLayout(buttons.row);
 
   chooseFile = [this](const std::string& start, std::vector<std::string>& paths) {
-    return ShowOpenImagesDialog(
-        this, QStringLiteral("追加する画像ファイルを選択します"), QStringLiteral("画像ファイル"),
-        QString::fromStdString(OpenDialogPatterns(kOpenImageExtensions)), start, paths);
+    return ShowOpenImagesDialog(this, Tr("追加する画像ファイルを選択します"), Tr("画像ファイル"),
+                                QString::fromStdString(OpenDialogPatterns(kOpenImageExtensions)),
+                                start, paths);
   };
   connect(add_, &QPushButton::clicked, this, [this] { AddChosenFile(); });
   connect(remove_, &QPushButton::clicked, this, [this] {

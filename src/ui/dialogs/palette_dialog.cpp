@@ -19,6 +19,7 @@
 #include "ui/dialogs/message_box.h"
 #include "ui/dialogs/program_resources.h"
 #include "ui/editor_session.h"
+#include "ui/translate.h"
 
 namespace zel {
 namespace {
@@ -59,7 +60,7 @@ PaletteDialog::PaletteDialog(DocumentState& doc, const std::array<uint32_t, 16>&
       customColors_(customColors),
       question_(std::move(question)),
       storeColors_(std::move(storeColors)) {
-  setWindowTitle(Utf8("パレット操作"));
+  setWindowTitle(Tr("パレット操作"));
   setWindowIcon(CommandIcon(kCmdPaletteOperation));
 
   list_ = new QTreeWidget(this);
@@ -70,13 +71,13 @@ PaletteDialog::PaletteDialog(DocumentState& doc, const std::array<uint32_t, 16>&
   list_->setIconSize(QSize(kSwatchSize, kSwatchSize));
   list_->setMinimumWidth(160);
 
-  auto* sortGroup = new QGroupBox(Utf8("並び替え"), this);
+  auto* sortGroup = new QGroupBox(Tr("並び替え"), this);
   auto* sortLayout = new QVBoxLayout(sortGroup);
   const char* sortTexts[] = {"ｵﾘｼﾞﾅﾙ", "色合い", "明るさ", "ﾄﾞｯﾄ数"};
   const PaletteSort orders[] = {PaletteSort::kOriginal, PaletteSort::kHue, PaletteSort::kBrightness,
                                 PaletteSort::kDotCount};
   for (size_t i = 0; i < sortButtons_.size(); ++i) {
-    sortButtons_[i] = new QRadioButton(Utf8(sortTexts[i]), sortGroup);
+    sortButtons_[i] = new QRadioButton(Tr(sortTexts[i]), sortGroup);
     sortLayout->addWidget(sortButtons_[i]);
     sortButtons_[i]->setChecked(i == 0);  // the table opens in its own order
     const PaletteSort order = orders[i];
@@ -91,12 +92,12 @@ PaletteDialog::PaletteDialog(DocumentState& doc, const std::array<uint32_t, 16>&
   countEdit_ = ReadOnlyEdit(this);
   transparentEdit_ = ReadOnlyEdit(this);
   auto* summary = new QGridLayout;
-  summary->addWidget(new QLabel(Utf8("色数"), this), 0, 0);
+  summary->addWidget(new QLabel(Tr("色数"), this), 0, 0);
   summary->addWidget(countEdit_, 0, 1);
-  summary->addWidget(new QLabel(Utf8("透明色"), this), 1, 0);
+  summary->addWidget(new QLabel(Tr("透明色"), this), 1, 0);
   summary->addWidget(transparentEdit_, 1, 1);
 
-  entryGroup_ = new QGroupBox(Utf8("パレット"), this);
+  entryGroup_ = new QGroupBox(Tr("パレット"), this);
   auto* entry = new QGridLayout(entryGroup_);
   indexEdit_ = ReadOnlyEdit(entryGroup_);
   dotsEdit_ = ReadOnlyEdit(entryGroup_);
@@ -110,18 +111,18 @@ PaletteDialog::PaletteDialog(DocumentState& doc, const std::array<uint32_t, 16>&
                                                        {"青", blueEdit_}};
   int row = 0;
   for (const auto& [label, edit] : fields) {
-    entry->addWidget(new QLabel(Utf8(label), entryGroup_), row, 0);
+    entry->addWidget(new QLabel(Tr(label), entryGroup_), row, 0);
     entry->addWidget(edit, row++, 1);
   }
   colorButton_ = new QPushButton(entryGroup_);
   colorButton_->setAutoDefault(false);
   colorButton_->setIconSize(QSize(48, kSwatchSize));
-  transparentCheck_ = new QCheckBox(Utf8("透明色"), entryGroup_);
+  transparentCheck_ = new QCheckBox(Tr("透明色"), entryGroup_);
   entry->addWidget(colorButton_, row, 0);
   entry->addWidget(transparentCheck_, row, 1);
 
-  mergeButton_ = new QPushButton(Utf8("パレットの合体"), this);
-  dropCommonButton_ = new QPushButton(Utf8("共通パレットを使わない"), this);
+  mergeButton_ = new QPushButton(Tr("パレットの合体"), this);
+  dropCommonButton_ = new QPushButton(Tr("共通パレットを使わない"), this);
   const DialogButtons buttons = MakeOkCancelButtons(this);
   okButton_ = buttons.act;
   cancelButton_ = buttons.close;

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "platform/clock.h"
+#include "ui/translate.h"
 
 namespace zel {
 
@@ -25,14 +26,14 @@ ProgressWindow::ProgressWindow(QWidget* parent, const QString& caption, TickSour
 
   elapsedLabel_ = new QLabel(QStringLiteral("00:00:00"), this);
   remainingLabel_ = new QLabel(QStringLiteral("00:00:00"), this);
-  cancelButton_ = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+  cancelButton_ = new QPushButton(Tr("ｷｬﾝｾﾙ"), this);
   cancelButton_->setAutoDefault(false);
   connect(cancelButton_, &QPushButton::clicked, this, [this] { cancel_ = true; });
 
   auto* times = new QGridLayout;
-  times->addWidget(new QLabel(QStringLiteral("経過時間"), this), 0, 0);
+  times->addWidget(new QLabel(Tr("経過時間"), this), 0, 0);
   times->addWidget(elapsedLabel_, 0, 1);
-  times->addWidget(new QLabel(QStringLiteral("残り時間"), this), 1, 0);
+  times->addWidget(new QLabel(Tr("残り時間"), this), 1, 0);
   times->addWidget(remainingLabel_, 1, 1);
   times->setColumnStretch(2, 1);
   times->addWidget(cancelButton_, 0, 3, 2, 1, Qt::AlignRight | Qt::AlignVCenter);

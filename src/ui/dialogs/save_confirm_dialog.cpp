@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/translate.h"
+
 namespace zel {
 
 namespace {
@@ -18,17 +20,17 @@ constexpr int kDiscardResult = 2;
 
 SaveChoice AskSaveBeforeClose(QWidget* parent) {
   QDialog dialog(parent);
-  dialog.setWindowTitle(QStringLiteral("zel - 保存の確認"));
-  auto* save = new QPushButton(QStringLiteral("保存する"), &dialog);
+  dialog.setWindowTitle(Tr("zel - 保存の確認"));
+  auto* save = new QPushButton(Tr("保存する"), &dialog);
   save->setDefault(true);
-  auto* discard = new QPushButton(QStringLiteral("保存しない"), &dialog);
+  auto* discard = new QPushButton(Tr("保存しない"), &dialog);
   discard->setAutoDefault(false);
   QObject::connect(save, &QPushButton::clicked, &dialog, &QDialog::accept);
   QObject::connect(discard, &QPushButton::clicked, &dialog,
                    [&dialog] { dialog.done(kDiscardResult); });
 
   auto* layout = new QVBoxLayout(&dialog);
-  layout->addWidget(new QLabel(QStringLiteral("編集した内容を保存しますか?"), &dialog));
+  layout->addWidget(new QLabel(Tr("編集した内容を保存しますか?"), &dialog));
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
   buttons->addWidget(save);

@@ -13,6 +13,7 @@
 #include "ui/dialogs/dialog_buttons.h"
 #include "ui/dialogs/file_dialogs.h"
 #include "ui/dialogs/message_box.h"
+#include "ui/translate.h"
 
 namespace zel {
 namespace {
@@ -61,7 +62,7 @@ SaveJpegDialog::SaveJpegDialog(std::string& lastImagePath, int& jpegQuality, QWi
       lastImagePath_(lastImagePath),
       jpegQuality_(jpegQuality),
       cutFrameFiles_(cutFrameFiles) {
-  setWindowTitle(QStringLiteral("JPEGﾌｧｲﾙ作成"));
+  setWindowTitle(Tr("JPEGﾌｧｲﾙ作成"));
 
   nameEdit_ =
       new QLineEdit(QString::fromStdString(ReplaceExtension(lastImagePath_, kJpegExtension)), this);
@@ -76,9 +77,9 @@ SaveJpegDialog::SaveJpegDialog(std::string& lastImagePath, int& jpegQuality, QWi
   closeButton_ = buttons.close;
 
   auto* grid = new QGridLayout(this);
-  AddLabeledRow(grid, 0, QStringLiteral("JPEGﾌｧｲﾙ名"), nameEdit_);
+  AddLabeledRow(grid, 0, Tr("JPEGﾌｧｲﾙ名"), nameEdit_);
   grid->addWidget(browseButton_, 0, 2);
-  grid->addWidget(new QLabel(QStringLiteral("品質"), this), 1, 0);
+  grid->addWidget(new QLabel(Tr("品質"), this), 1, 0);
   grid->addWidget(qualitySpin_, 1, 1, Qt::AlignLeft);
   grid->addLayout(buttons.row, 2, 0, 1, 3);
 
@@ -89,8 +90,8 @@ SaveJpegDialog::SaveJpegDialog(std::string& lastImagePath, int& jpegQuality, QWi
 
 void SaveJpegDialog::Browse() {
   std::string path = ReplaceExtension(nameEdit_->text().toStdString(), kJpegExtension);
-  if (!ShowOpenImageDialog(this, QStringLiteral("保存するJPEGファイルを選択します"),
-                           QStringLiteral("JPEGファイル"), QStringLiteral("*.jpg"), path))
+  if (!ShowOpenImageDialog(this, Tr("保存するJPEGファイルを選択します"), Tr("JPEGファイル"),
+                           QStringLiteral("*.jpg"), path))
     return;
   nameEdit_->setText(QString::fromStdString(ReplaceExtension(path, kJpegExtension)));
 }

@@ -5,6 +5,8 @@
 #include <QHBoxLayout>
 #include <QRadioButton>
 
+#include "ui/translate.h"
+
 namespace zel {
 namespace {
 
@@ -38,10 +40,8 @@ bool TimeChoice::Tempo() const {
 
 TimeChoice MakeTimeChoice(QWidget* dialog, bool perCycle, bool tempo) {
   TimeChoice c;
-  Pair(dialog, c.perFrame, QStringLiteral("1ｺﾏの表示時間"), c.perCycle,
-       QStringLiteral("1巡の表示時間"), perCycle);
-  Pair(dialog, c.hundredths, QStringLiteral("0.01秒単位"), c.tempo, QStringLiteral("ﾃﾝﾎﾟ(回/分)"),
-       tempo);
+  Pair(dialog, c.perFrame, Tr("1ｺﾏの表示時間"), c.perCycle, Tr("1巡の表示時間"), perCycle);
+  Pair(dialog, c.hundredths, Tr("0.01秒単位"), c.tempo, Tr("ﾃﾝﾎﾟ(回/分)"), tempo);
   return c;
 }
 

@@ -16,6 +16,7 @@
 #include "document/playback.h"
 #include "ui/dialogs/time_slider_dialog.h"
 #include "ui/picture_view.h"
+#include "ui/translate.h"
 
 namespace zel {
 namespace {
@@ -70,7 +71,7 @@ void FramePictureButton::paintEvent(QPaintEvent* /*event*/) {
 
 TimeDetailDialog::TimeDetailDialog(DocumentState& doc, QWidget* parent)
     : QDialog(parent), doc_(doc), model_(doc) {
-  setWindowTitle(QString::fromUtf8(kCaption));
+  setWindowTitle(Tr(kCaption));
 
   auto* columns = new QGridLayout;
   for (int c = 0; c < kColumns; ++c) {
@@ -121,31 +122,31 @@ TimeDetailDialog::TimeDetailDialog(DocumentState& doc, QWidget* parent)
   }
   count_ = new QLabel(this);
   total_ = new QLabel(this);
-  change_ = new QPushButton(QStringLiteral("変更"), this);
+  change_ = new QPushButton(Tr("変更"), this);
   change_->setDefault(true);
-  close_ = new QPushButton(QStringLiteral("閉じる"), this);
+  close_ = new QPushButton(Tr("閉じる"), this);
   close_->setAutoDefault(false);
-  switch_ = new QPushButton(QStringLiteral("ｽﾗｲﾀﾞｰ"), this);
-  switch_->setToolTip(QStringLiteral("全部のコマをまとめて調節するｽﾗｲﾀﾞｰに切り替えます"));
+  switch_ = new QPushButton(Tr("ｽﾗｲﾀﾞｰ"), this);
+  switch_->setToolTip(Tr("全部のコマをまとめて調節するｽﾗｲﾀﾞｰに切り替えます"));
   switch_->setAutoDefault(false);
 
   auto* navigation = new QHBoxLayout;
   for (QPushButton* b : {first_, back_, forward_, last_}) navigation->addWidget(b);
   navigation->addSpacing(12);
-  navigation->addWidget(new QLabel(QStringLiteral("コマ数"), this));
+  navigation->addWidget(new QLabel(Tr("コマ数"), this));
   navigation->addWidget(count_);
   navigation->addSpacing(12);
-  navigation->addWidget(new QLabel(QStringLiteral("合計"), this));
+  navigation->addWidget(new QLabel(Tr("合計"), this));
   navigation->addWidget(total_);
-  navigation->addWidget(new QLabel(QStringLiteral("秒"), this));
+  navigation->addWidget(new QLabel(Tr("秒"), this));
   navigation->addStretch(1);
 
   // The loop count the saved file carries.
-  loopForever_ = new QRadioButton(QStringLiteral("無限"), this);
+  loopForever_ = new QRadioButton(Tr("無限"), this);
   loopCounted_ = new QRadioButton(this);
   loopCount_ = new QSpinBox(this);
   loopCount_->setRange(1, kMaxLoopCount);
-  loopOnce_ = new QRadioButton(QStringLiteral("1回のみ"), this);
+  loopOnce_ = new QRadioButton(Tr("1回のみ"), this);
   const int32_t loopCount = doc.frameSet ? doc.frameSet->loopCount : kLoopForever;
   switch (LoopChoiceOf(loopCount)) {
     case LoopChoice::kForever:
@@ -162,11 +163,11 @@ TimeDetailDialog::TimeDetailDialog(DocumentState& doc, QWidget* parent)
   loopCount_->setEnabled(loopCounted_->isChecked());
   connect(loopCounted_, &QRadioButton::toggled, loopCount_, &QSpinBox::setEnabled);
   auto* looping = new QHBoxLayout;
-  looping->addWidget(new QLabel(QStringLiteral("ループ回数"), this));
+  looping->addWidget(new QLabel(Tr("ループ回数"), this));
   looping->addWidget(loopForever_);
   looping->addWidget(loopCounted_);
   looping->addWidget(loopCount_);
-  looping->addWidget(new QLabel(QStringLiteral("回"), this));
+  looping->addWidget(new QLabel(Tr("回"), this));
   looping->addWidget(loopOnce_);
   looping->addStretch(1);
 
@@ -177,7 +178,7 @@ TimeDetailDialog::TimeDetailDialog(DocumentState& doc, QWidget* parent)
   buttons->addWidget(close_);
 
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(new QLabel(QStringLiteral("表示時間 (1/100秒)"), this));
+  layout->addWidget(new QLabel(Tr("表示時間 (1/100秒)"), this));
   layout->addLayout(columns);
   layout->addLayout(navigation);
   layout->addLayout(looping);

@@ -6,6 +6,7 @@
 #include <QSlider>
 
 #include "document/document_state.h"
+#include "ui/translate.h"
 
 namespace zel {
 namespace {
@@ -15,8 +16,7 @@ constexpr const char* kWindowCaption = "ｱﾆﾒの時間調節";
 }  // namespace
 
 TimeSliderDialog::TimeSliderDialog(DocumentState& doc, Form form, QWidget* parent)
-    : ToolForm(form == Form::kStrip ? Shape::kBar : Shape::kFull, QString::fromUtf8(kWindowCaption),
-               parent),
+    : ToolForm(form == Form::kStrip ? Shape::kBar : Shape::kFull, Tr(kWindowCaption), parent),
       form_(form),
       model_(doc) {
   slider_ = new QSlider(Qt::Horizontal, this);
@@ -28,10 +28,10 @@ TimeSliderDialog::TimeSliderDialog(DocumentState& doc, Form form, QWidget* paren
   seconds_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   ok_ = new QPushButton(QStringLiteral("OK"), this);
   ok_->setDefault(true);
-  cancel_ = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+  cancel_ = new QPushButton(Tr("ｷｬﾝｾﾙ"), this);
   cancel_->setAutoDefault(false);
-  switch_ = new QPushButton(QStringLiteral("詳細"), this);
-  switch_->setToolTip(QStringLiteral("コマごとの時間調節に切り替えます"));
+  switch_ = new QPushButton(Tr("詳細"), this);
+  switch_->setToolTip(Tr("コマごとの時間調節に切り替えます"));
   switch_->setAutoDefault(false);
 
   auto* layout = new QHBoxLayout(this);
@@ -39,7 +39,7 @@ TimeSliderDialog::TimeSliderDialog(DocumentState& doc, Form form, QWidget* paren
   layout->addWidget(switch_);
   layout->addWidget(slider_, 1);
   layout->addWidget(seconds_);
-  layout->addWidget(new QLabel(QStringLiteral("秒"), this));
+  layout->addWidget(new QLabel(Tr("秒"), this));
   layout->addWidget(ok_);
   layout->addWidget(cancel_);
 

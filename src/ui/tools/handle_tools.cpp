@@ -14,6 +14,7 @@
 #include "ui/picture_view.h"
 #include "ui/tools/tool_form.h"
 #include "ui/tools/tool_host.h"
+#include "ui/translate.h"
 #include "ui/utf8.h"
 
 namespace zel {
@@ -123,7 +124,7 @@ class HandleTool : public InteractiveTool {
     layout->setContentsMargins(4, 2, 4, 2);
     layout->addStretch();
     auto* ok = new QPushButton(QStringLiteral("OK"), form.get());
-    auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), form.get());
+    auto* cancel = new QPushButton(Tr("ｷｬﾝｾﾙ"), form.get());
     ok->setDefault(true);
     layout->addWidget(ok);
     layout->addWidget(cancel);

@@ -11,6 +11,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "ui/translate.h"
+
 namespace zel {
 
 SliderForm::SliderForm(Shape shape, const QString& title, QWidget* parent)
@@ -76,7 +78,7 @@ QPushButton* SliderForm::AddSwitch(const QString& text) {
 
 void SliderForm::Finish() {
   ok_ = new QPushButton(QStringLiteral("OK"), this);
-  cancel_ = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+  cancel_ = new QPushButton(Tr("ｷｬﾝｾﾙ"), this);
   ok_->setDefault(true);
   buttons_->addWidget(ok_);
   buttons_->addWidget(cancel_);

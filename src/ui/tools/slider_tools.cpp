@@ -13,6 +13,7 @@
 #include "ui/picture_view.h"
 #include "ui/tools/slider_form.h"
 #include "ui/tools/tool_host.h"
+#include "ui/translate.h"
 #include "ui/utf8.h"
 
 namespace zel {
@@ -45,7 +46,7 @@ class SliderTool : public InteractiveTool {
   virtual void Build(SliderForm& form, ToolHost& host) = 0;
   int AddRow(SliderForm& form, const char* label, const SliderRange& range,
              std::function<int(int)> snap = {}) {
-    const int row = form.AddSlider(Utf8(label), range, std::move(snap));
+    const int row = form.AddSlider(Tr(label), range, std::move(snap));
     rows_ = row + 1;
     if (values_.size() < static_cast<size_t>(rows_)) values_.push_back(range.start);
     return row;
@@ -173,7 +174,7 @@ class ColorTool : public SliderTool {
       AddRow(form, "明るさ", kColorRange);
       AddRow(form, "ｺﾝﾄﾗｽﾄ", kColorRange);
       AddRow(form, "赤-緑", kColorRange);
-      form.AddCheck(Utf8("白黒"));
+      form.AddCheck(Tr("白黒"));
       form.AddSwitch(bar ? QStringLiteral("1s") : Utf8("γ"));
     }
   }
