@@ -9,7 +9,9 @@ ZEL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # (libFuzzer and the sanitizer runtimes) build the fuzz targets of scripts/fuzz.
 # libimagequant builds the high-quality palettes, with pngquant as its peer in the tests.
 # FFmpeg and Pillow (python3-pil) make files for the round-trip table, which headless chromium
-# shows as the reference viewer.
+# shows as the reference viewer. librsvg2-bin renders the icon's PNG sizes; the install test
+# validates the desktop entry (desktop-file-utils) and the metainfo (appstream); dpkg-dev's
+# dpkg-shlibdeps gives the Debian package its dependencies.
 ZEL_PACKAGES=(
   g++ cmake ninja-build pkg-config clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev libgif-dev
@@ -17,6 +19,7 @@ ZEL_PACKAGES=(
   qt6-base-dev libqt6svg6 qt6-translations-l10n fonts-noto-cjk xvfb
   gifsicle imagemagick midicsv xclip giflib-tools
   libimagequant-dev pngquant ffmpeg python3-pil chromium
+  librsvg2-bin desktop-file-utils appstream dpkg-dev
 )
 
 zel_log() { printf '[zel] %s\n' "$*" >&2; }
