@@ -75,11 +75,11 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Zel developers")
 set(CPACK_PACKAGE_CONTACT "${ZEL_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "editor for animated GIF images")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Zel opens GIF, BMP, JPEG and PNG pictures and animations, plays them, edits their frames, "
-    "delays, colours and shape, makes new animations from pictures (effects, motion along a "
-    "path, several pictures, merging) and saves animated GIF, BMP, JPEG and icon files. The "
-    "command-line tool zel-cli runs the same edits without a window.")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+  "Zel opens GIF, BMP, JPEG and PNG pictures and animations, plays them, edits their frames, "
+  "delays, colours and shape, makes new animations from pictures (effects, motion along a "
+  "path, several pictures, merging) and saves animated GIF, BMP, JPEG and icon files. The "
+  "command-line tool zel-cli runs the same edits without a window.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

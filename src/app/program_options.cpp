@@ -7,8 +7,7 @@ namespace zel {
 const std::vector<ProgramOption>& EditorOptions() {
   static const std::vector<ProgramOption> options = {
       {"--open", "FILE",
-       "Open FILE, any picture the editor reads, taking the argument whole as the file's name "
-       "(the desktop entry starts the editor this way)."},
+       "Open FILE, any picture, its name taken whole (the desktop entry's way)."},
       {"--version", "", "Print the version number and exit."},
       {"--help", "", "Print the options and exit."},
   };

@@ -236,11 +236,11 @@ TEST(MakeAnimeCli, MotionMovesFrameIToStepI) {
   MakeAnimeOptions options;
   options.effect = Effect::kTurnLeft;
   options.frames = 8;
-  options.flags = kMakeAnimeMotion;
+  options.flags = kMakeAnimeMotion | kMakeAnimeNoDiffusion;  // make-anime's default: no diffusion
   GeneratedAnimation expected, still;
   ASSERT_TRUE(GenerateAnimation(Photo(), -1, kDefaultBackgroundColor, options, 256, &motion, nullptr,
                               &expected).done());
-  options.flags = 0;
+  options.flags = kMakeAnimeNoDiffusion;
   ASSERT_TRUE(GenerateAnimation(Photo(), -1, kDefaultBackgroundColor, options, 256, nullptr, nullptr,
                               &still).done());
   auto doc = Load(out);
