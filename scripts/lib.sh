@@ -10,6 +10,9 @@ ZEL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # libimagequant builds the high-quality palettes, with pngquant as its peer in the tests.
 # FFmpeg and Pillow (python3-pil) make files for the round-trip table, which headless chromium
 # shows as the reference viewer. qt6-l10n-tools' lrelease compiles the editor's English.
+# librsvg2-bin renders the icon's PNG sizes; the install test validates the desktop entry
+# (desktop-file-utils) and the metainfo (appstream); dpkg-dev's dpkg-shlibdeps gives the
+# Debian package its dependencies.
 ZEL_PACKAGES=(
   g++ cmake ninja-build pkg-config clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev libgif-dev
@@ -17,6 +20,7 @@ ZEL_PACKAGES=(
   qt6-base-dev libqt6svg6 qt6-translations-l10n qt6-l10n-tools fonts-noto-cjk xvfb
   gifsicle imagemagick midicsv xclip giflib-tools
   libimagequant-dev pngquant ffmpeg python3-pil chromium
+  librsvg2-bin desktop-file-utils appstream dpkg-dev
 )
 
 zel_log() { printf '[zel] %s\n' "$*" >&2; }

@@ -1,6 +1,6 @@
 // Colour conversions of a single picture as edit operations, with the core functions the
 // colour dialog and the colour command use; the result replaces the picture as the editor
-// installs it. --no-dither, --transparent and --hq set how every conversion of the run is
+// installs it. --no-diffusion, --transparent and --hq set how every conversion of the run is
 // made; with --hq, --colors also reduces an animation, every frame to one palette.
 #include <algorithm>
 #include <optional>
@@ -224,11 +224,12 @@ const std::vector<EditOperation>& ColourEditOperations() {
        .help = "turn an index-colour picture into full colour",
        .apply = FullColour,
        .renamesSource = true},
-      {.option = "--no-dither",
+      {.option = "--no-diffusion",
        .argument = "",
        .help = "convert without error diffusion (for every conversion)",
        .configure = [](EditSettings& settings,
-                       const EditStep&) { settings.colors.noDiffusion = true; }},
+                       const EditStep&) { settings.colors.noDiffusion = true; },
+       .alias = "--no-dither"},
       {.option = "--transparent",
        .argument = "C",
        .help = "transparent colour from corner C: none (a spare\nentry, the default), top-left, "

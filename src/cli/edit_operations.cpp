@@ -24,7 +24,9 @@ const std::vector<EditFamily>& EditFamilies() {
 const EditOperation* FindEditOperation(const std::string& option) {
   for (const EditFamily& family : EditFamilies()) {
     for (const EditOperation& operation : *family.operations) {
-      if (option == operation.option) return &operation;
+      if (option == operation.option || (operation.alias && option == operation.alias)) {
+        return &operation;
+      }
     }
   }
   return nullptr;
@@ -42,6 +44,7 @@ std::string EditOperationsHelp() {
       if (*operation.argument) usage += std::string(" ") + operation.argument;
       if (usage.size() < kUsageWidth) usage.resize(kUsageWidth, ' ');
       std::string help = operation.help;
+      if (operation.alias) help += std::string("\nalso ") + operation.alias;
       // A usage too long for its column stands on a line of its own.
       std::string line = rowIndent + usage + " ";
       if (usage.size() > kUsageWidth) {

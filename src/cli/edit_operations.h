@@ -28,7 +28,7 @@ struct EditStep {
 
 // What holds for the whole run, whatever the order of the options.
 struct EditSettings {
-  // --no-dither and --transparent hold for every colour conversion of the run.
+  // --no-diffusion and --transparent hold for every colour conversion of the run.
   ColorChoices colors{7, 0, false};
   // --hq: --colors reduces through the high-quality reduction, and reduces an animation's
   // frames to one palette.
@@ -69,6 +69,8 @@ struct EditOperation {
   void (*configure)(EditSettings& settings, const EditStep& step) = nullptr;
   // After this step, messages name "the result of <step>" instead of the input.
   bool renamesSource = false;
+  // Another name the option is accepted by, kept for scripts written against it.
+  const char* alias = nullptr;
 };
 
 // A family of operations with the heading help shows above them.
@@ -88,7 +90,7 @@ const std::vector<EditOperation>& MergeEditOperations();
 
 // Every family, in the order help lists them.
 const std::vector<EditFamily>& EditFamilies();
-// The row of `option`, or nullptr.
+// The row of `option` (its name or its alias), or nullptr.
 const EditOperation* FindEditOperation(const std::string& option);
 // The families' help lines, as `zel-cli help` shows them.
 std::string EditOperationsHelp();

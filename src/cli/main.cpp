@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "app/program_options.h"
 #include "cli/cli_common.h"
+#include "cli/command_options.h"
 #include "cli/convert_command.h"
 #include "cli/edit_command.h"
 #include "cli/from_images_command.h"
@@ -16,6 +18,7 @@
 #include "cli/motions_command.h"
 #include "cli/preview_command.h"
 #include "cli/send_command.h"
+#include "zel_version.h"
 
 int main(int argc, char** argv) {
   using namespace zel::cli;
@@ -27,6 +30,23 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 2, argv + argc);
   if (command == "--help" || command == "-h" || command == "help") {
     PrintUsage(stdout);
+    return kExitOk;
+  }
+  if (command == "--version" && args.empty()) {
+    std::printf("zel-cli %s\n", zel::kZelVersion);
+    return kExitOk;
+  }
+  // The build makes the manual pages and the completion script from these.
+  if (command == "--print-man" && args.empty()) {
+    std::fputs(CliManPage(zel::kZelVersion).c_str(), stdout);
+    return kExitOk;
+  }
+  if (command == "--print-man" && args.size() == 1 && args[0] == "zel") {
+    std::fputs(zel::EditorManPage(zel::kZelVersion).c_str(), stdout);
+    return kExitOk;
+  }
+  if (command == "--print-completion" && args.empty()) {
+    std::fputs(CliBashCompletion().c_str(), stdout);
     return kExitOk;
   }
   if ((command == "info" || command == "convert" || command == "edit" || command == "make-anime" ||

@@ -38,7 +38,8 @@ bool NumberIn(const std::string& text, int low, int high, int* value) {
 
 bool Parse(const std::vector<std::string>& args, MakeAnimeArguments* parsed, std::FILE* err) {
   MakeAnimeOptions& o = parsed->options;
-  o.flags = 0;  // error diffusion unless --no-diffusion
+  // As the editor's dialog starts: without error diffusion unless --diffusion.
+  o.flags = kMakeAnimeNoDiffusion;
   std::vector<std::string> names;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -46,8 +47,10 @@ bool Parse(const std::vector<std::string>& args, MakeAnimeArguments* parsed, std
       o.flags |= kMakeAnimePerCycle;
     } else if (a == "--tempo") {
       o.flags |= kMakeAnimeTempo;
-    } else if (a == "--no-diffusion") {
+    } else if (a == "--no-diffusion" || a == "--no-dither") {
       o.flags |= kMakeAnimeNoDiffusion;
+    } else if (a == "--diffusion") {
+      o.flags &= ~kMakeAnimeNoDiffusion;
     } else if (a == "--margin") {
       o.flags |= kMakeAnimeMargin;
     } else if (a == "--hq") {

@@ -1,5 +1,6 @@
 #include "ui/editor_session.h"
 
+#include "app/program_options.h"
 #include "app/startup_rules.h"
 #include "color/index_color.h"
 #include "platform/clock.h"
@@ -54,7 +55,7 @@ StartResult EditorSession::Start(int trueColorDisplay) {
 }
 
 std::string EditorSession::CommandLineName(const std::vector<std::string>& arguments) {
-  return CommandLineFileName(JoinCommandLine(arguments)).value_or(std::string());
+  return EditorFileArgument(arguments);
 }
 
 void EditorSession::Shutdown() {

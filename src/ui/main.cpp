@@ -1,10 +1,14 @@
 // zel: the animated-GIF editor.
 #include <QApplication>
+#include <QIcon>
 #include <QScreen>
 #include <QTimer>
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "app/program_options.h"
 #include "app/settings.h"
 #include "app/startup_rules.h"
 #include "platform/profile_file.h"
@@ -14,12 +18,25 @@
 #include "ui/editor_session.h"
 #include "ui/main_window.h"
 #include "ui/qt_translations.h"
+#include "zel_version.h"
 
 int main(int argc, char** argv) {
+  // Answered before Qt starts, so they work without a display.
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf("zel %s\n", zel::kZelVersion);
+    return 0;
+  }
+  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+    std::fputs(zel::EditorUsageText().c_str(), stdout);
+    return 0;
+  }
   QApplication app(argc, argv);
   // No organisation: nothing of the program goes to a folder named after one; what it keeps
   // is in its settings folder (the session points Qt's own settings there too).
   app.setApplicationName(QStringLiteral("zel"));
+  // The desktop entry's name, so that the window is matched with its icon and entry.
+  app.setDesktopFileName(QStringLiteral("zel"));
+  app.setWindowIcon(QIcon(QStringLiteral(":/desktop/zel.svg")));
   // The language first, so that every text from here on speaks it: the options' setting,
   // else the locale's.
   {

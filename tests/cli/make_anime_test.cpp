@@ -87,6 +87,63 @@ TEST(MakeAnimeCli, FramesAndDelaysAreTheGeneratorsAndNamesAreAliases) {
   }
 }
 
+// make-anime starts as the editor's dialog does, without error diffusion; --diffusion turns
+// it on, and --no-dither is the same as --no-diffusion in make-anime and in edit.
+TEST(MakeAnimeCli, DiffusionIsOffByDefaultAsInTheDialogAndHasOneName) {
+  TempDir dir;
+  const std::string in = dir / "photo.bmp";
+  ASSERT_TRUE(WriteBmpFile(Photo(), in));
+  auto generated = [](uint32_t flags) {
+    MakeAnimeOptions options;
+    options.effect = Effect::kWaving;
+    options.colorCountIndex = 2;  // 8 colours: 16 with diffusion, 8 without
+    options.flags = flags;
+    GeneratedAnimation result;
+    EXPECT_TRUE(GenerateAnimation(Photo(), -1, kDefaultBackgroundColor, options, 256, nullptr,
+                                  nullptr, &result)
+                    .done());
+    return result;
+  };
+  const GeneratedAnimation plain = generated(kMakeAnimeNoDiffusion);
+  const GeneratedAnimation diffused = generated(0);
+  ASSERT_FALSE(SamePixels(plain.frames->frame(0).image, diffused.frames->frame(0).image));
+  const struct {
+    std::vector<std::string> flags;
+    const GeneratedAnimation* expected;
+  } cases[] = {
+      {{}, &plain},
+      {{"--no-diffusion"}, &plain},
+      {{"--no-dither"}, &plain},
+      {{"--diffusion"}, &diffused},
+  };
+  for (const auto& c : cases) {
+    const std::string out = dir / "out.gif";
+    std::vector<std::string> args{"make-anime", in, "--effect", "waving", "--colors", "8"};
+    args.insert(args.end(), c.flags.begin(), c.flags.end());
+    args.insert(args.end(), {"-o", out});
+    const RunResult run = RunCli(args);
+    const std::string label = c.flags.empty() ? "default" : c.flags[0];
+    ASSERT_EQ(run.exitCode, 0) << label << ": " << run.err;
+    auto doc = Load(out);
+    ASSERT_EQ(doc->frameSet->count, 10) << label;
+    for (int i = 0; i < 10; ++i) {
+      EXPECT_TRUE(SamePixels(doc->frameSet->frame(i).image, c.expected->frames->frame(i).image))
+          << label << " frame " << i;
+    }
+  }
+  std::vector<uint8_t> edited;
+  for (const char* name : {"--no-diffusion", "--no-dither"}) {
+    const std::string out = dir / "edited.gif";
+    const RunResult run = RunCli({"edit", in, "--colors", "8", name, "-o", out});
+    ASSERT_EQ(run.exitCode, 0) << name << ": " << run.err;
+    if (edited.empty()) {
+      edited = ReadBytes(out);
+    } else {
+      EXPECT_EQ(ReadBytes(out), edited) << name;
+    }
+  }
+}
+
 TEST(MakeAnimeCli, RefusedArgumentsWriteNothing) {
   TempDir dir;
   const std::string in = dir / "photo.bmp";
@@ -179,11 +236,11 @@ TEST(MakeAnimeCli, MotionMovesFrameIToStepI) {
   MakeAnimeOptions options;
   options.effect = Effect::kTurnLeft;
   options.frames = 8;
-  options.flags = kMakeAnimeMotion;
+  options.flags = kMakeAnimeMotion | kMakeAnimeNoDiffusion;  // make-anime's default: no diffusion
   GeneratedAnimation expected, still;
   ASSERT_TRUE(GenerateAnimation(Photo(), -1, kDefaultBackgroundColor, options, 256, &motion, nullptr,
                               &expected).done());
-  options.flags = 0;
+  options.flags = kMakeAnimeNoDiffusion;
   ASSERT_TRUE(GenerateAnimation(Photo(), -1, kDefaultBackgroundColor, options, 256, nullptr, nullptr,
                               &still).done());
   auto doc = Load(out);

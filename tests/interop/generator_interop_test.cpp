@@ -60,10 +60,10 @@ TEST(GeneratorInterop, MagickAndGifsicleShowTheComputedFrames) {
   sway.transparentSource = 1;
   sway.flags = kMakeAnimeMargin | kMakeAnimePerCycle;
   const GeneratorCase cases[] = {
-      {"punk", "--effect パンク --frames 20 --amplitude 50", punk},
+      {"punk", "--effect パンク --frames 20 --amplitude 50 --diffusion", punk},
       {"sway",
        "--effect swaying --frames 6 --amplitude 80 --time 100 --per-cycle --colors 32 "
-       "--transparent top-left --margin",
+       "--transparent top-left --margin --diffusion",
        sway},
   };
   for (const GeneratorCase& c : cases) {

@@ -127,7 +127,7 @@ TEST_F(GeneratorCommandsTest, MakeAnimeCreatesAFrameAnimationThatPlaysAsZelCliWr
   const std::string cliGif = File("generator_cli.gif");
   ASSERT_TRUE(window_->SaveGifTo(editorGif));
   const std::string command = std::string("'") + ZEL_CLI_PATH + "' make-anime '" + photo +
-                              "' --effect punk --frames 20 --amplitude 50 --time 10 -o '" + cliGif +
+                              "' --effect punk --frames 20 --amplitude 50 --time 10 --diffusion -o '" + cliGif +
                               "' 2>/dev/null";
   ASSERT_EQ(std::system(command.c_str()), 0) << command;
   const std::vector<char> editorBytes = FileBytes(editorGif);
