@@ -13,4 +13,11 @@ std::string HelpPagePath(const std::string& helpFolder, Language language) {
   return folder + kJapaneseHelpPage;
 }
 
+std::string HelpFolder(const std::string& programFolder) {
+  std::string folder = programFolder;
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  if (IsRegularFile(folder + "help/" + kJapaneseHelpPage)) return folder + "help";
+  return folder + "../share/zel/help";
+}
+
 }  // namespace zel

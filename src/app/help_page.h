@@ -15,4 +15,9 @@ inline constexpr char kEnglishHelpPage[] = "index_en.html";
 // there as a regular file.
 [[nodiscard]] std::string HelpPagePath(const std::string& helpFolder, Language language);
 
+// The folder of the help pages for the program in `programFolder`: "help" beside it where the
+// build puts them, else "../share/zel/help" where an installation does (/usr/bin/zel →
+// /usr/share/zel/help).
+[[nodiscard]] std::string HelpFolder(const std::string& programFolder);
+
 }  // namespace zel

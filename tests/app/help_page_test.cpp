@@ -37,5 +37,16 @@ TEST(HelpPage, TheLanguagesPageAndTheJapaneseOneWhenTheEnglishIsMissing) {
   }
 }
 
+TEST(HelpPage, BesideTheProgramInTheBuildElseWhereTheInstallationPutsIt) {
+  const std::string build = testing::MakeTempDir();
+  std::filesystem::create_directory(build + "/help");
+  std::ofstream(build + "/help/index.html") << "<html></html>";
+  const std::string installed = testing::MakeTempDir();
+  std::filesystem::create_directories(installed + "/bin");
+
+  EXPECT_EQ(HelpFolder(build), build + "/help");
+  EXPECT_EQ(HelpFolder(installed + "/bin"), installed + "/bin/../share/zel/help");
+}
+
 }  // namespace
 }  // namespace zel

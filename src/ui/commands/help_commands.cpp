@@ -1,4 +1,5 @@
-// Help: the help page beside the program and the About box.
+// Help: the help page (beside the program in the build, in share/zel/help when installed)
+// and the About box.
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QUrl>
@@ -17,8 +18,7 @@ const std::vector<CommandExecutor>& HelpExecutors() {
        [](MainWindow&, CommandId) {
          // The page in the language the editor speaks.
          const std::string page = HelpPagePath(
-             (QCoreApplication::applicationDirPath() + QStringLiteral("/help")).toStdString(),
-             CurrentLanguage());
+             HelpFolder(QCoreApplication::applicationDirPath().toStdString()), CurrentLanguage());
          QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(page)));
        }},
       {kCmdAbout, [](MainWindow& window, CommandId) { ShowAboutDialog(&window); }},
