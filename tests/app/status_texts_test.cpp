@@ -25,7 +25,7 @@ TEST(StatusTexts, PanesFollowKindDepthAndFrame) {
       {ImageKind::kBitmap, 8, 0, 0, "BMP", "INDEX", "20,10"},
       {ImageKind::kBitmap, 24, 0, 0, "BMP", "TRUE", "20,10"},
       {ImageKind::kJpeg, 24, 0, 0, "JPEG", "TRUE", "20,10"},
-      {ImageKind::kPng, 8, 0, 0, "PING", "INDEX", "20,10"},
+      {ImageKind::kPng, 8, 0, 0, "PNG", "INDEX", "20,10"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.kindText);
