@@ -1871,10 +1871,5 @@ Are you sure?</translation>
         <source>白黒</source>
         <translation>Grayscale</translation>
     </message>
-    <message>
-        <location filename="../src/resources/string_table.h"/>
-        <source>編集ﾂｰﾙ</source>
-        <translation>Paint program</translation>
-    </message>
 </context>
 </TS>

@@ -9,10 +9,12 @@
 #include "color/index_color.h"
 #include "document/document_state.h"
 #include "document/outcome.h"
+#include "resources/words.h"
 
 namespace zel {
 
-inline constexpr char kIndexConversionFailedText[] = "インディックスカラー変換に失敗しました";
+inline constexpr Words kIndexConversionFailedText{"インディックスカラー変換に失敗しました",
+                                                  "The conversion to index colours failed"};
 
 // Control ids of the dialog.
 enum ChangeColorControl : int {

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "document/document_state.h"
+#include "resources/words.h"
 
 namespace zel {
 
@@ -70,8 +71,8 @@ std::vector<uint32_t> RenderThumbnail(const PackedDib& picture, ThumbnailSize si
 std::string StripFrameLabel(int32_t index, int32_t delay) {
   char text[64];
   const int64_t d = std::max<int32_t>(delay, 0);
-  std::snprintf(text, sizeof text, "%d  %lld.%02lld秒", index + 1, static_cast<long long>(d / 100),
-                static_cast<long long>(d % 100));
+  std::snprintf(text, sizeof text, Say({"%d  %lld.%02lld秒", "%d  %lld.%02lld s"}), index + 1,
+                static_cast<long long>(d / 100), static_cast<long long>(d % 100));
   return text;
 }
 

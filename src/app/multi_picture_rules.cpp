@@ -35,9 +35,9 @@ std::vector<AddPictureResult> AddDroppedPictures(PictureList& list,
 const char* AddPictureMessage(AddPictureResult result) {
   switch (result) {
     case AddPictureResult::kTooMany:
-      return kTooManyPicturesText;
+      return Say(kTooManyPicturesText);
     case AddPictureResult::kSizeDiffers:
-      return kPictureSizeDiffersText;
+      return Say(kPictureSizeDiffersText);
     default:
       return nullptr;
   }

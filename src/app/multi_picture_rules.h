@@ -11,13 +11,17 @@
 #include "app/settings.h"
 #include "generators/picture_normalisation.h"
 #include "generators/several_pictures.h"
+#include "resources/words.h"
 
 namespace zel {
 
 inline constexpr int kPictureListMax = 40;
 
-inline constexpr char kTooManyPicturesText[] = "40個以上の画像は、登録できません.";
-inline constexpr char kPictureSizeDiffersText[] = "画像の幅、高さが異なる画像は、登録できません.";
+inline constexpr Words kTooManyPicturesText{"40個以上の画像は、登録できません.",
+                                            "No more than 40 pictures can be listed."};
+inline constexpr Words kPictureSizeDiffersText{
+    "画像の幅、高さが異なる画像は、登録できません.",
+    "A picture of another width or height than the others cannot be listed."};
 
 // The listed files, one frame each in list order, and the size of the first file added to
 // the empty list that every later file must have.

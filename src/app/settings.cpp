@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "document/frame_set.h"
+#include "imagefiles/file_names.h"
 #include "platform/folders.h"
 
 namespace zel {
@@ -53,7 +54,7 @@ Settings DefaultSettings(const std::string& picturesFolder) {
   if (settings.lastImagePath.empty() || settings.lastImagePath.back() != '/') {
     settings.lastImagePath += '/';
   }
-  settings.lastImagePath += "無題.gif";
+  settings.lastImagePath += std::string(Say(kUntitledName)) + ".gif";
   return settings;
 }
 

@@ -123,7 +123,7 @@ std::string DefineBrowseInitialPath(const std::string& editorPath,
   if (!editorPath.empty()) return editorPath;
   std::string path = programFolder;
   if (!path.empty() && path.back() != '/') path += '/';
-  return path + kEditorBrowseProposal;
+  return path + Say(kEditorBrowseProposal);
 }
 
 }  // namespace zel

@@ -9,17 +9,22 @@
 
 #include "app/settings.h"
 #include "document/document_state.h"
+#include "resources/words.h"
 
 namespace zel {
 
 // Message texts of the settings dialog and of start-up.
-inline constexpr char kFrameMaxChangedMessage[] =
-    "フレーム最大値が変更されました.\n直ちにZelを終了してください.\n変更は次回から有効になります.";
-inline constexpr char kSecondInstanceMessage[] = "二重起動はできません.";
+inline constexpr Words kFrameMaxChangedMessage{
+    "フレーム最大値が変更されました.\n直ちにZelを終了してください.\n変更は次回から有効になります.",
+    "The frame maximum was changed.\nPlease quit Zel now.\nThe change takes effect from the next "
+    "start."};
+inline constexpr Words kSecondInstanceMessage{"二重起動はできません.",
+                                              "Zel is already running; it cannot run twice."};
 // The settings dialog's browse button: its dialog title, filter name and proposed file.
-inline constexpr char kEditorBrowseTitle[] = "画像を編集するソフトウェアを設定する";
-inline constexpr char kEditorBrowseFilter[] = "実行ファイル";
-inline constexpr char kEditorBrowseProposal[] = "無題.exe";
+inline constexpr Words kEditorBrowseTitle{"画像を編集するソフトウェアを設定する",
+                                          "Set the program that edits pictures"};
+inline constexpr Words kEditorBrowseFilter{"実行ファイル", "Programs"};
+inline constexpr Words kEditorBrowseProposal{"無題.exe", "Untitled.exe"};
 // Longest external editor path the settings dialog takes, in characters.
 constexpr size_t kEditorPathMaxChars = 256;
 // Longest file name taken from an unquoted command line, in bytes.

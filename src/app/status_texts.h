@@ -7,8 +7,8 @@
 
 namespace zel {
 
-// Pane 1: the kind label ("ｱﾆﾒ", "ﾌﾚｰﾑ", "GIF", "BMP", "JPEG", "PNG", or " " when nothing
-// is open).
+// Pane 1: the kind label (KindLabel: "ｱﾆﾒ", "ﾌﾚｰﾑ", "GIF", "BMP", "JPEG", "PNG", or " " when
+// nothing is open; in English "Anim" and "Frames" for the first two).
 std::string StatusKindText(const DocumentState& doc);
 
 // Pane 2: "current/count" (1-based) for an animation, else "INDEX" for an 8-bit picture

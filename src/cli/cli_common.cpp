@@ -32,6 +32,15 @@ void PrintError(std::FILE* err, const std::string& text) {
   std::fprintf(err, "zel-cli: %s\n", text.c_str());
 }
 
+namespace {
+
+// The editor's items the usage compares commands with.
+constexpr Words kMakeAnimationName{"アニメ作成", "\"Make animation\""};
+constexpr Words kSeveralPicturesName{"複数画像をｱﾆﾒとして開く",
+                                     "\"Open several pictures as an animation\""};
+
+}  // namespace
+
 void PrintUsage(std::FILE* to) {
   std::fputs(
       "usage: zel-cli info FILE\n"
@@ -70,8 +79,11 @@ void PrintUsage(std::FILE* to) {
   std::fputs(
       "           output:\n"
       "             --quality N        JPEG quality of a .jpg output, 30..100 (default 75)\n"
-      "             --optimize         write a .gif animation optimised, as convert does\n"
-      "  make-anime  make a new animation from the picture IN, as the editor's アニメ作成:\n"
+      "             --optimize         write a .gif animation optimised, as convert does\n",
+      to);
+  std::fprintf(to, "  make-anime  make a new animation from the picture IN, as the editor's %s:\n",
+               Say(kMakeAnimationName));
+  std::fputs(
       "             --effect NAME     one of the effects below (default copy)\n"
       "             --frames N        4..40 frames (default 10)\n"
       "             --amplitude A     5..100 percent (default 40)\n"
@@ -90,13 +102,16 @@ void PrintUsage(std::FILE* to) {
       "             --motion NAME     then move frame i to step i of the motion path NAME\n"
       "                               (zel-cli motions lists them); --range P (5..100,\n"
       "                               default 100), --no-wrap and --reverse-path as in edit\n"
-      "           effects, in the program's texts or as ASCII names:\n",
+      "           effects, by their names in either language or as ASCII names:\n",
       to);
   std::fputs(EffectNamesHelp().c_str(), to);
   std::fputs(
       "  from-images  make one animation from 2 to 40 pictures of the same size (.bmp, .gif,\n"
       "           .jpg, .png; a GIF file gives its first picture), each a frame in the order\n"
-      "           given, on one common palette, as the editor's 複数画像をｱﾆﾒとして開く:\n"
+      "           given, on one common palette, as the editor's\n",
+      to);
+  std::fprintf(to, "           %s:\n", Say(kSeveralPicturesName));
+  std::fputs(
       "             --colors N        16, 32, 64, 128 or 256 colours, the transparent entry\n"
       "                               included (default 256)\n"
       "             --side L          pictures larger than L x L are reduced to fit it,\n"

@@ -80,7 +80,7 @@ int SaveGif(DocumentState& doc, const std::string& output, std::FILE* err, int p
   if (result.kind() == OutcomeKind::kCancelled) return ReportCancelled(output, err);
   if (!result.done()) {
     const char* text = OutcomeText(result);
-    PrintError(err, std::string(text ? text : kGifWriteFailedText) + " (" + output + ")");
+    PrintError(err, std::string(text ? text : Say(kGifWriteFailedText)) + " (" + output + ")");
     return kExitFailed;
   }
   return kExitOk;
@@ -154,7 +154,7 @@ int SaveDocumentTo(DocumentState& doc, const std::string& output, int quality, s
   }
   if (!result.done()) {
     const char* text = OutcomeText(result);
-    PrintError(err, std::string(text ? text : kGifWriteFailedText) + " (" + output + ")");
+    PrintError(err, std::string(text ? text : Say(kGifWriteFailedText)) + " (" + output + ")");
     return kExitFailed;
   }
   return kExitOk;

@@ -160,7 +160,7 @@ int PaletteFrom(EditRun& run, const EditStep& step) {
       ReferencePaletteConvert(run.doc.currentPicture, step.text, run.settings.colors,
                               run.doc.backgroundColor, run.doc.frameMax);
   std::string failure = "the conversion to index colour failed";
-  if (!reference.conversion && reference.message == kReferenceMissingText) {
+  if (!reference.conversion && reference.message == Say(kReferenceMissingText)) {
     failure = "the reference file " + step.text + " does not exist";
   } else if (!reference.conversion) {
     failure = "the palette of " + step.text +

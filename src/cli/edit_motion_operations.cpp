@@ -79,9 +79,9 @@ const std::vector<EditOperation>& MotionEditOperations() {
       {.option = "--motion",
        .argument = "NAME",
        .help = "move every frame along the motion path NAME, frame i at\nstep i of the path "
-               "(zel-cli motions lists them: 八の字移動,\n斜め, ボックス, 枯葉, 水平, 垂直, "
-               "とんぼ返り, 円, your own\ntitles, or figure-eight, diagonal, box, falling-leaf,\n"
-               "horizontal, vertical, somersault, circle)",
+               "(zel-cli motions lists them: your own titles,\nthe built-in paths' titles in "
+               "either language, or figure-eight,\ndiagonal, box, falling-leaf, horizontal, "
+               "vertical,\nsomersault, circle)",
        .parse = ParseName,
        .hint = "the title of a motion definition (zel-cli motions lists them)",
        .apply = MotionStep,

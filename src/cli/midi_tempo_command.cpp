@@ -14,7 +14,7 @@ int RunMidiTempoCommand(const std::vector<std::string>& args, std::FILE* out, st
   MidiTempoResult result = FindMidiTempoFile(path);
   if (!result.found || result.microsecondsPerQuarter == 0) {
     const char* reason = result.found ? "its tempo is 0" : MidiTempoErrorText(result.error);
-    PrintError(err, std::string(kMidiNoTempoMessage) + " (" + path + ": " + reason + ")");
+    PrintError(err, std::string(Say(kMidiNoTempoMessage)) + " (" + path + ": " + reason + ")");
     return kExitFailed;
   }
   const TempoNumbers numbers = FormatTempo(result.microsecondsPerQuarter);

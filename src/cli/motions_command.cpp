@@ -21,7 +21,7 @@ std::string MotionNamesText(const MotionDefinitions& defs) {
     std::optional<MotionRecord> record = defs.Read(i);
     if (!record) continue;
     if (!text.empty()) text += ", ";
-    text += record->title;
+    text += ShownMotionTitle(record->title);
   }
   std::string aliases;
   for (int b = 0; b < kBuiltinMotionCount; ++b) {
@@ -51,13 +51,11 @@ int RunMotionsCommand(const std::vector<std::string>& args, std::FILE* out, std:
     }
     const size_t points = ReadMotionPathFile(MotionPathFileOf(record->bitmapPath)).size();
     std::string alias;
-    for (int b = 0; b < kBuiltinMotionCount; ++b) {
-      if (record->title == BuiltinMotionAt(b).title) {
-        alias = std::string(" (") + BuiltinMotionAt(b).alias + ")";
-      }
+    if (const int b = BuiltinMotionNamed(record->title, false); b >= 0) {
+      alias = std::string(" (") + BuiltinMotionAt(b).alias + ")";
     }
-    std::fprintf(out, "%3d %c %6zu  %s%s\n", i + 1, marker, points, record->title.c_str(),
-                 alias.c_str());
+    std::fprintf(out, "%3d %c %6zu  %s%s\n", i + 1, marker, points,
+                 ShownMotionTitle(record->title).c_str(), alias.c_str());
   }
   return kExitOk;
 }

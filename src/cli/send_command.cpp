@@ -60,9 +60,8 @@ SendReport DescribeSendAnswer(const ChannelAnswer& answer, const std::string& pa
     case HandOverAnswer::kLoaded:
       return {kExitOk, "the editor loaded " + path + " (" + std::to_string(bytes) + " bytes)"};
     case HandOverAnswer::kRefusedByUser:
-      return {kExitSendRefused,
-              "the editor's user kept the open picture (answered いいえ); " + path +
-                  " was not loaded"};
+      return {kExitSendRefused, std::string("the editor's user kept the open picture (answered ") +
+                                    Say({"いいえ", "No"}) + "); " + path + " was not loaded"};
     case HandOverAnswer::kBusy:
       return {kExitSendBusy,
               "the editor is busy (a dialog or tool is open, or an edit or save runs); " + path +

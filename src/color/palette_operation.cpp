@@ -8,6 +8,7 @@
 
 #include "document/edit_transaction.h"
 #include "document/undo_history.h"
+#include "resources/words.h"
 
 namespace zel {
 namespace {
@@ -134,9 +135,9 @@ std::string PaletteTable::RowText(int32_t openingIndex) const {
 
 std::string PaletteTable::TransparentText() const {
   for (const PaletteRow& row : rows_) {
-    if (row.listPosition >= 0 && row.transparent) return "あり";
+    if (row.listPosition >= 0 && row.transparent) return Say({"あり", "yes"});
   }
-  return "なし";
+  return Say({"なし", "no"});
 }
 
 std::string PaletteTable::ListedCountText() const {

@@ -10,14 +10,21 @@
 #include "document/document_state.h"
 #include "document/outcome.h"
 #include "document/packed_dib.h"
+#include "resources/words.h"
 
 namespace zel {
 
 // Texts of the palette dialog's questions.
-inline constexpr char kPaletteMergeIntoTransparentQuestion[] =
-    "透明色が存在するので、透明色のﾊﾟﾚｯﾄに合体します。\nよろしいですか?";
-inline constexpr char kPaletteClearTransparentQuestion[] = "透明色を削除します。\nよろしいですか?";
-inline constexpr char kPaletteDropCommonQuestion[] = "共通パレットを破棄します。\nよろしいですか？";
+inline constexpr Words kPaletteMergeIntoTransparentQuestion{
+    "透明色が存在するので、透明色のﾊﾟﾚｯﾄに合体します。\nよろしいですか?",
+    "There is a transparent colour, so the entries are merged into its palette entry.\nIs that all "
+    "right?"};
+inline constexpr Words kPaletteClearTransparentQuestion{
+    "透明色を削除します。\nよろしいですか?",
+    "The transparent colour will be removed.\nIs that all right?"};
+inline constexpr Words kPaletteDropCommonQuestion{
+    "共通パレットを破棄します。\nよろしいですか？",
+    "The common palette will be discarded.\nIs that all right?"};
 
 // One colour-table entry of the picture as the dialog opened it.
 struct PaletteRow {

@@ -113,10 +113,10 @@ ReferenceConversion ReferencePaletteConvert(const PackedDib& current, const std:
                                             int frameMax) {
   ReferenceConversion result;
   if (!FileExists(path)) {
-    result.message = kReferenceMissingText;
+    result.message = Say(kReferenceMissingText);
     return result;
   }
-  result.message = kReferenceFailedText;
+  result.message = Say(kReferenceFailedText);
   std::optional<std::vector<Rgbq>> colors = ReadReferencePalette(path, frameMax);
   if (!colors) return result;
   if (!IsPicture(current, 24)) return result;

@@ -9,13 +9,17 @@
 
 #include "color/index_color.h"
 #include "document/packed_dib.h"
+#include "resources/words.h"
 
 namespace zel {
 
-inline constexpr char kReferenceMissingText[] = "参照するファイルが見つかりません";
-inline constexpr char kReferenceFailedText[] =
-    "パレット参照に失敗しました\n色数などに問題があります";
-inline constexpr char kReferenceTooManyColorsText[] = "この画像ファイルは、色数が多すぎます";
+inline constexpr Words kReferenceMissingText{"参照するファイルが見つかりません",
+                                             "The file to refer to cannot be found"};
+inline constexpr Words kReferenceFailedText{
+    "パレット参照に失敗しました\n色数などに問題があります",
+    "The palette reference failed\nThe number of colours or something else does not fit"};
+inline constexpr Words kReferenceTooManyColorsText{"この画像ファイルは、色数が多すぎます",
+                                                   "This picture file has too many colours"};
 
 // The result of a palette reference: a conversion, or the message to show.
 struct ReferenceConversion {

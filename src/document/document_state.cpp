@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "document/colour_key.h"
+#include "resources/words.h"
 
 namespace zel {
 
@@ -27,9 +28,9 @@ bool IsEditableKind(ImageKind kind) {
 const char* KindLabel(ImageKind kind) {
   switch (kind) {
     case ImageKind::kGifAnimation:
-      return "ｱﾆﾒ";
+      return Say({"ｱﾆﾒ", "Anim"});
     case ImageKind::kFrameAnimation:
-      return "ﾌﾚｰﾑ";
+      return Say({"ﾌﾚｰﾑ", "Frames"});
     case ImageKind::kGifPicture:
       return "GIF";
     case ImageKind::kBitmap:

@@ -28,7 +28,8 @@ enum class ImageKind : char {
 bool IsAnimation(ImageKind kind);
 // One of the six kinds a picture command may change (anything but no document).
 bool IsEditableKind(ImageKind kind);
-// The status-bar label of a kind: "ｱﾆﾒ", "ﾌﾚｰﾑ", "GIF", "BMP", "JPEG", "PNG" or " ".
+// The status-bar label of a kind in the current language: "ｱﾆﾒ" ("Anim"), "ﾌﾚｰﾑ"
+// ("Frames"), "GIF", "BMP", "JPEG", "PNG" or " ".
 const char* KindLabel(ImageKind kind);
 
 // StateFlags bits.

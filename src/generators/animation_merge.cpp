@@ -13,6 +13,7 @@
 #include "generators/time_pairing.h"
 #include "imagefiles/memory_budget.h"
 #include "platform/parallel.h"
+#include "resources/words.h"
 
 namespace zel {
 namespace {
@@ -164,25 +165,29 @@ std::unique_ptr<FrameSet> ResultFrames(const FrameSet& model, int capacity,
 std::string MergeErrorText(const MergeResult& result) {
   switch (result.error) {
     case kMergeFileNotFound:
-      return "ﾌｧｲﾙが見つかりません";
+      return Say({"ﾌｧｲﾙが見つかりません", "The file cannot be found"});
     case kMergeNoMemory:
-      return "ﾒﾓﾘが足りません";
+      return Say({"ﾒﾓﾘが足りません", "There is too little memory"});
     case kMergeCannotOpen:
-      return "ﾌｧｲﾙがｵｰﾌﾟﾝできません";
+      return Say({"ﾌｧｲﾙがｵｰﾌﾟﾝできません", "The file cannot be opened"});
     case kMergeNotIndexed:
-      return "ｲﾝﾃﾞｨｯｸｽｶﾗｰではない画像が指定されました";
+      return Say(
+          {"ｲﾝﾃﾞｨｯｸｽｶﾗｰではない画像が指定されました", "The picture given is not in index colours"});
     case kMergeTooManyColors: {
       char text[256];
-      std::snprintf(
-          text, sizeof text,
-          "色数の合計が256色を超えました\n元=%d色、指定したｱﾆﾒ=%d色\nｱﾆﾒの合成は出来ません",
-          result.baseColors, result.overlayColors);
+      std::snprintf(text, sizeof text,
+                    Say({"色数の合計が256色を超えました\n元=%d色、指定したｱﾆﾒ=%d色\n"
+                         "ｱﾆﾒの合成は出来ません",
+                         "The colours add up to more than 256\nopen one=%d colours, the "
+                         "animation given=%d colours\nThe animations cannot be merged"}),
+                    result.baseColors, result.overlayColors);
       return text;
     }
     case kMergeNoDuration:
-      return "ｱﾆﾒの表示時間が取得できません";
+      return Say({"ｱﾆﾒの表示時間が取得できません", "The animation's playing time cannot be found"});
     case kMergeNoClipboard:
-      return "ｸﾘｯﾌﾟﾎﾞｰﾄﾞから画像が取得できません";
+      return Say(
+          {"ｸﾘｯﾌﾟﾎﾞｰﾄﾞから画像が取得できません", "No picture can be taken from the clipboard"});
     default:
       return "";
   }

@@ -2,20 +2,28 @@
 
 #include <cctype>
 
+#include "resources/words.h"
+
 namespace zel {
 
 namespace {
 
 struct EffectName {
-  const char* text;
+  Words text;
   const char* alias;
 };
 
 constexpr EffectName kNames[kEffectCount] = {
-    {"コピー", "copy"},           {"バイバイ", "waving"},    {"ゆらゆら", "swaying"},
-    {"右回転", "turn-right"},     {"左回転", "turn-left"},   {"どきどき", "pulsing"},
-    {"パンク", "punk"},           {"ズームイン", "zoom-in"}, {"ズームアウト", "zoom-out"},
-    {"ｽﾞｰﾑｲﾝｱｳﾄ", "zoom-in-out"},
+    {{"コピー", "Copy"}, "copy"},
+    {{"バイバイ", "Waving"}, "waving"},
+    {{"ゆらゆら", "Swaying"}, "swaying"},
+    {{"右回転", "Turn right"}, "turn-right"},
+    {{"左回転", "Turn left"}, "turn-left"},
+    {{"どきどき", "Pulsing"}, "pulsing"},
+    {{"パンク", "Punk"}, "punk"},
+    {{"ズームイン", "Zoom in"}, "zoom-in"},
+    {{"ズームアウト", "Zoom out"}, "zoom-out"},
+    {{"ｽﾞｰﾑｲﾝｱｳﾄ", "Zoom in and out"}, "zoom-in-out"},
 };
 
 std::string AsciiLower(const std::string& text) {
@@ -49,8 +57,11 @@ void Waving(WarpKind warp, int n, double a, std::vector<FrameStep>& steps) {
 
 }  // namespace
 
+const char* EffectText(Effect effect, Language language) {
+  return Say(kNames[static_cast<int>(effect)].text, language);
+}
 const char* EffectText(Effect effect) {
-  return kNames[static_cast<int>(effect)].text;
+  return EffectText(effect, CurrentLanguage());
 }
 const char* EffectAlias(Effect effect) {
   return kNames[static_cast<int>(effect)].alias;
@@ -59,7 +70,10 @@ const char* EffectAlias(Effect effect) {
 std::optional<Effect> EffectByName(const std::string& name) {
   const std::string lower = AsciiLower(name);
   for (int i = 0; i < kEffectCount; ++i) {
-    if (name == kNames[i].text || lower == kNames[i].alias) return static_cast<Effect>(i);
+    if (name == kNames[i].text.japanese || lower == AsciiLower(kNames[i].text.english) ||
+        lower == kNames[i].alias) {
+      return static_cast<Effect>(i);
+    }
   }
   return std::nullopt;
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "resources/language.h"
+
 namespace zel {
 
 // In the order of the dialog's list.
@@ -25,11 +27,13 @@ enum class Effect : int {
 };
 constexpr int kEffectCount = 10;
 
-// The effect's text in the program ("コピー", "バイバイ", ...) and its ASCII alias ("copy",
-// "waving", ...); index 0..9.
+// The effect's text in the program, in the current language or in `language` ("コピー",
+// "バイバイ", ... or "Copy", "Waving", ...), and its ASCII alias ("copy", "waving", ...).
 const char* EffectText(Effect effect);
+const char* EffectText(Effect effect, Language language);
 const char* EffectAlias(Effect effect);
-// The effect named by its text or its alias (ASCII case ignored); nullopt for anything else.
+// The effect named by its text in either language or by its alias (ASCII case ignored),
+// whatever the current language; nullopt for anything else.
 std::optional<Effect> EffectByName(const std::string& name);
 // Whether the effect uses the amplitude: all but the copy and the two turns.
 bool EffectUsesAmplitude(Effect effect);

@@ -9,15 +9,26 @@ namespace zel {
 namespace {
 
 constexpr BuiltinMotion kBuiltins[kBuiltinMotionCount] = {
-    {"八の字移動", "figure-eight", "mov1.bmp"},
-    {"斜め", "diagonal", "mov2.bmp"},
-    {"ボックス", "box", "mov3.bmp"},
-    {"枯葉", "falling-leaf", "mov4.bmp"},
-    {"水平", "horizontal", "mov5.bmp"},
-    {"垂直", "vertical", "mov6.bmp"},
-    {"とんぼ返り", "somersault", "mov7.bmp"},
-    {"円", "circle", "mov8.bmp"},
+    {"八の字移動", "Figure eight", "figure-eight", "mov1.bmp"},
+    {"斜め", "Diagonal", "diagonal", "mov2.bmp"},
+    {"ボックス", "Box", "box", "mov3.bmp"},
+    {"枯葉", "Falling leaf", "falling-leaf", "mov4.bmp"},
+    {"水平", "Horizontal", "horizontal", "mov5.bmp"},
+    {"垂直", "Vertical", "vertical", "mov6.bmp"},
+    {"とんぼ返り", "Somersault", "somersault", "mov7.bmp"},
+    {"円", "Circle", "circle", "mov8.bmp"},
 };
+
+bool SameIgnoringAsciiCase(const std::string& a, const char* b) {
+  size_t i = 0;
+  for (; i < a.size() && b[i] != '\0'; ++i) {
+    const auto lower = [](char c) {
+      return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return i == a.size() && b[i] == '\0';
+}
 
 constexpr double kPi = std::numbers::pi;
 
@@ -158,6 +169,24 @@ constexpr Rgbq kBlackAndWhite[2] = {{0, 0, 0, 0}, {255, 255, 255, 0}};
 
 const BuiltinMotion& BuiltinMotionAt(int index) {
   return kBuiltins[index < 0 || index >= kBuiltinMotionCount ? 0 : index];
+}
+
+int BuiltinMotionNamed(const std::string& name, bool aliasToo) {
+  for (int i = 0; i < kBuiltinMotionCount; ++i) {
+    const BuiltinMotion& builtin = kBuiltins[i];
+    if (name == builtin.title || SameIgnoringAsciiCase(name, builtin.english) ||
+        (aliasToo && SameIgnoringAsciiCase(name, builtin.alias))) {
+      return i;
+    }
+  }
+  return -1;
+}
+
+std::string ShownMotionTitle(const std::string& title) {
+  const int builtin = BuiltinMotionNamed(title, false);
+  if (builtin < 0) return title;
+  return CurrentLanguage() == Language::kJapanese ? kBuiltins[builtin].title
+                                                  : kBuiltins[builtin].english;
 }
 
 PackedDib BlankMotionBitmap() {

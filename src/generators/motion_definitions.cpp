@@ -37,15 +37,6 @@ std::string GetText(const uint8_t* field, size_t fieldSize) {
   return std::string(reinterpret_cast<const char*>(field), length);
 }
 
-bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 std::array<uint8_t, kMotionInfoSize> PackMotionInfo(const MotionInfo& info) {
@@ -198,7 +189,7 @@ bool MotionDefinitions::Delete(int index) {
 
 std::string MotionDefinitions::SelectedTitle() const {
   std::optional<MotionRecord> record = Read(info_.selected);
-  return record ? record->title : std::string();
+  return record ? ShownMotionTitle(record->title) : std::string();
 }
 
 int MotionDefinitions::Find(const std::string& name) const {
@@ -206,13 +197,12 @@ int MotionDefinitions::Find(const std::string& name) const {
     std::optional<MotionRecord> record = Read(i);
     if (record && record->title == name) return i;
   }
-  for (int b = 0; b < kBuiltinMotionCount; ++b) {
-    const BuiltinMotion& builtin = BuiltinMotionAt(b);
-    if (!EqualsIgnoringAsciiCase(name, builtin.alias)) continue;
-    for (int i = 0; i < info_.count; ++i) {
-      std::optional<MotionRecord> record = Read(i);
-      if (record && record->title == builtin.title) return i;
-    }
+  // A built-in by any of its names, whichever language its record keeps the title in.
+  const int builtin = BuiltinMotionNamed(name, true);
+  if (builtin < 0) return -1;
+  for (int i = 0; i < info_.count; ++i) {
+    std::optional<MotionRecord> record = Read(i);
+    if (record && BuiltinMotionNamed(record->title, false) == builtin) return i;
   }
   return -1;
 }

@@ -96,10 +96,11 @@ class MotionDefinitions {
   // updates count and selected. False when i is out of range.
   bool Delete(int index);
 
-  // Title of the selected definition, or "" when there is none.
+  // Title of the selected definition as the lists show it (ShownMotionTitle), or "" when
+  // there is none.
   std::string SelectedTitle() const;
-  // The definition of a title (exact), or of a built-in's title or plain name (any ASCII
-  // case) when no title matches; -1 when there is none.
+  // The definition of a title (exact), or of a built-in's title in either language or plain
+  // name (any ASCII case) when no title matches; -1 when there is none.
   int Find(const std::string& name) const;
 
   // Writes MotionInfo and saves the file; false when it could not be saved.

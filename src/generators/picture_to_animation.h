@@ -13,6 +13,7 @@
 #include "document/outcome.h"
 #include "document/packed_dib.h"
 #include "generators/effect_schedule.h"
+#include "resources/words.h"
 
 namespace zel {
 
@@ -35,7 +36,7 @@ inline constexpr int kAmplitudeMin = 5;
 inline constexpr int kAmplitudeMax = 100;
 
 // The progress window's caption while a generator runs.
-inline constexpr char kGeneratorProgressCaption[] = "Zel 画像の作成";
+inline constexpr Words kGeneratorProgressCaption{"Zel 画像の作成", "Zel: making the pictures"};
 
 struct MakeAnimeOptions {
   Effect effect = Effect::kCopy;

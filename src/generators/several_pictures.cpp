@@ -185,15 +185,17 @@ const char* SeveralPicturesMessage(int result) {
     case kSeveralTooFew:
       return nullptr;
     case kSeveralBadName:
-      return "画像ファイル名に誤りがあります．";
+      return Say({"画像ファイル名に誤りがあります．", "A picture file name is wrong."});
     case kSeveralUnsupported:
-      return "サポートしていない画像形式です．";
+      return Say({"サポートしていない画像形式です．", "The picture format is not supported."});
     case kSeveralUnreadable:
-      return "画像ファイルが読み込みできません．";
+      return Say({"画像ファイルが読み込みできません．", "A picture file cannot be read."});
     case kSeveralTooMany:
-      return "画像の数がコマ数の上限を超えています．";
+      return Say({"画像の数がコマ数の上限を超えています．",
+                  "There are more pictures than the frame maximum."});
     case kSeveralSizeDiffers:
-      return "画像の幅、高さが他の画像と異なります．";
+      return Say({"画像の幅、高さが他の画像と異なります．",
+                  "A picture's width or height differs from the other pictures'."});
     default:
       return MessageText(static_cast<MessageId>(result));
   }

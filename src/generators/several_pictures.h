@@ -11,13 +11,15 @@
 
 #include "document/document_state.h"
 #include "document/frame_set.h"
+#include "resources/words.h"
 
 namespace zel {
 
 class ProgressSink;
 
 // The progress window's caption while the animation is made.
-inline constexpr char kSeveralPicturesProgressCaption[] = "複数ﾌｧｲﾙからｱﾆﾒ作成";
+inline constexpr Words kSeveralPicturesProgressCaption{"複数ﾌｧｲﾙからｱﾆﾒ作成",
+                                                       "Animation from several files"};
 inline constexpr int kSeveralTimeMax = 1000;
 
 struct SeveralPicturesOptions {

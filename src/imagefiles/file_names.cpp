@@ -81,14 +81,14 @@ std::string OpenDialogPatterns(std::span<const char* const> extensions) {
 }
 
 std::string OpenDialogInitialPath(const std::string& path, const std::string& picturesFolder) {
-  if (path.empty()) return InFolder(picturesFolder, kUntitledName);
-  if (path.back() == '/') return path + kUntitledName;
+  if (path.empty()) return InFolder(picturesFolder, Say(kUntitledName));
+  if (path.back() == '/') return path + Say(kUntitledName);
   return path;
 }
 
 std::string SaveDialogInitialPath(const std::string& path, const std::string& ext,
                                   const std::string& picturesFolder) {
-  std::string untitled = std::string(kUntitledName) + "." + ext;
+  std::string untitled = std::string(Say(kUntitledName)) + "." + ext;
   if (path.empty()) return InFolder(picturesFolder, untitled);
   if (path.back() == '/') return path + untitled;
   return path;

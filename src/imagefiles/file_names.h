@@ -5,10 +5,12 @@
 #include <span>
 #include <string>
 
+#include "resources/words.h"
+
 namespace zel {
 
 // The name a new picture gets in the user's picture folder when it has none yet.
-inline constexpr const char* kUntitledName = "無題";
+inline constexpr Words kUntitledName{"無題", "Untitled"};
 
 // Replaces the extension (the text after the last '.' of the file name) when it differs
 // from `ext`, or appends "." and `ext` when the name has none. An empty path and a path

@@ -14,6 +14,7 @@
 #include "platform/file_status.h"
 #include "platform/private_folder.h"
 #include "platform/process.h"
+#include "resources/words.h"
 
 namespace zel {
 
@@ -21,10 +22,12 @@ namespace zel {
 inline constexpr char kExchangeFileName[] = "ZelBitmap.bmp";
 
 // The waiting dialog.
-inline constexpr char kEditWaitCaption[] = "ビットマップ、フレームビットマップの編集";
-inline constexpr char kEditWaitText[] =
-    "画像を編集したあとは、ファイル名を変更しないで、\n上書き保存をして終了してください。";
-inline constexpr char kEditWaitButton[] = "編集を待たない";
+inline constexpr Words kEditWaitCaption{"ビットマップ、フレームビットマップの編集",
+                                        "Editing the bitmap or frame bitmap"};
+inline constexpr Words kEditWaitText{
+    "画像を編集したあとは、ファイル名を変更しないで、\n上書き保存をして終了してください。",
+    "When the picture is edited, save it under the same file name\nand quit the paint program."};
+inline constexpr Words kEditWaitButton{"編集を待たない", "Don't wait for the edit"};
 
 // What goes to the paint program.
 enum class ExchangeType {

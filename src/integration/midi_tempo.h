@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include "resources/words.h"
 
 namespace zel {
 
@@ -45,6 +46,7 @@ struct TempoNumbers {
 TempoNumbers FormatTempo(uint32_t microsecondsPerQuarter);
 
 // The message shown when a chosen file holds no tempo.
-inline constexpr char kMidiNoTempoMessage[] = "MIDIファイルからテンポの情報を得られませんでした.";
+inline constexpr Words kMidiNoTempoMessage{"MIDIファイルからテンポの情報を得られませんでした.",
+                                           "No tempo could be read from the MIDI file."};
 
 }  // namespace zel

@@ -16,20 +16,25 @@
 #include "platform/file_status.h"
 #include "platform/private_folder.h"
 #include "platform/process.h"
+#include "resources/words.h"
 
 namespace zel {
 
 // Dialog 145 "移動定義の新規作成".
-inline constexpr char kNewMotionCaption[] = "移動定義の新規作成";
-inline constexpr char kNewMotionText[] =
+inline constexpr Words kNewMotionCaption{"移動定義の新規作成", "New motion definition"};
+inline constexpr Words kNewMotionText{
     "｢OK｣ボタンを押すと、ﾃﾞﾌｫﾙﾄの移動定義ﾌｧｲﾙを作成してペイントブラシを呼びます。\n"
-    "編集後､上書保存してください。";
-inline constexpr char kNewMotionDefaultTitle[] = "無題";
+    "編集後､上書保存してください。",
+    "Press \"OK\" to make a default motion definition file and open it in the paint "
+    "program.\nAfter editing, save it over the same file."};
+inline constexpr Words kNewMotionDefaultTitle{"無題", "Untitled"};
 // Dialog 154 "移動定義の編集".
-inline constexpr char kEditMotionCaption[] = "移動定義の編集";
-inline constexpr char kEditMotionText[] =
+inline constexpr Words kEditMotionCaption{"移動定義の編集", "Edit motion definition"};
+inline constexpr Words kEditMotionText{
     "｢編集｣ボタンを押すと、移動定義ﾌｧｲﾙを指定してペイントブラシを呼びます。\n"
-    "編集後､上書保存してください。";
+    "編集後､上書保存してください。",
+    "Press \"Edit\" to open the motion definition file in the paint program.\nAfter editing, save "
+    "it over the same file."};
 
 // Names tried for a new definition's bitmap: "mov1.bmp" .. "mov99.bmp".
 constexpr int kMotionFileNumberMax = 99;

@@ -222,7 +222,7 @@ const char* MorselFailureText(MorselFailure failure) {
     case MorselFailure::kNoFolder:
       return MessageText(kMsgMorselNoFolder);
     case MorselFailure::kWriteFailed:
-      return kGifWriteFailedText;
+      return Say(kGifWriteFailedText);
     case MorselFailure::kNotRunning:
       return MessageText(kMsgMorselNotRunning);
     case MorselFailure::kRefused:

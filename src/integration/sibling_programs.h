@@ -16,6 +16,7 @@
 
 #include "document/document_state.h"
 #include "platform/progress.h"
+#include "resources/words.h"
 
 namespace zel {
 
@@ -35,7 +36,7 @@ inline constexpr uint32_t kMorselNotifyImage = 1103;  // for type 4
 inline constexpr uint32_t kMorselReadyQuery = 1;      // wParam of 1061 that asks for readiness
 
 // The progress window's caption while a GIF file for Morsel is written.
-inline constexpr char kMorselProgressCaption[] = "GIFﾌｧｲﾙの作成";
+inline constexpr Words kMorselProgressCaption{"GIFﾌｧｲﾙの作成", "Making the GIF file"};
 
 // Morsel's exchange files by type: "$morsel.jpg", "$morsel.gif", "$morsel.bmp",
 // "$morsel.txt", "$image.bmp"; null for other types.

@@ -1,6 +1,9 @@
 // The program's messages, by their string-table numbers.
 #pragma once
 
+#include "resources/language.h"
+#include "resources/words.h"
+
 namespace zel {
 
 // A message number names one text of the table. Results carry these, never bare ints.
@@ -35,19 +38,34 @@ enum class MessageId : int {
 // The messages keep their short names in the namespace.
 using enum MessageId;
 
+// Every message of the table, in the order of their numbers.
+inline constexpr MessageId kMessageIds[] = {
+    kMsgBadFileName,         kMsgBadImageFile,     kMsgNoMemory,      kMsgNotFrameBitmap,
+    kMsgOutOfRange,          kMsgFileError,        kMsgStringError,   kMsgNotUpdated,
+    kMsgNoPicture,           kMsgCannotConvert,    kMsgCannotOpen,    kMsgMonochromeOnly,
+    kMsgMotionBitmapError,   kMsgTooFewElements,   kMsgEnterTitle,    kMsgDiscardPicture,
+    kMsgNoPictureHandedOver, kMsgPictureTooLarge,  kMsgFramesDropped, kMsgReplaceFile,
+    kMsgReplaceCutFile,      kMsgMorselNotRunning, kMsgMorselRefused, kMsgMorselNoFolder,
+    kMsgNoPaintProgram,      kMsgCannotWriteImage,
+};
+
 // The number of a message, as the table lists it.
 constexpr int MessageNumber(MessageId id) {
   return static_cast<int>(id);
 }
 
-// The text of a message, or nullptr for a number the table does not have.
-const char* MessageText(MessageId id);
+// The text of a message in `language`, or nullptr for a number the table does not have
+// (and for kMsgNoPictureHandedOver, which has nothing to say).
+[[nodiscard]] const char* MessageText(MessageId id, Language language);
+// The same in the current language.
+[[nodiscard]] const char* MessageText(MessageId id);
 
 // Caption of the program's message boxes.
 inline constexpr const char* kMessageCaption = "zel";
 // The options dialog's label of the paint program's path; message 535 names it.
-inline constexpr const char* kEditorSettingLabel = "編集ﾂｰﾙ";
+inline constexpr Words kEditorSettingLabel{"編集ﾂｰﾙ", "Paint program"};
 // Shown when a GIF file cannot be written (the text of kMsgCannotWriteImage).
-inline constexpr const char* kGifWriteFailedText = "画像ファイルに書き込みできません．";
+inline constexpr Words kGifWriteFailedText{"画像ファイルに書き込みできません．",
+                                           "The picture file cannot be written."};
 
 }  // namespace zel

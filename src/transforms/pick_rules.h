@@ -8,14 +8,21 @@
 #include <optional>
 #include <string>
 
+#include "resources/words.h"
 #include "transforms/image_commands.h"
 #include "transforms/tool_models.h"
 
 namespace zel {
 
-inline constexpr char kPickFirstCornerText[] = "ﾄﾘﾐﾝｸﾞ、切取る画像の左上端を指定します";
-inline constexpr char kPickSecondCornerText[] = "ﾄﾘﾐﾝｸﾞ、切取る画像の右下端を指定します";
-inline constexpr char kPickPointText[] = "画像の位置、貼り付ける画像の左上端を指定します";
+inline constexpr Words kPickFirstCornerText{
+    "ﾄﾘﾐﾝｸﾞ、切取る画像の左上端を指定します",
+    "Trimming: point at the top-left corner of the part to keep"};
+inline constexpr Words kPickSecondCornerText{
+    "ﾄﾘﾐﾝｸﾞ、切取る画像の右下端を指定します",
+    "Trimming: point at the bottom-right corner of the part to keep"};
+inline constexpr Words kPickPointText{
+    "画像の位置、貼り付ける画像の左上端を指定します",
+    "Picture position: point at where the pasted picture's top-left corner goes"};
 
 // What a pick returns: 0 with its result, 1 after a left double click, 2 after a right
 // button release or when the program is asked to quit (or the window goes away).
@@ -42,7 +49,9 @@ class RectanglePick {
   std::optional<int> Handle(PickInput input, PointI cursor);
 
   bool secondCorner() const { return second_; }
-  const char* StatusText() const { return second_ ? kPickSecondCornerText : kPickFirstCornerText; }
+  const char* StatusText() const {
+    return second_ ? Say(kPickSecondCornerText) : Say(kPickFirstCornerText);
+  }
   int StatusIcon() const { return second_ ? kPickSecondIcon : kPickFirstIcon; }
   // Part 3: the crosshair position, or the rectangle's size while the second corner moves.
   std::string SizeText() const;
@@ -68,7 +77,7 @@ class PointPick {
   PointPick(int32_t width, int32_t height, PointI start);
   std::optional<int> Handle(PickInput input, PointI cursor);
   PointI point() const { return point_; }
-  const char* StatusText() const { return kPickPointText; }
+  const char* StatusText() const { return Say(kPickPointText); }
   int StatusIcon() const { return kPickFirstIcon; }
   std::string SizeText() const { return zel::SizeText(point_.x, point_.y); }
 

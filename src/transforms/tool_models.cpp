@@ -4,13 +4,14 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "resources/words.h"
 #include "transforms/tool_placement.h"
 
 namespace zel {
 
 namespace {
 
-const ToolTexts kTexts[] = {
+const ToolTexts kJapaneseTexts[] = {
     {"角変形、ﾂﾏﾐをﾄﾞﾗｯｸﾞします", "角変形、描画中!", "角変形、", "角変形、変換中!", "角変形"},
     {"辺変形、ﾂﾏﾐをﾄﾞﾗｯｸﾞします", "辺変形、描画中!", "辺変形、", "辺変形、変換中!", "辺変形"},
     {"伸張、ﾂﾏﾐをﾄﾞﾗｯｸﾞします", "伸張、描画中!", "伸張、", "伸張、変換中!", "伸張"},
@@ -20,6 +21,22 @@ const ToolTexts kTexts[] = {
      "ﾌｨｯｼｭｱｲ変形"},
     {"色調節、スライドバーを操作します", "", "", "", "色調節"},
     {"色調節(γ補正)、スライドバーを操作します", "", "", "", "色調節(γ補正)"},
+};
+
+const ToolTexts kEnglishTexts[] = {
+    {"Corner warp: drag the handles", "Corner warp: drawing!",
+     "Corner warp: ", "Corner warp: converting!", "Corner warp"},
+    {"Edge warp: drag the handles", "Edge warp: drawing!", "Edge warp: ", "Edge warp: converting!",
+     "Edge warp"},
+    {"Stretch: drag the handles", "Stretch: drawing!", "Stretch: ", "Stretch: converting!",
+     "Stretch"},
+    {"Zoom: move the sliders", "Zoom: drawing!", "Zoom: ", "Zoom: converting!", "Zoom"},
+    {"Rotation: move the slider", "Rotation: drawing!", "Rotation: ", "Rotation: converting!",
+     "Rotation"},
+    {"Fisheye: move the slider", "Fisheye: drawing!", "Fisheye: ", "Fisheye: converting!",
+     "Fisheye"},
+    {"Colour adjustment: move the sliders", "", "", "", "Colour adjustment"},
+    {"Colour adjustment (gamma): move the sliders", "", "", "", "Colour adjustment (gamma)"},
 };
 
 constexpr int32_t kCommands[] = {32791, 32790, 32792, 32793, 32784, 32789, 32796, 32796};
@@ -41,7 +58,9 @@ std::optional<ToolFamily> FamilyOf(ToolKind tool) {
 }
 
 const ToolTexts& TextsOf(ToolKind tool) {
-  return kTexts[static_cast<int>(tool)];
+  const ToolTexts* texts =
+      CurrentLanguage() == Language::kJapanese ? kJapaneseTexts : kEnglishTexts;
+  return texts[static_cast<int>(tool)];
 }
 
 int32_t CommandOf(ToolKind tool) {
@@ -189,8 +208,10 @@ ZoomMemory& LastZoom() {
 
 std::string ZoomMemoryLabel(const ZoomMemory& memory) {
   char text[96];
-  std::snprintf(text, sizeof text, "前回の設定　拡大率=%d%%, 縦横比=%d%%", memory.zoom,
-                memory.aspect);
+  std::snprintf(
+      text, sizeof text,
+      Say({"前回の設定　拡大率=%d%%, 縦横比=%d%%", "Last setting: zoom=%d%%, aspect=%d%%"}),
+      memory.zoom, memory.aspect);
   return text;
 }
 

@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
     case zel::StartResult::kStarted:
       break;
     case zel::StartResult::kAlreadyRunning:
-      zel::ShowMessage(nullptr, QString::fromUtf8(zel::kSecondInstanceMessage));
+      zel::ShowMessage(nullptr, QString::fromUtf8(zel::Say(zel::kSecondInstanceMessage)));
       return 1;
     case zel::StartResult::kNoMemory:
       zel::ShowMessageId(nullptr, zel::kMsgNoMemory);

@@ -181,7 +181,7 @@ TEST_F(ColorCommand, PureIndexKeepsColoursAndFailureChangesNothing) {
   EXPECT_FALSE(RunColorConversion(doc, settings, true));
   ASSERT_TRUE(SetCurrentPicture(doc, NewPicture(4, 4, 8, 2)));
   EXPECT_FALSE(RunColorConversion(doc, settings, false));
-  EXPECT_STREQ(kIndexConversionFailedText, "インディックスカラー変換に失敗しました");
+  EXPECT_STREQ(Say(kIndexConversionFailedText), "インディックスカラー変換に失敗しました");
 }
 
 TEST_F(ColorCommand, HighQualityRunsTheHighQualityReduction) {

@@ -210,7 +210,7 @@ TEST(StartupRules, DefineDialogStoresItsValues) {
   ApplyDefineDialog(settings, longPath, true, false, 256);
   EXPECT_EQ(settings.editorPath, longPath.substr(0, 256 * 3));  // 256 characters
 
-  EXPECT_EQ(std::string(kFrameMaxChangedMessage),
+  EXPECT_EQ(std::string(Say(kFrameMaxChangedMessage)),
             "フレーム最大値が変更されました.\n直ちにZelを終了してください."
             "\n変更は次回から有効になります.");
 }

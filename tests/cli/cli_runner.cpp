@@ -10,7 +10,9 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <stdexcept>
+#include <string_view>
 
 namespace zel::clitest {
 namespace {
@@ -45,13 +47,35 @@ std::string ReadFileText(const std::filesystem::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// This process's environment with its locale variables replaced by `locale` ("LANG=...",
+// "LC_ALL=..."): the language zel-cli speaks. Made before a fork, since the child may only
+// exec.
+std::vector<std::string> EnvironmentIn(const std::vector<std::string>& locale) {
+  std::vector<std::string> environment;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    const std::string_view text(*entry);
+    if (text.starts_with("LC_ALL=") || text.starts_with("LC_MESSAGES=") ||
+        text.starts_with("LANG=") || text.starts_with("LANGUAGE=")) {
+      continue;
+    }
+    environment.emplace_back(text);
+  }
+  environment.insert(environment.end(), locale.begin(), locale.end());
+  return environment;
+}
+
 // Runs argv with stdout and stderr sent to files, so neither pipe can fill up. With
-// `interruptAfterMs` >= 0 the program gets SIGINT after that many milliseconds.
-RunResult Run(std::vector<std::string> args, int interruptAfterMs = -1) {
+// `interruptAfterMs` >= 0 the program gets SIGINT after that many milliseconds. A
+// `locale` replaces the locale of the environment the program gets.
+RunResult Run(std::vector<std::string> args, int interruptAfterMs = -1,
+              const std::optional<std::vector<std::string>>& locale = std::nullopt) {
   TempDir capture;
   std::string outPath = capture / "stdout";
   std::string errPath = capture / "stderr";
   std::vector<char*> argv = ArgvOf(args);
+  std::vector<std::string> environmentText =
+      locale ? EnvironmentIn(*locale) : std::vector<std::string>{};
+  std::vector<char*> environment = ArgvOf(environmentText);
   pid_t pid = ::fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
@@ -62,6 +86,7 @@ RunResult Run(std::vector<std::string> args, int interruptAfterMs = -1) {
     ::dup2(in, 0);
     ::dup2(out, 1);
     ::dup2(err, 2);
+    if (locale) ::execvpe(argv[0], argv.data(), environment.data());
     ::execvp(argv[0], argv.data());
     _exit(127);
   }
@@ -88,16 +113,23 @@ std::vector<std::string> CliArgv(const std::vector<std::string>& args) {
 }  // namespace
 
 RunResult RunCli(const std::vector<std::string>& args) {
-  return Run(CliArgv(args));
+  return RunCliInLocale({kJapaneseLocale}, args);
+}
+
+RunResult RunCliInLocale(const std::vector<std::string>& locale,
+                         const std::vector<std::string>& args) {
+  return Run(CliArgv(args), -1, locale);
 }
 
 RunResult RunCliInterrupted(const std::vector<std::string>& args, int delayMs) {
-  return Run(CliArgv(args), delayMs);
+  return Run(CliArgv(args), delayMs, std::vector<std::string>{kJapaneseLocale});
 }
 
 RunResult RunCliOnTerminal(const std::vector<std::string>& args) {
   std::vector<std::string> argvText = CliArgv(args);
   std::vector<char*> argv = ArgvOf(argvText);
+  std::vector<std::string> environmentText = EnvironmentIn({kJapaneseLocale});
+  std::vector<char*> environment = ArgvOf(environmentText);
   int master = -1;
   struct winsize size {};
   size.ws_row = 24;
@@ -109,7 +141,7 @@ RunResult RunCliOnTerminal(const std::vector<std::string>& args) {
     if (null < 0) _exit(126);
     ::dup2(null, 0);
     ::dup2(null, 1);
-    ::execv(argv[0], argv.data());
+    ::execve(argv[0], argv.data(), environment.data());
     _exit(127);
   }
   RunResult result;

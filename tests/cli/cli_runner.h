@@ -14,8 +14,17 @@ struct RunResult {
   std::string err;
 };
 
+// The locale zel-cli runs in unless a test gives another: Japanese, the language of the
+// texts the tests quote.
+inline constexpr const char* kJapaneseLocale = "LC_ALL=ja_JP.UTF-8";
+inline constexpr const char* kEnglishLocale = "LC_ALL=en_US.UTF-8";
+
 // Runs the zel-cli binary with `args`, stdin empty, capturing stdout and stderr.
 RunResult RunCli(const std::vector<std::string>& args);
+// The same with the locale variables of the environment replaced by `locale`, e.g.
+// {"LANG=en_US.UTF-8"}; an empty list runs it without any.
+RunResult RunCliInLocale(const std::vector<std::string>& locale,
+                         const std::vector<std::string>& args);
 
 // Runs zel-cli like RunCli and sends it SIGINT (Ctrl-C) after `delayMs` milliseconds.
 RunResult RunCliInterrupted(const std::vector<std::string>& args, int delayMs);

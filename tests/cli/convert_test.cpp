@@ -307,7 +307,7 @@ TEST(ConvertWriteFailure, MissingFolderIsReportedWithTheWriterCode) {
   RunResult r = RunCli({"convert", in, out});
 
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(r.err, "zel-cli: " + std::string(kGifWriteFailedText) + " (" + out + ")\n");
+  EXPECT_EQ(r.err, "zel-cli: " + std::string(Say(kGifWriteFailedText)) + " (" + out + ")\n");
   EXPECT_FALSE(fs::exists(dir / "no-such-folder"));
 }
 
@@ -322,7 +322,7 @@ TEST(ConvertWriteFailure, FolderInTheWayStaysAsItWas) {
   RunResult r = RunCli({"convert", in, out});
 
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_NE(r.err.find(kGifWriteFailedText), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(Say(kGifWriteFailedText)), std::string::npos) << r.err;
   EXPECT_TRUE(fs::is_directory(out));
   EXPECT_EQ(ReadBytes(fs::path(out) / "keep.txt"), Bytes("keep"));
   // Only the input, the folder and nothing left over from the attempt.

@@ -67,11 +67,20 @@ TEST(MakeAnimeCli, FramesAndDelaysAreTheGeneratorsAndNamesAreAliases) {
   ASSERT_TRUE(GenerateAnimation(Photo(), -1, kDefaultBackgroundColor, options, 256, nullptr, nullptr,
                               &expected).done());
   std::vector<uint8_t> first;
-  for (const char* name : {"ｽﾞｰﾑｲﾝｱｳﾄ", "zoom-in-out"}) {
+  // The effect's name in either language or its ASCII name, whatever the locale.
+  struct Name {
+    const char* locale;
+    const char* name;
+  } names[] = {{kJapaneseLocale, "ｽﾞｰﾑｲﾝｱｳﾄ"},
+               {kEnglishLocale, "ｽﾞｰﾑｲﾝｱｳﾄ"},
+               {kJapaneseLocale, "Zoom in and out"},
+               {kEnglishLocale, "zoom-in-out"}};
+  for (const auto& [locale, name] : names) {
+    SCOPED_TRACE(std::string(locale) + " " + name);
     const std::string out = dir / "zoom.gif";
-    const RunResult run =
-        RunCli({"make-anime", in, "--effect", name, "--frames", "10", "--amplitude", "50", "--time",
-                "105", "--per-cycle", "--no-diffusion", "-o", out});
+    const RunResult run = RunCliInLocale(
+        {locale}, {"make-anime", in, "--effect", name, "--frames", "10", "--amplitude", "50",
+                   "--time", "105", "--per-cycle", "--no-diffusion", "-o", out});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     if (first.empty()) {
       first = ReadBytes(out);

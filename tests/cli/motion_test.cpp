@@ -58,18 +58,27 @@ TEST_F(MotionCliTest, ListsTheBuiltinsWithTheirPoints) {
   EXPECT_NE(run.out.find("  1 *    279  八の字移動 (figure-eight)\n"), std::string::npos)
       << run.out;
   EXPECT_NE(run.out.find("  5       97  水平 (horizontal)\n"), std::string::npos) << run.out;
+  const RunResult english = RunCliInLocale({kEnglishLocale}, {"motions"});
+  ASSERT_EQ(english.exitCode, 0) << english.err;
+  EXPECT_NE(english.out.find("  1 *    279  Figure eight (figure-eight)\n"), std::string::npos)
+      << english.out;
+  EXPECT_NE(english.out.find("  5       97  Horizontal (horizontal)\n"), std::string::npos)
+      << english.out;
   EXPECT_TRUE(std::filesystem::exists(dir_ / "data/Qx/zel/mov8.mtb"));
   EXPECT_TRUE(std::filesystem::exists(dir_ / "config/Qx/zel.ini"));
   EXPECT_EQ(RunCli({"motions", "extra"}).exitCode, 2);
 }
 
 TEST_F(MotionCliTest, EditMovesEveryFrameAsTheCoreDoes) {
+  // A built-in path by its title in either language or its ASCII name, whatever the locale.
   struct Case {
     std::vector<std::string> options;
     int range;
     int32_t flags;
+    const char* locale = kJapaneseLocale;
   } cases[] = {
-      {{"--motion", "水平"}, 100, kMotionWrap},
+      {{"--motion", "水平"}, 100, kMotionWrap, kEnglishLocale},
+      {{"--motion", "Horizontal"}, 100, kMotionWrap},
       {{"--motion", "circle", "--range", "40", "--no-wrap"}, 40, 0},
       {{"--reverse-path", "--motion", "Falling-Leaf"}, 100, kMotionWrap | kMotionReverse},
   };
@@ -83,7 +92,7 @@ TEST_F(MotionCliTest, EditMovesEveryFrameAsTheCoreDoes) {
     std::vector<std::string> args{"edit", input_};
     args.insert(args.end(), c.options.begin(), c.options.end());
     args.insert(args.end(), {"-o", dir_ / "out.gif"});
-    const RunResult run = RunCli(args);
+    const RunResult run = RunCliInLocale({c.locale}, args);
     ASSERT_EQ(run.exitCode, 0) << run.err;
 
     auto expected = Load(input_);

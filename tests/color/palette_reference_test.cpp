@@ -111,7 +111,7 @@ TEST_F(PaletteReferenceTest, GifWithTransparentEntryGivesFifteenColours) {
   ReferenceConversion diffused =
       ReferencePaletteConvert(photo, gif, ColorChoices{7, 0, false}, kBackground, 256);
   EXPECT_FALSE(diffused.conversion.has_value());
-  EXPECT_STREQ(diffused.message, kReferenceFailedText);
+  EXPECT_STREQ(diffused.message, Say(kReferenceFailedText));
 
   // Without it the picture is mapped onto the 15 colours; the spare 16th entry is the
   // transparent colour, which no pixel uses.
@@ -155,12 +155,12 @@ TEST_F(PaletteReferenceTest, RefusedReferences) {
     bool tooDeep;         // the browse button refuses it
   } cases[] = {
       {Path("ok.bmp"), nullptr, false},
-      {Path("deep.bmp"), kReferenceFailedText, true},
-      {Path("photo.jpg"), kReferenceFailedText, false},
-      {small, kReferenceFailedText, false},
-      {seven, kReferenceFailedText, false},
-      {Path("noext"), kReferenceFailedText, false},
-      {Path("missing.gif"), kReferenceMissingText, false},
+      {Path("deep.bmp"), Say(kReferenceFailedText), true},
+      {Path("photo.jpg"), Say(kReferenceFailedText), false},
+      {small, Say(kReferenceFailedText), false},
+      {seven, Say(kReferenceFailedText), false},
+      {Path("noext"), Say(kReferenceFailedText), false},
+      {Path("missing.gif"), Say(kReferenceMissingText), false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
@@ -181,7 +181,7 @@ TEST_F(PaletteReferenceTest, RefusedReferences) {
       ReferencePaletteConvert(testing::MakePicture(8, 8, indices, SixteenColors()), Path("ok.bmp"),
                               ColorChoices{7, 0, true}, kBackground, 256);
   EXPECT_FALSE(r.conversion.has_value());
-  EXPECT_STREQ(r.message, kReferenceFailedText);
+  EXPECT_STREQ(r.message, Say(kReferenceFailedText));
 }
 
 // The corner choices on a hand-made mapping: T is the mapped index at the corner; with

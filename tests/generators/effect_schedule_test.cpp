@@ -4,8 +4,12 @@
 
 #include <vector>
 
+#include "support/language_scope.h"
+
 namespace zel {
 namespace {
+
+using testing::LanguageScope;
 
 struct ScheduleCase {
   Effect effect;
@@ -63,15 +67,25 @@ TEST(EffectSchedule, FramesFollowTheEffect) {
   EXPECT_TRUE(EffectSchedule(Effect::kPunk, 1, 0.4).empty());
 }
 
-TEST(EffectSchedule, NamesInTheProgramsTextsAndAscii) {
-  for (int i = 0; i < kEffectCount; ++i) {
-    const auto effect = static_cast<Effect>(i);
-    EXPECT_EQ(EffectByName(EffectText(effect)), effect);
-    EXPECT_EQ(EffectByName(EffectAlias(effect)), effect);
+// Names in either language are taken whatever the current language.
+TEST(EffectSchedule, NamesInBothLanguagesAndAscii) {
+  for (Language current : {Language::kJapanese, Language::kEnglish}) {
+    LanguageScope scope(current);
+    for (int i = 0; i < kEffectCount; ++i) {
+      const auto effect = static_cast<Effect>(i);
+      EXPECT_EQ(EffectByName(EffectText(effect, Language::kJapanese)), effect);
+      EXPECT_EQ(EffectByName(EffectText(effect, Language::kEnglish)), effect);
+      EXPECT_EQ(EffectByName(EffectAlias(effect)), effect);
+    }
+    EXPECT_STREQ(EffectText(Effect::kPunk), EffectText(Effect::kPunk, current));
   }
+  EXPECT_STREQ(EffectText(Effect::kZoomInOut, Language::kJapanese), "ｽﾞｰﾑｲﾝｱｳﾄ");
+  EXPECT_STREQ(EffectText(Effect::kZoomInOut, Language::kEnglish), "Zoom in and out");
   EXPECT_EQ(EffectByName("パンク"), Effect::kPunk);
   EXPECT_EQ(EffectByName("ｽﾞｰﾑｲﾝｱｳﾄ"), Effect::kZoomInOut);
+  EXPECT_EQ(EffectByName("zoom IN and out"), Effect::kZoomInOut);
   EXPECT_EQ(EffectByName("Turn-Right"), Effect::kTurnRight);
+  EXPECT_FALSE(EffectByName("Turn  right"));
   EXPECT_FALSE(EffectByName("spin"));
   EXPECT_FALSE(EffectByName(""));
   EXPECT_FALSE(EffectUsesAmplitude(Effect::kTurnLeft));

@@ -8,9 +8,12 @@
 #include "imagefiles/bmp_file.h"
 #include "platform/binary_record.h"
 #include "platform/file_io.h"
+#include "support/language_scope.h"
 
 namespace zel {
 namespace {
+
+using testing::LanguageScope;
 
 using testing::MotionStore;
 
@@ -123,6 +126,33 @@ TEST(MotionDefinitions, RecordLayoutAndTitles) {
   ASSERT_TRUE(store.defs.Append({"mine", "/x/mov9.bmp", 96, 96}));
   EXPECT_EQ(store.defs.Find("mine"), 8);
   EXPECT_EQ(store.defs.SelectedTitle(), "mine");
+}
+
+// The built-in paths are shown in the current language, whichever language their records keep
+// the title in (the English one when renamed to it in English), and found by either name.
+TEST(MotionDefinitions, BuiltinTitlesInBothLanguages) {
+  MotionStore store;
+  std::optional<MotionRecord> leaf = store.defs.Read(3);
+  ASSERT_TRUE(leaf);
+  leaf->title = "Falling leaf";
+  ASSERT_TRUE(store.defs.Write(3, *leaf));
+  ASSERT_TRUE(store.defs.Append({"my circle", "/x/mov9.bmp", 96, 96}));
+  for (Language current : {Language::kJapanese, Language::kEnglish}) {
+    LanguageScope scope(current);
+    const bool japanese = current == Language::kJapanese;
+    EXPECT_EQ(ShownMotionTitle("八の字移動"), japanese ? "八の字移動" : "Figure eight");
+    EXPECT_EQ(ShownMotionTitle("Falling leaf"), japanese ? "枯葉" : "Falling leaf");
+    EXPECT_EQ(ShownMotionTitle("my circle"), "my circle");
+    EXPECT_EQ(ShownMotionTitle("figure-eight"), "figure-eight");  // a plain name is no title
+    struct Case {
+      const char* name;
+      int index;
+    } cases[] = {{"八の字移動", 0},   {"figure eight", 0}, {"Figure-Eight", 0}, {"枯葉", 3},
+                 {"Falling leaf", 3}, {"falling-leaf", 3}, {"my circle", 8},    {"My Circle", -1}};
+    for (const Case& c : cases) EXPECT_EQ(store.defs.Find(c.name), c.index) << c.name;
+    store.defs.SetSelected(0);
+    EXPECT_EQ(store.defs.SelectedTitle(), japanese ? "八の字移動" : "Figure eight");
+  }
 }
 
 }  // namespace

@@ -271,7 +271,7 @@ TEST_F(PaintProgramStandIn, NoPaintProgramIsReportedAndNamesTheSetting) {
   }
   EXPECT_TRUE(EditResultIsReported(Outcome::Failed(kMsgNoPaintProgram)));
   const std::string text = MessageText(kMsgNoPaintProgram);
-  EXPECT_NE(text.find(std::string("「") + kEditorSettingLabel + "」"), std::string::npos) << text;
+  EXPECT_NE(text.find(std::string("「") + Say(kEditorSettingLabel) + "」"), std::string::npos) << text;
   EXPECT_FALSE(doc->undo.CanUndo());
 }
 

@@ -128,12 +128,12 @@ TEST(RectanglePick, TwoCornersOrderedAndGrownByOne) {
   RectanglePick pick(100, 60);
   EXPECT_EQ(pick.StartCursor({150, 10}), (PointI{0, 0}));
   EXPECT_EQ(pick.StartCursor({99, 60}), (PointI{99, 60}));
-  EXPECT_STREQ(pick.StatusText(), kPickFirstCornerText);
+  EXPECT_STREQ(pick.StatusText(), Say(kPickFirstCornerText));
   EXPECT_FALSE(pick.Handle(PickInput::kMove, {120, -5}));
   EXPECT_EQ(pick.SizeText(), "99,0");  // held to 0..width - 1
   EXPECT_FALSE(pick.Handle(PickInput::kLeftUp, {50, 40}));
   EXPECT_TRUE(pick.secondCorner());
-  EXPECT_STREQ(pick.StatusText(), kPickSecondCornerText);
+  EXPECT_STREQ(pick.StatusText(), Say(kPickSecondCornerText));
   EXPECT_EQ(pick.StatusIcon(), 137);
   // The rectangle starts 20 further (held to the picture); the cursor goes 20 beyond it.
   EXPECT_EQ(pick.secondCornerPoint(), (PointI{70, 60}));
@@ -174,7 +174,7 @@ TEST(RectanglePick, SamePixelTwiceIsOnePixelAndCancelsGiveTheirCodes) {
 TEST(PointPick, HeldInsideTheArea) {
   PointPick pick(40, 30, {55, -2});
   EXPECT_EQ(pick.point(), (PointI{39, 0}));
-  EXPECT_STREQ(pick.StatusText(), kPickPointText);
+  EXPECT_STREQ(pick.StatusText(), Say(kPickPointText));
   EXPECT_FALSE(pick.Handle(PickInput::kMove, {12, 50}));
   EXPECT_EQ(pick.SizeText(), "12,29");
   EXPECT_EQ(pick.Handle(PickInput::kLeftUp, {5, 6}), kPickDone);

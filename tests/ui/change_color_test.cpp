@@ -207,7 +207,8 @@ TEST_F(ChangeColorTest, FailedReferenceKeepsTheDialogOpen) {
     struct Case {
       std::string path;
       const char* message;
-    } cases[] = {{File("missing.gif"), kReferenceMissingText}, {jpeg, kReferenceFailedText}};
+    } cases[] = {{File("missing.gif"), Say(kReferenceMissingText)},
+                 {jpeg, Say(kReferenceFailedText)}};
     for (const Case& c : cases) {
       shown.clear();
       dialog->ReferencePathEdit()->setText(QString::fromStdString(c.path));

@@ -180,7 +180,7 @@ TEST_F(IntegrationCommandsTest, CtrlEWithoutAPaintProgramSaysWhatToSet) {
   ASSERT_TRUE(window_->RunCommand(kCmdExternalEdit));
   ASSERT_EQ(messages_.size(), 1);
   EXPECT_EQ(messages_.front(), QString::fromUtf8(MessageText(kMsgNoPaintProgram)));
-  EXPECT_TRUE(messages_.front().contains(QString::fromUtf8(kEditorSettingLabel)));
+  EXPECT_TRUE(messages_.front().contains(QString::fromUtf8(Say(kEditorSettingLabel))));
   EXPECT_FALSE(Integration().Editing());
   EXPECT_FALSE(window_->DocumentBusy());
   EXPECT_FALSE(window_->isMinimized());
@@ -194,7 +194,7 @@ TEST_F(IntegrationCommandsTest, PaintProgramEditsAPictureWithUndo) {
   EditWith(
       "convert \"$1\" -fill 'rgb(0,0,255)' -draw 'point 0,0' BMP3:\"$1.new\" && "
       "cat \"$1.new\" > \"$1\"");
-  EXPECT_EQ(Integration().WaitDialog()->windowTitle().toStdString(), kEditWaitCaption);
+  EXPECT_EQ(Integration().WaitDialog()->windowTitle().toStdString(), Say(kEditWaitCaption));
   ASSERT_TRUE(WaitUntil([&] { return !Integration().Editing(); }));
 
   EXPECT_TRUE(messages_.isEmpty()) << messages_.join('|').toStdString();
@@ -478,7 +478,7 @@ TEST_F(IntegrationCommandsTest, MidiTempoWindow) {
   dialog->ChooseFile(QString::fromStdString(silent));
   EXPECT_EQ(fields(), "    ");
   ASSERT_EQ(messages_.size(), 1);
-  EXPECT_EQ(messages_.front().toStdString(), kMidiNoTempoMessage);
+  EXPECT_EQ(messages_.front().toStdString(), Say(kMidiNoTempoMessage));
   EXPECT_EQ(session_->settings.midiPath, song);
 
   // Closed and opened again: the remembered file is read at once.

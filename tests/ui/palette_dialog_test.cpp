@@ -129,7 +129,7 @@ TEST_F(PaletteDialogTest, TransparentCheckSetsThenMergesIntoTheTransparentEntry)
     EXPECT_EQ(dialog.Item(2)->text(0), QStringLiteral("4*"));
     dialog.OkButton()->click();
   });
-  EXPECT_EQ(asked_, QStringList{QString::fromUtf8(kPaletteMergeIntoTransparentQuestion)});
+  EXPECT_EQ(asked_, QStringList{QString::fromUtf8(Say(kPaletteMergeIntoTransparentQuestion))});
   const PackedDib& after = Doc().currentPicture;
   ASSERT_EQ(after.ColorCount(), 3u);
   EXPECT_EQ(PicturePixels(after), (std::vector<uint8_t>{1, 0, 1, 2, 0, 1, 2, 1}));
@@ -147,7 +147,7 @@ TEST_F(PaletteDialogTest, DroppingTheCommonPaletteDiscardsTheEdits) {
     dialog.MergeButton()->click();
     dialog.DropCommonButton()->click();
   });
-  EXPECT_EQ(asked_, QStringList{QString::fromUtf8(kPaletteDropCommonQuestion)});
+  EXPECT_EQ(asked_, QStringList{QString::fromUtf8(Say(kPaletteDropCommonQuestion))});
   EXPECT_EQ(Doc().frameSet->paletteCount, -1);
   EXPECT_EQ(Bytes(Doc().currentPicture), before);
   EXPECT_FALSE(Doc().undo.CanUndo());

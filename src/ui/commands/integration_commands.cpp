@@ -142,7 +142,7 @@ void SendToMorselCommand(MainWindow& window, CommandId) {
     DocumentBusyScope busy(doc);
     std::unique_ptr<ProgressWindow> progress;
     if (ChooseMorselRoute(doc, session.commandLinePath) != MorselRoute::kJpeg) {
-      progress = std::make_unique<ProgressWindow>(&window, Utf8(kMorselProgressCaption));
+      progress = std::make_unique<ProgressWindow>(&window, Utf8(Say(kMorselProgressCaption)));
     }
     outcome = WriteForMorsel(doc, session.commandLinePath, session.settingsFolder,
                              session.settings.block.jpegQuality, progress.get());

@@ -68,7 +68,7 @@ Outcome AnimeEffectDialog::Create() {
   setEnabled(false);
   Outcome result = Outcome::NothingDone();
   {
-    ProgressWindow progress(this, QString::fromUtf8(kGeneratorProgressCaption));
+    ProgressWindow progress(this, QString::fromUtf8(Say(kGeneratorProgressCaption)));
     result = RunAnimationEffect(doc_, EffectOptionsOf(settings_), &progress, TickCount());
   }
   setEnabled(true);

@@ -135,7 +135,7 @@ bool ChangeColorDialog::Create() {
           ReferencePaletteConvert(doc_.currentPicture, path, KeptColorChoices(settings_),
                                   doc_.backgroundColor, doc_.frameMax);
       if (!reference.conversion) {
-        Show(QString::fromUtf8(reference.message ? reference.message : kReferenceFailedText));
+        Show(QString::fromUtf8(reference.message ? reference.message : Say(kReferenceFailedText)));
         return false;
       }
       result = std::move(reference.conversion);
@@ -149,7 +149,7 @@ bool ChangeColorDialog::Create() {
       break;
   }
   if (!result || !InstallIndexConversion(doc_, std::move(*result)).done()) {
-    Show(QString::fromUtf8(kIndexConversionFailedText));
+    Show(QString::fromUtf8(Say(kIndexConversionFailedText)));
     return false;
   }
   return true;
@@ -165,7 +165,7 @@ void ChangeColorDialog::ChooseReferenceImage() {
       return;
     }
     if (!IsReferenceTooDeep(path)) break;
-    Show(QString::fromUtf8(kReferenceTooManyColorsText));
+    Show(QString::fromUtf8(Say(kReferenceTooManyColorsText)));
   }
   referencePath_->setText(QString::fromStdString(path));
 }

@@ -62,7 +62,7 @@ DefineDialog::DefineDialog(Settings& settings, QWidget* parent, bool* optimizeGi
   cancelButton_ = buttons.close;
 
   auto* grid = new QGridLayout(this);
-  AddLabeledRow(grid, 0, Tr(kEditorSettingLabel), editorEdit_);
+  AddLabeledRow(grid, 0, QString::fromUtf8(Say(kEditorSettingLabel)), editorEdit_);
   grid->addWidget(browseButton_, 0, 2);
   grid->addWidget(previewCheck_, 1, 1, 1, 2);
   grid->addWidget(backgroundCheck_, 2, 1, 1, 2);
@@ -82,8 +82,8 @@ void DefineDialog::Browse() {
   std::string path = DefineBrowseInitialPath(editorEdit_->text().toStdString(),
                                              QCoreApplication::applicationDirPath().toStdString());
   // Programs on this system carry no ".exe", so every file is offered.
-  if (!ShowOpenImageDialog(this, QString::fromUtf8(kEditorBrowseTitle),
-                           QString::fromUtf8(kEditorBrowseFilter), QStringLiteral("*"), path))
+  if (!ShowOpenImageDialog(this, QString::fromUtf8(Say(kEditorBrowseTitle)),
+                           QString::fromUtf8(Say(kEditorBrowseFilter)), QStringLiteral("*"), path))
     return;
   editorEdit_->setText(QString::fromStdString(path));
 }
@@ -95,7 +95,7 @@ void DefineDialog::Ok() {
                                    DialogTextToInt(frameMaxEdit_->text().toStdString()));
   if (changed) {
     restartMessageShown_ = true;
-    ShowMessage(this, QString::fromUtf8(kFrameMaxChangedMessage));
+    ShowMessage(this, QString::fromUtf8(Say(kFrameMaxChangedMessage)));
   }
   const int languageIndex = languageCombo_->currentIndex();
   if (language_ != nullptr && languageIndex >= 0 && *language_ != kLanguageChoices[languageIndex]) {

@@ -13,11 +13,11 @@
 namespace zel {
 
 EditWaitDialog::EditWaitDialog() {
-  setWindowTitle(Utf8(kEditWaitCaption));
+  setWindowTitle(Utf8(Say(kEditWaitCaption)));
   setWindowFlag(Qt::WindowStaysOnTopHint);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(new QLabel(Utf8(kEditWaitText), this));
-  stopButton_ = new QPushButton(Utf8(kEditWaitButton), this);
+  layout->addWidget(new QLabel(Utf8(Say(kEditWaitText)), this));
+  stopButton_ = new QPushButton(Utf8(Say(kEditWaitButton)), this);
   layout->addWidget(stopButton_, 0, Qt::AlignHCenter);
   connect(stopButton_, &QPushButton::clicked, this, &QDialog::close);
   adjustSize();

@@ -165,7 +165,7 @@ Outcome MakeAnimeDialog::Create() {
   setEnabled(false);
   Outcome result = Outcome::NothingDone();
   {
-    ProgressWindow progress(this, QString::fromUtf8(kGeneratorProgressCaption));
+    ProgressWindow progress(this, QString::fromUtf8(Say(kGeneratorProgressCaption)));
     const MotionPreparation* motion =
         motionHooks_.preparation ? &motionHooks_.preparation : nullptr;
     result = MakeAnimation(doc_, options, motion, &progress, TickCount());

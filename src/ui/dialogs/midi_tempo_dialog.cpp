@@ -74,7 +74,7 @@ void MidiTempoDialog::ChooseFile(const QString& path) {
     midiPath_ = path.toStdString();
     emit FileRemembered();
   } else {
-    showMessage_(Utf8(kMidiNoTempoMessage));
+    showMessage_(Utf8(Say(kMidiNoTempoMessage)));
   }
 }
 

@@ -124,12 +124,12 @@ Outcome EditMotionDefinition(QWidget* from, MotionDefinitions& defs, int index,
 MotionNewDialog::MotionNewDialog(MotionDefinitions& defs, const MotionDialogServices& services,
                                  QWidget* parent)
     : QDialog(parent), defs_(defs), services_(services) {
-  setWindowTitle(Utf8(kNewMotionCaption));
-  titleEdit_ = NewTitleEdit(this, Utf8(kNewMotionDefaultTitle));
+  setWindowTitle(Utf8(Say(kNewMotionCaption)));
+  titleEdit_ = NewTitleEdit(this, Utf8(Say(kNewMotionDefaultTitle)));
   titleEdit_->selectAll();
   const DialogButtons buttons = MakeOkCancelButtons(this);
   okButton_ = buttons.act;
-  LayOutTitleDialog(this, titleEdit_, Utf8(kNewMotionText), buttons.row);
+  LayOutTitleDialog(this, titleEdit_, Utf8(Say(kNewMotionText)), buttons.row);
   connect(okButton_, &QPushButton::clicked, this, &MotionNewDialog::Ok);
   connect(buttons.close, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -154,14 +154,14 @@ void MotionNewDialog::Ok() {
 MotionEditDialog::MotionEditDialog(MotionDefinitions& defs, const MotionDialogServices& services,
                                    QWidget* parent)
     : QDialog(parent), defs_(defs), services_(services) {
-  setWindowTitle(Utf8(kEditMotionCaption));
+  setWindowTitle(Utf8(Say(kEditMotionCaption)));
   titleEdit_ = NewTitleEdit(this, Utf8(defs_.SelectedTitle()));
   drawButton_ = new QPushButton(Tr("編集"), this);
   drawButton_->setAutoDefault(false);
   const DialogButtons buttons = MakeOkCancelButtons(this);
   okButton_ = buttons.act;
   buttons.row->insertWidget(0, drawButton_);
-  LayOutTitleDialog(this, titleEdit_, Utf8(kEditMotionText), buttons.row);
+  LayOutTitleDialog(this, titleEdit_, Utf8(Say(kEditMotionText)), buttons.row);
   connect(drawButton_, &QPushButton::clicked, this, &MotionEditDialog::Draw);
   connect(okButton_, &QPushButton::clicked, this, &MotionEditDialog::Ok);
   connect(buttons.close, &QPushButton::clicked, this, &QDialog::reject);

@@ -9,6 +9,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "generators/motion_builtins.h"
 #include "generators/motion_tracer.h"
 #include "imagefiles/bmp_file.h"
 #include "ui/dialogs/dialog_buttons.h"
@@ -122,7 +123,7 @@ void MotionPropertiesDialog::Refill(int highlight) {
   list_->clear();
   for (int i = 0; i < defs_.Count(); ++i) {
     std::optional<MotionRecord> record = defs_.Read(i);
-    list_->addItem(Utf8(record ? record->title : std::string()));
+    list_->addItem(Utf8(record ? ShownMotionTitle(record->title) : std::string()));
   }
   if (highlight >= 0 && highlight < list_->count()) list_->setCurrentRow(highlight);
   list_->blockSignals(false);

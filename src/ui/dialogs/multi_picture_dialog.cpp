@@ -184,7 +184,7 @@ int MultiPictureDialog::Create() {
   // No input while the generator runs: the progress window keeps events flowing.
   setEnabled(false);
   {
-    ProgressWindow progress(this, QString::fromUtf8(kSeveralPicturesProgressCaption));
+    ProgressWindow progress(this, QString::fromUtf8(Say(kSeveralPicturesProgressCaption)));
     result_ = MakeAnimationFromPictures(doc_, list_.paths, MultiPictureOptionsOf(state), &progress,
                                         TickCount());
   }

@@ -260,9 +260,9 @@ void PaletteDialog::TransparentClicked(bool checked) {
   const TransparentChoice choice = table_.ChooseTransparent(index, checked);
   bool go = choice == TransparentChoice::kSet;
   if (choice == TransparentChoice::kMergeIntoExisting) {
-    go = Ask(kPaletteMergeIntoTransparentQuestion);
+    go = Ask(Say(kPaletteMergeIntoTransparentQuestion));
   } else if (choice == TransparentChoice::kClear) {
-    go = Ask(kPaletteClearTransparentQuestion);
+    go = Ask(Say(kPaletteClearTransparentQuestion));
   }
   if (!go) {
     UpdateControls();  // the check shows the row as it still is
@@ -280,7 +280,7 @@ void PaletteDialog::TransparentClicked(bool checked) {
 }
 
 void PaletteDialog::DropCommonClicked() {
-  if (!Ask(kPaletteDropCommonQuestion)) return;
+  if (!Ask(Say(kPaletteDropCommonQuestion))) return;
   DropCommonPalette(doc_);
   reject();
 }
