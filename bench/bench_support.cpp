@@ -1,10 +1,15 @@
 #include "bench_support.h"
 
-#include <cstdlib>
-
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <vector>
+
+extern char** environ;
 
 namespace zel::bench {
 
@@ -64,6 +69,28 @@ bool WritePpmFile(const std::string& path, const FrameSet& frames, int count) {
   bool ok = true;
   for (int i = 0; i < count && ok; ++i) ok = AppendPpm(f, frames.frame(i).image);
   return std::fclose(f) == 0 && ok;
+}
+
+ChildRun RunChild(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  ChildRun run;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  const auto start = std::chrono::steady_clock::now();
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return run;
+  int status = 0;
+  rusage usage{};
+  if (wait4(pid, &status, 0, &usage) != pid) return run;
+  run.seconds = Seconds(start);
+  run.peakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;
+  run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  return run;
 }
 
 }  // namespace zel::bench
