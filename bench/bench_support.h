@@ -31,7 +31,8 @@ bool AppendPpm(std::FILE* f, const PackedDib& picture);
 bool WritePpmFile(const std::string& path, const PackedDib& picture);
 bool WritePpmFile(const std::string& path, const FrameSet& frames, int count);
 
-// One run of a child process: its wall time and its peak memory (ru_maxrss from wait4).
+// One run of a child process: its wall time and its own peak memory (as GNU time reports
+// it, else ru_maxrss from wait4, which includes this process's peak).
 struct ChildRun {
   bool ok = false;  // started, and ended with exit code 0
   double seconds = 0;

@@ -89,11 +89,12 @@ void Report(benchmark::State& state, const ChildRun& run) {
 void Measure(benchmark::State& state, const std::vector<std::string>& args, ChildRun* keep) {
   LongAnimation& animation = SharedAnimation();
   if (!animation.Ready()) return state.SkipWithError("FFmpeg could not make the animation");
-  if (access(args[0].c_str(), X_OK) != 0) return state.SkipWithError(args[0] + " is missing");
+  if (access(args[0].c_str(), X_OK) != 0)
+    return state.SkipWithError((args[0] + " is missing").c_str());
   ChildRun run;
   for (auto _ : state) {
     run = RunChild(args);
-    if (!run.ok) return state.SkipWithError(args[0] + " failed");
+    if (!run.ok) return state.SkipWithError((args[0] + " failed").c_str());
     state.SetIterationTime(run.seconds);
   }
   if (keep) *keep = run;
