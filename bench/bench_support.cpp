@@ -1,10 +1,15 @@
 #include "bench_support.h"
 
-#include <cstdlib>
-
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <vector>
+
+extern char** environ;
 
 namespace zel::bench {
 
@@ -64,6 +69,58 @@ bool WritePpmFile(const std::string& path, const FrameSet& frames, int count) {
   bool ok = true;
   for (int i = 0; i < count && ok; ++i) ok = AppendPpm(f, frames.frame(i).image);
   return std::fclose(f) == 0 && ok;
+}
+
+namespace {
+
+// GNU time reports the peak memory of the command it starts. A child of this process
+// cannot be measured by its own ru_maxrss: Linux carries the parent's peak into it when
+// it is started (the benchmark binary holds hundreds of MiB of test pictures), so the
+// command is started from this small program instead.
+constexpr char kTime[] = "/usr/bin/time";
+
+}  // namespace
+
+ChildRun RunChild(const std::vector<std::string>& args) {
+  ChildRun run;
+  char peakFile[] = "/tmp/zel-child-peak-XXXXXX";
+  const int peakFd = mkstemp(peakFile);
+  if (peakFd < 0) return run;
+  close(peakFd);
+  const bool viaTime = access(kTime, X_OK) == 0;
+  std::vector<std::string> command;
+  if (viaTime) command = {kTime, "-f", "%M", "-o", peakFile};
+  command.insert(command.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (const std::string& a : command) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  const auto start = std::chrono::steady_clock::now();
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  int status = 0;
+  rusage usage{};
+  if (spawned == 0 && wait4(pid, &status, 0, &usage) == pid) {
+    run.seconds = Seconds(start);
+    run.peakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;
+    run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    if (viaTime) {
+      long kib = 0;
+      std::FILE* f = std::fopen(peakFile, "r");
+      // The last line holds the figure (a failing command's status line comes first).
+      if (f != nullptr) {
+        char line[128];
+        while (std::fgets(line, sizeof line, f) != nullptr) kib = std::atol(line);
+        std::fclose(f);
+      }
+      run.peakMiB = static_cast<double>(kib) / 1024.0;
+    }
+  }
+  unlink(peakFile);
+  return run;
 }
 
 }  // namespace zel::bench

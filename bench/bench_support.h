@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "document/frame_set.h"
 #include "document/packed_dib.h"
@@ -29,5 +30,16 @@ bool AppendPpm(std::FILE* f, const PackedDib& picture);
 // A PPM file of one picture, or of the first `count` frames one after another.
 bool WritePpmFile(const std::string& path, const PackedDib& picture);
 bool WritePpmFile(const std::string& path, const FrameSet& frames, int count);
+
+// One run of a child process: its wall time and its own peak memory (as GNU time reports
+// it, else ru_maxrss from wait4, which includes this process's peak).
+struct ChildRun {
+  bool ok = false;  // started, and ended with exit code 0
+  double seconds = 0;
+  double peakMiB = 0;
+};
+
+// Runs args[0] (a path) with its arguments, its standard output to /dev/null, and waits.
+ChildRun RunChild(const std::vector<std::string>& args);
 
 }  // namespace zel::bench

@@ -12,13 +12,8 @@
 // magickRatio = ImageMagick's time / zel-cli's time and magickPeakMiB.
 
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -29,11 +24,10 @@
 #include "document/packed_dib.h"
 #include "imagefiles/jpeg_writer.h"
 
-extern char** environ;
-
 namespace {
 
-using zel::bench::Seconds;
+using zel::bench::ChildRun;
+using zel::bench::RunChild;
 
 constexpr int kWidth = 1280;
 constexpr int kHeight = 960;
@@ -110,35 +104,6 @@ class Inputs {
 Inputs& SharedInputs() {
   static Inputs inputs;
   return inputs;
-}
-
-struct ChildRun {
-  bool ok = false;
-  double seconds = 0;
-  double peakMiB = 0;
-};
-
-// Runs argv[0] with its arguments and waits: wall time and the child's peak memory.
-ChildRun RunChild(const std::vector<std::string>& args) {
-  std::vector<char*> argv;
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  ChildRun run;
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  const auto start = std::chrono::steady_clock::now();
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) return run;
-  int status = 0;
-  rusage usage{};
-  if (wait4(pid, &status, 0, &usage) != pid) return run;
-  run.seconds = Seconds(start);
-  run.peakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;
-  run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  return run;
 }
 
 ChildRun gMagick;

@@ -167,7 +167,7 @@ std::unique_ptr<FrameSet> LoadGifFrames(const std::string& path, std::FILE* err)
     return nullptr;
   }
   int framesInFile = 0;
-  int read = LoadGifAnimationFile(path, *frames, kFrameMaxHighest, &framesInFile);
+  int read = DescribeGifAnimationFile(path, *frames, kFrameMaxHighest, &framesInFile);
   if (read == kGifTooLarge) {
     PrintError(err, TooLargeText(path));
     return nullptr;

@@ -38,7 +38,8 @@ void PrintUsage(std::FILE* to);
 // Checks that the loader has a reader for the file name; reports on `err` when not.
 bool CheckReadable(const std::string& path, std::FILE* err);
 
-// Loads a GIF file as its frames, with room for the highest frame maximum. A file that
+// Reads a GIF file's frames as loading would take them, without composing them onto the
+// screen (what `info` reports), with room for the highest frame maximum. A file that
 // cannot be read, is not a GIF file or holds no picture at all is reported and gives null.
 std::unique_ptr<FrameSet> LoadGifFrames(const std::string& path, std::FILE* err);
 

@@ -18,10 +18,12 @@
 #include "cli/motions_command.h"
 #include "cli/preview_command.h"
 #include "cli/send_command.h"
+#include "platform/heap_tuning.h"
 #include "zel_version.h"
 
 int main(int argc, char** argv) {
   using namespace zel::cli;
+  zel::KeepPictureBlocksInHeap();
   if (argc < 2) {
     PrintUsage(stderr);
     return kExitUsage;

@@ -1,6 +1,9 @@
 #include "imagefiles/gif_decoder.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -274,14 +277,22 @@ int FindImages(const GifBytes& gif, size_t pos, FrameSet& frames, int maxFrames,
 }  // namespace
 
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, size_t* size) {
-  std::optional<std::vector<uint8_t>> bytes = ReadFileBytes(path);
-  if (!bytes) return std::nullopt;
-  *size = bytes->size();
+  // The data goes straight into a buffer that already holds the slack: growing it
+  // afterwards would copy the whole file once more.
+  std::FILE* file = OpenFileForReading(path);
+  if (file == nullptr) return std::nullopt;
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> closer(file, &std::fclose);
+  struct stat st;
+  if (::fstat(::fileno(file), &st) != 0 || st.st_size < 0) return std::nullopt;
+  const size_t length = static_cast<size_t>(st.st_size);
+  std::vector<uint8_t> bytes;
   try {
-    bytes->resize(bytes->size() + kWholeFileSlack, 0);
+    bytes.resize(length + kWholeFileSlack);
   } catch (...) {
     return std::nullopt;
   }
+  if (std::fread(bytes.data(), 1, length, file) != length) return std::nullopt;
+  *size = length;
   return bytes;
 }
 

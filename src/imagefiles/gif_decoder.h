@@ -64,8 +64,11 @@ bool CanvasEverUncovered(const FrameSet& frames);
 // went to the nearest one.
 bool MergeFramePalettes(FrameSet& frames);
 // Turns every frame into a full logical-screen picture in the shared palette, drawn the way
-// GIF89a displays it. False when memory is short (the frames are then as before).
-bool ComposeFrames(FrameSet& frames);
+// GIF89a displays it. Each frame as read gives way to its composed picture as soon as it
+// has been drawn. `identityMaps`, when given, marks the frames whose colour map leaves
+// every colour they use in place (drawn without look-ups). False when memory is short;
+// the frames are then freed (count 0).
+bool ComposeFrames(FrameSet& frames, const std::vector<char>* identityMaps = nullptr);
 
 enum class LocalPaletteCompose {
   kComposed,
@@ -89,6 +92,11 @@ enum class LocalPaletteCompose {
 int LoadGifAnimationData(const uint8_t* data, size_t size, FrameSet& frames, int maxFrames,
                          int* framesInFile = nullptr);
 bool LoadGifAnimation(const std::string& path, FrameSet& frames, int maxFrames);
+// Reads a GIF file as LoadGifAnimationFile does and decides the same palette and
+// transparent entry, without composing the frames: everything but the composed pictures
+// is as after loading, and frames in a shared palette keep their pictures as read.
+int DescribeGifAnimationFile(const std::string& path, FrameSet& frames, int maxFrames,
+                             int* framesInFile = nullptr);
 // The same with the reader's code (kGifCannotRead when the file cannot be read).
 int LoadGifAnimationFile(const std::string& path, FrameSet& frames, int maxFrames,
                          int* framesInFile = nullptr);

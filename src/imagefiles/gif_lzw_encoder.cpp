@@ -34,6 +34,7 @@ void LzwEncoder::ResetTable() {
   nextFree_ = clear_ + 2;
   longest_ = 1;
   std::memset(hash_, 0xFF, sizeof hash_);
+  std::memset(lastChild_, 0, sizeof lastChild_);
 }
 
 void LzwEncoder::Put(uint32_t code) {
@@ -63,37 +64,61 @@ void LzwEncoder::Feed(const uint8_t* pixels, size_t count) {
   }
   uint32_t current = current_;
   uint32_t length = currentLength_;
+  if (raw_) {
+    // Every pixel is its own code; the table only counts codes for the width and the clear.
+    for (; i < count; ++i) {
+      Put(current);
+      if (nextFree_ < kTableLimit) {
+        if (length + 1 > longest_) longest_ = length + 1;
+        if (nextFree_ >= limit_) {
+          ++width_;
+          limit_ = 1u << width_;
+        }
+        ++nextFree_;
+      } else {
+        Put(clear_);
+        ResetTable();
+      }
+      current = pixels[i];
+      length = 1;
+    }
+    current_ = current;
+    currentLength_ = length;
+    return;
+  }
   for (; i < count; ++i) {
     const uint32_t p = pixels[i];
+    // The string this one last grew into, when it grew by the same pixel: the difference
+    // is then its code (below 4096).
+    const uint32_t remembered = lastChild_[current] - ((p + 1) << 12);
+    if (remembered < 4096) {
+      current = remembered;
+      ++length;
+      continue;
+    }
     const uint32_t key = (current << 8) | p;
-    uint32_t slot = 0;
-    if (!raw_) {
-      if (length < longest_) {
-        // Look for the string current + p.
-        slot = Slot(key);
-        uint32_t entry;
-        while ((entry = hash_[slot]) != kEmpty) {
-          if ((entry >> 12) == key) break;
-          slot = (slot + 1) & (kHashSize - 1);
-        }
-        if (entry != kEmpty) {
-          current = entry & 0xFFF;
-          ++length;
-          continue;
-        }
-      } else {
-        slot = kHashSize;  // not searched: find the free slot below if needed
+    uint32_t slot = Slot(key);
+    if (length < longest_) {
+      // Look for the string current + p.
+      uint32_t entry;
+      while ((entry = hash_[slot]) != kEmpty) {
+        if ((entry >> 12) == key) break;
+        slot = (slot + 1) & (kHashSize - 1);
       }
+      if (entry != kEmpty) {
+        lastChild_[current] = ((p + 1) << 12) | (entry & 0xFFF);
+        current = entry & 0xFFF;
+        ++length;
+        continue;
+      }
+    } else {
+      // No string is that long: only the free slot for the new one is needed.
+      while (hash_[slot] != kEmpty) slot = (slot + 1) & (kHashSize - 1);
     }
     Put(current);
     if (nextFree_ < kTableLimit) {
-      if (!raw_) {
-        if (slot == kHashSize) {
-          slot = Slot(key);
-          while (hash_[slot] != kEmpty) slot = (slot + 1) & (kHashSize - 1);
-        }
-        hash_[slot] = (key << 12) | nextFree_;
-      }
+      hash_[slot] = (key << 12) | nextFree_;
+      lastChild_[current] = ((p + 1) << 12) | nextFree_;
       if (length + 1 > longest_) longest_ = length + 1;
       if (nextFree_ >= limit_) {
         ++width_;

@@ -71,6 +71,9 @@ class LzwEncoder {
   uint64_t bits_ = 0;      // pending bits, least significant first
   uint32_t bitCount_ = 0;  // number of pending bits
   uint32_t hash_[kHashSize];
+  // For each code, the string it last grew into: (pixel + 1) << 12 | code, 0 for none.
+  // Runs of a colour and repeated patterns find their next string here without hashing.
+  uint32_t lastChild_[4096];
 };
 
 }  // namespace zel

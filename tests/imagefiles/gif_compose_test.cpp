@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <string>
 
 #include "imagefiles/gif_decoder.h"
 #include "imagefiles/gif_encoder.h"
@@ -227,11 +229,16 @@ TEST(GifCompose, TransparentOnlyWhereCanvasShows) {
       {"restore to background, covered again", {{0x04, 0, 4}, {0x08, 1, 2}, {0x04, 1, 2}}, false},
       {"restore to background, left open", {{0x04, 0, 4}, {0x08, 1, 2}, {0x04, 0, 1}}, true},
       {"restore to background on the whole first frame", {{0x08, 0, 4}, {0x04, 0, 3}}, true},
-      {"restore to background on the last frame", {{0x04, 0, 4}, {0x04, 1, 2}, {0x08, 0, 4}},
+      {"restore to background on the last frame",
+       {{0x04, 0, 4}, {0x04, 1, 2}, {0x08, 0, 4}},
        false},
-      {"restore to previous over covered canvas", {{0x04, 0, 4}, {0x0C, 1, 2}, {0x04, 2, 1}},
+      {"restore to previous over covered canvas",
+       {{0x04, 0, 4}, {0x0C, 1, 2}, {0x04, 2, 1}},
        false},
       {"restore to previous back to empty canvas", {{0x0C, 0, 4}, {0x04, 0, 2}}, true},
+      {"restore to background long after the screen was covered",
+       {{0x04, 0, 4}, {0x04, 1, 2}, {0x05, 0, 1}, {0x08, 1, 2}, {0x04, 0, 1}},
+       true},
       {"restore to previous after an uncovering one",
        {{0x04, 0, 4}, {0x08, 0, 2}, {0x0C, 0, 2}, {0x04, 2, 2}},
        true},
@@ -282,8 +289,8 @@ TEST(GifCompose, TransparentOnlyWhereCanvasShows) {
 TEST(GifCompose, AllColoursOfAnOpaqueAnimationSurviveASave) {
   std::vector<Rgb> table(256);
   for (int i = 0; i < 256; ++i) {
-    table[i] = Rgb{static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i),
-                   static_cast<uint8_t>(i * 7)};
+    table[i] =
+        Rgb{static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i), static_cast<uint8_t>(i * 7)};
   }
   constexpr int kWidth = 256, kHeight = 3;
   std::vector<std::vector<uint8_t>> frames;
@@ -515,6 +522,105 @@ TEST(GifCompose, EmptyScreenTakesTheFramesArea) {
   ASSERT_EQ(LoadGifAnimationData(gif.bytes().data(), gif.bytes().size(), fs, 4), 0);
   EXPECT_EQ(fs.screenWidth, 3);
   EXPECT_EQ(Row(fs, 1), "rgr");
+}
+
+// Rows wider than a few pixels are drawn many pixels at a time where a frame keeps its
+// colours' indices: each transparent pixel must still show what lies under it, wherever
+// it falls, and the result must be the one of the pixel-by-pixel drawing of a frame whose
+// colours move.
+TEST(GifCompose, WideRowsShowTheFrameBeforeThroughEveryTransparentPixel) {
+  constexpr int kWidth = 53;  // three blocks of 16 and a tail
+  std::vector<uint8_t> first(2 * kWidth), second(2 * kWidth);
+  for (int i = 0; i < 2 * kWidth; ++i) {
+    first[i] = static_cast<uint8_t>(i % 3);
+    second[i] = static_cast<uint8_t>(i % 7 == 0 || i % 5 == 1 ? T : 1 + i % 2);
+  }
+  struct Case {
+    const char* name;
+    std::vector<Rgb> secondTable;  // empty: the global table
+  } cases[] = {{"global table: indices kept", {}},
+               {"own table in another order", {{0, 200, 0}, {200, 0, 0}, {0, 0, 0}, {9, 9, 9}}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto gif = GifBuilder(kWidth, 2, kColors)
+                   .Control(0x04, 10, T)
+                   .Image(0, 0, kWidth, 2, first)
+                   .Control(0x05, 10, T)
+                   .Image(0, 0, kWidth, 2, second, c.secondTable)
+                   .Trailer();
+    for (int workers : {1, 2}) {
+      SetParallelWorkers(workers);
+      FrameSet fs(4);
+      ASSERT_EQ(LoadGifAnimationData(gif.bytes().data(), gif.bytes().size(), fs, 4), 0);
+      SetParallelWorkers(0);
+      ASSERT_EQ(fs.count, 2);
+      const std::vector<Rgb>& table = c.secondTable.empty() ? kColors : c.secondTable;
+      for (int i = 0; i < 2 * kWidth; ++i) {
+        const int x = i % kWidth, y = i / kWidth;
+        const Rgb want = second[i] == T ? kColors[first[i]] : table[second[i]];
+        const Rgb got = PixelColor(fs.frame(1).image, x, y);
+        ASSERT_TRUE(got.r == want.r && got.g == want.g && got.b == want.b) << "pixel " << i;
+      }
+    }
+  }
+}
+
+// What `info` reads (the frames as read, with the palette and transparency loading
+// decides) is what loading decides, for a shared palette, a palette per frame, a canvas
+// that shows and a palette with a colour twice.
+TEST(GifCompose, DescribingDecidesWhatLoadingDecides) {
+  std::vector<Rgb> many(256);
+  std::vector<uint8_t> ramp(256);
+  for (int i = 0; i < 256; ++i) {
+    many[i] = Rgb{static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i), 7};
+    ramp[i] = static_cast<uint8_t>(i);
+  }
+  std::vector<Rgb> twice = {{1, 1, 1}, {5, 5, 5}, {1, 1, 1}, {0, 0, 200}};
+  struct Case {
+    const char* name;
+    GifBuilder gif;
+  } cases[] = {
+      {"shared palette, covered screen", GifBuilder(4, 1, kColors)
+                                             .Image(0, 0, 4, 1, {0, 1, 2, 3})
+                                             .Control(0x05, 10, T)
+                                             .Image(1, 0, 2, 1, {3, 2})},
+      {"canvas shows", GifBuilder(4, 1, kColors, 2)
+                           .Control(0x08, 10, T)
+                           .Image(0, 0, 3, 1, {0, 1, 3})
+                           .Image(1, 0, 2, 1, {1, 0})},
+      {"a palette per frame",
+       GifBuilder(256, 1, many)
+           .Image(0, 0, 256, 1, ramp)
+           .Image(0, 0, 4, 1, {0, 1, 2, 3}, {{9, 9, 9}, {8, 8, 8}, {7, 7, 7}, {6, 6, 6}})},
+      {"a colour twice", GifBuilder(4, 1, twice)
+                             .Image(0, 0, 4, 1, {2, 1, 0, 3})
+                             .Image(0, 0, 4, 1, {0, 0, 2, 2}, twice)},
+  };
+  const std::string path = ::testing::TempDir() + "/describe.gif";
+  for (Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.gif.Trailer();
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(c.gif.bytes().data(), 1, c.gif.bytes().size(), f);
+    std::fclose(f);
+    FrameSet loaded(8), described(8);
+    int inLoaded = 0, inDescribed = 0;
+    ASSERT_EQ(LoadGifAnimationFile(path, loaded, 8, &inLoaded), 0);
+    ASSERT_EQ(DescribeGifAnimationFile(path, described, 8, &inDescribed), 0);
+    EXPECT_EQ(inDescribed, inLoaded);
+    EXPECT_EQ(described.count, loaded.count);
+    EXPECT_EQ(described.paletteCount, loaded.paletteCount);
+    EXPECT_EQ(described.transparentIndex, loaded.transparentIndex);
+    EXPECT_EQ(described.loopCount, loaded.loopCount);
+    for (int i = 0; i < 256; ++i) EXPECT_EQ(described.palette[i], loaded.palette[i]) << i;
+    for (int i = 0; i < loaded.count; ++i) {
+      EXPECT_EQ(described.frame(i).blockWidth, loaded.frame(i).blockWidth);
+      EXPECT_EQ(described.frame(i).transparentIndex, loaded.frame(i).transparentIndex);
+      EXPECT_EQ(described.frame(i).colorMap, loaded.frame(i).colorMap);
+    }
+  }
+  std::remove(path.c_str());
 }
 
 }  // namespace

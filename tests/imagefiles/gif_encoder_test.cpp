@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -413,6 +414,13 @@ TEST(GifEncoder, WritingReportsProgressAndNeverDamagesTheOldFile) {
   EXPECT_EQ(WriteGifFile(deep, path, false, nullptr), kGifWriteBadImage);
   EXPECT_EQ(WriteGifFile(fs, dir + "/missing/out.gif", false, nullptr), kGifWriteFailed);
   EXPECT_EQ(FileBytes(path), written);
+  // The file is written while it is encoded: a write that stopped part way leaves nothing
+  // of what it had begun beside the old file.
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    names.push_back(entry.path().filename().string());
+  }
+  EXPECT_EQ(names, std::vector<std::string>{"out.gif"});
 }
 
 }  // namespace
