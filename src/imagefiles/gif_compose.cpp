@@ -591,24 +591,29 @@ int LoadGifAnimationData(const uint8_t* data, size_t size, FrameSet& frames, int
   return ReadAnimation(data, size, frames, maxFrames, framesInFile, true);
 }
 
-int DescribeGifAnimationFile(const std::string& path, FrameSet& frames, int maxFrames,
-                             int* framesInFile) {
+namespace {
+
+// Reads the file at `path` whole and loads (`compose`) or only describes its animation.
+int ReadAnimationFile(const std::string& path, FrameSet& frames, int maxFrames,
+                      int* framesInFile, bool compose) {
   frames.count = 0;
   if (framesInFile) *framesInFile = 0;
   size_t size = 0;
   std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path, &size);
   if (!bytes) return kGifCannotRead;
-  return ReadAnimation(bytes->data(), size, frames, maxFrames, framesInFile, false);
+  return ReadAnimation(bytes->data(), size, frames, maxFrames, framesInFile, compose);
+}
+
+}  // namespace
+
+int DescribeGifAnimationFile(const std::string& path, FrameSet& frames, int maxFrames,
+                             int* framesInFile) {
+  return ReadAnimationFile(path, frames, maxFrames, framesInFile, false);
 }
 
 int LoadGifAnimationFile(const std::string& path, FrameSet& frames, int maxFrames,
                          int* framesInFile) {
-  frames.count = 0;
-  if (framesInFile) *framesInFile = 0;
-  size_t size = 0;
-  std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(path, &size);
-  if (!bytes) return kGifCannotRead;
-  return LoadGifAnimationData(bytes->data(), size, frames, maxFrames, framesInFile);
+  return ReadAnimationFile(path, frames, maxFrames, framesInFile, true);
 }
 
 bool LoadGifAnimation(const std::string& path, FrameSet& frames, int maxFrames) {
