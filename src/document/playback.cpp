@@ -24,6 +24,17 @@ bool DelayHasPassed(const DocumentState& doc, uint32_t nowMs) {
 
 }  // namespace
 
+uint32_t NextFrameStart(uint32_t frameStartMs, int32_t delay, int32_t nextDelay,
+                        uint32_t nowMs) {
+  if (delay <= 0) return nowMs;
+  const int64_t delayMs = int64_t{delay} * 10;
+  const int64_t elapsed = static_cast<uint32_t>(nowMs - frameStartMs);
+  const int64_t lag = elapsed - delayMs;
+  // A tick before the delay ran out, or one so late the next frame is already over.
+  if (lag < 0 || lag > kPlaybackMaxLagMs || lag >= int64_t{nextDelay} * 10) return nowMs;
+  return frameStartMs + static_cast<uint32_t>(delayMs);
+}
+
 bool PlaybackTick(DocumentState& doc, uint32_t nowMs) {
   if (!IsAnimation(doc.kind)) return false;
   if (doc.flags & kFlagBusy) return false;
@@ -31,7 +42,8 @@ bool PlaybackTick(DocumentState& doc, uint32_t nowMs) {
   int32_t count = FrameCount(doc);
   if (count < 1) return false;
 
-  if (doc.flags & kFlagStep) {
+  const bool step = (doc.flags & kFlagStep) != 0;
+  if (step) {
     doc.flags &= ~kFlagStep;
   } else if (!DelayHasPassed(doc, nowMs)) {
     return false;
@@ -39,9 +51,15 @@ bool PlaybackTick(DocumentState& doc, uint32_t nowMs) {
 
   // Playback always loops, whatever the file's looping block says. A current frame out of
   // range (frames were removed behind its back) starts again at frame 0.
-  doc.lastFrameTick = nowMs;
-  int32_t next = doc.currentFrame + 1;
+  const int32_t current = doc.currentFrame;
+  int32_t next = current + 1;
   if (next < 0 || next >= count) next = 0;
+  if (step || current < 0 || current >= count) {
+    doc.lastFrameTick = nowMs;
+  } else {
+    doc.lastFrameTick = NextFrameStart(doc.lastFrameTick, doc.frameSet->frame(current).delay,
+                                       doc.frameSet->frame(next).delay, nowMs);
+  }
   doc.currentFrame = next;
   // The frame moves on even when its picture cannot be copied; the old picture stays shown.
   SetCurrentPicture(doc, DuplicateBlock(doc.frameSet->frame(next).image));

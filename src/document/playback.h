@@ -14,8 +14,24 @@ constexpr int kJumpRepeatDelayMs = 1000;   // "<" / ">" held down: first repeat
 constexpr int kJumpRepeatIntervalMs = 40;  // then every
 constexpr int kJumpCloseCheckMs = 500;     // the dialog closes once the cursor has left it
 
+// Playback further behind its schedule than this starts the schedule again from the tick
+// that shows the next frame, rather than racing through frames to catch up.
+constexpr uint32_t kPlaybackMaxLagMs = 100;
+
+// When the next frame starts, in milliseconds of the tick counter. The current frame started
+// at `frameStartMs` and lasts `delay` hundredths of a second; the tick at `nowMs` found it
+// due. The next frame starts where that delay ran out, so a tick that comes late does not
+// push every later frame back. It starts at `nowMs` instead when playback has fallen far
+// behind: by more than kPlaybackMaxLagMs, or so far that the next frame (`nextDelay`) would
+// already be over. A delay of 0 (or a damaged negative one) lasts until the tick that ends
+// it, so the next frame also starts at `nowMs`. Differences are taken modulo 2^32.
+[[nodiscard]] uint32_t NextFrameStart(uint32_t frameStartMs, int32_t delay, int32_t nextDelay,
+                                      uint32_t nowMs);
+
 // One playback tick at `nowMs` (the program's millisecond tick). Returns true when the
 // current frame changed (the current picture is then a copy of the new frame).
+// doc.lastFrameTick holds when the current frame started by the schedule (NextFrameStart);
+// a step (a jump, the frame keys) starts it at `nowMs`.
 bool PlaybackTick(DocumentState& doc, uint32_t nowMs);
 
 // Clears the stopped and step bits and starts playback again from the first frame.

@@ -87,6 +87,8 @@ PictureView::PictureView(DocumentState& doc, QWidget* parent)
 }
 
 void PictureView::PlaybackTimeout() {
+  // The timer only samples the clock: PlaybackTick keeps each frame on its schedule, so the
+  // timer's own lateness does not add up.
   if (!PlaybackTick(doc_, TickCount())) return;
   viewport()->update();
   emit FrameAdvanced();

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "document/document_state.h"
 
 namespace zel {
@@ -44,8 +46,8 @@ TEST_F(PlaybackTest, AdvancesOnceTheDelayHasPassed) {
       {1000, 1050, 5, true},
       {1000, 1999, 100, false},
       {1000, 2000, 100, true},
-      // The 32-bit tick counter wraps between the two frames: 48 ms have passed.
-      {0xFFFFFFF0u, 0x20, 4, true},
+      // The 32-bit tick counter wraps between the two frames: 40 ms have passed.
+      {0xFFFFFFF0u, 0x18, 4, true},
       {0xFFFFFFF0u, 0x20, 5, false},
       // A tick that appears to run backwards is a long wait modulo 2^32, not a negative one.
       {1000, 999, 100, true},
@@ -122,6 +124,119 @@ TEST_F(PlaybackTest, BusyBitHoldsTheTick) {
   EXPECT_TRUE(PlaybackTick(doc, 5010));
   EXPECT_EQ(doc.currentFrame, 1);
   EXPECT_FALSE(doc.flags & kFlagStep);
+}
+
+// Playback keeps to the frames' own schedule whatever the timer does: a tick that comes a
+// little late must not push every later frame back. Frames of 1/15 s are stored as 6 or 7
+// hundredths; the timer comes every 10 ms with some jitter, or slower than asked.
+TEST_F(PlaybackTest, KeepsTheFramesRateOverManyTicks) {
+  struct Case {
+    std::vector<int32_t> delays;  // repeated over the frames
+    uint32_t periodMs;
+    std::vector<uint32_t> jitterMs;  // added to successive ticks, repeated
+  } cases[] = {
+      {{7}, 10, {0, 3, 1, 4, 2}},
+      {{6}, 10, {2, 0, 1}},
+      {{6}, 11, {0}},
+      {{7, 7, 6}, 10, {1, 0, 3}},
+      {{7, 6}, 13, {0, 5}},
+  };
+  constexpr uint32_t kStart = 1000;
+  constexpr uint32_t kPlayMs = 3000;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "period " << c.periodMs << " first delay " << c.delays[0]);
+    // Twelve frames, looped, keep the pattern of delays (its length divides 12).
+    Open(12, 0, kStart);
+    for (int i = 0; i < 12; ++i) doc.frameSet->frame(i).delay = c.delays[i % c.delays.size()];
+    int advanced = 0;
+    for (uint32_t i = 1;; ++i) {
+      const uint32_t now = kStart + i * c.periodMs + c.jitterMs[i % c.jitterMs.size()];
+      if (now - kStart > kPlayMs) break;
+      if (PlaybackTick(doc, now)) ++advanced;
+    }
+    // The frames whose delays have run out within the time played.
+    int expected = 0;
+    for (uint32_t due = 0;; ++expected) {
+      due += 10 * static_cast<uint32_t>(c.delays[expected % c.delays.size()]);
+      if (due > kPlayMs) break;
+    }
+    EXPECT_NEAR(advanced, expected, 1);
+  }
+}
+
+// After a stall (a modal dialog, a busy machine) playback picks up from the frame it was on
+// and shows each later frame for its whole delay rather than racing to catch up.
+TEST_F(PlaybackTest, StallRestartsTheScheduleInsteadOfRacing) {
+  Open(12, 7, 1000);
+  ASSERT_TRUE(PlaybackTick(doc, 1073));  // 3 ms late: the schedule stays at 1070
+  EXPECT_EQ(doc.lastFrameTick, 1070u);
+  EXPECT_TRUE(PlaybackTick(doc, 3000));  // 2 s without a tick
+  EXPECT_EQ(doc.currentFrame, 2);
+  EXPECT_EQ(doc.lastFrameTick, 3000u);
+  for (uint32_t now = 3010; now < 3070; now += kPlaybackTickMs) {
+    EXPECT_FALSE(PlaybackTick(doc, now)) << now;
+  }
+  EXPECT_TRUE(PlaybackTick(doc, 3070));
+  EXPECT_EQ(doc.currentFrame, 3);
+
+  // Work in progress holds the ticks; afterwards playback also starts afresh.
+  doc.flags |= kFlagBusy;
+  EXPECT_FALSE(PlaybackTick(doc, 3500));
+  doc.flags &= ~kFlagBusy;
+  EXPECT_TRUE(PlaybackTick(doc, 5005));
+  EXPECT_FALSE(PlaybackTick(doc, 5070));
+  EXPECT_TRUE(PlaybackTick(doc, 5075));
+  EXPECT_EQ(doc.currentFrame, 5);
+}
+
+// A frame the user asks for (a jump, a step, the frame keys), a restart and a start after a
+// stop each begin the schedule from the moment the frame is shown.
+TEST_F(PlaybackTest, UserMovesRestartTheSchedule) {
+  Open(10, 7, 1000);
+  JumpToFrame(doc, 5);
+  ASSERT_TRUE(PlaybackTick(doc, 1033));
+  EXPECT_EQ(doc.currentFrame, 5);
+  EXPECT_EQ(doc.lastFrameTick, 1033u);
+  EXPECT_FALSE(PlaybackTick(doc, 1102));
+  EXPECT_TRUE(PlaybackTick(doc, 1103));
+
+  RestartPlayback(doc, 2004);
+  EXPECT_FALSE(PlaybackTick(doc, 2073));
+  EXPECT_TRUE(PlaybackTick(doc, 2074));
+  EXPECT_EQ(doc.currentFrame, 1);
+
+  StopPlayback(doc);
+  EXPECT_FALSE(PlaybackTick(doc, 4000));
+  StartPlayback(doc);
+  EXPECT_TRUE(PlaybackTick(doc, 4001));  // the stopped frame has long been due
+  EXPECT_EQ(doc.currentFrame, 2);
+  EXPECT_FALSE(PlaybackTick(doc, 4070));
+  EXPECT_TRUE(PlaybackTick(doc, 4071));
+}
+
+// The schedule itself: the next frame starts where the last one's delay ran out unless that
+// leaves it already over or far in the past; a delay of 0 lasts until the tick that ends it.
+TEST(NextFrameStartTest, KeepsOrRestartsTheSchedule) {
+  struct Case {
+    uint32_t start;
+    int32_t delay;
+    int32_t nextDelay;
+    uint32_t now;
+    uint32_t expected;
+  } cases[] = {
+      {1000, 7, 7, 1079, 1070},
+      {1000, 7, 7, 1139, 1070},  // 69 ms late: still within the next frame
+      {1000, 7, 7, 1140, 1140},  // the next frame would already be over
+      {1000, 100, 100, 2150, 2150},  // far behind however long the next frame
+      {1000, 0, 7, 1010, 1010},
+      {1000, -3, 7, 1010, 1010},
+      {1000, 7, 0, 1075, 1075},
+      {0xFFFFFFF0u, 4, 4, 0x20, 0x18},  // across the wrap-around of the tick counter
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.start << " + " << c.delay << " at " << c.now);
+    EXPECT_EQ(NextFrameStart(c.start, c.delay, c.nextDelay, c.now), c.expected);
+  }
 }
 
 TEST_F(PlaybackTest, FrameAnimationsPlaySinglePicturesNever) {
