@@ -21,13 +21,22 @@ namespace {
 
 // libimagequant's speed, 1 (most thorough) to 10, by the pixels of a picture (of the largest
 // frame when there are several): small pictures, the usual size of a GIF, get the full
-// search; large ones a faster one, so that a photo of two million pixels takes no longer than
-// ImageMagick takes for it.
+// search; larger ones the search pngquant makes by default (4). Faster speeds leave out the
+// map of edges the diffusion follows and the palette's refinement, and cost more error than
+// the time they save.
 int SpeedFor(uint64_t pixels) {
-  if (pixels <= 350000) return 1;
-  if (pixels <= 1000000) return 4;
-  return 8;
+  return pixels <= 350000 ? 1 : 4;
 }
+
+// Above this many distinct colours a picture is dense, like a photo or noise: the palette is
+// built from a histogram in which libimagequant merges neighbouring colours (the lowest bits
+// of each channel) until at most 131072 entries remain. The palette search over every exact
+// colour takes most of the time on such pictures and gains almost nothing, as neighbouring
+// colours are all present anyway; on a picture of fewer, separate colours (drawings, text)
+// every colour counts, so those keep the exact histogram.
+constexpr uint32_t kDenseColours = 100000;
+// The speed whose histogram is the merged one described above; it sets nothing else here.
+constexpr int kMergedHistogramSpeed = 10;
 
 // libimagequant runs on the calling thread alone: its own worker threads spin while they
 // wait, which costs more than it gains on a busy machine, and several frames are spread over
@@ -59,6 +68,30 @@ bool IsFullColor(const PackedDib& picture) {
 
 uint32_t PixelKey(const uint8_t* p) {
   return p[0] | (p[1] << 8) | (p[2] << 16);
+}
+
+// True when the 24-bit pictures together have more than kDenseColours distinct colours.
+bool AreDense(const std::vector<const PackedDib*>& pictures) {
+  std::unique_ptr<uint64_t[]> seen(new (std::nothrow) uint64_t[(1u << 24) / 64]());
+  if (!seen) return false;  // the exact histogram then: slower, never worse
+  uint32_t distinct = 0;
+  for (const PackedDib* picture : pictures) {
+    const DibHeader h = picture->Header();
+    const size_t stride = picture->Stride();
+    for (int32_t y = 0; y < h.height; ++y) {
+      const uint8_t* p = picture->Pixels() + stride * y;
+      for (int32_t x = 0; x < h.width; ++x, p += 3) {
+        const uint32_t key = PixelKey(p);
+        uint64_t& word = seen[key >> 6];
+        const uint64_t bit = uint64_t{1} << (key & 63);
+        if ((word & bit) == 0) {
+          word |= bit;
+          if (++distinct > kDenseColours) return true;
+        }
+      }
+    }
+  }
+  return false;
 }
 
 // The pixels of a 24-bit picture as opaque RGBA, with the row pointers libimagequant reads
@@ -129,6 +162,47 @@ PackedDib Remap(liq_result* result, liq_image* image, int32_t width, int32_t hei
   }
   return out;
 }
+
+// Sums of the source colours that were given each index, for moving every entry to the mean
+// of its pixels: for the indices as they are, that mean is the entry nearest to them all, so
+// the error against the source can only fall. libimagequant does this itself while mapping a
+// picture it quantized alone, but not through a palette built from a histogram, and it works
+// in its own gamma space, where the mean is not quite the best in the picture's values.
+class EntryMeans {
+ public:
+  void Add(const PackedDib& source, const PackedDib& reduced) {
+    const DibHeader h = source.Header();
+    const size_t inStride = source.Stride(), outStride = reduced.Stride();
+    for (int32_t y = 0; y < h.height; ++y) {
+      const uint8_t* s = source.Pixels() + inStride * y;
+      const uint8_t* d = reduced.Pixels() + outStride * y;
+      for (int32_t x = 0; x < h.width; ++x, s += 3) {
+        Sum& sum = sums_[d[x]];
+        sum.blue += s[0];
+        sum.green += s[1];
+        sum.red += s[2];
+        ++sum.count;
+      }
+    }
+  }
+  // Every entry of `table` (`count` entries) that some pixel uses becomes its pixels' mean.
+  void Apply(Rgbq* table, uint32_t count) const {
+    for (uint32_t i = 0; i < count && i < 256; ++i) {
+      const Sum& sum = sums_[i];
+      if (sum.count == 0) continue;
+      auto mean = [&sum](uint64_t total) {
+        return static_cast<uint8_t>((total + sum.count / 2) / sum.count);
+      };
+      table[i] = Rgbq{mean(sum.blue), mean(sum.green), mean(sum.red), 0};
+    }
+  }
+
+ private:
+  struct Sum {
+    uint64_t blue = 0, green = 0, red = 0, count = 0;
+  };
+  Sum sums_[256];
+};
 
 // The chosen corner of a picture: its stored position, its source colour and its index.
 struct Corner {
@@ -241,19 +315,34 @@ std::optional<IndexConversion> QualityConvertToIndexColor(const PackedDib& curre
   kept.transparentCorner = std::clamp(choices.transparentCorner, 0, 4);
   UseOneThread();
   const DibHeader h = current.Header();
+  const int colors = QualityColorCount(kept);
+  const bool dense = AreDense({&current});
   RgbaPicture rgba;
-  Attr attr = MakeAttr(QualityColorCount(kept), SpeedFor(uint64_t(h.width) * uint64_t(h.height)));
+  Attr attr = MakeAttr(colors, SpeedFor(uint64_t(h.width) * uint64_t(h.height)));
   if (!attr || !rgba.Fill(current)) return std::nullopt;
   Image image = rgba.Make(attr.get());
   if (!image) return std::nullopt;
   liq_result* raw = nullptr;
-  if (liq_image_quantize(image.get(), attr.get(), &raw) != LIQ_OK || raw == nullptr) {
+  if (dense) {
+    Attr merging = MakeAttr(colors, kMergedHistogramSpeed);
+    if (!merging) return std::nullopt;
+    Histogram histogram(liq_histogram_create(merging.get()));
+    if (!histogram ||
+        liq_histogram_add_image(histogram.get(), merging.get(), image.get()) != LIQ_OK ||
+        liq_histogram_quantize(histogram.get(), attr.get(), &raw) != LIQ_OK) {
+      return std::nullopt;
+    }
+  } else if (liq_image_quantize(image.get(), attr.get(), &raw) != LIQ_OK) {
     return std::nullopt;
   }
+  if (raw == nullptr) return std::nullopt;
   Result result(raw);
   if (liq_set_dithering_level(result.get(), DitherLevel(kept)) != LIQ_OK) return std::nullopt;
   PackedDib reduced = Remap(result.get(), image.get(), h.width, h.height);
   if (!reduced) return std::nullopt;
+  EntryMeans means;
+  means.Add(current, reduced);
+  means.Apply(reduced.ColorTable(), reduced.ColorCount());
   Corner corner;
   if (kept.transparentCorner != 0) corner = ReadCorner(current, reduced, kept.transparentCorner);
   return PlaceTransparent(current, std::move(reduced), kept, transparentColor, corner);
@@ -277,15 +366,21 @@ std::optional<IndexedFrames> QualityConvertFrames(const std::vector<PackedDib>& 
   }
   const int speed = SpeedFor(pixels);
   const int colors = colorLimit >= 2 ? std::min(colorLimit, 256) : QualityColorCount(kept);
+  std::vector<const PackedDib*> all;
+  all.reserve(frames.size());
+  for (const PackedDib& frame : frames) all.push_back(&frame);
   Attr attr = MakeAttr(colors, speed);
-  if (!attr) return std::nullopt;
-  Histogram histogram(liq_histogram_create(attr.get()));
+  // The histogram's own settings: merged neighbouring colours when the frames are dense.
+  Attr counting = MakeAttr(colors, AreDense(all) ? kMergedHistogramSpeed : speed);
+  if (!attr || !counting) return std::nullopt;
+  Histogram histogram(liq_histogram_create(counting.get()));
   if (!histogram) return std::nullopt;
   for (const PackedDib& frame : frames) {
     RgbaPicture rgba;
     if (!rgba.Fill(frame)) return std::nullopt;
     Image image = rgba.Make(attr.get());
-    if (!image || liq_histogram_add_image(histogram.get(), attr.get(), image.get()) != LIQ_OK) {
+    if (!image ||
+        liq_histogram_add_image(histogram.get(), counting.get(), image.get()) != LIQ_OK) {
       return std::nullopt;
     }
   }
@@ -330,11 +425,15 @@ std::optional<IndexedFrames> QualityConvertFrames(const std::vector<PackedDib>& 
     mapFrames(0, 1);
   }
 
-  // Unchanged pixels keep the index of the frame before, in frame order.
+  // Unchanged pixels keep the index of the frame before, in frame order; then the shared
+  // entries move to the means of their pixels in all frames.
+  EntryMeans means;
   for (size_t i = 0; i < frames.size(); ++i) {
     if (!reducedFrames[i] || !SameTable(reducedFrames[i], reducedFrames[0])) return std::nullopt;
     if (i > 0) KeepUnchanged(frames[i], frames[i - 1], reducedFrames[i], reducedFrames[i - 1]);
+    means.Add(frames[i], reducedFrames[i]);
   }
+  for (PackedDib& reduced : reducedFrames) means.Apply(reduced.ColorTable(), reduced.ColorCount());
 
   // The transparent colour, read in the first frame and the same index in every frame.
   Corner corner;
