@@ -12,7 +12,9 @@ ZEL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # shows as the reference viewer. qt6-l10n-tools' lrelease compiles the editor's English.
 # librsvg2-bin renders the icon's PNG sizes; the install test validates the desktop entry
 # (desktop-file-utils) and the metainfo (appstream); dpkg-dev's dpkg-shlibdeps gives the
-# Debian package its dependencies.
+# Debian package its dependencies. FFmpeg's libraries (libavformat, libavcodec, libswscale)
+# read video clips; libwebp reads and writes WebP files, with the webp tools (webpinfo,
+# gif2webp) as peers in the tests.
 ZEL_PACKAGES=(
   g++ cmake ninja-build pkg-config clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev libgif-dev
@@ -21,6 +23,7 @@ ZEL_PACKAGES=(
   gifsicle imagemagick midicsv xclip giflib-tools
   libimagequant-dev pngquant ffmpeg python3-pil chromium
   librsvg2-bin desktop-file-utils appstream dpkg-dev
+  libavformat-dev libavcodec-dev libswscale-dev libavutil-dev libwebp-dev webp
 )
 
 zel_log() { printf '[zel] %s\n' "$*" >&2; }
