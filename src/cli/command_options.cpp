@@ -64,7 +64,7 @@ std::vector<CliCommand> MakeCommands() {
        "size, colours, loop count and every frame.",
        {{"", {kMemory}}}},
       {"convert", "IN OUT [OPTIONS]",
-       "Open IN (.gif, .bmp, .jpg or .png) the way the editor opens it and write OUT by its "
+       "Open IN (.gif, .bmp, .jpg, .png or .webp) the way the editor opens it and write OUT by its "
        "extension: .gif (an 8-bit picture or an animation), .bmp (a picture as BMP, an animation "
        "as a frame bitmap), .jpg (a 24-bit picture) or .ico (an 8-bit picture of 32 x 32).",
        {{"", {kQuality, kOptimize, kMemory}}}},
