@@ -16,6 +16,9 @@
 #include "imagefiles/memory_budget.h"
 #include "platform/file_io.h"
 
+// From the OpenMP runtime libimagequant runs on (libgomp).
+extern "C" void omp_set_num_threads(int threads);
+
 namespace zel {
 namespace {
 
@@ -55,17 +58,20 @@ struct Canvas {
   uint32_t loopCount = 0;  // plays: 0 for ever
 };
 
+void MixWithWhite(uint8_t* p) {
+  const uint32_t a = p[3];
+  for (int c = 0; c < 3; ++c) {
+    p[c] = static_cast<uint8_t>((p[c] * a + kMixWhite * (255 - a) + 127) / 255);
+  }
+  p[3] = 255;
+}
+
 // A frame's pixels after transparency is settled: alpha is 0 or 255, colour of partial
 // alpha mixed with white. Blue, green, red, alpha; rows top-down.
 void SettleAlpha(uint8_t* bgra, size_t pixels) {
   for (size_t i = 0; i < pixels; ++i) {
     uint8_t* p = bgra + 4 * i;
-    const uint32_t a = p[3];
-    if (a == 0 || a == 255) continue;
-    for (int c = 0; c < 3; ++c) {
-      p[c] = static_cast<uint8_t>((p[c] * a + kMixWhite * (255 - a) + 127) / 255);
-    }
-    p[3] = 255;
+    if (p[3] != 0 && p[3] != 255) MixWithWhite(p);
   }
 }
 
@@ -117,7 +123,7 @@ class FrameStream {
   bool ok() const { return decoder_ != nullptr; }
 
   template <typename Take>
-  WebpReadResult Run(int frames, size_t pixels, Take&& take) {
+  WebpReadResult Run(int frames, size_t pixels, Take&& take, bool settle = true) {
     WebPAnimDecoderReset(decoder_.get());
     std::vector<uint8_t> frame;
     try {
@@ -133,7 +139,7 @@ class FrameStream {
         return WebpReadResult::kCannotRead;
       }
       std::memcpy(frame.data(), buffer, frame.size());
-      SettleAlpha(frame.data(), pixels);
+      if (settle) SettleAlpha(frame.data(), pixels);
       if (!take(i, frame.data(), timestamp)) return WebpReadResult::kNoMemory;
     }
     return WebpReadResult::kOk;
@@ -143,16 +149,21 @@ class FrameStream {
   std::unique_ptr<WebPAnimDecoder, DecoderFree> decoder_;
 };
 
-// The still picture: 24-bit, or with binary alpha as a PNG file's.
+// The still picture as a PNG file with the same pixels comes in: with alpha of 0 and 255
+// only, the picture with a transparent entry or key colour; with any partial alpha, every
+// pixel mixed with white (alpha 0 too), 24-bit.
 WebpReadResult TakeStill(FrameStream& stream, const Canvas& canvas, FrameSet& frames) {
   const size_t pixels = static_cast<size_t>(canvas.width) * static_cast<size_t>(canvas.height);
   PackedDib picture;
-  const WebpReadResult result = stream.Run(1, pixels, [&](int, const uint8_t* bgra, int) {
+  const auto take = [&](int, uint8_t* bgra, int) {
     const size_t stride = static_cast<size_t>(canvas.width) * 4;
     const AlphaShape shape = ClassifyAlpha(bgra, stride, canvas.width, canvas.height);
     if (shape == AlphaShape::kBinary) {
       picture = PictureFromBinaryAlpha(bgra, stride, canvas.width, canvas.height, 0xFFFFFFu);
       return static_cast<bool>(picture);
+    }
+    if (shape == AlphaShape::kPartial) {
+      for (size_t i = 0; i < pixels; ++i) MixWithWhite(bgra + 4 * i);
     }
     picture = NewPicture(canvas.width, canvas.height, 24, 0);
     if (!picture) return false;
@@ -162,7 +173,8 @@ WebpReadResult TakeStill(FrameStream& stream, const Canvas& canvas, FrameSet& fr
       for (int32_t x = 0; x < canvas.width; ++x) std::memcpy(out + 3 * x, in + 4 * x, 3);
     }
     return true;
-  });
+  };
+  const WebpReadResult result = stream.Run(1, pixels, take, /*settle=*/false);
   if (result != WebpReadResult::kOk) return result;
   int32_t index = -1;
   frames.screenWidth = canvas.width;
@@ -185,7 +197,8 @@ struct ColourCount {
 void CountColours(const uint8_t* bgra, size_t pixels, ColourCount& count) {
   if (count.tooMany) {
     // Only whether any pixel is transparent is still open.
-    for (size_t i = 0; i < pixels && !count.transparent; ++i) count.transparent = bgra[4 * i + 3] == 0;
+    for (size_t i = 0; i < pixels && !count.transparent; ++i)
+      count.transparent = bgra[4 * i + 3] == 0;
     return;
   }
   uint32_t last = 0;
@@ -283,11 +296,12 @@ void ToLiqColours(const uint8_t* bgra, size_t pixels, liq_color* out) {
 }
 
 // Frames with more colours than a palette holds: one palette built from all of them.
-WebpReadResult MapWithBuiltPalette(FrameStream& stream, int kept, size_t pixels,
-                                   bool transparent, FrameSet& frames,
-                                   std::vector<int64_t>& ends) {
+WebpReadResult MapWithBuiltPalette(FrameStream& stream, int kept, size_t pixels, bool transparent,
+                                   FrameSet& frames, std::vector<int64_t>& ends) {
   const int32_t width = frames.screenWidth;
   const int32_t height = frames.screenHeight;
+  // libimagequant on this thread alone: its waiting workers would spin on a busy machine.
+  omp_set_num_threads(1);
   std::unique_ptr<liq_attr, AttrFree> attr(liq_attr_create());
   if (!attr || liq_set_max_colors(attr.get(), transparent ? 255 : 256) != LIQ_OK) {
     return WebpReadResult::kNoMemory;

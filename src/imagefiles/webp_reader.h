@@ -24,10 +24,10 @@ enum class WebpReadResult : int {
 [[nodiscard]] bool HasWebpSignature(const uint8_t* data, size_t size);
 
 // Decodes a WebP file into `frames` (an empty set with room for `maxFrames`):
-// - a still picture (or an animation of one frame) gives one frame holding a 24-bit
-//   picture; when its alpha is only 0 and 255 it becomes the picture a PNG file with such
-//   alpha becomes (an 8-bit picture with a "TIDX" transparent entry, or a 24-bit one with a
-//   "TKEY" colour), and partial alpha is mixed with white;
+// - a still picture (or the first frame alone) comes in as a PNG file with the same pixels
+//   does: opaque, a 24-bit picture; alpha of only 0 and 255, an 8-bit picture with a "TIDX"
+//   transparent entry (or a 24-bit one with a "TKEY" colour beyond 255 colours); any
+//   partial alpha, every pixel mixed with white, 24-bit;
 // - an animation gives its frames as composed on the canvas, each a canvas-sized 8-bit
 //   picture in one shared palette: the exact colours when all frames together show at most
 //   256 (255 and the transparent entry), else a palette built by libimagequant from all
@@ -41,7 +41,7 @@ enum class WebpReadResult : int {
 // On failure `frames` stays empty.
 [[nodiscard]] WebpReadResult ReadWebpData(const uint8_t* data, size_t size, FrameSet& frames,
                                           int maxFrames, int* framesInFile = nullptr);
-[[nodiscard]] WebpReadResult ReadWebpFile(const std::string& path, FrameSet& frames,
-                                          int maxFrames, int* framesInFile = nullptr);
+[[nodiscard]] WebpReadResult ReadWebpFile(const std::string& path, FrameSet& frames, int maxFrames,
+                                          int* framesInFile = nullptr);
 
 }  // namespace zel

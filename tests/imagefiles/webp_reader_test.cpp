@@ -157,12 +157,28 @@ TEST_F(WebpLoadTest, StillPicturesComeInAsPngFilesDo) {
   EXPECT_EQ(Shown(doc.currentPicture, t, 2, 1), -1);
   EXPECT_EQ(Shown(doc.currentPicture, t, 0, 0), 0x0000FF);
 
-  // Partial alpha: mixed with white.
-  WebpPixels partial = WebpPixels::Filled(2, 1, 0x80000000);
+  // Partial alpha: every pixel mixed with white, alpha 0 too.
+  WebpPixels partial = WebpPixels::Filled(3, 1, 0x80000000);
+  partial.Set(1, 0, kClear);
+  partial.Set(2, 0, kBlue);
   ASSERT_TRUE(Load(Write("partial.webp", testing::LosslessWebp(partial))).done());
   EXPECT_EQ(doc.bitCount, 24);
   EXPECT_EQ(doc.frameSet->transparentIndex, -1);
   EXPECT_EQ(Shown(doc.currentPicture, -1, 0, 0), 0x7F7F7F);
+  EXPECT_EQ(Shown(doc.currentPicture, -1, 1, 0), 0xFFFFFF);
+  EXPECT_EQ(Shown(doc.currentPicture, -1, 2, 0), 0x0000FF);
+
+  // In an animation alpha 0 stays transparent and partial alpha is mixed with white.
+  const auto animated = WebpAnimationBuilder(3, 1)
+                            .Frame(partial, 0, 0, 10)
+                            .Frame(WebpPixels::Filled(3, 1, kRed), 0, 0, 10)
+                            .bytes();
+  ASSERT_TRUE(Load(Write("partial-animation.webp", animated)).done());
+  const FrameSet& set = *doc.frameSet;
+  ASSERT_EQ(set.count, 2);
+  EXPECT_EQ(Shown(set.frame(0).image, set.transparentIndex, 0, 0), 0x7F7F7F);
+  EXPECT_EQ(Shown(set.frame(0).image, set.transparentIndex, 1, 0), -1);
+  EXPECT_EQ(Shown(set.frame(0).image, set.transparentIndex, 2, 0), 0x0000FF);
 }
 
 // Beyond 256 colours the frames share one built palette; the pixels the next frame leaves
@@ -170,14 +186,16 @@ TEST_F(WebpLoadTest, StillPicturesComeInAsPngFilesDo) {
 TEST_F(WebpLoadTest, ManyColoursShareOneBuiltPalette) {
   WebpPixels gradient = WebpPixels::Filled(32, 32, kRed);
   for (int y = 0; y < 32; ++y) {
-    for (int x = 0; x < 32; ++x) gradient.Set(x, y, 0xFF000000u | (x * 8) << 16 | (y * 8) << 8 | 77);
+    for (int x = 0; x < 32; ++x)
+      gradient.Set(x, y, 0xFF000000u | (x * 8) << 16 | (y * 8) << 8 | 77);
   }
   WebpPixels changed = gradient;
   for (int y = 0; y < 8; ++y) {
     for (int x = 0; x < 8; ++x) changed.Set(x, y, 0xFFFFFFFFu);
   }
   changed.Set(31, 31, kClear);
-  const auto bytes = WebpAnimationBuilder(32, 32).Frame(gradient, 0, 0, 50).Frame(changed, 0, 0, 50).bytes();
+  const auto bytes =
+      WebpAnimationBuilder(32, 32).Frame(gradient, 0, 0, 50).Frame(changed, 0, 0, 50).bytes();
   ASSERT_TRUE(Load(Write("colours.webp", bytes)).done());
   const FrameSet& set = *doc.frameSet;
   ASSERT_EQ(set.count, 2);
@@ -207,7 +225,8 @@ TEST_F(WebpLoadTest, ManyColoursShareOneBuiltPalette) {
 // More frames than the frame maximum: the first frameMax come in, and the load says so.
 TEST_F(WebpLoadTest, FramesBeyondTheMaximumAreCut) {
   WebpAnimationBuilder builder(2, 2);
-  for (int i = 0; i < 20; ++i) builder.Frame(WebpPixels::Filled(2, 2, i % 2 ? kRed : kBlue), 0, 0, 10);
+  for (int i = 0; i < 20; ++i)
+    builder.Frame(WebpPixels::Filled(2, 2, i % 2 ? kRed : kBlue), 0, 0, 10);
   ASSERT_TRUE(Load(Write("long.webp", builder.bytes())).done());
   EXPECT_EQ(doc.frameSet->count, 16);
   EXPECT_EQ(context.framesInFile, 20);
@@ -253,7 +272,8 @@ TEST_F(WebpLoadTest, BadFilesAreRefusedAndChangeNothing) {
       {"empty.webp", {}, kMsgBadImageFile},
       {"header.webp", std::vector<uint8_t>(animation.begin(), animation.begin() + 12),
        kMsgBadImageFile},
-      {"half.webp", std::vector<uint8_t>(animation.begin(), animation.begin() + animation.size() / 2),
+      {"half.webp",
+       std::vector<uint8_t>(animation.begin(), animation.begin() + animation.size() / 2),
        kMsgBadImageFile},
       {"last-byte.webp", std::vector<uint8_t>(animation.begin(), animation.end() - 1),
        kMsgBadImageFile},

@@ -69,12 +69,12 @@ void MakeAnimation(const TempDir& dir, const std::string& gif) {
   RunPeer(magick + "-size 64x40 gradient:'#204080-#e0c020' -swirl 120 -colors 200 " +
           Quote(dir.File("a.gif")));
   RunPeer(magick + "-size 10x8 xc:'#ff2020' -fill none -draw 'rectangle 2,2 5,5' " +
-      "-fill '#20ff20' -draw 'point 7,1' -transparent none " + Quote(dir.File("b.gif")));
+          "-fill '#20ff20' -draw 'point 7,1' -transparent none " + Quote(dir.File("b.gif")));
   RunPeer(magick + "-size 12x6 plasma:fractal -colors 30 " + Quote(dir.File("c.gif")));
   RunPeer("/usr/bin/gifsicle --loopcount=3 --delay 3 " + Quote(dir.File("a.gif")) +
-      " --delay 5 --position 6,4 " + Quote(dir.File("b.gif")) +
-      " --delay 12 --disposal background --position 2,10 " + Quote(dir.File("c.gif")) +
-      " --delay 7 " + Quote(dir.File("b.gif")) + " -o " + Quote(gif));
+          " --delay 5 --position 6,4 " + Quote(dir.File("b.gif")) +
+          " --delay 12 --disposal background --position 2,10 " + Quote(dir.File("c.gif")) +
+          " --delay 7 " + Quote(dir.File("b.gif")) + " -o " + Quote(gif));
 }
 
 // The animation is made once for the tests that share it.
@@ -170,7 +170,8 @@ TEST_F(WebpInterop, Gif2webpLossyAnimationOpensCloseToLibwebpsFrames) {
   // More colours than a palette holds: the palette is built.
   std::set<std::vector<uint8_t>> colours;
   for (const auto& frame : reference) {
-    for (size_t p = 0; p < frame.size(); p += 4) colours.insert({frame[p], frame[p + 1], frame[p + 2]});
+    for (size_t p = 0; p < frame.size(); p += 4)
+      colours.insert({frame[p], frame[p + 1], frame[p + 2]});
   }
   EXPECT_GT(colours.size(), 256u);
   EXPECT_LE(w.paletteCount, 256);
@@ -203,11 +204,11 @@ TEST_F(WebpInterop, CwebpLosslessStillEqualsItsPngSource) {
   TempDir dir;
   const std::string png = dir.File("swirl.png");
   const std::string webp = dir.File("swirl.webp");
-  ASSERT_NO_FATAL_FAILURE(RunPeer(std::string(kMagick) +
-                              " -size 33x21 gradient:'#102030-#f0e0c0' -swirl 90 -depth 8 PNG24:" +
-                              png));
-  ASSERT_NO_FATAL_FAILURE(RunPeer("/usr/bin/cwebp -quiet -lossless -exact " + Quote(png) + " -o " +
-                              Quote(webp)));
+  ASSERT_NO_FATAL_FAILURE(
+      RunPeer(std::string(kMagick) +
+              " -size 33x21 gradient:'#102030-#f0e0c0' -swirl 90 -depth 8 PNG24:" + png));
+  ASSERT_NO_FATAL_FAILURE(
+      RunPeer("/usr/bin/cwebp -quiet -lossless -exact " + Quote(png) + " -o " + Quote(webp)));
   Opened fromPng(png);
   Opened fromWebp(webp);
   ASSERT_EQ(fromWebp.doc.kind, ImageKind::kBitmap);
