@@ -25,9 +25,10 @@ namespace {
 // Partial alpha is mixed with white, as a PNG file without a background colour is.
 constexpr uint32_t kMixWhite = 255;
 // Bytes of working memory per canvas pixel besides the pictures kept: libwebp's canvas and
-// its copy of the frame before (4 bytes each), this reader's copy of the frame before and
-// the palette builder's picture of the frame (4 bytes each).
-constexpr uint64_t kWorkBytesPerPixel = 16;
+// its copy of the frame before (4 bytes each), this reader's copy of the frame and of the
+// frame before (4 bytes each), and, when the palette is built, libimagequant's picture of the
+// frame (4 bytes) with its indices and the room its remapping takes.
+constexpr uint64_t kWorkBytesPerPixel = 24;
 // Strength of the error diffusion when the frames need a built palette.
 constexpr float kDitherLevel = 0.5f;
 
@@ -436,6 +437,7 @@ WebpReadResult ReadWebpData(const uint8_t* data, size_t size, FrameSet& frames, 
   if (WebpReadResult r = ReadCanvas(webp, &canvas); r != WebpReadResult::kOk) return r;
   if (framesInFile != nullptr) *framesInFile = canvas.framesInFile;
   const int kept = std::min({canvas.framesInFile, maxFrames, frames.capacity()});
+  if (kept < 1) return WebpReadResult::kCannotRead;
 
   // Everything the decoding will hold, from the headers alone.
   const uint64_t pixels = uint64_t(canvas.width) * uint64_t(canvas.height);

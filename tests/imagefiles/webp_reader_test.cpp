@@ -304,11 +304,11 @@ TEST_F(WebpLoadTest, BadFilesAreRefusedAndChangeNothing) {
 // failure the frame set stays empty.
 TEST(WebpReader, CanvasTimesFramesIsWeighedFirst) {
   std::unique_ptr<FrameSet> frames = FrameSet::Create(16);
-  WebpAnimationBuilder many(512, 512);  // 256 Ki pixels: 4 MiB of work, 256 KiB a frame
+  WebpAnimationBuilder many(512, 512);  // 256 Ki pixels: 6 MiB of work, 256 KiB a frame
   for (int i = 0; i < 10; ++i) many.Frame(WebpPixels::Filled(1, 1, kRed), 0, 0, 10);
   const auto bytes = many.bytes();
   int framesInFile = 0;
-  SetPictureMemoryBudget(6u << 20);
+  SetPictureMemoryBudget(8u << 20);
   EXPECT_EQ(ReadWebpData(bytes.data(), bytes.size(), *frames, 16, &framesInFile),
             WebpReadResult::kTooLarge);
   EXPECT_EQ(framesInFile, 10);
