@@ -31,6 +31,8 @@ constexpr uint32_t kMixWhite = 255;
 constexpr uint64_t kWorkBytesPerPixel = 24;
 // Strength of the error diffusion when the frames need a built palette.
 constexpr float kDitherLevel = 0.5f;
+// libimagequant's fastest speed, used for the histogram of all frames.
+constexpr int kMergedHistogramSpeed = 10;
 
 struct DemuxFree {
   void operator()(WebPDemuxer* p) const { WebPDemuxDelete(p); }
@@ -307,14 +309,22 @@ WebpReadResult MapWithBuiltPalette(FrameStream& stream, int kept, size_t pixels,
   if (!attr || liq_set_max_colors(attr.get(), transparent ? 255 : 256) != LIQ_OK) {
     return WebpReadResult::kNoMemory;
   }
-  std::unique_ptr<liq_histogram, HistogramFree> histogram(liq_histogram_create(attr.get()));
+  // The histogram of frames this dense merges neighbouring colours (libimagequant's fastest
+  // speed sets only that): the palette search over every exact colour would take most of the
+  // time and gain almost nothing.
+  std::unique_ptr<liq_attr, AttrFree> merging(liq_attr_create());
+  if (!merging || liq_set_speed(merging.get(), kMergedHistogramSpeed) != LIQ_OK) {
+    return WebpReadResult::kNoMemory;
+  }
+  std::unique_ptr<liq_histogram, HistogramFree> histogram(liq_histogram_create(merging.get()));
   std::unique_ptr<liq_color[]> colours(new (std::nothrow) liq_color[pixels]);
   if (!histogram || !colours) return WebpReadResult::kNoMemory;
   WebpReadResult result = stream.Run(kept, pixels, [&](int, const uint8_t* bgra, int) {
     ToLiqColours(bgra, pixels, colours.get());
     std::unique_ptr<liq_image, ImageFree> image(
-        liq_image_create_rgba(attr.get(), colours.get(), width, height, 0));
-    return image && liq_histogram_add_image(histogram.get(), attr.get(), image.get()) == LIQ_OK;
+        liq_image_create_rgba(merging.get(), colours.get(), width, height, 0));
+    return image &&
+           liq_histogram_add_image(histogram.get(), merging.get(), image.get()) == LIQ_OK;
   });
   if (result != WebpReadResult::kOk) return result;
   liq_result* raw = nullptr;
