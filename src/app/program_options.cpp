@@ -55,10 +55,11 @@ std::string EditorManPage(const std::string& version) {
   page += ".SH NAME\nzel \\- editor for animated GIF images\n";
   page += ".SH SYNOPSIS\n.B zel\n.RI [ FILE ]\n.br\n.B zel \\-\\-open\n.I FILE\n";
   page += ".SH DESCRIPTION\n"
-          "Zel opens a GIF, BMP, JPEG or PNG picture or animation, plays it, edits its frames, "
-          "delays, colours and shape, makes new animations from pictures (effects, motion "
-          "along a path, several pictures, merging two animations) and saves the result as an "
-          "animated GIF, or a picture as BMP, JPEG or icon. Its texts are in Japanese, or in "
+          "Zel opens a GIF, BMP, JPEG, PNG or WebP picture or animation, plays it, edits its "
+          "frames, delays, colours and shape, makes new animations from pictures (effects, "
+          "motion along a path, several pictures, merging two animations) or from a video clip, "
+          "and saves the result as an animated GIF, WebP or PNG (APNG), or a picture as BMP, "
+          "JPEG or icon. Its texts are in Japanese, or in "
           "English under another language.\n"
           ".PP\n"
           "A FILE named on the command line is opened at start when it is an animated GIF, and "

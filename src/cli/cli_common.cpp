@@ -65,7 +65,7 @@ void PrintUsage(std::FILE* to) {
       "\n"
       "commands:\n"
       "  info     describe a picture or animation: its kind, size, colours and every frame\n"
-      "  convert  open IN (.gif, .bmp, .jpg or .png) and write it as OUT:\n"
+      "  convert  open IN (.gif, .bmp, .jpg, .png or .webp) and write it as OUT:\n"
       "             .gif  an 8-bit picture or an animation; --optimize writes an animation\n"
       "                   as the smallest changed rectangles (same frames, smaller file)\n"
       "             .bmp  a picture as BMP, an animation as a frame bitmap\n"
@@ -156,7 +156,7 @@ std::string TooManyFramesText(const std::string& path, int framesInFile) {
 bool CheckReadable(const std::string& path, std::FILE* err) {
   if (ReaderLetter(path) != 0) return true;
   PrintError(err, "reading " + DescribeExtension(path) +
-                      " files is not supported; zel-cli reads .gif, .bmp, .jpg and .png files");
+                      " files is not supported; zel-cli reads .gif, .bmp, .jpg, .png and .webp files");
   return false;
 }
 

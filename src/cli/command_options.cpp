@@ -60,11 +60,11 @@ std::vector<CliOptionGroup> EditGroups() {
 std::vector<CliCommand> MakeCommands() {
   return {
       {"info", "FILE [--max-memory MIB]",
-       "Describe a picture or animation file (GIF, BMP and frame bitmaps, JPEG, PNG): its kind, "
-       "size, colours, loop count and every frame.",
+       "Describe a picture or animation file (GIF, BMP and frame bitmaps, JPEG, PNG, WebP): its "
+       "kind, size, colours, loop count and every frame.",
        {{"", {kMemory}}}},
       {"convert", "IN OUT [OPTIONS]",
-       "Open IN (.gif, .bmp, .jpg or .png) the way the editor opens it and write OUT by its "
+       "Open IN (.gif, .bmp, .jpg, .png or .webp) the way the editor opens it and write OUT by its "
        "extension: .gif (an 8-bit picture or an animation), .bmp (a picture as BMP, an animation "
        "as a frame bitmap), .jpg (a 24-bit picture) or .ico (an 8-bit picture of 32 x 32).",
        {{"", {kQuality, kOptimize, kMemory}}}},
@@ -105,8 +105,9 @@ std::vector<CliCommand> MakeCommands() {
           kOutput,
           kMemory}}}},
       {"from-images", "A B [C ...] [OPTIONS] -o OUT",
-       "Make one animation from 2 to 40 pictures of the same size (.bmp, .gif, .jpg, .png; a GIF "
-       "gives its first picture), one frame each in the order given, on one common palette.",
+       "Make one animation from 2 to 40 pictures of the same size (.bmp, .gif, .jpg, .png, .webp; "
+       "a GIF or WebP file gives its first picture), one frame each in the order given, on one "
+       "common palette.",
        {{"",
          {{"--colors", "N", "16, 32, 64, 128 or 256 colours, the transparent entry included "
                             "(default 256).", ""},

@@ -6,6 +6,7 @@
 #include "imagefiles/image_loader.h"
 #include "imagefiles/jpeg_reader.h"
 #include "imagefiles/png_reader.h"
+#include "imagefiles/webp_reader.h"
 #include "resources/string_table.h"
 
 namespace zel {
@@ -20,6 +21,16 @@ std::optional<PictureExtent> FromPacked(int64_t packed) {
 std::optional<PictureExtent> FromSize(const std::optional<PictureSize>& size) {
   if (!size || size->width < 1 || size->height < 1) return std::nullopt;
   return PictureExtent{size->width, size->height};
+}
+
+// The first picture of a WebP file, as the animation shows it first.
+int ReadWebpFirstPicture(const std::string& path, PackedDib* out) {
+  std::unique_ptr<FrameSet> frames = FrameSet::Create(1);
+  if (!frames) return static_cast<int>(WebpReadResult::kNoMemory);
+  const WebpReadResult code = ReadWebpFile(path, *frames, 1);
+  if (code != WebpReadResult::kOk) return static_cast<int>(code);
+  *out = std::move(frames->frame(0).image);
+  return 0;
 }
 
 }  // namespace
@@ -49,6 +60,12 @@ std::optional<PictureExtent> ReadListedPictureSize(const std::string& path) {
       if (ReadPngFileSize(path, &size) != kPngReadOk) return std::nullopt;
       return FromSize(size);
     }
+    case 'w': {
+      PackedDib picture;
+      if (ReadWebpFirstPicture(path, &picture) != 0 || !picture) return std::nullopt;
+      const DibHeader h = picture.Header();
+      return PictureExtent{h.width, h.height};
+    }
     default: {
       // The screen size of a GIF file need not be its first picture's: read the picture.
       PackedDib picture;
@@ -74,6 +91,9 @@ Outcome ReadListedPicture(const std::string& path, char letter, PackedDib* out) 
       break;
     case 'p':
       code = ReadPngFile(*out, path, nullptr);
+      break;
+    case 'w':
+      code = ReadWebpFirstPicture(path, out);
       break;
     default:
       return Outcome::Failed(kMsgBadImageFile);

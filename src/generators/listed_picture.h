@@ -13,7 +13,7 @@
 namespace zel {
 
 enum class ListedName {
-  kReadable,     // the extension starts with b, g, j or p (any case)
+  kReadable,     // the extension starts with b, g, j or p, or is webp (any case)
   kNoExtension,  // the file name has no '.'
   kUnsupported,  // another extension
 };

@@ -35,8 +35,10 @@ bool HasExtensionIgnoringCase(const std::string& path, const std::string& ext);
 char LoaderLetter(const std::string& path);
 
 // The extensions the open command lists: every name the loader reads as a picture (it goes
-// by the first letter, so ".jpeg" and ".jpe" are JPEG files like ".jpg").
-inline constexpr const char* kOpenImageExtensions[] = {"jpg", "jpeg", "jpe", "bmp", "gif", "png"};
+// by the first letter, so ".jpeg" and ".jpe" are JPEG files like ".jpg"; WebP files by
+// their whole extension).
+inline constexpr const char* kOpenImageExtensions[] = {"jpg", "jpeg", "jpe", "bmp",
+                                                       "gif", "png",  "webp"};
 // The pictures a palette can be taken from.
 inline constexpr const char* kPaletteReferenceExtensions[] = {"gif", "bmp", "png"};
 

@@ -10,6 +10,7 @@
 #include "imagefiles/jpeg_errors.h"
 #include "imagefiles/jpeg_reader.h"
 #include "imagefiles/png_reader.h"
+#include "imagefiles/webp_reader.h"
 #include "platform/folders.h"
 #include "resources/string_table.h"
 
@@ -151,6 +152,24 @@ Outcome ReadFile(DocumentState& doc, const std::string& path, char letter, LoadC
       out.kind = ImageKind::kPng;
       if (context.lastImagePath) *context.lastImagePath = path;
       return Outcome::Done();
+    case 'w': {
+      std::unique_ptr<FrameSet> frames = NewTemporarySet(doc);
+      if (!frames) return Outcome::Failed(kMsgNoMemory);
+      if (WebpReadResult code = ReadWebpFile(path, *frames, doc.frameMax, &context.framesInFile);
+          code != WebpReadResult::kOk) {
+        return Outcome::Failed(ReaderFailureMessage(letter, static_cast<int>(code)));
+      }
+      const Outcome result =
+          TakeFrames(std::move(frames), ImageKind::kFrameAnimation, ImageKind::kBitmap, out);
+      // A still picture comes in as a PNG file's: with alpha of 0 and 255 only, the
+      // transparent entry or key colour; 8-bit pictures keep only the colours they use.
+      if (result.done() && out.kind == ImageKind::kBitmap &&
+          !NormalizeKeepingTransparency(out.picture, &out.transparentIndex)) {
+        return Outcome::Failed(kMsgBadImageFile);
+      }
+      if (result.done() && context.lastImagePath) *context.lastImagePath = path;
+      return result;
+    }
     default:
       return Outcome::Failed(kMsgBadFileName);
   }
@@ -286,6 +305,10 @@ MessageId ReaderFailureMessage(char letter, int readerCode) {
       noMemory = readerCode == kPngNoMemory;
       tooLarge = readerCode == kPngTooLarge;
       break;
+    case 'w':
+      noMemory = readerCode == static_cast<int>(WebpReadResult::kNoMemory);
+      tooLarge = readerCode == static_cast<int>(WebpReadResult::kTooLarge);
+      break;
     default:
       break;
   }
@@ -301,6 +324,9 @@ char ReaderLetter(const std::string& path) {
     case 'j':
     case 'p':
       return letter;
+    case 'w':
+      // Of the names beginning with "w" only WebP files are pictures the program reads.
+      return HasExtensionIgnoringCase(path, "webp") ? letter : 0;
     default:
       return 0;
   }

@@ -54,11 +54,13 @@ Outcome LoadHandedOverPicture(DocumentState& doc, PackedDib picture, LoadContext
 
 // The message for a reader's failure code: kMsgNoMemory when the reader ran out of memory,
 // kMsgPictureTooLarge when the picture would take more than the memory budget,
-// kMsgBadImageFile for every other failure. `letter` names the reader ('b', 'g', 'j', 'p').
+// kMsgBadImageFile for every other failure. `letter` names the reader ('b', 'g', 'j', 'p',
+// 'w').
 MessageId ReaderFailureMessage(char letter, int readerCode);
 
-// The reader the loader picks for a file name: 'b', 'g', 'j' or 'p', or 0 when the name
-// has no extension the program reads.
+// The reader the loader picks for a file name: 'b', 'g', 'j', 'p' or 'w' (".webp" only),
+// or 0 when the name has no extension the program reads. A WebP file comes in as a picture
+// (kind 'b') or as an animation (kind 'f').
 char ReaderLetter(const std::string& path);
 
 }  // namespace zel

@@ -77,7 +77,7 @@ const ArgumentCase kArgumentCases[] = {
      {"convert", "@in.tif", "@out.gif"},
      2,
      "",
-     "zel-cli: reading .tif files is not supported; zel-cli reads .gif, .bmp, .jpg and .png"},
+     "zel-cli: reading .tif files is not supported; zel-cli reads .gif, .bmp, .jpg, .png and .webp"},
     {"InfoOfTiff", {"info", "@in.tif"}, 2, "", "zel-cli: reading .tif files is not supported"},
     {"QualityOutOfRange",
      {"convert", "@in.gif", "@out.jpg", "--quality", "29"},

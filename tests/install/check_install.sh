@@ -53,7 +53,7 @@ for size in 16 32 48 64 128 256; do
 done
 
 desktop-file-validate "$root/share/applications/zel.desktop" || fail "desktop-file-validate"
-grep -qx 'MimeType=image/gif;image/png;image/jpeg;image/bmp;' "$root/share/applications/zel.desktop" ||
+grep -qx 'MimeType=image/gif;image/png;image/jpeg;image/bmp;image/webp;video/mp4;video/webm;video/x-matroska;video/quicktime;video/x-msvideo;' "$root/share/applications/zel.desktop" ||
   fail "the desktop entry's MimeType"
 appstreamcli validate --no-net "$root/share/metainfo/$appId.metainfo.xml" >"$stage/as.log" 2>&1 ||
   { cat "$stage/as.log" >&2; fail "appstreamcli validate"; }
