@@ -1,4 +1,5 @@
-// The file commands: open, the saves (GIF, bitmap, JPEG, WebP, PNG, icon) and their pop-up, the recent files and exit.
+// The file commands: open, the saves (GIF, bitmap, JPEG, WebP, PNG, icon) and their pop-up,
+// the recent files and exit.
 #include <QStringList>
 
 #include "app/menu_tree.h"
