@@ -166,6 +166,36 @@
     </message>
     <message>
         <location filename="../src/app/commands/file_commands.cpp"/>
+        <source>WebPに保存(&amp;W)</source>
+        <translation>Save as &amp;WebP...</translation>
+    </message>
+    <message>
+        <location filename="../src/app/commands/file_commands.cpp"/>
+        <source>現在の画像をWebPファイルに保存する(アニメはアニメーションWebP)</source>
+        <translation>Save the current picture as a WebP file (an animation as an animated WebP)</translation>
+    </message>
+    <message>
+        <location filename="../src/app/commands/file_commands.cpp"/>
+        <source>WebPに保存</source>
+        <translation>Save as WebP</translation>
+    </message>
+    <message>
+        <location filename="../src/app/commands/file_commands.cpp"/>
+        <source>PNGに保存(&amp;P)</source>
+        <translation>Save as &amp;PNG...</translation>
+    </message>
+    <message>
+        <location filename="../src/app/commands/file_commands.cpp"/>
+        <source>現在の画像をPNGファイルに保存する(アニメはAPNG)</source>
+        <translation>Save the current picture as a PNG file (an animation as an APNG)</translation>
+    </message>
+    <message>
+        <location filename="../src/app/commands/file_commands.cpp"/>
+        <source>PNGに保存</source>
+        <translation>Save as PNG</translation>
+    </message>
+    <message>
+        <location filename="../src/app/commands/file_commands.cpp"/>
         <source>ｱｲｺﾝを作成(&amp;I)</source>
         <translation>Make &amp;Icon...</translation>
     </message>
@@ -1148,6 +1178,36 @@
         <translation>Writing the GIF file</translation>
     </message>
     <message>
+        <location filename="../src/ui/commands/file_commands.cpp"/>
+        <source>保存するWebPファイルを設定します</source>
+        <translation>Choose the WebP file to save</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/commands/file_commands.cpp"/>
+        <source>WebPファイル</source>
+        <translation>WebP files</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/commands/file_commands.cpp"/>
+        <source>WebPﾌｧｲﾙの作成</source>
+        <translation>Writing the WebP file</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/commands/file_commands.cpp"/>
+        <source>保存するPNGファイルを設定します</source>
+        <translation>Choose the PNG file to save</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/commands/file_commands.cpp"/>
+        <source>PNGファイル</source>
+        <translation>PNG files</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/commands/file_commands.cpp"/>
+        <source>PNGﾌｧｲﾙの作成</source>
+        <translation>Writing the PNG file</translation>
+    </message>
+    <message>
         <location filename="../src/ui/commands/frame_commands.cpp"/>
         <source>現在より前の全部を削除する</source>
         <translation>Delete every frame before the current one</translation>
@@ -1716,6 +1776,7 @@ Are you sure?</translation>
     </message>
     <message>
         <location filename="../src/ui/dialogs/save_jpeg_dialog.cpp"/>
+        <location filename="../src/ui/dialogs/save_webp_dialog.cpp"/>
         <source>品質</source>
         <translation>Quality</translation>
     </message>
@@ -1728,6 +1789,21 @@ Are you sure?</translation>
         <location filename="../src/ui/dialogs/save_jpeg_dialog.cpp"/>
         <source>JPEGファイル</source>
         <translation>JPEG files</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/dialogs/save_webp_dialog.cpp"/>
+        <source>WebPﾌｧｲﾙ作成</source>
+        <translation>Create WebP file</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/dialogs/save_webp_dialog.cpp"/>
+        <source>劣化なし(可逆圧縮)</source>
+        <translation>Lossless</translation>
+    </message>
+    <message>
+        <location filename="../src/ui/dialogs/save_webp_dialog.cpp"/>
+        <source>非可逆圧縮</source>
+        <translation>Lossy</translation>
     </message>
     <message>
         <location filename="../src/ui/dialogs/time_choice.cpp"/>

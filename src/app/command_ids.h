@@ -12,6 +12,8 @@ enum CommandId : int {
   kCmdSaveJpeg = 32804,
   kCmdMakeIcon = 32835,
   kCmdSavePopup = 32806,  // tool bar only: pop-up of the save commands
+  kCmdSaveWebp = 32901,
+  kCmdSavePng = 32902,
   kCmdImportClipboard = 32820,
   kCmdExportClipboard = 32821,
   kCmdRecentFile1 = 57616,  // first entry of the recent-file list; the others follow

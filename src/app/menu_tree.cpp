@@ -24,7 +24,8 @@ std::vector<MenuNode> BuildMainMenu() {
       SubMenu("ファイル(&F)", {Item(kCmdOpen),
                                SubMenu("名前を付けて保存(&A)...",
                                        {Item(kCmdSaveGif), Item(kCmdSaveBitmap), Item(kCmdSaveJpeg),
-                                        Separator(), Item(kCmdMakeIcon)}),
+                                        Item(kCmdSaveWebp), Item(kCmdSavePng), Separator(),
+                                        Item(kCmdMakeIcon)}),
                                Separator(), Item(kCmdImportClipboard), Item(kCmdExportClipboard),
                                Separator(), Item(kCmdRecentFile1), Separator(), Item(kCmdExit)}),
       SubMenu("イメージ(&I)",
@@ -150,7 +151,8 @@ const std::vector<int>& PictureToolBar() {
 }
 
 const std::vector<int>& SavePopup() {
-  static const std::vector<int> entries = {kCmdSaveGif, kCmdSaveBitmap, kCmdSaveJpeg, 0,
+  static const std::vector<int> entries = {kCmdSaveGif,  kCmdSaveBitmap, kCmdSaveJpeg,
+                                           kCmdSaveWebp, kCmdSavePng,    0,
                                            kCmdMakeIcon};
   return entries;
 }

@@ -10,6 +10,7 @@
 #include "imagefiles/gif_optimizer.h"
 #include "imagefiles/icon_file.h"
 #include "imagefiles/jpeg_writer.h"
+#include "imagefiles/png_writer.h"
 #include "resources/string_table.h"
 
 namespace zel {
@@ -124,6 +125,71 @@ JpegSaveResult SaveJpegAndReload(DocumentState& doc, const std::string& path, in
   if (result.outcome.done()) MarkDocumentSaved(doc);
   result.status = result.outcome.done() ? JpegSaveStatus::kReloaded : JpegSaveStatus::kReloadFailed;
   return result;
+}
+
+Outcome PictureWriteOutcome(PictureWriteResult result) {
+  switch (result) {
+    case PictureWriteResult::kOk:
+      return Outcome::Done();
+    case PictureWriteResult::kCancelled:
+      return Outcome::Cancelled();
+    case PictureWriteResult::kNoMemory:
+      return Outcome::Failed(kMsgNoMemory);
+    case PictureWriteResult::kTooLarge:
+      return Outcome::Failed(kMsgWebpTooLarge);
+    case PictureWriteResult::kFramesDiffer:
+      return Outcome::Failed(kMsgFramesDifferInSize);
+    case PictureWriteResult::kCannotWrite:
+    case PictureWriteResult::kBadPicture:
+    case PictureWriteResult::kEncoderFailed:
+      break;
+  }
+  return Outcome::Failed(kMsgCannotWriteImage);
+}
+
+int ClampWebpQuality(int quality) {
+  return std::clamp(quality, 0, 100);
+}
+
+namespace {
+
+// Runs a WebP or PNG writer on the document, which is busy meanwhile.
+template <typename WriteAnimation, typename WritePicture>
+PictureWriteResult WriteDocument(DocumentState& doc, WriteAnimation writeAnimation,
+                                 WritePicture writePicture) {
+  DocumentBusyScope busy(doc);
+  if (IsAnimation(doc.kind)) return writeAnimation(*doc.frameSet);
+  return writePicture(doc.currentPicture, doc.frameSet->transparentIndex);
+}
+
+}  // namespace
+
+Outcome SaveDocumentAsWebp(DocumentState& doc, const std::string& path,
+                           const WebpOptions& options, ProgressSink* progress) {
+  if (!CanSaveAsWebp(doc)) return Outcome::NothingDone();
+  WebpOptions chosen = options;
+  chosen.quality = ClampWebpQuality(chosen.quality);
+  const PictureWriteResult result = WriteDocument(
+      doc,
+      [&](const FrameSet& frames) { return WriteWebpAnimation(frames, path, chosen, progress); },
+      [&](const PackedDib& picture, int32_t transparent) {
+        return WriteWebpPicture(picture, transparent, path, chosen);
+      });
+  if (result != PictureWriteResult::kOk) return PictureWriteOutcome(result);
+  if (!chosen.lossy) Saved(doc, path, doc.kind);
+  return Outcome::Done();
+}
+
+Outcome SaveDocumentAsPng(DocumentState& doc, const std::string& path, ProgressSink* progress) {
+  if (!CanSaveAsPng(doc)) return Outcome::NothingDone();
+  const PictureWriteResult result = WriteDocument(
+      doc, [&](const FrameSet& frames) { return WritePngAnimation(frames, path, progress); },
+      [&](const PackedDib& picture, int32_t transparent) {
+        return WritePngPicture(picture, transparent, path);
+      });
+  if (result != PictureWriteResult::kOk) return PictureWriteOutcome(result);
+  Saved(doc, path, doc.kind);
+  return Outcome::Done();
 }
 
 Outcome MakeIconFile(const DocumentState& doc, const std::string& path) {

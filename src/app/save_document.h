@@ -7,6 +7,7 @@
 #include "document/document_state.h"
 #include "document/outcome.h"
 #include "imagefiles/image_loader.h"
+#include "imagefiles/webp_writer.h"
 #include "platform/progress.h"
 
 namespace zel {
@@ -53,6 +54,27 @@ struct [[nodiscard]] JpegSaveResult {
 // sees.
 JpegSaveResult SaveJpegAndReload(DocumentState& doc, const std::string& path, int quality,
                                  LoadContext& context);
+
+// Writes the document as a WebP file: an animation as an animated WebP (every frame, its
+// delay, the loop count, the transparent index clear), a single picture as a still one;
+// lossless unless `options` asks for lossy. A lossless file shows exactly what the document
+// holds: the file becomes the document's file and the present revision the saved one (the
+// kind stays). A lossy file is an export: the document, its file and its saved state stay
+// as they were. Failed with the writer's message (PictureWriteOutcome), cancelled when the
+// progress sink cancelled the write.
+Outcome SaveDocumentAsWebp(DocumentState& doc, const std::string& path,
+                           const WebpOptions& options, ProgressSink* progress);
+
+// Writes the document as a PNG file: an animation as an animated PNG, a single picture as a
+// plain PNG, both exact. On success the file becomes the document's file and the present
+// revision the saved one (the kind stays).
+Outcome SaveDocumentAsPng(DocumentState& doc, const std::string& path, ProgressSink* progress);
+
+// A WebP or PNG writer's result as the user hears it.
+Outcome PictureWriteOutcome(PictureWriteResult result);
+
+// The WebP quality the program uses: 0..100.
+int ClampWebpQuality(int quality);
 
 // Writes the current 32 x 32 picture as an icon file; the document does not change.
 Outcome MakeIconFile(const DocumentState& doc, const std::string& path);

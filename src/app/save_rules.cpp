@@ -32,6 +32,14 @@ bool CanSaveAsJpeg(const DocumentState& doc) {
   return IsDocumentOpen(doc) && doc.bitCount == 24;
 }
 
+bool CanSaveAsWebp(const DocumentState& doc) {
+  return IsDocumentOpen(doc) && (doc.bitCount == 8 || doc.bitCount == 24);
+}
+
+bool CanSaveAsPng(const DocumentState& doc) {
+  return CanSaveAsWebp(doc);
+}
+
 bool CanMakeIcon(const DocumentState& doc) {
   return IsDocumentOpen(doc) && !IsAnimation(doc.kind) && doc.bitCount == 8 && doc.width == 32 &&
          doc.height == 32;

@@ -19,6 +19,10 @@ bool CanSaveAsGif(const DocumentState& doc);
 bool CanSaveAsBitmap(const DocumentState& doc);
 // JPEG: an open document of 24 bits per pixel.
 bool CanSaveAsJpeg(const DocumentState& doc);
+// WebP and PNG (an animation as an animated file): an open document of 8 or 24 bits per
+// pixel.
+bool CanSaveAsWebp(const DocumentState& doc);
+bool CanSaveAsPng(const DocumentState& doc);
 // Icon: a single 8-bit picture of 32 x 32 pixels.
 bool CanMakeIcon(const DocumentState& doc);
 

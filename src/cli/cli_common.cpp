@@ -20,6 +20,8 @@ OutputFormat OutputFormatOf(const std::string& path) {
   if (is("bmp") || is("bmpf")) return OutputFormat::kBitmap;
   if (is("jpg") || is("jpeg")) return OutputFormat::kJpeg;
   if (is("ico")) return OutputFormat::kIcon;
+  if (is("webp")) return OutputFormat::kWebp;
+  if (is("png")) return OutputFormat::kPng;
   return OutputFormat::kUnknown;
 }
 
@@ -44,9 +46,9 @@ constexpr Words kSeveralPicturesName{"複数画像をｱﾆﾒとして開く",
 void PrintUsage(std::FILE* to) {
   std::fputs(
       "usage: zel-cli info FILE\n"
-      "       zel-cli convert IN OUT [--quality N] [--optimize]\n"
-      "       zel-cli edit IN [OPERATIONS...] -o OUT [--quality N] [--optimize]\n"
-      "       zel-cli edit IN OUT [OPERATIONS...] [--quality N] [--optimize]\n"
+      "       zel-cli convert IN OUT [--quality N] [--lossy Q] [--optimize]\n"
+      "       zel-cli edit IN [OPERATIONS...] -o OUT [--quality N] [--lossy Q] [--optimize]\n"
+      "       zel-cli edit IN OUT [OPERATIONS...] [--quality N] [--lossy Q] [--optimize]\n"
       "       zel-cli make-anime IN --effect NAME [--frames N] [--amplitude A] [--time T]\n"
       "               [--per-cycle] [--tempo] [--colors N] [--transparent C] [--diffusion]\n"
       "               [--hq] [--margin] [--motion NAME [--range P] [--no-wrap]\n"
@@ -71,6 +73,9 @@ void PrintUsage(std::FILE* to) {
       "             .bmp  a picture as BMP, an animation as a frame bitmap\n"
       "             .jpg  a 24-bit picture; --quality 30..100 (default 75)\n"
       "             .ico  an 8-bit picture of 32 x 32 pixels\n"
+      "             .webp an animated WebP, or a still one for a picture; lossless unless\n"
+      "                   --lossy Q (quality 0..100)\n"
+      "             .png  an animated PNG (APNG), or a plain PNG for a picture\n"
       "  edit     open IN, apply the operations below in the order given, and write OUT\n"
       "           (-o OUT or --output OUT) as convert does. Frames are numbered from 1;\n"
       "           times are in hundredths of a second.\n",
@@ -79,6 +84,7 @@ void PrintUsage(std::FILE* to) {
   std::fputs(
       "           output:\n"
       "             --quality N        JPEG quality of a .jpg output, 30..100 (default 75)\n"
+      "             --lossy Q          write a .webp output lossy at quality 0..100\n"
       "             --optimize         write a .gif animation optimised, as convert does\n",
       to);
   std::fprintf(to, "  make-anime  make a new animation from the picture IN, as the editor's %s:\n",

@@ -18,7 +18,7 @@ constexpr int kExitUsage = 2;   // wrong arguments, or a conversion the program 
 constexpr int kExitCancelled = 130;
 
 // The file formats zel-cli writes, chosen by the output name's extension.
-enum class OutputFormat { kUnknown, kGif, kBitmap, kJpeg, kIcon };
+enum class OutputFormat { kUnknown, kGif, kBitmap, kJpeg, kIcon, kWebp, kPng };
 OutputFormat OutputFormatOf(const std::string& path);
 
 // ".png", or "extensionless" for a name without one.

@@ -17,6 +17,9 @@ const CliOption kOutput{"-o", "OUT", "The file to write; its extension chooses t
                         "--output"};
 const CliOption kQuality{"--quality", "N", "JPEG quality of a .jpg output, 30 to 100 (default 75).",
                          ""};
+const CliOption kLossy{"--lossy", "Q",
+                       "Write a .webp output lossy at quality Q, 0 to 100 (lossless without it).",
+                       ""};
 const CliOption kOptimize{"--optimize", "",
                           "Write a .gif animation optimised: each frame only where it changes, "
                           "with the same frames, delays, loop and transparency.",
@@ -53,7 +56,7 @@ std::vector<CliOptionGroup> EditGroups() {
     }
     groups.push_back(std::move(group));
   }
-  groups.push_back({"output", {kOutput, kQuality, kOptimize, kMemory}});
+  groups.push_back({"output", {kOutput, kQuality, kLossy, kOptimize, kMemory}});
   return groups;
 }
 
@@ -66,8 +69,10 @@ std::vector<CliCommand> MakeCommands() {
       {"convert", "IN OUT [OPTIONS]",
        "Open IN (.gif, .bmp, .jpg, .png or .webp) the way the editor opens it and write OUT by its "
        "extension: .gif (an 8-bit picture or an animation), .bmp (a picture as BMP, an animation "
-       "as a frame bitmap), .jpg (a 24-bit picture) or .ico (an 8-bit picture of 32 x 32).",
-       {{"", {kQuality, kOptimize, kMemory}}}},
+       "as a frame bitmap), .jpg (a 24-bit picture), .ico (an 8-bit picture of 32 x 32), .webp "
+       "(an animated WebP, a still one for a picture) or .png (an animated PNG, a plain PNG for "
+       "a picture).",
+       {{"", {kQuality, kLossy, kOptimize, kMemory}}}},
       {"edit", "IN [OPERATIONS...] -o OUT [OPTIONS]",
        "Open IN, apply the operations in the order given, and write OUT as convert does. Frames "
        "are numbered from 1; times are in hundredths of a second.",

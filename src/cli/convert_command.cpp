@@ -18,6 +18,7 @@ struct ConvertArguments {
   std::string output;
   int quality = kDefaultJpegQuality;
   bool optimize = false;
+  std::optional<int> lossy;  // --lossy Q
 };
 
 bool ParseArguments(const std::vector<std::string>& args, ConvertArguments* parsed,
@@ -33,6 +34,17 @@ bool ParseArguments(const std::vector<std::string>& args, ConvertArguments* pars
       ++i;
       continue;
     }
+    if (args[i] == "--lossy") {
+      if (i + 1 >= args.size()) {
+        PrintError(err, "--lossy needs a number from 0 to 100");
+        return false;
+      }
+      int q = 0;
+      if (!ParseLossyQuality(args[i + 1], &q, err)) return false;
+      parsed->lossy = q;
+      ++i;
+      continue;
+    }
     if (args[i] == "--optimize") {
       parsed->optimize = true;
       continue;
@@ -45,7 +57,7 @@ bool ParseArguments(const std::vector<std::string>& args, ConvertArguments* pars
   }
   parsed->input = names[0];
   parsed->output = names[1];
-  return true;
+  return CheckLossyOutput(parsed->lossy, parsed->output, err);
 }
 
 // Why the document cannot be written in the format, or "" when it can.
@@ -66,6 +78,11 @@ std::string RefusalFor(OutputFormat format, const DocumentState& doc) {
              std::to_string(doc.width) + " x " + std::to_string(doc.height);
     case OutputFormat::kBitmap:
       return CanSaveAsBitmap(doc) ? "" : "there is no picture to save";
+    case OutputFormat::kWebp:
+    case OutputFormat::kPng:
+      if (CanSaveAsWebp(doc)) return "";
+      return "a " + bits + " picture cannot be saved as " +
+             (format == OutputFormat::kWebp ? "WebP" : "PNG") + ": it needs 8 or 24 bits";
     case OutputFormat::kUnknown:
       break;
   }
@@ -86,7 +103,45 @@ int SaveGif(DocumentState& doc, const std::string& output, std::FILE* err, int p
   return kExitOk;
 }
 
+// WebP and PNG, with the progress bar over the frames.
+int SaveWebpOrPng(DocumentState& doc, OutputFormat format, const std::string& output,
+                  std::optional<int> lossy, std::FILE* err, int progressFd) {
+  TerminalProgress progress(progressFd, IsAnimation(doc.kind) ? doc.frameSet->count : 1);
+  WebpOptions options;
+  options.lossy = lossy.has_value();
+  options.quality = lossy.value_or(75);
+  const Outcome result = format == OutputFormat::kWebp
+                             ? SaveDocumentAsWebp(doc, output, options, &progress)
+                             : SaveDocumentAsPng(doc, output, &progress);
+  progress.Finish(result.done());
+  if (result.kind() == OutcomeKind::kCancelled) return ReportCancelled(output, err);
+  if (!result.done()) {
+    const char* text = OutcomeText(result);
+    PrintError(err, std::string(text ? text : Say(kGifWriteFailedText)) + " (" + output + ")");
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
 }  // namespace
+
+bool ParseLossyQuality(const std::string& text, int* quality, std::FILE* err) {
+  char* end = nullptr;
+  const long q = std::strtol(text.c_str(), &end, 10);
+  if (end == text.c_str() || *end != '\0' || q < 0 || q > 100) {
+    PrintError(err, "--lossy needs a number from 0 to 100, not '" + text + "'");
+    return false;
+  }
+  *quality = static_cast<int>(q);
+  return true;
+}
+
+bool CheckLossyOutput(const std::optional<int>& lossy, const std::string& output,
+                      std::FILE* err) {
+  if (!lossy || OutputFormatOf(output) == OutputFormat::kWebp) return true;
+  PrintError(err, "--lossy is for a .webp output, not " + DescribeExtension(output));
+  return false;
+}
 
 bool ParseQuality(const std::string& text, int* quality, std::FILE* err) {
   char* end = nullptr;
@@ -102,7 +157,7 @@ bool ParseQuality(const std::string& text, int* quality, std::FILE* err) {
 bool CheckWritableFormat(const std::string& output, std::FILE* err) {
   if (OutputFormatOf(output) != OutputFormat::kUnknown) return true;
   PrintError(err, "writing " + DescribeExtension(output) +
-                      " files is not supported; use .gif, .bmp, .jpg or .ico");
+                      " files is not supported; use .gif, .bmp, .jpg, .ico, .webp or .png");
   return false;
 }
 
@@ -124,7 +179,7 @@ int OpenInputForOutput(const std::string& input, const std::string& output,
 }
 
 int SaveDocumentTo(DocumentState& doc, const std::string& output, int quality, std::FILE* err,
-                   int progressFd, bool optimizeGif) {
+                   int progressFd, bool optimizeGif, std::optional<int> webpLossy) {
   OutputFormat format = OutputFormatOf(output);
   if (format == OutputFormat::kUnknown) {
     CheckWritableFormat(output, err);
@@ -149,6 +204,9 @@ int SaveDocumentTo(DocumentState& doc, const std::string& output, int quality, s
     case OutputFormat::kIcon:
       result = MakeIconFile(doc, output);
       break;
+    case OutputFormat::kWebp:
+    case OutputFormat::kPng:
+      return SaveWebpOrPng(doc, format, output, webpLossy, err, progressFd);
     case OutputFormat::kUnknown:
       break;
   }
@@ -167,7 +225,8 @@ int RunConvertCommand(const std::vector<std::string>& args, std::FILE* err, int 
   DocumentState doc;
   const int opened = OpenInputForOutput(parsed.input, parsed.output, interrupts, doc, err);
   if (opened != kExitOk) return opened;
-  return SaveDocumentTo(doc, parsed.output, parsed.quality, err, progressFd, parsed.optimize);
+  return SaveDocumentTo(doc, parsed.output, parsed.quality, err, progressFd, parsed.optimize,
+                        parsed.lossy);
 }
 
 }  // namespace zel::cli

@@ -17,6 +17,13 @@ constexpr int kDefaultJpegQuality = 75;
 // Reads a --quality value (30..100); reports on `err` and returns false when it is not one.
 bool ParseQuality(const std::string& text, int* quality, std::FILE* err);
 
+// Reads a --lossy value (0..100); reports on `err` and returns false when it is not one.
+bool ParseLossyQuality(const std::string& text, int* quality, std::FILE* err);
+
+// --lossy is for a .webp output only: reports on `err` and returns false for another.
+bool CheckLossyOutput(const std::optional<int>& lossy, const std::string& output,
+                      std::FILE* err);
+
 // Checks that zel-cli writes the format OUT's extension names; reports on `err` when not.
 bool CheckWritableFormat(const std::string& output, std::FILE* err);
 
@@ -35,9 +42,10 @@ int OpenInputForOutput(const std::string& input, const std::string& output,
 // Saves the document in the format OUT's extension names, as the editor's save commands do:
 // refuses (exit 2) what the format cannot hold, writes atomically, draws the progress bar
 // on `progressFd` when that is a terminal. With `optimizeGif` a GIF animation is written
-// optimised. Returns the exit code.
+// optimised; with `webpLossy` a WebP file is lossy at that quality. Returns the exit code.
 int SaveDocumentTo(DocumentState& doc, const std::string& output, int quality, std::FILE* err,
-                   int progressFd, bool optimizeGif = false);
+                   int progressFd, bool optimizeGif = false,
+                   std::optional<int> webpLossy = std::nullopt);
 
 // Runs the command on its arguments; returns the exit code. The progress bar goes to
 // `progressFd` when that is a terminal.

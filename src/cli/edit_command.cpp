@@ -16,6 +16,7 @@ struct EditArguments {
   std::string output;
   int quality = kDefaultJpegQuality;
   bool optimizeGif = false;  // --optimize
+  std::optional<int> lossy;  // --lossy Q
   std::vector<EditStep> steps;
   EditSettings settings;
 };
@@ -57,6 +58,13 @@ bool ParseArguments(const std::vector<std::string>& args, EditArguments* parsed,
     if (name == "--quality") {
       if (!takeValue("a number from 30 to 100")) return false;
       if (!ParseQuality(value, &parsed->quality, err)) return false;
+      continue;
+    }
+    if (name == "--lossy") {
+      if (!takeValue("a number from 0 to 100")) return false;
+      int q = 0;
+      if (!ParseLossyQuality(value, &q, err)) return false;
+      parsed->lossy = q;
       continue;
     }
     if (name == "--optimize") {
@@ -111,7 +119,7 @@ bool ParseArguments(const std::vector<std::string>& args, EditArguments* parsed,
     return false;
   }
   parsed->input = names[0];
-  return true;
+  return CheckLossyOutput(parsed->lossy, parsed->output, err);
 }
 
 }  // namespace
@@ -136,7 +144,7 @@ int RunEditCommand(const std::vector<std::string>& args, std::FILE* err, int pro
   }
   if (InterruptCatcher::Take()) return ReportCancelled(parsed.output, err);
   return SaveDocumentTo(run.doc, parsed.output, parsed.quality, err, progressFd,
-                        parsed.optimizeGif);
+                        parsed.optimizeGif, parsed.lossy);
 }
 
 }  // namespace zel::cli

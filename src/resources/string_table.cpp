@@ -76,6 +76,12 @@ Words MessageWords(MessageId id) {
               "There is no settings folder, so the picture cannot be handed to Morsel."};
     case kMsgCannotWriteImage:
       return kGifWriteFailedText;
+    case kMsgWebpTooLarge:
+      return {"WebPファイルに保存できる画像は16383×16383ドットまでです.",
+              "A WebP file holds pictures of at most 16383 x 16383 pixels."};
+    case kMsgFramesDifferInSize:
+      return {"コマの大きさが揃っていないため保存できません.",
+              "The frames are not all of one size, so the animation cannot be saved."};
     case kMsgNoPaintProgram:
       return {
           "画像を編集するソフトウェアが設定されていないか、見つかりません.\n"

@@ -34,6 +34,8 @@ enum class MessageId : int {
   kMsgMorselNoFolder = 534,
   kMsgNoPaintProgram = 535,    // Ctrl+E: no paint program set, and none found for BMP
   kMsgCannotWriteImage = 540,  // a GIF, bitmap, JPEG or icon file could not be written
+  kMsgWebpTooLarge = 545,      // a WebP file holds at most 16383 x 16383 pixels
+  kMsgFramesDifferInSize = 546,  // an animation's frames are not all of one size
 };
 // The messages keep their short names in the namespace.
 using enum MessageId;
@@ -46,7 +48,7 @@ inline constexpr MessageId kMessageIds[] = {
     kMsgMotionBitmapError,   kMsgTooFewElements,   kMsgEnterTitle,    kMsgDiscardPicture,
     kMsgNoPictureHandedOver, kMsgPictureTooLarge,  kMsgFramesDropped, kMsgReplaceFile,
     kMsgReplaceCutFile,      kMsgMorselNotRunning, kMsgMorselRefused, kMsgMorselNoFolder,
-    kMsgNoPaintProgram,      kMsgCannotWriteImage,
+    kMsgNoPaintProgram,      kMsgCannotWriteImage, kMsgWebpTooLarge,  kMsgFramesDifferInSize,
 };
 
 // The number of a message, as the table lists it.

@@ -397,8 +397,10 @@ const EditErrorCase kEditErrorCases[] = {
     {"LoopNotACount", {"@anim.gif", "--loop", "twice", "-o", "@out.gif"}, "--loop needs a count"},
     {"LoopOfAPicture", {"@pic.gif", "--loop", "3", "-o", "@out.gif"}, "--loop 3 needs an animation"},
     {"UnwritableFormat",
-     {"@anim.gif", "--reverse", "-o", "@out.png"},
-     "writing .png files is not supported"},
+     {"@anim.gif", "--reverse", "-o", "@out.tif"},
+     "writing .tif files is not supported"},
+    {"LossyForGif", {"@anim.gif", "--reverse", "--lossy", "70", "-o", "@out.gif"},
+     "--lossy is for a .webp output, not .gif"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cli, EditErrorTest, ::testing::ValuesIn(kEditErrorCases),

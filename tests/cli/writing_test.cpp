@@ -72,7 +72,9 @@ TEST_P(CliWriting, SavesThroughLinksKeepsModesAndLeavesReadOnlyFilesAlone) {
 INSTANTIATE_TEST_SUITE_P(Cli, CliWriting,
                          testing::Values(Target{"out.gif", "tiny.gif"},
                                          Target{"out.bmp", "tiny.gif"},
-                                         Target{"out.jpg", "deep.bmp"}),
+                                         Target{"out.jpg", "deep.bmp"},
+                                         Target{"out.webp", "tiny.gif"},
+                                         Target{"out.png", "tiny.gif"}),
                          [](const testing::TestParamInfo<Target>& info) {
                            std::string name = info.param.name;
                            return name.substr(name.find('.') + 1);

@@ -746,6 +746,8 @@ TEST_F(MainWindowTest, CommandsWithoutAnExecutorAreNeverAvailable) {
                                kCmdSaveGif,
                                kCmdSaveBitmap,
                                kCmdSaveJpeg,
+                               kCmdSaveWebp,
+                               kCmdSavePng,
                                kCmdMakeIcon,
                                kCmdSavePopup,
                                kCmdExit,

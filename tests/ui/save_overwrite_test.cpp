@@ -95,6 +95,7 @@ TEST_F(SaveOverwriteTest, EverySaveDialogAsksBeforeReplacingAFile) {
       {kCmdSaveGif, "taken.gif"},
       {kCmdSaveBitmap, "taken.bmp"},
       {kCmdMakeIcon, "taken.ico"},
+      {kCmdSavePng, "taken.png"},
   };
   const std::string source = WriteFrames(File("icon-sized.gif"), 1, 32, 32);
   for (const Case& c : cases) {

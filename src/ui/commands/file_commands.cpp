@@ -1,4 +1,5 @@
-// The file commands: open, the four saves and their pop-up, the recent files and exit.
+// The file commands: open, the saves (GIF, bitmap, JPEG, WebP, PNG, icon) and their pop-up,
+// the recent files and exit.
 #include <QStringList>
 
 #include "app/menu_tree.h"
@@ -14,6 +15,7 @@
 #include "ui/dialogs/file_dialogs.h"
 #include "ui/dialogs/progress_window.h"
 #include "ui/dialogs/save_jpeg_dialog.h"
+#include "ui/dialogs/save_webp_dialog.h"
 #include "ui/editor_session.h"
 #include "ui/main_window.h"
 #include "ui/translate.h"
@@ -31,6 +33,12 @@ constexpr const char* kBmpFilterName = "BMPファイル";
 constexpr const char* kIconSaveTitle = "作成するアイコンファイルを選択します";
 constexpr const char* kIconFilterName = "アイコンファイル";
 constexpr const char* kGifProgressCaption = "GIFﾌｧｲﾙの作成";
+constexpr const char* kWebpSaveTitle = "保存するWebPファイルを設定します";
+constexpr const char* kWebpFilterName = "WebPファイル";
+constexpr const char* kWebpProgressCaption = "WebPﾌｧｲﾙの作成";
+constexpr const char* kPngSaveTitle = "保存するPNGファイルを設定します";
+constexpr const char* kPngFilterName = "PNGファイル";
+constexpr const char* kPngProgressCaption = "PNGﾌｧｲﾙの作成";
 
 // The save dialog, and before a file there is replaced the question whether to replace it
 // (which says so when its frames were cut at load). No goes back to the dialog at the name
@@ -104,6 +112,62 @@ void SaveJpegCommand(MainWindow& window, CommandId) {
       SaveJpegAndReload(session.doc, settings.lastImagePath, settings.jpegQuality, context);
   window.ShowOutcome(result.outcome);
   if (result.Written()) window.AddRecentFile(Utf8(session.doc.filePath));
+}
+
+// The last choice of the WebP dialog, for the next WebP save of this session.
+WebpOptions& LastWebpOptions() {
+  static WebpOptions options;
+  return options;
+}
+
+// A WebP or PNG save once the name is chosen: the writer runs under a progress window
+// with Cancel, the document busy meanwhile.
+template <typename Save>
+void SaveWithProgress(MainWindow& window, const char* caption, Save save) {
+  Outcome result = Outcome::NothingDone();
+  {
+    ProgressWindow progress(&window, Tr(caption));
+    result = save(progress);
+  }
+  window.UpdateCommandStates(false);
+  window.RegainFocus();  // from the progress window, gone now
+  window.ShowOutcome(result);
+}
+
+void SaveWebpCommand(MainWindow& window, CommandId) {
+  EditorSession& session = window.Session();
+  if (window.DocumentBusy() || !CanSaveAsWebp(session.doc)) return;
+  WebpOptions options = LastWebpOptions();
+  SaveWebpDialog dialog(options, &window);
+  const bool accepted = dialog.exec() == QDialog::Accepted;
+  window.RegainFocus();
+  if (!accepted) return;
+  LastWebpOptions() = options;
+  std::string& last = session.settings.block.lastImagePath;
+  std::string path = ReplaceExtension(last, "webp");
+  if (!ChooseSaveName(window, kWebpSaveTitle, kWebpFilterName, QStringLiteral("*.webp"), "webp",
+                      path)) {
+    return;
+  }
+  last = path;
+  SaveWithProgress(window, kWebpProgressCaption, [&](ProgressSink& progress) {
+    return SaveDocumentAsWebp(session.doc, path, options, &progress);
+  });
+}
+
+void SavePngCommand(MainWindow& window, CommandId) {
+  EditorSession& session = window.Session();
+  if (window.DocumentBusy() || !CanSaveAsPng(session.doc)) return;
+  std::string& last = session.settings.block.lastImagePath;
+  std::string path = ReplaceExtension(last, "png");
+  if (!ChooseSaveName(window, kPngSaveTitle, kPngFilterName, QStringLiteral("*.png"), "png",
+                      path)) {
+    return;
+  }
+  last = path;
+  SaveWithProgress(window, kPngProgressCaption, [&](ProgressSink& progress) {
+    return SaveDocumentAsPng(session.doc, path, &progress);
+  });
 }
 
 void OpenRecentFile(MainWindow& window, CommandId id) {
@@ -181,6 +245,8 @@ const std::vector<CommandExecutor>& FileExecutors() {
       {kCmdSaveGif, [](MainWindow& window, CommandId) { SaveGifCommand(window); }},
       {kCmdSaveBitmap, SaveBitmapCommand},
       {kCmdSaveJpeg, SaveJpegCommand},
+      {kCmdSaveWebp, SaveWebpCommand},
+      {kCmdSavePng, SavePngCommand},
       {kCmdMakeIcon, MakeIconCommand},
       {kCmdSavePopup, [](MainWindow& window, CommandId) { window.ShowPopup(SavePopup()); }},
       {kCmdRecentFile1, OpenRecentFile},
