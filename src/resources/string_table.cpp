@@ -76,6 +76,9 @@ Words MessageWords(MessageId id) {
               "There is no settings folder, so the picture cannot be handed to Morsel."};
     case kMsgCannotWriteImage:
       return kGifWriteFailedText;
+    case kMsgBadVideoFile:
+      return {"動画ファイルが読み込みできないか、途中で壊れています.",
+              "The video file cannot be read, or it is broken part way through."};
     case kMsgNoPaintProgram:
       return {
           "画像を編集するソフトウェアが設定されていないか、見つかりません.\n"

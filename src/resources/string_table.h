@@ -34,6 +34,7 @@ enum class MessageId : int {
   kMsgMorselNoFolder = 534,
   kMsgNoPaintProgram = 535,    // Ctrl+E: no paint program set, and none found for BMP
   kMsgCannotWriteImage = 540,  // a GIF, bitmap, JPEG or icon file could not be written
+  kMsgBadVideoFile = 550,      // a video clip that cannot be opened or decoded to its end
 };
 // The messages keep their short names in the namespace.
 using enum MessageId;
@@ -46,7 +47,7 @@ inline constexpr MessageId kMessageIds[] = {
     kMsgMotionBitmapError,   kMsgTooFewElements,   kMsgEnterTitle,    kMsgDiscardPicture,
     kMsgNoPictureHandedOver, kMsgPictureTooLarge,  kMsgFramesDropped, kMsgReplaceFile,
     kMsgReplaceCutFile,      kMsgMorselNotRunning, kMsgMorselRefused, kMsgMorselNoFolder,
-    kMsgNoPaintProgram,      kMsgCannotWriteImage,
+    kMsgNoPaintProgram,      kMsgCannotWriteImage, kMsgBadVideoFile,
 };
 
 // The number of a message, as the table lists it.
