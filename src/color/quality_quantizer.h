@@ -56,7 +56,7 @@ std::optional<std::vector<Rgbq>> QualitySharedPalette(const std::vector<const Pa
                                                       int colors, bool thorough);
 
 // A 24-bit picture mapped onto `palette`, whose entries stay as they are, with error
-// diffusion when `diffuse`. An 8-bit picture with the palette as its table, or null.
+// diffusion when `diffuse` (`thorough`: libimagequant's speed 6, else its fastest). An 8-bit picture with the palette as its table, or null.
 // The same picture and palette always give the same result, on any thread.
 PackedDib QualityMapOntoPalette(const PackedDib& picture, const std::vector<Rgbq>& palette,
                                 bool diffuse, bool thorough);
