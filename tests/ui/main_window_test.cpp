@@ -803,6 +803,7 @@ TEST_F(MainWindowTest, CommandsWithoutAnExecutorAreNeverAvailable) {
                                kCmdEffect,
                                kCmdMotion,
                                kCmdOpenMultiple,
+                               kCmdOpenVideo,
                                kCmdMergeAnimations,
                                kCmdPreviousFrame,
                                kCmdNextFrame,
