@@ -117,7 +117,12 @@ int RunFromVideoCommand(const std::vector<std::string>& args, std::FILE* err, in
     return kExitFailed;
   }
   VideoImportSettings settings = DefaultVideoSettings(reader->Info());
+  const bool lengthKnown = reader->Info().durationSeconds > 0;
   reader.reset();
+  if (!lengthKnown && !parsed.duration) {
+    PrintError(err, "'" + parsed.input + "' does not say how long it is: give --duration");
+    return kExitUsage;
+  }
   settings.length = 0;  // to the end unless --duration says otherwise
   if (parsed.start) settings.start = *parsed.start;
   if (parsed.duration) settings.length = *parsed.duration;

@@ -99,7 +99,17 @@ VideoStatus VideoReader::Open(const std::string& path, std::unique_ptr<VideoRead
     return VideoStatus::kCannotRead;
   }
   state->format.reset(raw);
-  if (avformat_find_stream_info(raw, nullptr) < 0) return VideoStatus::kCannotRead;
+  // The decoders that probe the streams, and the one that reads, refuse pictures beyond the
+  // budget before they allocate them.
+  const int64_t maxPixels = static_cast<int64_t>(
+      std::min<uint64_t>(PictureMemoryBudget() / (4 * kPicturesInFlight), INT32_MAX));
+  {
+    std::vector<AVDictionary*> options(raw->nb_streams, nullptr);
+    for (AVDictionary*& o : options) av_dict_set_int(&o, "max_pixels", maxPixels, 0);
+    const int found = avformat_find_stream_info(raw, options.empty() ? nullptr : options.data());
+    for (AVDictionary*& o : options) av_dict_free(&o);
+    if (found < 0) return VideoStatus::kCannotRead;
+  }
   const AVCodec* decoder = nullptr;
   const int stream = av_find_best_stream(raw, AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
   if (stream < 0 || decoder == nullptr) return VideoStatus::kCannotRead;
@@ -115,6 +125,7 @@ VideoStatus VideoReader::Open(const std::string& path, std::unique_ptr<VideoRead
   if (!state->codec) return VideoStatus::kNoMemory;
   if (avcodec_parameters_to_context(state->codec.get(), par) < 0) return VideoStatus::kCannotRead;
   state->codec->thread_count = std::max(1, ParallelWorkers());
+  state->codec->max_pixels = maxPixels;
   if (avcodec_open2(state->codec.get(), decoder, nullptr) < 0) return VideoStatus::kCannotRead;
 
   state->stream = stream;

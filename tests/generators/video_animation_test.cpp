@@ -222,6 +222,12 @@ TEST_F(VideoClipTest, TheReaderDescribesTheClip) {
   SetPictureMemoryBudget(64 * 1024);
   EXPECT_EQ(VideoReader::Open(clip_, &reader), VideoStatus::kTooLarge);
   EXPECT_EQ(VideoReader::Open(clip_ + ".missing", &reader), VideoStatus::kCannotRead);
+  // A few bytes that claim a picture of 16000 x 16000 are refused before anything is decoded.
+  SetPictureMemoryBudget(0);
+  const std::string dir = testing::MakeTempDir();
+  std::ofstream(dir + "/huge.y4m") << "YUV4MPEG2 W16000 H16000 F30:1 C420jpeg\nFRAME\nabcdefgh";
+  EXPECT_EQ(VideoReader::Open(dir + "/huge.y4m", &reader), VideoStatus::kTooLarge);
+  std::filesystem::remove_all(dir);
 }
 
 TEST_F(VideoClipTest, FramesAtTheRateAndWidthWithTheirDelays) {
