@@ -399,6 +399,21 @@
     </message>
     <message>
         <location filename="../src/app/commands/generator_commands.cpp"/>
+        <source>動画をアニメとして開く(&amp;V)</source>
+        <translation>Open a &amp;Video as Animation...</translation>
+    </message>
+    <message>
+        <location filename="../src/app/commands/generator_commands.cpp"/>
+        <source>動画ファイルの一部をアニメーションとして開く</source>
+        <translation>Open a stretch of a video file as an animation</translation>
+    </message>
+    <message>
+        <location filename="../src/app/commands/generator_commands.cpp"/>
+        <source>動画をアニメに</source>
+        <translation>Video to animation</translation>
+    </message>
+    <message>
+        <location filename="../src/app/commands/generator_commands.cpp"/>
         <source>アニメの合成(&amp;A)</source>
         <translation>Merge &amp;Animations...</translation>
     </message>

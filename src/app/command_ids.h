@@ -83,6 +83,7 @@ enum CommandId : int {
 
   // Tools
   kCmdOpenMultiple = 32817,
+  kCmdOpenVideo = 32900,  // a stretch of a video clip as a new animation
   kCmdMidiTempo = 32818,
   kCmdPaletteOperation = 32824,
   kCmdIconSize = 32834,

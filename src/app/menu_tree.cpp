@@ -82,7 +82,7 @@ std::vector<MenuNode> BuildMainMenu() {
                Item(kCmdOptions), Separator(), Item(kCmdStandardToolBar), Item(kCmdPictureToolBar),
                Item(kCmdAnimationToolBar), Item(kCmdStatusBar), Item(kCmdFrameStrip)}),
       SubMenu("ツール(&T)",
-              {Item(kCmdOpenMultiple), Item(kCmdMidiTempo), Separator(), Item(kCmdPaletteOperation),
+              {Item(kCmdOpenMultiple), Item(kCmdOpenVideo), Item(kCmdMidiTempo), Separator(), Item(kCmdPaletteOperation),
                Item(kCmdIconSize), Separator(), Item(kCmdMergeAnimations), Item(kCmdSendToVanta)}),
       SubMenu("ヘルプ(&H)", {Item(kCmdHelp), Separator(), Item(kCmdAbout)}),
   };

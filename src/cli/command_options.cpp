@@ -127,6 +127,23 @@ std::vector<CliCommand> MakeCommands() {
            ""},
           kOutput,
           kMemory}}}},
+      {"from-video", "IN [OPTIONS] -o OUT",
+       "Make a new animation from a stretch of a video clip (whatever FFmpeg's libraries read: "
+       "MP4, WebM, MKV, MOV, AVI, ...): its pictures at a chosen rate, scaled to a width, on one "
+       "palette for all frames, with delays that keep the clip's time.",
+       {{"",
+         {{"--start", "S", "Where to begin, in seconds (12.5) or minutes and seconds (1:02.5) "
+                           "(default 0).", ""},
+          {"--duration", "D", "How long a stretch to take, as --start (default: to the end).",
+           ""},
+          {"--fps", "F", "Frames per second, 1 to 50 (default 10, or the clip's own rate when "
+                         "lower).", ""},
+          {"--width", "W", "The width in pixels, 16 to 4096; the height follows the aspect "
+                           "ratio (default: the clip's width, at most 480).", ""},
+          {"--colors", "N", "16 to 256 colours (default 256).", ""},
+          {"--fast", "", "A quicker palette and mapping without error diffusion.", ""},
+          kOutput,
+          kMemory}}}},
       {"send", "[--wait SECONDS] FILE",
        "Open FILE and hand it to the running editor. When the editor holds a picture it asks its "
        "user first, and send waits for the answer. Exit status: 0 loaded, 3 the user kept the "

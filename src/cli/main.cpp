@@ -12,6 +12,7 @@
 #include "cli/convert_command.h"
 #include "cli/edit_command.h"
 #include "cli/from_images_command.h"
+#include "cli/from_video_command.h"
 #include "cli/info_command.h"
 #include "cli/make_anime_command.h"
 #include "cli/midi_tempo_command.h"
@@ -52,7 +53,7 @@ int main(int argc, char** argv) {
     return kExitOk;
   }
   if ((command == "info" || command == "convert" || command == "edit" || command == "make-anime" ||
-       command == "from-images") &&
+       command == "from-images" || command == "from-video") &&
       !TakeMemoryOption(args, stderr)) {
     return kExitUsage;
   }
@@ -61,6 +62,7 @@ int main(int argc, char** argv) {
   if (command == "edit") return RunEditCommand(args, stderr, STDERR_FILENO);
   if (command == "make-anime") return RunMakeAnimeCommand(args, stderr, STDERR_FILENO);
   if (command == "from-images") return RunFromImagesCommand(args, stderr, STDERR_FILENO);
+  if (command == "from-video") return RunFromVideoCommand(args, stderr, STDERR_FILENO);
   if (command == "send") return RunSendCommand(args, stdout, stderr);
   if (command == "midi-tempo") return RunMidiTempoCommand(args, stdout, stderr);
   if (command == "preview") return RunPreviewCommand(args, stdout, stderr);

@@ -454,3 +454,109 @@ std::optional<IndexedFrames> QualityConvertFrames(const std::vector<PackedDib>& 
 }
 
 }  // namespace zel
+
+namespace zel {
+
+std::optional<std::vector<Rgbq>> QualitySharedPalette(const std::vector<const PackedDib*>& pictures,
+                                                      int colors, bool thorough) {
+  if (pictures.empty()) return std::nullopt;
+  uint64_t pixels = 0;
+  for (const PackedDib* picture : pictures) {
+    if (picture == nullptr || !IsFullColor(*picture)) return std::nullopt;
+    pixels = std::max(pixels, uint64_t(picture->Header().width) * uint64_t(picture->Header().height));
+  }
+  UseOneThread();
+  const int speed = thorough ? SpeedFor(pixels) : kMergedHistogramSpeed;
+  Attr attr = MakeAttr(colors, speed);
+  Attr counting = MakeAttr(colors, AreDense(pictures) ? kMergedHistogramSpeed : speed);
+  if (!attr || !counting) return std::nullopt;
+  Histogram histogram(liq_histogram_create(counting.get()));
+  if (!histogram) return std::nullopt;
+  for (const PackedDib* picture : pictures) {
+    RgbaPicture rgba;
+    if (!rgba.Fill(*picture)) return std::nullopt;
+    Image image = rgba.Make(attr.get());
+    if (!image ||
+        liq_histogram_add_image(histogram.get(), counting.get(), image.get()) != LIQ_OK) {
+      return std::nullopt;
+    }
+  }
+  liq_result* raw = nullptr;
+  if (liq_histogram_quantize(histogram.get(), attr.get(), &raw) != LIQ_OK || raw == nullptr) {
+    return std::nullopt;
+  }
+  Result result(raw);
+  const liq_palette* palette = liq_get_palette(result.get());
+  if (palette == nullptr || palette->count == 0 || palette->count > 256) return std::nullopt;
+  std::vector<Rgbq> table(palette->count);
+  for (unsigned i = 0; i < palette->count; ++i) {
+    const liq_color& c = palette->entries[i];
+    table[i] = Rgbq{c.b, c.g, c.r, 0};
+  }
+  return table;
+}
+
+PackedDib QualityMapOntoPalette(const PackedDib& picture, const std::vector<Rgbq>& palette,
+                                bool diffuse, bool thorough) {
+  if (!IsFullColor(picture) || palette.empty() || palette.size() > 256) return {};
+  UseOneThread();
+  const DibHeader h = picture.Header();
+  // The thorough mapping diffuses without libimagequant's map of edges (speeds below 6):
+  // on frames of a video the map costs a third of the mapping's time and gains almost
+  // nothing against the source.
+  const int speed = thorough ? std::max(SpeedFor(uint64_t(h.width) * uint64_t(h.height)), 6) : 10;
+  liq_palette fixed{};
+  fixed.count = static_cast<unsigned>(palette.size());
+  for (size_t i = 0; i < palette.size(); ++i) {
+    fixed.entries[i] = liq_color{palette[i].red, palette[i].green, palette[i].blue, 255};
+  }
+  Result result = FixedPaletteResult(fixed, diffuse ? kQualityDitherLevel : 0.0f, speed);
+  Attr imageAttr = MakeAttr(2, speed);
+  RgbaPicture rgba;
+  if (!result || !imageAttr || !rgba.Fill(picture)) return {};
+  Image image = rgba.Make(imageAttr.get());
+  if (!image) return {};
+  PackedDib out = Remap(result.get(), image.get(), h.width, h.height);
+  if (!out || out.ColorCount() == 0 || out.ColorCount() > 256) return {};
+  // libimagequant may list the fixed colours in its own order: the indices are brought to
+  // the palette's order, each entry to the palette's entry of its colour (the nearest one
+  // should the colour have moved).
+  uint8_t toPalette[256] = {};
+  for (uint32_t j = 0; j < out.ColorCount(); ++j) {
+    const Rgbq c = out.ColorTable()[j];
+    int best = 0, bestDistance = 1 << 30;
+    for (size_t i = 0; i < palette.size() && bestDistance > 0; ++i) {
+      const int db = c.blue - palette[i].blue, dg = c.green - palette[i].green,
+                dr = c.red - palette[i].red;
+      const int distance = db * db + dg * dg + dr * dr;
+      if (distance < bestDistance) {
+        bestDistance = distance;
+        best = static_cast<int>(i);
+      }
+    }
+    toPalette[j] = static_cast<uint8_t>(best);
+  }
+  PackedDib mapped = NewPicture(h.width, h.height, 8, static_cast<uint32_t>(palette.size()),
+                                palette.data());
+  if (!mapped) return {};
+  const size_t stride = out.Stride();
+  for (int32_t y = 0; y < h.height; ++y) {
+    const uint8_t* s = out.Pixels() + stride * y;
+    uint8_t* d = mapped.Pixels() + stride * y;
+    for (int32_t x = 0; x < h.width; ++x) d[x] = toPalette[s[x]];
+  }
+  return mapped;
+}
+
+void MoveSharedEntriesToMeans(const std::vector<const PackedDib*>& sources,
+                              std::vector<PackedDib>& reduced) {
+  if (sources.size() != reduced.size() || reduced.empty()) return;
+  auto means = std::make_unique<EntryMeans>();
+  for (size_t i = 0; i < reduced.size(); ++i) {
+    if (sources[i] == nullptr || !reduced[i]) return;
+    means->Add(*sources[i], reduced[i]);
+  }
+  for (PackedDib& r : reduced) means->Apply(r.ColorTable(), r.ColorCount());
+}
+
+}  // namespace zel

@@ -49,4 +49,22 @@ std::optional<IndexedFrames> QualityConvertFrames(const std::vector<PackedDib>& 
                                                   const ColorChoices& choices,
                                                   uint32_t transparentColor, int colorLimit = 0);
 
+// A palette for frames that share one: libimagequant's choice of at most `colors` (2..256)
+// entries from a histogram of the 24-bit pictures' colours. `thorough` searches as the
+// high-quality reduction does; otherwise at libimagequant's fastest. Nullopt on failure.
+std::optional<std::vector<Rgbq>> QualitySharedPalette(const std::vector<const PackedDib*>& pictures,
+                                                      int colors, bool thorough);
+
+// A 24-bit picture mapped onto `palette`, whose entries stay as they are, with error
+// diffusion when `diffuse` (`thorough`: libimagequant's speed 6, else its fastest). An 8-bit picture with the palette as its table, or null.
+// The same picture and palette always give the same result, on any thread.
+PackedDib QualityMapOntoPalette(const PackedDib& picture, const std::vector<Rgbq>& palette,
+                                bool diffuse, bool thorough);
+
+// Moves every entry of the table the `reduced` frames share to the mean of the source
+// colours of its pixels over all frames (`sources[i]` is the 24-bit picture `reduced[i]`
+// was mapped from), so that the error against the sources can only fall.
+void MoveSharedEntriesToMeans(const std::vector<const PackedDib*>& sources,
+                              std::vector<PackedDib>& reduced);
+
 }  // namespace zel

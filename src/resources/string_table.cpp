@@ -82,6 +82,9 @@ Words MessageWords(MessageId id) {
     case kMsgFramesDifferInSize:
       return {"コマの大きさが揃っていないため保存できません.",
               "The frames are not all of one size, so the animation cannot be saved."};
+    case kMsgBadVideoFile:
+      return {"動画ファイルが読み込みできないか、途中で壊れています.",
+              "The video file cannot be read, or it is broken part way through."};
     case kMsgNoPaintProgram:
       return {
           "画像を編集するソフトウェアが設定されていないか、見つかりません.\n"

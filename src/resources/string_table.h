@@ -36,6 +36,7 @@ enum class MessageId : int {
   kMsgCannotWriteImage = 540,  // a GIF, bitmap, JPEG or icon file could not be written
   kMsgWebpTooLarge = 545,      // a WebP file holds at most 16383 x 16383 pixels
   kMsgFramesDifferInSize = 546,  // an animation's frames are not all of one size
+  kMsgBadVideoFile = 550,      // a video clip that cannot be opened or decoded to its end
 };
 // The messages keep their short names in the namespace.
 using enum MessageId;
@@ -49,6 +50,7 @@ inline constexpr MessageId kMessageIds[] = {
     kMsgNoPictureHandedOver, kMsgPictureTooLarge,  kMsgFramesDropped, kMsgReplaceFile,
     kMsgReplaceCutFile,      kMsgMorselNotRunning, kMsgMorselRefused, kMsgMorselNoFolder,
     kMsgNoPaintProgram,      kMsgCannotWriteImage, kMsgWebpTooLarge,  kMsgFramesDifferInSize,
+    kMsgBadVideoFile,
 };
 
 // The number of a message, as the table lists it.

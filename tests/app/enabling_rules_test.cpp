@@ -63,6 +63,7 @@ TEST(EnablingRules, NothingOpenEnablesOnlyTheDocumentFreeCommands) {
                                   kCmdAnimationToolBar,
                                   kCmdFrameStrip,
                                   kCmdOpenMultiple,
+                                  kCmdOpenVideo,
                                   kCmdMidiTempo,
                                   kCmdHelp,
                                   kCmdAbout};

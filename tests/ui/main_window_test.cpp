@@ -805,6 +805,7 @@ TEST_F(MainWindowTest, CommandsWithoutAnExecutorAreNeverAvailable) {
                                kCmdEffect,
                                kCmdMotion,
                                kCmdOpenMultiple,
+                               kCmdOpenVideo,
                                kCmdMergeAnimations,
                                kCmdPreviousFrame,
                                kCmdNextFrame,

@@ -34,6 +34,7 @@ const std::vector<CommandExecutor>& GeneratorExecutors();
 const std::vector<CommandExecutor>& MotionExecutors();
 const std::vector<CommandExecutor>& ViewExecutors();
 const std::vector<CommandExecutor>& SeveralPicturesExecutors();
+const std::vector<CommandExecutor>& VideoExecutors();
 const std::vector<CommandExecutor>& MergeExecutors();
 
 // Every executor, family by family.

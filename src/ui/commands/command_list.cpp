@@ -13,7 +13,8 @@ const std::vector<CommandExecutor>& CommandExecutors() {
                                HistoryExecutors,     PlaybackExecutors,  FrameExecutors,
                                TimeExecutors,        WindowExecutors,    HelpExecutors,
                                IntegrationExecutors, GeneratorExecutors, MotionExecutors,
-                               ViewExecutors,        MergeExecutors,     SeveralPicturesExecutors};
+                               ViewExecutors,        MergeExecutors,     SeveralPicturesExecutors,
+                               VideoExecutors};
     std::vector<CommandExecutor> list;
     for (Family family : families) {
       const std::vector<CommandExecutor>& rows = family();
