@@ -37,6 +37,7 @@
 #include "app/window_title.h"
 #include "imagefiles/image_loader.h"
 #include "platform/folders.h"
+#include "platform/heap_tuning.h"
 #include "platform/local_channel.h"
 #include "resources/string_table.h"
 #include "ui/commands/integration_commands.h"
@@ -53,6 +54,9 @@
 
 namespace zel {
 namespace {
+
+// How long after a change of the document the heap's free pages go back to the system.
+constexpr int kGiveBackMemoryDelayMs = 200;
 
 // An icon for a command without a theme icon: its short name on a rounded tile.
 QIcon DrawnIcon(const CommandInfo& info) {
@@ -121,8 +125,17 @@ MainWindow::MainWindow(EditorSession& session, QWidget* parent)
 
   // The window follows the document through one handler; what playback changes (the frame
   // shown, and with it the frame commands' enabling) follows the view's frame signal.
-  observerToken_ = session_.doc.observers.Subscribe(
-      [this](DocumentEvent event) { DocumentChanged(event); });
+  // Once a change has settled, the heap gives back what the document no longer holds (the
+  // frames of a document replaced, undone or cut): the editor lives long, and a long
+  // animation's frames must not stay with it after it has gone.
+  auto* giveBack = new QTimer(this);
+  giveBack->setSingleShot(true);
+  giveBack->setInterval(kGiveBackMemoryDelayMs);
+  connect(giveBack, &QTimer::timeout, this, [] { GiveBackFreeMemory(); });
+  observerToken_ = session_.doc.observers.Subscribe([this, giveBack](DocumentEvent event) {
+    DocumentChanged(event);
+    if (event != DocumentEvent::kSaved) giveBack->start();
+  });
   connect(view_, &PictureView::FrameAdvanced, this, [this] { UpdateCommandStates(false); });
   // Paste follows what the clipboard offers, also for its key while no menu was opened.
   connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
