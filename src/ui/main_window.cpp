@@ -55,9 +55,6 @@
 namespace zel {
 namespace {
 
-// How long after a change of the document the heap's free pages go back to the system.
-constexpr int kGiveBackMemoryDelayMs = 200;
-
 // An icon for a command without a theme icon: its short name on a rounded tile.
 QIcon DrawnIcon(const CommandInfo& info) {
   QPixmap pixmap(24, 24);
@@ -125,12 +122,13 @@ MainWindow::MainWindow(EditorSession& session, QWidget* parent)
 
   // The window follows the document through one handler; what playback changes (the frame
   // shown, and with it the frame commands' enabling) follows the view's frame signal.
-  // Once a change has settled, the heap gives back what the document no longer holds (the
-  // frames of a document replaced, undone or cut): the editor lives long, and a long
-  // animation's frames must not stay with it after it has gone.
+  // Once the events of a change are served, the heap gives back what the document no longer
+  // holds (the frames of a document replaced, undone or cut, what a load used on the way):
+  // the editor lives long, and a long animation's frames must not stay with it after it has
+  // gone. One give-back for any number of changes in a row.
   auto* giveBack = new QTimer(this);
   giveBack->setSingleShot(true);
-  giveBack->setInterval(kGiveBackMemoryDelayMs);
+  giveBack->setInterval(0);
   connect(giveBack, &QTimer::timeout, this, [] { GiveBackFreeMemory(); });
   observerToken_ = session_.doc.observers.Subscribe([this, giveBack](DocumentEvent event) {
     DocumentChanged(event);
