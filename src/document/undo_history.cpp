@@ -57,6 +57,40 @@ int32_t ShownFrame(const FrameSet& frames, std::optional<int32_t> recorded,
   return 0;
 }
 
+// Checks the frame record that ends at `end` as DecodeUndoRecord reads it (a value and
+// perhaps a picture block), reading the block into `scratch`, which is kept for the next
+// frame of the same size: checking a long animation's frames takes one block, not one
+// fresh block for each. The record's start, or -1 when it is damaged.
+int64_t CheckFrameRecord(const UndoReadAt& read, int64_t end, PackedDib& scratch,
+                         int32_t* value) {
+  int64_t pos = end;
+  uint8_t field[8];
+  auto readBack = [&](uint8_t* dest, uint64_t n) {
+    if (pos < 0 || n > static_cast<uint64_t>(pos)) return false;
+    pos -= static_cast<int64_t>(n);
+    return read(pos, dest, static_cast<size_t>(n));
+  };
+  if (!readBack(field, 8) || ReadLe64(field) != static_cast<uint64_t>(pos)) return -1;
+  if (!readBack(field, 4)) return -1;
+  const uint32_t mask = ReadLe32(field);
+  if ((mask & ~static_cast<uint32_t>(kUndoHasPicture)) != kUndoHasValue) return -1;
+  if (!readBack(field, 4)) return -1;
+  *value = static_cast<int32_t>(ReadLe32(field));
+  if (mask & kUndoHasPicture) {
+    if (!readBack(field, 8)) return -1;
+    const uint64_t size = ReadLe64(field);
+    if (size < kDibHeaderSize || size > kUndoMaxPictureBlock || size > static_cast<uint64_t>(pos)) {
+      return -1;
+    }
+    if (scratch.size() != size) {
+      scratch.Reset();
+      scratch = PackedDib::Allocate(static_cast<size_t>(size));
+    }
+    if (!scratch || !readBack(scratch.data(), size) || !IsWholePicture(scratch)) return -1;
+  }
+  return pos;
+}
+
 }  // namespace
 
 std::vector<uint8_t> EncodeUndoRecordTail(int64_t tailOffset, size_t blockSize, const uint8_t* data,
@@ -348,16 +382,21 @@ bool UndoHistory::ReadSnapshot(const Stack& stack, const DocumentState& doc, Pen
         out.images.reserve(static_cast<size_t>(count));
       }
       out.delays.reserve(static_cast<size_t>(count));
+      PackedDib scratch;
       for (int32_t i = 0; i < count; ++i) {
+        if (out.framesFile) {
+          // Checked now, read again as it goes into the document.
+          out.frameEnds.push_back(pos);
+          int32_t delay = 0;
+          pos = CheckFrameRecord(read, pos, scratch, &delay);
+          if (pos < 0) return false;
+          out.delays.push_back(delay);
+          continue;
+        }
         UndoRecord frameRecord;
-        const int64_t recordEnd = pos;
         pos = DecodeUndoRecord(read, pos, {true, 0}, frameRecord);
         if (pos < 0) return false;
-        if (out.framesFile) {
-          out.frameEnds.push_back(recordEnd);  // the picture goes again at once
-        } else {
-          out.images.push_back(std::move(frameRecord.picture));
-        }
+        out.images.push_back(std::move(frameRecord.picture));
         out.delays.push_back(*frameRecord.value);
       }
     }
