@@ -631,6 +631,20 @@ TEST_F(UndoHistoryTest, RedoRecordsLiveInAFileOfTheirOwn) {
   EXPECT_EQ(FilesInFolder(), 0u);
 }
 
+// A sanitizer's allocator keeps freed blocks aside (quarantine) and has a heap of its own:
+// memory figures say nothing about the program's there.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitizedHeap = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitizedHeap = true;
+#else
+constexpr bool kSanitizedHeap = false;
+#endif
+#else
+constexpr bool kSanitizedHeap = false;
+#endif
+
 // The process's memory now (VmRSS) and its peak since the last ResetPeakMemory (VmHWM), in
 // bytes; -1 when they cannot be read.
 int64_t StatusBytes(const char* field) {
@@ -675,16 +689,21 @@ TEST_F(UndoHistoryTest, UndoAndRedoOfALongAnimationHoldTheFramesOnce) {
   fillFrames(3);  // every frame changes in place
   const Shot after = Capture(doc);
 
-  if (!ResetPeakMemory() || StatusBytes("VmHWM:") < 0) GTEST_SKIP() << "no peak memory to read";
+  const bool measured = !kSanitizedHeap && ResetPeakMemory() && StatusBytes("VmHWM:") >= 0;
   for (auto step : {&UndoHistory::Undo, &UndoHistory::Redo}) {
-    ASSERT_TRUE(ResetPeakMemory());
+    if (measured) {
+      ASSERT_TRUE(ResetPeakMemory());
+    }
     const int64_t held = StatusBytes("VmRSS:");
     ASSERT_TRUE((doc.undo.*step)(doc));
-    EXPECT_LT(StatusBytes("VmHWM:") - held, kPixelBytes / 4);
+    if (measured) {
+      EXPECT_LT(StatusBytes("VmHWM:") - held, kPixelBytes / 4);
+    }
   }
   EXPECT_EQ(Capture(doc), after);
   ASSERT_TRUE(doc.undo.Undo(doc));
   EXPECT_EQ(Capture(doc), before);
+  if (!measured) GTEST_SKIP() << "the peak memory cannot be measured here";
 }
 
 // A record with a picture, data and a value, laid out at `start` in memory, with a reader
