@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/heap_tuning.h"
 #include "support/gif_builder.h"
 #include "ui/editor_session.h"
 #include "ui/frame_strip.h"
@@ -86,6 +87,8 @@ BENCHMARK(BM_OpenLongAnimation)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->
 }  // namespace zel
 
 int main(int argc, char** argv) {
+  // The heap as the editor sets it up, before Qt starts any thread.
+  zel::KeepPictureBlocksInHeap();
   // A private home: the settings, the instance lock and the undo files stay in it.
   std::string templ = (std::filesystem::temp_directory_path() / "zel-bench-XXXXXX").string();
   if (!mkdtemp(templ.data())) return 1;

@@ -57,6 +57,40 @@ int32_t ShownFrame(const FrameSet& frames, std::optional<int32_t> recorded,
   return 0;
 }
 
+// Checks the frame record that ends at `end` as DecodeUndoRecord reads it (a value and
+// perhaps a picture block), reading the block into `scratch`, which is kept for the next
+// frame of the same size: checking a long animation's frames takes one block, not one
+// fresh block for each. The record's start, or -1 when it is damaged.
+int64_t CheckFrameRecord(const UndoReadAt& read, int64_t end, PackedDib& scratch,
+                         int32_t* value) {
+  int64_t pos = end;
+  uint8_t field[8];
+  auto readBack = [&](uint8_t* dest, uint64_t n) {
+    if (pos < 0 || n > static_cast<uint64_t>(pos)) return false;
+    pos -= static_cast<int64_t>(n);
+    return read(pos, dest, static_cast<size_t>(n));
+  };
+  if (!readBack(field, 8) || ReadLe64(field) != static_cast<uint64_t>(pos)) return -1;
+  if (!readBack(field, 4)) return -1;
+  const uint32_t mask = ReadLe32(field);
+  if ((mask & ~static_cast<uint32_t>(kUndoHasPicture)) != kUndoHasValue) return -1;
+  if (!readBack(field, 4)) return -1;
+  *value = static_cast<int32_t>(ReadLe32(field));
+  if (mask & kUndoHasPicture) {
+    if (!readBack(field, 8)) return -1;
+    const uint64_t size = ReadLe64(field);
+    if (size < kDibHeaderSize || size > kUndoMaxPictureBlock || size > static_cast<uint64_t>(pos)) {
+      return -1;
+    }
+    if (scratch.size() != size) {
+      scratch.Reset();
+      scratch = PackedDib::Allocate(static_cast<size_t>(size));
+    }
+    if (!scratch || !readBack(scratch.data(), size) || !IsWholePicture(scratch)) return -1;
+  }
+  return pos;
+}
+
 }  // namespace
 
 std::vector<uint8_t> EncodeUndoRecordTail(int64_t tailOffset, size_t blockSize, const uint8_t* data,
@@ -166,6 +200,14 @@ struct UndoHistory::Pending {
   std::vector<int32_t> delays;
   std::optional<int32_t> loopCount;  // a loop-count snapshot
   int64_t start = 0;  // the stack's end once the snapshot is taken off
+  // Set before ReadSnapshot: the frames are read and checked but stay in this file, and
+  // `frameEnds` tells where each frame's record ends (first frame first). They are read
+  // again one by one as they replace the document's, so the frames of a long animation are
+  // never in memory twice.
+  const ScratchFile* framesFile = nullptr;
+  std::vector<int64_t> frameEnds;
+  // ApplySnapshot failed after some of the document's frames were replaced.
+  bool documentTouched = false;
 };
 
 UndoHistory::~UndoHistory() {
@@ -334,9 +376,23 @@ bool UndoHistory::ReadSnapshot(const Stack& stack, const DocumentState& doc, Pen
       pos = DecodeUndoRecord(read, pos, {}, countRecord);
       const int32_t count = pos >= 0 ? *countRecord.value : -1;
       if (count < 0 || count > doc.frameSet->capacity()) return false;
-      out.images.reserve(static_cast<size_t>(count));
+      if (out.framesFile) {
+        out.frameEnds.reserve(static_cast<size_t>(count));
+      } else {
+        out.images.reserve(static_cast<size_t>(count));
+      }
       out.delays.reserve(static_cast<size_t>(count));
+      PackedDib scratch;
       for (int32_t i = 0; i < count; ++i) {
+        if (out.framesFile) {
+          // Checked now, read again as it goes into the document.
+          out.frameEnds.push_back(pos);
+          int32_t delay = 0;
+          pos = CheckFrameRecord(read, pos, scratch, &delay);
+          if (pos < 0) return false;
+          out.delays.push_back(delay);
+          continue;
+        }
         UndoRecord frameRecord;
         pos = DecodeUndoRecord(read, pos, {true, 0}, frameRecord);
         if (pos < 0) return false;
@@ -369,7 +425,31 @@ bool UndoHistory::ApplySnapshot(DocumentState& doc, Pending& snapshot) {
     // A single picture keeps no frames.
     if (!IsAnimation(snapshot.savedKind)) frameSet.FreeFrames();
   }
-  if (snapshot.withFrames) {
+  if (snapshot.withFrames && snapshot.framesFile) {
+    // Each frame read replaces the document's at once; the one it replaces is freed.
+    const ScratchFile& file = *snapshot.framesFile;
+    UndoReadAt read = [&file](int64_t offset, uint8_t* dest, size_t n) {
+      return file.ReadAt(offset, dest, n);
+    };
+    const int32_t before = frameSet.count;
+    const int32_t count = static_cast<int32_t>(snapshot.frameEnds.size());
+    for (int32_t i = 0; i < count; ++i) {
+      UndoRecord frameRecord;
+      if (DecodeUndoRecord(read, snapshot.frameEnds[static_cast<size_t>(i)], {true, 0},
+                           frameRecord) < 0) {
+        snapshot.documentTouched = true;
+        doc.flags = (doc.flags & ~kFlagBusy) | busyBefore;
+        return false;
+      }
+      Frame& frame = frameSet.frame(i);
+      frame.image = std::move(frameRecord.picture);
+      frame.delay = snapshot.delays[static_cast<size_t>(i)];
+      frameSet.count = std::max(frameSet.count, i + 1);
+    }
+    for (int32_t i = count; i < before; ++i) frameSet.frame(i).image.Reset();
+    frameSet.count = count;
+    doc.currentFrame = ShownFrame(frameSet, snapshot.savedFrame, doc.currentPicture);
+  } else if (snapshot.withFrames) {
     frameSet.FreeFrames();
     const int32_t count = static_cast<int32_t>(snapshot.images.size());
     for (int32_t i = 0; i < count; ++i) {
@@ -388,9 +468,11 @@ bool UndoHistory::ApplySnapshot(DocumentState& doc, Pending& snapshot) {
 
 bool UndoHistory::Undo(DocumentState& doc) {
   if (!CanUndo()) return false;
-  // Everything the snapshot holds is read before the document is touched, so a damaged
-  // history leaves the document exactly as it was.
+  // Everything the snapshot holds is read and checked before the document is touched, so a
+  // damaged history leaves the document exactly as it was. Its frames stay in the file
+  // until the present state is safe on the redo stack.
   Pending snapshot;
+  snapshot.framesFile = &undo_.file;
   if (!ReadSnapshot(undo_, doc, snapshot)) {
     Drop();
     return false;
@@ -400,8 +482,21 @@ bool UndoHistory::Undo(DocumentState& doc) {
   if (!redoReady || !PushSnapshot(redo_, doc, CounterUndoClass(snapshot.undoClass))) {
     redo_.file.Close();
     ClearRedo();
+    // Nothing on file could put the present frames back: the snapshot's frames are all
+    // read before any of them goes in.
+    snapshot = Pending();
+    if (!ReadSnapshot(undo_, doc, snapshot)) {
+      Drop();
+      return false;
+    }
   }
   if (!ApplySnapshot(doc, snapshot)) {
+    // Frames that could not be read a second time: the present state comes back from the
+    // redo record just written.
+    if (snapshot.documentTouched) {
+      Pending present;
+      if (ReadSnapshot(redo_, doc, present)) (void)ApplySnapshot(doc, present);
+    }
     Drop();
     return false;
   }
@@ -417,6 +512,7 @@ bool UndoHistory::Undo(DocumentState& doc) {
 bool UndoHistory::Redo(DocumentState& doc) {
   if (!CanRedo()) return false;
   Pending snapshot;
+  snapshot.framesFile = &redo_.file;
   if (!ReadSnapshot(redo_, doc, snapshot)) {
     redo_.file.Close();
     ClearRedo();
@@ -428,6 +524,10 @@ bool UndoHistory::Redo(DocumentState& doc) {
     return false;
   }
   if (!ApplySnapshot(doc, snapshot)) {
+    if (snapshot.documentTouched) {
+      Pending present;
+      if (ReadSnapshot(undo_, doc, present)) (void)ApplySnapshot(doc, present);
+    }
     ForgetSince(undoEnd);
     redo_.file.Close();
     ClearRedo();

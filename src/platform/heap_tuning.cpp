@@ -40,4 +40,8 @@ void KeepPictureBlocksInHeap() {
   std::free(first);
 }
 
+void GiveBackFreeMemory() {
+  (void)malloc_trim(0);
+}
+
 }  // namespace zel

@@ -12,4 +12,9 @@ namespace zel {
 // any other thread starts.
 void KeepPictureBlocksInHeap();
 
+// Hands the heap's free pages back to the system. A long-lived process calls it once a large
+// document has gone: the heap above keeps freed picture blocks for reuse and returns them
+// on its own only when tens of megabytes lie free at its very top.
+void GiveBackFreeMemory();
+
 }  // namespace zel

@@ -11,6 +11,7 @@
 #include "app/program_options.h"
 #include "app/settings.h"
 #include "app/startup_rules.h"
+#include "platform/heap_tuning.h"
 #include "platform/profile_file.h"
 #include "resources/language.h"
 #include "resources/string_table.h"
@@ -30,6 +31,9 @@ int main(int argc, char** argv) {
     std::fputs(zel::EditorUsageText().c_str(), stdout);
     return 0;
   }
+  // Before Qt starts any thread: a long animation's frames come from one heap that grows in
+  // large steps (few page faults while it loads), and go back once the document is gone.
+  zel::KeepPictureBlocksInHeap();
   QApplication app(argc, argv);
   // No organisation: nothing of the program goes to a folder named after one; what it keeps
   // is in its settings folder (the session points Qt's own settings there too).

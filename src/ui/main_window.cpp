@@ -37,6 +37,7 @@
 #include "app/window_title.h"
 #include "imagefiles/image_loader.h"
 #include "platform/folders.h"
+#include "platform/heap_tuning.h"
 #include "platform/local_channel.h"
 #include "resources/string_table.h"
 #include "ui/commands/integration_commands.h"
@@ -121,8 +122,18 @@ MainWindow::MainWindow(EditorSession& session, QWidget* parent)
 
   // The window follows the document through one handler; what playback changes (the frame
   // shown, and with it the frame commands' enabling) follows the view's frame signal.
-  observerToken_ = session_.doc.observers.Subscribe(
-      [this](DocumentEvent event) { DocumentChanged(event); });
+  // Once the events of a change are served, the heap gives back what the document no longer
+  // holds (the frames of a document replaced, undone or cut, what a load used on the way):
+  // the editor lives long, and a long animation's frames must not stay with it after it has
+  // gone. One give-back for any number of changes in a row.
+  auto* giveBack = new QTimer(this);
+  giveBack->setSingleShot(true);
+  giveBack->setInterval(0);
+  connect(giveBack, &QTimer::timeout, this, [] { GiveBackFreeMemory(); });
+  observerToken_ = session_.doc.observers.Subscribe([this, giveBack](DocumentEvent event) {
+    DocumentChanged(event);
+    if (event != DocumentEvent::kSaved) giveBack->start();
+  });
   connect(view_, &PictureView::FrameAdvanced, this, [this] { UpdateCommandStates(false); });
   // Paste follows what the clipboard offers, also for its key while no menu was opened.
   connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -628,6 +629,81 @@ TEST_F(UndoHistoryTest, RedoRecordsLiveInAFileOfTheirOwn) {
   EXPECT_EQ(FilesInFolder(), 1u);
   doc.undo.Drop();
   EXPECT_EQ(FilesInFolder(), 0u);
+}
+
+// A sanitizer's allocator keeps freed blocks aside (quarantine) and has a heap of its own:
+// memory figures say nothing about the program's there.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitizedHeap = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitizedHeap = true;
+#else
+constexpr bool kSanitizedHeap = false;
+#endif
+#else
+constexpr bool kSanitizedHeap = false;
+#endif
+
+// The process's memory now (VmRSS) and its peak since the last ResetPeakMemory (VmHWM), in
+// bytes; -1 when they cannot be read.
+int64_t StatusBytes(const char* field) {
+  FILE* status = std::fopen("/proc/self/status", "r");
+  if (!status) return -1;
+  char line[256];
+  int64_t kib = -1;
+  const size_t length = std::strlen(field);
+  while (std::fgets(line, sizeof line, status)) {
+    if (std::strncmp(line, field, length) == 0) kib = std::atoll(line + length);
+  }
+  std::fclose(status);
+  return kib < 0 ? -1 : kib * 1024;
+}
+
+bool ResetPeakMemory() {
+  FILE* refs = std::fopen("/proc/self/clear_refs", "w");
+  if (!refs) return false;
+  const bool done = std::fputs("5", refs) >= 0;
+  return std::fclose(refs) == 0 && done;
+}
+
+// Undo and redo of an animation hold its frames once: the snapshot's frames replace the
+// document's one by one instead of all being read beside them.
+TEST_F(UndoHistoryTest, UndoAndRedoOfALongAnimationHoldTheFramesOnce) {
+  constexpr int kWidth = 1000, kHeight = 800, kFrames = kCapacity;
+  constexpr int64_t kPixelBytes = int64_t{kWidth} * kHeight * kFrames;  // 12.8 MB
+  DocumentState doc;
+  MakeAnimation(doc, kFrames, -1);
+  std::vector<Rgbq> table(8, Rgbq{0x40, 0x40, 0x40, 0});
+  auto fillFrames = [&](uint8_t base) {
+    for (int i = 0; i < kFrames; ++i) {
+      PackedDib& image = doc.frameSet->frame(i).image;
+      if (image.Header().width != kWidth) image = NewPicture(kWidth, kHeight, 8, 8, table.data());
+      for (int y = 0; y < kHeight; ++y) std::memset(image.Row(y), (base + i) & 7, kWidth);
+    }
+  };
+  fillFrames(0);
+  doc.undo.Reset();
+  doc.undo.TakeSnapshot(doc, kUndoEdit);
+  const Shot before = Capture(doc);
+  fillFrames(3);  // every frame changes in place
+  const Shot after = Capture(doc);
+
+  const bool measured = !kSanitizedHeap && ResetPeakMemory() && StatusBytes("VmHWM:") >= 0;
+  for (auto step : {&UndoHistory::Undo, &UndoHistory::Redo}) {
+    if (measured) {
+      ASSERT_TRUE(ResetPeakMemory());
+    }
+    const int64_t held = StatusBytes("VmRSS:");
+    ASSERT_TRUE((doc.undo.*step)(doc));
+    if (measured) {
+      EXPECT_LT(StatusBytes("VmHWM:") - held, kPixelBytes / 4);
+    }
+  }
+  EXPECT_EQ(Capture(doc), after);
+  ASSERT_TRUE(doc.undo.Undo(doc));
+  EXPECT_EQ(Capture(doc), before);
+  if (!measured) GTEST_SKIP() << "the peak memory cannot be measured here";
 }
 
 // A record with a picture, data and a value, laid out at `start` in memory, with a reader

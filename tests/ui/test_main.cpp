@@ -6,9 +6,12 @@
 #include <QApplication>
 #include <cstdlib>
 
+#include "platform/heap_tuning.h"
 #include "resources/language.h"
 
 int main(int argc, char** argv) {
+  // The heap as the editor sets it up.
+  zel::KeepPictureBlocksInHeap();
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   zel::SetCurrentLanguage(zel::Language::kJapanese);
   ::testing::InitGoogleTest(&argc, argv);
