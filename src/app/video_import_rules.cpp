@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "imagefiles/file_names.h"
 #include "resources/words.h"
 
 namespace zel {
@@ -66,6 +67,15 @@ std::optional<double> ParseVideoSeconds(const std::string& text) {
   }
   if (!std::isfinite(total) || total < 0 || total > 86400) return std::nullopt;
   return total;
+}
+
+bool IsVideoFileName(const std::string& path) {
+  static constexpr const char* kExtensions[] = {"mp4", "m4v", "webm", "mkv", "mov", "avi",
+                                                "mpg", "mpeg", "ogv", "wmv", "flv"};
+  for (const char* extension : kExtensions) {
+    if (HasExtensionIgnoringCase(path, extension)) return true;
+  }
+  return false;
 }
 
 }  // namespace zel

@@ -39,6 +39,10 @@ VideoImportSettings DefaultVideoSettings(const VideoInfo& info);
 // "12 ｺﾏ  320 x 180  1.5 MB": what the settings make, or the reason they cannot be used.
 std::string VideoPlanText(const VideoImportPlan& plan);
 
+// Whether `path` names a video clip by its extension (any case): such a file, given to the
+// editor on its command line or dropped on it, opens through the video dialog.
+bool IsVideoFileName(const std::string& path);
+
 // Seconds written as "12", "12.5", "1:02.5" or "1:00:00"; nullopt for anything else or for
 // a time that is negative or beyond a day.
 std::optional<double> ParseVideoSeconds(const std::string& text);

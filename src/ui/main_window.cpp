@@ -33,6 +33,7 @@
 #include "app/save_rules.h"
 #include "app/startup_rules.h"
 #include "app/status_texts.h"
+#include "app/video_import_rules.h"
 #include "app/view_zoom.h"
 #include "app/window_title.h"
 #include "imagefiles/image_loader.h"
@@ -40,6 +41,7 @@
 #include "platform/heap_tuning.h"
 #include "platform/local_channel.h"
 #include "resources/string_table.h"
+#include "ui/commands/command_executors.h"
 #include "ui/commands/integration_commands.h"
 #include "ui/dialogs/message_box.h"
 #include "ui/dialogs/program_resources.h"
@@ -477,6 +479,10 @@ Outcome MainWindow::LoadNewDocument(const std::string& path) {
 
 Outcome MainWindow::OpenFile(const std::string& path) {
   if (DocumentBusy()) return Outcome::NothingDone();
+  if (IsVideoFileName(path)) {  // a clip given on the command line: its dialog
+    OpenVideoFile(*this, path);
+    return Outcome::NothingDone();
+  }
   const Outcome result = LoadNewDocument(path);
   if (result.done()) AddRecentFile(Utf8(path));
   return result;
@@ -486,6 +492,10 @@ bool MainWindow::DropFiles(const QStringList& paths) {
   if (DocumentBusy()) return false;
   if (paths.size() != 1 || !QFileInfo(paths.front()).isFile()) return false;
   if (IsDocumentOpen(session_.doc) && !Ask(Utf8(MessageText(kMsgDiscardPicture)))) return false;
+  if (IsVideoFileName(paths.front().toStdString())) {  // a dropped clip: its dialog
+    OpenVideoFile(*this, paths.front().toStdString());
+    return false;
+  }
   return LoadNewDocument(paths.front().toStdString()).done();
 }
 

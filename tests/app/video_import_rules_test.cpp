@@ -63,5 +63,15 @@ TEST(VideoImportRules, ThePlanLineSaysFramesSizeAndMemoryOrTheReason) {
   EXPECT_EQ(VideoPlanText(plan), "150 frames  480 x 270  1.5 MB");
 }
 
+TEST(VideoImportRules, VideoFileNamesByTheirExtension) {
+  for (const char* name : {"a.mp4", "b.MOV", "dir.x/c.webm", "d.mkv", "e.Avi", "f.m4v"}) {
+    EXPECT_TRUE(IsVideoFileName(name)) << name;
+  }
+  // Pictures, animations the loader reads itself, and names without an extension.
+  for (const char* name : {"a.gif", "b.webp", "c.png", "mp4", "dir.mp4/file", "e.mp4.bak"}) {
+    EXPECT_FALSE(IsVideoFileName(name)) << name;
+  }
+}
+
 }  // namespace
 }  // namespace zel

@@ -97,6 +97,37 @@ TEST_F(VideoImportUiTest, TheChosenStretchBecomesAnUntitledAnimation) {
   EXPECT_TRUE(window_->AnimationBar()->isVisible());
 }
 
+// A clip named on the command line (`zel --open clip.mp4`, as the desktop entry starts the
+// editor) or dropped on the window goes to the same dialog instead of the picture loader.
+TEST_F(VideoImportUiTest, AClipGivenToOpenOrDroppedShowsTheVideoDialog) {
+  const std::string clip = testing::BarsClip();
+  ASSERT_FALSE(clip.empty());
+  const auto create = [](QWidget* w) {
+    auto* dialog = qobject_cast<VideoImportDialog*>(w);
+    ASSERT_NE(dialog, nullptr);
+    dialog->CreateButton()->click();
+  };
+  {
+    testing::ModalScript script({create});
+    EXPECT_FALSE(window_->OpenFile(clip).done());
+    EXPECT_TRUE(script.Finished());
+  }
+  EXPECT_TRUE(messages_.isEmpty()) << messages_.join('|').toStdString();
+  ASSERT_EQ(Doc().kind, ImageKind::kFrameAnimation);
+  EXPECT_EQ(Doc().frameSet->count, 20);
+
+  OpenPicture();
+  questions_ = 0;
+  {
+    testing::ModalScript script({create});
+    window_->DropFiles({QString::fromStdString(clip)});
+    EXPECT_TRUE(script.Finished());
+  }
+  EXPECT_EQ(questions_, 1);
+  ASSERT_EQ(Doc().kind, ImageKind::kFrameAnimation);
+  EXPECT_EQ(Doc().frameSet->count, 20);
+}
+
 TEST_F(VideoImportUiTest, ABrokenClipIsRefusedAndNothingChanges) {
   const std::string clip = testing::BarsClip();
   ASSERT_FALSE(clip.empty());

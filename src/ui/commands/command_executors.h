@@ -35,6 +35,9 @@ const std::vector<CommandExecutor>& MotionExecutors();
 const std::vector<CommandExecutor>& ViewExecutors();
 const std::vector<CommandExecutor>& SeveralPicturesExecutors();
 const std::vector<CommandExecutor>& VideoExecutors();
+// The video dialog for the clip at `path`, once the open document may go (asked before);
+// a clip that cannot be read is refused with its message.
+void OpenVideoFile(MainWindow& window, const std::string& path);
 const std::vector<CommandExecutor>& MergeExecutors();
 
 // Every executor, family by family.

@@ -28,6 +28,13 @@ void OpenVideoCommand(MainWindow& window, CommandId) {
                            QString::fromUtf8(kVideoPatterns), path)) {
     return;
   }
+  OpenVideoFile(window, path);
+}
+
+}  // namespace
+
+void OpenVideoFile(MainWindow& window, const std::string& path) {
+  EditorSession& session = window.Session();
   std::unique_ptr<VideoReader> reader;
   const VideoStatus opened = VideoReader::Open(path, &reader);
   if (opened != VideoStatus::kOk) {
@@ -44,8 +51,6 @@ void OpenVideoCommand(MainWindow& window, CommandId) {
   if (window.message) dialog.message = window.message;
   dialog.exec();
 }
-
-}  // namespace
 
 const std::vector<CommandExecutor>& VideoExecutors() {
   static const std::vector<CommandExecutor> rows = {
