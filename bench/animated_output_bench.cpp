@@ -30,39 +30,8 @@ using zel::bench::RunChild;
 constexpr char kFfmpeg[] = "/usr/bin/ffmpeg";
 constexpr char kGif2webp[] = "/usr/bin/gif2webp";
 
-class ClipGif {
- public:
-  ClipGif() {
-    if (access(kFfmpeg, X_OK) != 0) return;
-    char pattern[] = "/tmp/zel-animated-output-XXXXXX";
-    if (!mkdtemp(pattern)) return;
-    folder_ = pattern;
-    const std::string source = "testsrc2=s=480x360:r=15:d=10";
-    const std::string palette = folder_ + "/palette.png";
-    const std::string gif = folder_ + "/clip.gif";
-    if (RunChild({kFfmpeg, "-v", "error", "-f", "lavfi", "-i", source, "-vf", "palettegen", "-y",
-                  palette})
-            .ok &&
-        RunChild({kFfmpeg, "-v", "error", "-f", "lavfi", "-i", source, "-i", palette, "-lavfi",
-                  "paletteuse", "-y", gif})
-            .ok) {
-      path_ = gif;
-    }
-  }
-  ~ClipGif() {
-    if (!folder_.empty()) std::filesystem::remove_all(folder_);
-  }
-  bool Ready() const { return !path_.empty(); }
-  const std::string& Path() const { return path_; }
-  std::string Output(const char* name) const { return folder_ + "/" + name; }
-
- private:
-  std::string folder_;
-  std::string path_;
-};
-
-ClipGif& Clip() {
-  static ClipGif clip;
+zel::bench::FfmpegGif& Clip() {
+  static zel::bench::FfmpegGif clip("s=480x360:r=15:d=10", "zel-animated-output");
   return clip;
 }
 

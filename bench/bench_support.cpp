@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <vector>
 
 extern char** environ;
@@ -121,6 +122,29 @@ ChildRun RunChild(const std::vector<std::string>& args) {
   }
   unlink(peakFile);
   return run;
+}
+
+FfmpegGif::FfmpegGif(const std::string& source, const std::string& folderPrefix) {
+  constexpr char kFfmpeg[] = "/usr/bin/ffmpeg";
+  if (access(kFfmpeg, X_OK) != 0) return;
+  std::string pattern = "/tmp/" + folderPrefix + "-XXXXXX";
+  if (!mkdtemp(pattern.data())) return;
+  folder_ = pattern;
+  const std::string input = "testsrc2=" + source;
+  const std::string palette = folder_ + "/palette.png";
+  const std::string gif = folder_ + "/clip.gif";
+  if (RunChild({kFfmpeg, "-v", "error", "-f", "lavfi", "-i", input, "-vf", "palettegen", "-y",
+                palette})
+          .ok &&
+      RunChild({kFfmpeg, "-v", "error", "-f", "lavfi", "-i", input, "-i", palette, "-lavfi",
+                "paletteuse", "-y", gif})
+          .ok) {
+    path_ = gif;
+  }
+}
+
+FfmpegGif::~FfmpegGif() {
+  if (!folder_.empty()) std::filesystem::remove_all(folder_);
 }
 
 }  // namespace zel::bench

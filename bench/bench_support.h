@@ -42,4 +42,23 @@ struct ChildRun {
 // Runs args[0] (a path) with its arguments, its standard output to /dev/null, and waits.
 ChildRun RunChild(const std::vector<std::string>& args);
 
+// An animated GIF that FFmpeg makes from its `testsrc2` pattern (`source` names the size,
+// rate and length, "s=480x360:r=15:d=10") through its own palette, in a scratch folder
+// that goes with the object. Not ready when FFmpeg is missing or fails.
+class FfmpegGif {
+ public:
+  FfmpegGif(const std::string& source, const std::string& folderPrefix);
+  ~FfmpegGif();
+  FfmpegGif(const FfmpegGif&) = delete;
+  FfmpegGif& operator=(const FfmpegGif&) = delete;
+  bool Ready() const { return !path_.empty(); }
+  const std::string& Path() const { return path_; }
+  // A file name in the scratch folder, for outputs.
+  std::string Output(const char* name) const { return folder_ + "/" + name; }
+
+ private:
+  std::string folder_;
+  std::string path_;
+};
+
 }  // namespace zel::bench

@@ -32,46 +32,15 @@ constexpr int kWidth = 480;
 constexpr int kHeight = 360;
 constexpr int kFrames = 300;
 constexpr double kPixelBytes = static_cast<double>(kWidth) * kHeight * kFrames;
-constexpr char kFfmpeg[] = "/usr/bin/ffmpeg";
 constexpr char kGiffix[] = "/usr/bin/giffix";
 constexpr char kGifsicle[] = "/usr/bin/gifsicle";
 
-// The folder with the animation, made once per run.
-class LongAnimation {
- public:
-  LongAnimation() {
-    if (access(kFfmpeg, X_OK) != 0) return;
-    char pattern[] = "/tmp/zel-whole-command-XXXXXX";
-    if (!mkdtemp(pattern)) return;
-    folder_ = pattern;
-    const std::string source = "testsrc2=s=" + std::to_string(kWidth) + "x" +
-                               std::to_string(kHeight) + ":r=15:d=" + std::to_string(kFrames / 15);
-    const std::string palette = folder_ + "/palette.png";
-    const std::string gif = folder_ + "/long.gif";
-    if (!RunChild({kFfmpeg, "-v", "error", "-f", "lavfi", "-i", source, "-vf", "palettegen", "-y",
-                   palette})
-             .ok ||
-        !RunChild({kFfmpeg, "-v", "error", "-f", "lavfi", "-i", source, "-i", palette, "-lavfi",
-                   "paletteuse", "-y", gif})
-             .ok) {
-      return;
-    }
-    path_ = gif;
-  }
-  ~LongAnimation() {
-    if (!folder_.empty()) std::filesystem::remove_all(folder_);
-  }
-  bool Ready() const { return !path_.empty(); }
-  const std::string& Path() const { return path_; }
-  std::string Output(const char* name) const { return folder_ + "/" + name; }
-
- private:
-  std::string folder_;
-  std::string path_;
-};
-
-LongAnimation& SharedAnimation() {
-  static LongAnimation animation;
+// The animation, made once per run.
+zel::bench::FfmpegGif& SharedAnimation() {
+  static zel::bench::FfmpegGif animation("s=" + std::to_string(kWidth) + "x" +
+                                             std::to_string(kHeight) +
+                                             ":r=15:d=" + std::to_string(kFrames / 15),
+                                         "zel-whole-command");
   return animation;
 }
 
@@ -87,7 +56,7 @@ void Report(benchmark::State& state, const ChildRun& run) {
 
 // Runs the command once per iteration and reports the last run.
 void Measure(benchmark::State& state, const std::vector<std::string>& args, ChildRun* keep) {
-  LongAnimation& animation = SharedAnimation();
+  zel::bench::FfmpegGif& animation = SharedAnimation();
   if (!animation.Ready()) return state.SkipWithError("FFmpeg could not make the animation");
   if (access(args[0].c_str(), X_OK) != 0)
     return state.SkipWithError((args[0] + " is missing").c_str());

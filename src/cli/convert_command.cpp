@@ -89,11 +89,8 @@ std::string RefusalFor(OutputFormat format, const DocumentState& doc) {
   return "unknown format";
 }
 
-int SaveGif(DocumentState& doc, const std::string& output, std::FILE* err, int progressFd,
-            bool optimize) {
-  TerminalProgress progress(progressFd, IsAnimation(doc.kind) ? doc.frameSet->count : 1);
-  const Outcome result = SaveDocumentAsGif(doc, output, &progress, optimize);
-  progress.Finish(result.done());
+// The exit code of a save, with its message when it did not happen.
+int SaveExitCode(const Outcome& result, const std::string& output, std::FILE* err) {
   if (result.kind() == OutcomeKind::kCancelled) return ReportCancelled(output, err);
   if (!result.done()) {
     const char* text = OutcomeText(result);
@@ -101,6 +98,14 @@ int SaveGif(DocumentState& doc, const std::string& output, std::FILE* err, int p
     return kExitFailed;
   }
   return kExitOk;
+}
+
+int SaveGif(DocumentState& doc, const std::string& output, std::FILE* err, int progressFd,
+            bool optimize) {
+  TerminalProgress progress(progressFd, IsAnimation(doc.kind) ? doc.frameSet->count : 1);
+  const Outcome result = SaveDocumentAsGif(doc, output, &progress, optimize);
+  progress.Finish(result.done());
+  return SaveExitCode(result, output, err);
 }
 
 // WebP and PNG, with the progress bar over the frames.
@@ -114,13 +119,7 @@ int SaveWebpOrPng(DocumentState& doc, OutputFormat format, const std::string& ou
                              ? SaveDocumentAsWebp(doc, output, options, &progress)
                              : SaveDocumentAsPng(doc, output, &progress);
   progress.Finish(result.done());
-  if (result.kind() == OutcomeKind::kCancelled) return ReportCancelled(output, err);
-  if (!result.done()) {
-    const char* text = OutcomeText(result);
-    PrintError(err, std::string(text ? text : Say(kGifWriteFailedText)) + " (" + output + ")");
-    return kExitFailed;
-  }
-  return kExitOk;
+  return SaveExitCode(result, output, err);
 }
 
 }  // namespace

@@ -37,6 +37,8 @@ SaveWebpDialog::SaveWebpDialog(WebpOptions& options, QWidget* parent)
     accept();
   });
   connect(buttons.close, &QPushButton::clicked, this, &QDialog::reject);
+  // Wide enough for the window manager to show the whole caption above the short rows.
+  setMinimumWidth(fontMetrics().horizontalAdvance(windowTitle()) + 160);
 }
 
 }  // namespace zel
