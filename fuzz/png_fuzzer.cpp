@@ -1,11 +1,16 @@
-// The PNG reader and its size query. libpng is not instrumented, so a mutation that only
+// The PNG reader and its size query, and the animated PNG reader (with a smaller budget than
+// the program's, so each run stays quick; the refusal before decoding is the same check). libpng is not instrumented, so a mutation that only
 // breaks a chunk's checksum would look like nothing new; the chunk checksums are set right
 // before the reader sees the input, so mutations reach the chunk contents.
 #include <zlib.h>
 
 #include <vector>
 
+#include <memory>
+
 #include "fuzz_support.h"
+#include "imagefiles/apng_reader.h"
+#include "imagefiles/memory_budget.h"
 #include "imagefiles/png_reader.h"
 
 namespace {
@@ -45,5 +50,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                   "the size query and the picture disagree");
   }
   fuzz::TouchPicture(picture);
+
+  static const bool budget = (SetPictureMemoryBudget(uint64_t{64} << 20), true);
+  (void)budget;
+  constexpr int kMaxFrames = 32;
+  static std::unique_ptr<FrameSet> frames = FrameSet::Create(kMaxFrames);
+  if (!frames) return 0;
+  int framesInFile = 0;
+  const ApngReadResult animated =
+      ReadApngData(file.data(), file.size(), *frames, kMaxFrames, &framesInFile);
+  fuzz::Require((animated == ApngReadResult::kOk) == (frames->count > 0),
+                "result and frames disagree");
+  fuzz::Require(framesInFile >= frames->count, "fewer frames in the file than read");
+  for (int i = 0; i < frames->count; ++i) {
+    const DibHeader h = frames->frame(i).image.Header();
+    fuzz::Require(h.bitCount == 8 && h.width == frames->screenWidth &&
+                      h.height == frames->screenHeight,
+                  "frame is not a canvas-sized 8-bit picture");
+    fuzz::Require(frames->frame(i).delay >= 0, "negative delay");
+  }
+  fuzz::TouchFrames(*frames);
+  frames->Clear();
   return 0;
 }

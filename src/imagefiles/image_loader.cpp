@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "document/edit_transaction.h"
+#include "imagefiles/apng_reader.h"
 #include "imagefiles/bmp_file.h"
 #include "imagefiles/file_names.h"
 #include "imagefiles/frame_bitmap.h"
@@ -11,6 +12,7 @@
 #include "imagefiles/jpeg_reader.h"
 #include "imagefiles/png_reader.h"
 #include "imagefiles/webp_reader.h"
+#include "platform/file_io.h"
 #include "platform/folders.h"
 #include "resources/string_table.h"
 
@@ -140,8 +142,30 @@ Outcome ReadFile(DocumentState& doc, const std::string& path, char letter, LoadC
       out.kind = ImageKind::kJpeg;
       if (context.lastImagePath) *context.lastImagePath = path;
       return Outcome::Done();
-    case 'p':
-      if (int code = ReadPngFile(out.picture, path, nullptr); code != 0) {
+    case 'p': {
+      std::optional<std::vector<uint8_t>> bytes = ReadFileBytes(path);
+      if (!bytes) return Outcome::Failed(ReaderFailureMessage(letter, kPngCannotRead));
+      // An animated PNG opens as an animation; any other as the still picture.
+      std::unique_ptr<FrameSet> frames = NewTemporarySet(doc);
+      if (!frames) return Outcome::Failed(kMsgNoMemory);
+      const ApngReadResult animated = ReadApngData(bytes->data(), bytes->size(), *frames,
+                                                   doc.frameMax, &context.framesInFile);
+      if (animated == ApngReadResult::kOk) {
+        Outcome result =
+            TakeFrames(std::move(frames), ImageKind::kFrameAnimation, ImageKind::kBitmap, out);
+        if (result.done() && out.kind == ImageKind::kBitmap &&
+            !NormalizeKeepingTransparency(out.picture, &out.transparentIndex)) {
+          return Outcome::Failed(kMsgBadImageFile);
+        }
+        if (result.done() && context.lastImagePath) *context.lastImagePath = path;
+        return result;
+      }
+      if (animated != ApngReadResult::kNotAnimated) {
+        context.framesInFile = 0;
+        return Outcome::Failed(ReaderFailureMessage(letter, static_cast<int>(animated)));
+      }
+      context.framesInFile = 0;
+      if (int code = ReadPngData(out.picture, bytes->data(), bytes->size(), nullptr); code != 0) {
         return Outcome::Failed(ReaderFailureMessage(letter, code));
       }
       // Transparency a GIF can hold comes as a transparent index, or as the key colour of a
@@ -152,6 +176,7 @@ Outcome ReadFile(DocumentState& doc, const std::string& path, char letter, LoadC
       out.kind = ImageKind::kPng;
       if (context.lastImagePath) *context.lastImagePath = path;
       return Outcome::Done();
+    }
     case 'w': {
       std::unique_ptr<FrameSet> frames = NewTemporarySet(doc);
       if (!frames) return Outcome::Failed(kMsgNoMemory);
