@@ -68,6 +68,33 @@ AlphaShape ClassifyAlpha(const uint8_t* bgra, size_t stride, int32_t width, int3
   return transparent ? AlphaShape::kBinary : AlphaShape::kOpaque;
 }
 
+void IndexThroughSortedColours(const uint8_t* bgra, size_t stride, int32_t width,
+                               int32_t height, const std::vector<uint32_t>& colours,
+                               uint8_t transparent, PackedDib& picture) {
+  for (int32_t y = 0; y < height; ++y) {
+    const uint8_t* in = bgra + stride * static_cast<size_t>(y);
+    uint8_t* out = picture.Row(y);
+    uint32_t lastColour = 0;
+    uint8_t lastIndex = 0;
+    bool haveLast = false;
+    for (int32_t x = 0; x < width; ++x) {
+      const uint8_t* p = in + 4 * x;
+      if (p[3] == 0) {
+        out[x] = transparent;
+        continue;
+      }
+      const uint32_t colour = PixelColour(p);
+      if (!haveLast || colour != lastColour) {
+        lastColour = colour;
+        lastIndex = static_cast<uint8_t>(
+            std::lower_bound(colours.begin(), colours.end(), colour) - colours.begin());
+        haveLast = true;
+      }
+      out[x] = lastIndex;
+    }
+  }
+}
+
 PackedDib PictureFromBinaryAlpha(const uint8_t* bgra, size_t stride, int32_t width,
                                  int32_t height, uint32_t preferredKey) {
   if (bgra == nullptr || width < 1 || height < 1) return {};
@@ -93,28 +120,8 @@ PackedDib PictureFromBinaryAlpha(const uint8_t* bgra, size_t stride, int32_t wid
     table[transparent] = EntryOf(preferredKey);
     PackedDib picture = NewPicture(width, height, 8, transparent + 1, table);
     if (!picture) return {};
-    for (int32_t y = 0; y < height; ++y) {
-      const uint8_t* in = bgra + stride * static_cast<size_t>(y);
-      uint8_t* out = picture.Row(y);
-      uint32_t lastColour = 0;
-      uint8_t lastIndex = 0;
-      bool haveLast = false;
-      for (int32_t x = 0; x < width; ++x) {
-        const uint8_t* p = in + 4 * x;
-        if (p[3] == 0) {
-          out[x] = static_cast<uint8_t>(transparent);
-          continue;
-        }
-        const uint32_t colour = PixelColour(p);
-        if (!haveLast || colour != lastColour) {
-          lastColour = colour;
-          lastIndex = static_cast<uint8_t>(
-              std::lower_bound(opaque.begin(), opaque.end(), colour) - opaque.begin());
-          haveLast = true;
-        }
-        out[x] = lastIndex;
-      }
-    }
+    IndexThroughSortedColours(bgra, stride, width, height, opaque,
+                              static_cast<uint8_t>(transparent), picture);
     WriteTransparencyTrailer(picture, static_cast<int32_t>(transparent));
     return picture;
   }

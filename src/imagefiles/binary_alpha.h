@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "document/packed_dib.h"
 
@@ -27,5 +28,12 @@ AlphaShape ClassifyAlpha(const uint8_t* bgra, size_t stride, int32_t width, int3
 // colour is taken.
 PackedDib PictureFromBinaryAlpha(const uint8_t* bgra, size_t stride, int32_t width,
                                  int32_t height, uint32_t preferredKey);
+
+// Writes into the 8-bit `picture` (width × height) the index of each pixel's colour in
+// `colours` (ascending, as `PixelColour` gives them, holding every opaque colour of the
+// rows) and `transparent` for pixels of alpha 0. Runs of one colour are looked up once.
+void IndexThroughSortedColours(const uint8_t* bgra, size_t stride, int32_t width,
+                               int32_t height, const std::vector<uint32_t>& colours,
+                               uint8_t transparent, PackedDib& picture);
 
 }  // namespace zel

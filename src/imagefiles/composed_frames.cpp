@@ -10,6 +10,7 @@
 
 #include "document/colour_key.h"
 #include "document/packed_dib.h"
+#include "imagefiles/binary_alpha.h"
 #include "imagefiles/memory_budget.h"
 
 // From the OpenMP runtime libimagequant runs on (libgomp).
@@ -112,29 +113,8 @@ ComposedResult MapExactly(ComposedFrames& stream, int kept, const ColourCount& c
   return stream.Run(kept, [&](int i, const uint8_t* bgra) {
     PackedDib picture = NewFrame(frames);
     if (!picture) return false;
-    for (int32_t y = 0; y < height; ++y) {
-      const uint8_t* in = bgra + 4 * static_cast<size_t>(width) * static_cast<size_t>(y);
-      uint8_t* out = picture.Row(y);
-      uint32_t lastColour = 0;
-      uint8_t lastIndex = 0;
-      bool haveLast = false;
-      for (int32_t x = 0; x < width; ++x) {
-        const uint8_t* p = in + 4 * x;
-        if (p[3] == 0) {
-          out[x] = static_cast<uint8_t>(transparent);
-          continue;
-        }
-        const uint32_t colour = ColourOf(p);
-        if (!haveLast || colour != lastColour) {
-          lastColour = colour;
-          lastIndex = static_cast<uint8_t>(
-              std::lower_bound(count.colours.begin(), count.colours.end(), colour) -
-              count.colours.begin());
-          haveLast = true;
-        }
-        out[x] = lastIndex;
-      }
-    }
+    IndexThroughSortedColours(bgra, 4 * static_cast<size_t>(width), width, height, count.colours,
+                              static_cast<uint8_t>(transparent), picture);
     frames.frame(i).image = std::move(picture);
     frames.frame(i).transparentIndex = transparent;
     return true;
