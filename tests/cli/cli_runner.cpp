@@ -64,9 +64,31 @@ std::vector<std::string> EnvironmentIn(const std::vector<std::string>& locale) {
   return environment;
 }
 
+// Waits until the process `pid` catches SIGINT (its handler is in place, as
+// /proc/PID/status's SigCgt mask shows), it has ended, or `limitMs` has passed. A program
+// starting slowly (under the sanitizers, on a busy machine) would otherwise die of a signal
+// sent before it could catch it.
+void WaitForInterruptHandler(pid_t pid, int limitMs) {
+  const std::string statusPath = "/proc/" + std::to_string(pid) + "/status";
+  for (int waited = 0; waited < limitMs; waited += 5) {
+    std::ifstream status(statusPath);
+    std::string line;
+    bool running = false;
+    while (std::getline(status, line)) {
+      if (line.rfind("State:", 0) == 0) running = line.find('Z') == std::string::npos;
+      if (line.rfind("SigCgt:", 0) == 0) {
+        const unsigned long long caught = std::strtoull(line.c_str() + 7, nullptr, 16);
+        if (caught & (1ull << (SIGINT - 1))) return;
+      }
+    }
+    if (!running) return;
+    ::usleep(5000);
+  }
+}
+
 // Runs argv with stdout and stderr sent to files, so neither pipe can fill up. With
-// `interruptAfterMs` >= 0 the program gets SIGINT after that many milliseconds. A
-// `locale` replaces the locale of the environment the program gets.
+// `interruptAfterMs` >= 0 the program gets SIGINT that many milliseconds after its handler
+// is in place. A `locale` replaces the locale of the environment the program gets.
 RunResult Run(std::vector<std::string> args, int interruptAfterMs = -1,
               const std::optional<std::vector<std::string>>& locale = std::nullopt) {
   TempDir capture;
@@ -91,6 +113,7 @@ RunResult Run(std::vector<std::string> args, int interruptAfterMs = -1,
     _exit(127);
   }
   if (interruptAfterMs >= 0) {
+    WaitForInterruptHandler(pid, 30000);
     ::usleep(static_cast<useconds_t>(interruptAfterMs) * 1000);
     ::kill(pid, SIGINT);
   }
