@@ -1,11 +1,7 @@
 #include "imagefiles/video_reader.h"
 
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
 #include <libavutil/imgutils.h>
-#include <libavutil/pixdesc.h>
-#include <libswscale/swscale.h>
 }
 
 #include <algorithm>
@@ -14,15 +10,24 @@ extern "C" {
 #include <new>
 #include <vector>
 
+#include "imagefiles/ffmpeg_library.h"
 #include "imagefiles/memory_budget.h"
 #include "platform/parallel.h"
 
 namespace zel {
+namespace {
+
+// FFmpeg's functions; loaded by the first Open, which every other use follows.
+const FfmpegLibrary& Ff() {
+  return *LoadFfmpegLibrary();
+}
+
+}  // namespace
 
 class VideoFrame {
  public:
   explicit VideoFrame(AVFrame* frame) : frame_(frame) {}
-  ~VideoFrame() { av_frame_free(&frame_); }
+  ~VideoFrame() { Ff().av_frame_free(&frame_); }
   VideoFrame(const VideoFrame&) = delete;
   VideoFrame& operator=(const VideoFrame&) = delete;
   const AVFrame* Get() const { return frame_; }
@@ -45,19 +50,19 @@ constexpr double kTimeSlack = 1e-6;
 constexpr double kEndSlackFrames = 2.5;
 
 struct FormatClose {
-  void operator()(AVFormatContext* p) const { avformat_close_input(&p); }
+  void operator()(AVFormatContext* p) const { Ff().avformat_close_input(&p); }
 };
 struct CodecFree {
-  void operator()(AVCodecContext* p) const { avcodec_free_context(&p); }
+  void operator()(AVCodecContext* p) const { Ff().avcodec_free_context(&p); }
 };
 struct PacketFree {
-  void operator()(AVPacket* p) const { av_packet_free(&p); }
+  void operator()(AVPacket* p) const { Ff().av_packet_free(&p); }
 };
 struct FrameFree {
-  void operator()(AVFrame* p) const { av_frame_free(&p); }
+  void operator()(AVFrame* p) const { Ff().av_frame_free(&p); }
 };
 struct SwsFree {
-  void operator()(SwsContext* p) const { sws_freeContext(p); }
+  void operator()(SwsContext* p) const { Ff().sws_freeContext(p); }
 };
 
 bool SizeAccepted(int width, int height) {
@@ -92,10 +97,11 @@ const VideoInfo& VideoReader::Info() const {
 
 VideoStatus VideoReader::Open(const std::string& path, std::unique_ptr<VideoReader>* out) {
   out->reset();
-  av_log_set_level(AV_LOG_QUIET);
+  if (LoadFfmpegLibrary() == nullptr) return VideoStatus::kCannotRead;
+  Ff().av_log_set_level(AV_LOG_QUIET);
   auto state = std::make_unique<State>();
   AVFormatContext* raw = nullptr;
-  if (avformat_open_input(&raw, path.c_str(), nullptr, nullptr) < 0) {
+  if (Ff().avformat_open_input(&raw, path.c_str(), nullptr, nullptr) < 0) {
     return VideoStatus::kCannotRead;
   }
   state->format.reset(raw);
@@ -105,13 +111,13 @@ VideoStatus VideoReader::Open(const std::string& path, std::unique_ptr<VideoRead
       std::min<uint64_t>(PictureMemoryBudget() / (4 * kPicturesInFlight), INT32_MAX));
   {
     std::vector<AVDictionary*> options(raw->nb_streams, nullptr);
-    for (AVDictionary*& o : options) av_dict_set_int(&o, "max_pixels", maxPixels, 0);
-    const int found = avformat_find_stream_info(raw, options.empty() ? nullptr : options.data());
-    for (AVDictionary*& o : options) av_dict_free(&o);
+    for (AVDictionary*& o : options) Ff().av_dict_set_int(&o, "max_pixels", maxPixels, 0);
+    const int found = Ff().avformat_find_stream_info(raw, options.empty() ? nullptr : options.data());
+    for (AVDictionary*& o : options) Ff().av_dict_free(&o);
     if (found < 0) return VideoStatus::kCannotRead;
   }
   const AVCodec* decoder = nullptr;
-  const int stream = av_find_best_stream(raw, AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
+  const int stream = Ff().av_find_best_stream(raw, AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
   if (stream < 0 || decoder == nullptr) return VideoStatus::kCannotRead;
   AVStream* s = raw->streams[stream];
   const AVCodecParameters* par = s->codecpar;
@@ -121,12 +127,12 @@ VideoStatus VideoReader::Open(const std::string& path, std::unique_ptr<VideoRead
   for (unsigned i = 0; i < raw->nb_streams; ++i) {
     if (static_cast<int>(i) != stream) raw->streams[i]->discard = AVDISCARD_ALL;
   }
-  state->codec.reset(avcodec_alloc_context3(decoder));
+  state->codec.reset(Ff().avcodec_alloc_context3(decoder));
   if (!state->codec) return VideoStatus::kNoMemory;
-  if (avcodec_parameters_to_context(state->codec.get(), par) < 0) return VideoStatus::kCannotRead;
+  if (Ff().avcodec_parameters_to_context(state->codec.get(), par) < 0) return VideoStatus::kCannotRead;
   state->codec->thread_count = std::max(1, ParallelWorkers());
   state->codec->max_pixels = maxPixels;
-  if (avcodec_open2(state->codec.get(), decoder, nullptr) < 0) return VideoStatus::kCannotRead;
+  if (Ff().avcodec_open2(state->codec.get(), decoder, nullptr) < 0) return VideoStatus::kCannotRead;
 
   state->stream = stream;
   state->timeBase = s->time_base;
@@ -135,7 +141,7 @@ VideoStatus VideoReader::Open(const std::string& path, std::unique_ptr<VideoRead
   VideoInfo& info = state->info;
   info.width = par->width;
   info.height = par->height;
-  const AVRational sar = av_guess_sample_aspect_ratio(raw, s, nullptr);
+  const AVRational sar = Ff().av_guess_sample_aspect_ratio(raw, s, nullptr);
   double display = par->width;
   if (sar.num > 0 && sar.den > 0) display = par->width * Seconds(sar);
   info.displayWidth = static_cast<int32_t>(std::clamp(std::lround(display), 1L, long{kVideoSideMax}));
@@ -167,13 +173,13 @@ VideoStatus VideoReader::ReadFrames(double start, double fps, int count,
   if (start > 0) {
     const int64_t target = st.startPts + static_cast<int64_t>(std::floor(start / tb));
     // When the clip cannot seek, it is read from its beginning instead.
-    if (av_seek_frame(format, st.stream, target, AVSEEK_FLAG_BACKWARD) >= 0) {
-      avcodec_flush_buffers(codec);
+    if (Ff().av_seek_frame(format, st.stream, target, AVSEEK_FLAG_BACKWARD) >= 0) {
+      Ff().avcodec_flush_buffers(codec);
     }
   }
 
-  std::unique_ptr<AVPacket, PacketFree> packet(av_packet_alloc());
-  std::unique_ptr<AVFrame, FrameFree> decoded(av_frame_alloc());
+  std::unique_ptr<AVPacket, PacketFree> packet(Ff().av_packet_alloc());
+  std::unique_ptr<AVFrame, FrameFree> decoded(Ff().av_frame_alloc());
   if (!packet || !decoded) return VideoStatus::kNoMemory;
 
   bool draining = false, ended = false, failed = false;
@@ -181,7 +187,7 @@ VideoStatus VideoReader::ReadFrames(double start, double fps, int count,
   // The next decoded picture and its time, or false at the end of the clip.
   auto next = [&](std::shared_ptr<const VideoFrame>* frame, double* time) -> bool {
     for (;;) {
-      const int got = avcodec_receive_frame(codec, decoded.get());
+      const int got = Ff().avcodec_receive_frame(codec, decoded.get());
       if (got == 0) {
         if (!SizeAccepted(decoded->width, decoded->height)) {
           failed = true;
@@ -195,8 +201,8 @@ VideoStatus VideoReader::ReadFrames(double start, double fps, int count,
           failed = true;
           return false;
         }
-        AVFrame* held = av_frame_clone(decoded.get());
-        av_frame_unref(decoded.get());
+        AVFrame* held = Ff().av_frame_clone(decoded.get());
+        Ff().av_frame_unref(decoded.get());
         if (held == nullptr) {
           failed = true;
           return false;
@@ -205,7 +211,7 @@ VideoStatus VideoReader::ReadFrames(double start, double fps, int count,
         *time = t;
         frame->reset(new (std::nothrow) VideoFrame(held));
         if (!*frame) {
-          av_frame_free(&held);
+          Ff().av_frame_free(&held);
           failed = true;
           return false;
         }
@@ -223,10 +229,10 @@ VideoStatus VideoReader::ReadFrames(double start, double fps, int count,
         ended = true;
         return false;
       }
-      const int read = av_read_frame(format, packet.get());
+      const int read = Ff().av_read_frame(format, packet.get());
       if (read == AVERROR_EOF) {
         draining = true;
-        if (avcodec_send_packet(codec, nullptr) < 0) {
+        if (Ff().avcodec_send_packet(codec, nullptr) < 0) {
           ended = true;
           return false;
         }
@@ -237,12 +243,12 @@ VideoStatus VideoReader::ReadFrames(double start, double fps, int count,
         return false;
       }
       if (packet->stream_index != st.stream) {
-        av_packet_unref(packet.get());
+        Ff().av_packet_unref(packet.get());
         continue;
       }
       const bool corrupt = (packet->flags & AV_PKT_FLAG_CORRUPT) != 0;
-      const int sent = avcodec_send_packet(codec, packet.get());
-      av_packet_unref(packet.get());
+      const int sent = Ff().avcodec_send_packet(codec, packet.get());
+      Ff().av_packet_unref(packet.get());
       if (corrupt || (sent < 0 && sent != AVERROR(EAGAIN))) {
         failed = true;
         return false;
@@ -284,13 +290,13 @@ void UseFrameColours(SwsContext* sws, const AVFrame* f) {
   int* invTable = nullptr;
   int* table = nullptr;
   int srcRange = 0, dstRange = 0, brightness = 0, contrast = 0, saturation = 0;
-  if (sws_getColorspaceDetails(sws, &invTable, &srcRange, &table, &dstRange, &brightness,
+  if (Ff().sws_getColorspaceDetails(sws, &invTable, &srcRange, &table, &dstRange, &brightness,
                                &contrast, &saturation) < 0) {
     return;
   }
   const int space = f->colorspace == AVCOL_SPC_UNSPECIFIED ? SWS_CS_DEFAULT : f->colorspace;
   if (f->color_range != AVCOL_RANGE_UNSPECIFIED) srcRange = f->color_range == AVCOL_RANGE_JPEG;
-  sws_setColorspaceDetails(sws, sws_getCoefficients(space), srcRange, table, dstRange, brightness,
+  Ff().sws_setColorspaceDetails(sws, Ff().sws_getCoefficients(space), srcRange, table, dstRange, brightness,
                            contrast, saturation);
 }
 
@@ -300,11 +306,11 @@ PackedDib ScaleVideoFrame(const VideoFrame& frame, int32_t width, int32_t height
   const AVFrame* f = frame.Get();
   if (width <= 0 || height <= 0 || width > kVideoSideMax || height > kVideoSideMax) return {};
   const auto format = static_cast<AVPixelFormat>(f->format);
-  if (av_pix_fmt_desc_get(format) == nullptr) return {};
+  if (Ff().av_pix_fmt_desc_get(format) == nullptr) return {};
   // One pass from the source's format and size to 24 bits at the size, Lanczos, the way
   // FFmpeg's own scale filter makes its pictures.
   std::unique_ptr<SwsContext, SwsFree> sws(
-      sws_getContext(f->width, f->height, format, width, height, AV_PIX_FMT_BGR24,
+      Ff().sws_getContext(f->width, f->height, format, width, height, AV_PIX_FMT_BGR24,
                      SWS_LANCZOS | SWS_ACCURATE_RND, nullptr, nullptr, nullptr));
   if (!sws) return {};
   UseFrameColours(sws.get(), f);
@@ -315,7 +321,7 @@ PackedDib ScaleVideoFrame(const VideoFrame& frame, int32_t width, int32_t height
   if (!rows) return {};
   uint8_t* dst[4] = {rows.get(), nullptr, nullptr, nullptr};
   int dstStride[4] = {rowBytes, 0, 0, 0};
-  if (sws_scale(sws.get(), f->data, f->linesize, 0, f->height, dst, dstStride) != height) {
+  if (Ff().sws_scale(sws.get(), f->data, f->linesize, 0, f->height, dst, dstStride) != height) {
     return {};
   }
   const size_t stride = out.Stride();
