@@ -12,29 +12,19 @@
 
 #include "document/packed_dib.h"
 #include "imagefiles/composed_frames.h"
+#include "imagefiles/png_rules.h"
 
 namespace zel {
 namespace {
 
 constexpr uint8_t kSignature[8] = {137, 'P', 'N', 'G', 13, 10, 26, 10};
-// Width and height libpng accepts at all (as for still PNG files).
-constexpr uint32_t kMaxSide = 1000000;
 // Longest chunk the format allows.
 constexpr uint32_t kMaxChunkLength = 0x7FFFFFFFu;
-// Deflate codes a 258-byte match in no less than two bits, so no zlib stream inflates to
-// more than 1032 times its length; a frame needing more bytes cannot be complete.
-constexpr uint64_t kMaxInflateRatio = 1032;
-constexpr uint64_t kInflateSlack = 64 * 1024;
 // Bytes of working memory per canvas pixel besides the pictures kept: the canvas, the
 // region kept for dispose "previous", the decoded frame and the copy handed on (4 bytes
 // each), and, when the palette is built, the palette step's own 9 bytes and room for its
 // remapping.
 constexpr uint64_t kWorkBytesPerPixel = 32;
-// Display gamma files with a gamma of their own are corrected for, and the gAMA values
-// taken as the display's own gamma 1/2.2 (delivered as stored), as for still PNG files.
-constexpr png_fixed_point kDisplayGamma = 220000;
-constexpr png_fixed_point kDisplayGammaLow = 45000;
-constexpr png_fixed_point kDisplayGammaHigh = 46000;
 
 constexpr uint32_t ChunkType(const char (&name)[5]) {
   return uint32_t(uint8_t(name[0])) << 24 | uint32_t(uint8_t(name[1])) << 16 |
@@ -100,7 +90,9 @@ struct Animation {
 };
 
 bool ValidHeader(const Animation& a) {
-  if (a.width < 1 || a.height < 1 || a.width > kMaxSide || a.height > kMaxSide) return false;
+  if (a.width < 1 || a.height < 1 || a.width > kPngMaxSide || a.height > kPngMaxSide) {
+    return false;
+  }
   if (a.interlace > 1) return false;
   switch (a.colorType) {
     case 0:
@@ -308,7 +300,7 @@ bool DecodeWithLibpng(PngHandles& handles, MemorySource& src, uint32_t width, ui
   png_structp png = handles.png;
   png_infop info = handles.info;
   if (setjmp(png_jmpbuf(png))) return false;
-  png_set_user_limits(png, kMaxSide, kMaxSide);
+  png_set_user_limits(png, kPngMaxSide, kPngMaxSide);
   png_set_read_fn(png, &src, ReadBytes);
   png_read_info(png, info);
   if (png_get_image_width(png, info) != width || png_get_image_height(png, info) != height) {
@@ -320,14 +312,7 @@ bool DecodeWithLibpng(PngHandles& handles, MemorySource& src, uint32_t width, ui
   if ((colorType & PNG_COLOR_MASK_COLOR) == 0) png_set_gray_to_rgb(png);
   png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
   png_set_bgr(png);
-  png_fixed_point fileGamma = 0;
-  const bool hasGamma = png_get_gAMA_fixed(png, info, &fileGamma) != 0 && fileGamma > 0;
-  const bool srgb = png_get_valid(png, info, PNG_INFO_sRGB) != 0;
-  if (hasGamma && !srgb && (fileGamma < kDisplayGammaLow || fileGamma > kDisplayGammaHigh)) {
-    png_set_gamma_fixed(png, kDisplayGamma, fileGamma);
-  } else {
-    png_set_gamma_fixed(png, PNG_FP_1, PNG_FP_1);
-  }
+  RequestPngGamma(png, info);
   png_set_interlace_handling(png);
   png_read_update_info(png, info);
   if (png_get_rowbytes(png, info) != size_t{4} * width || png_get_channels(png, info) != 4 ||

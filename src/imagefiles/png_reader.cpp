@@ -11,18 +11,12 @@
 
 #include "imagefiles/binary_alpha.h"
 #include "imagefiles/memory_budget.h"
+#include "imagefiles/png_rules.h"
 #include "platform/file_io.h"
 
 namespace zel {
 namespace {
 
-// Deflate codes a 258-byte match in no less than two bits, so no zlib stream inflates to
-// more than 1032 times its length; a picture needing more pixel bytes cannot be complete.
-constexpr uint64_t kMaxInflateRatio = 1032;
-constexpr uint64_t kInflateSlack = 64 * 1024;
-// Width and height libpng accepts at all (its own default, stated here so the build of
-// the library does not change it).
-constexpr png_uint_32 kMaxSide = 1000000;
 // Display gamma files with a gamma of their own are corrected for.
 constexpr png_fixed_point kDisplayGamma = 220000;
 // gAMA values taken as the display's own gamma 1/2.2 (45455): delivered as stored.
@@ -152,8 +146,6 @@ uint32_t GrayRamp(int bitDepth, Rgbq* table) {
 
 // Asks libpng for the transformations that turn any PNG into 8-bit indices or gray levels,
 // or 24-bit blue-green-red pixels, with transparency flattened.
-void RequestGamma(png_structp png, png_infop info);
-
 void RequestTransformations(png_structp png, png_infop info, int bitDepth, int colorType,
                             Transparency transparency) {
   if (transparency == Transparency::kAlphaChannel) {
@@ -161,7 +153,7 @@ void RequestTransformations(png_structp png, png_infop info, int bitDepth, int c
     png_set_expand(png);
     if ((colorType & PNG_COLOR_MASK_COLOR) == 0) png_set_gray_to_rgb(png);
     png_set_bgr(png);
-    RequestGamma(png, info);
+    RequestPngGamma(png, info);
     png_set_interlace_handling(png);
     return;
   }
@@ -169,7 +161,7 @@ void RequestTransformations(png_structp png, png_infop info, int bitDepth, int c
   if (colorType == PNG_COLOR_TYPE_RGB || colorType == PNG_COLOR_TYPE_RGB_ALPHA) png_set_bgr(png);
   if (transparency == Transparency::kPaletteEntry) {
     // The indices as stored; the transparent entries are settled after reading.
-    RequestGamma(png, info);
+    RequestPngGamma(png, info);
     png_set_interlace_handling(png);
     return;
   }
@@ -185,22 +177,8 @@ void RequestTransformations(png_structp png, png_infop info, int bitDepth, int c
     white.gray = static_cast<png_uint_16>(bitDepth < 8 ? (1 << bitDepth) - 1 : 255);
     png_set_background_fixed(png, &white, PNG_BACKGROUND_GAMMA_SCREEN, 0, PNG_FP_1);
   }
-  RequestGamma(png, info);
+  RequestPngGamma(png, info);
   png_set_interlace_handling(png);
-}
-
-void RequestGamma(png_structp png, png_infop info) {
-  // Files without a gamma of their own, and those made for a display like ours, keep their
-  // samples. Telling libpng both gammas are 1 also makes it mix transparent pixels with the
-  // background on the stored values.
-  png_fixed_point fileGamma = 0;
-  bool hasGamma = png_get_gAMA_fixed(png, info, &fileGamma) != 0 && fileGamma > 0;
-  bool srgb = png_get_valid(png, info, PNG_INFO_sRGB) != 0;
-  if (hasGamma && !srgb && (fileGamma < kDisplayGammaLow || fileGamma > kDisplayGammaHigh)) {
-    png_set_gamma_fixed(png, kDisplayGamma, fileGamma);
-  } else {
-    png_set_gamma_fixed(png, PNG_FP_1, PNG_FP_1);
-  }
 }
 
 // A palette file's pixels may name entries beyond its palette; the table grows (with
@@ -274,13 +252,12 @@ uint32_t FirstKeyColour(png_structp png, png_infop info) {
 // The libpng part of a read, behind its setjmp. Only trivially destructible objects live in
 // this frame; everything allocated goes into `work`. With `keepTransparency` a file whose
 // transparency a GIF can hold keeps it; kDecodeFlattened asks for another decoding without.
-int64_t Decode(PngHandles& handles, Source& src, bool sizeOnly, bool keepTransparency,
-               Work& work) {
+int64_t Decode(PngHandles& handles, Source& src, bool sizeOnly, bool keepTransparency, Work& work) {
   png_structp png = handles.png;
   png_infop info = handles.info;
   if (setjmp(png_jmpbuf(png))) return kPngCannotRead;
 
-  png_set_user_limits(png, kMaxSide, kMaxSide);
+  png_set_user_limits(png, kPngMaxSide, kPngMaxSide);
   png_set_read_fn(png, &src, ReadBytes);
   png_set_sig_bytes(png, 4);
   if (src.progress != nullptr && *src.progress) png_set_read_status_fn(png, OnRow);
@@ -293,7 +270,7 @@ int64_t Decode(PngHandles& handles, Source& src, bool sizeOnly, bool keepTranspa
   png_get_IHDR(png, info, &width, &height, &bitDepth, &colorType, nullptr, nullptr, nullptr);
   if (bitDepth > 8) png_set_strip_16(png);
   if (sizeOnly) {
-    if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) return kPngEmpty;
+    if (width < 1 || height < 1 || width > kPngMaxSide || height > kPngMaxSide) return kPngEmpty;
     work.size = PictureSize{static_cast<int32_t>(width), static_cast<int32_t>(height)};
     return kPngReadOk;
   }
@@ -432,8 +409,7 @@ int ReadPngDataSize(const uint8_t* data, size_t size, PictureSize* pictureSize) 
 }
 
 int ReadPngFileSize(const std::string& path, PictureSize* size) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenFileForReading(path),
-                                                       &std::fclose);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenFileForReading(path), &std::fclose);
   if (!file) return kPngCannotRead;
   Source src;
   src.file = file.get();
@@ -441,6 +417,17 @@ int ReadPngFileSize(const std::string& path, PictureSize* size) {
   const int result = static_cast<int>(Read(src, true, work));
   if (result == kPngReadOk && size) *size = work.size;
   return result;
+}
+
+void RequestPngGamma(png_structp png, png_infop info) {
+  png_fixed_point fileGamma = 0;
+  bool hasGamma = png_get_gAMA_fixed(png, info, &fileGamma) != 0 && fileGamma > 0;
+  bool srgb = png_get_valid(png, info, PNG_INFO_sRGB) != 0;
+  if (hasGamma && !srgb && (fileGamma < kDisplayGammaLow || fileGamma > kDisplayGammaHigh)) {
+    png_set_gamma_fixed(png, kDisplayGamma, fileGamma);
+  } else {
+    png_set_gamma_fixed(png, PNG_FP_1, PNG_FP_1);
+  }
 }
 
 }  // namespace zel

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "document/document_state.h"
+#include "support/process_memory.h"
 
 namespace zel {
 namespace {
@@ -631,41 +632,9 @@ TEST_F(UndoHistoryTest, RedoRecordsLiveInAFileOfTheirOwn) {
   EXPECT_EQ(FilesInFolder(), 0u);
 }
 
-// A sanitizer's allocator keeps freed blocks aside (quarantine) and has a heap of its own:
-// memory figures say nothing about the program's there.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitizedHeap = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitizedHeap = true;
-#else
-constexpr bool kSanitizedHeap = false;
-#endif
-#else
-constexpr bool kSanitizedHeap = false;
-#endif
-
-// The process's memory now (VmRSS) and its peak since the last ResetPeakMemory (VmHWM), in
-// bytes; -1 when they cannot be read.
-int64_t StatusBytes(const char* field) {
-  FILE* status = std::fopen("/proc/self/status", "r");
-  if (!status) return -1;
-  char line[256];
-  int64_t kib = -1;
-  const size_t length = std::strlen(field);
-  while (std::fgets(line, sizeof line, status)) {
-    if (std::strncmp(line, field, length) == 0) kib = std::atoll(line + length);
-  }
-  std::fclose(status);
-  return kib < 0 ? -1 : kib * 1024;
-}
-
-bool ResetPeakMemory() {
-  FILE* refs = std::fopen("/proc/self/clear_refs", "w");
-  if (!refs) return false;
-  const bool done = std::fputs("5", refs) >= 0;
-  return std::fclose(refs) == 0 && done;
-}
+using testing::kSanitizedHeap;
+using testing::ResetPeakMemory;
+using testing::StatusBytes;
 
 // Undo and redo of an animation hold its frames once: the snapshot's frames replace the
 // document's one by one instead of all being read beside them.

@@ -17,29 +17,18 @@
 
 #include "imagefiles/image_loader.h"
 #include "support/gif_builder.h"
+#include "support/process_memory.h"
 
 namespace zel {
 namespace {
 
 constexpr long kMostKiB = 256 * 1024;
 
-// A "VmRSS:" or "VmHWM:" line of /proc/self/status, in KiB (-1 when missing).
-long StatusKiB(const char* key) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind(key, 0) == 0) return std::stol(line.substr(std::string(key).size()));
-  }
-  return -1;
-}
-
 // Loads `path` and reports the loader's answer and the growth of the peak resident memory
 // (the high-water mark reset to the memory at the start).
 void LoadInChild(const std::string& path, int reportFd) {
-  std::FILE* reset = std::fopen("/proc/self/clear_refs", "w");
-  bool resetDone = reset != nullptr && std::fputs("5", reset) >= 0;
-  if (reset != nullptr) resetDone = std::fclose(reset) == 0 && resetDone;
-  const long before = StatusKiB("VmRSS:");
+  const bool resetDone = testing::ResetPeakMemory();
+  const long before = static_cast<long>(testing::StatusBytes("VmRSS:") / 1024);
   long result[2] = {0, -1};
   DocumentState doc;
   if (CreateDocumentContainer(doc, kFrameMaxDefault)) {
@@ -49,7 +38,7 @@ void LoadInChild(const std::string& path, int reportFd) {
   } else {
     result[0] = -1;
   }
-  if (resetDone) result[1] = StatusKiB("VmHWM:") - before;
+  if (resetDone) result[1] = static_cast<long>(testing::StatusBytes("VmHWM:") / 1024) - before;
   (void)!write(reportFd, result, sizeof result);
   _exit(0);
 }

@@ -3,12 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "support/gif_builder.h"
+#include "support/process_memory.h"
 #include "ui/main_window_fixture.h"
 
 namespace zel {
@@ -17,33 +16,11 @@ namespace {
 using testing::GifBuilder;
 using testing::WaitUntil;
 
-// A sanitizer's allocator keeps freed blocks aside (quarantine) and has a heap of its own:
-// memory figures say nothing about the program's there.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitizedHeap = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitizedHeap = true;
-#else
-constexpr bool kSanitizedHeap = false;
-#endif
-#else
-constexpr bool kSanitizedHeap = false;
-#endif
+using testing::kSanitizedHeap;
 
-// The process's private memory in use now (RssAnon), in bytes; 0 when it cannot be read.
+// The process's private memory in use now, in bytes.
 int64_t PrivateMemoryBytes() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind("RssAnon:", 0) == 0) {
-      std::istringstream fields(line.substr(8));
-      int64_t kib = 0;
-      fields >> kib;
-      return kib * 1024;
-    }
-  }
-  return 0;
+  return testing::StatusBytes("RssAnon:");
 }
 
 class DocumentMemoryTest : public testing::MainWindowFixture {
